@@ -1,0 +1,57 @@
+#include "demo_command.h"
+
+#include <cstdio>
+#include <string>
+
+#include "engine/arithmetic_error.h"
+#include "engine/demo_disease.h"
+#include "engine/disease.h"
+#include "shell/messages_log.h"
+
+namespace kavrel::cli {
+
+namespace {
+
+std::string Number(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.17g", value);
+  return buffer;
+}
+
+}  // namespace
+
+int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& err) {
+  MessagesLog log;
+  log.SetListener([&err](const std::string& line) { err << line << '\n'; });
+
+  const int maxAge = options.maxAge;
+  const auto allCause = DemoAllCauseMortality(maxAge);
+  std::array<Series, kSexCount> otherCause{};
+  const ModelEnvironment env{maxAge, allCause, otherCause, log};
+
+  Tdisease disease("Demonstration disease");
+  FillDemoHazards(disease, maxAge);
+  disease.Sex = static_cast<std::uint8_t>(options.sex);
+  if (options.trend) {
+    disease.Trends[0].Blocks.push_back({-20, 0, 1.02});
+  }
+  disease.TrendsOn = disease.CheckTrends();
+  try {
+    disease.Calculate(env, false);
+  } catch (const ArithmeticError& e) {
+    err << e.what() << '\n';
+    return 1;
+  }
+
+  out << "Age,Sex";
+  for (auto name : kVariableCaptions) out << ',' << name;
+  out << ",All-cause mortality\n";
+  for (int a = 0; a <= maxAge; a += options.step) {
+    out << a << ',' << kSexNames[disease.Sex];
+    for (int v = 0; v < kVariableCount; ++v) out << ',' << Number(disease.ModelSeries[v][disease.Sex][a]);
+    out << ',' << Number(allCause[disease.Sex][a]) << '\n';
+  }
+  return 0;
+}
+
+}  // namespace kavrel::cli

@@ -1,0 +1,42 @@
+// kavrel-cli: the batch and scripting face of Kavrel. Results go to standard output as CSV, the
+// messages log to standard error. Exit codes: 0 success, 1 an error, 2 bad usage.
+
+#include <iostream>
+
+#include <CLI/CLI.hpp>
+
+#include "demo_command.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"Kavrel command-line tool: descriptive epidemiology of one disease at a time"};
+  app.require_subcommand(1);
+
+  kavrel::cli::DemoOptions demo;
+  std::string sex = "Males";
+  auto* demoCommand = app.add_subcommand(
+      "demo", "Run the model on a synthetic demonstration disease and print all seven variables");
+  demoCommand->add_option("--max-age", demo.maxAge, "Highest age")->check(CLI::Range(0, 110));
+  demoCommand->add_option("--sex", sex, "Males or Females")
+      ->check(CLI::IsMember({"Males", "Females"}, CLI::ignore_case));
+  demoCommand->add_option("--every", demo.step, "Print every n-th age")->check(CLI::Range(1, 110));
+  demoCommand->add_flag("--trend", demo.trend,
+                        "Let incidence have risen 2 % a year over the last 20 years");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? 0 : 2;
+  }
+
+  if (demoCommand->parsed()) {
+    demo.sex = (sex == "Females" || sex == "females" || sex == "FEMALES") ? 1 : 0;
+    try {
+      return kavrel::cli::RunDemo(demo, std::cout, std::cerr);
+    } catch (const std::exception& e) {
+      std::cerr << e.what() << '\n';
+      return 1;
+    }
+  }
+  return 2;
+}

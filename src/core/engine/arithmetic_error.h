@@ -1,0 +1,16 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace kavrel {
+
+// A floating-point fault found in a numeric routine: a zero divisor or a result that is not a
+// finite number. C++ does not trap these, so the routines test for them where a fault would
+// otherwise travel on silently as an infinity or NaN.
+class ArithmeticError : public std::runtime_error {
+ public:
+  explicit ArithmeticError(const std::string& what) : std::runtime_error(what) {}
+};
+
+}  // namespace kavrel

@@ -1,0 +1,148 @@
+#include "engine/disease.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "engine/arithmetic_error.h"
+#include "engine/basic_equations.h"
+
+namespace kavrel {
+
+double TrendFactor(const Ttrendhazard& trend, int t) {
+  double factor = 1.0;
+  for (const auto& block : trend.Blocks) {
+    if (block.Endt < t) continue;
+    const int changes = block.Startt >= t ? block.Endt - block.Startt : block.Endt - t;
+    factor *= std::pow(block.Waarde, changes);
+  }
+  return 1.0 / factor;
+}
+
+Tdisease::Tdisease(std::string name, int ageGroupWidth)
+    : DiseaseName(std::move(name)), AgeGroupWidth(ageGroupWidth) {
+  for (auto& perSex : Weights) perSex.fill(1.0);
+}
+
+Tdisease::~Tdisease() = default;
+
+void Tdisease::Cost(std::span<const double> /*p*/) {
+  throw std::logic_error("This disease object has no fit criterion");
+}
+
+bool Tdisease::CheckTrends() {
+  TrendStart = 0;
+  bool any = false;
+  for (const auto& trend : Trends) {
+    if (trend.Blocks.empty()) continue;
+    any = true;
+    TrendStart = std::min(TrendStart, trend.Blocks.back().Startt);
+  }
+  return any;
+}
+
+void Tdisease::CreateEquations(const ModelEnvironment& env) {
+  if (TrendsOn) {
+    Equations = std::make_unique<Tdynbasicequations>(*this, env.AllCauseMortality, env.Log,
+                                                     BirthPrevalence[Sex]);
+  } else {
+    Equations = std::make_unique<Tbasicequations>(*this, env.AllCauseMortality, env.Log,
+                                                  BirthPrevalence[Sex]);
+  }
+}
+
+void Tdisease::Calculate(const ModelEnvironment& env, bool prevalenceAtBirth) {
+  if (env.MaxAge < 0 || env.MaxAge > kHighestPossibleAge) {
+    throw std::invalid_argument("The highest age of the data set must lie between 0 and 110");
+  }
+  const int s = Sex;
+  const int maxAge = env.MaxAge;
+  BirthPrevalence[s] = prevalenceAtBirth ? InputSeries[kPrevalence][s][0] : 0.0;
+  CreateEquations(env);
+  // The model object lives only while the calculation runs, also when it fails.
+  struct FreeEquations {
+    std::unique_ptr<Tbasicequations>& equations;
+    ~FreeEquations() { equations.reset(); }
+  } freeEquations{Equations};
+
+  ModelSeries = InputSeries;
+  auto& otherCause = env.OtherCauseMortality[s];
+  for (int a = 0; a <= maxAge; ++a) otherCause[a] = 0.0;
+  for (int a = 0; a <= maxAge; ++a) Equations->Step(a);
+  for (int a = 0; a <= maxAge; ++a) {
+    otherCause[a] = env.AllCauseMortality[s][a] - ModelSeries[kMortality][s][a];
+  }
+  CalculateDuration(maxAge, otherCause);
+}
+
+void Tdisease::CalculateDuration(int maxAge, const Series& otherCauseMortality) {
+  const int s = Sex;
+  auto& duration = ModelSeries[kDuration][s];
+  const auto& incidence = ModelSeries[kIncidence][s];
+  const auto& remission = ModelSeries[kRemission][s];
+  const auto& caseFatality = ModelSeries[kCaseFatality][s];
+
+  // Per age k: the exit hazard g(k), the share still diseased after a whole year, exp(-g), and
+  // the expected time diseased in that year per person diseased at its start, (1 - exp(-g)) / g.
+  // Both are 1 when g = 0. They are computed once here, not once per onset age.
+  Series exitHazard;
+  Series stay;
+  Series timeIn;
+  for (int k = 0; k <= maxAge; ++k) {
+    const double g = remission[k] + caseFatality[k] + otherCauseMortality[k];
+    exitHazard[k] = g;
+    if (g == 0.0) {
+      stay[k] = 1.0;
+      timeIn[k] = 1.0;
+    } else {
+      const double e = std::exp(-g);
+      stay[k] = e;
+      timeIn[k] = (1.0 - e) / g;
+    }
+  }
+  const double gTop = exitHazard[maxAge];
+
+  for (int j = 0; j <= maxAge; ++j) {
+    duration[j] = 0.0;
+    const double iota = incidence[j];
+    if (iota <= 0.0) continue;
+    const double e = std::exp(-iota);
+    if (e == 1.0) continue;
+
+    // Onset year: onsets spread over the year at the incidence hazard, then exit at g.
+    const double g = exitHazard[j];
+    double stillDiseased;  // P[j]
+    double onsetTime;      // T[j]
+    if (g == 0.0) {
+      stillDiseased = 1.0;
+      onsetTime = 0.5;
+    } else if (g == iota) {
+      stillDiseased = iota * e / (1.0 - e);
+      onsetTime = 1.0 / g - 1.0 / (std::exp(g) - 1.0);
+    } else {
+      const double k = (stay[j] - e) / (1.0 - e);
+      stillDiseased = iota / (iota - g) * k;
+      onsetTime = 1.0 / g - iota / ((iota - g) * g) * k;
+    }
+
+    double total;
+    if (j == maxAge) {
+      // The open top age: the whole remaining time, at the top age's exit hazard.
+      total = gTop == 0.0 ? 1000.0 : 1.0 / gTop;
+    } else {
+      total = onsetTime;
+      double p = stillDiseased;
+      for (int k = j + 1; k < maxAge; ++k) {
+        total += timeIn[k] * p;
+        p *= stay[k];
+      }
+      total += gTop == 0.0 ? 1000.0 * p : p / gTop;
+    }
+    if (!std::isfinite(total)) {
+      throw ArithmeticError("Arithmetic error in the duration calculation at onset age " +
+                            std::to_string(j));
+    }
+    duration[j] = total;
+  }
+}
+
+}  // namespace kavrel

@@ -1,0 +1,131 @@
+#pragma once
+
+// The disease object: one disease of the open data set with both sexes' inputs and results. Every
+// operation works on the current sex.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "engine/calc_settings.h"
+#include "engine/model_types.h"
+
+namespace kavrel {
+
+class MessagesLog;
+class Tbasicequations;
+
+// One age-group input row as read from an Input<Word> table.
+struct Tinputdat {
+  std::int32_t Index = 0;  // position in its list, in Lage order
+  std::uint8_t Sex = kMales;
+  std::int32_t Lage = 0;  // first age of the group
+  std::int32_t Hage = 0;  // first age after the group; MaxAge + 1 for the open top group
+  double Waarde = 0.0;    // the value, in the unit of the variable
+
+  std::string Label(int maxAge) const { return GroupLabel(Lage, Hage, maxAge); }
+};
+
+// One block of a time trend. Calendar years count back from now: 0 is the present year.
+struct Trendblok {
+  std::int32_t Startt = 0;  // first year of the block, 0 or negative
+  std::int32_t Endt = 0;    // last year, >= Startt
+  double Waarde = 1.0;      // yearly factor of the hazard during the block (1.02: +2 % a year)
+};
+
+// The trend of one hazard: its blocks, most recent first (Endt descending), not overlapping.
+struct Ttrendhazard {
+  std::vector<Trendblok> Blocks;
+  void Clear() { Blocks.clear(); }
+};
+
+// The factor of a hazard in calendar year t relative to the present (1 at t = 0): the present
+// hazard is the reference, a past one is divided by the yearly changes between then and now.
+double TrendFactor(const Ttrendhazard& trend, int t);
+
+template <typename T>
+using PerVariableAndSex = std::array<std::array<T, kSexCount>, kVariableCount>;
+
+// What a calculation works against besides the disease itself. Passed explicitly so that separate
+// calculations (an uncertainty analysis's iterations) can run side by side on separate threads.
+struct ModelEnvironment {
+  int MaxAge;                                                   // highest age of the data set
+  const std::array<Series, kSexCount>& AllCauseMortality;       // of the population
+  std::array<Series, kSexCount>& OtherCauseMortality;           // left by each calculation
+  MessagesLog& Log;                                             // internal-error notes
+};
+
+class Tdisease {
+ public:
+  // AgeGroupWidth 1 for input editing and export; Tdiseaseam uses 6.
+  explicit Tdisease(std::string name, int ageGroupWidth = 1);
+  virtual ~Tdisease();
+  Tdisease(const Tdisease&) = delete;
+  Tdisease& operator=(const Tdisease&) = delete;
+
+  // The fit criterion at parameter vector p, left in FitCriterion. Only the fitting disease has
+  // one; here it is an error to call.
+  virtual void Cost(std::span<const double> p);
+  // The plain calculation of the current sex: the input hazards through the model, then
+  // other-cause mortality and duration. prevalenceAtBirth is the "Prevalence at birth" option.
+  virtual void Calculate(const ModelEnvironment& env, bool prevalenceAtBirth);
+
+  // Mean duration by age at onset for the current sex, from the hazards in ModelSeries and
+  // other-cause mortality; fills ModelSeries[Duration][Sex][0 ... maxAge]. Throws ArithmeticError
+  // when a duration comes out non-finite.
+  void CalculateDuration(int maxAge, const Series& otherCauseMortality);
+
+  // TrendFactor of trend h (0 incidence, 1 remission, 2 case fatality) of the current sex.
+  double TrendFactor(int h, int t) const { return kavrel::TrendFactor(Trends.at(h), t); }
+  // The trend window's check: TrendStart := the earliest year any trend reaches (0 without
+  // trends); true when any hazard has a block.
+  bool CheckTrends();
+
+  std::int32_t InputId = 0;
+  std::string DiseaseName;
+  std::string ICDcode;
+  PerVariableAndSex<std::int32_t> InputRowCount{};
+  PerVariableAndSex<bool> InputPresent{};
+  PerVariableAndSex<bool> Processed{};
+  PerVariableAndSex<bool> FromOutput{};
+  PerVariableAndSex<std::vector<Tinputdat>> InputRows;
+  PerVariableAndSex<Series> InputSeries{};
+  PerVariableAndSex<Series> ModelSeries{};
+  PerVariableAndSex<Series> OutputSeries{};
+  std::uint8_t Sex = kMales;
+  std::array<double, kSexCount> BirthPrevalence{};
+  std::array<bool, kSexCount> Calculated{};
+  std::array<std::array<double, kVariableCount>, kSexCount> Weights{};
+  bool IncidenceIsHazard = true;
+  Series PopRateIncidence{};
+  double FitCriterion = 0.0;
+  std::int32_t CurrentAgeGroup = 0;
+  std::int32_t AgeGroupWidth = 1;
+  std::array<double, 4> HazardMax{};         // by variable index; 0, 2, 3 used
+  std::array<std::int32_t, 4> EnforceWeight{};  // by variable index; 0, 2, 3 used
+  bool TrendsOn = false;
+  std::int32_t TrendStart = 0;
+  Tcalcsettings CalcSettings;
+  std::unique_ptr<Tbasicequations> Equations;  // exists only while a calculation runs
+  std::array<Ttrendhazard, kTrendHazardCount> Trends;
+
+ protected:
+  // Creates Equations for the current sex: the trend variant when TrendsOn.
+  void CreateEquations(const ModelEnvironment& env);
+};
+
+// The disease as processing, inspection and copying use it: it fits the hazards that are not
+// given exactly.
+class Tdiseaseam : public Tdisease {
+ public:
+  explicit Tdiseaseam(std::string name) : Tdisease(std::move(name), 6) {}
+
+  PerVariableAndSex<bool> Available{};
+  std::int32_t ParamCount = 0;
+  std::array<std::uint8_t, 3> ParamVar{};
+};
+
+}  // namespace kavrel

@@ -1,0 +1,65 @@
+#include "shell/messages_log.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+
+namespace kavrel {
+
+namespace {
+constexpr char kSeparator[] = "# ";
+}
+
+MessagesLog::MessagesLog() : MessagesLog(&MessagesLog::SystemTimeOfDay) {}
+
+MessagesLog::MessagesLog(TimeOfDay clock) : clock_(std::move(clock)) {}
+
+void MessagesLog::AddMessage(const std::string& text) {
+  std::string line = "  " + clock_() + kSeparator + text;
+  Listener listener;
+  {
+    std::lock_guard lock(mutex_);
+    lines_.push_back(line);
+    listener = listener_;
+  }
+  if (listener) listener(line);
+}
+
+void MessagesLog::Clear() {
+  std::lock_guard lock(mutex_);
+  lines_.clear();
+}
+
+std::vector<std::string> MessagesLog::Lines() const {
+  std::lock_guard lock(mutex_);
+  return lines_;
+}
+
+std::size_t MessagesLog::Count() const {
+  std::lock_guard lock(mutex_);
+  return lines_.size();
+}
+
+std::size_t MessagesLog::CountOf(const std::string& text) const {
+  std::lock_guard lock(mutex_);
+  const std::string tail = kSeparator + text;
+  return static_cast<std::size_t>(std::count_if(lines_.begin(), lines_.end(), [&](const auto& l) {
+    return l.size() >= tail.size() && l.compare(l.size() - tail.size(), tail.size(), tail) == 0;
+  }));
+}
+
+void MessagesLog::SetListener(Listener listener) {
+  std::lock_guard lock(mutex_);
+  listener_ = std::move(listener);
+}
+
+std::string MessagesLog::SystemTimeOfDay() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm local{};
+  localtime_r(&now, &local);
+  char buffer[16];
+  std::strftime(buffer, sizeof buffer, "%H:%M:%S", &local);
+  return buffer;
+}
+
+}  // namespace kavrel

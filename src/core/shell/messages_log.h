@@ -1,0 +1,43 @@
+#pragma once
+
+// The messages log: warnings and internal-error notes of the engine, the curve fitting and the age
+// schedules, kept for the whole run. The messages window shows it; the command-line tool echoes it.
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace kavrel {
+
+class MessagesLog {
+ public:
+  // Gives the time of day as the log shows it; the workspace's clock, fixed in tests.
+  using TimeOfDay = std::function<std::string()>;
+  // Told of each line as it is added (the command-line tool writes it to standard error).
+  using Listener = std::function<void(const std::string& line)>;
+
+  MessagesLog();
+  explicit MessagesLog(TimeOfDay clock);
+
+  // Appends "  " + time of day + "#" + " " + text. Safe to call from several calculation threads.
+  void AddMessage(const std::string& text);
+  void Clear();
+  std::vector<std::string> Lines() const;
+  std::size_t Count() const;
+  // Number of lines whose message text (after the time) equals text.
+  std::size_t CountOf(const std::string& text) const;
+
+  void SetListener(Listener listener);
+
+  // Local time of day as hh:mm:ss.
+  static std::string SystemTimeOfDay();
+
+ private:
+  TimeOfDay clock_;
+  Listener listener_;
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
+
+}  // namespace kavrel

@@ -1,0 +1,82 @@
+#include "shell/user_dialogs.h"
+
+#include <stdexcept>
+
+namespace kavrel {
+
+void UserDialogs::ShowInformation(std::string_view text) {
+  Message(text, DialogKind::kInformation, DialogButton::kOK);
+}
+
+void UserDialogs::ShowWarning(std::string_view text) {
+  Message(text, DialogKind::kWarning, DialogButton::kOK);
+}
+
+void UserDialogs::ShowError(std::string_view text) {
+  Message(text, DialogKind::kError, DialogButton::kOK);
+}
+
+bool UserDialogs::AskYesNo(std::string_view text) {
+  return Message(text, DialogKind::kConfirmation, DialogButton::kYes | DialogButton::kNo) ==
+         DialogButton::kYes;
+}
+
+std::vector<std::string> ScriptedDialogs::Texts() const {
+  std::vector<std::string> texts;
+  for (const auto& s : shown_) {
+    if (s.what == "message") texts.push_back(s.text);
+  }
+  return texts;
+}
+
+template <typename T>
+T ScriptedDialogs::Next(std::string_view what, std::string_view text) {
+  if (answers_.empty()) {
+    throw std::logic_error("No scripted answer for " + std::string(what) + ": " +
+                           std::string(text));
+  }
+  const T* answer = std::get_if<T>(&answers_.front());
+  if (answer == nullptr) {
+    throw std::logic_error("The scripted answer does not fit the " + std::string(what) + ": " +
+                           std::string(text));
+  }
+  T result = *answer;
+  answers_.pop_front();
+  return result;
+}
+
+DialogButton ScriptedDialogs::Message(std::string_view text, DialogKind kind,
+                                      DialogButtons buttons) {
+  shown_.push_back({"message", std::string(text), kind, {}});
+  if (buttons.Count() == 1 && buttons.Has(DialogButton::kOK)) return DialogButton::kOK;
+  const auto answer = Next<DialogButton>("message", text);
+  if (!buttons.Has(answer)) {
+    throw std::logic_error("The scripted button is not offered by: " + std::string(text));
+  }
+  return answer;
+}
+
+int ScriptedDialogs::ChooseFromList(std::string_view caption,
+                                    const std::vector<std::string>& items) {
+  shown_.push_back({"list", std::string(caption), DialogKind::kInformation, items});
+  return Next<int>("list", caption);
+}
+
+std::optional<std::string> ScriptedDialogs::ChooseFile(const FileDialogRequest& request) {
+  shown_.push_back({"file", request.title, DialogKind::kInformation, {}});
+  return Next<std::optional<std::string>>("file", request.title);
+}
+
+std::optional<std::vector<int>> ScriptedDialogs::CheckList(std::string_view caption,
+                                                           const std::vector<std::string>& items,
+                                                           const std::vector<bool>& /*checked*/) {
+  shown_.push_back({"checklist", std::string(caption), DialogKind::kInformation, items});
+  return Next<std::optional<std::vector<int>>>("checklist", caption);
+}
+
+std::optional<std::string> ScriptedDialogs::SaveAsName(std::string_view currentName) {
+  shown_.push_back({"saveas", std::string(currentName), DialogKind::kInformation, {}});
+  return Next<std::optional<std::string>>("saveas", currentName);
+}
+
+}  // namespace kavrel

@@ -1,0 +1,113 @@
+#pragma once
+
+// Every question, message box, list choice, file choice, check list and name prompt the system puts
+// to the user goes through UserDialogs. The desktop program answers with Qt dialogs, the tests with
+// ScriptedDialogs, the command-line tool from its flags.
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace kavrel {
+
+enum class DialogKind { kInformation, kWarning, kError, kConfirmation };
+
+enum class DialogButton : unsigned { kYes = 1, kNo = 2, kCancel = 4, kOK = 8 };
+
+// A set of buttons, for example kYes | kNo.
+class DialogButtons {
+ public:
+  constexpr DialogButtons(DialogButton b) : bits_(static_cast<unsigned>(b)) {}  // NOLINT
+  constexpr DialogButtons operator|(DialogButton b) const {
+    return DialogButtons(bits_ | static_cast<unsigned>(b));
+  }
+  constexpr bool Has(DialogButton b) const { return (bits_ & static_cast<unsigned>(b)) != 0; }
+  constexpr bool operator==(const DialogButtons&) const = default;
+  // Number of buttons offered; a box with one button informs, it does not ask.
+  constexpr int Count() const { return __builtin_popcount(bits_); }
+
+ private:
+  constexpr explicit DialogButtons(unsigned bits) : bits_(bits) {}
+  unsigned bits_;
+};
+
+constexpr DialogButtons operator|(DialogButton a, DialogButton b) { return DialogButtons(a) | b; }
+
+struct FileDialogRequest {
+  enum class Mode { kOpen, kSave };
+  Mode mode = Mode::kOpen;
+  std::string title;
+  std::string filter;  // for example "Database files (*.mdb)"
+  std::string directory;
+  std::string defaultName;
+};
+
+class UserDialogs {
+ public:
+  virtual ~UserDialogs() = default;
+
+  // A message box; returns the button pressed.
+  virtual DialogButton Message(std::string_view text, DialogKind kind, DialogButtons buttons) = 0;
+  // The list-choice dialog: the chosen position, or -1 when cancelled or nothing was chosen.
+  virtual int ChooseFromList(std::string_view caption, const std::vector<std::string>& items) = 0;
+  // A file open or save dialog: the path chosen, or nothing when cancelled.
+  virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request) = 0;
+  // A check list: the positions checked when confirmed, or nothing when cancelled.
+  virtual std::optional<std::vector<int>> CheckList(std::string_view caption,
+                                                    const std::vector<std::string>& items,
+                                                    const std::vector<bool>& checked) = 0;
+  // The save-as name prompt, filled with the current name: the new name, or nothing.
+  virtual std::optional<std::string> SaveAsName(std::string_view currentName) = 0;
+
+  // Shorthands for the common boxes.
+  void ShowInformation(std::string_view text);
+  void ShowWarning(std::string_view text);
+  void ShowError(std::string_view text);
+  // A confirmation with Yes and No; true for Yes.
+  bool AskYesNo(std::string_view text);
+};
+
+// Answers from a queue set up by a test and records everything shown, so tests can assert the
+// exact texts. A box with only an OK button is answered OK without a queued answer; any other
+// dialog with nothing queued (or with an answer of the wrong type) throws std::logic_error, so an
+// unexpected question fails the test instead of passing silently.
+class ScriptedDialogs final : public UserDialogs {
+ public:
+  struct Shown {
+    std::string what;  // "message", "list", "file", "checklist", "saveas"
+    std::string text;  // message text, caption, title or current name
+    DialogKind kind = DialogKind::kInformation;
+    std::vector<std::string> items;
+  };
+  using Answer = std::variant<DialogButton, int, std::optional<std::string>,
+                              std::optional<std::vector<int>>>;
+
+  void Push(Answer answer) { answers_.push_back(std::move(answer)); }
+  void PushFile(std::optional<std::string> path) { Push(Answer(std::move(path))); }
+  void PushCheckList(std::optional<std::vector<int>> rows) { Push(Answer(std::move(rows))); }
+
+  const std::vector<Shown>& History() const { return shown_; }
+  // The message texts shown, in order.
+  std::vector<std::string> Texts() const;
+  bool AllAnswered() const { return answers_.empty(); }
+
+  DialogButton Message(std::string_view text, DialogKind kind, DialogButtons buttons) override;
+  int ChooseFromList(std::string_view caption, const std::vector<std::string>& items) override;
+  std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
+  std::optional<std::vector<int>> CheckList(std::string_view caption,
+                                            const std::vector<std::string>& items,
+                                            const std::vector<bool>& checked) override;
+  std::optional<std::string> SaveAsName(std::string_view currentName) override;
+
+ private:
+  template <typename T>
+  T Next(std::string_view what, std::string_view text);
+
+  std::deque<Answer> answers_;
+  std::vector<Shown> shown_;
+};
+
+}  // namespace kavrel

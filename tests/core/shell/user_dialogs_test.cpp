@@ -1,0 +1,39 @@
+#include "shell/user_dialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace kavrel {
+namespace {
+
+TEST(ScriptedDialogsTest, AnswersInOrderAndRecordsTexts) {
+  ScriptedDialogs dialogs;
+  dialogs.Push(DialogButton::kNo);
+  dialogs.Push(2);
+  dialogs.PushFile(std::string("/tmp/a.csv"));
+  dialogs.PushCheckList(std::vector<int>{0, 2});
+  dialogs.Push(std::optional<std::string>("Asthma 2"));
+
+  EXPECT_FALSE(dialogs.AskYesNo("Overwrite?"));
+  EXPECT_EQ(dialogs.ChooseFromList("Choose", {"a", "b", "c"}), 2);
+  EXPECT_EQ(dialogs.ChooseFile({}), "/tmp/a.csv");
+  EXPECT_EQ(dialogs.CheckList("Diseases", {"x", "y", "z"}, {false, false, false}),
+            (std::vector<int>{0, 2}));
+  EXPECT_EQ(dialogs.SaveAsName("Asthma"), "Asthma 2");
+  dialogs.ShowError("Bad input");
+  EXPECT_TRUE(dialogs.AllAnswered());
+  EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"Overwrite?", "Bad input"}));
+  EXPECT_EQ(dialogs.History().back().kind, DialogKind::kError);
+  EXPECT_EQ(dialogs.History()[1].items, (std::vector<std::string>{"a", "b", "c"}));
+}
+
+TEST(ScriptedDialogsTest, UnexpectedQuestionsFailLoudly) {
+  ScriptedDialogs dialogs;
+  EXPECT_THROW(dialogs.AskYesNo("Unscripted?"), std::logic_error);
+  dialogs.Push(DialogButton::kCancel);
+  EXPECT_THROW(dialogs.AskYesNo("Cancel is not offered"), std::logic_error);
+  dialogs.Push(3);
+  EXPECT_THROW(dialogs.SaveAsName("wrong type"), std::logic_error);
+}
+
+}  // namespace
+}  // namespace kavrel
