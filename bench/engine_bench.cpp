@@ -79,6 +79,31 @@ void BM_TrendCalculation(benchmark::State& state) {
 }
 BENCHMARK(BM_TrendCalculation);
 
+// The two halves of a step, to see where its time goes.
+void BM_AdvanceOnly(benchmark::State& state) {
+  DemoSetup setup;
+  Tbasicequations equations(setup.disease, setup.allCause, setup.log, 0.0);
+  int a = 0;
+  for (auto _ : state) {
+    equations.Advance(a);
+    benchmark::ClobberMemory();
+    if (++a > kMaxAge) a = 0;
+  }
+}
+BENCHMARK(BM_AdvanceOnly);
+void BM_DeriveOnly(benchmark::State& state) {
+  DemoSetup setup;
+  Tbasicequations equations(setup.disease, setup.allCause, setup.log, 0.0);
+  for (int a = 0; a <= kMaxAge; ++a) equations.Step(a);
+  int a = 0;
+  for (auto _ : state) {
+    equations.Derive(a);
+    benchmark::ClobberMemory();
+    if (++a > kMaxAge) a = 0;
+  }
+}
+BENCHMARK(BM_DeriveOnly);
+
 class RosenbrockAmoeba final : public Tamoeba {
  public:
   using Tamoeba::Tamoeba;

@@ -48,7 +48,8 @@ int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& err) {
   out << ",All-cause mortality\n";
   for (int a = 0; a <= maxAge; a += options.step) {
     out << a << ',' << kSexNames[disease.Sex];
-    for (int v = 0; v < kVariableCount; ++v) out << ',' << Number(disease.ModelSeries[v][disease.Sex][a]);
+    for (int v = 0; v < kVariableCount; ++v)
+      out << ',' << Number(disease.ModelSeries[v][disease.Sex][a]);
     out << ',' << Number(allCause[disease.Sex][a]) << '\n';
   }
   return 0;

@@ -7,7 +7,8 @@ namespace kavrel {
 namespace {
 
 std::size_t CheckedCount(int n, const char* what) {
-  if (n < 0) throw InterpolationError(std::string(what) + ": the number of nodes cannot be negative");
+  if (n < 0)
+    throw InterpolationError(std::string(what) + ": the number of nodes cannot be negative");
   return static_cast<std::size_t>(n);
 }
 
@@ -69,7 +70,8 @@ double Tcubicspline::Interpolate(double x) const {
   const double h = X[hi] - X[lo];
   const double a = (X[hi] - x) / h;
   const double b = (x - X[lo]) / h;
-  return a * Y[lo] + b * Y[hi] + ((a * a * a - a) * Y2[lo] + (b * b * b - b) * Y2[hi]) * h * h / 6.0;
+  return a * Y[lo] + b * Y[hi] +
+         ((a * a * a - a) * Y2[lo] + (b * b * b - b) * Y2[hi]) * h * h / 6.0;
 }
 
 Tpolinomint::Tpolinomint(int n)

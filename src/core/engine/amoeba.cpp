@@ -84,7 +84,8 @@ Tamoeba::Tamoeba(int n, const AmoebaWindowState& options, UserDialogs& dialogs, 
       askMoreIterations_(options.AskMoreIterations),
       dialogs_(dialogs),
       log_(log) {
-  if (n < 0) throw std::invalid_argument("The downhill simplex method needs a dimension of 0 or more");
+  if (n < 0)
+    throw std::invalid_argument("The downhill simplex method needs a dimension of 0 or more");
   const auto size = static_cast<std::size_t>(n);
   Best.assign(size, 0.0);
   Start.assign(size, 0.0);

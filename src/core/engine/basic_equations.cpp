@@ -11,10 +11,12 @@ namespace kavrel {
 namespace {
 
 // Writes values to targets in order and stops at the first value that is not finite, so that a
-// fault leaves everything from that point on as it was.
+// fault leaves everything from that point on as it was. The callers' fast path tests the sum of
+// the values instead: it is finite when every value is (a sum that overflows merely sends finite
+// values down this careful path).
 template <std::size_t N>
-inline bool StoreUntilFault(const std::array<double, N>& values,
-                            const std::array<double*, N>& targets) {
+[[gnu::noinline, gnu::cold]] bool StoreUntilFault(const std::array<double, N>& values,
+                                                  const std::array<double*, N>& targets) {
   for (std::size_t k = 0; k < N; ++k) {
     if (!std::isfinite(values[k])) return false;
     *targets[k] = values[k];
@@ -59,7 +61,15 @@ double Tbasicequations::Root(int a) const {
                 m[kCaseFatality][s][a] * CaseFatalityFactor_);
 }
 
-bool Tbasicequations::Advance(int a) {
+bool Tbasicequations::Advance(int a) { return AdvanceYear(a); }
+
+bool Tbasicequations::Derive(int a) { return DeriveYear(a); }
+
+void Tbasicequations::Step(int a) {
+  if (!AdvanceYear(a) || !DeriveYear(a)) NoteFault();
+}
+
+inline bool Tbasicequations::AdvanceYear(int a) {
   const auto& m = disease_.ModelSeries;
   const int s = disease_.Sex;
   const double i = m[kIncidence][s][a] * IncidenceFactor_;
@@ -68,47 +78,71 @@ bool Tbasicequations::Advance(int a) {
   const double q = RootOf(i, r, f);
   const double l = i + r + f;
 
-  // The two eigenvalues of the year are -(l + q)/2 and -(l - q)/2. For small q the difference of
-  // the two decays, v - w = w (e^q - 1), is taken through expm1: as a plain difference it would
-  // lose all its digits as q goes to 0 and the division by q below would magnify the loss.
+  // The two eigenvalues of the year are -(l + q)/2 and -(l - q)/2, with decays w and v. As q goes
+  // to 0 the plain difference v - w loses its digits and the division by q below would magnify
+  // the loss, so for small q the difference is taken as w (e^q - 1) from the series of e^q - 1,
+  // whose first omitted term is below 1e-17 of it there.
   const double w = std::exp(-(l + q) / 2.0);
   double v;
   double d;  // v - w
-  if (q < 0.5) {
-    d = w * std::expm1(q);
+  if (q < 1e-3) {
+    d = w * q * (1.0 + q * (1.0 / 2.0 + q * (1.0 / 6.0 + q * (1.0 / 24.0 + q * (1.0 / 120.0)))));
     v = w + d;
   } else {
     v = std::exp(-(l - q) / 2.0);
     d = v - w;
   }
 
-  const double S = Healthy[a];
-  const double C = Diseased[a];
-  const double D = DiseaseDeaths[a];
-  double S1;
-  double C1;
-  double D1;
+  // The year maps (S, C) linearly: S' = aS S + aC C and C' = bS S + bC C. Written this way the
+  // coefficients depend on the hazards alone, and one age's cohort depends on the previous one
+  // through a product and a sum only.
+  double aS;
+  double aC;
+  double bS;
+  double bC;
   if (q > 0.0) {
+    // S' = (2(v - w)((f + r)S + rC) + ((q - l)v + (q + l)w)S) / 2q
+    // C' = -((v - w)(2((f + r)(S + C) - lS) - lC) - qC(v + w)) / 2q
     const double h = 0.5 / q;
-    const double sum = v + w;
-    S1 = (2.0 * d * ((f + r) * S + r * C) + (q * sum - l * d) * S) * h;
-    C1 = -(d * (2.0 * ((f + r) * (S + C) - l * S) - l * C) - q * C * sum) * h;
-    D1 = (S + C + D) + (d * (2.0 * f * C - l * (S + C)) - q * (S + C) * sum) * h;
+    const double qSum = q * (v + w);
+    const double dSpread = d * (f + r - i);
+    aS = h * (qSum + dSpread);
+    aC = 2.0 * h * d * r;
+    bS = 2.0 * h * d * i;
+    bC = h * (qSum - dSpread);
   } else {
     // A double eigenvalue -l/2 (r = 0 and i = f): the limit q -> 0 of the equations above.
     // People still fall ill and die although the two decays coincide; with all three hazards 0
     // the cohort is carried unchanged.
     const double half = l / 2.0;
-    S1 = w * (S + (half - i) * S + r * C);
-    C1 = w * (C + i * S + (half - r - f) * C);
-    D1 = D + S + C - S1 - C1;
+    aS = w * (1.0 + half - i);
+    aC = w * r;
+    bS = w * i;
+    bC = w * (1.0 + half - r - f);
+  }
+  const double S = Healthy[a];
+  const double C = Diseased[a];
+  const double S1 = aS * S + aC * C;
+  const double C1 = bS * S + bC * C;
+  // Whoever left the living states died of the disease: other causes are outside the cohort.
+  const double D1 = DiseaseDeaths[a] + ((1.0 - aS - bS) * S + (1.0 - aC - bC) * C);
+
+  if (std::isfinite(q + l + w + v + S1 + C1 + D1)) [[likely]] {
+    RootTerm[a] = q;
+    HazardSum[a] = l;
+    DecayFast[a] = w;
+    DecaySlow[a] = v;
+    Healthy[a + 1] = S1;
+    Diseased[a + 1] = C1;
+    DiseaseDeaths[a + 1] = D1;
+    return true;
   }
   return StoreUntilFault<7>({q, l, w, v, S1, C1, D1},
                             {&RootTerm[a], &HazardSum[a], &DecayFast[a], &DecaySlow[a],
                              &Healthy[a + 1], &Diseased[a + 1], &DiseaseDeaths[a + 1]});
 }
 
-bool Tbasicequations::Derive(int a) {
+inline bool Tbasicequations::DeriveYear(int a) {
   auto& m = disease_.ModelSeries;
   const int s = disease_.Sex;
   // Derived variables use the present hazards of the age, whatever trend factors the cohort ran
@@ -121,25 +155,36 @@ bool Tbasicequations::Derive(int a) {
   const double C = Diseased[a];
   const double S1 = Healthy[a + 1];
   const double C1 = Diseased[a + 1];
-  const double alive = (S + C + S1 + C1) / 2.0;  // mean number alive during the year
+  // One over the mean number alive during the year; a cohort with nobody alive gives an
+  // infinity here, which the store below refuses as a fault.
+  const double perAlive = 2.0 / (S + C + S1 + C1);
 
-  const double mortality = (DiseaseDeaths[a + 1] - DiseaseDeaths[a]) / alive;
+  const double mortality = (DiseaseDeaths[a + 1] - DiseaseDeaths[a]) * perAlive;
   const double rrMortality = f / allCause + 1.0;
-  const double prevalence = ((C + C1) / 2.0) / alive;
+  const double prevalence = ((C + C1) / 2.0) * perAlive;
   // Mean time to leaving the diseased state at the hazards of this age: the duration a duration
   // input is fitted against. Every final duration comes from CalculateDuration.
   const double exitHazard = r + f + std::max(0.0, allCause - mortality);
   const double duration = exitHazard > 0.0 ? 1.0 / exitHazard : 0.0;
-  const double popRate = i * ((S + S1) / 2.0) / alive;
+  const double popRate = i * ((S + S1) / 2.0) * perAlive;
 
-  return StoreUntilFault<6>({mortality, mortality, rrMortality, prevalence, duration, popRate},
-                            {&DiseaseMortality[a], &m[kMortality][s][a], &m[kRRMortality][s][a],
-                             &m[kPrevalence][s][a], &m[kDuration][s][a],
-                             &disease_.PopRateIncidence[a]});
-}
-
-void Tbasicequations::Step(int a) {
-  if (!Advance(a) || !Derive(a)) NoteFault();
+  auto& mortalityOut = m[kMortality][s][a];
+  auto& rrOut = m[kRRMortality][s][a];
+  auto& prevalenceOut = m[kPrevalence][s][a];
+  auto& durationOut = m[kDuration][s][a];
+  auto& popRateOut = disease_.PopRateIncidence[a];
+  if (std::isfinite(mortality + rrMortality + prevalence + duration + popRate)) [[likely]] {
+    DiseaseMortality[a] = mortality;
+    mortalityOut = mortality;
+    rrOut = rrMortality;
+    prevalenceOut = prevalence;
+    durationOut = duration;
+    popRateOut = popRate;
+    return true;
+  }
+  return StoreUntilFault<6>(
+      {mortality, mortality, rrMortality, prevalence, duration, popRate},
+      {&DiseaseMortality[a], &mortalityOut, &rrOut, &prevalenceOut, &durationOut, &popRateOut});
 }
 
 void Tbasicequations::NoteFault() { log_.AddMessage(kBasicEquationsError); }
@@ -172,14 +217,14 @@ void Tdynbasicequations::Step(int a) {
   } else {
     SetFactors(trendStart_);
     for (int k = 0; k < n; ++k) {
-      if (!Advance(k)) return NoteFault();
+      if (!AdvanceYear(k)) return NoteFault();
     }
   }
   for (int k = n; k <= a; ++k) {
     SetFactors(k - a);
-    if (!Advance(k)) return NoteFault();
+    if (!AdvanceYear(k)) return NoteFault();
   }
-  if (!Derive(a)) NoteFault();
+  if (!DeriveYear(a)) NoteFault();
 }
 
 }  // namespace kavrel

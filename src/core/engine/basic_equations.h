@@ -53,6 +53,9 @@ class Tbasicequations {
 
  protected:
   void NoteFault();
+  // Advance and Derive as one body, so that the plain step compiles to one straight run.
+  bool AdvanceYear(int a);
+  bool DeriveYear(int a);
 
   // The calendar-year factors of the trend model. Always 1 in the plain model, where multiplying
   // by them changes nothing, so both models share one set of equations.

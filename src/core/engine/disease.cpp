@@ -101,6 +101,11 @@ void Tdisease::CalculateDuration(int maxAge, const Series& otherCauseMortality) 
   }
   const double gTop = exitHazard[maxAge];
 
+  // Per onset age j: the running total of time diseased and the share still diseased. The years
+  // after onset are then walked once for all onset ages together, which keeps each onset age's
+  // sum in the order of its years while the work for one year runs over contiguous arrays.
+  Series total{};
+  Series still{};
   for (int j = 0; j <= maxAge; ++j) {
     duration[j] = 0.0;
     const double iota = incidence[j];
@@ -110,38 +115,40 @@ void Tdisease::CalculateDuration(int maxAge, const Series& otherCauseMortality) 
 
     // Onset year: onsets spread over the year at the incidence hazard, then exit at g.
     const double g = exitHazard[j];
-    double stillDiseased;  // P[j]
-    double onsetTime;      // T[j]
-    if (g == 0.0) {
-      stillDiseased = 1.0;
-      onsetTime = 0.5;
-    } else if (g == iota) {
-      stillDiseased = iota * e / (1.0 - e);
-      onsetTime = 1.0 / g - 1.0 / (std::exp(g) - 1.0);
-    } else {
-      const double k = (stay[j] - e) / (1.0 - e);
-      stillDiseased = iota / (iota - g) * k;
-      onsetTime = 1.0 / g - iota / ((iota - g) * g) * k;
-    }
-
-    double total;
     if (j == maxAge) {
       // The open top age: the whole remaining time, at the top age's exit hazard.
-      total = gTop == 0.0 ? 1000.0 : 1.0 / gTop;
+      total[j] = gTop == 0.0 ? 1000.0 : 1.0 / gTop;
+    } else if (g == 0.0) {
+      still[j] = 1.0;
+      total[j] = 0.5;
+    } else if (g == iota) {
+      still[j] = iota * e / (1.0 - e);
+      total[j] = 1.0 / g - 1.0 / (std::exp(g) - 1.0);
     } else {
-      total = onsetTime;
-      double p = stillDiseased;
-      for (int k = j + 1; k < maxAge; ++k) {
-        total += timeIn[k] * p;
-        p *= stay[k];
-      }
-      total += gTop == 0.0 ? 1000.0 * p : p / gTop;
+      const double k = (stay[j] - e) / (1.0 - e);
+      still[j] = iota / (iota - g) * k;
+      total[j] = 1.0 / g - iota / ((iota - g) * g) * k;
     }
-    if (!std::isfinite(total)) {
+  }
+  // Whole years after onset, below the open top age.
+  for (int k = 1; k < maxAge; ++k) {
+    const double timeK = timeIn[k];
+    const double stayK = stay[k];
+    for (int j = 0; j < k; ++j) {
+      total[j] += timeK * still[j];
+      still[j] *= stayK;
+    }
+  }
+  for (int j = 0; j <= maxAge; ++j) {
+    const double iota = incidence[j];
+    if (iota <= 0.0 || std::exp(-iota) == 1.0) continue;
+    double sum = total[j];
+    if (j < maxAge) sum += gTop == 0.0 ? 1000.0 * still[j] : still[j] / gTop;
+    if (!std::isfinite(sum)) {
       throw ArithmeticError("Arithmetic error in the duration calculation at onset age " +
                             std::to_string(j));
     }
-    duration[j] = total;
+    duration[j] = sum;
   }
 }
 

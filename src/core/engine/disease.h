@@ -52,10 +52,10 @@ using PerVariableAndSex = std::array<std::array<T, kSexCount>, kVariableCount>;
 // What a calculation works against besides the disease itself. Passed explicitly so that separate
 // calculations (an uncertainty analysis's iterations) can run side by side on separate threads.
 struct ModelEnvironment {
-  int MaxAge;                                                   // highest age of the data set
-  const std::array<Series, kSexCount>& AllCauseMortality;       // of the population
-  std::array<Series, kSexCount>& OtherCauseMortality;           // left by each calculation
-  MessagesLog& Log;                                             // internal-error notes
+  int MaxAge;                                              // highest age of the data set
+  const std::array<Series, kSexCount>& AllCauseMortality;  // of the population
+  std::array<Series, kSexCount>& OtherCauseMortality;      // left by each calculation
+  MessagesLog& Log;                                        // internal-error notes
 };
 
 class Tdisease {
@@ -104,7 +104,7 @@ class Tdisease {
   double FitCriterion = 0.0;
   std::int32_t CurrentAgeGroup = 0;
   std::int32_t AgeGroupWidth = 1;
-  std::array<double, 4> HazardMax{};         // by variable index; 0, 2, 3 used
+  std::array<double, 4> HazardMax{};            // by variable index; 0, 2, 3 used
   std::array<std::int32_t, 4> EnforceWeight{};  // by variable index; 0, 2, 3 used
   bool TrendsOn = false;
   std::int32_t TrendStart = 0;

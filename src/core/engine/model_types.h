@@ -41,13 +41,13 @@ enum Variable : std::uint8_t {
 using VariableNames = std::array<std::string_view, kVariableCount>;
 
 // Display names as the input and processing windows show them.
-inline constexpr VariableNames kVariableDisplayNames = {
-    "Incidence", "Prevalence", "Remission", "Case fatality", "Duration", "Mortality",
-    "RR Mortality"};
+inline constexpr VariableNames kVariableDisplayNames = {"Incidence",     "Prevalence", "Remission",
+                                                        "Case fatality", "Duration",   "Mortality",
+                                                        "RR Mortality"};
 // The second spelling, used by output captions.
-inline constexpr VariableNames kVariableCaptions = {
-    "Incidence", "Prevalence", "Remission", "Case fatality", "Duration", "Mortality",
-    "RR mortality"};
+inline constexpr VariableNames kVariableCaptions = {"Incidence",     "Prevalence", "Remission",
+                                                    "Case fatality", "Duration",   "Mortality",
+                                                    "RR mortality"};
 // The word that follows Input, Interm, Output, Sense, Uncert and UncertSum in table names.
 inline constexpr VariableNames kVariableTableWords = {
     "Incidence", "Prevalence", "Remission", "Casefatality", "Duration", "Mortality", "RRMortality"};
@@ -67,7 +67,7 @@ inline constexpr std::array<VariableNames, kSexCount> kProcessedFlagColumns = {{
      "FMortalityproc", "FRRMortalityproc"},
 }};
 inline constexpr std::array<std::string_view, kSexCount> kOutputFlagColumns = {"Moutput",
-                                                                                "Foutput"};
+                                                                               "Foutput"};
 
 // The hazards that can carry a time trend: trend index 0, 1, 2 stands for variable 0, 2, 3.
 inline constexpr int kTrendHazardCount = 3;

@@ -82,8 +82,8 @@ class ScriptedDialogs final : public UserDialogs {
     DialogKind kind = DialogKind::kInformation;
     std::vector<std::string> items;
   };
-  using Answer = std::variant<DialogButton, int, std::optional<std::string>,
-                              std::optional<std::vector<int>>>;
+  using Answer =
+      std::variant<DialogButton, int, std::optional<std::string>, std::optional<std::vector<int>>>;
 
   void Push(Answer answer) { answers_.push_back(std::move(answer)); }
   void PushFile(std::optional<std::string> path) { Push(Answer(std::move(path))); }

@@ -140,7 +140,8 @@ TEST_F(AmoebaFixture, LimitReachedIsRememberedAcrossRuns) {
 }
 
 TEST_F(AmoebaFixture, NoParametersMeansNothingToDo) {
-  auto amoeba = Make(0, [](auto) -> double { throw std::logic_error("no cost with no parameters"); });
+  auto amoeba =
+      Make(0, [](auto) -> double { throw std::logic_error("no cost with no parameters"); });
   amoeba.Minimize();
   EXPECT_TRUE(amoeba.calls.empty());
   EXPECT_EQ(amoeba.Iter, 0);
@@ -160,8 +161,8 @@ TEST_F(AmoebaFixture, FaultEndsTheRunAtTheLowestVertex) {
     auto amoeba = Make(2, f);
     amoeba.Start = {1.0, 0.0};  // heads for x = 3, so it must try beyond x = 2
     amoeba.Minimize();
-    EXPECT_EQ(log.Lines(), std::vector<std::string>{
-                               "  08:30:00# Internal error: downhill simplex method"});
+    EXPECT_EQ(log.Lines(),
+              std::vector<std::string>{"  08:30:00# Internal error: downhill simplex method"});
     EXPECT_EQ(amoeba.Best, amoeba.Vertices[amoeba.Lowest]);
     EXPECT_LE(amoeba.Best[0], 2.0);
   }
@@ -229,7 +230,9 @@ TEST(AmoebaWindowStateTest, DefaultsResetAndInputForms) {
 class ParabolaDisease final : public Tdisease {
  public:
   ParabolaDisease() : Tdisease("Parabola") {}
-  void Cost(std::span<const double> p) override { FitCriterion = 1.0 + (p[0] + 1.5) * (p[0] + 1.5); }
+  void Cost(std::span<const double> p) override {
+    FitCriterion = 1.0 + (p[0] + 1.5) * (p[0] + 1.5);
+  }
 };
 
 TEST(DisamoebaTest, MinimisesTheDiseaseCriterion) {

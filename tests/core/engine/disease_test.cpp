@@ -22,8 +22,8 @@ TEST(DiseaseTest, CreationDefaults) {
   EXPECT_EQ(editing.DiseaseName, "Asthma");
   EXPECT_EQ(editing.AgeGroupWidth, 1);
   EXPECT_EQ(processing.AgeGroupWidth, 6);
-  for (const Tdisease* d : {static_cast<const Tdisease*>(&editing),
-                            static_cast<const Tdisease*>(&processing)}) {
+  for (const Tdisease* d :
+       {static_cast<const Tdisease*>(&editing), static_cast<const Tdisease*>(&processing)}) {
     EXPECT_TRUE(d->IncidenceIsHazard);
     EXPECT_FALSE(d->Calculated[kMales] || d->Calculated[kFemales]);
     EXPECT_FALSE(d->TrendsOn);
