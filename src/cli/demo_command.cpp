@@ -43,13 +43,32 @@ int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& err) {
     return 1;
   }
 
+  if (options.table) {
+    char line[256];
+    std::snprintf(line, sizeof line, "%5s  %-8s %11s %11s %11s %11s %11s %11s %11s %11s\n", "Age",
+                  "Sex", "Incidence", "Prevalence", "Remission", "Casefatal", "Duration",
+                  "Mortality", "RR mort", "All-cause");
+    out << line;
+    for (int a = 0; a <= maxAge; a += options.step) {
+      const int s = disease.Sex;
+      const auto& m = disease.ModelSeries;
+      std::snprintf(line, sizeof line,
+                    "%5d  %-8s %11.6f %11.6f %11.6f %11.6f %11.3f %11.6f %11.3f %11.6f\n", a,
+                    std::string(kSexNames[s]).c_str(), m[kIncidence][s][a], m[kPrevalence][s][a],
+                    m[kRemission][s][a], m[kCaseFatality][s][a], m[kDuration][s][a],
+                    m[kMortality][s][a], m[kRRMortality][s][a], allCause[s][a]);
+      out << line;
+    }
+    return 0;
+  }
   out << "Age,Sex";
   for (auto name : kVariableCaptions) out << ',' << name;
   out << ",All-cause mortality\n";
   for (int a = 0; a <= maxAge; a += options.step) {
     out << a << ',' << kSexNames[disease.Sex];
-    for (int v = 0; v < kVariableCount; ++v)
+    for (int v = 0; v < kVariableCount; ++v) {
       out << ',' << Number(disease.ModelSeries[v][disease.Sex][a]);
+    }
     out << ',' << Number(allCause[disease.Sex][a]) << '\n';
   }
   return 0;

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   demoCommand->add_option("--every", demo.step, "Print every n-th age")->check(CLI::Range(1, 110));
   demoCommand->add_flag("--trend", demo.trend,
                         "Let incidence have risen 2 % a year over the last 20 years");
+  demoCommand->add_flag("--table", demo.table, "Aligned columns for reading instead of CSV");
 
   try {
     app.parse(argc, argv);
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
   }
 
   if (demoCommand->parsed()) {
-    demo.sex = (sex == "Females" || sex == "females" || sex == "FEMALES") ? 1 : 0;
+    demo.sex = CLI::detail::to_lower(sex) == "females" ? 1 : 0;
     try {
       return kavrel::cli::RunDemo(demo, std::cout, std::cerr);
     } catch (const std::exception& e) {

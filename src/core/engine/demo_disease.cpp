@@ -27,7 +27,7 @@ void FillDemoHazards(Tdisease& disease, int maxAge) {
     for (int a = 0; a <= maxAge; ++a) {
       disease.InputSeries[kIncidence][s][a] = sexLevel * 0.0002 * std::exp(0.06 * a);
       disease.InputSeries[kRemission][s][a] = 0.02;
-      disease.InputSeries[kCaseFatality][s][a] = 0.01 * std::exp(0.03 * a);
+      disease.InputSeries[kCaseFatality][s][a] = 0.002 * std::exp(0.045 * a);
     }
   }
 }
