@@ -32,6 +32,9 @@ inline double RootOf(double i, double r, double f) {
   return radicand < 0.0 ? 0.0 : std::sqrt(radicand);
 }
 
+// Up to this radicand (q <= 0.5) a year is solved from the series of cosh and sinh.
+constexpr double kSeriesRadicand = 0.25;
+
 }  // namespace
 
 Tbasicequations::Tbasicequations(Tdisease& disease,
@@ -61,48 +64,75 @@ double Tbasicequations::Root(int a) const {
                 m[kCaseFatality][s][a] * CaseFatalityFactor_);
 }
 
-bool Tbasicequations::Advance(int a) { return AdvanceYear(a); }
-
-bool Tbasicequations::Derive(int a) { return DeriveYear(a); }
-
-void Tbasicequations::Step(int a) {
-  if (!AdvanceYear(a) || !DeriveYear(a)) NoteFault();
+bool Tbasicequations::Advance(int a) {
+  Year year;
+  return AdvanceYear(a, year);
 }
 
-inline bool Tbasicequations::AdvanceYear(int a) {
+bool Tbasicequations::Derive(int a) {
+  return DeriveYear(a, {Healthy[a], Diseased[a], DiseaseDeaths[a], Healthy[a + 1], Diseased[a + 1],
+                        DiseaseDeaths[a + 1]});
+}
+
+void Tbasicequations::Step(int a) {
+  Year year;
+  if (!AdvanceYear(a, year) || !DeriveYear(a, year)) NoteFault();
+}
+
+inline bool Tbasicequations::AdvanceYear(int a, Year& year) {
   const auto& m = disease_.ModelSeries;
   const int s = disease_.Sex;
   const double i = m[kIncidence][s][a] * IncidenceFactor_;
   const double r = m[kRemission][s][a] * RemissionFactor_;
   const double f = m[kCaseFatality][s][a] * CaseFatalityFactor_;
-  const double q = RootOf(i, r, f);
   const double l = i + r + f;
+  const double radicand = (i - f) * (i - f) + r * r + 2.0 * r * (i + f);
 
-  // The two eigenvalues of the year are -(l + q)/2 and -(l - q)/2, with decays w and v. As q goes
-  // to 0 the plain difference v - w loses its digits and the division by q below would magnify
-  // the loss, so for small q the difference is taken as w (e^q - 1) from the series of e^q - 1,
-  // whose first omitted term is below 1e-17 of it there.
-  const double w = std::exp(-(l + q) / 2.0);
+  // The two eigenvalues of the year are -(l + q)/2 and -(l - q)/2, with decays w and v. The year
+  // maps (S, C) linearly: S' = aS S + aC C and C' = bS S + bC C, coefficients that depend on the
+  // hazards alone, so that one age's cohort depends on the previous one through a product and a
+  // sum only.
+  double q;
+  double w;
   double v;
-  double d;  // v - w
-  if (q < 1e-3) {
-    d = w * q * (1.0 + q * (1.0 / 2.0 + q * (1.0 / 6.0 + q * (1.0 / 24.0 + q * (1.0 / 120.0)))));
-    v = w + d;
-  } else {
-    v = std::exp(-(l - q) / 2.0);
-    d = v - w;
-  }
-
-  // The year maps (S, C) linearly: S' = aS S + aC C and C' = bS S + bC C. Written this way the
-  // coefficients depend on the hazards alone, and one age's cohort depends on the previous one
-  // through a product and a sum only.
   double aS;
   double aC;
   double bS;
   double bC;
-  if (q > 0.0) {
+  if (radicand <= kSeriesRadicand) {
+    // With E = exp(-l/2) and y = q/2 the decays are E(cosh y -+ sinh y), and every coefficient is
+    // E times cosh y or sinh(y)/y, both series in y^2 = radicand/4. q then cancels from the
+    // equations: no square root and no division by q, which would lose all digits as q goes to
+    // 0, and the double eigenvalue (r = 0, i = f, q = 0) is the same formula. Over
+    // y^2 <= 1/16 the first omitted terms are below 1e-17 of the sums.
+    const double e = std::exp(-l / 2.0);
+    const double z = radicand / 4.0;
+    const double z2 = z * z;
+    const double z4 = z2 * z2;
+    // Estrin's grouping keeps the two series short in latency.
+    const double coshY = (1.0 + z * (1.0 / 2)) + z2 * (1.0 / 24 + z * (1.0 / 720)) +
+                         z4 * ((1.0 / 40320 + z * (1.0 / 3628800)) + z2 * (1.0 / 479001600));
+    const double sinhYOverY = (1.0 + z * (1.0 / 6)) + z2 * (1.0 / 120 + z * (1.0 / 5040)) +
+                              z4 * (1.0 / 362880 + z * (1.0 / 39916800));
+    const double eCosh = e * coshY;
+    const double eSinh = e * sinhYOverY;  // (v - w) / q
+    const double spread = 0.5 * eSinh * (f + r - i);
+    aS = eCosh + spread;
+    aC = eSinh * r;
+    bS = eSinh * i;
+    bC = eCosh - spread;
+    // The coefficients of the step need no q; the series of coefficients kept per age do.
+    q = radicand < 0.0 ? 0.0 : std::sqrt(radicand);
+    const double halfQSinh = 0.5 * q * eSinh;
+    v = eCosh + halfQSinh;
+    w = eCosh - halfQSinh;
+  } else {
     // S' = (2(v - w)((f + r)S + rC) + ((q - l)v + (q + l)w)S) / 2q
     // C' = -((v - w)(2((f + r)(S + C) - lS) - lC) - qC(v + w)) / 2q
+    q = std::sqrt(radicand);
+    w = std::exp(-(l + q) / 2.0);
+    v = std::exp(-(l - q) / 2.0);
+    const double d = v - w;
     const double h = 0.5 / q;
     const double qSum = q * (v + w);
     const double dSpread = d * (f + r - i);
@@ -110,22 +140,15 @@ inline bool Tbasicequations::AdvanceYear(int a) {
     aC = 2.0 * h * d * r;
     bS = 2.0 * h * d * i;
     bC = h * (qSum - dSpread);
-  } else {
-    // A double eigenvalue -l/2 (r = 0 and i = f): the limit q -> 0 of the equations above.
-    // People still fall ill and die although the two decays coincide; with all three hazards 0
-    // the cohort is carried unchanged.
-    const double half = l / 2.0;
-    aS = w * (1.0 + half - i);
-    aC = w * r;
-    bS = w * i;
-    bC = w * (1.0 + half - r - f);
   }
   const double S = Healthy[a];
   const double C = Diseased[a];
+  const double D = DiseaseDeaths[a];
   const double S1 = aS * S + aC * C;
   const double C1 = bS * S + bC * C;
   // Whoever left the living states died of the disease: other causes are outside the cohort.
-  const double D1 = DiseaseDeaths[a] + ((1.0 - aS - bS) * S + (1.0 - aC - bC) * C);
+  const double D1 = D + ((1.0 - aS - bS) * S + (1.0 - aC - bC) * C);
+  year = {S, C, D, S1, C1, D1};
 
   if (std::isfinite(q + l + w + v + S1 + C1 + D1)) [[likely]] {
     RootTerm[a] = q;
@@ -142,7 +165,7 @@ inline bool Tbasicequations::AdvanceYear(int a) {
                              &Healthy[a + 1], &Diseased[a + 1], &DiseaseDeaths[a + 1]});
 }
 
-inline bool Tbasicequations::DeriveYear(int a) {
+inline bool Tbasicequations::DeriveYear(int a, const Year& year) {
   auto& m = disease_.ModelSeries;
   const int s = disease_.Sex;
   // Derived variables use the present hazards of the age, whatever trend factors the cohort ran
@@ -151,16 +174,17 @@ inline bool Tbasicequations::DeriveYear(int a) {
   const double r = m[kRemission][s][a];
   const double f = m[kCaseFatality][s][a];
   const double allCause = allCauseMortality_[s][a];
-  const double S = Healthy[a];
-  const double C = Diseased[a];
-  const double S1 = Healthy[a + 1];
-  const double C1 = Diseased[a + 1];
-  // One over the mean number alive during the year; a cohort with nobody alive gives an
-  // infinity here, which the store below refuses as a fault.
-  const double perAlive = 2.0 / (S + C + S1 + C1);
+  const auto [S, C, D, S1, C1, D1] = year;
+  // One over the mean number alive during the year, and case fatality over all-cause mortality,
+  // in one packed division (the divider is what a step waits for most). A cohort with nobody
+  // alive, or a zero all-cause mortality, gives an infinity or NaN here, which the store below
+  // refuses as a fault.
+  using Double2 = double __attribute__((vector_size(16)));
+  const Double2 quotients = Double2{2.0, f} / Double2{S + C + S1 + C1, allCause};
+  const double perAlive = quotients[0];
 
-  const double mortality = (DiseaseDeaths[a + 1] - DiseaseDeaths[a]) * perAlive;
-  const double rrMortality = f / allCause + 1.0;
+  const double mortality = (D1 - D) * perAlive;
+  const double rrMortality = quotients[1] + 1.0;
   const double prevalence = ((C + C1) / 2.0) * perAlive;
   // Mean time to leaving the diseased state at the hazards of this age: the duration a duration
   // input is fitted against. Every final duration comes from CalculateDuration.
@@ -211,20 +235,21 @@ void Tdynbasicequations::Step(int a) {
   // The cohort aged a now was at age k in calendar year k - a. Born before the first trend year,
   // it lived its early years at the hazards of that first year.
   int n = trendStart_ + a;
+  Year year{};
   if (n <= 0) {
     n = 0;
     Reset(disease_.BirthPrevalence[disease_.Sex]);
   } else {
     SetFactors(trendStart_);
     for (int k = 0; k < n; ++k) {
-      if (!AdvanceYear(k)) return NoteFault();
+      if (!AdvanceYear(k, year)) return NoteFault();
     }
   }
   for (int k = n; k <= a; ++k) {
     SetFactors(k - a);
-    if (!AdvanceYear(k)) return NoteFault();
+    if (!AdvanceYear(k, year)) return NoteFault();
   }
-  if (!DeriveYear(a)) NoteFault();
+  if (!DeriveYear(a, year)) NoteFault();
 }
 
 }  // namespace kavrel

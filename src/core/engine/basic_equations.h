@@ -53,9 +53,13 @@ class Tbasicequations {
 
  protected:
   void NoteFault();
-  // Advance and Derive as one body, so that the plain step compiles to one straight run.
-  bool AdvanceYear(int a);
-  bool DeriveYear(int a);
+  // The cohort at exact ages a and a + 1, handed from the advance to the derivation in registers.
+  struct Year {
+    double S, C, D, S1, C1, D1;
+  };
+  // The bodies of Advance and Derive, so that a step compiles to one straight run.
+  bool AdvanceYear(int a, Year& year);
+  bool DeriveYear(int a, const Year& year);
 
   // The calendar-year factors of the trend model. Always 1 in the plain model, where multiplying
   // by them changes nothing, so both models share one set of equations.
