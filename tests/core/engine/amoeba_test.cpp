@@ -56,6 +56,19 @@ TEST_F(AmoebaFixture, FindsTheMinimumOfABowl) {
   EXPECT_EQ(log.Count(), 0u);
 }
 
+TEST_F(AmoebaFixture, SolvesRosenbrocksValley) {
+  auto amoeba = Make(2, [](auto p) {
+    const double a = 1.0 - p[0];
+    const double b = p[1] - p[0] * p[0];
+    return a * a + 100.0 * b * b;
+  });
+  amoeba.Start = {-1.2, 1.0};
+  amoeba.Minimize();
+  EXPECT_FALSE(amoeba.MaxIterReached);
+  EXPECT_NEAR(amoeba.Best[0], 1.0, 1e-6);
+  EXPECT_NEAR(amoeba.Best[1], 1.0, 1e-6);
+}
+
 TEST_F(AmoebaFixture, InitialSimplexIsMultiplicative) {
   options.MaxIterations = "1";
   auto limited = Make(2, Bowl);
