@@ -43,16 +43,23 @@ struct DemoSetup {
   Tdisease disease;
 };
 
-void BM_ModelStep(benchmark::State& state) {
+// Runs part of a step for ages 0 ... kMaxAge over and over, on a model whose cohort was filled
+// by one pass.
+template <typename Part>
+void CycleAges(benchmark::State& state, Part part) {
   DemoSetup setup;
   Tbasicequations equations(setup.disease, setup.allCause, setup.log, 0.0);
   for (int a = 0; a <= kMaxAge; ++a) equations.Step(a);
   int a = 0;
   for (auto _ : state) {
-    equations.Step(a);
+    part(equations, a);
     benchmark::ClobberMemory();
     if (++a > kMaxAge) a = 0;
   }
+}
+
+void BM_ModelStep(benchmark::State& state) {
+  CycleAges(state, [](Tbasicequations& equations, int a) { equations.Step(a); });
 }
 BENCHMARK(BM_ModelStep);
 
@@ -81,26 +88,12 @@ BENCHMARK(BM_TrendCalculation);
 
 // The two halves of a step, to see where its time goes.
 void BM_AdvanceOnly(benchmark::State& state) {
-  DemoSetup setup;
-  Tbasicequations equations(setup.disease, setup.allCause, setup.log, 0.0);
-  int a = 0;
-  for (auto _ : state) {
-    equations.Advance(a);
-    benchmark::ClobberMemory();
-    if (++a > kMaxAge) a = 0;
-  }
+  CycleAges(state, [](Tbasicequations& equations, int a) { equations.Advance(a); });
 }
 BENCHMARK(BM_AdvanceOnly);
+
 void BM_DeriveOnly(benchmark::State& state) {
-  DemoSetup setup;
-  Tbasicequations equations(setup.disease, setup.allCause, setup.log, 0.0);
-  for (int a = 0; a <= kMaxAge; ++a) equations.Step(a);
-  int a = 0;
-  for (auto _ : state) {
-    equations.Derive(a);
-    benchmark::ClobberMemory();
-    if (++a > kMaxAge) a = 0;
-  }
+  CycleAges(state, [](Tbasicequations& equations, int a) { equations.Derive(a); });
 }
 BENCHMARK(BM_DeriveOnly);
 
