@@ -31,23 +31,14 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-double ParseReal(std::string_view text, std::string_view field) {
+// A whole text as a number of type T (locale independent), finite and not negative.
+template <typename T>
+T ParseSetting(std::string_view text, std::string_view field) {
   const auto trimmed = Trimmed(text);
-  double value = 0.0;
+  T value{};
   const auto [end, ec] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
   if (trimmed.empty() || ec != std::errc() || end != trimmed.data() + trimmed.size() ||
-      !std::isfinite(value)) {
-    throw std::invalid_argument("Downhill simplex options: \"" + std::string(text) +
-                                "\" is not a valid number for " + std::string(field));
-  }
-  return value;
-}
-
-int ParseCount(std::string_view text, std::string_view field) {
-  const auto trimmed = Trimmed(text);
-  int value = 0;
-  const auto [end, ec] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
-  if (trimmed.empty() || ec != std::errc() || end != trimmed.data() + trimmed.size() || value < 0) {
+      !std::isfinite(static_cast<double>(value)) || value < T{}) {
     throw std::invalid_argument("Downhill simplex options: \"" + std::string(text) +
                                 "\" is not a valid number for " + std::string(field));
   }
@@ -72,12 +63,12 @@ bool AmoebaWindowState::BetaFits(std::string_view text) { return MatchesMask(tex
 bool AmoebaWindowState::GammaFits(std::string_view text) { return MatchesMask(text, "9.9"); }
 
 Tamoeba::Tamoeba(int n, const AmoebaWindowState& options, UserDialogs& dialogs, MessagesLog& log)
-    : Precision(ParseReal(options.Precision, AmoebaWindowState::kPrecisionCaption)),
-      MaxIter(ParseCount(options.MaxIterations, AmoebaWindowState::kMaxIterationsCaption)),
-      Alpha(ParseReal(options.Alpha, AmoebaWindowState::kAlphaCaption)),
-      Beta(ParseReal(options.Beta, AmoebaWindowState::kBetaCaption)),
-      Gamma(ParseReal(options.Gamma, AmoebaWindowState::kGammaCaption)),
-      SimplexScale(ParseReal(options.Simplex, AmoebaWindowState::kSimplexCaption)),
+    : Precision(ParseSetting<double>(options.Precision, AmoebaWindowState::kPrecisionCaption)),
+      MaxIter(ParseSetting<int>(options.MaxIterations, AmoebaWindowState::kMaxIterationsCaption)),
+      Alpha(ParseSetting<double>(options.Alpha, AmoebaWindowState::kAlphaCaption)),
+      Beta(ParseSetting<double>(options.Beta, AmoebaWindowState::kBetaCaption)),
+      Gamma(ParseSetting<double>(options.Gamma, AmoebaWindowState::kGammaCaption)),
+      SimplexScale(ParseSetting<double>(options.Simplex, AmoebaWindowState::kSimplexCaption)),
       LastIndex(n - 1),
       Dim(n),
       warnOnMaxIterations_(options.WarnOnMaxIterations),
