@@ -12,6 +12,8 @@ packages=(
   libgmock-dev
   libbenchmark-dev
   libcli11-dev
+  libsqlite3-dev
+  sqlite3
 )
 
 missing=()

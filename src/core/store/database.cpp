@@ -1,0 +1,278 @@
+#include "store/database.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <utility>
+
+#include <sqlite3.h>
+
+namespace kavrel {
+
+namespace {
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+           return std::tolower(x) == std::tolower(y);
+         });
+}
+
+bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
+
+bool IsLogicalType(const char* declared) {
+  if (declared == nullptr) return false;
+  const std::string_view type(declared);
+  return EqualNoCase(type, "logical") || EqualNoCase(type, "bit") || EqualNoCase(type, "boolean") ||
+         EqualNoCase(type, "yesno");
+}
+
+}  // namespace
+
+std::string RewriteStatement(std::string_view statement) {
+  std::string out;
+  out.reserve(statement.size());
+  std::size_t k = 0;
+  while (k < statement.size()) {
+    const char c = statement[k];
+    if (c == '\'' || c == '"') {
+      // Copy a quoted text whole; a doubled quote stays inside it.
+      const std::size_t start = k++;
+      while (k < statement.size()) {
+        if (statement[k] == c) {
+          if (k + 1 < statement.size() && statement[k + 1] == c) {
+            k += 2;
+            continue;
+          }
+          ++k;
+          break;
+        }
+        ++k;
+      }
+      out.append(statement.substr(start, k - start));
+      continue;
+    }
+    if (IsWordChar(c)) {
+      const std::size_t start = k;
+      while (k < statement.size() && IsWordChar(statement[k])) ++k;
+      const std::string_view word = statement.substr(start, k - start);
+      if (EqualNoCase(word, "yes")) {
+        out += "True";
+      } else if (EqualNoCase(word, "no")) {
+        out += "False";
+      } else if (EqualNoCase(word, "delete")) {
+        out.append(word);
+        // "delete * from": drop the star.
+        std::size_t j = k;
+        while (j < statement.size() && std::isspace(static_cast<unsigned char>(statement[j]))) ++j;
+        if (j < statement.size() && statement[j] == '*') k = j + 1;
+      } else {
+        out.append(word);
+      }
+      continue;
+    }
+    out += c;
+    ++k;
+  }
+  return out;
+}
+
+std::string Quote(std::string_view text) {
+  std::string out = "'";
+  for (char c : text) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  out += '\'';
+  return out;
+}
+
+bool IsSqliteFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  char header[16] = {};
+  file.read(header, sizeof header);
+  return file.gcount() == sizeof header && std::memcmp(header, "SQLite format 3", 16) == 0;
+}
+
+int QueryResult::FieldIndex(std::string_view name) const {
+  for (std::size_t k = 0; k < names_.size(); ++k) {
+    if (EqualNoCase(names_[k], name)) return static_cast<int>(k);
+  }
+  throw std::out_of_range("Field '" + std::string(name) + "' not found");
+}
+
+const QueryResult::Value& QueryResult::At(int field) const {
+  if (row_ >= rows_.size()) throw std::out_of_range("No current record");
+  if (field < 0 || field >= FieldCount()) {
+    throw std::out_of_range("Field index " + std::to_string(field) + " out of range");
+  }
+  return rows_[row_][static_cast<std::size_t>(field)];
+}
+
+bool QueryResult::IsNull(int field) const {
+  return std::holds_alternative<std::monostate>(At(field));
+}
+
+std::int64_t QueryResult::AsInteger(int field) const {
+  const auto& v = At(field);
+  if (const auto* i = std::get_if<std::int64_t>(&v)) return *i;
+  if (const auto* d = std::get_if<double>(&v)) return static_cast<std::int64_t>(*d);
+  if (const auto* s = std::get_if<std::string>(&v)) {
+    try {
+      return std::stoll(*s);
+    } catch (const std::exception&) {
+      throw std::out_of_range("'" + *s + "' is not an integer");
+    }
+  }
+  return 0;
+}
+
+double QueryResult::AsDouble(int field) const {
+  const auto& v = At(field);
+  if (const auto* d = std::get_if<double>(&v)) return *d;
+  if (const auto* i = std::get_if<std::int64_t>(&v)) return static_cast<double>(*i);
+  if (const auto* s = std::get_if<std::string>(&v)) {
+    try {
+      return std::stod(*s);
+    } catch (const std::exception&) {
+      throw std::out_of_range("'" + *s + "' is not a number");
+    }
+  }
+  return 0.0;
+}
+
+bool QueryResult::AsBoolean(int field) const {
+  const auto& v = At(field);
+  if (const auto* s = std::get_if<std::string>(&v)) {
+    return EqualNoCase(*s, "true") || EqualNoCase(*s, "yes") || *s == "1" || *s == "-1";
+  }
+  return AsInteger(field) != 0;
+}
+
+std::string QueryResult::AsText(int field) const {
+  const auto& v = At(field);
+  if (std::holds_alternative<std::monostate>(v)) return "";
+  if (logical_[static_cast<std::size_t>(field)]) return AsBoolean(field) ? "True" : "False";
+  if (const auto* s = std::get_if<std::string>(&v)) return *s;
+  if (const auto* i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.15g", std::get<double>(v));
+  return buffer;
+}
+
+Database Database::Open(const std::string& path, bool create) {
+  std::ifstream probe(path, std::ios::binary);
+  const bool exists = static_cast<bool>(probe);
+  probe.close();
+  if (exists && !IsSqliteFile(path)) {
+    throw DatabaseError("'" + path + "' is not a Kavrel database (SQLite) file");
+  }
+  if (!exists && !create) throw DatabaseError("Database file '" + path + "' not found");
+  sqlite3* handle = nullptr;
+  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+  const int rc = sqlite3_open_v2(path.c_str(), &handle, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    std::string message = handle != nullptr ? sqlite3_errmsg(handle) : sqlite3_errstr(rc);
+    sqlite3_close(handle);
+    throw DatabaseError("Cannot open '" + path + "': " + message);
+  }
+  sqlite3_extended_result_codes(handle, 1);
+  sqlite3_busy_timeout(handle, 2000);
+  // Table and column names of the system's statements match without regard to case already;
+  // LIKE does too by default.
+  return Database(handle, path);
+}
+
+Database::~Database() {
+  if (handle_ != nullptr) sqlite3_close(handle_);
+}
+
+Database::Database(Database&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)), path_(std::move(other.path_)) {}
+
+Database& Database::operator=(Database&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != nullptr) sqlite3_close(handle_);
+    handle_ = std::exchange(other.handle_, nullptr);
+    path_ = std::move(other.path_);
+  }
+  return *this;
+}
+
+void Database::Fail(std::string_view statement) const {
+  throw DatabaseError(std::string(sqlite3_errmsg(handle_)) + " [" + std::string(statement) + "]");
+}
+
+void Database::Exec(std::string_view statement) {
+  const std::string sql = RewriteStatement(statement);
+  char* error = nullptr;
+  if (sqlite3_exec(handle_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+    std::string message = error != nullptr ? error : "unknown error";
+    sqlite3_free(error);
+    throw DatabaseError(message + " [" + sql + "]");
+  }
+}
+
+QueryResult Database::Query(std::string_view statement) {
+  const std::string sql = RewriteStatement(statement);
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(handle_, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) Fail(sql);
+  std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> stmt(raw, &sqlite3_finalize);
+  QueryResult result;
+  const int columns = sqlite3_column_count(raw);
+  for (int c = 0; c < columns; ++c) {
+    result.names_.emplace_back(sqlite3_column_name(raw, c));
+    result.logical_.push_back(IsLogicalType(sqlite3_column_decltype(raw, c)));
+  }
+  int rc;
+  while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+    std::vector<QueryResult::Value> row;
+    row.reserve(static_cast<std::size_t>(columns));
+    for (int c = 0; c < columns; ++c) {
+      switch (sqlite3_column_type(raw, c)) {
+        case SQLITE_INTEGER:
+          row.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(raw, c)));
+          break;
+        case SQLITE_FLOAT:
+          row.emplace_back(sqlite3_column_double(raw, c));
+          break;
+        case SQLITE_NULL:
+          row.emplace_back(std::monostate{});
+          break;
+        default: {
+          const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
+          row.emplace_back(std::string(text != nullptr ? text : ""));
+        }
+      }
+    }
+    result.rows_.push_back(std::move(row));
+  }
+  if (rc != SQLITE_DONE) Fail(sql);
+  return result;
+}
+
+bool Database::HasTable(std::string_view name) {
+  auto tables = Query("select name from sqlite_master where type='table'");
+  for (tables.First(); !tables.Eof(); tables.Next()) {
+    if (tables.AsText(0) == name) return true;
+  }
+  return false;
+}
+
+std::int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(handle_); }
+
+Database::Transaction::Transaction(Database& db) : db_(&db) { db_->Exec("begin immediate"); }
+
+Database::Transaction::~Transaction() {
+  if (!done_) sqlite3_exec(db_->handle_, "rollback", nullptr, nullptr, nullptr);
+}
+
+void Database::Transaction::Commit() {
+  db_->Exec("commit");
+  done_ = true;
+}
+
+}  // namespace kavrel

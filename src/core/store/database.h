@@ -1,0 +1,118 @@
+#pragma once
+
+// One SQLite database file, as the data module uses it for a collection or a data set. The
+// statements are the system's own, run as written; the few forms SQLite lacks are rewritten in one
+// place (RewriteStatement).
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+struct sqlite3;
+
+namespace kavrel {
+
+// An error of the database engine, carrying the engine's message.
+class DatabaseError : public std::runtime_error {
+ public:
+  explicit DatabaseError(const std::string& what) : std::runtime_error(what) {}
+};
+
+// `delete * from` becomes `delete from`; the literals Yes and No (outside quotes) become True and
+// False. Everything else passes unchanged.
+std::string RewriteStatement(std::string_view statement);
+
+// A text value for a statement: between single quotes, embedded apostrophes doubled, so that no
+// name can break or alter a statement ("Alzheimer's disease" -> 'Alzheimer''s disease').
+std::string Quote(std::string_view text);
+
+// True when the file starts with the SQLite header. An empty, truncated or foreign file (an Access
+// database, a text file) is not one.
+bool IsSqliteFile(const std::string& path);
+
+// The rows of one query, read at once. Fields are addressed by position or by name (without
+// regard to case).
+class QueryResult {
+ public:
+  using Value = std::variant<std::monostate, std::int64_t, double, std::string>;
+
+  int RecordCount() const { return static_cast<int>(rows_.size()); }
+  bool Eof() const { return row_ >= rows_.size(); }
+  void First() { row_ = 0; }
+  void Next() {
+    if (row_ < rows_.size()) ++row_;
+  }
+  void Last() { row_ = rows_.empty() ? 0 : rows_.size() - 1; }
+  int FieldCount() const { return static_cast<int>(names_.size()); }
+  const std::vector<std::string>& FieldNames() const { return names_; }
+
+  // Throws std::out_of_range for an unknown field or when there is no current row.
+  int FieldIndex(std::string_view name) const;
+  bool IsNull(int field) const;
+  std::int64_t AsInteger(int field) const;
+  double AsDouble(int field) const;
+  bool AsBoolean(int field) const;
+  // A logical column reads as "True" or "False"; a null as "".
+  std::string AsText(int field) const;
+
+  std::int64_t AsInteger(std::string_view name) const { return AsInteger(FieldIndex(name)); }
+  double AsDouble(std::string_view name) const { return AsDouble(FieldIndex(name)); }
+  bool AsBoolean(std::string_view name) const { return AsBoolean(FieldIndex(name)); }
+  std::string AsText(std::string_view name) const { return AsText(FieldIndex(name)); }
+
+ private:
+  friend class Database;
+  const Value& At(int field) const;
+
+  std::vector<std::string> names_;
+  std::vector<bool> logical_;
+  std::vector<std::vector<Value>> rows_;
+  std::size_t row_ = 0;
+};
+
+class Database {
+ public:
+  // Opens an existing SQLite file, or creates one when create is true. A file that is not an
+  // SQLite database is refused with a DatabaseError and left untouched.
+  static Database Open(const std::string& path, bool create = false);
+  ~Database();
+  Database(Database&& other) noexcept;
+  Database& operator=(Database&& other) noexcept;
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  const std::string& Path() const { return path_; }
+  void Exec(std::string_view statement);
+  QueryResult Query(std::string_view statement);
+  // Exact-case test of a table name, as the upgrade step needs it.
+  bool HasTable(std::string_view name);
+  std::int64_t LastInsertId() const;
+
+  // All or nothing: commits when Commit is called, rolls back when destroyed without it.
+  class Transaction {
+   public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit();
+
+   private:
+    Database* db_;
+    bool done_ = false;
+  };
+
+ private:
+  Database(sqlite3* handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+  [[noreturn]] void Fail(std::string_view statement) const;
+
+  sqlite3* handle_ = nullptr;
+  std::string path_;
+};
+
+}  // namespace kavrel

@@ -1,0 +1,147 @@
+#include "store/database.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+namespace kavrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempDir {
+  TempDir() {
+    path = fs::temp_directory_path() /
+           ("kavrel-store-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(path);
+    fs::create_directories(path);
+  }
+  ~TempDir() { fs::remove_all(path); }
+  std::string File(const std::string& name) const { return (path / name).string(); }
+  fs::path path;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(RewriteStatementTest, OnlyTheFormsSqliteLacks) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"delete * from InputIncidence where InputId=3",
+       "delete from InputIncidence where InputId=3"},
+      {"DELETE  *  FROM Datasets", "DELETE  FROM Datasets"},
+      {"update InputDiseases set Moutput=Yes, Foutput=No",
+       "update InputDiseases set Moutput=True, Foutput=False"},
+      {"select * from X where Name='Yes' and Other='No''s'",
+       "select * from X where Name='Yes' and Other='No''s'"},
+      {"select Noted, YesNo from T", "select Noted, YesNo from T"},
+      {"insert into T values ('a', True, False)", "insert into T values ('a', True, False)"},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(RewriteStatement(in), out);
+}
+
+TEST(QuoteTest, ApostrophesAreDoubled) {
+  EXPECT_EQ(Quote("Asthma"), "'Asthma'");
+  EXPECT_EQ(Quote("Alzheimer's disease"), "'Alzheimer''s disease'");
+  EXPECT_EQ(Quote("x'); drop table T; --"), "'x''); drop table T; --'");
+}
+
+TEST(DatabaseTest, StatementsRoundTrip) {
+  TempDir dir;
+  auto db = Database::Open(dir.File("a.mdb"), true);
+  db.Exec(
+      "create table InputDiseases (InputId INTEGER PRIMARY KEY AUTOINCREMENT, "
+      "DiseaseName char(50), MIncidence logical, Waarde double)");
+  for (const char* name : {"Alzheimer's disease", "x'); drop table InputDiseases; --"}) {
+    db.Exec("insert into InputDiseases (DiseaseName, MIncidence, Waarde) values (" + Quote(name) +
+            ", Yes,  1.50000000000000E-0003)");
+    auto row = db.Query("select * from InputDiseases where DiseaseName=" + Quote(name));
+    ASSERT_EQ(row.RecordCount(), 1);
+    EXPECT_EQ(row.AsText("diseasename"), name);
+    EXPECT_EQ(row.AsText("MIncidence"), "True");
+    EXPECT_TRUE(row.AsBoolean("MIncidence"));
+    EXPECT_DOUBLE_EQ(row.AsDouble("Waarde"), 0.0015);
+    EXPECT_EQ(row.AsInteger(0), db.LastInsertId());
+  }
+  EXPECT_TRUE(db.HasTable("InputDiseases"));
+  EXPECT_FALSE(db.HasTable("inputdiseases"));
+  auto all = db.Query("select * from inputdiseases");
+  EXPECT_EQ(all.RecordCount(), 2);
+  all.Last();
+  EXPECT_EQ(all.AsInteger("InputId"), 2);
+  all.Next();
+  EXPECT_TRUE(all.Eof());
+  EXPECT_THROW(all.AsText(0), std::out_of_range);
+  all.First();
+  EXPECT_THROW(all.AsText("NoSuchField"), std::out_of_range);
+  db.Exec("delete * from InputDiseases");
+  EXPECT_EQ(db.Query("select * from InputDiseases").RecordCount(), 0);
+}
+
+TEST(DatabaseTest, EngineErrorsCarryTheEnginesMessage) {
+  TempDir dir;
+  auto db = Database::Open(dir.File("a.mdb"), true);
+  try {
+    db.Exec("insert into Missing values (1)");
+    FAIL() << "no error";
+  } catch (const DatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("no such table: Missing"), std::string::npos);
+  }
+  EXPECT_THROW(db.Query("select nonsense from"), DatabaseError);
+  EXPECT_THROW(Database::Open(dir.File("absent.mdb")), DatabaseError);
+}
+
+TEST(DatabaseTest, ForeignFilesAreRefusedAndLeftAlone) {
+  TempDir dir;
+  {
+    auto db = Database::Open(dir.File("real.mdb"), true);
+    db.Exec("create table T (x integer)");
+  }
+  const std::string real = ReadAll(dir.File("real.mdb"));
+  const std::pair<const char*, std::string> files[] = {
+      {"jet.mdb", std::string("\x00\x01\x00\x00Standard Jet DB\x00", 20) + std::string(2000, 'j')},
+      {"text.mdb", "InputId,DiseaseName\n1,Asthma\n"},
+      {"empty.mdb", ""},
+      {"truncated.mdb", real.substr(0, 10)},
+  };
+  for (const auto& [name, content] : files) {
+    const auto path = dir.File(name);
+    std::ofstream(path, std::ios::binary) << content;
+    EXPECT_FALSE(IsSqliteFile(path)) << name;
+    try {
+      Database::Open(path, true);
+      ADD_FAILURE() << name << " was opened";
+    } catch (const DatabaseError& e) {
+      EXPECT_NE(std::string(e.what()).find("is not a Kavrel database"), std::string::npos);
+    }
+    EXPECT_EQ(ReadAll(path), content) << name;
+  }
+}
+
+TEST(DatabaseTest, TransactionIsAllOrNothing) {
+  TempDir dir;
+  auto db = Database::Open(dir.File("a.mdb"), true);
+  db.Exec("create table T (x integer)");
+  db.Exec("insert into T values (1)");
+  try {
+    Database::Transaction transaction(db);
+    db.Exec("insert into T values (2)");
+    db.Exec("insert into Missing values (3)");
+    transaction.Commit();
+  } catch (const DatabaseError&) {
+  }
+  EXPECT_EQ(db.Query("select * from T").RecordCount(), 1);
+  {
+    Database::Transaction transaction(db);
+    db.Exec("insert into T values (2)");
+    transaction.Commit();
+  }
+  EXPECT_EQ(db.Query("select * from T").RecordCount(), 2);
+}
+
+}  // namespace
+}  // namespace kavrel
