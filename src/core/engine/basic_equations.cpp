@@ -24,13 +24,15 @@ template <std::size_t N>
   return true;
 }
 
-// q from the hazards. (i - f)^2 + r^2 + 2r(i + f) is the radicand (i + r + f)^2 - 4if written so
-// that it cannot come out negative by cancellation: for hazards that are not negative q is 0
-// exactly when r = 0 and i = f.
-inline double RootOf(double i, double r, double f) {
-  const double radicand = (i - f) * (i - f) + r * r + 2.0 * r * (i + f);
-  return radicand < 0.0 ? 0.0 : std::sqrt(radicand);
+// (i - f)^2 + r^2 + 2r(i + f) is the radicand (i + r + f)^2 - 4if of q written so that it cannot
+// come out negative by cancellation: for hazards that are not negative q is 0 exactly when r = 0
+// and i = f.
+inline double Radicand(double i, double r, double f) {
+  return (i - f) * (i - f) + r * r + 2.0 * r * (i + f);
 }
+
+// q, 0 when the radicand is negative (negative hazards only).
+inline double RootOfRadicand(double radicand) { return radicand < 0.0 ? 0.0 : std::sqrt(radicand); }
 
 // Up to this radicand (q <= 0.5) a year is solved from the series of cosh and sinh.
 constexpr double kSeriesRadicand = 0.25;
@@ -60,8 +62,9 @@ double Tbasicequations::SumHazard(int a) const {
 double Tbasicequations::Root(int a) const {
   const auto& m = disease_.ModelSeries;
   const int s = disease_.Sex;
-  return RootOf(m[kIncidence][s][a] * IncidenceFactor_, m[kRemission][s][a] * RemissionFactor_,
-                m[kCaseFatality][s][a] * CaseFatalityFactor_);
+  return RootOfRadicand(Radicand(m[kIncidence][s][a] * IncidenceFactor_,
+                                 m[kRemission][s][a] * RemissionFactor_,
+                                 m[kCaseFatality][s][a] * CaseFatalityFactor_));
 }
 
 bool Tbasicequations::Advance(int a) {
@@ -86,7 +89,7 @@ inline bool Tbasicequations::AdvanceYear(int a, Year& year) {
   const double r = m[kRemission][s][a] * RemissionFactor_;
   const double f = m[kCaseFatality][s][a] * CaseFatalityFactor_;
   const double l = i + r + f;
-  const double radicand = (i - f) * (i - f) + r * r + 2.0 * r * (i + f);
+  const double radicand = Radicand(i, r, f);
 
   // The two eigenvalues of the year are -(l + q)/2 and -(l - q)/2, with decays w and v. The year
   // maps (S, C) linearly: S' = aS S + aC C and C' = bS S + bC C, coefficients that depend on the
@@ -122,7 +125,7 @@ inline bool Tbasicequations::AdvanceYear(int a, Year& year) {
     bS = eSinh * i;
     bC = eCosh - spread;
     // The coefficients of the step need no q; the series of coefficients kept per age do.
-    q = radicand < 0.0 ? 0.0 : std::sqrt(radicand);
+    q = RootOfRadicand(radicand);
     const double halfQSinh = 0.5 * q * eSinh;
     v = eCosh + halfQSinh;
     w = eCosh - halfQSinh;

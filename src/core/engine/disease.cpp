@@ -106,12 +106,14 @@ void Tdisease::CalculateDuration(int maxAge, const Series& otherCauseMortality) 
   // sum in the order of its years while the work for one year runs over contiguous arrays.
   Series total{};
   Series still{};
+  std::array<bool, kAgeCount> onsets{};  // incidence above 0 and exp(-incidence) below 1
   for (int j = 0; j <= maxAge; ++j) {
     duration[j] = 0.0;
     const double iota = incidence[j];
     if (iota <= 0.0) continue;
     const double e = std::exp(-iota);
     if (e == 1.0) continue;
+    onsets[j] = true;
 
     // Onset year: onsets spread over the year at the incidence hazard, then exit at g.
     const double g = exitHazard[j];
@@ -140,8 +142,7 @@ void Tdisease::CalculateDuration(int maxAge, const Series& otherCauseMortality) 
     }
   }
   for (int j = 0; j <= maxAge; ++j) {
-    const double iota = incidence[j];
-    if (iota <= 0.0 || std::exp(-iota) == 1.0) continue;
+    if (!onsets[j]) continue;
     double sum = total[j];
     if (j < maxAge) sum += gTop == 0.0 ? 1000.0 * still[j] : still[j] / gTop;
     if (!std::isfinite(sum)) {
