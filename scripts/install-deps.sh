@@ -14,6 +14,7 @@ packages=(
   libcli11-dev
   libsqlite3-dev
   sqlite3
+  libsimpleini-dev
 )
 
 missing=()

@@ -43,6 +43,7 @@ struct FileDialogRequest {
   std::string filter;  // for example "Database files (*.mdb)"
   std::string directory;
   std::string defaultName;
+  std::string defaultExtension;  // without the dot, added when the user types none
 };
 
 class UserDialogs {

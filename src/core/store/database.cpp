@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <regex>
 #include <utility>
 
 #include <sqlite3.h>
@@ -76,6 +77,22 @@ std::string RewriteStatement(std::string_view statement) {
     out += c;
     ++k;
   }
+  // Index names are per table in the system's statements but per database in SQLite, so
+  // "create index iid_IDX on T (...)" names the index after its table as well.
+  static const std::regex kCreateIndex(
+      R"(^(\s*create\s+(?:unique\s+)?index\s+)(\w+)(\s+on\s+)(\w+))", std::regex::icase);
+  std::smatch m;
+  // A name that already ends in _TABLE (an index statement read back from the schema) stays.
+  if (std::regex_search(out, m, kCreateIndex)) {
+    const std::string name = m[2].str();
+    const std::string suffix = "_" + m[4].str();
+    const bool named =
+        name.size() > suffix.size() &&
+        EqualNoCase(std::string_view(name).substr(name.size() - suffix.size()), suffix);
+    if (!named) {
+      out = m[1].str() + name + suffix + m[3].str() + m[4].str() + m.suffix().str();
+    }
+  }
   return out;
 }
 
@@ -97,30 +114,44 @@ bool IsSqliteFile(const std::string& path) {
   return file.gcount() == sizeof header && std::memcmp(header, "SQLite format 3", 16) == 0;
 }
 
+void QueryResult::Throw(const std::string& what) const { throw std::out_of_range(what); }
+
 int QueryResult::FieldIndex(std::string_view name) const {
   for (std::size_t k = 0; k < names_.size(); ++k) {
     if (EqualNoCase(names_[k], name)) return static_cast<int>(k);
   }
-  throw std::out_of_range("Field '" + std::string(name) + "' not found");
+  const std::string what = "Field '" + std::string(name) + "' not found";
+  if (!report_) Throw(what);
+  report_(what);
+  return -1;  // already reported; At gives null for it
 }
 
 const QueryResult::Value& QueryResult::At(int field) const {
-  if (row_ >= rows_.size()) throw std::out_of_range("No current record");
-  if (field < 0 || field >= FieldCount()) {
-    throw std::out_of_range("Field index " + std::to_string(field) + " out of range");
+  static const Value kNull;
+  std::string what;
+  if (row_ >= rows_.size()) {
+    what = "No current record";
+  } else if (field < 0 || field >= FieldCount()) {
+    if (field == -1 && report_) return kNull;
+    what = "Field index " + std::to_string(field) + " out of range";
+  } else {
+    return rows_[row_][static_cast<std::size_t>(field)];
   }
-  return rows_[row_][static_cast<std::size_t>(field)];
+  if (!report_) Throw(what);
+  report_(what);
+  return kNull;
 }
 
 bool QueryResult::IsNull(int field) const {
   return std::holds_alternative<std::monostate>(At(field));
 }
 
-std::int64_t QueryResult::AsInteger(int field) const {
-  const auto& v = At(field);
+std::int64_t QueryResult::ToInteger(const Value& v) {
   if (const auto* i = std::get_if<std::int64_t>(&v)) return *i;
   if (const auto* d = std::get_if<double>(&v)) return static_cast<std::int64_t>(*d);
   if (const auto* s = std::get_if<std::string>(&v)) {
+    if (EqualNoCase(*s, "true")) return 1;
+    if (EqualNoCase(*s, "false") || s->empty()) return 0;
     try {
       return std::stoll(*s);
     } catch (const std::exception&) {
@@ -130,8 +161,7 @@ std::int64_t QueryResult::AsInteger(int field) const {
   return 0;
 }
 
-double QueryResult::AsDouble(int field) const {
-  const auto& v = At(field);
+double QueryResult::ToDouble(const Value& v) {
   if (const auto* d = std::get_if<double>(&v)) return *d;
   if (const auto* i = std::get_if<std::int64_t>(&v)) return static_cast<double>(*i);
   if (const auto* s = std::get_if<std::string>(&v)) {
@@ -144,23 +174,44 @@ double QueryResult::AsDouble(int field) const {
   return 0.0;
 }
 
-bool QueryResult::AsBoolean(int field) const {
-  const auto& v = At(field);
+bool QueryResult::ToBoolean(const Value& v) {
   if (const auto* s = std::get_if<std::string>(&v)) {
     return EqualNoCase(*s, "true") || EqualNoCase(*s, "yes") || *s == "1" || *s == "-1";
   }
-  return AsInteger(field) != 0;
+  return ToInteger(v) != 0;
 }
 
-std::string QueryResult::AsText(int field) const {
-  const auto& v = At(field);
+std::string QueryResult::ToText(const Value& v, bool logical) {
   if (std::holds_alternative<std::monostate>(v)) return "";
-  if (logical_[static_cast<std::size_t>(field)]) return AsBoolean(field) ? "True" : "False";
+  if (logical) return ToBoolean(v) ? "True" : "False";
   if (const auto* s = std::get_if<std::string>(&v)) return *s;
   if (const auto* i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%.15g", std::get<double>(v));
   return buffer;
+}
+
+// A text that is not a number is a record-set error like an unknown field: reported when a
+// reporter is set, thrown otherwise.
+template <typename T>
+T QueryResult::Converted(int field, T (*convert)(const Value&)) const {
+  const Value& v = At(field);
+  if (!report_) return convert(v);
+  try {
+    return convert(v);
+  } catch (const std::out_of_range& e) {
+    report_(e.what());
+    return T{};
+  }
+}
+
+std::int64_t QueryResult::AsInteger(int field) const { return Converted(field, &ToInteger); }
+double QueryResult::AsDouble(int field) const { return Converted(field, &ToDouble); }
+bool QueryResult::AsBoolean(int field) const { return Converted(field, &ToBoolean); }
+
+std::string QueryResult::AsText(int field) const {
+  const auto& v = At(field);
+  return ToText(v, field >= 0 && logical_[static_cast<std::size_t>(field)]);
 }
 
 Database Database::Open(const std::string& path, bool create) {
@@ -184,6 +235,15 @@ Database Database::Open(const std::string& path, bool create) {
   // Table and column names of the system's statements match without regard to case already;
   // LIKE does too by default.
   return Database(handle, path);
+}
+
+bool Database::EngineStarts() {
+  sqlite3* handle = nullptr;
+  const int rc = sqlite3_open_v2(":memory:", &handle, SQLITE_OPEN_READWRITE, nullptr);
+  const bool ok =
+      rc == SQLITE_OK && sqlite3_exec(handle, "select 1", nullptr, nullptr, nullptr) == SQLITE_OK;
+  sqlite3_close(handle);
+  return ok;
 }
 
 Database::~Database() {
@@ -263,6 +323,75 @@ bool Database::HasTable(std::string_view name) {
 }
 
 std::int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(handle_); }
+
+void Database::CompactInto(const std::string& target) { Exec("vacuum into " + Quote(target)); }
+
+std::vector<std::string> Database::IntegrityProblems() {
+  std::vector<std::string> problems;
+  try {
+    auto check = Query("pragma integrity_check");
+    for (check.First(); !check.Eof(); check.Next()) {
+      if (check.AsText(0) != "ok") problems.push_back(check.AsText(0));
+    }
+  } catch (const DatabaseError& e) {
+    problems.emplace_back(e.what());
+  }
+  return problems;
+}
+
+Database::RebuildReport Database::RebuildInto(const std::string& target) {
+  RebuildReport report;
+  Database fresh = Open(target, true);
+  // Tables first, then their indexes (an index built after the rows is also faster).
+  std::vector<std::pair<std::string, std::string>> tables;
+  std::vector<std::string> indexes;
+  auto schema = Query(
+      "select type, name, sql from sqlite_master where sql is not null and name not like "
+      "'sqlite_%' order by case type when 'table' then 0 else 1 end");
+  for (schema.First(); !schema.Eof(); schema.Next()) {
+    if (schema.AsText(0) == "table") {
+      tables.emplace_back(schema.AsText(1), schema.AsText(2));
+    } else if (schema.AsText(0) == "index") {
+      indexes.push_back(schema.AsText(2));
+    }
+  }
+  Transaction transaction(fresh);
+  for (const auto& [name, sql] : tables) {
+    fresh.Exec(sql);
+    ++report.tables;
+    sqlite3_stmt* read = nullptr;
+    const std::string quoted = "\"" + name + "\"";
+    if (sqlite3_prepare_v2(handle_, ("select * from " + quoted).c_str(), -1, &read, nullptr) !=
+        SQLITE_OK) {
+      sqlite3_finalize(read);
+      report.incompleteTables.push_back(name);
+      continue;
+    }
+    const int columns = sqlite3_column_count(read);
+    std::string insert = "insert into " + quoted + " values (";
+    for (int c = 0; c < columns; ++c) insert += c == 0 ? "?" : ", ?";
+    insert += ")";
+    sqlite3_stmt* write = nullptr;
+    if (sqlite3_prepare_v2(fresh.handle_, insert.c_str(), -1, &write, nullptr) != SQLITE_OK) {
+      sqlite3_finalize(read);
+      sqlite3_finalize(write);
+      fresh.Fail(insert);
+    }
+    int rc;
+    while ((rc = sqlite3_step(read)) == SQLITE_ROW) {
+      for (int c = 0; c < columns; ++c)
+        sqlite3_bind_value(write, c + 1, sqlite3_column_value(read, c));
+      if (sqlite3_step(write) == SQLITE_DONE) ++report.records;
+      sqlite3_reset(write);
+    }
+    if (rc != SQLITE_DONE) report.incompleteTables.push_back(name);
+    sqlite3_finalize(read);
+    sqlite3_finalize(write);
+  }
+  for (const auto& sql : indexes) fresh.Exec(sql);
+  transaction.Commit();
+  return report;
+}
 
 Database::Transaction::Transaction(Database& db) : db_(&db) { db_->Exec("begin immediate"); }
 

@@ -5,6 +5,7 @@
 // place (RewriteStatement).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -23,8 +24,15 @@ class DatabaseError : public std::runtime_error {
   explicit DatabaseError(const std::string& what) : std::runtime_error(what) {}
 };
 
+// A file operation on a database file (a copy, a rename) that failed.
+class InOutError : public std::runtime_error {
+ public:
+  explicit InOutError(const std::string& what) : std::runtime_error(what) {}
+};
+
 // `delete * from` becomes `delete from`; the literals Yes and No (outside quotes) become True and
-// False. Everything else passes unchanged.
+// False; "create index NAME on TABLE" names the index NAME_TABLE, because SQLite's index names are
+// per database where the statements assume per table. Everything else passes unchanged.
 std::string RewriteStatement(std::string_view statement);
 
 // A text value for a statement: between single quotes, embedded apostrophes doubled, so that no
@@ -48,10 +56,16 @@ class QueryResult {
     if (row_ < rows_.size()) ++row_;
   }
   void Last() { row_ = rows_.empty() ? 0 : rows_.size() - 1; }
+  std::size_t Position() const { return row_; }
+  void MoveTo(std::size_t row) { row_ = row; }
   int FieldCount() const { return static_cast<int>(names_.size()); }
   const std::vector<std::string>& FieldNames() const { return names_; }
 
-  // Throws std::out_of_range for an unknown field or when there is no current row.
+  // An unknown field, or reading when there is no current row, throws std::out_of_range; once a
+  // reporter is set, the error's text goes to it instead and the read gives null (0, false, "").
+  void ReportErrorsTo(std::function<void(const std::string&)> reporter) {
+    report_ = std::move(reporter);
+  }
   int FieldIndex(std::string_view name) const;
   bool IsNull(int field) const;
   std::int64_t AsInteger(int field) const;
@@ -60,6 +74,12 @@ class QueryResult {
   // A logical column reads as "True" or "False"; a null as "".
   std::string AsText(int field) const;
 
+  // Conversions of one value; a text that is not a number throws std::out_of_range.
+  static std::int64_t ToInteger(const Value& v);
+  static double ToDouble(const Value& v);
+  static bool ToBoolean(const Value& v);
+  static std::string ToText(const Value& v, bool logical);
+
   std::int64_t AsInteger(std::string_view name) const { return AsInteger(FieldIndex(name)); }
   double AsDouble(std::string_view name) const { return AsDouble(FieldIndex(name)); }
   bool AsBoolean(std::string_view name) const { return AsBoolean(FieldIndex(name)); }
@@ -67,8 +87,13 @@ class QueryResult {
 
  private:
   friend class Database;
+  friend class TableCursor;
   const Value& At(int field) const;
+  [[noreturn]] void Throw(const std::string& what) const;
+  template <typename T>
+  T Converted(int field, T (*convert)(const Value&)) const;
 
+  std::function<void(const std::string&)> report_;
   std::vector<std::string> names_;
   std::vector<bool> logical_;
   std::vector<std::vector<Value>> rows_;
@@ -80,6 +105,8 @@ class Database {
   // Opens an existing SQLite file, or creates one when create is true. A file that is not an
   // SQLite database is refused with a DatabaseError and left untouched.
   static Database Open(const std::string& path, bool create = false);
+  // Whether the engine starts at all (an in-memory database opens).
+  static bool EngineStarts();
   ~Database();
   Database(Database&& other) noexcept;
   Database& operator=(Database&& other) noexcept;
@@ -92,6 +119,21 @@ class Database {
   // Exact-case test of a table name, as the upgrade step needs it.
   bool HasTable(std::string_view name);
   std::int64_t LastInsertId() const;
+
+  // The engine's compaction: a fresh, defragmented copy of the database written to target, which
+  // must not exist yet.
+  void CompactInto(const std::string& target);
+  // The engine's integrity check: empty when the file is sound, else the problems it lists. A file
+  // too damaged to be checked gives the engine's message as the one problem.
+  std::vector<std::string> IntegrityProblems();
+
+  struct RebuildReport {
+    int tables = 0;
+    long records = 0;
+    std::vector<std::string> incompleteTables;  // tables whose reading stopped at damage
+  };
+  // Copies every table, index and record that can still be read into a new database at target.
+  RebuildReport RebuildInto(const std::string& target);
 
   // All or nothing: commits when Commit is called, rolls back when destroyed without it.
   class Transaction {

@@ -40,6 +40,8 @@ TEST(RewriteStatementTest, OnlyTheFormsSqliteLacks) {
        "select * from X where Name='Yes' and Other='No''s'"},
       {"select Noted, YesNo from T", "select Noted, YesNo from T"},
       {"insert into T values ('a', True, False)", "insert into T values ('a', True, False)"},
+      {"create index iid_IDX on TablePrefs (PrefID)",
+       "create index iid_IDX_TablePrefs on TablePrefs (PrefID)"},
   };
   for (const auto& [in, out] : cases) EXPECT_EQ(RewriteStatement(in), out);
 }

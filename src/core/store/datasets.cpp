@@ -1,0 +1,254 @@
+#include "store/datasets.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "engine/model_types.h"
+#include "store/data_kavrel.h"
+#include "store/database.h"
+#include "store/layout.h"
+
+namespace kavrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string InsertStatement(const std::string& name, const std::string& file, bool readOnly,
+                            const std::string& country, const std::string& continent,
+                            const std::string& region, int highestAge) {
+  return "insert into Datasets (DataSetName, DataBaseName, ReadOnly, Group1, Group2, Group3, "
+         "HighestAge) values (" +
+         Quote(name) + ", " + Quote(file) + ", " + (readOnly ? "Yes" : "No") + ", " +
+         Quote(country + " ") + ", " + Quote(continent + " ") + ", " + Quote(region + " ") + ", " +
+         std::to_string(highestAge) + ")";
+}
+
+bool NameTaken(TDataKavrel& data, const std::string& name) {
+  return data.QueryCollection("select * from Datasets where DataSetName=" + Quote(name))
+             .RecordCount() > 0;
+}
+
+// The open data set is closed when its file is the one being removed or deleted, and the program
+// forgets it as its current data set.
+void ForgetIfCurrent(SettingsState& settings, TDataKavrel& data, const DatasetRow& row) {
+  if (!data.IsOpenDataset(row.File)) return;
+  CloseCurrentDataset(settings, data);
+}
+
+std::string DatabaseDirectory(const SettingsState& settings) { return settings.DataDir + "data"; }
+
+}  // namespace
+
+std::vector<DatasetRow> ListDatasets(TDataKavrel& data) {
+  std::vector<DatasetRow> rows;
+  QueryResult& list = data.QueryCollection(kListDatasetsStatement);
+  for (list.First(); !list.Eof(); list.Next()) {
+    DatasetRow row;
+    row.Id = list.AsInteger(0);
+    row.Name = list.AsText(1);
+    row.File = list.AsText(2);
+    row.ReadOnly = list.AsBoolean(3);
+    row.Country = list.AsText(4);
+    row.Continent = list.AsText(5);
+    row.Region = list.AsText(6);
+    row.HighestAge = static_cast<int>(list.AsInteger(7));
+    row.Notes = list.AsText(8);
+    rows.push_back(std::move(row));
+  }
+  list.First();
+  return rows;
+}
+
+std::string_view DatasetStatus(const DatasetRow& row, const SettingsState& settings) {
+  return row.Name == settings.CurrentDatasetName ? "Opened" : "Closed";
+}
+
+std::string DatasetGroupCaption(const DatasetRow& row) { return "Data set " + row.Name; }
+
+bool OpenCurrentDataset(SettingsState& settings, TDataKavrel& data, UserDialogs& dialogs,
+                        const DatasetRow& row) {
+  try {
+    data.CloseDataset();
+    if (row.HighestAge < 1 || row.HighestAge > kHighestPossibleAge) {
+      throw DatabaseError("Highest age " + std::to_string(row.HighestAge) + " out of range");
+    }
+    settings.CurrentDatasetName = row.Name;
+    settings.CurrentDatasetFile = row.File;
+    settings.MaxAge = row.HighestAge;
+    data.OpenDataset(row.File);
+    return true;
+  } catch (const std::exception&) {
+    dialogs.ShowError(kErrorOpeningMessage);
+    data.CloseDataset();
+    settings.CurrentDatasetName.clear();
+    settings.CurrentDatasetFile.clear();
+    return false;
+  }
+}
+
+void CloseCurrentDataset(SettingsState& settings, TDataKavrel& data) {
+  data.CloseDataset();
+  settings.CurrentDatasetName.clear();
+  settings.CurrentDatasetFile.clear();
+}
+
+std::string BrowseNewDatasetFile(const SettingsState& settings, UserDialogs& dialogs,
+                                 const NewDatasetPage& page) {
+  FileDialogRequest request;
+  request.mode = FileDialogRequest::Mode::kSave;
+  request.title = "File name for database";
+  request.filter = kDatabaseFilter;
+  request.directory = DatabaseDirectory(settings);
+  request.defaultName = page.Name + ".mdb";
+  request.defaultExtension = "mdb";
+  while (true) {
+    const auto chosen = dialogs.ChooseFile(request);
+    if (!chosen) return "";
+    if (!fs::exists(*chosen)) return *chosen;
+    dialogs.ShowError(kFileExistsMessage);
+  }
+}
+
+std::string BrowseExistingDatasetFile(const SettingsState& settings, UserDialogs& dialogs) {
+  FileDialogRequest request;
+  request.mode = FileDialogRequest::Mode::kOpen;
+  request.title = "File name of database";
+  request.filter = kDatabaseFilter;
+  request.directory = DatabaseDirectory(settings);
+  request.defaultExtension = "mdb";
+  return dialogs.ChooseFile(request).value_or("");
+}
+
+int ProbeHighestAge(TDataKavrel& data, const std::string& file) {
+  int found = 0;
+  data.OpenDataset(file);
+  for (int n = kLowestHighestAge; n <= kHighestHighestAge; n += 5) {
+    try {
+      data.QueryDataset("select A" + std::to_string(n) + " from IntermIncidence");
+      found = n;
+    } catch (const DatabaseError&) {
+      break;
+    }
+  }
+  data.CloseDataset();
+  return found;
+}
+
+bool SaveNewDataset(TDataKavrel& data, UserDialogs& dialogs, NewDatasetPage& page) {
+  struct ResetAtEnd {
+    NewDatasetPage& page;
+    ~ResetAtEnd() { page.Reset(); }
+  } resetAtEnd{page};
+  if (NameTaken(data, page.Name)) {
+    dialogs.ShowError(kDatasetExistsMessage);
+    return false;
+  }
+  if (fs::exists(page.File)) {
+    // A file typed by hand that exists already: its tables fix its highest age.
+    const int probed = ProbeHighestAge(data, page.File);
+    if (probed > 0) page.HighestAge = probed;
+    if (probed < kHighestHighestAge) page.HighestAgeEnabled = false;
+  } else {
+    if (!data.NewDatasetFile(page.File)) {
+      dialogs.ShowError(kCouldNotCreateMessage);
+      return false;
+    }
+    try {
+      data.OpenDataset(page.File);
+      Database::Transaction transaction(data.Dataset());
+      CreateSeriesTables(data.Dataset(), page.HighestAge);
+      transaction.Commit();
+      data.CloseDataset();
+    } catch (...) {
+      // The file was made here and holds nothing yet: do not leave a half-made data set behind.
+      data.CloseDataset();
+      std::error_code ignored;
+      fs::remove(page.File, ignored);
+      throw;
+    }
+  }
+  data.ExecCollection(InsertStatement(page.Name, page.File, page.ReadOnly, page.Country,
+                                      page.Continent, page.Region, page.HighestAge));
+  data.CompactDatabase(page.File);
+  return true;
+}
+
+bool SaveAddedDataset(TDataKavrel& data, UserDialogs& dialogs, AddDatasetPage& page) {
+  struct ResetAtEnd {
+    AddDatasetPage& page;
+    ~ResetAtEnd() { page.Reset(); }
+  } resetAtEnd{page};
+  if (NameTaken(data, page.Name)) {
+    dialogs.ShowError(kDatasetExistsMessage);
+    return false;
+  }
+  int highestAge = -1;
+  std::string reason = "it holds no total mortality";
+  try {
+    data.OpenDataset(page.File);
+    QueryResult& ages = data.QueryDataset("select Lage from TotalMortality order by Lage");
+    if (ages.RecordCount() > 0) {
+      ages.Last();
+      highestAge = static_cast<int>(ages.AsInteger(0));
+    }
+  } catch (const std::exception& e) {
+    reason = e.what();
+  }
+  data.CloseDataset();
+  if (highestAge < 1 || highestAge > kHighestPossibleAge) {
+    page.HighestAgeEnabled = false;
+    dialogs.ShowError("The highest age of " + page.File + " could not be read (" + reason +
+                      "). Not saved!");
+    return false;
+  }
+  page.HighestAge = highestAge;
+  data.ExecCollection(InsertStatement(page.Name, page.File, page.ReadOnly, page.Country,
+                                      page.Continent, page.Region, highestAge));
+  data.CompactDatabase(page.File);
+  return true;
+}
+
+bool RemoveDataset(SettingsState& settings, TDataKavrel& data, UserDialogs& dialogs,
+                   const DatasetRow& row) {
+  const std::string caption = DatasetGroupCaption(row);
+  if (dialogs.Message("Are you sure you want to remove " + caption, DialogKind::kConfirmation,
+                      DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
+    return false;
+  }
+  ForgetIfCurrent(settings, data, row);
+  try {
+    data.ExecCollection("delete from Datasets where ID=" + std::to_string(row.Id));
+  } catch (const DatabaseError&) {
+    dialogs.ShowWarning("Could not remove " + caption);
+    return false;
+  }
+  dialogs.ShowInformation(caption + " removed");
+  return true;
+}
+
+bool DeleteDataset(SettingsState& settings, TDataKavrel& data, UserDialogs& dialogs,
+                   const DatasetRow& row) {
+  const std::string caption = DatasetGroupCaption(row);
+  if (row.ReadOnly) {
+    dialogs.ShowError("You cannot delete " + caption + ": it is read only.");
+    return false;
+  }
+  if (dialogs.Message("Are you sure you want to delete " + caption, DialogKind::kConfirmation,
+                      DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
+    return false;
+  }
+  ForgetIfCurrent(settings, data, row);
+  std::error_code error;
+  fs::remove(row.File, error);
+  if (error) {
+    dialogs.ShowError("Access denied");
+    dialogs.ShowWarning("Could not delete " + caption);
+    return false;
+  }
+  data.ExecCollection("delete from Datasets where ID=" + std::to_string(row.Id));
+  dialogs.ShowInformation(caption + " deleted");
+  return true;
+}
+
+}  // namespace kavrel

@@ -1,0 +1,55 @@
+#pragma once
+
+// The tables of the two kinds of database file: a collection (its data sets, preference sets,
+// standard age patterns and schedules) and a data set (one population, its diseases, their inputs,
+// processed inputs, outputs, options, trends and analyses).
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "engine/model_types.h"
+
+namespace kavrel {
+
+class Database;
+
+// Table names built from the seven variables, in variable order.
+std::string InputTable(int variable);      // InputIncidence ...
+std::string IntermTable(int variable);     // IntermIncidence ... (processed inputs)
+std::string OutputTable(int variable);     // OutputIncidence ...
+std::string SenseTable(int variable);      // SenseIncidence ...
+std::string UncertTable(int variable);     // UncertIncidence ...
+std::string UncertSumTable(int variable);  // UncertSumIncidence ...
+
+// "Create table " name columns, and the plain index iid_IDX on one column.
+std::string CreateTableStatement(std::string_view name, std::string_view columns);
+std::string CreateIndexStatement(std::string_view table, std::string_view column);
+
+// Column lists of the collection's tables, each to follow "Create table " and the table name.
+extern const std::string_view kTablePrefsColumns;
+extern const std::string_view kGraphPrefsColumns;
+extern const std::string_view kCalcPrefsColumns;
+extern const std::string_view kFitSensPrefsColumns;
+extern const std::string_view kStandardAgePatternsColumns;
+extern const std::string_view kStandardAgeSchedulesColumns;
+// The Preferences table: an automatically numbered key PrefID and a 50-character PrefName.
+extern const std::string_view kCreatePreferences;
+
+// Data set tables the program creates.
+extern const std::string_view kTrendsColumns;
+// The whole create statement of the 38-column CalculationOptions.
+extern const std::string_view kCreateCalculationOptions;
+
+// " (DiseaseName char(50), InputId integer, Sex char(10), A0 float not null, ..., An float not
+// null)": the columns of a processed-input or output table for highest age n.
+std::string SeriesColumnList(int highestAge);
+// The seven processed-input tables, then the seven output tables, each with its index.
+void CreateSeriesTables(Database& db, int highestAge);
+
+// The template files that new collections and data sets are copied from. Each is created anew
+// (an existing file is replaced).
+void BuildCollectionTemplate(const std::string& path);
+void BuildInputTemplate(const std::string& path);
+
+}  // namespace kavrel
