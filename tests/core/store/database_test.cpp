@@ -6,28 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include "store/store_fixture.h"
+
 namespace kavrel {
 namespace {
-
-namespace fs = std::filesystem;
-
-struct TempDir {
-  TempDir() {
-    path = fs::temp_directory_path() /
-           ("kavrel-store-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(path);
-    fs::create_directories(path);
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string File(const std::string& name) const { return (path / name).string(); }
-  fs::path path;
-};
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(RewriteStatementTest, OnlyTheFormsSqliteLacks) {
   const std::pair<const char*, const char*> cases[] = {
