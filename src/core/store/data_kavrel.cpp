@@ -301,6 +301,11 @@ void TDataKavrel::UpgradeDataset() {
   if (HasTableAnyCase(data, "CalculationOptions")) {
     std::vector<std::string> inserts;
     auto rows = data.Query("select * from CalculationOptions");
+    if (rows.FieldCount() != 33) {
+      throw DatabaseError("The calculation options of this older data set have " +
+                          std::to_string(rows.FieldCount()) +
+                          " columns instead of 33; the data set was not converted");
+    }
     const auto field = [&rows](int k) {
       return rows.IsNull(k) ? std::string("null") : rows.AsText(k);
     };
