@@ -1,6 +1,9 @@
 #include "store/settings.h"
 
+// Only this file reads and writes INI files, so the library is compiled here, without its
+// character conversion (the files hold paths and names as the system writes them).
 #define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -30,6 +33,7 @@ std::string WithSeparator(std::string path) {
 // Reads an INI file; a missing file reads as empty.
 void ReadIni(CSimpleIniA& ini, const std::string& path) {
   ini.SetUnicode(false);
+  ini.SetSpaces(false);  // key=value, as the installation writes its file
   ini.SetMultiKey(false);
   if (fs::exists(path) && ini.LoadFile(path.c_str()) < 0) {
     throw InOutError("Cannot read the settings file " + path);
