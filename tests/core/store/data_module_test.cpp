@@ -82,9 +82,8 @@ TEST_F(DataModuleTest, OpeningACurrentDataSetChangesNothing) {
 TEST_F(DataModuleTest, QueriesHoldOneResultAndReportRecordSetErrors) {
   OpenNewDataset();
   EXPECT_THROW(data.QueryCollection("select * from Datasets"), DatabaseError);  // none open
-  data.ExecDataset(
-      "insert into InputDiseases (DiseaseName, ICDcode, MIncidence) values (" +
-      Quote("Alzheimer's disease") + ", 'F00 ', Yes)");
+  data.ExecDataset("insert into InputDiseases (DiseaseName, ICDcode, MIncidence) values (" +
+                   Quote("Alzheimer's disease") + ", 'F00 ', Yes)");
   QueryResult& first = data.QueryDataset("select DiseaseName, MIncidence from InputDiseases");
   ASSERT_EQ(first.RecordCount(), 1);
   EXPECT_EQ(first.AsText("DiseaseName"), "Alzheimer's disease");
@@ -176,10 +175,11 @@ TEST_F(DataModuleTest, RepairRebuildsADamagedFileAndReportsIt) {
   ASSERT_FALSE(Database::Open(dir.File("Set.mdb")).IntegrityProblems().empty());
   data.RepairDatabase(dir.File("Set.mdb"));
   ASSERT_EQ(dialogs.Texts().size(), 2u);
-  EXPECT_EQ(dialogs.Texts()[1].rfind("The database " + dir.File("Set.mdb") +
-                                         " was damaged and has been rebuilt from what could be read",
-                                     0),
-            0u)
+  EXPECT_EQ(
+      dialogs.Texts()[1].rfind("The database " + dir.File("Set.mdb") +
+                                   " was damaged and has been rebuilt from what could be read",
+                               0),
+      0u)
       << dialogs.Texts()[1];
   EXPECT_TRUE(fs::exists(dir.File("Set.mdb.damaged")));
   auto repaired = Database::Open(dir.File("Set.mdb"));

@@ -27,17 +27,19 @@ struct SettingsTest : StoreFixture {
     fs::copy_file(programDir + "Templates/KavrelCollectionTemplate.mdb",
                   dataDir + "KavrelLocal.mdb");
     auto local = Database::Open(dataDir + "KavrelLocal.mdb");
-    local.Exec("insert into Datasets (DataSetName, DataBaseName, HighestAge) values ('Example', "
-               "'data/Example.mdb', 100)");
+    local.Exec(
+        "insert into Datasets (DataSetName, DataBaseName, HighestAge) values ('Example', "
+        "'data/Example.mdb', 100)");
   }
 
-  void WriteProgramIni(const std::string& text) { std::ofstream(programDir + "Kavrel.ini") << text; }
+  void WriteProgramIni(const std::string& text) {
+    std::ofstream(programDir + "Kavrel.ini") << text;
+  }
   void WriteDataIni(const std::string& text) { std::ofstream(dataDir + "Kavrel.ini") << text; }
 
   StartUp Load() {
-    return LoadSettings(settings, programDir, data, dialogs, [this](int topic) {
-      helpTopics.push_back(topic);
-    });
+    return LoadSettings(settings, programDir, data, dialogs,
+                        [this](int topic) { helpTopics.push_back(topic); });
   }
 
   std::string programDir;
@@ -98,8 +100,8 @@ TEST_F(SettingsTest, CollectionsAndTheCurrentOneFromTheDataSettings) {
     const char* current;
     int index;
   };
-  for (const Case& c : {Case{"2", 1}, Case{"0", -1}, Case{"4", -1}, Case{"-3", -1},
-                        Case{"x", -1}}) {
+  for (const Case& c :
+       {Case{"2", 1}, Case{"0", -1}, Case{"4", -1}, Case{"-3", -1}, Case{"x", -1}}) {
     WriteDataIni(
         "[DataSetcollections]\nC1=Local\nC2=Europe\nC3=Africa\n[Collectionpaths]\nCp1=/a.mdb\n"
         "Cp2=/b.mdb\nCp3=/c.mdb\n[CurrentCollection]\nCC=" +
@@ -112,7 +114,8 @@ TEST_F(SettingsTest, CollectionsAndTheCurrentOneFromTheDataSettings) {
   }
   EXPECT_TRUE(helpTopics.empty());
   // Keys are numbered from the entry count, not by the numbers present.
-  WriteDataIni("[DataSetcollections]\nC1=Local\nC3=Far\n[Collectionpaths]\nCp1=/a.mdb\nCp2=/b.mdb\n");
+  WriteDataIni(
+      "[DataSetcollections]\nC1=Local\nC3=Far\n[Collectionpaths]\nCp1=/a.mdb\nCp2=/b.mdb\n");
   ASSERT_EQ(Load(), StartUp::kContinue);
   ASSERT_EQ(settings.Collections.size(), 2u);
   EXPECT_EQ(settings.Collections[1].Name(), "");

@@ -36,13 +36,15 @@ void WriteOldDataset(const std::string& path, bool brokenOptions = false) {
               "'1.0', '0.5', '2.0')");
     }
   }
-  db.Exec("create table StandardAgePatterns (Name char(150), Lage integer, Hage integer, "
-          "Waarde float)");
+  db.Exec(
+      "create table StandardAgePatterns (Name char(150), Lage integer, Hage integer, "
+      "Waarde float)");
   db.Exec("insert into StandardAgePatterns values ('Shared', 0, 50, 9.0)");
   db.Exec("insert into StandardAgePatterns values ('Old only', 50, 111, 0.25)");
   db.Exec("insert into StandardAgePatterns values ('Old only', 0, 50, 0.5)");
-  db.Exec("create table StandardAgeSchedules (InputID integer, Name char(50), Lage integer, "
-          "Hage integer)");
+  db.Exec(
+      "create table StandardAgeSchedules (InputID integer, Name char(50), Lage integer, "
+      "Hage integer)");
   db.Exec("insert into StandardAgeSchedules values (1, 'Tens', 0, 10)");
   db.Exec("insert into StandardAgeSchedules values (1, 'Tens', 10, 20)");
   db.Exec("insert into StandardAgeSchedules values (2, 'Decades', 0, 50)");
@@ -87,8 +89,8 @@ TEST_F(UpgradeTest, OlderDataSetIsConvertedOnOpening) {
   EXPECT_EQ(options.AsText("Gamma"), "2.0");
 
   // A pattern the collection has already keeps the collection's rows; the others move over.
-  QueryResult& shared =
-      data.QueryCollection("select Lage, Hage, Waarde from StandardAgePatterns where Name='Shared'");
+  QueryResult& shared = data.QueryCollection(
+      "select Lage, Hage, Waarde from StandardAgePatterns where Name='Shared'");
   ASSERT_EQ(shared.RecordCount(), 1);
   EXPECT_EQ(shared.AsDouble(2), 1.0);
   QueryResult& moved = data.QueryCollection(
@@ -106,9 +108,8 @@ TEST_F(UpgradeTest, OlderDataSetIsConvertedOnOpening) {
   schedules.Next();
   EXPECT_EQ(schedules.AsText(1), "Tens");
   EXPECT_EQ(schedules.AsInteger(0), 6);
-  EXPECT_EQ(data.QueryCollection("select * from StandardAgeSchedules where InputID=6")
-                .RecordCount(),
-            2);
+  EXPECT_EQ(
+      data.QueryCollection("select * from StandardAgeSchedules where InputID=6").RecordCount(), 2);
 
   // Converted once: opening again changes nothing.
   data.CloseDataset();
@@ -134,8 +135,9 @@ TEST_F(UpgradeTest, AFailedConversionLeavesBothFilesAsTheyWere) {
 TEST_F(UpgradeTest, OlderDataSetWithoutOptionsOrPatterns) {
   {
     auto db = Database::Open(dir.File("Bare.mdb"), true);
-    db.Exec("create table InputDiseases (InputId integer primary key autoincrement, DiseaseName "
-            "char(50))");
+    db.Exec(
+        "create table InputDiseases (InputId integer primary key autoincrement, DiseaseName "
+        "char(50))");
   }
   data.CloseCollection();
   data.OpenDataset(dir.File("Bare.mdb"));
