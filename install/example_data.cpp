@@ -100,7 +100,8 @@ struct ExampleDisease {
 
 std::vector<ExampleDisease> Diseases() {
   std::vector<ExampleDisease> list;
-  list.push_back({"Asthma", "J45 ",
+  list.push_back({"Asthma",
+                  "J45 ",
                   "Synthetic example. Input: incidence, remission and case fatality, so the "
                   "model needs no fitting.",
                   [](int s, int a, double& i, double& r, double& f) {
@@ -109,7 +110,8 @@ std::vector<ExampleDisease> Diseases() {
                     f = 0.0002 * std::exp(0.06 * a);
                   },
                   {kIncidence, kRemission, kCaseFatality}});
-  list.push_back({"Ischaemic heart disease", "I20-I25 ",
+  list.push_back({"Ischaemic heart disease",
+                  "I20-I25 ",
                   "Synthetic example. Input: prevalence, disease mortality and remission 0; "
                   "incidence and case fatality are fitted.",
                   [](int s, int a, double& i, double& r, double& f) {
@@ -118,7 +120,8 @@ std::vector<ExampleDisease> Diseases() {
                     f = 0.004 * std::exp(0.05 * a);
                   },
                   {kPrevalence, kMortality, kRemission}});
-  list.push_back({"Colorectal cancer", "C18-C20 ",
+  list.push_back({"Colorectal cancer",
+                  "C18-C20 ",
                   "Synthetic example. Input: incidence as a rate in the whole population, "
                   "remission (cure) and case fatality.",
                   [](int s, int a, double& i, double& r, double& f) {
@@ -128,7 +131,8 @@ std::vector<ExampleDisease> Diseases() {
                   },
                   {kIncidence, kRemission, kCaseFatality},
                   true});
-  list.push_back({"Diabetes mellitus", "E10-E14 ",
+  list.push_back({"Diabetes mellitus",
+                  "E10-E14 ",
                   "Synthetic example. Input: prevalence, duration and relative risk of "
                   "mortality.",
                   [](int s, int a, double& i, double& r, double& f) {
@@ -137,7 +141,8 @@ std::vector<ExampleDisease> Diseases() {
                     f = 0.0008 * std::exp(0.055 * a);
                   },
                   {kPrevalence, kDuration, kRRMortality}});
-  list.push_back({"Stroke", "I60-I69 ",
+  list.push_back({"Stroke",
+                  "I60-I69 ",
                   "Synthetic example. Input: incidence, remission and case fatality with "
                   "stored adjusted (single-year) inputs, and a fall of incidence of 1.5 % a "
                   "year over the last 20 years.",
@@ -170,10 +175,10 @@ std::string OptionsInsert(int id, int sex, const CalcSettingsRecord& r) {
          ", " + Quote(r.RemiValue) + ", " + Quote(r.CfatValue) + ", " + i(r.InciEnforce) + ", " +
          i(r.RemiEnforce) + ", " + i(r.CfatEnforce) + ", " + i(r.InciWeight) + ", " +
          i(r.PrevWeight) + ", " + i(r.RemiWeight) + ", " + i(r.CfatWeight) + ", " +
-         i(r.DuraWeight) + ", " + i(r.MortWeight) + ", " + i(r.RRMortWeight) + ", " +
-         b(r.InciIgn) + ", " + b(r.PrevIgn) + ", " + b(r.RemiIgn) + ", " + b(r.CfatIgn) + ", " +
-         b(r.DuraIgn) + ", " + b(r.MortIgn) + ", " + b(r.RRMortIgn) + ", " + b(r.InciExact) +
-         ", " + b(r.RemiExact) + ", " + b(r.CfatExact) + ", " + Quote(r.MaxIter) + ", " +
+         i(r.DuraWeight) + ", " + i(r.MortWeight) + ", " + i(r.RRMortWeight) + ", " + b(r.InciIgn) +
+         ", " + b(r.PrevIgn) + ", " + b(r.RemiIgn) + ", " + b(r.CfatIgn) + ", " + b(r.DuraIgn) +
+         ", " + b(r.MortIgn) + ", " + b(r.RRMortIgn) + ", " + b(r.InciExact) + ", " +
+         b(r.RemiExact) + ", " + b(r.CfatExact) + ", " + Quote(r.MaxIter) + ", " +
          Quote(r.Precision) + ", " + Quote(r.Simplex) + ", " + Quote(r.Alpha) + ", " +
          Quote(r.Beta) + ", " + Quote(r.Gamma) + ")";
 }
@@ -209,7 +214,8 @@ void WriteDisease(Database& db, const ExampleDisease& example, int id,
       if (v == kIncidence && example.incidencePopRate) {
         // New cases per person in the whole population: the hazard among the healthy times
         // the share that is healthy.
-        for (int a = 0; a <= kMaxAge; ++a) values[a] *= 1.0 - disease.ModelSeries[kPrevalence][s][a];
+        for (int a = 0; a <= kMaxAge; ++a)
+          values[a] *= 1.0 - disease.ModelSeries[kPrevalence][s][a];
       }
       for (const Group& g : FiveYearGroups()) {
         const double value = Published(GroupMean(values, population[s], g));
@@ -219,8 +225,8 @@ void WriteDisease(Database& db, const ExampleDisease& example, int id,
       }
       flags += ", " + std::string(kInputFlagColumns[static_cast<size_t>(s)][v]) + "=True";
       if (example.adjustedInputs) {
-        db.Exec("insert into " + IntermTable(v) + " values (" + name + ", " +
-                std::to_string(id) + ", " + sex + SeriesValues(disease.InputSeries[v][s]) + ")");
+        db.Exec("insert into " + IntermTable(v) + " values (" + name + ", " + std::to_string(id) +
+                ", " + sex + SeriesValues(disease.InputSeries[v][s]) + ")");
         flags += ", " + std::string(kProcessedFlagColumns[static_cast<size_t>(s)][v]) + "=True";
       }
     }
@@ -287,8 +293,8 @@ void BuildExampleData(const std::string& programDir, const std::string& dataDir)
         females += population[kFemales][a];
       }
       db.Exec("insert into Population values (" + std::to_string(g.lage) + ", " +
-              std::to_string(g.hage) + ", " + StatementReal(males) + ", " +
-              StatementReal(females) + ")");
+              std::to_string(g.hage) + ", " + StatementReal(males) + ", " + StatementReal(females) +
+              ")");
     }
     db.Exec(kCreateCalculationOptions);
     db.Exec(CreateIndexStatement("CalculationOptions", "InputID"));
