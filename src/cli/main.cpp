@@ -5,7 +5,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli_dialogs.h"
 #include "demo_command.h"
+#include "store/database.h"
+#include "store_commands.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Kavrel command-line tool: descriptive epidemiology of one disease at a time"};
@@ -23,6 +26,16 @@ int main(int argc, char** argv) {
                         "Let incidence have risen 2 % a year over the last 20 years");
   demoCommand->add_flag("--table", demo.table, "Aligned columns for reading instead of CSV");
 
+  kavrel::cli::StoreOptions store;
+  auto* datasetsCommand = app.add_subcommand(
+      "datasets", "List the data sets of a collection (the current one unless --collection)");
+  auto* diseasesCommand = app.add_subcommand(
+      "diseases", "List the diseases of a data set with the inputs stored for each sex");
+  for (auto* command : {datasetsCommand, diseasesCommand}) {
+    command->add_option("--collection", store.collection, "Collection database file");
+  }
+  diseasesCommand->add_option("--dataset", store.dataset, "Data set name")->capture_default_str();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -38,6 +51,16 @@ int main(int argc, char** argv) {
       std::cerr << e.what() << '\n';
       return 1;
     }
+  }
+  try {
+    if (datasetsCommand->parsed()) return kavrel::cli::RunDatasets(store, std::cout, std::cerr);
+    if (diseasesCommand->parsed()) return kavrel::cli::RunDiseases(store, std::cout, std::cerr);
+  } catch (const kavrel::cli::UnansweredQuestion& e) {
+    std::cerr << e.what() << '\n';
+    return 2;
+  } catch (const std::exception& e) {
+    std::cerr << "Error: " << e.what() << '\n';
+    return 1;
   }
   return 2;
 }

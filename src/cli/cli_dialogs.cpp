@@ -1,0 +1,34 @@
+#include "cli_dialogs.h"
+
+#include <string>
+
+namespace kavrel::cli {
+
+DialogButton CliDialogs::Message(std::string_view text, DialogKind kind, DialogButtons buttons) {
+  if (buttons.Count() > 1) throw UnansweredQuestion(std::string(text));
+  const char* prefix = kind == DialogKind::kError     ? "Error: "
+                       : kind == DialogKind::kWarning ? "Warning: "
+                                                      : "";
+  err_ << prefix << text << '\n';
+  return buttons.Has(DialogButton::kOK) ? DialogButton::kOK : DialogButton::kYes;
+}
+
+int CliDialogs::ChooseFromList(std::string_view caption, const std::vector<std::string>&) {
+  throw UnansweredQuestion(std::string(caption));
+}
+
+std::optional<std::string> CliDialogs::ChooseFile(const FileDialogRequest& request) {
+  throw UnansweredQuestion(request.title);
+}
+
+std::optional<std::vector<int>> CliDialogs::CheckList(std::string_view caption,
+                                                      const std::vector<std::string>&,
+                                                      const std::vector<bool>&) {
+  throw UnansweredQuestion(std::string(caption));
+}
+
+std::optional<std::string> CliDialogs::SaveAsName(std::string_view currentName) {
+  throw UnansweredQuestion("Save as (current name: " + std::string(currentName) + ")");
+}
+
+}  // namespace kavrel::cli
