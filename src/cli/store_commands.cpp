@@ -34,6 +34,7 @@ struct Session {
   explicit Session(std::ostream& err) : dialogs(err), data(dialogs) {}
 
   bool Start(const StoreOptions& options) {
+    if (!TDataKavrel::CheckEngine(dialogs)) return false;
     if (LoadSettings(settings, ExecutableDirectory(), data, dialogs, nullptr) ==
         StartUp::kTerminate) {
       return false;

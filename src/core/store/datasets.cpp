@@ -120,6 +120,12 @@ std::string BrowseExistingDatasetFile(const SettingsState& settings, UserDialogs
   return dialogs.ChooseFile(request).value_or("");
 }
 
+bool AcceptNewCollectionName(std::string_view name, UserDialogs& dialogs) {
+  if (!name.empty()) return true;
+  dialogs.ShowInformation("You must give a name to the new database");
+  return false;
+}
+
 int ProbeHighestAge(TDataKavrel& data, const std::string& file) {
   int found = 0;
   data.OpenDataset(file);

@@ -110,6 +110,10 @@ bool RemoveDataset(SettingsState& settings, TDataKavrel& data, UserDialogs& dial
 bool DeleteDataset(SettingsState& settings, TDataKavrel& data, UserDialogs& dialogs,
                    const DatasetRow& row);
 
+// "OK" of the "New data set collection" dialog: an empty name is refused with "You must give a
+// name to the new database" (the dialog stays open); any other name closes it confirmed.
+bool AcceptNewCollectionName(std::string_view name, UserDialogs& dialogs);
+
 // Highest age of an existing data set file from the width of its processed-input tables:
 // the last of 65, 70, ... 110 whose column A<n> IntermIncidence has; 0 when none.
 int ProbeHighestAge(TDataKavrel& data, const std::string& file);

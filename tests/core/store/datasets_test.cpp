@@ -191,6 +191,13 @@ TEST_F(DatasetsTest, OpenFailureLeavesNoDataSet) {
   EXPECT_FALSE(data.DatasetIsOpen());
 }
 
+TEST_F(DatasetsTest, ANewCollectionNeedsAName) {
+  EXPECT_FALSE(AcceptNewCollectionName("", dialogs));
+  EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"You must give a name to the new database"});
+  EXPECT_TRUE(AcceptNewCollectionName("Europe", dialogs));
+  EXPECT_EQ(dialogs.Texts().size(), 1u);
+}
+
 TEST_F(DatasetsTest, BrowsingForANewFileRefusesExistingOnes) {
   std::ofstream(dir.File("data/Taken.mdb")) << "x";
   NewDatasetPage page;
