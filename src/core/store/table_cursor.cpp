@@ -32,13 +32,16 @@ void TableCursor::Refresh() {
   RequireActive();
   const std::int64_t key = Key();
   state_ = State::kBrowse;
+  ReloadAt(key);
+}
+
+void TableCursor::ReloadAt(std::int64_t key) {
+  buffer_.clear();
   Load();
   row_ = 0;
-  const int keyColumn = Column(key_);
+  const auto keyColumn = static_cast<std::size_t>(Column(key_));
   for (std::size_t r = 0; r < data_.rows_.size(); ++r) {
-    if (QueryResult::ToInteger(data_.rows_[r][static_cast<std::size_t>(keyColumn)]) == key) {
-      row_ = r;
-    }
+    if (QueryResult::ToInteger(data_.rows_[r][keyColumn]) == key) row_ = r;
   }
   bof_ = row_ == 0;
   eof_ = data_.rows_.empty();
@@ -210,17 +213,7 @@ void TableCursor::Post() {
   // Only a row that reached the table leaves the editing state; a failed statement keeps the
   // changes so the user can correct them or cancel.
   state_ = State::kBrowse;
-  buffer_.clear();
-  Load();
-  row_ = 0;
-  for (std::size_t r = 0; r < data_.rows_.size(); ++r) {
-    if (QueryResult::ToInteger(data_.rows_[r][static_cast<std::size_t>(keyColumn)]) == key) {
-      row_ = r;
-    }
-  }
-  bof_ = row_ == 0;
-  eof_ = data_.rows_.empty();
-  Changed();
+  ReloadAt(key);
 }
 
 void TableCursor::Cancel() {

@@ -66,6 +66,8 @@ class TableCursor {
 
  private:
   void Load();
+  // Reads the table again and stands on the row with this key (the first row without it).
+  void ReloadAt(std::int64_t key);
   void Changed() const;
   int Column(std::string_view name) const;
   const QueryResult::Value& Field(std::string_view name) const;
