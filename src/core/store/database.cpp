@@ -251,13 +251,16 @@ Database::~Database() {
 }
 
 Database::Database(Database&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)), path_(std::move(other.path_)) {}
+    : handle_(std::exchange(other.handle_, nullptr)),
+      path_(std::move(other.path_)),
+      depth_(std::exchange(other.depth_, 0)) {}
 
 Database& Database::operator=(Database&& other) noexcept {
   if (this != &other) {
     if (handle_ != nullptr) sqlite3_close(handle_);
     handle_ = std::exchange(other.handle_, nullptr);
     path_ = std::move(other.path_);
+    depth_ = std::exchange(other.depth_, 0);
   }
   return *this;
 }
@@ -393,14 +396,28 @@ Database::RebuildReport Database::RebuildInto(const std::string& target) {
   return report;
 }
 
-Database::Transaction::Transaction(Database& db) : db_(&db) { db_->Exec("begin immediate"); }
+// Savepoints nest, so a write made of several statements can call another such write (saving
+// the outputs saves the adjusted inputs too) and still be all or nothing as a whole.
+Database::Transaction::Transaction(Database& db)
+    : db_(&db), name_("kavrel_" + std::to_string(++db.depth_)) {
+  try {
+    db_->Exec("savepoint " + name_);
+  } catch (...) {
+    --db_->depth_;
+    throw;
+  }
+}
 
 Database::Transaction::~Transaction() {
-  if (!done_) sqlite3_exec(db_->handle_, "rollback", nullptr, nullptr, nullptr);
+  if (!done_) {
+    sqlite3_exec(db_->handle_, ("rollback to " + name_).c_str(), nullptr, nullptr, nullptr);
+    sqlite3_exec(db_->handle_, ("release " + name_).c_str(), nullptr, nullptr, nullptr);
+  }
+  --db_->depth_;
 }
 
 void Database::Transaction::Commit() {
-  db_->Exec("commit");
+  db_->Exec("release " + name_);
   done_ = true;
 }
 

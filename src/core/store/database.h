@@ -136,6 +136,7 @@ class Database {
   RebuildReport RebuildInto(const std::string& target);
 
   // All or nothing: commits when Commit is called, rolls back when destroyed without it.
+  // Transactions nest; an inner one that commits is undone with its outer one.
   class Transaction {
    public:
     explicit Transaction(Database& db);
@@ -146,6 +147,7 @@ class Database {
 
    private:
     Database* db_;
+    std::string name_;
     bool done_ = false;
   };
 
@@ -155,6 +157,7 @@ class Database {
 
   sqlite3* handle_ = nullptr;
   std::string path_;
+  int depth_ = 0;  // open transactions, outermost first
 };
 
 }  // namespace kavrel

@@ -125,6 +125,27 @@ TEST(DatabaseTest, TransactionIsAllOrNothing) {
     transaction.Commit();
   }
   EXPECT_EQ(db.Query("select * from T").RecordCount(), 2);
+  // Nested: an inner commit is undone with its outer transaction; an inner failure alone can be
+  // survived by the outer one.
+  {
+    Database::Transaction outer(db);
+    {
+      Database::Transaction inner(db);
+      db.Exec("insert into T values (3)");
+      inner.Commit();
+    }
+  }
+  EXPECT_EQ(db.Query("select * from T").RecordCount(), 2);
+  {
+    Database::Transaction outer(db);
+    db.Exec("insert into T values (3)");
+    {
+      Database::Transaction inner(db);
+      db.Exec("insert into T values (4)");
+    }
+    outer.Commit();
+  }
+  EXPECT_EQ(db.Query("select * from T").RecordCount(), 3);
 }
 
 }  // namespace
