@@ -396,28 +396,30 @@ Database::RebuildReport Database::RebuildInto(const std::string& target) {
   return report;
 }
 
-// Savepoints nest, so a write made of several statements can call another such write (saving
-// the outputs saves the adjusted inputs too) and still be all or nothing as a whole.
+// The outermost transaction is a plain one; inner ones are savepoints, so a write made of several
+// statements can call another such write (saving the outputs saves the adjusted inputs too) and
+// still be all or nothing as a whole. A rolled-back outermost transaction leaves the file
+// byte for byte as it was.
 Database::Transaction::Transaction(Database& db)
-    : db_(&db), name_("kavrel_" + std::to_string(++db.depth_)) {
-  try {
-    db_->Exec("savepoint " + name_);
-  } catch (...) {
-    --db_->depth_;
-    throw;
-  }
+    : db_(&db), name_("kavrel_" + std::to_string(db.depth_ + 1)) {
+  db_->Exec(db_->depth_ == 0 ? std::string("begin") : "savepoint " + name_);
+  ++db_->depth_;
 }
 
 Database::Transaction::~Transaction() {
   if (!done_) {
-    sqlite3_exec(db_->handle_, ("rollback to " + name_).c_str(), nullptr, nullptr, nullptr);
-    sqlite3_exec(db_->handle_, ("release " + name_).c_str(), nullptr, nullptr, nullptr);
+    if (db_->depth_ == 1) {
+      sqlite3_exec(db_->handle_, "rollback", nullptr, nullptr, nullptr);
+    } else {
+      sqlite3_exec(db_->handle_, ("rollback to " + name_).c_str(), nullptr, nullptr, nullptr);
+      sqlite3_exec(db_->handle_, ("release " + name_).c_str(), nullptr, nullptr, nullptr);
+    }
   }
   --db_->depth_;
 }
 
 void Database::Transaction::Commit() {
-  db_->Exec("release " + name_);
+  db_->Exec(db_->depth_ == 1 ? std::string("commit") : "release " + name_);
   done_ = true;
 }
 
