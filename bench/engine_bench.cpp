@@ -67,7 +67,7 @@ void BM_PlainCalculation(benchmark::State& state) {
   DemoSetup setup;
   const ModelEnvironment env{kMaxAge, setup.allCause, setup.otherCause, setup.log};
   for (auto _ : state) {
-    setup.disease.Calculate(env, false);
+    setup.disease.CalculatePlain(env, false);
     benchmark::ClobberMemory();
   }
 }
@@ -80,7 +80,7 @@ void BM_TrendCalculation(benchmark::State& state) {
   setup.disease.TrendsOn = setup.disease.CheckTrends();
   const ModelEnvironment env{kMaxAge, setup.allCause, setup.otherCause, setup.log};
   for (auto _ : state) {
-    setup.disease.Calculate(env, false);
+    setup.disease.CalculatePlain(env, false);
     benchmark::ClobberMemory();
   }
 }

@@ -207,7 +207,7 @@ void WriteDisease(Database& db, const ExampleDisease& example, int id,
       disease.Trends[0].Blocks = {{-20, 0, example.incidenceTrend}};
     }
     disease.TrendsOn = disease.CheckTrends();
-    disease.Calculate(env, false);
+    disease.CalculatePlain(env, false);
     const std::string sex = Quote(kSexNames[static_cast<size_t>(s)]);
     for (Variable v : example.inputs) {
       Series values = disease.ModelSeries[v][s];

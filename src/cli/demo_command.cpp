@@ -37,7 +37,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& err) {
   }
   disease.TrendsOn = disease.CheckTrends();
   try {
-    disease.Calculate(env, false);
+    disease.CalculatePlain(env, false);
   } catch (const ArithmeticError& e) {
     err << e.what() << '\n';
     return 1;

@@ -6,8 +6,17 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "engine/model_types.h"
+
+namespace kavrel {
+class TDataKavrel;
+class UserDialogs;
+struct CalcOptionsWindowState;
+struct AmoebaWindowState;
+struct ProcessingWindowState;
+}  // namespace kavrel
 
 namespace kavrel {
 
@@ -43,11 +52,32 @@ struct CalcSettingsRecord {
   bool operator==(const CalcSettingsRecord&) const = default;
 };
 
+inline constexpr std::string_view kCalcOptionsTableError =
+    "Error creating table for calculation options.";
+
 class Tcalcsettings {
  public:
   std::array<CalcSettingsRecord, kSexCount> Records;
 
   void SetDefaults(int sex) { Records.at(sex) = CalcSettingsRecord{}; }
+  // Record sex into the controls (the Ignore boxes show the negation of the stored flags).
+  void ShowInWindows(int sex, CalcOptionsWindowState& options, AmoebaWindowState& simplex,
+                     ProcessingWindowState& processing) const;
+  // The controls into record sex.
+  void TakeFromWindows(int sex, const CalcOptionsWindowState& options,
+                       const AmoebaWindowState& simplex, const ProcessingWindowState& processing);
+  // The disease's stored row for sex, or the defaults when it has none; nothing changes when the
+  // data set has no options table. A stored number that is not a number raises DatabaseError.
+  void LoadFromTable(int sex, TDataKavrel& data, int inputId);
+  // Replaces the disease's stored row for sex, creating the table on first need. False, after
+  // "Error creating table for calculation options.", when the table cannot be made.
+  bool SaveToTable(int sex, TDataKavrel& data, int inputId, UserDialogs& dialogs) const;
+  // One column by its name (any letter case) set from a text, as the command line gives it; false
+  // for an unknown column or a value its type cannot take.
+  static bool SetColumn(CalcSettingsRecord& record, std::string_view column,
+                        std::string_view value);
+  // The insert statement of record sex.
+  std::string InsertStatement(int sex, int inputId) const;
 };
 
 }  // namespace kavrel

@@ -5,6 +5,7 @@
 
 #include "engine/arithmetic_error.h"
 #include "engine/basic_equations.h"
+#include "engine/calc_options.h"
 
 namespace kavrel {
 
@@ -50,7 +51,18 @@ void Tdisease::CreateEquations(const ModelEnvironment& env) {
   }
 }
 
-void Tdisease::Calculate(const ModelEnvironment& env, bool prevalenceAtBirth) {
+bool Tdisease::Calculate(const ModelEnvironment& env, CalcControls& controls) {
+  CalculatePlain(env, controls.Options.PrevalenceAtBirth);
+  return true;
+}
+
+void Tdisease::CopyToOutput() {
+  const int s = Sex;
+  OutputSeries[kIncidence][s] = IncidenceIsHazard ? ModelSeries[kIncidence][s] : PopRateIncidence;
+  for (int v = 1; v < kVariableCount; ++v) OutputSeries[v][s] = ModelSeries[v][s];
+}
+
+void Tdisease::CalculatePlain(const ModelEnvironment& env, bool prevalenceAtBirth) {
   if (env.MaxAge < 0 || env.MaxAge > kHighestPossibleAge) {
     throw std::invalid_argument("The highest age of the data set must lie between 0 and 110");
   }

@@ -17,6 +17,10 @@ namespace kavrel {
 
 class MessagesLog;
 class Tbasicequations;
+class TDataKavrel;
+class TableCursor;
+class UserDialogs;
+struct CalcControls;
 
 // One age-group input row as read from an Input<Word> table.
 struct Tinputdat {
@@ -69,9 +73,15 @@ class Tdisease {
   // The fit criterion at parameter vector p, left in FitCriterion. Only the fitting disease has
   // one; here it is an error to call.
   virtual void Cost(std::span<const double> p);
+  // The calculation of the current sex with the windows' settings; false when it did not run
+  // (the user has been told why). Here the plain calculation; the fitting disease overrides it.
+  virtual bool Calculate(const ModelEnvironment& env, CalcControls& controls);
   // The plain calculation of the current sex: the input hazards through the model, then
   // other-cause mortality and duration. prevalenceAtBirth is the "Prevalence at birth" option.
-  virtual void Calculate(const ModelEnvironment& env, bool prevalenceAtBirth);
+  void CalculatePlain(const ModelEnvironment& env, bool prevalenceAtBirth);
+  // OutputSeries of the current sex := the results; incidence as the input gives it (a hazard, or
+  // a rate in the whole population).
+  void CopyToOutput();
 
   // Mean duration by age at onset for the current sex, from the hazards in ModelSeries and
   // other-cause mortality; fills ModelSeries[Duration][Sex][0 ... maxAge]. Throws ArithmeticError
@@ -83,6 +93,38 @@ class Tdisease {
   // The trend window's check: TrendStart := the earliest year any trend reaches (0 without
   // trends); true when any hazard has a block.
   bool CheckTrends();
+
+  // Reading and writing the disease in the open data set. The disease is the current record of
+  // the data module's diseases cursor; store.MaxAge is the data set's highest age.
+  struct Store {
+    TDataKavrel& Data;
+    UserDialogs& Dialogs;
+    int MaxAge;
+  };
+  enum class SaveResultOutcome { kSaved, kSavedUnderNewName, kCancelled };
+
+  // InputId, DiseaseName and ICDcode from the cursor's current record.
+  void TakeRecord(const TableCursor& diseases);
+  // The rows of variable v and the current sex, appended to InputRows.
+  void LoadInputRows(Store& store, int v);
+  // Flags and rows of both sexes, spread over single years into InputSeries, then ModelSeries.
+  void LoadInputs(Store& store);
+  // InputId, the flags, and the rows of variable v for both sexes, not spread.
+  void LoadInputFlags(Store& store, int v);
+  // The input editor's save: asks before replacing stored rows; false when the user cancelled.
+  bool StoreInput(Store& store, int v, int sex);
+  void SaveInputRows(Store& store, int v, int sex);
+  void LoadProcessedFlags(Store& store);
+  // Trends and adjusted series of one sex; true when at least one series was loaded.
+  bool LoadAdjusted(Store& store, int sex);
+  // Trends and adjusted series of the current sex.
+  void SaveAdjusted(Store& store);
+  // Both sexes' stored outputs into OutputSeries (after the adjusted inputs of both sexes).
+  void LoadOutputs(Store& store);
+  // Adjusted inputs, trends and outputs of the current sex.
+  void SaveOutputs(Store& store);
+  // "Save result": save, replace the stored result, or save under a new name.
+  SaveResultOutcome SaveResult(Store& store);
 
   std::int32_t InputId = 0;
   std::string DiseaseName;
@@ -123,9 +165,27 @@ class Tdiseaseam : public Tdisease {
  public:
   explicit Tdiseaseam(std::string name) : Tdisease(std::move(name), 6) {}
 
+  // The fit: group by group the hazards not marked "Exact" are searched as logarithms, then
+  // smoothed, then a final pass of the model gives every output. Falls back to the plain
+  // calculation when exactly incidence, remission and case fatality are available.
+  bool Calculate(const ModelEnvironment& env, CalcControls& controls) override;
+  // The criterion of CurrentAgeGroup at parameters p (logarithms of the fitted hazards).
+  void Cost(std::span<const double> p) override;
+  // The weighted error of variable v at age a of the current sex.
+  double ErrorTerm(int v, int a) const;
+  int AgeGroupEnd(int g) const;
+
+  // In-place smoothings of a single-year series over ages 0 ... maxAge with groups of width w.
+  static void SmoothLinear(Series& series, int w, int maxAge);
+  static void SmoothMovingAverage(Series& series, int w, int maxAge);
+  static void SmoothSpline(Series& series, int w, int maxAge);
+
   PerVariableAndSex<bool> Available{};
   std::int32_t ParamCount = 0;
   std::array<std::uint8_t, 3> ParamVar{};
+
+ private:
+  int fitMaxAge_ = 0;  // the highest age of the calculation in progress
 };
 
 }  // namespace kavrel

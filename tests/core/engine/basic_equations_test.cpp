@@ -124,7 +124,7 @@ TEST(BasicEquationsTest, BirthPrevalenceSetsTheCohortAtBirth) {
 TEST(BasicEquationsTest, NoHazardsKeepBirthPrevalenceThroughLife) {
   ModelFixture fx;
   fx.disease.InputSeries[kPrevalence][kMales][0] = 0.05;
-  fx.disease.Calculate(fx.Env(), true);
+  fx.disease.CalculatePlain(fx.Env(), true);
   for (int a = 0; a <= fx.maxAge; ++a) {
     EXPECT_DOUBLE_EQ(fx.disease.ModelSeries[kPrevalence][kMales][a], 0.05) << a;
     EXPECT_EQ(fx.disease.ModelSeries[kMortality][kMales][a], 0.0) << a;
@@ -192,7 +192,7 @@ TEST(BasicEquationsTest, ZeroAllCauseMortalityStopsThatAgeAfterMortality) {
   fx.SetHazards(0.01, 0.0, 0.02);
   fx.allCause[kMales][4] = 0.0;
   auto& m = fx.disease.ModelSeries;
-  fx.disease.Calculate(fx.Env(), false);
+  fx.disease.CalculatePlain(fx.Env(), false);
   EXPECT_EQ(fx.log.CountOf(kBasicEquationsError), 1u);
   EXPECT_EQ(fx.log.Lines().at(0), "  12:00:00# Internal error: basic equations");
   // Mortality of age 4 is written; RR mortality, prevalence and the population rate are not,

@@ -46,7 +46,7 @@ TEST(DiseaseTest, CalculationFillsOnlyTheDataSetsAges) {
   fx.disease.Sex = kFemales;
   fx.SetHazards(0.01, 0.05, 0.02);
   fx.disease.InputSeries[kPrevalence][kFemales][0] = 0.01;
-  fx.disease.Calculate(fx.Env(), true);
+  fx.disease.CalculatePlain(fx.Env(), true);
   const auto& m = fx.disease.ModelSeries;
   EXPECT_EQ(fx.disease.BirthPrevalence[kFemales], 0.01);
   EXPECT_EQ(fx.disease.Equations, nullptr);
@@ -65,7 +65,7 @@ TEST(DiseaseTest, CalculationFillsOnlyTheDataSetsAges) {
 TEST(DiseaseTest, CalculationRejectsAnImpossibleHighestAge) {
   ModelFixture fx(100);
   fx.maxAge = 111;
-  EXPECT_THROW(fx.disease.Calculate(fx.Env(), false), std::invalid_argument);
+  EXPECT_THROW(fx.disease.CalculatePlain(fx.Env(), false), std::invalid_argument);
 }
 
 TEST(DiseaseTest, SeparateCalculationsRunSideBySide) {
@@ -78,7 +78,7 @@ TEST(DiseaseTest, SeparateCalculationsRunSideBySide) {
     FillDemoHazards(disease, 100);
     disease.Sex = static_cast<std::uint8_t>(sex);
     for (int repeat = 0; repeat < 20; ++repeat) {
-      disease.Calculate({100, allCause, otherCause, log}, false);
+      disease.CalculatePlain({100, allCause, otherCause, log}, false);
     }
     prevalence = disease.ModelSeries[kPrevalence][sex];
   };

@@ -107,8 +107,8 @@ TEST(TrendModelTest, UnitTrendsReproduceThePlainModel) {
   trend.disease.Trends[1].Blocks = {{-30, 0, 1.0}};
   trend.disease.TrendsOn = trend.disease.CheckTrends();
   ASSERT_TRUE(trend.disease.TrendsOn);
-  plain.disease.Calculate(plain.Env(), true);
-  trend.disease.Calculate(trend.Env(), true);
+  plain.disease.CalculatePlain(plain.Env(), true);
+  trend.disease.CalculatePlain(trend.Env(), true);
   for (int v = 0; v < kVariableCount; ++v) {
     for (int a = 0; a <= 100; ++a) {
       EXPECT_NEAR(trend.disease.ModelSeries[v][kMales][a], plain.disease.ModelSeries[v][kMales][a],
@@ -126,8 +126,8 @@ TEST(TrendModelTest, RisingIncidenceMeansLessPrevalenceThanTheStationaryModel) {
   for (auto* fx : {&plain, &trend}) fx->SetHazards(0.01, 0.0, 0.02);
   trend.disease.Trends[0].Blocks = {{-40, 0, 1.03}};
   trend.disease.TrendsOn = trend.disease.CheckTrends();
-  plain.disease.Calculate(plain.Env(), false);
-  trend.disease.Calculate(trend.Env(), false);
+  plain.disease.CalculatePlain(plain.Env(), false);
+  trend.disease.CalculatePlain(trend.Env(), false);
   EXPECT_NEAR(trend.disease.ModelSeries[kPrevalence][kMales][0],
               plain.disease.ModelSeries[kPrevalence][kMales][0], 1e-12);
   for (int a = 5; a <= 80; a += 5) {

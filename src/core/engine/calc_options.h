@@ -1,0 +1,86 @@
+#pragma once
+
+// The controls that steer a calculation: the window "Calculation options", the processing
+// window's trend "Apply" box and, from amoeba.h, "Downhill simplex options". Calculations read
+// these states when they start; the engine's options record of each disease mirrors them.
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "engine/amoeba.h"
+#include "engine/model_types.h"
+
+namespace kavrel {
+
+class Tdisease;
+class UserDialogs;
+
+// The hazards that have a maximum, an enforcement weight and an "Exact" box: incidence,
+// remission, case fatality (variables 0, 2, 3).
+inline constexpr int kHazardCount = 3;
+inline constexpr std::array<int, kHazardCount> kHazardVariables = {kIncidence, kRemission,
+                                                                   kCaseFatality};
+
+struct CalcOptionsWindowState {
+  static constexpr std::string_view kCaption = "Calculation options";
+  static constexpr std::array<std::string_view, 4> kPages = {"Age groups", "Constraints", "View",
+                                                             "Weights"};
+  static constexpr std::array<int, 4> kPageHelpTopics = {5210, 5240, 5260, 5270};
+
+  // "Age groups"
+  int AgeGroupWidth = 6;  // "Width of age groups", 1 ... 20
+  bool LinearInterpolation = true;
+  bool MovingAverage = true;
+  bool CubicSpline = false;
+  bool PrevalenceAtBirth = true;
+  bool InputForAge0Only = false;
+  // "Constraints": "Hazards maximum" per hazard (incidence, remission, case fatality)
+  std::array<std::string, kHazardCount> MaximumValue = {"0.1", "0.5", "2"};  // free text
+  std::array<int, kHazardCount> Enforced = {10, 10, 10};                     // 0 ... 100
+  // "View": "Open when start processing"
+  bool OpenGraph = true;
+  bool OpenTable = false;
+  // "Weights": per variable a slider (1 ... 20) and an "Ignore" box, each enabled or not; the
+  // three hazards also have an "Exact" box.
+  std::array<int, kVariableCount> Weight = {1, 1, 1, 1, 1, 1, 1};
+  std::array<bool, kVariableCount> Ignore{};
+  std::array<bool, kVariableCount> WeightEnabled = {true, true, true, true, true, true, true};
+  std::array<bool, kHazardCount> Exact{};
+  std::array<bool, kHazardCount> ExactEnabled = {true, true, true};
+
+  int Page = 0;
+  int HelpTopic() const { return kPageHelpTopics.at(static_cast<size_t>(Page)); }
+
+  // "Prevalence at birth" and "Input for age 0 only": the second cannot stay checked without the
+  // first (clearing the first clears it; checking it alone is undone).
+  void SetPrevalenceAtBirth(bool checked);
+  void SetInputForAge0Only(bool checked);
+  // The weights page for the disease's sex: controls of available variables enabled, the
+  // incidence "Exact" box only when incidence is available as a hazard; then every slider at its
+  // minimum and every box cleared.
+  void SetUpWeights(const Tdisease& disease, int sex);
+  // The incidence "Ignore" box: checking it clears and disables incidence's "Exact"; clearing it
+  // enables "Exact" again under the set-up's condition.
+  void SetIncidenceIgnore(bool checked, const Tdisease& disease, int sex);
+
+  bool operator==(const CalcOptionsWindowState&) const = default;
+};
+
+// The processing window's controls that a calculation reads or sets.
+struct ProcessingWindowState {
+  bool TrendApplyChecked = false;  // "Apply" under "Time trends"
+  bool TrendApplyEnabled = false;
+  bool SaveResultEnabled = false;  // "&Save result"
+  bool FromOutputEnabled = false;  // "From output"
+};
+
+// Everything a calculation reads from the windows, and where the user is asked questions.
+struct CalcControls {
+  CalcOptionsWindowState& Options;
+  AmoebaWindowState& Simplex;
+  ProcessingWindowState& Processing;
+  UserDialogs& Dialogs;
+};
+
+}  // namespace kavrel

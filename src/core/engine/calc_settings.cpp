@@ -1,0 +1,276 @@
+#include "engine/calc_settings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "engine/amoeba.h"
+#include "engine/calc_options.h"
+#include "shell/user_dialogs.h"
+#include "store/data_kavrel.h"
+#include "store/database.h"
+#include "store/layout.h"
+
+namespace kavrel {
+
+namespace {
+
+// The columns after InputId and Sex, in the table's order, each bound to its field.
+struct Column {
+  std::string_view name;
+  enum class Kind { kInteger, kLogical, kText } kind;
+  int CalcSettingsRecord::*integer = nullptr;
+  bool CalcSettingsRecord::*logical = nullptr;
+  std::string CalcSettingsRecord::*text = nullptr;
+};
+
+using R = CalcSettingsRecord;
+constexpr Column I(std::string_view n, int R::*f) { return {n, Column::Kind::kInteger, f}; }
+constexpr Column L(std::string_view n, bool R::*f) {
+  return {n, Column::Kind::kLogical, nullptr, f};
+}
+Column T(std::string_view n, std::string R::*f) {
+  return {n, Column::Kind::kText, nullptr, nullptr, f};
+}
+
+const std::array<Column, 36>& Columns() {
+  static const std::array<Column, 36> columns = {
+      I("Agegroup", &R::Agegroup),
+      L("Linearsmooth", &R::Linearsmooth),
+      L("MovAvsmooth", &R::MovAvsmooth),
+      L("CuSplinesmooth", &R::CuSplinesmooth),
+      L("BirthPrev", &R::BirthPrev),
+      L("Only0", &R::Only0),
+      L("Trends", &R::Trends),
+      T("InciValue", &R::InciValue),
+      T("RemiValue", &R::RemiValue),
+      T("CfatValue", &R::CfatValue),
+      I("InciEnforce", &R::InciEnforce),
+      I("RemiEnforce", &R::RemiEnforce),
+      I("CfatEnforce", &R::CfatEnforce),
+      I("InciWeight", &R::InciWeight),
+      I("PrevWeight", &R::PrevWeight),
+      I("RemiWeight", &R::RemiWeight),
+      I("CfatWeight", &R::CfatWeight),
+      I("DuraWeight", &R::DuraWeight),
+      I("MortWeight", &R::MortWeight),
+      I("RRMortWeight", &R::RRMortWeight),
+      L("InciIgn", &R::InciIgn),
+      L("PrevIgn", &R::PrevIgn),
+      L("RemiIgn", &R::RemiIgn),
+      L("CfatIgn", &R::CfatIgn),
+      L("DuraIgn", &R::DuraIgn),
+      L("MortIgn", &R::MortIgn),
+      L("RRMortIgn", &R::RRMortIgn),
+      L("InciExact", &R::InciExact),
+      L("RemiExact", &R::RemiExact),
+      L("CfatExact", &R::CfatExact),
+      T("MaxIter", &R::MaxIter),
+      T("Precision", &R::Precision),
+      T("Simplex", &R::Simplex),
+      T("Alpha", &R::Alpha),
+      T("Beta", &R::Beta),
+      T("Gamma", &R::Gamma),
+  };
+  return columns;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+           return std::tolower(x) == std::tolower(y);
+         });
+}
+
+std::string Trim(std::string text) {
+  const auto begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return "";
+  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+}
+
+// The record's weights, ignore flags and exact flags in variable order, for the window mapping.
+std::array<int*, kVariableCount> Weights(CalcSettingsRecord& r) {
+  return {&r.InciWeight, &r.PrevWeight, &r.RemiWeight,  &r.CfatWeight,
+          &r.DuraWeight, &r.MortWeight, &r.RRMortWeight};
+}
+std::array<bool*, kVariableCount> Ignores(CalcSettingsRecord& r) {
+  return {&r.InciIgn, &r.PrevIgn, &r.RemiIgn, &r.CfatIgn, &r.DuraIgn, &r.MortIgn, &r.RRMortIgn};
+}
+
+std::string SexWhere(int inputId, int sex) {
+  return std::to_string(inputId) + " and sex=" + Quote(kSexNames.at(static_cast<size_t>(sex)));
+}
+
+}  // namespace
+
+void Tcalcsettings::ShowInWindows(int sex, CalcOptionsWindowState& options,
+                                  AmoebaWindowState& simplex,
+                                  ProcessingWindowState& processing) const {
+  CalcSettingsRecord r = Records.at(static_cast<size_t>(sex));
+  options.AgeGroupWidth = r.Agegroup;
+  options.LinearInterpolation = r.Linearsmooth;
+  options.MovingAverage = r.MovAvsmooth;
+  options.CubicSpline = r.CuSplinesmooth;
+  options.PrevalenceAtBirth = r.BirthPrev;
+  options.InputForAge0Only = r.Only0;
+  processing.TrendApplyChecked = r.Trends;
+  options.MaximumValue = {r.InciValue, r.RemiValue, r.CfatValue};
+  options.Enforced = {r.InciEnforce, r.RemiEnforce, r.CfatEnforce};
+  const auto weights = Weights(r);
+  const auto ignores = Ignores(r);
+  for (int v = 0; v < kVariableCount; ++v) {
+    options.Weight[v] = *weights[v];
+    options.Ignore[v] = !*ignores[v];
+  }
+  options.Exact = {r.InciExact, r.RemiExact, r.CfatExact};
+  simplex.MaxIterations = r.MaxIter;
+  simplex.Precision = r.Precision;
+  simplex.Simplex = r.Simplex;
+  simplex.Alpha = r.Alpha;
+  simplex.Beta = r.Beta;
+  simplex.Gamma = r.Gamma;
+}
+
+void Tcalcsettings::TakeFromWindows(int sex, const CalcOptionsWindowState& options,
+                                    const AmoebaWindowState& simplex,
+                                    const ProcessingWindowState& processing) {
+  CalcSettingsRecord& r = Records.at(static_cast<size_t>(sex));
+  r.Agegroup = options.AgeGroupWidth;
+  r.Linearsmooth = options.LinearInterpolation;
+  r.MovAvsmooth = options.MovingAverage;
+  r.CuSplinesmooth = options.CubicSpline;
+  r.BirthPrev = options.PrevalenceAtBirth;
+  r.Only0 = options.InputForAge0Only;
+  r.Trends = processing.TrendApplyChecked;
+  r.InciValue = options.MaximumValue[0];
+  r.RemiValue = options.MaximumValue[1];
+  r.CfatValue = options.MaximumValue[2];
+  r.InciEnforce = options.Enforced[0];
+  r.RemiEnforce = options.Enforced[1];
+  r.CfatEnforce = options.Enforced[2];
+  const auto weights = Weights(r);
+  const auto ignores = Ignores(r);
+  for (int v = 0; v < kVariableCount; ++v) {
+    *weights[v] = options.Weight[v];
+    *ignores[v] = !options.Ignore[v];
+  }
+  r.InciExact = options.Exact[0];
+  r.RemiExact = options.Exact[1];
+  r.CfatExact = options.Exact[2];
+  r.MaxIter = simplex.MaxIterations;
+  r.Precision = simplex.Precision;
+  r.Simplex = simplex.Simplex;
+  r.Alpha = simplex.Alpha;
+  r.Beta = simplex.Beta;
+  r.Gamma = simplex.Gamma;
+}
+
+void Tcalcsettings::LoadFromTable(int sex, TDataKavrel& data, int inputId) {
+  if (!data.DatasetHasTable("CalculationOptions")) return;
+  QueryResult& row =
+      data.QueryDataset("select * from CalculationOptions where inputid=" + SexWhere(inputId, sex));
+  if (row.RecordCount() == 0) {
+    SetDefaults(sex);
+    return;
+  }
+  // Read into a copy first: a row that cannot be read leaves the record as it was.
+  CalcSettingsRecord r;
+  for (const Column& c : Columns()) {
+    const int field = row.FieldIndex(c.name);
+    if (field < 0) continue;  // reported by the data module; the default stays
+    try {
+      switch (c.kind) {
+        case Column::Kind::kInteger:
+          r.*c.integer =
+              static_cast<int>(QueryResult::ToInteger(QueryResult::Value(Trim(row.AsText(field)))));
+          break;
+        case Column::Kind::kLogical:
+          r.*c.logical = row.AsBoolean(field);
+          break;
+        case Column::Kind::kText:
+          r.*c.text = Trim(row.AsText(field));
+          break;
+      }
+    } catch (const std::out_of_range&) {
+      throw DatabaseError("The stored calculation option " + std::string(c.name) +
+                          " is not a number");
+    }
+  }
+  Records.at(static_cast<size_t>(sex)) = r;
+}
+
+std::string Tcalcsettings::InsertStatement(int sex, int inputId) const {
+  const CalcSettingsRecord& r = Records.at(static_cast<size_t>(sex));
+  std::string insert = "insert into CalculationOptions values (" + std::to_string(inputId) + ", " +
+                       Quote(kSexNames.at(static_cast<size_t>(sex)));
+  for (const Column& c : Columns()) {
+    insert += ", ";
+    switch (c.kind) {
+      case Column::Kind::kInteger:
+        insert += std::to_string(r.*c.integer);
+        break;
+      case Column::Kind::kLogical:
+        insert += StatementBool(r.*c.logical);
+        break;
+      case Column::Kind::kText:
+        insert += Quote(r.*c.text);
+        break;
+    }
+  }
+  return insert + ")";
+}
+
+bool Tcalcsettings::SaveToTable(int sex, TDataKavrel& data, int inputId,
+                                UserDialogs& dialogs) const {
+  Database::Transaction transaction(data.Dataset());
+  if (data.DatasetHasTable("CalculationOptions")) {
+    if (data.QueryDataset("select inputid from CalculationOptions where inputid=" +
+                          SexWhere(inputId, sex))
+            .RecordCount() > 0) {
+      data.ExecDataset("delete from CalculationOptions where InputId=" + SexWhere(inputId, sex));
+    }
+  } else {
+    try {
+      data.ExecDataset(kCreateCalculationOptions);
+      data.ExecDataset(CreateIndexStatement("CalculationOptions", "InputID"));
+    } catch (const DatabaseError&) {
+      dialogs.ShowError(kCalcOptionsTableError);
+      return false;
+    }
+  }
+  data.ExecDataset(InsertStatement(sex, inputId));
+  transaction.Commit();
+  return true;
+}
+
+bool Tcalcsettings::SetColumn(CalcSettingsRecord& record, std::string_view column,
+                              std::string_view value) {
+  for (const Column& c : Columns()) {
+    if (!EqualNoCase(c.name, column)) continue;
+    switch (c.kind) {
+      case Column::Kind::kInteger: {
+        int parsed = 0;
+        const auto [end, error] =
+            std::from_chars(value.data(), value.data() + value.size(), parsed);
+        if (error != std::errc() || end != value.data() + value.size()) return false;
+        record.*c.integer = parsed;
+        return true;
+      }
+      case Column::Kind::kLogical:
+        if (EqualNoCase(value, "true") || value == "1" || EqualNoCase(value, "yes")) {
+          record.*c.logical = true;
+        } else if (EqualNoCase(value, "false") || value == "0" || EqualNoCase(value, "no")) {
+          record.*c.logical = false;
+        } else {
+          return false;
+        }
+        return true;
+      case Column::Kind::kText:
+        record.*c.text = std::string(value);
+        return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace kavrel

@@ -1,0 +1,366 @@
+// The disease's inputs, adjusted inputs, trends and outputs in the open data set.
+
+#include <algorithm>
+#include <string>
+
+#include "engine/disease.h"
+#include "shell/user_dialogs.h"
+#include "store/data_kavrel.h"
+#include "store/database.h"
+#include "store/layout.h"
+#include "store/table_cursor.h"
+
+namespace kavrel {
+
+namespace {
+
+std::string SexText(int sex) { return std::string(kSexNames.at(static_cast<size_t>(sex))); }
+std::string QuotedSex(int sex) { return Quote(SexText(sex)); }
+
+std::string Trimmed(const std::string& text) {
+  const auto begin = text.find_first_not_of(' ');
+  if (begin == std::string::npos) return "";
+  return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+}
+
+std::string SeriesValues(const Series& series, int maxAge) {
+  std::string values;
+  for (int a = 0; a <= maxAge; ++a) values += ", " + StatementReal(series[a]);
+  return values;
+}
+
+// A write made of several statements: all of it or nothing. After a failure the diseases cursor
+// is read again, so it shows what the file holds.
+template <typename Work>
+void Atomically(Tdisease::Store& store, Work&& work) {
+  try {
+    Database::Transaction transaction(store.Data.Dataset());
+    work();
+    transaction.Commit();
+  } catch (...) {
+    TableCursor& diseases = store.Data.KavrelTable1();
+    if (diseases.Active()) {
+      diseases.Cancel();
+      diseases.Refresh();
+    }
+    throw;
+  }
+}
+
+void SetFlag(TableCursor& diseases, std::string_view column, bool value) {
+  diseases.SetBoolean(column, value);
+  diseases.Post();
+}
+
+// The single-year row of a series table for one sex: the row whose trimmed Sex is the sex's
+// name. False (and no move) when the table holds none for it.
+bool FindSexRow(QueryResult& rows, int sex) {
+  for (rows.First(); !rows.Eof(); rows.Next()) {
+    if (Trimmed(rows.AsText(2)) == SexText(sex)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void Tdisease::TakeRecord(const TableCursor& diseases) {
+  InputId = static_cast<std::int32_t>(diseases.Key());
+  DiseaseName = diseases.FieldText("DiseaseName");
+  ICDcode = diseases.FieldText("ICDcode");
+}
+
+void Tdisease::LoadInputRows(Store& store, int v) {
+  const int s = Sex;
+  QueryResult& rows = store.Data.QueryDataset("select Lage, Hage, Waarde from " + InputTable(v) +
+                                              " where inputid=" + std::to_string(InputId) +
+                                              " and Sex=" + QuotedSex(s) + " order by Lage");
+  const int count = rows.RecordCount();
+  auto& list = InputRows[v][s];
+  int index = 0;
+  for (rows.First(); !rows.Eof(); rows.Next()) {
+    Tinputdat row;
+    row.Index = index++;
+    row.Sex = static_cast<std::uint8_t>(s);
+    row.Lage = static_cast<std::int32_t>(rows.AsInteger(0));
+    row.Hage = static_cast<std::int32_t>(rows.AsInteger(1));
+    row.Waarde = rows.AsDouble(2);
+    list.push_back(row);
+    ++InputRowCount[v][s];
+  }
+  if (count == 0) {
+    // A flag without rows is repaired.
+    SetFlag(store.Data.KavrelTable1(), kInputFlagColumns[s][v], false);
+  }
+}
+
+void Tdisease::LoadInputs(Store& store) {
+  TableCursor& diseases = store.Data.KavrelTable1();
+  for (int v = 0; v < kVariableCount; ++v) {
+    for (int s = 0; s < kSexCount; ++s) {
+      InputPresent[v][s] = diseases.FieldBoolean(kInputFlagColumns[s][v]);
+      FromOutput[v][s] = false;
+    }
+  }
+  IncidenceIsHazard = !diseases.FieldBoolean("IncidencePopRate");
+  for (int v = 0; v < kVariableCount; ++v) {
+    for (int s = 0; s < kSexCount; ++s) {
+      if (!InputPresent[v][s]) continue;
+      Sex = static_cast<std::uint8_t>(s);
+      const auto first = InputRows[v][s].size();
+      LoadInputRows(store, v);
+      if (InputRows[v][s].size() == first) InputPresent[v][s] = false;  // repaired above
+      for (auto k = first; k < InputRows[v][s].size(); ++k) {
+        const Tinputdat& row = InputRows[v][s][k];
+        for (int a = std::max(row.Lage, 0); a < row.Hage && a <= kHighestPossibleAge; ++a) {
+          InputSeries[v][s][a] = row.Waarde;
+        }
+      }
+    }
+  }
+  ModelSeries = InputSeries;
+}
+
+void Tdisease::LoadInputFlags(Store& store, int v) {
+  TableCursor& diseases = store.Data.KavrelTable1();
+  InputId = static_cast<std::int32_t>(diseases.Key());
+  for (int w = 0; w < kVariableCount; ++w) {
+    for (int s = 0; s < kSexCount; ++s) {
+      InputPresent[w][s] = diseases.FieldBoolean(kInputFlagColumns[s][w]);
+    }
+  }
+  IncidenceIsHazard = !diseases.FieldBoolean("IncidencePopRate");
+  for (int s = 0; s < kSexCount; ++s) {
+    if (!InputPresent[v][s]) continue;
+    Sex = static_cast<std::uint8_t>(s);
+    LoadInputRows(store, v);
+  }
+}
+
+bool Tdisease::StoreInput(Store& store, int v, int sex) {
+  TableCursor& diseases = store.Data.KavrelTable1();
+  if (!diseases.FieldBoolean(kInputFlagColumns[sex][v])) {
+    SaveInputRows(store, v, sex);
+    return true;
+  }
+  const std::string question = std::string(kVariableDisplayNames[v]) + " input for " + DiseaseName +
+                               ", " + SexText(sex) + " already exists. Overwrite?";
+  if (store.Dialogs.Message(question, DialogKind::kConfirmation,
+                            DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
+    return false;
+  }
+  Atomically(store, [&] {
+    store.Data.ExecDataset("delete from " + InputTable(v) + " where InputId=" +
+                           std::to_string(InputId) + " and sex=" + QuotedSex(sex));
+    SaveInputRows(store, v, sex);
+  });
+  return true;
+}
+
+void Tdisease::SaveInputRows(Store& store, int v, int sex) {
+  const auto& rows = InputRows[v][sex];
+  Atomically(store, [&] {
+    for (const Tinputdat& row : rows) {
+      store.Data.ExecDataset("insert into " + InputTable(v) + " values (" + Quote(DiseaseName) +
+                             ", " + std::to_string(InputId) + ", " + QuotedSex(sex) + ", " +
+                             std::to_string(row.Lage) + ", " + std::to_string(row.Hage) + ", " +
+                             StatementReal(row.Waarde) + ")");
+    }
+    TableCursor& diseases = store.Data.KavrelTable1();
+    diseases.SetBoolean(kInputFlagColumns[sex][v], !rows.empty());
+    diseases.SetBoolean("IncidencePopRate", !IncidenceIsHazard);
+    diseases.Post();
+  });
+  InputPresent[v][sex] = !rows.empty();
+  if (!InputPresent[v][kMales] && !InputPresent[v][kFemales]) {
+    store.Dialogs.ShowInformation("Nothing to save");
+  }
+}
+
+void Tdisease::LoadProcessedFlags(Store& store) {
+  for (int s = 0; s < kSexCount; ++s) {
+    std::string select = "select ";
+    for (auto column : kProcessedFlagColumns[s]) select += std::string(column) + ", ";
+    select += "IncidencePopRate from inputdiseases where inputid=" + std::to_string(InputId);
+    QueryResult& row = store.Data.QueryDataset(select);
+    if (row.RecordCount() == 0) continue;
+    for (int v = 0; v < kVariableCount; ++v) Processed[v][s] = row.AsBoolean(v);
+    IncidenceIsHazard = !row.AsBoolean(kVariableCount);
+  }
+}
+
+bool Tdisease::LoadAdjusted(Store& store, int sex) {
+  TrendsOn = false;
+  for (int h = 0; h < kTrendHazardCount; ++h) {
+    Trends[h].Blocks.clear();
+    QueryResult& rows = store.Data.QueryDataset(
+        "select * from trends where InputId=" + std::to_string(InputId) + " and Sex=" +
+        QuotedSex(sex) + " and VarName=" + Quote(kTrendHazardNames[h]) + " order by endt DESC");
+    if (rows.RecordCount() > 0) TrendsOn = true;
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+      Trendblok block;
+      block.Startt = static_cast<std::int32_t>(rows.AsInteger("Startt"));
+      block.Endt = static_cast<std::int32_t>(rows.AsInteger("Endt"));
+      block.Waarde = rows.AsDouble("Waarde");
+      Trends[h].Blocks.push_back(block);
+    }
+  }
+  bool loaded = false;
+  for (int v = 0; v < kVariableCount; ++v) {
+    if (!Processed[v][sex]) continue;
+    QueryResult& rows = store.Data.QueryDataset("select * from " + IntermTable(v) +
+                                                " where InputId=" + std::to_string(InputId));
+    // A flag whose row is missing leaves the series as it is.
+    if (!FindSexRow(rows, sex)) continue;
+    FromOutput[v][sex] = !InputPresent[v][sex];
+    for (int a = 0; a <= store.MaxAge; ++a) InputSeries[v][sex][a] = rows.AsDouble(3 + a);
+    loaded = true;
+  }
+  return loaded;
+}
+
+void Tdisease::SaveAdjusted(Store& store) {
+  const int s = Sex;
+  const std::string where =
+      " where InputId=" + std::to_string(InputId) + " and sex=" + QuotedSex(s);
+  const std::string head =
+      Quote(DiseaseName) + ", " + std::to_string(InputId) + ", " + QuotedSex(s);
+  Atomically(store, [&] {
+    for (int v = 0; v < kVariableCount; ++v)
+      store.Data.ExecDataset("delete from " + IntermTable(v) + where);
+    store.Data.ExecDataset("delete from Trends" + where);
+    if (TrendsOn) {
+      for (int h = 0; h < kTrendHazardCount; ++h) {
+        for (const Trendblok& block : Trends[h].Blocks) {
+          store.Data.ExecDataset("insert into Trends values (" + head + ", " +
+                                 Quote(kTrendHazardNames[h]) + ", " + std::to_string(block.Startt) +
+                                 ", " + std::to_string(block.Endt) + ", " +
+                                 StatementReal(block.Waarde) + ")");
+        }
+      }
+    }
+    TableCursor& diseases = store.Data.KavrelTable1();
+    for (int v = 0; v < kVariableCount; ++v) {
+      const bool keep = InputPresent[v][s] || FromOutput[v][s];
+      if (keep) {
+        store.Data.ExecDataset("insert into " + IntermTable(v) + " values (" + head +
+                               SeriesValues(InputSeries[v][s], store.MaxAge) + ")");
+      }
+      Processed[v][s] = keep;
+      diseases.SetBoolean(kProcessedFlagColumns[s][v], keep);
+    }
+    diseases.Post();
+  });
+}
+
+void Tdisease::LoadOutputs(Store& store) {
+  LoadAdjusted(store, kMales);
+  LoadAdjusted(store, kFemales);
+  for (int v = 0; v < kVariableCount; ++v) {
+    QueryResult& rows = store.Data.QueryDataset("select * from " + OutputTable(v) +
+                                                " where InputId=" + std::to_string(InputId));
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+      const int sex = Trimmed(rows.AsText(2)) == "Males" ? kMales : kFemales;
+      for (int a = 0; a <= store.MaxAge; ++a) OutputSeries[v][sex][a] = rows.AsDouble(3 + a);
+    }
+  }
+}
+
+void Tdisease::SaveOutputs(Store& store) {
+  const int s = Sex;
+  Atomically(store, [&] {
+    SaveAdjusted(store);
+    const std::string head =
+        Quote(DiseaseName) + ", " + std::to_string(InputId) + ", " + QuotedSex(s);
+    for (int v = 0; v < kVariableCount; ++v) {
+      store.Data.ExecDataset("insert into " + OutputTable(v) + " values (" + head +
+                             SeriesValues(OutputSeries[v][s], store.MaxAge) + ")");
+    }
+    SetFlag(store.Data.KavrelTable1(), kOutputFlagColumns[s], true);
+  });
+}
+
+Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store) {
+  const int s = Sex;
+  TableCursor& diseases = store.Data.KavrelTable1();
+  if (!diseases.FieldBoolean(kOutputFlagColumns[s])) {
+    SaveOutputs(store);
+    return SaveResultOutcome::kSaved;
+  }
+  const DialogButton answer = store.Dialogs.Message(
+      "Output for " + DiseaseName + " for " + SexText(s) + " already exists. Overwrite?",
+      DialogKind::kConfirmation, DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
+  if (answer == DialogButton::kYes) {
+    Atomically(store, [&] {
+      for (int v = 0; v < kVariableCount; ++v) {
+        store.Data.ExecDataset("delete from " + OutputTable(v) + " where InputId=" +
+                               std::to_string(InputId) + " and sex=" + QuotedSex(s));
+      }
+      SaveOutputs(store);
+    });
+    return SaveResultOutcome::kSaved;
+  }
+  if (answer != DialogButton::kNo) return SaveResultOutcome::kCancelled;
+
+  const auto name = store.Dialogs.SaveAsName(DiseaseName);
+  if (!name) return SaveResultOutcome::kCancelled;
+  // A name must be given and must not be another disease's already: refused before anything is
+  // written, so no disease ends up with two records.
+  if (Trimmed(*name).empty()) {
+    store.Dialogs.ShowError("A disease needs a name. Nothing was saved.");
+    return SaveResultOutcome::kCancelled;
+  }
+  if (store.Data.QueryDataset("select InputId from InputDiseases where DiseaseName=" + Quote(*name))
+          .RecordCount() > 0) {
+    store.Dialogs.ShowError("A disease named " + *name + " already exists. Nothing was saved.");
+    return SaveResultOutcome::kCancelled;
+  }
+  const std::string oldName = DiseaseName;
+  const std::int32_t oldId = InputId;
+  try {
+    Atomically(store, [&] {
+      DiseaseName = *name;
+      std::string insert =
+          "insert into InputDiseases (DiseaseName, ICDcode, MIncidence,  MPrevalence, "
+          "MRemission,  MCaseFatality,   MDuration,   MMortality,  MRRMortality,  "
+          "MIncidenceproc,  MPrevalenceproc, MRemissionproc,  MCaseFatalityproc,   "
+          "MDurationproc,   MMortalityproc,  MRRMortalityproc,    FIncidence,  FPrevalence, "
+          "FRemission,  FCaseFatality,   FDuration,   FMortality,  FRRMortality,  "
+          "FIncidenceproc,  FPrevalenceproc, FRemissionproc,  FCaseFatalityproc,   "
+          "FDurationproc,   FMortalityproc,  FRRMortalityproc, IncidencePopRate) values (" +
+          Quote(DiseaseName) + ", " + Quote(ICDcode + " ");
+      for (int sex = 0; sex < kSexCount; ++sex) {
+        for (const auto* flags : {&InputPresent, &Processed}) {
+          for (int v = 0; v < kVariableCount; ++v) {
+            insert += ", " + std::string(StatementBool((*flags)[v][sex]));
+          }
+        }
+      }
+      insert += ", " + std::string(StatementBool(!IncidenceIsHazard)) + ")";
+      store.Data.ExecDataset(insert);
+      InputId = static_cast<std::int32_t>(
+          store.Data
+              .QueryDataset("select InputId from InputDiseases where DiseaseName=" +
+                            Quote(DiseaseName))
+              .AsInteger(0));
+      diseases.Refresh();
+      diseases.Locate("InputID", std::to_string(InputId));
+      for (int v = 0; v < kVariableCount; ++v) {
+        for (const Tinputdat& row : InputRows[v][s]) {
+          store.Data.ExecDataset("insert into " + InputTable(v) + " values (" + Quote(DiseaseName) +
+                                 ", " + std::to_string(InputId) + ", " + QuotedSex(s) + ", " +
+                                 std::to_string(row.Lage) + ", " + std::to_string(row.Hage) + ", " +
+                                 StatementReal(row.Waarde) + ")");
+        }
+      }
+      SaveOutputs(store);
+    });
+  } catch (...) {
+    DiseaseName = oldName;
+    InputId = oldId;
+    diseases.Locate("InputID", std::to_string(InputId));
+    throw;
+  }
+  return SaveResultOutcome::kSavedUnderNewName;
+}
+
+}  // namespace kavrel

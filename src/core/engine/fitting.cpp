@@ -1,0 +1,308 @@
+// The fitting calculation: the hazards that are not given exactly are searched age group by age
+// group so that the model reproduces the available data.
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "agesched/interpolation.h"
+#include "engine/amoeba.h"
+#include "engine/arithmetic_error.h"
+#include "engine/basic_equations.h"
+#include "engine/calc_options.h"
+#include "engine/disease.h"
+#include "shell/messages_log.h"
+#include "shell/user_dialogs.h"
+
+namespace kavrel {
+
+namespace {
+
+constexpr char kFinalPassError[] = "Internal error: basic equations final calculation";
+constexpr char kDurationError[] = "Internal error: duration calculation";
+constexpr char kLinearError[] = "Internal error: linear interpolation error";
+constexpr char kMovingAverageError[] = "Internal error: moving average error";
+constexpr char kSplineError[] = "Internal error: cubic spline error";
+constexpr char kMaxIterationsWarning[] =
+    "Warning: the downhill simplex method has at least once reached the maximum number of "
+    "iterations";
+
+// A maximum as typed; false when the text is not a number.
+bool ParseMaximum(const std::string& text, double& value) {
+  std::size_t used = 0;
+  try {
+    value = std::stod(text, &used);
+  } catch (const std::exception&) {
+    return false;
+  }
+  while (used < text.size() && text[used] == ' ') ++used;
+  return used == text.size() && std::isfinite(value);
+}
+
+}  // namespace
+
+int Tdiseaseam::AgeGroupEnd(int g) const {
+  return std::min(g * AgeGroupWidth + AgeGroupWidth - 1, fitMaxAge_);
+}
+
+double Tdiseaseam::ErrorTerm(int v, int a) const {
+  const int s = Sex;
+  const double x = InputSeries[v][s][a];
+  const double w = Weights[s][v];
+  if (x > 0.0) {
+    const double m =
+        v == kIncidence && !IncidenceIsHazard ? PopRateIncidence[a] : ModelSeries[v][s][a];
+    const double relative = m / x - 1.0;
+    return w * relative * relative;
+  }
+  const double scaled = 1000.0 * ModelSeries[v][s][a];
+  return w * scaled * scaled;
+}
+
+void Tdiseaseam::Cost(std::span<const double> p) {
+  const int s = Sex;
+  const int first = CurrentAgeGroup * AgeGroupWidth;
+  const int last = AgeGroupEnd(CurrentAgeGroup);
+  double criterion = 0.0;
+  for (int a = first; a <= last; ++a) {
+    for (int k = 0; k < ParamCount; ++k) ModelSeries[ParamVar[k]][s][a] = std::exp(p[k]);
+    Equations->Step(a);
+    for (int k = 0; k < ParamCount; ++k) {
+      const int v = ParamVar[k];
+      const double hazard = ModelSeries[v][s][a];
+      if (hazard > HazardMax[v]) criterion += (hazard - HazardMax[v]) * (EnforceWeight[v] + 0.5);
+    }
+  }
+  for (int v = 0; v < kVariableCount; ++v) {
+    if (!Available[v][s]) continue;
+    for (int a = first; a <= last; ++a) criterion += ErrorTerm(v, a);
+  }
+  const auto& input = InputSeries;
+  const bool mortality = Available[kMortality][s];
+  const bool prevalence = Available[kPrevalence][s];
+  const bool rrMortality = Available[kRRMortality][s];
+  if (mortality && !Available[kCaseFatality][s]) {
+    // Disease mortality of 0 means no case fatality there.
+    for (int a = first; a <= last; ++a) {
+      if (input[kMortality][s][a] == 0.0) criterion += 100.0 * ModelSeries[kCaseFatality][s][a];
+    }
+  }
+  // Floor penalty: where the data show disease, a hazard may not sink towards zero.
+  for (int k = 0; k < ParamCount; ++k) {
+    if (p[k] >= -12.0) continue;
+    const int v = ParamVar[k];
+    const double below = p[k] + 12.0;
+    for (int a = first; a <= last; ++a) {
+      const bool mortalityShows = mortality && input[kMortality][s][a] > 0.0;
+      const bool prevalenceShows = prevalence && input[kPrevalence][s][a] > 0.0;
+      bool shows = false;
+      if (v == kIncidence) {
+        shows = mortalityShows || prevalenceShows;
+      } else if (v == kRemission) {
+        shows = prevalenceShows;
+      } else {
+        shows =
+            mortalityShows || (rrMortality && input[kRRMortality][s][a] > 1.0) || prevalenceShows;
+      }
+      if (shows) criterion += below * below;
+    }
+  }
+  FitCriterion = criterion;
+}
+
+bool Tdiseaseam::Calculate(const ModelEnvironment& env, CalcControls& controls) {
+  const int s = Sex;
+  const CalcOptionsWindowState& options = controls.Options;
+  for (int v = 0; v < kVariableCount; ++v) Available[v][s] = InputPresent[v][s] || FromOutput[v][s];
+
+  const bool hazardsOnly = Available[kIncidence][s] && Available[kRemission][s] &&
+                           Available[kCaseFatality][s] && !Available[kPrevalence][s] &&
+                           !Available[kDuration][s] && !Available[kMortality][s] &&
+                           !Available[kRRMortality][s];
+  if (hazardsOnly) {
+    CalculatePlain(env, options.PrevalenceAtBirth);
+    CalcSettings.TakeFromWindows(s, options, controls.Simplex, controls.Processing);
+    return true;
+  }
+  if (env.MaxAge < 0 || env.MaxAge > kHighestPossibleAge) {
+    throw std::invalid_argument("The highest age of the data set must lie between 0 and 110");
+  }
+  // The maxima are free text: one that is not a number stops the calculation before anything
+  // changes.
+  for (int h = 0; h < kHazardCount; ++h) {
+    double value = 0.0;
+    if (!ParseMaximum(options.MaximumValue[h], value)) {
+      controls.Dialogs.ShowError("The hazards maximum of " + std::string(kTrendHazardNames[h]) +
+                                 " is not a valid number");
+      return false;
+    }
+    HazardMax[kHazardVariables[h]] = value;
+    EnforceWeight[kHazardVariables[h]] = options.Enforced[h];
+  }
+  fitMaxAge_ = env.MaxAge;
+  const int maxAge = env.MaxAge;
+  ModelSeries = InputSeries;
+
+  BirthPrevalence[s] = options.PrevalenceAtBirth ? InputSeries[kPrevalence][s][0] : 0.0;
+  CreateEquations(env);
+  AgeGroupWidth = std::clamp(options.AgeGroupWidth, 1, 20);
+  auto& otherCause = env.OtherCauseMortality[s];
+  for (int a = 0; a <= maxAge; ++a) otherCause[a] = 0.0;
+
+  for (int v = 0; v < kVariableCount; ++v) {
+    double weight = 1.0;
+    if (InputPresent[v][s]) {
+      if (options.Ignore[v] || (v == kPrevalence && options.InputForAge0Only)) {
+        weight = 0.0;
+      } else {
+        weight = 10.0 * options.Weight[v] + 1.0;
+      }
+    }
+    Weights[s][v] = weight;
+  }
+  ParamCount = 0;
+  for (int h = 0; h < kHazardCount; ++h) {
+    if (!options.Exact[h]) ParamVar[ParamCount++] = static_cast<std::uint8_t>(kHazardVariables[h]);
+  }
+
+  // The minimiser and the model exist while the calculation runs, also when it fails.
+  struct FreeEquations {
+    std::unique_ptr<Tbasicequations>& equations;
+    ~FreeEquations() { equations.reset(); }
+  } freeEquations{Equations};
+  std::unique_ptr<Tdisamoeba> amoeba;
+  if (ParamCount > 0) {
+    amoeba = std::make_unique<Tdisamoeba>(ParamCount, controls.Simplex, controls.Dialogs, env.Log,
+                                          *this);
+    for (int k = 0; k < ParamCount; ++k) amoeba->Start[k] = -2.0 * (1.0 + 0.2 * k);
+    for (int g = 0; g <= maxAge / AgeGroupWidth; ++g) {
+      CurrentAgeGroup = g;
+      amoeba->Minimize();
+      for (int a = g * AgeGroupWidth; a <= AgeGroupEnd(g); ++a) {
+        for (int k = 0; k < ParamCount; ++k) {
+          ModelSeries[ParamVar[k]][s][a] = std::exp(amoeba->Best[k]);
+        }
+      }
+    }
+    for (int k = 0; k < ParamCount; ++k) {
+      Series& hazard = ModelSeries[ParamVar[k]][s];
+      if (options.LinearInterpolation) {
+        try {
+          SmoothLinear(hazard, AgeGroupWidth, maxAge);
+        } catch (const ArithmeticError&) {
+          env.Log.AddMessage(kLinearError);
+        }
+      }
+      if (options.MovingAverage) {
+        try {
+          SmoothMovingAverage(hazard, AgeGroupWidth, maxAge);
+        } catch (const ArithmeticError&) {
+          env.Log.AddMessage(kMovingAverageError);
+        }
+      }
+      if (options.CubicSpline) {
+        try {
+          SmoothSpline(hazard, AgeGroupWidth, maxAge);
+        } catch (const std::exception&) {
+          env.Log.AddMessage(kSplineError);
+        }
+      }
+    }
+  }
+
+  try {
+    for (int a = 0; a <= maxAge; ++a) Equations->Step(a);
+  } catch (const std::exception&) {
+    env.Log.AddMessage(kFinalPassError);
+  }
+  for (int a = 0; a <= maxAge; ++a) {
+    otherCause[a] = env.AllCauseMortality[s][a] - ModelSeries[kMortality][s][a];
+  }
+  try {
+    CalculateDuration(maxAge, otherCause);
+  } catch (const ArithmeticError&) {
+    env.Log.AddMessage(kDurationError);
+  }
+  if (amoeba && amoeba->MaxIterReached) env.Log.AddMessage(kMaxIterationsWarning);
+  CalcSettings.TakeFromWindows(s, options, controls.Simplex, controls.Processing);
+  return true;
+}
+
+void Tdiseaseam::SmoothLinear(Series& series, int w, int maxAge) {
+  if (w < 1) return;
+  const Series before = series;
+  const int h = w / 2;
+  int prev = h;
+  for (int n = 0; n < maxAge / w; ++n) {
+    const int next = std::min(prev + w, maxAge);
+    if (next <= prev) break;
+    const double slope = (before[next] - before[prev]) / (next - prev);
+    for (int a = prev + 1; a <= next; ++a) {
+      const double value = before[prev] + slope * (a - prev);
+      if (!std::isfinite(value)) {
+        series = before;
+        throw ArithmeticError(kLinearError);
+      }
+      series[a] = value;
+    }
+    prev = next;
+  }
+}
+
+void Tdiseaseam::SmoothMovingAverage(Series& series, int w, int maxAge) {
+  if (w < 1) return;
+  const Series before = series;
+  const int period = w % 2 == 1 ? w : w + 1;
+  const int half = period / 2;
+  const auto mean = [&before](int from, int to) {
+    double sum = 0.0;
+    for (int a = from; a <= to; ++a) sum += before[a];
+    return sum / (to - from + 1);
+  };
+  for (int k = 1; k < maxAge; ++k) {
+    double value;
+    if (k < half) {
+      value = mean(0, 2 * k);
+    } else if (k <= maxAge - half) {
+      value = mean(k - half, k + half);
+    } else {
+      value = mean(k - (maxAge - k), maxAge);
+    }
+    if (!std::isfinite(value)) {
+      series = before;
+      throw ArithmeticError(kMovingAverageError);
+    }
+    series[k] = value;
+  }
+}
+
+void Tdiseaseam::SmoothSpline(Series& series, int w, int maxAge) {
+  // With groups of one year every age is a knot: nothing to smooth.
+  if (w < 2 || maxAge < 2) return;
+  const int h = w / 2;
+  const int count = maxAge % w != 0 ? maxAge / w + 2 : maxAge / w + 1;
+  Tcubicspline spline(count);
+  spline.X[0] = 0.0;
+  spline.Y[0] = series[0];
+  for (int j = 1; j < count - 1; ++j) {
+    const int age = h + (j - 1) * w;
+    spline.X[j] = age;
+    spline.Y[j] = series[age];
+  }
+  spline.X[count - 1] = maxAge;
+  spline.Y[count - 1] = series[maxAge];
+  spline.SlopeLow = 0.0;
+  spline.SlopeHigh = 0.0;
+  spline.ComputeSecondDerivatives();
+  Series smoothed = series;
+  for (int a = 0; a <= maxAge; ++a) {
+    const double value = spline.Interpolate(a);
+    if (!std::isfinite(value)) throw ArithmeticError(kSplineError);
+    smoothed[a] = std::max(0.0, value);
+  }
+  series = smoothed;
+}
+
+}  // namespace kavrel

@@ -1,0 +1,25 @@
+#pragma once
+
+// The processing window's "Calc&ulate" as one operation the window and the command-line tool
+// share: the sufficiency test, the trend check, the calculation and the copy into the outputs.
+
+#include <string_view>
+
+#include "engine/calc_options.h"
+#include "engine/disease.h"
+
+namespace kavrel {
+
+inline constexpr std::string_view kInsufficientInputMessage =
+    "There is unsufficient input to calculate results. Add a variable first";
+
+// At least three variables with own input for the sex, case fatality and RR mortality counting
+// as one. Variables taken from output do not count.
+bool SufficientInput(const Tdisease& disease, int sex);
+
+// "Calc&ulate" for the disease's current sex. False when nothing was calculated (insufficient
+// input, or the calculation refused its settings; the user has been told). The "Save result" and
+// "From output" states follow Calculated afterwards, also when the calculation fails.
+bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls& controls);
+
+}  // namespace kavrel

@@ -1,0 +1,149 @@
+#include "exchange/population.h"
+
+#include <cmath>
+#include <string>
+
+#include "agesched/interpolation.h"
+#include "engine/amoeba.h"
+#include "shell/messages_log.h"
+#include "shell/user_dialogs.h"
+#include "store/data_kavrel.h"
+#include "store/database.h"
+
+namespace kavrel {
+
+namespace {
+
+std::vector<Tpopinputdat> ReadGroups(TDataKavrel& data, std::string_view table) {
+  std::vector<Tpopinputdat> groups;
+  QueryResult& rows = data.QueryDataset("select Lage, Hage, Males, Females from " +
+                                        std::string(table) + " order by Lage");
+  for (rows.First(); !rows.Eof(); rows.Next()) {
+    Tpopinputdat group;
+    group.Index = static_cast<int>(groups.size());
+    group.Lage = static_cast<int>(rows.AsInteger(0));
+    group.Hage = static_cast<int>(rows.AsInteger(1));
+    group.Males = rows.AsDouble(2);
+    group.Females = rows.AsDouble(3);
+    groups.push_back(group);
+  }
+  return groups;
+}
+
+// The least-squares distance, on ages 45 ... LastSplineAge, between the old-age curve and the
+// splined rates of one sex.
+class OldAgeCost final : public CostFunction {
+ public:
+  OldAgeCost(const Series& splined, int lastSplineAge)
+      : splined_(splined), lastSplineAge_(lastSplineAge) {}
+  double Cost(std::span<const double> point) override {
+    const std::array<double, 4> p = {point[0], point[1], point[2], point[3]};
+    double sum = 0.0;
+    for (int a = 45; a <= lastSplineAge_; ++a) {
+      const double difference = 100.0 * (OldAgeMortality(p, a) - splined_[a]);
+      sum += difference * difference;
+    }
+    return sum;
+  }
+
+ private:
+  const Series& splined_;
+  int lastSplineAge_;
+};
+
+}  // namespace
+
+double OldAgeMortality(const std::array<double, 4>& p, double age) {
+  const double rise = std::fabs(p[0]) * std::exp(std::fabs(p[1]) * age);
+  return (rise + std::fabs(p[2])) / (1.0 + rise * std::fabs(p[3]));
+}
+
+PopulationLoad LoadMortality(PopulationSeries& population, TDataKavrel& data, UserDialogs& dialogs,
+                             MessagesLog& log, int maxAge) {
+  auto& mortality = population.AllCauseMortality;
+  for (auto& series : mortality) {
+    for (int a = 0; a <= maxAge; ++a) series[a] = 0.0;
+  }
+  population.MortalityGroups = ReadGroups(data, "TotalMortality");
+  const auto& groups = population.MortalityGroups;
+  if (groups.empty()) {
+    return dialogs.Message(kMortalityMissingQuestion, DialogKind::kWarning,
+                           DialogButton::kYes | DialogButton::kNo) == DialogButton::kYes
+               ? PopulationLoad::kProvideNow
+               : PopulationLoad::kMissing;
+  }
+  const Tpopinputdat& last = groups.back();
+  const bool lastIsNode = last.Hage - last.Lage < 2;
+  const int nodes = static_cast<int>(groups.size()) - (lastIsNode ? 0 : 1);
+  population.LastSplineAge = std::min(lastIsNode ? last.Hage - 1 : last.Lage - 1, maxAge);
+  try {
+    Tcubicspline spline(nodes);
+    for (int sex = 0; sex < kSexCount; ++sex) {
+      for (int k = 0; k < nodes; ++k) {
+        const Tpopinputdat& g = groups[static_cast<size_t>(k)];
+        const double rate = sex == kMales ? g.Males : g.Females;
+        if (!(rate > 0.0)) {
+          // The logarithm of a rate that is not positive does not exist.
+          dialogs.ShowError("The total mortality of " + std::string(kSexNames[sex]) + " at ages " +
+                            GroupLabel(g.Lage, g.Hage, maxAge) +
+                            " is not above 0, so it cannot be converted to single years of age.");
+          return PopulationLoad::kFailed;
+        }
+        spline.X[k] = g.Lage + (g.Hage - g.Lage) / 2.0 - 0.5;
+        spline.Y[k] = std::log(rate);
+      }
+      spline.SlopeLow = 0.0;
+      spline.SlopeHigh = 0.0;
+      spline.ComputeSecondDerivatives();
+      for (int a = 0; a <= population.LastSplineAge; ++a) {
+        mortality[sex][a] = std::exp(spline.Interpolate(a));
+      }
+    }
+  } catch (const InterpolationError& e) {
+    dialogs.ShowError(
+        std::string("The total mortality cannot be converted to single years of age: ") + e.what());
+    return PopulationLoad::kFailed;
+  }
+  if (!lastIsNode && population.LastSplineAge < maxAge) {
+    // Above the last group's start, a curve fitted to the splined rates from age 45.
+    AmoebaWindowState settings;
+    for (int sex = 0; sex < kSexCount; ++sex) {
+      OldAgeCost cost(mortality[sex], population.LastSplineAge);
+      Tmortamoeba amoeba(4, settings, dialogs, log, cost);
+      amoeba.Start = {0.03, 0.12, 0.01, 1.3};
+      amoeba.Minimize();
+      const std::array<double, 4> p = {amoeba.Best[0], amoeba.Best[1], amoeba.Best[2],
+                                       amoeba.Best[3]};
+      for (int a = population.LastSplineAge + 1; a <= maxAge; ++a) {
+        mortality[sex][a] = OldAgeMortality(p, a);
+      }
+    }
+  }
+  return PopulationLoad::kLoaded;
+}
+
+PopulationLoad LoadPopulation(PopulationSeries& population, TDataKavrel& data, UserDialogs& dialogs,
+                              int maxAge) {
+  auto& numbers = population.PopulationNumbers;
+  for (auto& series : numbers) {
+    for (int a = 0; a <= maxAge; ++a) series[a] = 0.1;
+  }
+  population.PopulationGroups = ReadGroups(data, "Population");
+  if (population.PopulationGroups.empty()) {
+    return dialogs.Message(kPopulationMissingQuestion, DialogKind::kWarning,
+                           DialogButton::kYes | DialogButton::kNo) == DialogButton::kYes
+               ? PopulationLoad::kProvideNow
+               : PopulationLoad::kMissing;
+  }
+  for (const Tpopinputdat& g : population.PopulationGroups) {
+    const int width = g.Hage - g.Lage;
+    if (width <= 0) continue;
+    for (int a = std::max(g.Lage, 0); a < g.Hage && a <= maxAge; ++a) {
+      numbers[kMales][a] = g.Males / width;
+      numbers[kFemales][a] = g.Females / width;
+    }
+  }
+  return PopulationLoad::kLoaded;
+}
+
+}  // namespace kavrel
