@@ -5,7 +5,13 @@
 namespace kavrel::cli {
 
 DialogButton CliDialogs::Message(std::string_view text, DialogKind kind, DialogButtons buttons) {
-  if (buttons.Count() > 1) throw UnansweredQuestion(std::string(text));
+  if (buttons.Count() > 1) {
+    if (answer_ && buttons.Has(*answer_)) {
+      err_ << text << " " << (*answer_ == DialogButton::kYes ? "Yes" : "answered") << '\n';
+      return *answer_;
+    }
+    throw UnansweredQuestion(std::string(text));
+  }
   const char* prefix = kind == DialogKind::kError     ? "Error: "
                        : kind == DialogKind::kWarning ? "Warning: "
                                                       : "";

@@ -3,6 +3,7 @@
 // The command-line tool never asks: a message is printed on standard error, and a question the
 // windows would put to the user stops the command with the question's text.
 
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 
@@ -20,6 +21,10 @@ class CliDialogs final : public UserDialogs {
  public:
   explicit CliDialogs(std::ostream& err) : err_(err) {}
 
+  // From now on a question offering this button is answered with it (a flag such as --save
+  // answers "Overwrite?" with Yes); other questions still stop the command.
+  void AnswerQuestionsWith(DialogButton button) { answer_ = button; }
+
   DialogButton Message(std::string_view text, DialogKind kind, DialogButtons buttons) override;
   int ChooseFromList(std::string_view caption, const std::vector<std::string>& items) override;
   std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
@@ -30,6 +35,7 @@ class CliDialogs final : public UserDialogs {
 
  private:
   std::ostream& err_;
+  std::optional<DialogButton> answer_;
 };
 
 }  // namespace kavrel::cli

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "calculate_command.h"
 #include "cli_dialogs.h"
 #include "demo_command.h"
 #include "store/database.h"
@@ -36,6 +37,29 @@ int main(int argc, char** argv) {
   }
   diseasesCommand->add_option("--dataset", store.dataset, "Data set name")->capture_default_str();
 
+  kavrel::cli::CalculateOptions calculate;
+  auto* listCommand =
+      app.add_subcommand("list", "List the diseases of a data set file with their flags (CSV)");
+  listCommand->add_option("DATASET", calculate.dataset, "Data set file")->required();
+  auto* calculateCommand = app.add_subcommand(
+      "calculate", "Calculate one disease for one sex and print its outputs by single year of age");
+  calculateCommand->add_option("DATASET", calculate.dataset, "Data set file")->required();
+  calculateCommand->add_option("--disease", calculate.disease, "Disease name")->required();
+  calculateCommand->add_option("--sex", calculate.sex, "males or females")
+      ->check(CLI::IsMember({"males", "females"}, CLI::ignore_case))
+      ->transform(CLI::IsMember({"males", "females"}, CLI::ignore_case));
+  calculateCommand->add_flag("--adjusted", calculate.adjusted,
+                             "Start from the stored adjusted (single-year) inputs");
+  calculateCommand->add_flag("--trends", calculate.trends, "Apply the stored time trends");
+  calculateCommand->add_option("--option", calculate.options,
+                               "A calculation option, COLUMN=VALUE (for example Agegroup=5)");
+  calculateCommand->add_flag("--save", calculate.save,
+                             "Save the result (replacing a stored one) and the options");
+  for (auto* command : {listCommand, calculateCommand}) {
+    command->add_option("--collection", calculate.collection,
+                        "Collection that takes over an older data set's patterns and schedules");
+  }
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -55,6 +79,10 @@ int main(int argc, char** argv) {
   try {
     if (datasetsCommand->parsed()) return kavrel::cli::RunDatasets(store, std::cout, std::cerr);
     if (diseasesCommand->parsed()) return kavrel::cli::RunDiseases(store, std::cout, std::cerr);
+    if (listCommand->parsed()) return kavrel::cli::RunList(calculate, std::cout, std::cerr);
+    if (calculateCommand->parsed()) {
+      return kavrel::cli::RunCalculate(calculate, std::cout, std::cerr);
+    }
   } catch (const kavrel::cli::UnansweredQuestion& e) {
     std::cerr << e.what() << '\n';
     return 2;

@@ -115,6 +115,8 @@ class Tdisease {
   bool StoreInput(Store& store, int v, int sex);
   void SaveInputRows(Store& store, int v, int sex);
   void LoadProcessedFlags(Store& store);
+  // The stored trends of one sex into Trends; TrendsOn := whether there are any.
+  void LoadTrends(Store& store, int sex);
   // Trends and adjusted series of one sex; true when at least one series was loaded.
   bool LoadAdjusted(Store& store, int sex);
   // Trends and adjusted series of the current sex.

@@ -188,7 +188,7 @@ void Tdisease::LoadProcessedFlags(Store& store) {
   }
 }
 
-bool Tdisease::LoadAdjusted(Store& store, int sex) {
+void Tdisease::LoadTrends(Store& store, int sex) {
   TrendsOn = false;
   for (int h = 0; h < kTrendHazardCount; ++h) {
     Trends[h].Blocks.clear();
@@ -204,6 +204,10 @@ bool Tdisease::LoadAdjusted(Store& store, int sex) {
       Trends[h].Blocks.push_back(block);
     }
   }
+}
+
+bool Tdisease::LoadAdjusted(Store& store, int sex) {
+  LoadTrends(store, sex);
   bool loaded = false;
   for (int v = 0; v < kVariableCount; ++v) {
     if (!Processed[v][sex]) continue;

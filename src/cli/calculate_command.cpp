@@ -1,0 +1,188 @@
+#include "calculate_command.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
+#include "cli_dialogs.h"
+#include "engine/amoeba.h"
+#include "engine/calc_options.h"
+#include "engine/disease.h"
+#include "engine/processing.h"
+#include "exchange/population.h"
+#include "shell/messages_log.h"
+#include "store/data_kavrel.h"
+#include "store/datasets.h"
+#include "store/settings.h"
+
+namespace kavrel::cli {
+
+namespace {
+
+constexpr int kError = 1;
+constexpr int kUsage = 2;
+
+std::string Number(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.17g", value);
+  return buffer;
+}
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) {
+    quoted += c;
+    if (c == '"') quoted += '"';
+  }
+  return quoted + "\"";
+}
+
+// A data set opened as the program opens one: the collection for the conversion of an older
+// file (the named one, or the installation's current collection when there is one), then the
+// highest age from the width of its processed-input tables.
+struct OpenedDataset {
+  OpenedDataset(std::ostream& err) : dialogs(err), data(dialogs) {
+    log.SetListener([&err](const std::string& line) { err << line << '\n'; });
+  }
+
+  bool Open(const CalculateOptions& options) {
+    if (!TDataKavrel::CheckEngine(dialogs)) return false;
+    std::string collection = options.collection;
+    if (collection.empty()) {
+      const std::string programDir = ExecutableDirectory();
+      if (std::filesystem::exists(programDir + "Kavrel.ini")) {
+        SettingsState settings;
+        if (LoadSettings(settings, programDir, data, dialogs, nullptr) == StartUp::kContinue &&
+            settings.CurrentCollectionIndex >= 0) {
+          collection =
+              settings.Collections[static_cast<size_t>(settings.CurrentCollectionIndex)].Path();
+        }
+      }
+    }
+    if (!collection.empty()) data.OpenCollection(collection);
+    if (!std::filesystem::exists(options.dataset)) {
+      dialogs.ShowError("The data set file " + options.dataset + " does not exist");
+      return false;
+    }
+    maxAge = ProbeHighestAge(data, options.dataset);
+    if (maxAge == 0) {
+      dialogs.ShowError(options.dataset +
+                        " is not a Kavrel data set: it has no processed-input "
+                        "tables to take its highest age from");
+      return false;
+    }
+    data.OpenDataset(options.dataset);
+    return true;
+  }
+
+  CliDialogs dialogs;
+  TDataKavrel data;
+  MessagesLog log;
+  int maxAge = 0;
+};
+
+}  // namespace
+
+int RunList(const CalculateOptions& options, std::ostream& out, std::ostream& err) {
+  OpenedDataset set(err);
+  if (!set.Open(options)) return kError;
+  TableCursor& diseases = set.data.KavrelTable1();
+  out << "InputId,DiseaseName,ICDcode";
+  for (int s = 0; s < kSexCount; ++s) {
+    for (auto column : kInputFlagColumns[s]) out << ',' << column;
+  }
+  out << ",MOutput,FOutput,IncidencePopRate\n";
+  diseases.First();
+  for (int k = 0; k < diseases.RecordCount(); ++k) {
+    if (k > 0) diseases.Next();
+    out << diseases.Key() << ',' << CsvField(diseases.FieldText("DiseaseName")) << ','
+        << CsvField(diseases.FieldText("ICDcode"));
+    for (int s = 0; s < kSexCount; ++s) {
+      for (auto column : kInputFlagColumns[s])
+        out << ',' << (diseases.FieldBoolean(column) ? 1 : 0);
+    }
+    for (auto column : {"MOutput", "FOutput", "IncidencePopRate"}) {
+      out << ',' << (diseases.FieldBoolean(column) ? 1 : 0);
+    }
+    out << '\n';
+  }
+  return 0;
+}
+
+int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostream& err) {
+  const int sex = options.sex == "females" || options.sex == "Females" ? kFemales : kMales;
+  OpenedDataset set(err);
+  if (!set.Open(options)) return kError;
+
+  PopulationSeries population;
+  if (LoadMortality(population, set.data, set.dialogs, set.log, set.maxAge) !=
+          PopulationLoad::kLoaded ||
+      LoadPopulation(population, set.data, set.dialogs, set.maxAge) != PopulationLoad::kLoaded) {
+    return kError;
+  }
+
+  TableCursor& diseases = set.data.KavrelTable1();
+  if (!diseases.Locate("DiseaseName", options.disease)) {
+    set.dialogs.ShowError("The data set has no disease named " + options.disease);
+    return kError;
+  }
+  Tdiseaseam disease(options.disease);
+  disease.TakeRecord(diseases);
+  Tdisease::Store store{set.data, set.dialogs, set.maxAge};
+  disease.LoadInputs(store);
+  disease.Sex = static_cast<std::uint8_t>(sex);
+  if (options.adjusted) {
+    disease.LoadProcessedFlags(store);
+    disease.LoadAdjusted(store, sex);
+  }
+
+  // The disease's stored options of the sex (defaults where none), then the command line's.
+  disease.CalcSettings.LoadFromTable(sex, set.data, disease.InputId);
+  CalcSettingsRecord& record = disease.CalcSettings.Records[static_cast<size_t>(sex)];
+  for (const std::string& option : options.options) {
+    const auto equals = option.find('=');
+    if (equals == std::string::npos ||
+        !Tcalcsettings::SetColumn(record, option.substr(0, equals), option.substr(equals + 1))) {
+      err << "--option " << option
+          << ": not a calculation options column with a value of its type (COLUMN=VALUE)\n";
+      return kUsage;
+    }
+  }
+  CalcOptionsWindowState windows;
+  AmoebaWindowState simplex;
+  ProcessingWindowState processing;
+  windows.SetUpWeights(disease, sex);
+  disease.CalcSettings.ShowInWindows(sex, windows, simplex, processing);
+  if (options.trends) {
+    if (!options.adjusted) disease.LoadTrends(store, sex);
+    processing.TrendApplyChecked = true;
+  } else {
+    processing.TrendApplyChecked = false;
+  }
+  CalcControls controls{windows, simplex, processing, set.dialogs};
+  std::array<Series, kSexCount> otherCause{};
+  const ModelEnvironment calculation{set.maxAge, population.AllCauseMortality, otherCause, set.log};
+  if (!SufficientInput(disease, sex)) {
+    err << kInsufficientInputMessage << '\n';
+    return kUsage;
+  }
+  if (!RunCalculation(disease, calculation, controls)) return kError;
+
+  out << "Age,Incidence,Prevalence,Remission,Case fatality,Duration,Mortality,RR mortality\n";
+  for (int a = 0; a <= set.maxAge; ++a) {
+    out << a;
+    for (int v = 0; v < kVariableCount; ++v) out << ',' << Number(disease.OutputSeries[v][sex][a]);
+    out << '\n';
+  }
+  if (options.save) {
+    set.dialogs.AnswerQuestionsWith(DialogButton::kYes);
+    disease.SaveResult(store);
+    if (!disease.CalcSettings.SaveToTable(sex, set.data, disease.InputId, set.dialogs)) {
+      return kError;
+    }
+  }
+  return 0;
+}
+
+}  // namespace kavrel::cli

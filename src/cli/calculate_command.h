@@ -1,0 +1,25 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace kavrel::cli {
+
+struct CalculateOptions {
+  std::string dataset;     // data set file
+  std::string collection;  // collection used while an older data set is converted
+  std::string disease;
+  std::string sex = "males";
+  bool adjusted = false;
+  bool trends = false;
+  bool save = false;
+  std::vector<std::string> options;  // COLUMN=VALUE
+};
+
+// One CSV line per disease of the data set with its flags. Returns the exit code.
+int RunList(const CalculateOptions& options, std::ostream& out, std::ostream& err);
+// Calculates one disease for one sex and prints the outputs by single year of age.
+int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace kavrel::cli
