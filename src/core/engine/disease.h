@@ -186,7 +186,7 @@ class Tdiseaseam : public Tdisease {
   std::int32_t ParamCount = 0;
   std::array<std::uint8_t, 3> ParamVar{};
 
- private:
+ protected:
   int fitMaxAge_ = 0;  // the highest age of the calculation in progress
 };
 

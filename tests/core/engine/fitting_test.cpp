@@ -1,0 +1,312 @@
+#include <cmath>
+#include <numeric>
+
+#include <gtest/gtest.h>
+
+#include "engine/amoeba.h"
+#include "engine/basic_equations.h"
+#include "engine/calc_options.h"
+#include "engine/demo_disease.h"
+#include "engine/disease.h"
+#include "engine/processing.h"
+#include "shell/messages_log.h"
+#include "shell/user_dialogs.h"
+
+namespace kavrel {
+namespace {
+
+// A fitting disease whose model and highest age a test can set up, to evaluate the criterion
+// of one age group by itself.
+struct ProbeDisease : Tdiseaseam {
+  using Tdiseaseam::Tdiseaseam;
+  void Prepare(const ModelEnvironment& env) {
+    fitMaxAge_ = env.MaxAge;
+    CreateEquations(env);
+  }
+};
+
+// A population with a life-table mortality, the windows at their defaults, and scripted dialogs.
+struct FitFixture : ::testing::Test {
+  explicit FitFixture(int maxAge = 100) : maxAge(maxAge), allCause(DemoAllCauseMortality(maxAge)) {}
+
+  ModelEnvironment Env() { return ModelEnvironment{maxAge, allCause, otherCause, log}; }
+  CalcControls Controls() { return CalcControls{options, simplex, processing, dialogs}; }
+
+  // Inputs of the listed variables taken from a plain calculation with known hazards, so that a
+  // fit has an exact answer to find.
+  template <typename Hazards>
+  void InputsFromModel(Tdisease& disease, Hazards hazards, std::initializer_list<int> given) {
+    Tdisease truth("truth");
+    truth.Sex = disease.Sex;
+    for (int a = 0; a <= maxAge; ++a) {
+      hazards(a, truth.InputSeries[kIncidence][truth.Sex][a],
+              truth.InputSeries[kRemission][truth.Sex][a],
+              truth.InputSeries[kCaseFatality][truth.Sex][a]);
+    }
+    truth.CalculatePlain(Env(), false);
+    expected = truth.ModelSeries;
+    for (int v : given) {
+      disease.InputPresent[v][disease.Sex] = true;
+      disease.InputSeries[v][disease.Sex] = truth.ModelSeries[v][truth.Sex];
+    }
+  }
+
+  int maxAge;
+  MessagesLog log{[] { return std::string("12:00:00"); }};
+  std::array<Series, kSexCount> allCause;
+  std::array<Series, kSexCount> otherCause{};
+  CalcOptionsWindowState options;
+  AmoebaWindowState simplex;
+  ProcessingWindowState processing;
+  ScriptedDialogs dialogs;
+  PerVariableAndSex<Series> expected{};
+};
+
+void IhdHazards(int a, double& i, double& r, double& f) {
+  i = 0.00003 * std::exp(0.085 * a);
+  r = 0.0;
+  f = 0.004 * std::exp(0.05 * a);
+}
+
+using FittingTest = FitFixture;
+
+TEST_F(FittingTest, ErrorTermCases) {
+  Tdiseaseam d("d");
+  d.Weights[kMales] = {11, 21, 1, 1, 31, 1, 1};
+  d.InputSeries[kPrevalence][kMales][10] = 0.02;
+  d.ModelSeries[kPrevalence][kMales][10] = 0.03;
+  EXPECT_NEAR(d.ErrorTerm(kPrevalence, 10), 21 * 0.25, 1e-12);  // w (m/x - 1)^2
+  d.ModelSeries[kDuration][kMales][10] = 0.004;  // input 0 pulls the model to 0
+  EXPECT_NEAR(d.ErrorTerm(kDuration, 10), 31 * 16.0, 1e-9);
+  // Incidence given as a rate in the population is compared with the model's population rate.
+  d.InputSeries[kIncidence][kMales][10] = 0.001;
+  d.ModelSeries[kIncidence][kMales][10] = 0.002;
+  d.PopRateIncidence[10] = 0.0009;
+  EXPECT_NEAR(d.ErrorTerm(kIncidence, 10), 11 * 1.0, 1e-12);
+  d.IncidenceIsHazard = false;
+  EXPECT_NEAR(d.ErrorTerm(kIncidence, 10), 11 * 0.01, 1e-12);
+}
+
+// Each term of the criterion by itself, on one age group of width 1 at age 30.
+TEST_F(FittingTest, CriterionTermsOneByOne) {
+  ProbeDisease d("d");
+  d.AgeGroupWidth = 1;
+  d.CurrentAgeGroup = 30;
+  d.Prepare(Env());
+  d.Weights[kMales].fill(1.0);
+  d.HazardMax = {1.0, 0, 1.0, 1.0};
+  d.EnforceWeight = {10, 0, 10, 10};
+  d.ParamCount = 3;
+  d.ParamVar = {kIncidence, kRemission, kCaseFatality};
+  const std::array<double, 3> p = {std::log(0.01), std::log(0.1), std::log(0.05)};
+
+  // Nothing available and every hazard below its maximum: no term at all.
+  d.Cost(p);
+  EXPECT_EQ(d.FitCriterion, 0.0);
+  EXPECT_NEAR(d.ModelSeries[kIncidence][kMales][30], 0.01, 1e-15);
+
+  // A hazard above its maximum: (hazard - maximum) x (enforcement + 0.5).
+  d.HazardMax[kRemission] = 0.04;
+  d.Cost(p);
+  EXPECT_NEAR(d.FitCriterion, (0.1 - 0.04) * 10.5, 1e-12);
+  d.HazardMax[kRemission] = 1.0;
+
+  // An available variable adds its error term.
+  d.Available[kPrevalence][kMales] = true;
+  d.InputSeries[kPrevalence][kMales][30] = 0.05;
+  d.Cost(p);
+  const double prevalence = d.ModelSeries[kPrevalence][kMales][30];
+  EXPECT_NEAR(d.FitCriterion, std::pow(prevalence / 0.05 - 1.0, 2), 1e-12);
+  d.Available[kPrevalence][kMales] = false;
+
+  // Mortality available without case fatality: 100 x case fatality where mortality input is 0,
+  // besides mortality's own term (w (1000 m)^2 at input 0).
+  d.Available[kMortality][kMales] = true;
+  d.Cost(p);
+  const double mortality = d.ModelSeries[kMortality][kMales][30];
+  EXPECT_NEAR(d.FitCriterion, std::pow(1000 * mortality, 2) + 100 * 0.05, 1e-9);
+  d.Available[kMortality][kMales] = false;
+
+  // The floor penalty: a parameter below -12 where the data show disease, here prevalence above
+  // 0 (incidence, remission and case fatality all count it).
+  d.Available[kPrevalence][kMales] = true;
+  const std::array<double, 3> low = {-13.0, -14.0, std::log(0.05)};
+  d.Cost(low);
+  const double lowPrevalence = d.ModelSeries[kPrevalence][kMales][30];
+  EXPECT_NEAR(d.FitCriterion, std::pow(lowPrevalence / 0.05 - 1.0, 2) + 1.0 + 4.0, 1e-9);
+}
+
+TEST_F(FittingTest, AgeGroupsAndTheirEnds) {
+  ProbeDisease d("d");
+  maxAge = 85;
+  d.Prepare(Env());
+  d.AgeGroupWidth = 6;
+  EXPECT_EQ(85 / 6 + 1, 15);  // 15 groups
+  EXPECT_EQ(d.AgeGroupEnd(0), 5);
+  EXPECT_EQ(d.AgeGroupEnd(13), 83);
+  EXPECT_EQ(d.AgeGroupEnd(14), 85);  // the last group: ages 84 and 85
+}
+
+TEST_F(FittingTest, SmoothingAnchorsAndWindows) {
+  Series ramp{};
+  for (int a = 0; a <= 100; ++a) ramp[a] = (a % 6 == 3) ? 1.0 * a : 0.0;  // values at 3, 9, 15
+  Series linear = ramp;
+  Tdiseaseam::SmoothLinear(linear, 6, 100);
+  for (int a = 0; a <= 3; ++a) EXPECT_EQ(linear[a], ramp[a]) << a;  // ages 0 ... h keep
+  for (int a = 3; a <= 99; ++a) EXPECT_NEAR(linear[a], a, 1e-12) << a;  // lines through anchors
+  EXPECT_EQ(linear[100], ramp[100]);  // after the last anchor (99) values keep
+  Series five{};
+  for (int a = 0; a <= 100; ++a) five[a] = (a % 5 == 2) ? 2.0 * a : 0.0;  // anchors 2, 7, 12
+  Tdiseaseam::SmoothLinear(five, 5, 100);
+  EXPECT_NEAR(five[5], 10.0, 1e-12);
+
+  Series bumps{};
+  for (int a = 0; a <= 100; ++a) bumps[a] = a * a;
+  Series seven = bumps;
+  Tdiseaseam::SmoothMovingAverage(seven, 6, 100);  // even width: windows of 7
+  const auto mean = [&bumps](int from, int to) {
+    double s = 0;
+    for (int a = from; a <= to; ++a) s += bumps[a];
+    return s / (to - from + 1);
+  };
+  EXPECT_EQ(seven[0], 0.0);
+  EXPECT_NEAR(seven[1], mean(0, 2), 1e-9);  // growing windows at the start
+  EXPECT_NEAR(seven[2], mean(0, 4), 1e-9);
+  EXPECT_NEAR(seven[3], mean(0, 6), 1e-9);
+  EXPECT_NEAR(seven[50], mean(47, 53), 1e-9);
+  EXPECT_NEAR(seven[98], mean(96, 100), 1e-9);  // shrinking windows at the end
+  EXPECT_NEAR(seven[99], mean(98, 100), 1e-9);
+  EXPECT_EQ(seven[100], bumps[100]);
+  Series window5 = bumps;
+  Tdiseaseam::SmoothMovingAverage(window5, 5, 100);
+  EXPECT_NEAR(window5[50], mean(48, 52), 1e-9);
+
+  // The spline passes through its knots (0, 3, 9, ..., 99, 100) and cuts negative values to 0.
+  Series wave{};
+  for (int a = 0; a <= 100; ++a) wave[a] = std::sin(a / 7.0) - 0.2;
+  Series spline = wave;
+  Tdiseaseam::SmoothSpline(spline, 6, 100);
+  for (int knot : {0, 3, 9, 51, 93, 100}) {
+    EXPECT_NEAR(spline[knot], std::max(0.0, wave[knot]), 1e-12) << knot;
+  }
+  for (double v : spline) EXPECT_GE(v, 0.0);
+}
+
+TEST_F(FittingTest, HazardsOnlyFallBackToThePlainCalculation) {
+  Tdiseaseam fitted("fitted");
+  Tdisease plain("plain");
+  FillDemoHazards(fitted, maxAge);
+  FillDemoHazards(plain, maxAge);
+  for (int v : {kIncidence, kRemission, kCaseFatality}) fitted.InputPresent[v][kMales] = true;
+  auto controls = Controls();
+  ASSERT_TRUE(fitted.Calculate(Env(), controls));
+  const auto fittedOther = otherCause;
+  plain.CalculatePlain(Env(), options.PrevalenceAtBirth);
+  for (int v = 0; v < kVariableCount; ++v) {
+    for (int a = 0; a <= maxAge; ++a) {
+      EXPECT_EQ(fitted.ModelSeries[v][kMales][a], plain.ModelSeries[v][kMales][a]);
+    }
+  }
+  EXPECT_EQ(fittedOther, otherCause);
+  EXPECT_EQ(log.Count(), 0);
+  // The window settings are kept in the disease's options record.
+  EXPECT_EQ(fitted.CalcSettings.Records[kMales].CuSplinesmooth, false);
+}
+
+TEST_F(FittingTest, AllHazardsExactRunsTheFinalPassOnly) {
+  Tdiseaseam fitted("fitted");
+  Tdisease plain("plain");
+  FillDemoHazards(fitted, maxAge);
+  FillDemoHazards(plain, maxAge);
+  for (int v : {kIncidence, kRemission, kCaseFatality, kPrevalence}) {
+    fitted.InputPresent[v][kMales] = true;
+  }
+  options.Exact = {true, true, true};
+  options.PrevalenceAtBirth = false;
+  auto controls = Controls();
+  ASSERT_TRUE(fitted.Calculate(Env(), controls));
+  EXPECT_EQ(fitted.ParamCount, 0);
+  plain.CalculatePlain(Env(), false);
+  EXPECT_EQ(fitted.ModelSeries[kPrevalence][kMales], plain.ModelSeries[kPrevalence][kMales]);
+}
+
+TEST_F(FittingTest, AMaximumThatIsNotANumberStopsTheCalculation) {
+  Tdiseaseam d("d");
+  InputsFromModel(d, IhdHazards, {kPrevalence, kMortality});
+  const auto before = d.ModelSeries;
+  options.MaximumValue[1] = "0,5x";
+  auto controls = Controls();
+  EXPECT_FALSE(d.Calculate(Env(), controls));
+  EXPECT_EQ(dialogs.Texts(),
+            std::vector<std::string>{"The hazards maximum of Remission is not a valid number"});
+  EXPECT_EQ(d.ModelSeries, before);
+}
+
+// Prevalence and disease mortality made by the model from known hazards, remission 0: the fit
+// must give back prevalence and mortality. The fitted hazards are constant within six-year groups
+// and are then smoothed with the default options (linear interpolation between group midpoints
+// and a 7-year moving average). On hazards that rise 5 to 9 % a year both smoothings overshoot a
+// convex curve by 1 to 3 %, so where the smoothing has data on both sides (ages up to 90) the
+// model stays within 5 % of the data; above the last anchor (ages 91 ... 100) the hazards stay
+// at the top group's level while the true ones keep rising, and 25 % bounds the miss there.
+// Ages where prevalence is below 1 in 1000 are left out: relative errors of tiny numbers carry
+// no information.
+TEST_F(FittingTest, FitReproducesPrevalenceAndMortality) {
+  Tdiseaseam d("IHD");
+  InputsFromModel(d, IhdHazards, {kPrevalence, kMortality, kRemission});
+  auto controls = Controls();
+  ASSERT_TRUE(d.Calculate(Env(), controls));
+  EXPECT_EQ(d.ParamCount, 3);
+  for (int a = 20; a <= maxAge; ++a) {
+    if (expected[kPrevalence][kMales][a] < 1e-3) continue;
+    for (int v : {kPrevalence, kMortality}) {
+      const double error = std::fabs(d.ModelSeries[v][kMales][a] / expected[v][kMales][a] - 1.0);
+      EXPECT_LT(error, a <= 90 ? 0.05 : 0.25) << kVariableDisplayNames[v] << " at " << a;
+    }
+    EXPECT_LT(d.ModelSeries[kRemission][kMales][a], 1e-4);
+  }
+  EXPECT_TRUE(dialogs.Texts().empty());
+}
+
+TEST_F(FittingTest, SufficiencyAndTheProcessingSequence) {
+  struct Case {
+    std::vector<int> given;
+    bool sufficient;
+  };
+  const Case cases[] = {
+      {{kIncidence, kCaseFatality, kRRMortality}, false},
+      {{kIncidence, kCaseFatality, kRRMortality, kPrevalence}, true},
+      {{kIncidence, kRemission, kCaseFatality}, true},
+      {{kPrevalence, kMortality}, false},
+  };
+  for (const Case& c : cases) {
+    Tdisease d("d");
+    for (int v : c.given) d.InputPresent[v][kFemales] = true;
+    d.FromOutput[kDuration][kFemales] = true;  // taken from output: does not count
+    EXPECT_EQ(SufficientInput(d, kFemales), c.sufficient);
+  }
+
+  Tdiseaseam d("d");
+  d.InputPresent[kIncidence][kMales] = true;
+  auto controls = Controls();
+  EXPECT_FALSE(RunCalculation(d, Env(), controls));
+  EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{std::string(kInsufficientInputMessage)});
+  EXPECT_FALSE(processing.SaveResultEnabled);
+
+  FillDemoHazards(d, maxAge);
+  for (int v : {kRemission, kCaseFatality}) d.InputPresent[v][kMales] = true;
+  d.Trends[0].Blocks = {{-10, 0, 1.05}};
+  processing.TrendApplyChecked = false;  // trends defined but not applied
+  ASSERT_TRUE(RunCalculation(d, Env(), controls));
+  EXPECT_FALSE(d.TrendsOn);
+  EXPECT_TRUE(d.Calculated[kMales]);
+  EXPECT_TRUE(processing.SaveResultEnabled && processing.FromOutputEnabled);
+  EXPECT_EQ(d.OutputSeries[kPrevalence][kMales], d.ModelSeries[kPrevalence][kMales]);
+  processing.TrendApplyChecked = true;
+  ASSERT_TRUE(RunCalculation(d, Env(), controls));
+  EXPECT_TRUE(d.TrendsOn);
+  EXPECT_EQ(d.TrendStart, -10);
+}
+
+}  // namespace
+}  // namespace kavrel
