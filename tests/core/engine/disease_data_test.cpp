@@ -26,8 +26,8 @@ struct DiseaseDataTest : StoreFixture {
   TableCursor& table() { return data.KavrelTable1(); }
   void AddRow(int v, int sex, int lage, int hage, double value) {
     data.ExecDataset("insert into " + InputTable(v) + " values ('Alzheimer''s disease', " +
-                     std::to_string(disease.InputId) + ", '" + std::string(kSexNames[sex]) +
-                     "', " + std::to_string(lage) + ", " + std::to_string(hage) + ", " +
+                     std::to_string(disease.InputId) + ", '" + std::string(kSexNames[sex]) + "', " +
+                     std::to_string(lage) + ", " + std::to_string(hage) + ", " +
                      StatementReal(value) + ")");
   }
   int Count(const std::string& select) { return data.QueryDataset(select).RecordCount(); }
@@ -59,7 +59,8 @@ TEST_F(DiseaseDataTest, InputsAreSpreadAndFlagsRepaired) {
 }
 
 TEST_F(DiseaseDataTest, StoringInputRowsAsksBeforeReplacing) {
-  disease.InputRows[kPrevalence][kFemales] = {{0, kFemales, 0, 50, 0.01}, {1, kFemales, 50, 86, 0.1}};
+  disease.InputRows[kPrevalence][kFemales] = {{0, kFemales, 0, 50, 0.01},
+                                              {1, kFemales, 50, 86, 0.1}};
   ASSERT_TRUE(disease.StoreInput(store, kPrevalence, kFemales));
   EXPECT_EQ(Count("select * from InputPrevalence where Sex='Females'"), 2);
   EXPECT_TRUE(table().FieldBoolean("FPrevalence"));

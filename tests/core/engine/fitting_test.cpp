@@ -76,7 +76,7 @@ TEST_F(FittingTest, ErrorTermCases) {
   d.InputSeries[kPrevalence][kMales][10] = 0.02;
   d.ModelSeries[kPrevalence][kMales][10] = 0.03;
   EXPECT_NEAR(d.ErrorTerm(kPrevalence, 10), 21 * 0.25, 1e-12);  // w (m/x - 1)^2
-  d.ModelSeries[kDuration][kMales][10] = 0.004;  // input 0 pulls the model to 0
+  d.ModelSeries[kDuration][kMales][10] = 0.004;                 // input 0 pulls the model to 0
   EXPECT_NEAR(d.ErrorTerm(kDuration, 10), 31 * 16.0, 1e-9);
   // Incidence given as a rate in the population is compared with the model's population rate.
   d.InputSeries[kIncidence][kMales][10] = 0.001;
@@ -152,7 +152,7 @@ TEST_F(FittingTest, SmoothingAnchorsAndWindows) {
   for (int a = 0; a <= 100; ++a) ramp[a] = (a % 6 == 3) ? 1.0 * a : 0.0;  // values at 3, 9, 15
   Series linear = ramp;
   Tdiseaseam::SmoothLinear(linear, 6, 100);
-  for (int a = 0; a <= 3; ++a) EXPECT_EQ(linear[a], ramp[a]) << a;  // ages 0 ... h keep
+  for (int a = 0; a <= 3; ++a) EXPECT_EQ(linear[a], ramp[a]) << a;      // ages 0 ... h keep
   for (int a = 3; a <= 99; ++a) EXPECT_NEAR(linear[a], a, 1e-12) << a;  // lines through anchors
   EXPECT_EQ(linear[100], ramp[100]);  // after the last anchor (99) values keep
   Series five{};
