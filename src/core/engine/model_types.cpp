@@ -1,5 +1,6 @@
 #include "engine/model_types.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,27 +18,23 @@ std::string StatementReal(double value) {
   if (!std::isfinite(value)) {
     throw std::domain_error("A number that is not finite cannot be stored in the database");
   }
-  // printf writes the mantissa in the C locale's form, which is locale independent only for the
-  // digits; the period is forced below so that a comma locale cannot leak into a statement.
-  char buffer[48];
-  std::snprintf(buffer, sizeof buffer, "%.14E", std::fabs(value));
-  // buffer: d?dddddddddddddd E sign exponent digits
-  std::string text(buffer);
-  const auto ePos = text.find('E');
-  std::string mantissa = text.substr(0, ePos);
-  mantissa[1] = '.';
-  const char expSign = text[ePos + 1];
-  const int exponent = std::atoi(text.c_str() + ePos + 2);
-  char expDigits[8];
-  std::snprintf(expDigits, sizeof expDigits, "%04d", exponent);
-  std::string result;
-  result.reserve(23);
-  result += std::signbit(value) && value != 0.0 ? '-' : ' ';
-  result += mantissa;
-  result += 'E';
-  result += expSign;
-  result += expDigits;
-  return result;
+  // to_chars is locale independent and exact to the last digit: "1.50000000000000e-03".
+  char buffer[40];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 14);
+  const std::string_view digits(buffer, static_cast<std::size_t>(result.ptr - buffer));
+  const auto ePos = digits.find('e');
+  int exponent = 0;
+  std::from_chars(digits.data() + ePos + 2, digits.data() + digits.size(), exponent);
+  std::string text(23, '0');
+  text[0] = std::signbit(value) && value != 0.0 ? '-' : ' ';
+  digits.substr(0, ePos).copy(&text[1], ePos);  // d.dddddddddddddd
+  text[17] = 'E';
+  text[18] = digits[ePos + 1];  // the exponent's sign
+  for (int k = 22; k >= 19 && exponent > 0; --k, exponent /= 10) {
+    text[static_cast<std::size_t>(k)] = static_cast<char>('0' + exponent % 10);
+  }
+  return text;
 }
 
 }  // namespace kavrel

@@ -83,7 +83,11 @@ std::string RewriteStatement(std::string_view statement) {
       R"(^(\s*create\s+(?:unique\s+)?index\s+)(\w+)(\s+on\s+)(\w+))", std::regex::icase);
   std::smatch m;
   // A name that already ends in _TABLE (an index statement read back from the schema) stays.
-  if (std::regex_search(out, m, kCreateIndex)) {
+  // Only a statement that starts with "create" is searched: the bulk inserts stay cheap.
+  const auto first = out.find_first_not_of(" \t\r\n");
+  const bool create = first != std::string::npos && out.size() - first >= 6 &&
+                      EqualNoCase(std::string_view(out).substr(first, 6), "create");
+  if (create && std::regex_search(out, m, kCreateIndex)) {
     const std::string name = m[2].str();
     const std::string suffix = "_" + m[4].str();
     const bool named =

@@ -1,0 +1,130 @@
+// Fitting and saving one disease of the example data set. The fit is compared with BM_TwoExp
+// (engine_bench.cpp); saving with the smallest commit that reaches the disk on the same file.
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+#include "engine/amoeba.h"
+#include "engine/calc_options.h"
+#include "engine/disease.h"
+#include "exchange/population.h"
+#include "shell/messages_log.h"
+#include "shell/user_dialogs.h"
+#include "store/data_kavrel.h"
+#include "store/database.h"
+#include "store/datasets.h"
+
+namespace kavrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A private copy of the example data set, opened, with its population loaded and one disease's
+// inputs read.
+struct ExampleSetup {
+  explicit ExampleSetup(const std::string& diseaseName) : disease(diseaseName) {
+    dir = fs::temp_directory_path() / ("kavrel-bench-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    file = (dir / "Example.mdb").string();
+    fs::copy_file(KAVREL_EXAMPLE_DATASET, file, fs::copy_options::overwrite_existing);
+    maxAge = ProbeHighestAge(data, file);
+    data.OpenDataset(file);
+    LoadMortality(population, data, dialogs, log, maxAge);
+    data.KavrelTable1().Locate("DiseaseName", diseaseName);
+    disease.TakeRecord(data.KavrelTable1());
+    Tdisease::Store store{data, dialogs, maxAge};
+    disease.LoadInputs(store);
+    disease.Sex = kMales;
+  }
+  ~ExampleSetup() {
+    data.CloseDataset();
+    fs::remove_all(dir);
+  }
+
+  fs::path dir;
+  std::string file;
+  ScriptedDialogs dialogs;
+  TDataKavrel data{dialogs};
+  MessagesLog log;
+  PopulationSeries population;
+  std::array<Series, kSexCount> otherCause{};
+  int maxAge = 0;
+  Tdiseaseam disease;
+  CalcOptionsWindowState options;
+  AmoebaWindowState simplex;
+  ProcessingWindowState processing;
+};
+
+void Fit(benchmark::State& state, bool trends) {
+  ExampleSetup setup("Ischaemic heart disease");
+  if (trends) {
+    setup.disease.Trends[0].Blocks = {{-20, 0, 0.985}};
+    setup.disease.TrendsOn = setup.disease.CheckTrends();
+  }
+  const ModelEnvironment env{setup.maxAge, setup.population.AllCauseMortality, setup.otherCause,
+                             setup.log};
+  CalcControls controls{setup.options, setup.simplex, setup.processing, setup.dialogs};
+  for (auto _ : state) {
+    setup.disease.Calculate(env, controls);
+    benchmark::DoNotOptimize(setup.disease.ModelSeries[kPrevalence][kMales][50]);
+  }
+}
+
+// Prevalence, disease mortality and remission 0, one sex, the default options.
+void BM_FitPrevalenceMortality(benchmark::State& state) { Fit(state, false); }
+BENCHMARK(BM_FitPrevalenceMortality)->Unit(benchmark::kMillisecond);
+
+// The same with incidence falling 1.5 % a year over the last 20 years.
+void BM_FitWithTrends(benchmark::State& state) { Fit(state, true); }
+BENCHMARK(BM_FitWithTrends)->Unit(benchmark::kMillisecond);
+
+// Saving one sex's result: seven output rows of 101 values and the adjusted inputs, in one
+// transaction, replacing what the previous iteration saved.
+void BM_SaveOutputs(benchmark::State& state) {
+  ExampleSetup setup("Stroke");
+  for (int v = 0; v < kVariableCount; ++v) setup.disease.OutputSeries[v][kMales].fill(0.01 * v);
+  Tdisease::Store store{setup.data, setup.dialogs, setup.maxAge};
+  for (auto _ : state) {
+    Database::Transaction transaction(setup.data.Dataset());
+    for (int v = 0; v < kVariableCount; ++v) {
+      setup.data.ExecDataset("delete from Output" + std::string(kVariableTableWords[v]) +
+                             " where InputId=5 and Sex='Males'");
+    }
+    setup.disease.SaveOutputs(store);
+    transaction.Commit();
+  }
+}
+BENCHMARK(BM_SaveOutputs)->Unit(benchmark::kMicrosecond);
+
+// An empty transaction committed on the same file: SQLite writes nothing for it.
+void BM_EmptyCommit(benchmark::State& state) {
+  ExampleSetup setup("Stroke");
+  for (auto _ : state) {
+    Database::Transaction transaction(setup.data.Dataset());
+    transaction.Commit();
+  }
+}
+BENCHMARK(BM_EmptyCommit)->Unit(benchmark::kMicrosecond);
+
+// The smallest commit that reaches the disk: one flag of one disease, on the same file. Every
+// save pays this journal-and-sync cost once.
+void BM_OneRowCommit(benchmark::State& state) {
+  ExampleSetup setup("Stroke");
+  bool flag = false;
+  for (auto _ : state) {
+    Database::Transaction transaction(setup.data.Dataset());
+    flag = !flag;
+    setup.data.ExecDataset(std::string("update InputDiseases set MOutput=") +
+                           (flag ? "True" : "False") + " where InputId=5");
+    transaction.Commit();
+  }
+}
+BENCHMARK(BM_OneRowCommit)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace kavrel
