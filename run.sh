@@ -11,15 +11,23 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$jobs"
 cmake --install build --prefix dist | grep -E "data directory|Data directory" || true
 
+cli=dist/bin/kavrel-cli
+example=dist/KavrelData/data/Example.mdb
+
 echo
 echo "Data sets of the current collection (the first start makes the collection \"Local\"):"
-dist/bin/kavrel-cli datasets
+"$cli" datasets
 echo
 echo "Diseases of the example data set and the inputs stored for them:"
-dist/bin/kavrel-cli diseases --dataset Example
+"$cli" diseases --dataset Example
 echo
-echo "The model at work on a synthetic disease: incidence, remission and case fatality go in;"
-echo "prevalence, mortality, RR mortality and the mean duration by age at onset come out."
-echo "Males, every fifth age:"
-echo
-dist/bin/kavrel-cli demo --table --every 5 "$@"
+echo "Each disease calculated for males (every tenth age shown; 'kavrel-cli calculate' prints"
+echo "every age as CSV). Where the inputs are not exactly incidence, remission and case fatality,"
+echo "the hazards are fitted to them."
+"$cli" list "$example" | tail -n +2 | cut -d, -f2 | while IFS= read -r disease; do
+  echo
+  echo "== $disease"
+  "$cli" calculate "$example" --disease "$disease" --sex males "$@" |
+    awk -F, 'NR == 1 { printf "%5s %12s %12s %12s %12s %9s %12s %9s\n", $1, $2, $3, $4, $5, $6, $7, $8; next }
+             ($1 % 10) == 0 { printf "%5d %12.6f %12.6f %12.6f %12.6f %9.2f %12.6f %9.3f\n", $1, $2, $3, $4, $5, $6, $7, $8 }'
+done
