@@ -1,13 +1,12 @@
 // Fitting and saving one disease of the example data set. The fit is compared with BM_TwoExp
 // (engine_bench.cpp); saving with the smallest commit that reaches the disk on the same file.
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include "engine/amoeba.h"
 #include "engine/calc_options.h"

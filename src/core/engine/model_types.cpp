@@ -20,8 +20,8 @@ std::string StatementReal(double value) {
   }
   // to_chars is locale independent and exact to the last digit: "1.50000000000000e-03".
   char buffer[40];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 14);
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                    std::chars_format::scientific, 14);
   const std::string_view digits(buffer, static_cast<std::size_t>(result.ptr - buffer));
   const auto ePos = digits.find('e');
   int exponent = 0;
