@@ -242,6 +242,12 @@ TEST_F(DiseaseDataTest, CalculationOptionsTable) {
   EXPECT_THROW(loaded.LoadFromTable(kMales, data, disease.InputId), DatabaseError);
   EXPECT_EQ(loaded.Records[kMales], settings.Records[kMales]);
 
+  // A table that cannot be created: the message, and nothing saved.
+  data.ExecDataset("drop table CalculationOptions");
+  data.ExecDataset("create view CalculationOptions as select 1 as InputId");
+  EXPECT_FALSE(settings.SaveToTable(kMales, data, disease.InputId, dialogs));
+  EXPECT_EQ(dialogs.Texts().back(), kCalcOptionsTableError);
+
   // Columns by name, as the command line sets them.
   CalcSettingsRecord record;
   EXPECT_TRUE(Tcalcsettings::SetColumn(record, "agegroup", "5"));
