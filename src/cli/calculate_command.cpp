@@ -10,6 +10,7 @@
 #include "engine/disease.h"
 #include "engine/processing.h"
 #include "exchange/population.h"
+#include "opened_dataset.h"
 #include "shell/messages_log.h"
 #include "store/data_kavrel.h"
 #include "store/datasets.h"
@@ -38,55 +39,11 @@ std::string CsvField(const std::string& text) {
   return quoted + "\"";
 }
 
-// A data set opened as the program opens one: the collection for the conversion of an older
-// file (the named one, or the installation's current collection when there is one), then the
-// highest age from the width of its processed-input tables.
-struct OpenedDataset {
-  OpenedDataset(std::ostream& err) : dialogs(err), data(dialogs) {
-    log.SetListener([&err](const std::string& line) { err << line << '\n'; });
-  }
-
-  bool Open(const CalculateOptions& options) {
-    if (!TDataKavrel::CheckEngine(dialogs)) return false;
-    std::string collection = options.collection;
-    if (collection.empty()) {
-      const std::string programDir = ExecutableDirectory();
-      if (std::filesystem::exists(programDir + "Kavrel.ini")) {
-        SettingsState settings;
-        if (LoadSettings(settings, programDir, data, dialogs, nullptr) == StartUp::kContinue &&
-            settings.CurrentCollectionIndex >= 0) {
-          collection =
-              settings.Collections[static_cast<size_t>(settings.CurrentCollectionIndex)].Path();
-        }
-      }
-    }
-    if (!collection.empty()) data.OpenCollection(collection);
-    if (!std::filesystem::exists(options.dataset)) {
-      dialogs.ShowError("The data set file " + options.dataset + " does not exist");
-      return false;
-    }
-    maxAge = ProbeHighestAge(data, options.dataset);
-    if (maxAge == 0) {
-      dialogs.ShowError(options.dataset +
-                        " is not a Kavrel data set: it has no processed-input "
-                        "tables to take its highest age from");
-      return false;
-    }
-    data.OpenDataset(options.dataset);
-    return true;
-  }
-
-  CliDialogs dialogs;
-  TDataKavrel data;
-  MessagesLog log;
-  int maxAge = 0;
-};
-
 }  // namespace
 
 int RunList(const CalculateOptions& options, std::ostream& out, std::ostream& err) {
   OpenedDataset set(err);
-  if (!set.Open(options)) return kError;
+  if (!set.Open(options.dataset, options.collection)) return kError;
   TableCursor& diseases = set.data.KavrelTable1();
   out << "InputId,DiseaseName,ICDcode";
   for (int s = 0; s < kSexCount; ++s) {
@@ -113,7 +70,7 @@ int RunList(const CalculateOptions& options, std::ostream& out, std::ostream& er
 int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostream& err) {
   const int sex = options.sex == "females" || options.sex == "Females" ? kFemales : kMales;
   OpenedDataset set(err);
-  if (!set.Open(options)) return kError;
+  if (!set.Open(options.dataset, options.collection)) return kError;
 
   PopulationSeries population;
   if (LoadMortality(population, set.data, set.dialogs, set.log, set.maxAge) !=

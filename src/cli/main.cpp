@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "adjust_command.h"
 #include "calculate_command.h"
 #include "cli_dialogs.h"
 #include "demo_command.h"
@@ -60,6 +61,37 @@ int main(int argc, char** argv) {
                         "Collection that takes over an older data set's patterns and schedules");
   }
 
+  kavrel::cli::AdjustOptions adjust;
+  auto* adjustCommand = app.add_subcommand(
+      "adjust", "Reshape one input variable over age and print Age,Original,Current,Adjusted");
+  adjustCommand->add_option("DATASET", adjust.dataset, "Data set file")->required();
+  adjustCommand->add_option("--disease", adjust.disease, "Disease name")->required();
+  adjustCommand->add_option("--sex", adjust.sex, "males or females")
+      ->check(CLI::IsMember({"males", "females"}, CLI::ignore_case))
+      ->transform(CLI::IsMember({"males", "females"}, CLI::ignore_case));
+  adjustCommand->add_option("--variable", adjust.variable, "Input variable, e.g. prevalence")
+      ->required();
+  adjustCommand
+      ->add_option("--method", adjust.method,
+                   "linear, polynomial, spline, moving-average, curve-linear, curve-quadratic, "
+                   "curve-sigmoid, curve-exponent, curve-polynomial or pattern:NAME")
+      ->required();
+  adjustCommand->add_option("--apply-to", adjust.applyTo, "original or current")
+      ->check(CLI::IsMember({"original", "current"}));
+  adjustCommand->add_option("--ages", adjust.ages, "Age range LOW-HIGH");
+  adjustCommand->add_option("--period", adjust.period, "Moving average period")
+      ->check(CLI::Range(3, 30));
+  adjustCommand->add_option("--order", adjust.order, "Polynomial order")->check(CLI::Range(1, 9));
+  adjustCommand->add_flag("--weight-population", adjust.weightPopulation,
+                          "Weight the fit by population numbers");
+  adjustCommand->add_flag("--mean-values", adjust.meanValues, "Fit the sum over the range only");
+  adjustCommand->add_flag("--no-low", adjust.noLow, "Interpolate without the low end point");
+  adjustCommand->add_flag("--no-high", adjust.noHigh, "Interpolate without the high end point");
+  adjustCommand->add_flag("--save", adjust.save,
+                          "Apply the result (negatives become 0) and store the adjusted inputs");
+  adjustCommand->add_option("--collection", adjust.collection,
+                            "Collection with the standard age patterns");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -80,6 +112,7 @@ int main(int argc, char** argv) {
     if (datasetsCommand->parsed()) return kavrel::cli::RunDatasets(store, std::cout, std::cerr);
     if (diseasesCommand->parsed()) return kavrel::cli::RunDiseases(store, std::cout, std::cerr);
     if (listCommand->parsed()) return kavrel::cli::RunList(calculate, std::cout, std::cerr);
+    if (adjustCommand->parsed()) return kavrel::cli::RunAdjust(adjust, std::cout, std::cerr);
     if (calculateCommand->parsed()) {
       return kavrel::cli::RunCalculate(calculate, std::cout, std::cerr);
     }

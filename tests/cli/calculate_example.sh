@@ -22,6 +22,22 @@ for n in 1 2; do
     --option Agegroup=5 --save > /dev/null
 done
 "$cli" list "$work/Example.mdb" | grep -q '^5,Stroke,I60-I69 ,1,0,1,1,0,0,0,1,0,1,1,0,0,0,0,1,0$'
+# Every age schedule procedure on one variable; a refused procedure fails with exit 1.
+for method in linear polynomial spline moving-average curve-linear curve-quadratic curve-sigmoid \
+              curve-exponent curve-polynomial; do
+  "$cli" adjust "$work/Example.mdb" --disease "Ischaemic heart disease" --variable prevalence \
+    --method "$method" --ages 40-90 --no-high > "$work/adjust.csv"
+  [ "$(wc -l < "$work/adjust.csv")" -eq 102 ] || { echo "adjust $method"; exit 1; }
+done
+set +e
+"$cli" adjust "$work/Example.mdb" --disease "Ischaemic heart disease" --variable prevalence \
+  --method spline > /dev/null 2>&1
+[ $? -eq 1 ] || { echo "an end point inside the groups was not refused"; exit 1; }
+set -e
+"$cli" adjust "$work/Example.mdb" --disease Asthma --variable incidence --method moving-average \
+  --save > /dev/null
+"$cli" list "$work/Example.mdb" | grep -q '^1,Asthma,J45 ,1,0,1,1,0,0,0,1,0,1,1,0,0,0,0,0,0$'
+[ "$("$cli" calculate "$work/Example.mdb" --disease Asthma --adjusted | wc -l)" -eq 102 ]
 # Bad usage exits 2.
 set +e
 "$cli" calculate "$work/Example.mdb" --disease Stroke --option NoSuchColumn=1 > /dev/null 2>&1

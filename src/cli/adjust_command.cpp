@@ -1,0 +1,166 @@
+#include "adjust_command.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "agesched/age_schedule.h"
+#include "agesched/age_schedule_window.h"
+#include "agesched/curves.h"
+#include "engine/amoeba.h"
+#include "engine/disease.h"
+#include "exchange/population.h"
+#include "opened_dataset.h"
+
+namespace kavrel::cli {
+
+namespace {
+
+constexpr int kError = 1;
+constexpr int kUsage = 2;
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  text.erase(std::remove_if(text.begin(), text.end(),
+                            [](char c) { return c == ' ' || c == '-' || c == '_'; }),
+             text.end());
+  return text;
+}
+
+// A variable by its display name or table word, in any case, with or without blanks or dashes.
+int VariableByName(const std::string& name) {
+  const std::string wanted = Lower(name);
+  for (int v = 0; v < kVariableCount; ++v) {
+    if (Lower(std::string(kVariableDisplayNames[v])) == wanted ||
+        Lower(std::string(kVariableTableWords[v])) == wanted) {
+      return v;
+    }
+  }
+  return -1;
+}
+
+std::string Number(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.17g", value);
+  return buffer;
+}
+
+}  // namespace
+
+int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err) {
+  const int variable = VariableByName(options.variable);
+  if (variable < 0) {
+    err << "--variable " << options.variable << ": not one of the seven variables\n";
+    return kUsage;
+  }
+  const std::string method = Lower(options.method);
+  int lowAge = -1;
+  int highAge = -1;
+  if (!options.ages.empty() &&
+      (std::sscanf(options.ages.c_str(), "%d-%d", &lowAge, &highAge) != 2 || lowAge < 0 ||
+       highAge < lowAge)) {
+    err << "--ages " << options.ages << ": give the range as LOW-HIGH, for example 30-80\n";
+    return kUsage;
+  }
+  const int sex = options.sex == "females" || options.sex == "Females" ? kFemales : kMales;
+
+  OpenedDataset set(err);
+  if (!set.Open(options.dataset, options.collection)) return kError;
+  PopulationSeries population;
+  if (LoadMortality(population, set.data, set.dialogs, set.log, set.maxAge) !=
+          PopulationLoad::kLoaded ||
+      LoadPopulation(population, set.data, set.dialogs, set.maxAge) != PopulationLoad::kLoaded) {
+    return kError;
+  }
+  TableCursor& diseases = set.data.KavrelTable1();
+  if (!diseases.Locate("DiseaseName", options.disease)) {
+    set.dialogs.ShowError("The data set has no disease named " + options.disease);
+    return kError;
+  }
+  Tdiseaseam disease(options.disease);
+  disease.TakeRecord(diseases);
+  Tdisease::Store store{set.data, set.dialogs, set.maxAge};
+  disease.LoadInputs(store);
+  disease.LoadProcessedFlags(store);
+  disease.LoadAdjusted(store, sex);
+  disease.Sex = static_cast<std::uint8_t>(sex);
+
+  FitOptionsWindowState fitOptions;
+  AmoebaWindowState simplex;
+  fitOptions.Period = options.period;
+  fitOptions.PolynomialOrder = std::clamp(options.order, 1, 9);
+  fitOptions.WeightByPopulation = options.weightPopulation;
+  fitOptions.UseMeanValues = options.meanValues;
+  const AgeScheduleContext context{disease,    variable, set.maxAge,  population.PopulationNumbers,
+                                   fitOptions, simplex,  set.dialogs, set.log};
+  AgeScheduleWindow window(context, fitOptions);
+  window.Open();
+  // The stored preferences' end points ("default" values), not the ones the window writes.
+  fitOptions.LowValue = "default";
+  fitOptions.HighValue = "default";
+  fitOptions.AddLow = !options.noLow;
+  fitOptions.AddHigh = !options.noHigh;
+  if (lowAge >= 0) {
+    fitOptions.Lower = lowAge;
+    fitOptions.Higher = std::min(highAge, set.maxAge);
+  }
+  if (options.applyTo == "original") {
+    if (!window.ApplyToEnabled()) {
+      err << "--apply-to original: " << kVariableDisplayNames[variable]
+          << " has no age-group input for this sex\n";
+      return kUsage;
+    }
+    window.SetApplyTo(0);
+  } else if (options.applyTo == "current") {
+    window.SetApplyTo(1);
+  }
+
+  const int errorsBefore = set.dialogs.ErrorsShown();
+  const auto curve = std::find_if(kCurveNames.begin(), kCurveNames.end(), [&](const char* name) {
+    return "curve" + Lower(name) == method;
+  });
+  if (method == "linear" || method == "polynomial" || method == "spline") {
+    if (window.Workspace.ApplyRadio != 0) {
+      err << "Interpolation works on the age-group input: " << kVariableDisplayNames[variable]
+          << " has none for this sex, or --apply-to current was given\n";
+      return kUsage;
+    }
+    window.RunInterpolation(method == "linear" ? 0 : method == "polynomial" ? 1 : 2);
+  } else if (method == "movingaverage") {
+    window.RunSmoothing();
+  } else if (method == "curvesimpleexponent" || method == "curveexponent") {
+    window.RunCurve(3);
+  } else if (curve != kCurveNames.end()) {
+    window.RunCurve(static_cast<int>(curve - kCurveNames.begin()));
+  } else if (options.method.rfind("pattern:", 0) == 0) {
+    if (!set.data.CollectionIsOpen()) {
+      set.dialogs.ShowError(
+          "Standard age patterns live in a collection: name one with --collection");
+      return kError;
+    }
+    if (!window.RunPattern(set.data, options.method.substr(8))) {
+      set.dialogs.ShowError("The collection has no age pattern named " + options.method.substr(8));
+      return kError;
+    }
+  } else {
+    err << "--method " << options.method << ": not a known procedure\n";
+    return kUsage;
+  }
+  if (set.dialogs.ErrorsShown() > errorsBefore) return kError;
+
+  const AgeScheduleWorkspace& ws = window.Workspace;
+  out << "Age,Original,Current,Adjusted\n";
+  for (int a = 0; a <= set.maxAge; ++a) {
+    out << a << ',' << Number(ws.Original[a]) << ',' << Number(ws.Current[a]) << ','
+        << Number(ws.Adjusted[a]) << '\n';
+  }
+  if (options.save) {
+    window.KeepResult();
+    window.Apply();
+    disease.SaveAdjusted(store);
+  }
+  return 0;
+}
+
+}  // namespace kavrel::cli

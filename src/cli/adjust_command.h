@@ -1,0 +1,29 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+namespace kavrel::cli {
+
+struct AdjustOptions {
+  std::string dataset;
+  std::string collection;
+  std::string disease;
+  std::string sex = "males";
+  std::string variable;
+  std::string method;
+  std::string applyTo;  // "original", "current", or empty for the window's choice
+  std::string ages;     // LOW-HIGH
+  int period = 5;
+  int order = 2;
+  bool weightPopulation = false;
+  bool meanValues = false;
+  bool noLow = false;
+  bool noHigh = false;
+  bool save = false;
+};
+
+// Runs one age schedule procedure on one input variable and prints Age,Original,Current,Adjusted.
+int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace kavrel::cli

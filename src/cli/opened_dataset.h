@@ -1,0 +1,59 @@
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+#include "cli_dialogs.h"
+#include "shell/messages_log.h"
+#include "store/data_kavrel.h"
+#include "store/datasets.h"
+#include "store/settings.h"
+
+namespace kavrel::cli {
+
+// A data set opened as the program opens one: the collection for the conversion of an older
+// file (the named one, or the installation's current collection when there is one), then the
+// highest age from the width of its processed-input tables.
+struct OpenedDataset {
+  OpenedDataset(std::ostream& err) : dialogs(err), data(dialogs) {
+    log.SetListener([&err](const std::string& line) { err << line << '\n'; });
+  }
+
+  bool Open(const std::string& dataset, const std::string& collectionFile) {
+    if (!TDataKavrel::CheckEngine(dialogs)) return false;
+    std::string collection = collectionFile;
+    if (collection.empty()) {
+      const std::string programDir = ExecutableDirectory();
+      if (std::filesystem::exists(programDir + "Kavrel.ini")) {
+        SettingsState settings;
+        if (LoadSettings(settings, programDir, data, dialogs, nullptr) == StartUp::kContinue &&
+            settings.CurrentCollectionIndex >= 0) {
+          collection =
+              settings.Collections[static_cast<size_t>(settings.CurrentCollectionIndex)].Path();
+        }
+      }
+    }
+    if (!collection.empty()) data.OpenCollection(collection);
+    if (!std::filesystem::exists(dataset)) {
+      dialogs.ShowError("The data set file " + dataset + " does not exist");
+      return false;
+    }
+    maxAge = ProbeHighestAge(data, dataset);
+    if (maxAge == 0) {
+      dialogs.ShowError(dataset +
+                        " is not a Kavrel data set: it has no processed-input "
+                        "tables to take its highest age from");
+      return false;
+    }
+    data.OpenDataset(dataset);
+    return true;
+  }
+
+  CliDialogs dialogs;
+  TDataKavrel data;
+  MessagesLog log;
+  int maxAge = 0;
+};
+
+}  // namespace kavrel::cli
