@@ -89,8 +89,7 @@ class Tkolomnewhaz : public Tkolomnew {
 class Tkolomnewplus : public Tkolomnew {
  public:
   Tkolomnewplus(Tkolomlijst& list, bool visible, bool ratesApply, bool numbersAllowed,
-                const Series* weights, const Series* series, std::string caption,
-                std::string group)
+                const Series* weights, const Series* series, std::string caption, std::string group)
       : Tkolomnew(list, visible, ratesApply, numbersAllowed, series, std::move(caption),
                   std::move(group)),
         Weights(weights) {}
@@ -101,8 +100,8 @@ class Tkolomnewinci : public Tkolomnewplus {
  public:
   // hazards: the view options' "Output rates" is "Hazards".
   Tkolomnewinci(Tkolomlijst& list, bool visible, bool ratesApply, bool numbersAllowed,
-                const Series* weights, const Series* series, std::string caption,
-                std::string group, bool hazards)
+                const Series* weights, const Series* series, std::string caption, std::string group,
+                bool hazards)
       : Tkolomnewplus(list, visible, ratesApply, numbersAllowed, weights, series,
                       std::move(caption), std::move(group)),
         Hazards(hazards) {}
