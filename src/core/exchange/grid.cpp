@@ -1,0 +1,304 @@
+#include "exchange/grid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "shell/user_dialogs.h"
+#include "store/database.h"
+
+namespace kavrel {
+
+const std::string& TextGrid::Cell(int column, int row) const {
+  static const std::string kEmpty;
+  if (row < 0 || row >= RowCount() || column < 0 || column >= columns_) return kEmpty;
+  return cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+void TextGrid::SetCell(int column, int row, std::string text) {
+  if (row < 0 || column < 0) return;
+  if (row >= RowCount() || column >= columns_) {
+    Resize(std::max(columns_, column + 1), std::max(RowCount(), row + 1));
+  }
+  cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = std::move(text);
+}
+
+void TextGrid::Resize(int columns, int rows) {
+  columns_ = std::max(columns, 0);
+  cells_.resize(static_cast<std::size_t>(std::max(rows, 0)));
+  for (auto& row : cells_) row.resize(static_cast<std::size_t>(columns_));
+}
+
+void TextGrid::ClearCells() {
+  for (auto& row : cells_) std::fill(row.begin(), row.end(), std::string());
+}
+
+std::optional<double> ReadCellNumber(std::string_view text, char decimalSeparator) {
+  std::string plain(text);
+  plain.erase(0, plain.find_first_not_of(' '));
+  plain.erase(plain.find_last_not_of(' ') + 1);
+  if (plain.empty()) return std::nullopt;
+  if (decimalSeparator != '.') {
+    if (plain.find('.') != std::string::npos) return std::nullopt;
+    std::replace(plain.begin(), plain.end(), decimalSeparator, '.');
+  }
+  try {
+    std::size_t used = 0;
+    const double value = std::stod(plain, &used);
+    if (used != plain.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+bool ValidateGrid(TextGrid& grid, int firstColumn, int firstRow, UserDialogs& dialogs,
+                  char decimalSeparator) {
+  if (!grid.Enabled) return true;
+  for (int c = firstColumn; c < grid.ColumnCount(); ++c) {
+    for (int r = firstRow; r < grid.RowCount(); ++r) {
+      if (grid.Cell(0, r).empty()) continue;
+      if (!ReadCellNumber(grid.Cell(c, r), decimalSeparator)) {
+        grid.CurrentColumn = c;
+        grid.CurrentRow = r;
+        dialogs.ShowError(kInvalidCellMessage);
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool PasteIntoGrid(TextGrid& grid, std::string_view clipboard, bool mayGrow, UserDialogs& dialogs) {
+  if (clipboard.empty()) return false;
+  const int rows =
+      std::max<int>(1, static_cast<int>(std::count(clipboard.begin(), clipboard.end(), '\r')));
+  const auto firstLineEnd = clipboard.find('\r');
+  const std::string_view firstLine = clipboard.substr(0, firstLineEnd);
+  const int columns = 1 + static_cast<int>(std::count(firstLine.begin(), firstLine.end(), '\t'));
+  const int lastColumn = grid.CurrentColumn + columns - 1;
+  const int lastRow = grid.CurrentRow + rows - 1;
+  if (lastColumn >= grid.ColumnCount() || lastRow >= grid.RowCount()) {
+    if (!mayGrow) {
+      dialogs.ShowError(kClipboardTooLargeMessage);
+      return false;
+    }
+    grid.Resize(std::max(grid.ColumnCount(), lastColumn + 1),
+                std::max(grid.RowCount(), lastRow + 1));
+  }
+  std::size_t k = 0;
+  for (int r = 0; r < rows && k <= clipboard.size(); ++r) {
+    for (int c = 0; c < columns; ++c) {
+      const auto end = clipboard.find_first_of("\t\r", k);
+      const std::size_t stop = end == std::string_view::npos ? clipboard.size() : end;
+      grid.SetCell(grid.CurrentColumn + c, grid.CurrentRow + r,
+                   std::string(clipboard.substr(k, stop - k)));
+      if (end == std::string_view::npos) {
+        k = clipboard.size() + 1;
+        break;
+      }
+      if (clipboard[end] == '\t') {
+        k = end + 1;
+      } else {
+        k = end + 2;  // past the line feed
+        break;
+      }
+    }
+  }
+  return true;
+}
+
+std::string CopyGridSelection(const TextGrid& grid) {
+  std::string text;
+  for (int r = grid.SelectionTop; r <= grid.SelectionBottom; ++r) {
+    for (int c = grid.SelectionLeft; c < grid.SelectionRight; ++c) text += grid.Cell(c, r) + "\t";
+    text += grid.Cell(grid.SelectionRight, r) + "\r\n";
+  }
+  return text;
+}
+
+std::string CutGridSelection(TextGrid& grid) {
+  std::string text = CopyGridSelection(grid);
+  for (int r = grid.SelectionTop; r <= grid.SelectionBottom; ++r) {
+    for (int c = grid.SelectionLeft; c <= grid.SelectionRight; ++c) grid.SetCell(c, r, "0");
+  }
+  return text;
+}
+
+std::vector<std::string> ParseCsvLine(std::string_view line) {
+  std::vector<std::string> fields;
+  const auto blank = [](char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return code >= 1 && code <= 32;
+  };
+  std::size_t k = 0;
+  const std::size_t n = line.size();
+  while (k < n && blank(line[k])) ++k;
+  while (k < n) {
+    std::string field;
+    if (line[k] == '"') {
+      ++k;
+      while (k < n) {
+        if (line[k] == '"') {
+          if (k + 1 < n && line[k + 1] == '"') {
+            field += '"';
+            k += 2;
+            continue;
+          }
+          ++k;
+          break;
+        }
+        field += line[k++];
+      }
+    } else {
+      const std::size_t start = k;
+      while (k < n && line[k] != ',' && static_cast<unsigned char>(line[k]) >= 32) ++k;
+      field = std::string(line.substr(start, k - start));
+      field.erase(0, field.find_first_not_of(' '));
+      field.erase(field.find_last_not_of(' ') + 1);
+    }
+    fields.push_back(std::move(field));
+    while (k < n && blank(line[k])) ++k;
+    if (k < n && line[k] == ',') {
+      // The next field begins; a comma right after gives an empty one, a comma at the end none.
+      ++k;
+      while (k < n && blank(line[k])) ++k;
+    } else if (k < n) {
+      ++k;  // a stray character below code 32 ends the field
+    }
+  }
+  return fields;
+}
+
+std::vector<std::vector<std::string>> ReadCsvFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw InOutError("Cannot read " + path);
+  std::vector<std::vector<std::string>> lines;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(ParseCsvLine(line));
+  }
+  return lines;
+}
+
+std::string CsvLine(const std::vector<std::string>& fields) {
+  std::string line;
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    if (k > 0) line += ',';
+    line += '"';
+    for (char c : fields[k]) {
+      line += c;
+      if (c == '"') line += '"';
+    }
+    line += '"';
+  }
+  return line + "\r\n";
+}
+
+void WriteGridCsv(const TextGrid& grid, const std::string& path) {
+  const std::string temporary = path + ".part";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) throw InOutError("Cannot create " + path);
+    for (int r = 1; r < grid.RowCount(); ++r) {
+      std::vector<std::string> fields;
+      for (int c = 1; c < grid.ColumnCount(); ++c) fields.push_back(grid.Cell(c, r));
+      out << CsvLine(fields);
+    }
+    if (!out.flush()) throw InOutError("Cannot write " + path);
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    throw InOutError("Cannot write " + path);
+  }
+}
+
+std::string StorageGrid::ColumnName(int column) {
+  const int n = column - 1;
+  std::string name;
+  if (n / 26 == 0) {
+    name += static_cast<char>(65 + n % 26);
+  } else {
+    name += static_cast<char>(64 + n / 26);
+    name += static_cast<char>(65 + n % 26);
+  }
+  return name;
+}
+
+void StorageGrid::Renumber() {
+  for (int c = 1; c < Grid.ColumnCount(); ++c) Grid.SetCell(c, 0, ColumnName(c));
+  for (int r = 1; r < Grid.RowCount(); ++r) Grid.SetCell(0, r, std::to_string(r));
+}
+
+void StorageGrid::Clear() {
+  Grid = TextGrid(2, 2);
+  Caption = "Storage grid";
+  Renumber();
+}
+
+bool StorageGrid::ReceiveGrid(const TextGrid& source, bool sideBySide,
+                              const std::vector<std::string>& headerLines, bool newContent,
+                              UserDialogs& dialogs) {
+  Caption = "Storage grid";
+  if (newContent && !Empty()) {
+    const DialogButton answer =
+        dialogs.Message(kStorageNotEmptyQuestion, DialogKind::kConfirmation,
+                        DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
+    if (answer == DialogButton::kCancel) return false;
+    if (answer == DialogButton::kNo) newContent = false;
+  }
+  int startColumn = 1;
+  int startRow = 1;
+  if (newContent) {
+    Grid.ClearCells();
+  } else if (sideBySide) {
+    startColumn = Grid.ColumnCount() + 1;
+  } else {
+    startRow = Grid.RowCount() + 1;
+  }
+  const int headers = static_cast<int>(headerLines.size());
+  Grid.Resize(std::max(Grid.ColumnCount(), startColumn + source.ColumnCount()),
+              std::max(Grid.RowCount(), startRow + headers + source.RowCount()));
+  for (int k = 0; k < headers; ++k) Grid.SetCell(startColumn, startRow + k, headerLines[k]);
+  for (int r = 0; r < source.RowCount(); ++r) {
+    for (int c = 0; c < source.ColumnCount(); ++c) {
+      Grid.SetCell(startColumn + c, startRow + headers + r, source.Cell(c, r));
+    }
+  }
+  Renumber();
+  return true;
+}
+
+bool StorageGrid::ReadFile(UserDialogs& dialogs) {
+  FileDialogRequest request;
+  request.mode = FileDialogRequest::Mode::kOpen;
+  request.filter = "*.csv|*.csv";
+  request.defaultExtension = "csv";
+  const auto path = dialogs.ChooseFile(request);
+  if (!path) {
+    FileWasRead = false;
+    return false;
+  }
+  ReadFile(*path);
+  return true;
+}
+
+void StorageGrid::ReadFile(const std::string& path) {
+  const auto lines = ReadCsvFile(path);
+  FileWasRead = true;
+  Grid = TextGrid(2, 2);
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    for (std::size_t f = 0; f < lines[k].size(); ++f) {
+      Grid.SetCell(static_cast<int>(f) + 1, static_cast<int>(k) + 1, lines[k][f]);
+    }
+  }
+  Renumber();
+  Caption = "File: " + std::filesystem::absolute(path).string();
+}
+
+}  // namespace kavrel

@@ -1,0 +1,142 @@
+#include "exchange/grid.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "shell/user_dialogs.h"
+#include "store/store_fixture.h"
+
+namespace kavrel {
+namespace {
+
+TextGrid Filled(int columns, int rows) {
+  TextGrid grid(columns, rows);
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) grid.SetCell(c, r, std::to_string(10 * r + c));
+  }
+  return grid;
+}
+
+TEST(GridOperationsTest, Validation) {
+  ScriptedDialogs dialogs;
+  TextGrid grid(2, 4);
+  grid.SetCell(0, 1, "0-4");
+  grid.SetCell(1, 1, "0,25");
+  grid.SetCell(0, 2, "5+");
+  grid.SetCell(1, 2, "1.5");
+  EXPECT_FALSE(ValidateGrid(grid, 1, 1, dialogs, ','));  // a point where the locale has a comma
+  EXPECT_EQ(dialogs.Texts().back(), kInvalidCellMessage);
+  EXPECT_EQ(grid.CurrentRow, 2);
+  EXPECT_TRUE(ValidateGrid(grid, 1, 1, dialogs, '.') == false);  // "0,25" with a point locale
+  grid.SetCell(1, 1, "0.25");
+  EXPECT_TRUE(ValidateGrid(grid, 1, 1, dialogs, '.'));  // row 3 has no label: not checked
+  grid.SetCell(1, 2, "");
+  EXPECT_FALSE(ValidateGrid(grid, 1, 1, dialogs, '.'));  // an empty cell in a labelled row
+  grid.Enabled = false;
+  EXPECT_TRUE(ValidateGrid(grid, 1, 1, dialogs, '.'));
+}
+
+TEST(GridOperationsTest, CopyCutAndPaste) {
+  TextGrid grid = Filled(4, 4);
+  grid.Select(1, 1, 2, 2);
+  EXPECT_EQ(CopyGridSelection(grid), "11\t12\r\n21\t22\r\n");
+  EXPECT_EQ(CutGridSelection(grid), "11\t12\r\n21\t22\r\n");
+  EXPECT_EQ(grid.Cell(2, 2), "0");
+
+  ScriptedDialogs dialogs;
+  TextGrid target(5, 4);
+  target.CurrentColumn = 1;
+  target.CurrentRow = 2;  // two rows left
+  const std::string block = "a\tb\tc\td\r\ne\tf\tg\th\r\ni\tj\tk\tl\r\n";
+  EXPECT_FALSE(PasteIntoGrid(target, block, false, dialogs));
+  EXPECT_EQ(dialogs.Texts().back(), kClipboardTooLargeMessage);
+  EXPECT_EQ(target.Cell(1, 2), "");
+  EXPECT_TRUE(PasteIntoGrid(target, block, true, dialogs));
+  EXPECT_EQ(target.RowCount(), 5);
+  EXPECT_EQ(target.Cell(1, 2), "a");
+  EXPECT_EQ(target.Cell(4, 4), "l");
+  // Text copied from a spreadsheet: the last line without a line end.
+  TextGrid small(3, 3);
+  small.CurrentColumn = small.CurrentRow = 1;
+  EXPECT_TRUE(PasteIntoGrid(small, "1,5\t2", false, dialogs));
+  EXPECT_EQ(small.Cell(1, 1), "1,5");
+  EXPECT_EQ(small.Cell(2, 1), "2");
+  EXPECT_FALSE(PasteIntoGrid(small, "", false, dialogs));
+}
+
+TEST(CsvTest, FieldRules) {
+  struct Case {
+    const char* line;
+    std::vector<std::string> fields;
+  };
+  const Case cases[] = {
+      {R"("a, b","say ""hi""",  plain text  ,3)", {"a, b", "say \"hi\"", "plain text", "3"}},
+      {"1,,2", {"1", "", "2"}},
+      {"1,2,", {"1", "2"}},  // a trailing comma adds no cell
+      {"   x", {"x"}},
+      {"", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ParseCsvLine(c.line), c.fields) << c.line;
+  EXPECT_EQ(CsvLine({"Age", "say \"hi\"", ""}), "\"Age\",\"say \"\"hi\"\"\",\"\"\r\n");
+}
+
+TEST(CsvTest, ReadThenWriteQuotesEveryField) {
+  TempDir dir;
+  const std::string in = dir.File("in.csv");
+  std::ofstream(in, std::ios::binary) << "Age,Males\n0-4, 0.25\r\n\"5+\",\"1,5\"\n";
+  StorageGrid storage;
+  storage.ReadFile(in);
+  EXPECT_TRUE(storage.FileWasRead);
+  EXPECT_EQ(storage.Grid.Cell(2, 3), "1,5");
+  EXPECT_EQ(storage.Caption, "File: " + in);
+  const std::string out = dir.File("out.csv");
+  WriteGridCsv(storage.Grid, out);
+  EXPECT_EQ(ReadAll(out), "\"Age\",\"Males\"\r\n\"0-4\",\"0.25\"\r\n\"5+\",\"1,5\"\r\n");
+  EXPECT_FALSE(std::filesystem::exists(out + ".part"));
+  EXPECT_THROW(WriteGridCsv(storage.Grid, dir.File("missing/out.csv")), InOutError);
+}
+
+TEST(StorageGridTest, NamesAndPlacements) {
+  EXPECT_EQ(StorageGrid::ColumnName(1), "A");
+  EXPECT_EQ(StorageGrid::ColumnName(26), "Z");
+  EXPECT_EQ(StorageGrid::ColumnName(27), "AA");
+  EXPECT_EQ(StorageGrid::ColumnName(53), "BA");
+
+  ScriptedDialogs dialogs;
+  StorageGrid storage;
+  const TextGrid men = Filled(2, 3);
+  ASSERT_TRUE(storage.ReceiveGrid(men, true, {"Kavrel input", "Males"}, true, dialogs));
+  EXPECT_TRUE(dialogs.Texts().empty());  // empty: no question
+  EXPECT_EQ(storage.Grid.Cell(1, 1), "Kavrel input");
+  EXPECT_EQ(storage.Grid.Cell(1, 3), "0");  // source (0,0) under the two header lines
+  EXPECT_EQ(storage.Grid.Cell(2, 5), "21");
+  EXPECT_EQ(storage.Grid.Cell(0, 5), "5");  // row numbers
+  EXPECT_EQ(storage.Grid.Cell(2, 0), "B");  // column names
+  const int columns = storage.Grid.ColumnCount();
+  // Appended side by side: one empty column between the blocks.
+  ASSERT_TRUE(storage.ReceiveGrid(men, true, {"Females"}, false, dialogs));
+  EXPECT_EQ(storage.Grid.Cell(columns + 1, 1), "Females");
+  EXPECT_EQ(storage.Grid.Cell(columns, 1), "");
+  // New content into a full grid: the question; No appends below, Cancel does nothing.
+  const int rows = storage.Grid.RowCount();
+  dialogs.Push(DialogButton::kNo);
+  ASSERT_TRUE(storage.ReceiveGrid(men, false, {"Below"}, true, dialogs));
+  EXPECT_EQ(dialogs.Texts().back(), kStorageNotEmptyQuestion);
+  EXPECT_EQ(storage.Grid.Cell(1, rows + 1), "Below");
+  dialogs.Push(DialogButton::kCancel);
+  EXPECT_FALSE(storage.ReceiveGrid(men, false, {"x"}, true, dialogs));
+  dialogs.Push(DialogButton::kYes);
+  ASSERT_TRUE(storage.ReceiveGrid(men, false, {"Fresh"}, true, dialogs));
+  EXPECT_EQ(storage.Grid.Cell(1, 1), "Fresh");
+  EXPECT_EQ(storage.Grid.Cell(1, rows + 1), "");
+  storage.Clear();
+  EXPECT_TRUE(storage.Empty());
+  dialogs.PushFile(std::nullopt);
+  EXPECT_FALSE(storage.ReadFile(dialogs));
+  EXPECT_FALSE(storage.FileWasRead);
+}
+
+}  // namespace
+}  // namespace kavrel
