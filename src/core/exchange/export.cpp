@@ -1,0 +1,367 @@
+#include "exchange/export.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "engine/disease.h"
+#include "exchange/xls_writer.h"
+#include "shell/user_dialogs.h"
+#include "store/data_kavrel.h"
+#include "store/database.h"
+#include "store/table_cursor.h"
+
+namespace kavrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The finished file replaces the chosen one in one step; a run that fails leaves no half-written
+// file under the chosen name.
+void PutInPlace(const std::string& temporary, const std::string& path) {
+  std::error_code error;
+  fs::rename(temporary, path, error);
+  if (error) {
+    fs::remove(temporary, error);
+    throw InOutError("Cannot write " + path);
+  }
+}
+
+std::string TemporaryName(const std::string& path) { return path + ".part"; }
+
+// A value in fixed notation with the given decimals and at most 9 significant digits, with a
+// period: it goes into a statement, where the locale has no say.
+std::string PreventNumber(double value, int decimals) {
+  int allowed = decimals;
+  if (value != 0.0 && std::isfinite(value)) {
+    const int whole = static_cast<int>(std::floor(std::log10(std::fabs(value)))) + 1;
+    allowed = std::min(decimals, std::max(0, 9 - whole));
+  }
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", allowed, value);
+  return buffer;
+}
+
+}  // namespace
+
+ExportFileKind FileKindFor(ExportFormat format) {
+  switch (format) {
+    case ExportFormat::kPrevent:
+      return {"mdb", "Prevent input (*.mdb)|*.mdb"};
+    case ExportFormat::kAccess:
+      return {"mdb", "Access files (*.mdb)|*.mdb"};
+    case ExportFormat::kExcel:
+      return {"xls", "Excel files (*.xls)|*.xls"};
+    case ExportFormat::kCsv:
+      return {"csv", "Comma delimited files (*.csv)|*.csv"};
+  }
+  return {};
+}
+
+Tagegrouplist AgeGroupsForFormat(ExportFormat format, int exportage, TDataKavrel& data,
+                                 UserDialogs& dialogs, int maxAge) {
+  if (format == ExportFormat::kPrevent) return FiveYearGroups(maxAge, "Prevent");
+  if (format == ExportFormat::kAccess || exportage == 0) {
+    return FiveYearGroups(maxAge, "5-year groups");
+  }
+  try {
+    Tagegrouplist list;
+    FillFromSchedule(list, data, exportage, maxAge);
+    if (list.Groups.empty()) throw DatabaseError("no such schedule");
+    list.Name = "User preference";
+    return list;
+  } catch (const DatabaseError&) {
+    dialogs.ShowError(kExportScheduleError);
+    return FiveYearGroups(maxAge, "5-year groups");
+  }
+}
+
+Texportgen::Texportgen(const ExportWindowState& window, const Tagegrouplist& groups,
+                       ExportContext& context)
+    : window_(window),
+      groups_(groups),
+      ctx_(context),
+      columns_(TableEnvironment{context.PopulationNumbers, context.AllCauseMortality,
+                                context.MaxAge, true}) {}
+
+Texportgen::~Texportgen() = default;
+
+bool Texportgen::LoadDisease() {
+  TableCursor& diseases = ctx_.Data.KavrelTable1();
+  HasOutput = diseases.FieldBoolean("MOutput") || diseases.FieldBoolean("FOutput");
+  if (!HasOutput) return false;
+  disease_ = std::make_unique<Tdisease>(diseases.FieldText("DiseaseName"));
+  disease_->TakeRecord(diseases);
+  Tdisease::Store store{ctx_.Data, ctx_.Dialogs, ctx_.MaxAge};
+  disease_->LoadProcessedFlags(store);
+  disease_->LoadOutputs(store);
+  return true;
+}
+
+void Texportgen::BuildColumns() {
+  disease_->Calculated[Sex] = true;
+  columns_.Env.IncidenceIsHazard = disease_->IncidenceIsHazard;
+  AddStandardColumns(columns_, *disease_, Sex, InputColumns::kAdjusted, ColumnVisibility{}, false);
+}
+
+void Texportgen::ExportDisease() {
+  if (!LoadDisease()) return;
+  TableCursor& diseases = ctx_.Data.KavrelTable1();
+  for (int s = 0; s < kSexCount; ++s) {
+    if (!diseases.FieldBoolean(kOutputFlagColumns[s])) continue;
+    Sex = static_cast<std::uint8_t>(s);
+    columns_.Clear();
+    columns_.BuildRows(groups_, s);
+    BuildColumns();
+    WriteTable();
+  }
+  disease_.reset();
+}
+
+void Texportgengen::WriteTable() {
+  const auto write = [this](bool rates) {
+    columns_.Recalculate(rates, window_.Decimals, window_.RatesIndex);
+    WriteOneTable();
+  };
+  if (window_.Numbers != ExportNumbers::kNumbers) write(true);
+  if (window_.Numbers != ExportNumbers::kRates) write(false);
+}
+
+Texporttxt::Texporttxt(const ExportWindowState& window, const Tagegrouplist& groups,
+                       ExportContext& context, const std::string& path)
+    : Texportgengen(window, groups, context), path_(path), temporary_(TemporaryName(path)) {
+  text_ = "\"Kavrel output, date: " + context.Date + ", time: " + context.Time + "\"\r\n\r\n";
+}
+
+Texporttxt::~Texporttxt() {
+  std::error_code error;
+  fs::remove(temporary_, error);
+}
+
+void Texporttxt::WriteOneTable() {
+  std::string& t = text_;
+  t += "\"Disease: " + disease_->DiseaseName + ", ICD codes: " + disease_->ICDcode + "\"\r\n";
+  t += ",\"" + std::string(kSexNames[Sex]) + "\",\r\n";
+  t += ",";
+  for (const auto& column : columns_.Columns) t += column->Group + ",";
+  t += "\r\n" + columns_.AgeColumn.Caption + ",";
+  for (const auto& column : columns_.Columns) t += column->Caption + ",";
+  t += "\r\n,";
+  for (const auto& column : columns_.Columns) t += column->UnitSuffix + ",";
+  t += "\r\n";
+  for (std::size_t r = 0; r < columns_.Rows.size(); ++r) {
+    t += columns_.Rows[r].Label + ",";
+    for (const auto& column : columns_.Columns) t += column->Cells[r].Text + ",";
+    t += "\r\n";
+  }
+  t += "\r\n";
+}
+
+void Texporttxt::Finish() {
+  {
+    std::ofstream out(temporary_, std::ios::binary | std::ios::trunc);
+    if (!out) throw InOutError("Cannot create " + path_);
+    out << text_;
+    if (!out.flush()) throw InOutError("Cannot write " + path_);
+  }
+  PutInPlace(temporary_, path_);
+}
+
+Texportxls::Texportxls(const ExportWindowState& window, const Tagegrouplist& groups,
+                       ExportContext& context, const std::string& path)
+    : Texportgengen(window, groups, context), path_(path), temporary_(TemporaryName(path)) {
+  xls_ = std::make_unique<TwriteXLS>(temporary_);
+  xls_->WriteLabel(0, 0, "Kavrel output, date: " + context.Date + ", time: " + context.Time);
+}
+
+Texportxls::~Texportxls() {
+  xls_.reset();
+  std::error_code error;
+  fs::remove(temporary_, error);
+}
+
+void Texportxls::WriteOneTable() {
+  const int n = static_cast<int>(columns_.Columns.size()) + 1;
+  const int r = RowCounter;
+  const int lastRow = r + 5 + static_cast<int>(columns_.Rows.size());
+  if (lastRow > 65535 || n > 65535) throw std::out_of_range("The spreadsheet grows beyond 65535");
+  const auto row = [](int value) { return static_cast<std::uint16_t>(value); };
+  xls_->WriteLabel(0, row(r),
+                   "Disease: " + disease_->DiseaseName + ", ICD codes: " + disease_->ICDcode);
+  xls_->WriteLabel(1, row(r + 1), kSexNames[Sex]);
+  xls_->WriteLabel(0, row(r + 3), columns_.AgeColumn.Caption);
+  for (int c = 1; c < n; ++c) {
+    const Tkolomnew& column = *columns_.Columns[static_cast<std::size_t>(c - 1)];
+    const auto col = static_cast<std::uint16_t>(c);
+    xls_->WriteLabel(col, row(r + 2), column.Group);
+    xls_->WriteLabel(col, row(r + 3), column.Caption);
+    xls_->WriteLabel(col, row(r + 4), column.UnitSuffix);
+  }
+  for (std::size_t k = 0; k < columns_.Rows.size(); ++k) {
+    const auto at = row(r + 5 + static_cast<int>(k));
+    xls_->WriteLabel(0, at, columns_.Rows[k].Label);
+    for (int c = 1; c < n; ++c) {
+      const Teencel& cell = columns_.Columns[static_cast<std::size_t>(c - 1)]->Cells[k];
+      const auto col = static_cast<std::uint16_t>(c);
+      if (cell.Text == "NA") {
+        xls_->WriteLabel(col, at, cell.Text);
+      } else {
+        xls_->WriteNumber(col, at, std::stod(cell.Text));
+      }
+    }
+  }
+  RowCounter = lastRow + 1;
+}
+
+void Texportxls::Finish() {
+  const bool complete = xls_->Finish();
+  xls_.reset();
+  if (!complete) throw InOutError("Cannot write " + path_);
+  PutInPlace(temporary_, path_);
+}
+
+// The external model's database is changed on a copy, which replaces the file when the run is
+// complete. A file that does not exist yet is made with the model's two tables.
+Texportprevent::Texportprevent(const ExportWindowState& window, const Tagegrouplist& groups,
+                               ExportContext& context, const std::string& path)
+    : Texportgen(window, groups, context), path_(path), temporary_(TemporaryName(path)) {
+  std::error_code error;
+  fs::remove(temporary_, error);
+  const bool exists = fs::exists(path_);
+  if (exists) {
+    if (!IsSqliteFile(path_)) {
+      throw DatabaseError("'" + path_ + "' is not a Kavrel database (SQLite) file");
+    }
+    fs::copy_file(path_, temporary_, error);
+    if (error) throw InOutError("Cannot copy " + path_);
+  }
+  database_ = std::make_unique<Database>(Database::Open(temporary_, true));
+  if (!exists) {
+    database_->Exec(
+        "create table DiseasesAndRiskfactors (name char(50), IsDisease logical, IsRiskFactor "
+        "logical, IsContinuous logical, HasIncidence logical, HasMortality logical, "
+        "HasRemission logical, HasDuration logical, HasCategories logical, Categories integer)");
+    database_->Exec(
+        "create table DiseaseInputVars (diseasename char(50), schedulename char(50), sex "
+        "char(10), variable char(50), lage integer, hage integer, waarde float)");
+  }
+}
+
+Texportprevent::~Texportprevent() {
+  database_.reset();
+  std::error_code error;
+  fs::remove(temporary_, error);
+}
+
+void Texportprevent::Run(const std::string& statement) {
+  try {
+    database_->Exec(statement + ";");
+  } catch (const DatabaseError& e) {
+    ctx_.Dialogs.ShowError(e.what());  // and on with the next statement
+  }
+}
+
+bool Texportprevent::LoadDisease() {
+  TableCursor& diseases = ctx_.Data.KavrelTable1();
+  HasOutput = diseases.FieldBoolean("MOutput") || diseases.FieldBoolean("FOutput");
+  if (!HasOutput) return false;
+  disease_ = std::make_unique<Tdisease>(diseases.FieldText("DiseaseName"));
+  disease_->TakeRecord(diseases);
+  Tdisease::Store store{ctx_.Data, ctx_.Dialogs, ctx_.MaxAge};
+  disease_->LoadOutputs(store);
+  return true;
+}
+
+void Texportprevent::ExportDisease() {
+  if (!LoadDisease()) return;
+  TableCursor& diseases = ctx_.Data.KavrelTable1();
+  const std::string name = Quote(disease_->DiseaseName);
+  Run("delete from DiseasesAndRiskfactors where name=" + name);
+  Run("insert into DiseasesAndRiskfactors values (" + name +
+      ", True, False, False, True, True, False, False, False, 0)");
+  for (int s = 0; s < kSexCount; ++s) {
+    if (!diseases.FieldBoolean(kOutputFlagColumns[s])) continue;
+    const std::string sex = Quote(kSexNames[s]);
+    Run("delete from DiseaseInputVars where diseasename=" + name + " and sex=" + sex);
+    for (int v : {kIncidence, kRemission, kCaseFatality}) {
+      const std::string variable = Quote(kVariableCaptions[v]);
+      for (int a = 0; a <= ctx_.MaxAge; ++a) {
+        Run("insert into DiseaseInputVars values (" + name + ", " + Quote("Standard") + ", " +
+            sex + ", " + variable + ", " + std::to_string(a) + ", " + std::to_string(a + 1) +
+            ", " + PreventNumber(disease_->OutputSeries[v][s][a], window_.Decimals) + ")");
+      }
+    }
+  }
+  disease_.reset();
+}
+
+void Texportprevent::Finish() {
+  database_.reset();
+  PutInPlace(temporary_, path_);
+}
+
+bool RunExport(const ExportWindowState& window, const Tagegrouplist& groups,
+               const std::string& path, ExportContext& context) {
+  if (window.Format == ExportFormat::kAccess) {
+    context.Dialogs.ShowError(kNotImplementedMessage);
+    return false;
+  }
+  TableCursor& diseases = context.Data.KavrelTable1();
+  std::unique_ptr<Texportgen> writer;
+  switch (window.Format) {
+    case ExportFormat::kPrevent:
+      writer = std::make_unique<Texportprevent>(window, groups, context, path);
+      break;
+    case ExportFormat::kExcel:
+      writer = std::make_unique<Texportxls>(window, groups, context, path);
+      break;
+    default:
+      writer = std::make_unique<Texporttxt>(window, groups, context, path);
+      break;
+  }
+  const std::int64_t current = diseases.Key();
+  // The walk moves the diseases cursor; it returns to the disease that was current.
+  struct Return {
+    TableCursor& diseases;
+    std::int64_t key;
+    ~Return() {
+      if (diseases.Active() && key > 0) diseases.Locate("InputId", std::to_string(key));
+    }
+  } returnAfter{diseases, current};
+  switch (window.Diseases) {
+    case ExportDiseases::kCurrent:
+      if (diseases.RecordCount() > 0) writer->ExportDisease();
+      if (!writer->HasOutput) {
+        context.Dialogs.ShowError(kNothingToExportMessage);
+        return false;
+      }
+      break;
+    case ExportDiseases::kAll:
+    case ExportDiseases::kSelected: {
+      int withOutput = 0;
+      diseases.First();
+      for (int k = 0; k < diseases.RecordCount(); ++k) {
+        if (k > 0) diseases.Next();
+        const bool hasOutput =
+            diseases.FieldBoolean("MOutput") || diseases.FieldBoolean("FOutput");
+        if (window.Diseases == ExportDiseases::kSelected) {
+          if (!hasOutput) continue;
+          const bool checked = std::find(window.Selected.begin(), window.Selected.end(),
+                                         withOutput) != window.Selected.end();
+          ++withOutput;
+          if (!checked) continue;
+        }
+        writer->ExportDisease();
+      }
+      break;
+    }
+  }
+  writer->Finish();
+  return true;
+}
+
+}  // namespace kavrel

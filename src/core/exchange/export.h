@@ -1,0 +1,158 @@
+#pragma once
+
+// Export of results: the tables of one, all or selected diseases to a comma-delimited text file or
+// a spreadsheet, or the output hazards to a database in the input format of the external model
+// "Prevent". Files are written under a temporary name and put in place when complete.
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "agesched/age_groups.h"
+#include "engine/model_types.h"
+#include "results/result_table.h"
+
+namespace kavrel {
+
+class TDataKavrel;
+class Tdisease;
+class TwriteXLS;
+class UserDialogs;
+
+inline constexpr std::string_view kNothingToExportMessage =
+    "Nothing to export! Choose \"Process\" first.";
+inline constexpr std::string_view kNotImplementedMessage =
+    "This format has not yet been implemented. Sorry.";
+inline constexpr std::string_view kExportScheduleError =
+    "Error reading preferred age schedule. Reverting to standard age \r\ngroups instead.";
+
+enum class ExportFormat { kPrevent, kAccess, kExcel, kCsv };
+enum class ExportNumbers { kRates, kNumbers, kBoth };
+enum class ExportDiseases { kCurrent, kAll, kSelected };
+
+// The export window's controls.
+struct ExportWindowState {
+  ExportFormat Format = ExportFormat::kPrevent;
+  ExportDiseases Diseases = ExportDiseases::kCurrent;
+  ExportNumbers Numbers = ExportNumbers::kBoth;
+  int RatesIndex = 0;  // "Rates per:", back at "1" whenever the window opens
+  int Decimals = 4;
+  // "Selected": checked positions among the diseases that have outputs, in table order.
+  std::vector<int> Selected;
+  bool SelectEnabled() const { return Diseases == ExportDiseases::kSelected; }
+  bool ChangeAgeGroupsEnabled() const {
+    return Format == ExportFormat::kExcel || Format == ExportFormat::kCsv;
+  }
+};
+
+// The file dialog of a format: default extension and filter.
+struct ExportFileKind {
+  std::string Extension;
+  std::string Filter;
+};
+ExportFileKind FileKindFor(ExportFormat format);
+
+// The age groups of a format: five-year groups ("Prevent", "5-year groups"), or for the table
+// formats the preferred schedule `exportage` when it is not 0 ("User preference").
+Tagegrouplist AgeGroupsForFormat(ExportFormat format, int exportage, TDataKavrel& data,
+                                 UserDialogs& dialogs, int maxAge);
+
+// What an export run works with.
+struct ExportContext {
+  TDataKavrel& Data;
+  UserDialogs& Dialogs;
+  int MaxAge;
+  const std::array<Series, kSexCount>& PopulationNumbers;
+  const std::array<Series, kSexCount>& AllCauseMortality;
+  std::string Date;  // local short date and time, from the workspace's clock
+  std::string Time;
+};
+
+// The export run to a chosen file: the diseases walked as the window's choice says, from the
+// diseases cursor (its current row for "Current disease"). False when nothing was exported (the
+// user has been told why).
+bool RunExport(const ExportWindowState& window, const Tagegrouplist& groups,
+               const std::string& path, ExportContext& context);
+
+// The export classes.
+class Texportgen {
+ public:
+  Texportgen(const ExportWindowState& window, const Tagegrouplist& groups, ExportContext& context);
+  virtual ~Texportgen();
+
+  // Loads the cursor's current disease; false when it has no outputs.
+  virtual bool LoadDisease();
+  virtual void BuildColumns();
+  virtual void WriteTable() = 0;
+  // Loads the cursor's current disease and writes each sex that has outputs.
+  virtual void ExportDisease();
+  // Puts the finished file in place; false when it could not be completed.
+  virtual void Finish() = 0;
+
+  bool HasOutput = false;
+  std::uint8_t Sex = kMales;
+
+ protected:
+  const ExportWindowState& window_;
+  const Tagegrouplist& groups_;
+  ExportContext& ctx_;
+  std::unique_ptr<Tdisease> disease_;
+  Tkolomlijst columns_;
+};
+
+class Texportgengen : public Texportgen {
+ public:
+  using Texportgen::Texportgen;
+  void WriteTable() override;
+  virtual void WriteOneTable() = 0;
+};
+
+class Texporttxt final : public Texportgengen {
+ public:
+  Texporttxt(const ExportWindowState& window, const Tagegrouplist& groups, ExportContext& context,
+             const std::string& path);
+  ~Texporttxt() override;
+  void WriteOneTable() override;
+  void Finish() override;
+
+ private:
+  std::string path_;
+  std::string temporary_;
+  std::string text_;
+};
+
+class Texportxls final : public Texportgengen {
+ public:
+  Texportxls(const ExportWindowState& window, const Tagegrouplist& groups, ExportContext& context,
+             const std::string& path);
+  ~Texportxls() override;
+  void WriteOneTable() override;
+  void Finish() override;
+  int RowCounter = 2;
+
+ private:
+  std::string path_;
+  std::string temporary_;
+  std::unique_ptr<TwriteXLS> xls_;
+};
+
+class Texportprevent final : public Texportgen {
+ public:
+  Texportprevent(const ExportWindowState& window, const Tagegrouplist& groups,
+                 ExportContext& context, const std::string& path);
+  ~Texportprevent() override;
+  bool LoadDisease() override;
+  void ExportDisease() override;
+  void WriteTable() override {}
+  void Finish() override;
+
+ private:
+  void Run(const std::string& statement);
+  std::string path_;
+  std::string temporary_;
+  std::unique_ptr<class Database> database_;
+};
+
+}  // namespace kavrel
