@@ -249,9 +249,13 @@ Texportprevent::Texportprevent(const ExportWindowState& window, const Tagegroupl
         "create table DiseaseInputVars (diseasename char(50), schedulename char(50), sex "
         "char(10), variable char(50), lage integer, hage integer, waarde float)");
   }
+  // One transaction for the whole run: a statement that fails is undone alone and the run goes
+  // on, and the thousands of inserts are not each synced to disk.
+  transaction_ = std::make_unique<Database::Transaction>(*database_);
 }
 
 Texportprevent::~Texportprevent() {
+  transaction_.reset();
   database_.reset();
   std::error_code error;
   fs::remove(temporary_, error);
@@ -290,9 +294,9 @@ void Texportprevent::ExportDisease() {
     for (int v : {kIncidence, kRemission, kCaseFatality}) {
       const std::string variable = Quote(kVariableCaptions[v]);
       for (int a = 0; a <= ctx_.MaxAge; ++a) {
-        Run("insert into DiseaseInputVars values (" + name + ", " + Quote("Standard") + ", " +
-            sex + ", " + variable + ", " + std::to_string(a) + ", " + std::to_string(a + 1) +
-            ", " + PreventNumber(disease_->OutputSeries[v][s][a], window_.Decimals) + ")");
+        Run("insert into DiseaseInputVars values (" + name + ", " + Quote("Standard") + ", " + sex +
+            ", " + variable + ", " + std::to_string(a) + ", " + std::to_string(a + 1) + ", " +
+            PreventNumber(disease_->OutputSeries[v][s][a], window_.Decimals) + ")");
       }
     }
   }
@@ -300,6 +304,8 @@ void Texportprevent::ExportDisease() {
 }
 
 void Texportprevent::Finish() {
+  transaction_->Commit();
+  transaction_.reset();
   database_.reset();
   PutInPlace(temporary_, path_);
 }
@@ -346,8 +352,7 @@ bool RunExport(const ExportWindowState& window, const Tagegrouplist& groups,
       diseases.First();
       for (int k = 0; k < diseases.RecordCount(); ++k) {
         if (k > 0) diseases.Next();
-        const bool hasOutput =
-            diseases.FieldBoolean("MOutput") || diseases.FieldBoolean("FOutput");
+        const bool hasOutput = diseases.FieldBoolean("MOutput") || diseases.FieldBoolean("FOutput");
         if (window.Diseases == ExportDiseases::kSelected) {
           if (!hasOutput) continue;
           const bool checked = std::find(window.Selected.begin(), window.Selected.end(),

@@ -13,6 +13,7 @@
 #include "agesched/age_groups.h"
 #include "engine/model_types.h"
 #include "results/result_table.h"
+#include "store/database.h"
 
 namespace kavrel {
 
@@ -152,7 +153,8 @@ class Texportprevent final : public Texportgen {
   void Run(const std::string& statement);
   std::string path_;
   std::string temporary_;
-  std::unique_ptr<class Database> database_;
+  std::unique_ptr<Database> database_;
+  std::unique_ptr<Database::Transaction> transaction_;
 };
 
 }  // namespace kavrel

@@ -7,8 +7,7 @@
 
 namespace kavrel {
 
-TwriteXLS::TwriteXLS(const std::string& path)
-    : out_(path, std::ios::binary | std::ios::trunc) {
+TwriteXLS::TwriteXLS(const std::string& path) : out_(path, std::ios::binary | std::ios::trunc) {
   if (!out_) throw InOutError("Cannot create " + path);
   for (std::uint16_t word : {0x0809, 8, 0x0000, 0x0010, 0, 0}) Word(word);
 }
@@ -31,11 +30,12 @@ void TwriteXLS::Word(std::uint16_t value) {
 }
 
 void TwriteXLS::WriteLabel(std::uint16_t column, std::uint16_t row, std::string_view text) {
-  if (text.size() > 65527) throw std::out_of_range("A spreadsheet text cell holds at most 65527 bytes");
+  if (text.size() > 65527)
+    throw std::out_of_range("A spreadsheet text cell holds at most 65527 bytes");
   const auto length = static_cast<std::uint16_t>(text.size());
-  for (std::uint16_t word : {static_cast<std::uint16_t>(0x0204),
-                             static_cast<std::uint16_t>(8 + length), row, column,
-                             static_cast<std::uint16_t>(0), length}) {
+  for (std::uint16_t word :
+       {static_cast<std::uint16_t>(0x0204), static_cast<std::uint16_t>(8 + length), row, column,
+        static_cast<std::uint16_t>(0), length}) {
     Word(word);
   }
   out_.write(text.data(), static_cast<std::streamsize>(text.size()));

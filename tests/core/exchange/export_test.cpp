@@ -1,0 +1,213 @@
+#include "exchange/export.h"
+
+#include <cstring>
+#include <filesystem>
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "engine/disease.h"
+#include "exchange/xls_writer.h"
+#include "store/data_kavrel.h"
+#include "store/layout.h"
+#include "store/store_fixture.h"
+
+namespace kavrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string bytes;
+  for (int v : values) bytes += static_cast<char>(v);
+  return bytes;
+}
+
+TEST(TwriteXLSTest, BytesAsTheFormatHasThem) {
+  TempDir dir;
+  const std::string bof = Bytes({0x09, 0x08, 0x08, 0x00, 0x00, 0x00, 0x10, 0x00, 0, 0, 0, 0});
+  const std::string eof = Bytes({0x0A, 0x00, 0x00, 0x00});
+  { TwriteXLS empty(dir.File("empty.xls")); }
+  EXPECT_EQ(ReadAll(dir.File("empty.xls")), bof + eof);
+  {
+    TwriteXLS cells(dir.File("cells.xls"));
+    cells.WriteLabel(0, 5, "Age");
+    cells.WriteNumber(2, 7, 1.5);
+    cells.WriteLabel(1, 1, "");
+  }
+  const std::string age =
+      Bytes({0x04, 0x02, 0x0B, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00}) + "Age";
+  const std::string number = Bytes({0x03, 0x02, 0x0E, 0x00, 0x07, 0x00, 0x02, 0x00, 0x00, 0x00,
+                                    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F});
+  const std::string empty =
+      Bytes({0x04, 0x02, 0x08, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00});
+  EXPECT_EQ(ReadAll(dir.File("cells.xls")), bof + age + number + empty + eof);
+  TwriteXLS big(dir.File("big.xls"));
+  EXPECT_THROW(big.WriteLabel(0, 0, std::string(65528, 'x')), std::out_of_range);
+}
+
+// A data set of highest age 100 with three diseases: Asthma with results for both sexes and an
+// adjusted incidence input, "Females only" with results for women, and Gout without results.
+struct ExportTest : StoreFixture {
+  void SetUp() override {
+    OpenNewDataset();
+    for (auto& s : population) s.fill(1000.0);
+    AddDisease("Asthma", {kMales, kFemales}, true);
+    AddDisease("Females only", {kFemales}, false);
+    AddDisease("Gout", {}, false);
+    data.KavrelTable1().First();
+    groups = FiveYearGroups(100, "5-year groups");
+  }
+
+  void AddDisease(const std::string& name, std::vector<int> sexes, bool adjusted) {
+    data.ExecDataset("insert into InputDiseases (DiseaseName, ICDcode) values (" + Quote(name) +
+                     ", 'X00 ')");
+    TableCursor& table = data.KavrelTable1();
+    table.Refresh();
+    table.Locate("DiseaseName", name);
+    Tdisease disease(name);
+    disease.TakeRecord(table);
+    Tdisease::Store store{data, dialogs, 100};
+    for (int s : sexes) {
+      disease.Sex = static_cast<std::uint8_t>(s);
+      disease.InputPresent[kIncidence][s] = adjusted;
+      disease.InputSeries[kIncidence][s].fill(0.002);
+      for (int v = 0; v < kVariableCount; ++v) disease.OutputSeries[v][s].fill(0.001 * (v + 1));
+      disease.SaveOutputs(store);
+    }
+  }
+
+  ExportContext Context() {
+    return ExportContext{data, dialogs, 100, population, mortality, "10-12-2026", "12:00"};
+  }
+
+  std::array<Series, kSexCount> population{};
+  std::array<Series, kSexCount> mortality{};
+  Tagegrouplist groups;
+  ExportWindowState window;
+};
+
+TEST_F(ExportTest, TextFileAllDiseasesBothModes) {
+  window.Format = ExportFormat::kCsv;
+  window.Diseases = ExportDiseases::kAll;
+  auto context = Context();
+  const std::string file = dir.File("out.csv");
+  ASSERT_TRUE(RunExport(window, groups, file, context));
+  EXPECT_FALSE(fs::exists(file + ".part"));
+  const std::string text = ReadAll(file);
+  EXPECT_EQ(text.rfind("\"Kavrel output, date: 10-12-2026, time: 12:00\"\r\n\r\n", 0), 0u);
+  const auto count = [&text](const std::string& what) {
+    std::size_t n = 0;
+    for (auto k = text.find(what); k != std::string::npos; k = text.find(what, k + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("\"Disease: Asthma, ICD codes: X00 \"\r\n"), 4u);  // 2 sexes x rates, numbers
+  EXPECT_EQ(count("\"Disease: Females only"), 2u);                   // women only
+  EXPECT_EQ(count("Gout"), 0u);                                      // no results: skipped
+  EXPECT_EQ(count(",\"Males\",\r\n"), 2u);
+  EXPECT_EQ(count("\r\n0+,"), 6u);  // the total row of every table
+  EXPECT_NE(text.find(",Input,Output,Output,"), std::string::npos);
+  EXPECT_NE(text.find("Age,Incidence,Incidence,Prevalence,"), std::string::npos);
+  EXPECT_NE(text.find(", (rates), (rates), (rates),"), std::string::npos);
+  EXPECT_NE(text.find(", (rates), (numbers), (numbers),"), std::string::npos);
+  EXPECT_NE(text.find("\r\n95-99,"), std::string::npos);
+}
+
+TEST_F(ExportTest, SpreadsheetCellsAndTheNATextCell) {
+  window.Format = ExportFormat::kExcel;
+  window.Diseases = ExportDiseases::kCurrent;  // Asthma
+  window.Numbers = ExportNumbers::kRates;
+  auto context = Context();
+  const std::string file = dir.File("out.xls");
+  ASSERT_TRUE(RunExport(window, groups, file, context));
+  const std::string bytes = ReadAll(file);
+  // Walk the records: text cells (0x0204) and numbers (0x0203) by row and column.
+  std::map<std::pair<int, int>, std::string> texts;
+  std::map<std::pair<int, int>, double> numbers;
+  std::size_t k = 0;
+  const auto word = [&bytes](std::size_t at) {
+    return static_cast<int>(static_cast<unsigned char>(bytes[at]) |
+                            (static_cast<unsigned char>(bytes[at + 1]) << 8));
+  };
+  while (k + 4 <= bytes.size()) {
+    const int type = word(k);
+    const int length = word(k + 2);
+    if (type == 0x0204) {
+      texts[{word(k + 4), word(k + 6)}] =
+          bytes.substr(k + 12, static_cast<std::size_t>(word(k + 10)));
+    } else if (type == 0x0203) {
+      double value;
+      std::memcpy(&value, bytes.data() + k + 10, 8);
+      numbers[{word(k + 4), word(k + 6)}] = value;
+    }
+    k += 4 + static_cast<std::size_t>(length);
+  }
+  EXPECT_EQ(k, bytes.size());
+  EXPECT_EQ(texts[std::make_pair(0, 0)], "Kavrel output, date: 10-12-2026, time: 12:00");
+  EXPECT_EQ(texts[std::make_pair(2, 0)], "Disease: Asthma, ICD codes: X00 ");
+  EXPECT_EQ(texts[std::make_pair(3, 1)], "Males");
+  EXPECT_EQ(texts[std::make_pair(5, 0)], "Age");
+  EXPECT_EQ(texts[std::make_pair(5, 1)], "Incidence");
+  EXPECT_EQ(texts[std::make_pair(4, 1)], "Input");
+  EXPECT_EQ(texts[std::make_pair(7, 0)], "0-4");
+  EXPECT_NEAR(numbers[std::make_pair(7, 1)], 0.002, 1e-12);
+  EXPECT_EQ(texts[std::make_pair(7 + 21, 1)], "NA");  // input incidence, total row
+  EXPECT_EQ(numbers.count(std::make_pair(7 + 21, 1)), 0u);
+  EXPECT_NEAR(numbers[std::make_pair(7 + 21, 3)], 0.002, 1e-12);  // output prevalence, total
+  // The women's table starts after one empty row.
+  EXPECT_EQ(texts[std::make_pair(7 + 21 + 2, 0)], "Disease: Asthma, ICD codes: X00 ");
+}
+
+TEST_F(ExportTest, PreventTwiceLeavesOneSetOfRows) {
+  window.Format = ExportFormat::kPrevent;
+  window.Diseases = ExportDiseases::kSelected;
+  window.Selected = {0, 1};  // Asthma and Females only (the diseases with results)
+  auto context = Context();
+  const std::string file = dir.File("prevent.mdb");
+  ASSERT_TRUE(RunExport(window, groups, file, context));
+  ASSERT_TRUE(RunExport(window, groups, file, context));
+  auto db = Database::Open(file);
+  EXPECT_EQ(db.Query("select * from DiseasesAndRiskfactors").RecordCount(), 2);
+  EXPECT_EQ(db.Query("select * from DiseaseInputVars where diseasename='Asthma'").RecordCount(),
+            2 * 3 * 101);
+  EXPECT_EQ(
+      db.Query("select * from DiseaseInputVars where diseasename='Females only'").RecordCount(),
+      3 * 101);
+  auto row = db.Query(
+      "select waarde from DiseaseInputVars where diseasename='Asthma' and sex='Males' and "
+      "variable='Case fatality' and lage=40");
+  EXPECT_NEAR(row.AsDouble(0), 0.004, 1e-12);
+  EXPECT_TRUE(dialogs.Texts().empty());
+}
+
+TEST_F(ExportTest, MessagesAndFailures) {
+  auto context = Context();
+  window.Format = ExportFormat::kAccess;
+  EXPECT_FALSE(RunExport(window, groups, dir.File("a.mdb"), context));
+  EXPECT_EQ(dialogs.Texts().back(), kNotImplementedMessage);
+  window.Format = ExportFormat::kCsv;
+  data.KavrelTable1().Locate("DiseaseName", "Gout");
+  EXPECT_FALSE(RunExport(window, groups, dir.File("gout.csv"), context));
+  EXPECT_EQ(dialogs.Texts().back(), kNothingToExportMessage);
+  EXPECT_FALSE(fs::exists(dir.File("gout.csv")));
+  EXPECT_EQ(data.KavrelTable1().FieldText("DiseaseName"), "Gout");  // the cursor stays
+  // A file that cannot be written leaves nothing under the chosen name.
+  window.Diseases = ExportDiseases::kAll;
+  EXPECT_THROW(RunExport(window, groups, dir.File("missing/out.csv"), context), InOutError);
+  EXPECT_FALSE(fs::exists(dir.File("missing")));
+  // The age groups of the formats.
+  EXPECT_EQ(AgeGroupsForFormat(ExportFormat::kPrevent, 3, data, dialogs, 100).Name, "Prevent");
+  EXPECT_EQ(AgeGroupsForFormat(ExportFormat::kCsv, 0, data, dialogs, 100).Name, "5-year groups");
+  OpenNewCollection();
+  const auto fallback = AgeGroupsForFormat(ExportFormat::kExcel, 3, data, dialogs, 100);
+  EXPECT_EQ(dialogs.Texts().back(), kExportScheduleError);
+  EXPECT_EQ(fallback.Name, "5-year groups");
+  data.ExecCollection("insert into StandardAgeSchedules values (3, 'Wide', 0, 50)");
+  data.ExecCollection("insert into StandardAgeSchedules values (3, 'Wide', 50, 111)");
+  const auto wide = AgeGroupsForFormat(ExportFormat::kExcel, 3, data, dialogs, 100);
+  EXPECT_EQ(wide.Name, "User preference");
+  EXPECT_EQ(wide.Labels(), (std::vector<std::string>{"0-49", "50+"}));
+}
+
+}  // namespace
+}  // namespace kavrel
