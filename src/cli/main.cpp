@@ -11,6 +11,7 @@
 #include "demo_command.h"
 #include "store/database.h"
 #include "store_commands.h"
+#include "table_command.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Kavrel command-line tool: descriptive epidemiology of one disease at a time"};
@@ -92,6 +93,38 @@ int main(int argc, char** argv) {
   adjustCommand->add_option("--collection", adjust.collection,
                             "Collection with the standard age patterns");
 
+  kavrel::cli::TableOptions table;
+  auto* tableCommand = app.add_subcommand(
+      "table", "The stored results of one disease and sex as a result table (CSV)");
+  tableCommand->add_option("DATASET", table.dataset, "Data set file")->required();
+  tableCommand->add_option("--disease", table.disease, "Disease name")->required();
+  tableCommand->add_option("--sex", table.sex, "males or females")
+      ->check(CLI::IsMember({"males", "females"}, CLI::ignore_case))
+      ->transform(CLI::IsMember({"males", "females"}, CLI::ignore_case));
+  tableCommand->add_flag("--numbers", table.numbers, "Numbers instead of rates");
+  tableCommand->add_option("--rates-per", table.ratesPer, "1, 100, 1000, 10000, 100000 or 1000000");
+  tableCommand->add_option("--decimals", table.decimals, "Decimals, 0 to 10");
+  tableCommand->add_option("--schedule", table.schedule, "Age group schedule number (collection)");
+  tableCommand->add_option("--input", table.input, "adjusted or original input columns")
+      ->check(CLI::IsMember({"adjusted", "original"}));
+  tableCommand->add_option("--collection", table.collection, "Collection file");
+
+  kavrel::cli::ExportOptions exportOptions;
+  auto* exportCommand =
+      app.add_subcommand("export", "Export the results of a data set to a file (overwritten)");
+  exportCommand->add_option("DATASET", exportOptions.dataset, "Data set file")->required();
+  exportCommand->add_option("--format", exportOptions.format, "csv, xls or prevent")
+      ->required()
+      ->check(CLI::IsMember({"csv", "xls", "prevent"}));
+  exportCommand->add_option("--out", exportOptions.out, "File to write")->required();
+  exportCommand->add_option("--diseases", exportOptions.diseases, "all, or NAME[,NAME...]");
+  exportCommand->add_option("--numbers", exportOptions.numbers, "rates, numbers or both")
+      ->check(CLI::IsMember({"rates", "numbers", "both"}));
+  exportCommand->add_option("--rates-per", exportOptions.ratesPer,
+                            "1, 100, 1000, 10000, 100000 or 1000000");
+  exportCommand->add_option("--decimals", exportOptions.decimals, "Decimals, 0 to 10");
+  exportCommand->add_option("--collection", exportOptions.collection, "Collection file");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -113,6 +146,10 @@ int main(int argc, char** argv) {
     if (diseasesCommand->parsed()) return kavrel::cli::RunDiseases(store, std::cout, std::cerr);
     if (listCommand->parsed()) return kavrel::cli::RunList(calculate, std::cout, std::cerr);
     if (adjustCommand->parsed()) return kavrel::cli::RunAdjust(adjust, std::cout, std::cerr);
+    if (tableCommand->parsed()) return kavrel::cli::RunTable(table, std::cout, std::cerr);
+    if (exportCommand->parsed()) {
+      return kavrel::cli::RunExportCommand(exportOptions, std::cout, std::cerr);
+    }
     if (calculateCommand->parsed()) {
       return kavrel::cli::RunCalculate(calculate, std::cout, std::cerr);
     }

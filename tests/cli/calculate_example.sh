@@ -38,6 +38,15 @@ set -e
   --save > /dev/null
 "$cli" list "$work/Example.mdb" | grep -q '^1,Asthma,J45 ,1,0,1,1,0,0,0,1,0,1,1,0,0,0,0,0,0$'
 [ "$("$cli" calculate "$work/Example.mdb" --disease Asthma --adjusted | wc -l)" -eq 102 ]
+# Result table of the saved Stroke result, and the three export formats.
+"$cli" table "$work/Example.mdb" --disease Stroke --sex females --rates-per 1000 > "$work/table.csv"
+[ "$(wc -l < "$work/table.csv")" -eq 24 ] || { echo "table lines"; exit 1; }
+tail -n 1 "$work/table.csv" | grep -q '^All ages,NA,'
+for format in csv xls prevent; do
+  "$cli" export "$work/Example.mdb" --format "$format" --out "$work/export.$format"
+  [ -s "$work/export.$format" ] || { echo "export $format"; exit 1; }
+done
+grep -q '"Disease: Stroke, ICD codes: I60-I69 "' "$work/export.csv"
 # Bad usage exits 2.
 set +e
 "$cli" calculate "$work/Example.mdb" --disease Stroke --option NoSuchColumn=1 > /dev/null 2>&1

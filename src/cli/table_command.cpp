@@ -1,0 +1,177 @@
+#include "table_command.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <sstream>
+
+#include "agesched/age_groups.h"
+#include "engine/disease.h"
+#include "exchange/export.h"
+#include "exchange/population.h"
+#include "opened_dataset.h"
+#include "results/result_table.h"
+
+namespace kavrel::cli {
+
+namespace {
+
+constexpr int kError = 1;
+constexpr int kUsage = 2;
+
+std::string Field(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) {
+    quoted += c;
+    if (c == '"') quoted += '"';
+  }
+  return quoted + "\"";
+}
+
+void Line(std::ostream& out, const std::vector<std::string>& fields) {
+  for (std::size_t k = 0; k < fields.size(); ++k) out << (k > 0 ? "," : "") << Field(fields[k]);
+  out << '\n';
+}
+
+// The index of a "Rates per:" multiplier; -1 for another number.
+int RatesIndex(int ratesPer) {
+  const auto* found = std::find(kRatesPerTable.begin(), kRatesPerTable.end(), ratesPer);
+  return found == kRatesPerTable.end() ? -1 : static_cast<int>(found - kRatesPerTable.begin());
+}
+
+bool LoadPopulationData(OpenedDataset& set, PopulationSeries& population) {
+  return LoadMortality(population, set.data, set.dialogs, set.log, set.maxAge) ==
+             PopulationLoad::kLoaded &&
+         LoadPopulation(population, set.data, set.dialogs, set.maxAge) == PopulationLoad::kLoaded;
+}
+
+std::string Now(const char* format) {
+  const std::time_t now = std::time(nullptr);
+  char buffer[64];
+  std::strftime(buffer, sizeof buffer, format, std::localtime(&now));
+  return buffer;
+}
+
+}  // namespace
+
+int RunTable(const TableOptions& options, std::ostream& out, std::ostream& err) {
+  const int ratesIndex = RatesIndex(options.ratesPer);
+  if (ratesIndex < 0 || options.decimals < 0 || options.decimals > 10) {
+    err << "--rates-per takes 1, 100, 1000, 10000, 100000 or 1000000; --decimals 0 to 10\n";
+    return kUsage;
+  }
+  const int sex = options.sex == "females" ? kFemales : kMales;
+  OpenedDataset set(err);
+  if (!set.Open(options.dataset, options.collection)) return kError;
+  PopulationSeries population;
+  if (!LoadPopulationData(set, population)) return kError;
+  TableCursor& diseases = set.data.KavrelTable1();
+  if (!diseases.Locate("DiseaseName", options.disease)) {
+    set.dialogs.ShowError("The data set has no disease named " + options.disease);
+    return kError;
+  }
+  // As the inspection window loads a disease: inputs, adjusted inputs, stored outputs.
+  Tdiseaseam disease(options.disease);
+  disease.TakeRecord(diseases);
+  for (int s = 0; s < kSexCount; ++s) {
+    disease.Calculated[s] = diseases.FieldBoolean(kOutputFlagColumns[s]);
+  }
+  Tdisease::Store store{set.data, set.dialogs, set.maxAge};
+  disease.LoadInputs(store);
+  disease.LoadProcessedFlags(store);
+  disease.LoadAdjusted(store, kMales);
+  disease.LoadAdjusted(store, kFemales);
+  disease.LoadOutputs(store);
+  disease.Sex = static_cast<std::uint8_t>(sex);
+
+  Tagegrouplist groups = FiveYearGroups(set.maxAge, "Standard");
+  if (options.schedule > 0) {
+    if (!set.data.CollectionIsOpen()) {
+      set.dialogs.ShowError("Age group schedules live in a collection: name one with --collection");
+      return kError;
+    }
+    FillFromSchedule(groups, set.data, options.schedule, set.maxAge);
+    if (groups.Groups.empty()) {
+      set.dialogs.ShowError("The collection has no age group schedule " +
+                            std::to_string(options.schedule));
+      return kError;
+    }
+  }
+  Tkolomlijst list(TableEnvironment{population.PopulationNumbers, population.AllCauseMortality,
+                                    set.maxAge, disease.IncidenceIsHazard});
+  list.BuildRows(groups, sex);
+  AddStandardColumns(
+      list, disease, sex,
+      options.input == "original" ? InputColumns::kOriginal : InputColumns::kAdjusted,
+      ColumnVisibility{}, false);
+  list.Recalculate(!options.numbers, options.decimals, ratesIndex);
+  const TableText text = BuildTableText(list, options.decimals);
+  Line(out, text.Groups);
+  Line(out, text.Headers);
+  for (std::size_t r = 0; r < text.Rows.size(); ++r) {
+    if (r + 2 == text.Rows.size()) continue;  // the blank row before "All ages"
+    Line(out, text.Rows[r]);
+  }
+  return 0;
+}
+
+int RunExportCommand(const ExportOptions& options, std::ostream&, std::ostream& err) {
+  const int ratesIndex = RatesIndex(options.ratesPer);
+  if (ratesIndex < 0 || options.decimals < 0 || options.decimals > 10) {
+    err << "--rates-per takes 1, 100, 1000, 10000, 100000 or 1000000; --decimals 0 to 10\n";
+    return kUsage;
+  }
+  ExportWindowState window;
+  window.Format = options.format == "xls"       ? ExportFormat::kExcel
+                  : options.format == "prevent" ? ExportFormat::kPrevent
+                                                : ExportFormat::kCsv;
+  window.Numbers = options.numbers == "rates"     ? ExportNumbers::kRates
+                   : options.numbers == "numbers" ? ExportNumbers::kNumbers
+                                                  : ExportNumbers::kBoth;
+  window.RatesIndex = ratesIndex;
+  window.Decimals = options.decimals;
+
+  OpenedDataset set(err);
+  if (!set.Open(options.dataset, options.collection)) return kError;
+  PopulationSeries population;
+  if (!LoadPopulationData(set, population)) return kError;
+  if (options.diseases == "all") {
+    window.Diseases = ExportDiseases::kAll;
+  } else {
+    // Named diseases: the positions among those with results, as the check list numbers them.
+    window.Diseases = ExportDiseases::kSelected;
+    std::vector<std::string> names;
+    std::stringstream list(options.diseases);
+    for (std::string name; std::getline(list, name, ',');) names.push_back(name);
+    TableCursor& diseases = set.data.KavrelTable1();
+    int withOutput = 0;
+    diseases.First();
+    for (int k = 0; k < diseases.RecordCount(); ++k) {
+      if (k > 0) diseases.Next();
+      if (!diseases.FieldBoolean("MOutput") && !diseases.FieldBoolean("FOutput")) continue;
+      const auto found = std::find(names.begin(), names.end(), diseases.FieldText("DiseaseName"));
+      if (found != names.end()) {
+        window.Selected.push_back(withOutput);
+        names.erase(found);
+      }
+      ++withOutput;
+    }
+    if (!names.empty()) {
+      err << "--diseases: no disease with results named " << names.front() << '\n';
+      return kUsage;
+    }
+  }
+  const Tagegrouplist groups =
+      AgeGroupsForFormat(window.Format, 0, set.data, set.dialogs, set.maxAge);
+  ExportContext context{set.data,
+                        set.dialogs,
+                        set.maxAge,
+                        population.PopulationNumbers,
+                        population.AllCauseMortality,
+                        Now("%x"),
+                        Now("%X")};
+  return RunExport(window, groups, options.out, context) ? 0 : kError;
+}
+
+}  // namespace kavrel::cli

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+namespace kavrel::cli {
+
+struct TableOptions {
+  std::string dataset;
+  std::string collection;
+  std::string disease;
+  std::string sex = "males";
+  bool numbers = false;
+  int ratesPer = 1;
+  int decimals = 4;
+  int schedule = 0;
+  std::string input = "adjusted";
+};
+
+struct ExportOptions {
+  std::string dataset;
+  std::string collection;
+  std::string format;
+  std::string out;
+  std::string diseases = "all";
+  std::string numbers = "both";
+  int ratesPer = 1;
+  int decimals = 4;
+};
+
+// The stored outputs' standard result table of one disease and sex, as CSV.
+int RunTable(const TableOptions& options, std::ostream& out, std::ostream& err);
+// The export run to a file, overwriting it.
+int RunExportCommand(const ExportOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace kavrel::cli
