@@ -1,0 +1,179 @@
+#include "exchange/input_editor.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "results/result_table.h"
+#include "shell/user_dialogs.h"
+#include "store/data_kavrel.h"
+
+namespace kavrel {
+
+InputEditor::InputEditor(Environment environment) : env_(std::move(environment)) {}
+
+double InputEditor::Multiplier() const {
+  return kRatesPerTable.at(static_cast<std::size_t>(std::clamp(RatesIndex, 0, 5)));
+}
+
+std::string InputEditor::Shown(double value) const {
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.9g", value * Multiplier());
+  std::string text(buffer);
+  std::replace(text.begin(), text.end(), '.', env_.DecimalSeparator);
+  return text;
+}
+
+std::string InputEditor::Caption() const {
+  return "Edit: " + env_.Disease.DiseaseName + " " +
+         std::string(kVariableDisplayNames[env_.Variable]) + " input";
+}
+
+void InputEditor::FillGrid(int sex) {
+  TextGrid& grid = Grid(sex);
+  grid.Resize(2, 2);
+  grid.ClearCells();
+  grid.SetCell(0, 0, "Age");
+  grid.SetCell(1, 0, "Value");
+  auto& records = env_.Disease.InputRows[env_.Variable][sex];
+  if (records.empty() && env_.PreferredSchedule > 0) {
+    FillFromSchedule(env_.CurrentAgeGroups, env_.Data, env_.PreferredSchedule, env_.MaxAge);
+    for (const auto& g : env_.CurrentAgeGroups.Groups) {
+      records.push_back({static_cast<std::int32_t>(records.size()), static_cast<std::uint8_t>(sex),
+                         g->Lage, g->Hage, 0.0});
+    }
+  }
+  for (std::size_t k = 0; k < records.size(); ++k) {
+    const int row = static_cast<int>(k) + 1;
+    grid.SetCell(0, row, GroupLabel(records[k].Lage, records[k].Hage, env_.MaxAge));
+    grid.SetCell(1, row, Shown(records[k].Waarde));
+  }
+}
+
+void InputEditor::Open(Mode mode) {
+  mode_ = mode;
+  Closed = false;
+  env_.CurrentAgeGroups.Name = "Original";
+  const int sex = env_.Disease.Sex;
+  if (mode == Mode::kDataPoints) {
+    env_.CurrentAgeGroups.Clear();
+    for (const Tinputdat& row : env_.Disease.InputRows[env_.Variable][sex]) {
+      env_.CurrentAgeGroups.Groups.push_back(
+          std::make_unique<Tagegroup>(row.Lage, row.Hage, env_.MaxAge));
+    }
+    MenGrid.Enabled = sex == kMales;
+    WomenGrid.Enabled = sex == kFemales;
+    ApplyTo = sex;
+    ApplyToEnabled = false;
+    FillGrid(sex);
+  } else {
+    MenGrid.Enabled = WomenGrid.Enabled = true;
+    ApplyToEnabled = true;
+    FillGrid(kMales);
+    FillGrid(kFemales);
+  }
+}
+
+std::vector<int> InputEditor::ChosenSexes() const {
+  if (ApplyTo == kBoth) return {kMales, kFemales};
+  return {ApplyTo};
+}
+
+bool InputEditor::Save() {
+  Tdisease& d = env_.Disease;
+  const int v = env_.Variable;
+  if (mode_ == Mode::kDataPoints) {
+    const int sex = d.Sex;
+    if (!ValidateGrid(Grid(sex), 1, 1, env_.Dialogs, env_.DecimalSeparator)) return false;
+    for (std::size_t k = 0; k < env_.CurrentAgeGroups.Groups.size(); ++k) {
+      const auto& g = *env_.CurrentAgeGroups.Groups[k];
+      const auto value =
+          ReadCellNumber(Grid(sex).Cell(1, static_cast<int>(k) + 1), env_.DecimalSeparator);
+      for (int a = std::max(g.Lage, 0); a < g.Hage && a <= kHighestPossibleAge; ++a) {
+        d.InputSeries[v][sex][a] = value.value_or(0.0) / Multiplier();
+      }
+    }
+    d.ModelSeries[v][sex] = d.InputSeries[v][sex];
+    Closed = true;
+    return true;
+  }
+  for (int sex : {kMales, kFemales}) {
+    if (!ValidateGrid(Grid(sex), 1, 1, env_.Dialogs, env_.DecimalSeparator)) return false;
+  }
+  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  for (int sex : {kMales, kFemales}) {
+    auto& records = d.InputRows[v][sex];
+    for (std::size_t k = 0; k < records.size(); ++k) {
+      const auto value =
+          ReadCellNumber(Grid(sex).Cell(1, static_cast<int>(k) + 1), env_.DecimalSeparator);
+      records[k].Waarde = value.value_or(0.0) / Multiplier();
+    }
+    d.StoreInput(store, v, sex);
+  }
+  Closed = true;
+  return true;
+}
+
+bool InputEditor::AskBeforeDestroying() {
+  bool hasRecords = false;
+  for (int sex : ChosenSexes()) hasRecords |= !env_.Disease.InputRows[env_.Variable][sex].empty();
+  if (!hasRecords) return true;
+  const DialogButton answer =
+      env_.Dialogs.Message(kDestroyInputQuestion, DialogKind::kWarning,
+                           DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
+  if (answer == DialogButton::kCancel) return false;
+  if (answer == DialogButton::kYes) StoreData();
+  return true;
+}
+
+void InputEditor::Define() {
+  if (!AskBeforeDestroying()) return;
+  env_.CurrentAgeGroups.Clear();
+  if (env_.RunAgeGroupEditor) env_.RunAgeGroupEditor();
+  for (int sex : ChosenSexes()) {
+    auto& records = env_.Disease.InputRows[env_.Variable][sex];
+    records.clear();
+    for (const auto& g : env_.CurrentAgeGroups.Groups) {
+      records.push_back({static_cast<std::int32_t>(records.size()), static_cast<std::uint8_t>(sex),
+                         g->Lage, g->Hage, 0.0});
+    }
+    env_.Disease.InputRowCount[env_.Variable][sex] = static_cast<std::int32_t>(records.size());
+    FillGrid(sex);
+  }
+}
+
+void InputEditor::Clear() {
+  if (!AskBeforeDestroying()) return;
+  for (int sex : ChosenSexes()) {
+    env_.Disease.InputRows[env_.Variable][sex].clear();
+    env_.Disease.InputRowCount[env_.Variable][sex] = 0;
+    Grid(sex).Resize(2, 2);
+    Grid(sex).ClearCells();
+  }
+}
+
+void InputEditor::Delete() {
+  for (int sex : ChosenSexes()) Grid(sex).ClearCells();
+}
+
+void InputEditor::StoreData() {
+  std::vector<std::string> lines = {
+      "Kavrel input, database " + env_.DatasetName, "Written " + env_.Date + ", " + env_.Time,
+      env_.Disease.DiseaseName + " " + std::string(kVariableDisplayNames[env_.Variable]) + "*" +
+          std::string(kRatesPerItems.at(static_cast<std::size_t>(std::clamp(RatesIndex, 0, 5)))),
+      "Males"};
+  if (!env_.Storage.ReceiveGrid(MenGrid, true, lines, true, env_.Dialogs)) return;
+  lines.back() = "Females";
+  env_.Storage.ReceiveGrid(WomenGrid, true, lines, false, env_.Dialogs);
+}
+
+void InputEditor::SetRatesIndex(int index) {
+  RatesIndex = std::clamp(index, 0, 5);
+  for (int sex : {kMales, kFemales}) {
+    const auto& records = env_.Disease.InputRows[env_.Variable][sex];
+    for (std::size_t k = 0; k < records.size(); ++k) {
+      Grid(sex).SetCell(1, static_cast<int>(k) + 1, Shown(records[k].Waarde));
+    }
+  }
+}
+
+}  // namespace kavrel

@@ -1,0 +1,81 @@
+#pragma once
+
+// The input editor as a model: the age-group values of one input variable of one disease for
+// men and women side by side, with its commands. The window shows the two grids and forwards
+// clicks; the age group editor and the storage grid are reached through the callers' objects.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "agesched/age_groups.h"
+#include "engine/disease.h"
+#include "exchange/grid.h"
+
+namespace kavrel {
+
+inline constexpr std::string_view kDestroyInputQuestion =
+    "This will destroy the current input data.\r\nDo you want to store it first?";
+
+class InputEditor {
+ public:
+  enum class Mode { kNormal, kDataPoints };
+  enum SexChoice { kMen = 0, kWomen = 1, kBoth = 2 };
+
+  struct Environment {
+    Tdisease& Disease;
+    int Variable;  // CurrentInputVariable
+    int MaxAge;
+    TDataKavrel& Data;
+    UserDialogs& Dialogs;
+    StorageGrid& Storage;
+    Tagegrouplist& CurrentAgeGroups;
+    // Runs the age group editor on CurrentAgeGroups; false when it was cancelled.
+    std::function<bool()> RunAgeGroupEditor;
+    std::string DatasetName;
+    std::string Date;
+    std::string Time;
+    char DecimalSeparator = '.';
+    int PreferredSchedule = 0;  // the table preference inputage
+  };
+
+  explicit InputEditor(Environment environment);
+
+  TextGrid MenGrid{2, 2};
+  TextGrid WomenGrid{2, 2};
+  int ApplyTo = kBoth;  // "Apply to:"
+  int RatesIndex = 0;   // "Rates per:"
+  int Decimals = 4;
+  bool ApplyToEnabled = true;
+  bool Closed = false;
+
+  // Normal mode for the input editor, data-points mode for the age schedule window.
+  void Open(Mode mode);
+  std::string Caption() const;
+  bool RatesChoiceVisible() const { return env_.Variable == kIncidence; }
+  bool IncidenceAsHazards() const { return env_.Disease.IncidenceIsHazard; }
+  TextGrid& Grid(int sex) { return sex == kMales ? MenGrid : WomenGrid; }
+
+  // "&Save"; false when a cell was refused (nothing saved) or a replace was cancelled.
+  bool Save();
+  void Define();
+  void Clear();
+  void Delete();
+  void StoreData();
+  void SetRatesIndex(int index);
+  void SetIncidenceAsHazards(bool hazards) { env_.Disease.IncidenceIsHazard = hazards; }
+
+ private:
+  void FillGrid(int sex);
+  std::vector<int> ChosenSexes() const;
+  // The question before records are destroyed; false when cancelled.
+  bool AskBeforeDestroying();
+  double Multiplier() const;
+  std::string Shown(double value) const;
+
+  Environment env_;
+  Mode mode_ = Mode::kNormal;
+};
+
+}  // namespace kavrel

@@ -1,0 +1,103 @@
+#include "exchange/input_editor.h"
+
+#include <gtest/gtest.h>
+
+#include "store/data_kavrel.h"
+#include "store/layout.h"
+#include "store/store_fixture.h"
+
+namespace kavrel {
+namespace {
+
+struct InputEditorTest : StoreFixture {
+  void SetUp() override {
+    OpenNewDataset("Set.mdb", 85);
+    data.ExecDataset("insert into InputDiseases (DiseaseName) values ('Asthma')");
+    data.KavrelTable1().Refresh();
+    disease.TakeRecord(data.KavrelTable1());
+    disease.InputRows[kPrevalence][kMales] = {{0, kMales, 0, 50, 0.0025},
+                                              {1, kMales, 50, 86, 0.01}};
+  }
+  InputEditor Editor() {
+    return InputEditor({disease, kPrevalence, 85, data, dialogs, storage, groups,
+                        [this] {
+                          groups.Groups.push_back(std::make_unique<Tagegroup>(0, 20, 85));
+                          groups.Groups.push_back(std::make_unique<Tagegroup>(20, 85));
+                          return true;
+                        },
+                        "Example", "10-12-2026", "12:00"});
+  }
+  Tdisease disease{"Asthma"};
+  StorageGrid storage;
+  Tagegrouplist groups = NewCurrentAgeGroups();
+};
+
+TEST_F(InputEditorTest, GridsMultiplierAndSaving) {
+  auto editor = Editor();
+  editor.Open(InputEditor::Mode::kNormal);
+  EXPECT_EQ(editor.Caption(), "Edit: Asthma Prevalence input");
+  EXPECT_FALSE(editor.RatesChoiceVisible());
+  EXPECT_EQ(editor.MenGrid.Cell(0, 1), "0-49");
+  EXPECT_EQ(editor.MenGrid.Cell(0, 2), "50+");
+  EXPECT_EQ(editor.MenGrid.Cell(1, 1), "0.0025");
+  editor.SetRatesIndex(4);  // per 100,000
+  EXPECT_EQ(editor.MenGrid.Cell(1, 1), "250");
+  editor.MenGrid.SetCell(1, 2, "1000");
+  ASSERT_TRUE(editor.Save());
+  EXPECT_TRUE(editor.Closed);
+  QueryResult& rows =
+      data.QueryDataset("select Waarde from InputPrevalence where Sex='Males' order by Lage");
+  ASSERT_EQ(rows.RecordCount(), 2);
+  EXPECT_DOUBLE_EQ(rows.AsDouble(0), 0.0025);
+  rows.Next();
+  EXPECT_DOUBLE_EQ(rows.AsDouble(0), 0.01);
+  EXPECT_TRUE(data.KavrelTable1().FieldBoolean("MPrevalence"));
+
+  // A cell that is not a number: nothing saved.
+  auto again = Editor();
+  again.Open(InputEditor::Mode::kNormal);
+  again.MenGrid.SetCell(1, 1, "lots");
+  EXPECT_FALSE(again.Save());
+  EXPECT_EQ(dialogs.Texts().back(), kInvalidCellMessage);
+}
+
+TEST_F(InputEditorTest, DataPointsChangeTheSeriesOnly) {
+  disease.Sex = kMales;
+  auto editor = Editor();
+  editor.Open(InputEditor::Mode::kDataPoints);
+  EXPECT_FALSE(editor.WomenGrid.Enabled);
+  EXPECT_FALSE(editor.ApplyToEnabled);
+  editor.MenGrid.SetCell(1, 1, "0.003");
+  ASSERT_TRUE(editor.Save());
+  EXPECT_EQ(disease.InputSeries[kPrevalence][kMales][49], 0.003);
+  EXPECT_EQ(disease.ModelSeries[kPrevalence][kMales][49], 0.003);
+  EXPECT_EQ(disease.InputRows[kPrevalence][kMales][0].Waarde, 0.0025);
+  EXPECT_EQ(data.QueryDataset("select * from InputPrevalence").RecordCount(), 0);
+}
+
+TEST_F(InputEditorTest, DefineClearDeleteAndStore) {
+  auto editor = Editor();
+  editor.Open(InputEditor::Mode::kNormal);
+  editor.ApplyTo = InputEditor::kMen;
+  dialogs.Push(DialogButton::kCancel);
+  editor.Define();
+  EXPECT_EQ(dialogs.Texts().back(), kDestroyInputQuestion);
+  EXPECT_EQ(editor.MenGrid.Cell(0, 1), "0-49");  // cancelled: unchanged
+  dialogs.Push(DialogButton::kYes);              // store first, then define
+  editor.Define();
+  EXPECT_EQ(storage.Grid.Cell(1, 1), "Kavrel input, database Example");
+  EXPECT_EQ(storage.Grid.Cell(1, 3), "Asthma Prevalence*1");
+  EXPECT_EQ(storage.Grid.Cell(1, 4), "Males");
+  EXPECT_EQ(editor.MenGrid.Cell(0, 1), "0-19");
+  EXPECT_EQ(editor.MenGrid.Cell(1, 1), "0");
+  EXPECT_EQ(disease.InputRows[kPrevalence][kMales].size(), 2u);
+  editor.Delete();
+  EXPECT_EQ(editor.MenGrid.Cell(1, 1), "");
+  dialogs.Push(DialogButton::kNo);
+  editor.Clear();
+  EXPECT_TRUE(disease.InputRows[kPrevalence][kMales].empty());
+  EXPECT_EQ(editor.MenGrid.RowCount(), 2);
+}
+
+}  // namespace
+}  // namespace kavrel
