@@ -7,6 +7,7 @@
 #include "agesched/age_schedule.h"
 #include "agesched/age_schedule_window.h"
 #include "agesched/curves.h"
+#include "csv_output.h"
 #include "engine/amoeba.h"
 #include "engine/disease.h"
 #include "exchange/population.h"
@@ -38,12 +39,6 @@ int VariableByName(const std::string& name) {
     }
   }
   return -1;
-}
-
-std::string Number(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  return buffer;
 }
 
 }  // namespace
@@ -152,8 +147,8 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
   const AgeScheduleWorkspace& ws = window.Workspace;
   out << "Age,Original,Current,Adjusted\n";
   for (int a = 0; a <= set.maxAge; ++a) {
-    out << a << ',' << Number(ws.Original[a]) << ',' << Number(ws.Current[a]) << ','
-        << Number(ws.Adjusted[a]) << '\n';
+    out << a << ',' << CsvNumber(ws.Original[a]) << ',' << CsvNumber(ws.Current[a]) << ','
+        << CsvNumber(ws.Adjusted[a]) << '\n';
   }
   if (options.save) {
     window.KeepResult();

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "cli_dialogs.h"
+#include "csv_output.h"
 #include "engine/amoeba.h"
 #include "engine/calc_options.h"
 #include "engine/disease.h"
@@ -22,22 +23,6 @@ namespace {
 
 constexpr int kError = 1;
 constexpr int kUsage = 2;
-
-std::string Number(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  return buffer;
-}
-
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) {
-    quoted += c;
-    if (c == '"') quoted += '"';
-  }
-  return quoted + "\"";
-}
 
 }  // namespace
 
@@ -129,7 +114,8 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
   out << "Age,Incidence,Prevalence,Remission,Case fatality,Duration,Mortality,RR mortality\n";
   for (int a = 0; a <= set.maxAge; ++a) {
     out << a;
-    for (int v = 0; v < kVariableCount; ++v) out << ',' << Number(disease.OutputSeries[v][sex][a]);
+    for (int v = 0; v < kVariableCount; ++v)
+      out << ',' << CsvNumber(disease.OutputSeries[v][sex][a]);
     out << '\n';
   }
   if (options.save) {

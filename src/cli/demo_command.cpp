@@ -3,22 +3,13 @@
 #include <cstdio>
 #include <string>
 
+#include "csv_output.h"
 #include "engine/arithmetic_error.h"
 #include "engine/demo_disease.h"
 #include "engine/disease.h"
 #include "shell/messages_log.h"
 
 namespace kavrel::cli {
-
-namespace {
-
-std::string Number(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  return buffer;
-}
-
-}  // namespace
 
 int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& err) {
   MessagesLog log;
@@ -67,9 +58,9 @@ int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& err) {
   for (int a = 0; a <= maxAge; a += options.step) {
     out << a << ',' << kSexNames[disease.Sex];
     for (int v = 0; v < kVariableCount; ++v) {
-      out << ',' << Number(disease.ModelSeries[v][disease.Sex][a]);
+      out << ',' << CsvNumber(disease.ModelSeries[v][disease.Sex][a]);
     }
-    out << ',' << Number(allCause[disease.Sex][a]) << '\n';
+    out << ',' << CsvNumber(allCause[disease.Sex][a]) << '\n';
   }
   return 0;
 }

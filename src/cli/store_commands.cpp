@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli_dialogs.h"
+#include "csv_output.h"
 #include "engine/model_types.h"
 #include "store/data_kavrel.h"
 #include "store/datasets.h"
@@ -12,17 +13,6 @@
 namespace kavrel::cli {
 
 namespace {
-
-// A CSV field: quoted when it holds a separator, a quote or a line break.
-std::string Field(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) {
-    quoted += c;
-    if (c == '"') quoted += '"';
-  }
-  return quoted + "\"";
-}
 
 std::string Trimmed(const std::string& text) {
   const auto end = text.find_last_not_of(' ');
@@ -63,9 +53,9 @@ int RunDatasets(const StoreOptions& options, std::ostream& out, std::ostream& er
   if (!session.Start(options)) return 1;
   out << "Name,File,Highest age,Read only,Country,Continent,Region\n";
   for (const auto& row : ListDatasets(session.data)) {
-    out << Field(row.Name) << ',' << Field(row.File) << ',' << row.HighestAge << ','
-        << (row.ReadOnly ? "True" : "False") << ',' << Field(Trimmed(row.Country)) << ','
-        << Field(Trimmed(row.Continent)) << ',' << Field(Trimmed(row.Region)) << '\n';
+    out << CsvField(row.Name) << ',' << CsvField(row.File) << ',' << row.HighestAge << ','
+        << (row.ReadOnly ? "True" : "False") << ',' << CsvField(Trimmed(row.Country)) << ','
+        << CsvField(Trimmed(row.Continent)) << ',' << CsvField(Trimmed(row.Region)) << '\n';
   }
   return 0;
 }
@@ -87,8 +77,8 @@ int RunDiseases(const StoreOptions& options, std::ostream& out, std::ostream& er
   diseases.First();
   for (int k = 0; k < diseases.RecordCount(); ++k) {
     if (k > 0) diseases.Next();
-    out << diseases.Key() << ',' << Field(diseases.FieldText("DiseaseName")) << ','
-        << Field(Trimmed(diseases.FieldText("ICDcode")));
+    out << diseases.Key() << ',' << CsvField(diseases.FieldText("DiseaseName")) << ','
+        << CsvField(Trimmed(diseases.FieldText("ICDcode")));
     for (int s = 0; s < kSexCount; ++s) {
       std::string inputs;
       for (int v = 0; v < kVariableCount; ++v) {
@@ -96,7 +86,7 @@ int RunDiseases(const StoreOptions& options, std::ostream& out, std::ostream& er
         if (!inputs.empty()) inputs += "; ";
         inputs += kVariableDisplayNames[v];
       }
-      out << ',' << Field(inputs);
+      out << ',' << CsvField(inputs);
     }
     out << ',' << (diseases.FieldBoolean("IncidencePopRate") ? "True" : "False") << '\n';
   }

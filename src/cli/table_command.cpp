@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "agesched/age_groups.h"
+#include "csv_output.h"
 #include "engine/disease.h"
 #include "exchange/export.h"
 #include "exchange/population.h"
@@ -19,18 +20,8 @@ namespace {
 constexpr int kError = 1;
 constexpr int kUsage = 2;
 
-std::string Field(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) {
-    quoted += c;
-    if (c == '"') quoted += '"';
-  }
-  return quoted + "\"";
-}
-
 void Line(std::ostream& out, const std::vector<std::string>& fields) {
-  for (std::size_t k = 0; k < fields.size(); ++k) out << (k > 0 ? "," : "") << Field(fields[k]);
+  for (std::size_t k = 0; k < fields.size(); ++k) out << (k > 0 ? "," : "") << CsvField(fields[k]);
   out << '\n';
 }
 
