@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <optional>
 
 #include "shell/user_dialogs.h"
@@ -51,7 +52,7 @@ bool ReadFields(const std::array<std::string, 4>& texts, std::array<int, N> colu
 
 // The arcsine as arctan(y / sqrt(1 - y^2)); a central value of 1 or more counts as arcsin 1.
 double ArcSin(double y) {
-  if (y >= 1.0) return M_PI / 2.0;
+  if (y >= 1.0) return std::numbers::pi / 2.0;
   return std::atan(y / std::sqrt(1.0 - y * y));
 }
 

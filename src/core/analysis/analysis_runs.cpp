@@ -1,0 +1,98 @@
+#include "analysis/analysis_runs.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#include "engine/disease.h"
+#include "engine/processing.h"
+#include "shell/messages_log.h"
+#include "shell/progress.h"
+
+namespace kavrel {
+
+namespace {
+
+// A disease object of its own for a worker: what a calculation reads of the original.
+std::unique_ptr<Tdiseaseam> CopyForCalculation(const Tdisease& from) {
+  auto copy = std::make_unique<Tdiseaseam>(from.DiseaseName);
+  copy->InputId = from.InputId;
+  copy->Sex = from.Sex;
+  copy->InputPresent = from.InputPresent;
+  copy->FromOutput = from.FromOutput;
+  copy->Processed = from.Processed;
+  copy->InputSeries = from.InputSeries;
+  copy->IncidenceIsHazard = from.IncidenceIsHazard;
+  copy->TrendsOn = from.TrendsOn;
+  copy->TrendStart = from.TrendStart;
+  copy->Trends = from.Trends;
+  copy->CalcSettings = from.CalcSettings;
+  return copy;
+}
+
+}  // namespace
+
+int WorkerCount(int threads, std::size_t runs) {
+  int workers = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
+  workers = std::max(workers, 1);
+  return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(workers),
+                                                std::max<std::size_t>(runs, 1)));
+}
+
+std::vector<Tresultin> RunCalculations(const Tdisease& disease,
+                                       const std::vector<RunInputs>& inputs,
+                                       const AnalysisSetup& setup, Progress& progress) {
+  std::vector<Tresultin> results(inputs.size());
+  const int sex = disease.Sex;
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> stop{false};
+  std::mutex progressMutex;
+  std::exception_ptr failure;
+  std::mutex failureMutex;
+
+  const auto work = [&] {
+    try {
+      auto own = CopyForCalculation(disease);
+      std::array<Series, kSexCount> otherCause{};
+      const ModelEnvironment env{setup.MaxAge, setup.AllCauseMortality, otherCause, setup.Log};
+      CalcOptionsWindowState options = setup.Options;
+      AmoebaWindowState simplex = setup.Simplex;
+      ProcessingWindowState processing = setup.Processing;
+      CalcControls controls{options, simplex, processing, setup.Dialogs};
+      while (!stop) {
+        const std::size_t k = next++;
+        if (k >= inputs.size()) break;
+        for (int v = 0; v < kVariableCount; ++v) own->InputSeries[v][sex] = inputs[k][v];
+        if (!own->Calculate(env, controls)) throw std::runtime_error("The calculation did not run");
+        own->CopyToOutput();
+        results[k].Sex = static_cast<std::uint8_t>(sex);
+        for (int v = 0; v < kVariableCount; ++v) results[k].Outputs[v] = own->OutputSeries[v][sex];
+        std::lock_guard<std::mutex> lock(progressMutex);
+        progress.Advance();
+        if (progress.CancelRequested()) stop = true;
+      }
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(failureMutex);
+      if (!failure) failure = std::current_exception();
+      stop = true;
+    }
+  };
+
+  const int workers = WorkerCount(setup.Threads, inputs.size());
+  progress.Start(static_cast<int>(inputs.size()));
+  if (workers == 1) {
+    work();
+  } else {
+    std::vector<std::thread> threads;
+    for (int w = 0; w < workers; ++w) threads.emplace_back(work);
+    for (auto& thread : threads) thread.join();
+  }
+  progress.Finish();
+  if (failure) std::rethrow_exception(failure);
+  if (stop) return {};
+  return results;
+}
+
+}  // namespace kavrel

@@ -1,0 +1,52 @@
+#pragma once
+
+// Running the fitting calculation many times for one disease and sex with different inputs, as
+// the uncertainty and sensitivity analyses do: on all cores, each worker with its own disease
+// object, the results in run order whatever the thread count.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "engine/amoeba.h"
+#include "engine/calc_options.h"
+#include "engine/model_types.h"
+
+namespace kavrel {
+
+class MessagesLog;
+class Progress;
+class Tdisease;
+class UserDialogs;
+
+// One run's result: the sex and its seven output series.
+struct Tresultin {
+  std::uint8_t Sex = kMales;
+  std::array<Series, kVariableCount> Outputs{};
+};
+
+// The input series of the sex, by variable, for one run.
+using RunInputs = std::array<Series, kVariableCount>;
+
+// What every run is calculated with. The minimiser's two questions are off: nothing may stop a
+// run to ask.
+struct AnalysisSetup {
+  int MaxAge;
+  const std::array<Series, kSexCount>& AllCauseMortality;
+  MessagesLog& Log;
+  UserDialogs& Dialogs;
+  CalcOptionsWindowState Options;
+  AmoebaWindowState Simplex;
+  ProcessingWindowState Processing;
+  int Threads = 0;  // 0: every core
+};
+
+// Calculates the disease (its current sex, its trends and options) once per inputs entry.
+// Returns the results in the entries' order; empty when cancelled through progress.
+std::vector<Tresultin> RunCalculations(const Tdisease& disease, const std::vector<RunInputs>& inputs,
+                                       const AnalysisSetup& setup, Progress& progress);
+
+// The number of workers for a thread setting (0: every core), at least 1.
+int WorkerCount(int threads, std::size_t runs);
+
+}  // namespace kavrel

@@ -1,0 +1,130 @@
+#include "analysis/analysis_storage.h"
+
+#include "shell/user_dialogs.h"
+#include "store/data_kavrel.h"
+#include "store/database.h"
+#include "store/layout.h"
+
+namespace kavrel {
+
+namespace {
+
+struct SetText {
+  std::string (*Table)(int);
+  const char* Question;
+  const char* CreateError;
+  const char* Columns;
+};
+
+SetText TextOf(AnalysisSet set) {
+  switch (set) {
+    case AnalysisSet::kSense:
+      return {&SenseTable, "Sensitivity data already exists. Overwrite?",
+              "Error creating tables for sensitivity results.",
+              " (DiseaseName char(50), InputId integer, Sex char(10), VarName char(50), Variant "
+              "char(10)"};
+    case AnalysisSet::kUncert:
+      return {&UncertTable, "Uncertainty data already exists. Overwrite?",
+              "Error creating tables for uncertainty results.",
+              " (DiseaseName char(50), InputId integer, Sex char(10), Instance integer"};
+    case AnalysisSet::kUncertSum:
+      break;
+  }
+  return {&UncertSumTable, "Uncertainty summary data already exists. Overwrite?",
+          "Error creating tables for summary uncertainty results.",
+          " (DiseaseName char(50), InputId integer, Sex char(10), Interval float, Boundary "
+          "char(10)"};
+}
+
+std::string SexText(int sex) { return Quote(kSexNames.at(static_cast<std::size_t>(sex))); }
+
+std::string Ages(const Series& series, int maxAge) {
+  std::string values;
+  for (int a = 0; a <= maxAge; ++a) values += ", " + StatementReal(series[a]);
+  return values;
+}
+
+std::string Head(const Tdisease& disease, int sex) {
+  return Quote(disease.DiseaseName) + ", " + std::to_string(disease.InputId) + ", " + SexText(sex);
+}
+
+}  // namespace
+
+bool PrepareSet(AnalysisSet set, TDataKavrel& data, UserDialogs& dialogs, int inputId, int sex,
+                int maxAge) {
+  const SetText text = TextOf(set);
+  const std::string first = text.Table(0);
+  const std::string where = " where InputId=" + std::to_string(inputId) + " and sex=" + SexText(sex);
+  if (data.DatasetHasTable(first)) {
+    if (data.QueryDataset("select DiseaseName from " + first + " where inputid=" +
+                          std::to_string(inputId) + " and sex=" + SexText(sex))
+            .RecordCount() > 0) {
+      if (dialogs.Message(text.Question, DialogKind::kConfirmation,
+                          DialogButton::kOK | DialogButton::kCancel) != DialogButton::kOK) {
+        return false;
+      }
+      Database::Transaction transaction(data.Dataset());
+      for (int v = 0; v < kVariableCount; ++v) data.ExecDataset("delete from " + text.Table(v) + where);
+      transaction.Commit();
+    }
+    return true;
+  }
+  std::string columns = text.Columns;
+  for (int a = 0; a <= maxAge; ++a) columns += ", A" + std::to_string(a) + " float not null";
+  columns += ")";
+  try {
+    Database::Transaction transaction(data.Dataset());
+    for (int v = 0; v < kVariableCount; ++v) {
+      data.ExecDataset(CreateTableStatement(text.Table(v), columns));
+      data.ExecDataset(CreateIndexStatement(text.Table(v), "InputID"));
+    }
+    transaction.Commit();
+  } catch (const DatabaseError&) {
+    dialogs.ShowError(text.CreateError);
+    return false;
+  }
+  return true;
+}
+
+void StoreVariants(TDataKavrel& data, const Tdisease& disease, int sex, const Tsenssum& variants,
+                   int maxAge) {
+  Database::Transaction transaction(data.Dataset());
+  for (const auto& variant : variants.Variants) {
+    for (int v = 0; v < kVariableCount; ++v) {
+      data.ExecDataset("insert into " + SenseTable(v) + " values (" + Head(disease, sex) + ", " +
+                       Quote(variant.VarName) + ", " + Quote(variant.Variant) +
+                       Ages(variant.Outputs[v], maxAge) + ")");
+    }
+  }
+  transaction.Commit();
+}
+
+void StoreRuns(TDataKavrel& data, const Tdisease& disease, int sex,
+               const std::vector<Tresultin>& runs, int maxAge) {
+  Database::Transaction transaction(data.Dataset());
+  for (std::size_t k = 0; k < runs.size(); ++k) {
+    for (int v = 0; v < kVariableCount; ++v) {
+      data.ExecDataset("insert into " + UncertTable(v) + " values (" + Head(disease, sex) + ", " +
+                       std::to_string(k) + Ages(runs[k].Outputs[v], maxAge) + ")");
+    }
+  }
+  transaction.Commit();
+}
+
+void StoreSummary(TDataKavrel& data, const Tdisease& disease, int sex,
+                  const Tuncertsummary& summary, int maxAge) {
+  Database::Transaction transaction(data.Dataset());
+  for (const auto& interval : summary.Intervals) {
+    for (int v = 0; v < kVariableCount; ++v) {
+      for (int side = 0; side < 2; ++side) {
+        data.ExecDataset("insert into " + UncertSumTable(v) + " values (" + Head(disease, sex) +
+                         ", " + StatementReal(interval.Level) + ", " +
+                         Quote(side == 0 ? "Lower" : "Upper") +
+                         Ages(interval.Bounds[v][side], maxAge) + ")");
+      }
+    }
+  }
+  transaction.Commit();
+}
+
+}  // namespace kavrel

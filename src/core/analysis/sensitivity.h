@@ -1,0 +1,64 @@
+#pragma once
+
+// The sensitivity analysis: one input variable at a time scaled by fixed percentages, the fitting
+// calculation run for each, the seven outputs kept as variants.
+
+#include <string>
+#include <vector>
+
+#include "analysis/analysis_runs.h"
+#include "engine/disease.h"
+#include "results/result_table.h"
+
+namespace kavrel {
+
+class Progress;
+class TDataKavrel;
+
+struct Tsensin {
+  double Factor = 0.0;
+  std::string Label;  // "-15%", "0%", "+5%"
+};
+
+struct Tsensresultin : Tresultin {
+  std::string VarName;  // input spelling
+  std::string Variant;  // the step label
+};
+
+struct Tsenssum {
+  std::vector<Tsensresultin> Variants;
+};
+
+// The steps k = -count ... count of size fraction that are at least -1 (the product in extended
+// precision), in increasing order.
+std::vector<Tsensin> BuildSteps(int stepCount, int stepPercent);
+
+class Tsensklas {
+ public:
+  explicit Tsensklas(const Tdisease& disease);
+
+  PerVariableAndSex<Series> SavedInputs{};
+  bool HasResults = false;
+  std::vector<Tsensin> Steps;
+  int StepCount = 3;
+  int StepPercent = 5;
+  Tsenssum Results;
+
+  void RebuildSteps() { Steps = BuildSteps(StepCount, StepPercent); }
+  std::string LabelsText() const;
+  // Every checked variable times every step, all of the first checked variable first; then the
+  // saved inputs once more and the stored outputs reloaded. False when cancelled.
+  bool Start(Tdisease& disease, const std::array<bool, kVariableCount>& checked,
+             const AnalysisSetup& setup, TDataKavrel& data, UserDialogs& dialogs,
+             Progress& progress);
+};
+
+// A variant beside the original outputs: "Original output" and "Sensitivity output" columns.
+void AddSensitivityColumns(Tkolomlijst& list, const Tdisease& disease, int sex,
+                           const Tsensresultin& variant, const ColumnVisibility& visible);
+std::string SensitivityTableTitle(const Tsensresultin& variant);
+
+// The stored variants of one sex, in the order of VarName and Variant.
+Tsenssum LoadStoredVariants(TDataKavrel& data, int inputId, int sex, int maxAge);
+
+}  // namespace kavrel
