@@ -37,8 +37,8 @@ std::unique_ptr<Tdiseaseam> CopyForCalculation(const Tdisease& from) {
 int WorkerCount(int threads, std::size_t runs) {
   int workers = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
   workers = std::max(workers, 1);
-  return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(workers),
-                                                std::max<std::size_t>(runs, 1)));
+  return static_cast<int>(
+      std::min<std::size_t>(static_cast<std::size_t>(workers), std::max<std::size_t>(runs, 1)));
 }
 
 std::vector<Tresultin> RunCalculations(const Tdisease& disease,

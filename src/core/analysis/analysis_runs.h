@@ -43,7 +43,8 @@ struct AnalysisSetup {
 
 // Calculates the disease (its current sex, its trends and options) once per inputs entry.
 // Returns the results in the entries' order; empty when cancelled through progress.
-std::vector<Tresultin> RunCalculations(const Tdisease& disease, const std::vector<RunInputs>& inputs,
+std::vector<Tresultin> RunCalculations(const Tdisease& disease,
+                                       const std::vector<RunInputs>& inputs,
                                        const AnalysisSetup& setup, Progress& progress);
 
 // The number of workers for a thread setting (0: every core), at least 1.

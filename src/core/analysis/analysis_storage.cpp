@@ -54,17 +54,19 @@ bool PrepareSet(AnalysisSet set, TDataKavrel& data, UserDialogs& dialogs, int in
                 int maxAge) {
   const SetText text = TextOf(set);
   const std::string first = text.Table(0);
-  const std::string where = " where InputId=" + std::to_string(inputId) + " and sex=" + SexText(sex);
+  const std::string where =
+      " where InputId=" + std::to_string(inputId) + " and sex=" + SexText(sex);
   if (data.DatasetHasTable(first)) {
-    if (data.QueryDataset("select DiseaseName from " + first + " where inputid=" +
-                          std::to_string(inputId) + " and sex=" + SexText(sex))
+    if (data.QueryDataset("select DiseaseName from " + first +
+                          " where inputid=" + std::to_string(inputId) + " and sex=" + SexText(sex))
             .RecordCount() > 0) {
       if (dialogs.Message(text.Question, DialogKind::kConfirmation,
                           DialogButton::kOK | DialogButton::kCancel) != DialogButton::kOK) {
         return false;
       }
       Database::Transaction transaction(data.Dataset());
-      for (int v = 0; v < kVariableCount; ++v) data.ExecDataset("delete from " + text.Table(v) + where);
+      for (int v = 0; v < kVariableCount; ++v)
+        data.ExecDataset("delete from " + text.Table(v) + where);
       transaction.Commit();
     }
     return true;

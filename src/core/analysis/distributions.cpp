@@ -66,8 +66,7 @@ double NormalDeviate(RandomSource& random, double sd, double mean) {
   return random.StandardNormal() * sd + mean;
 }
 
-double TruncatedNormal(RandomSource& random, double upper, double lower, double sd,
-                       double mean) {
+double TruncatedNormal(RandomSource& random, double upper, double lower, double sd, double mean) {
   for (int tries = 0; tries < 10000; ++tries) {
     const double v = NormalDeviate(random, sd, mean);
     if (v >= lower && v <= upper) return v;
@@ -101,7 +100,8 @@ Tstedevinst::Tstedevinst(int variable, int hage, int lage)
 void Tstedevinst::MeanOf(const Series& saved) {
   double sum = 0.0;
   int count = 0;
-  for (int a = std::max(Lage, 0); a < Hage && a <= kHighestPossibleAge; ++a, ++count) sum += saved[a];
+  for (int a = std::max(Lage, 0); a < Hage && a <= kHighestPossibleAge; ++a, ++count)
+    sum += saved[a];
   Mean = count > 0 ? sum / count : 0.0;
 }
 

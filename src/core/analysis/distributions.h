@@ -145,9 +145,7 @@ class Tstedevinstbinom final : public Tstedevinst {
                       UserDialogs& dialogs) override;
   void SetDefaults(const Series& saved, double c) override;
   double Draw(RandomSource& random, double x) override;
-  std::array<std::string_view, 4> ParameterNames() const override {
-    return {"Mean", "N", "", ""};
-  }
+  std::array<std::string_view, 4> ParameterNames() const override { return {"Mean", "N", "", ""}; }
 };
 
 // A distribution object of the list's index (0 normal ... 4 binomial).

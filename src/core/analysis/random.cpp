@@ -150,10 +150,9 @@ std::uint32_t TeoRandomMarsagliaBase::NextWord() {
 double TeoRandomMarsagliaBase::Next() {
   const std::uint32_t w1 = NextWord();
   const std::uint32_t w2 = NextWord();
-  const long double value =
-      (static_cast<long double>(static_cast<std::int32_t>(w1)) * 0x1p-32L +
-       static_cast<long double>(w2 & 0x7FFFFFFFu)) *
-      0x1p-31L;
+  const long double value = (static_cast<long double>(static_cast<std::int32_t>(w1)) * 0x1p-32L +
+                             static_cast<long double>(w2 & 0x7FFFFFFFu)) *
+                            0x1p-31L;
   return static_cast<double>(value);
 }
 

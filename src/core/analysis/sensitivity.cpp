@@ -92,19 +92,19 @@ void AddSensitivityColumns(Tkolomlijst& list, const Tdisease& disease, int sex,
   const auto add = [&](const std::array<const Series*, kVariableCount>& out,
                        const std::string& group) {
     const auto caption = [](int v) { return std::string(kVariableCaptions[v]); };
-    list.Columns.push_back(std::make_unique<Tkolomnewinci>(
-        list, visible.Output[kIncidence], true, true, out[kPrevalence], out[kIncidence],
-        caption(kIncidence), group, false));
-    list.Columns.push_back(std::make_unique<Tkolomnew>(
-        list, visible.Output[kPrevalence], true, true, out[kPrevalence], caption(kPrevalence),
-        group));
+    list.Columns.push_back(std::make_unique<Tkolomnewinci>(list, visible.Output[kIncidence], true,
+                                                           true, out[kPrevalence], out[kIncidence],
+                                                           caption(kIncidence), group, false));
+    list.Columns.push_back(std::make_unique<Tkolomnew>(list, visible.Output[kPrevalence], true,
+                                                       true, out[kPrevalence], caption(kPrevalence),
+                                                       group));
     for (int v : {kRemission, kCaseFatality}) {
       list.Columns.push_back(std::make_unique<Tkolomnewremicfat>(
           list, visible.Output[v], true, true, out[kPrevalence], out[v], caption(v), group));
     }
-    list.Columns.push_back(std::make_unique<Tkolomnewdura>(
-        list, visible.Output[kDuration], false, false, out[kIncidence], out[kDuration],
-        caption(kDuration), group));
+    list.Columns.push_back(std::make_unique<Tkolomnewdura>(list, visible.Output[kDuration], false,
+                                                           false, out[kIncidence], out[kDuration],
+                                                           caption(kDuration), group));
     list.Columns.push_back(std::make_unique<Tkolomnew>(
         list, visible.Output[kMortality], true, true, out[kMortality], caption(kMortality), group));
     list.Columns.push_back(std::make_unique<Tkolomnewrrmort>(

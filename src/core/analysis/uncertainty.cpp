@@ -78,7 +78,8 @@ void Tuncertsummary::Compute(const std::vector<Tresultin>& runs,
   std::vector<double> values(static_cast<std::size_t>(n));
   for (int v = 0; v < kVariableCount; ++v) {
     for (int a = 0; a <= maxAge; ++a) {
-      for (int k = 0; k < n; ++k) values[static_cast<std::size_t>(k)] = runs[static_cast<std::size_t>(k)].Outputs[v][a];
+      for (int k = 0; k < n; ++k)
+        values[static_cast<std::size_t>(k)] = runs[static_cast<std::size_t>(k)].Outputs[v][a];
       sorter.Sort(values, 0, n - 1);
       const auto bounds = SearchIntervals(values, central[v][a], levels);
       for (std::size_t i = 0; i < Intervals.size(); ++i) {
@@ -274,11 +275,13 @@ Tuncertsummary LoadStoredSummary(TDataKavrel& data, int inputId, int sex, int ma
   for (std::size_t i = 0; i < summary.Intervals.size(); ++i) {
     for (int v = 0; v < kVariableCount; ++v) {
       for (int side = 0; side < 2; ++side) {
-        QueryResult& row = data.QueryDataset(
-            "select * from " + UncertSumTable(v) + where + " and interval=" +
-            StatementReal(stored[i]) + " and Boundary=" + Quote(side == 0 ? "Lower" : "Upper"));
+        QueryResult& row =
+            data.QueryDataset("select * from " + UncertSumTable(v) + where +
+                              " and interval=" + StatementReal(stored[i]) +
+                              " and Boundary=" + Quote(side == 0 ? "Lower" : "Upper"));
         if (row.RecordCount() == 0) continue;
-        for (int a = 0; a <= maxAge; ++a) summary.Intervals[i].Bounds[v][side][a] = row.AsDouble(5 + a);
+        for (int a = 0; a <= maxAge; ++a)
+          summary.Intervals[i].Bounds[v][side][a] = row.AsDouble(5 + a);
       }
     }
   }

@@ -59,8 +59,8 @@ class Tuncertsummary {
   Series Central{};
   // The intervals of every output variable and age 0 ... maxAge from the runs around the central
   // outputs: the widening search over the sorted run values (at least 2 runs).
-  void Compute(const std::vector<Tresultin>& runs, const std::array<Series, kVariableCount>& central,
-               int maxAge);
+  void Compute(const std::vector<Tresultin>& runs,
+               const std::array<Series, kVariableCount>& central, int maxAge);
   // The labels as the analysis window shows them, each followed by a blank.
   std::string LabelsText() const;
 };

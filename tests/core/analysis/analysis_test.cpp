@@ -1,0 +1,207 @@
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "analysis/analysis_storage.h"
+#include "analysis/sensitivity.h"
+#include "analysis/uncertainty.h"
+#include "example_data.h"
+#include "exchange/population.h"
+#include "shell/messages_log.h"
+#include "shell/progress.h"
+#include "store/data_kavrel.h"
+#include "store/datasets.h"
+#include "store/store_fixture.h"
+
+namespace kavrel {
+namespace {
+
+TEST(SummaryTest, SearchOnConstructedRunSets) {
+  // 50 runs 1 ... 50 around a central value of 25.5: the 50% interval covers 25 positions.
+  std::vector<double> runs;
+  for (int k = 1; k <= 50; ++k) runs.push_back(k);
+  const auto found = SearchIntervals(runs, 25.5, {0.5, 0.6, 0.7, 0.8, 0.9});
+  EXPECT_GE(found[0].second - found[0].first, 25);
+  for (std::size_t i = 1; i < found.size(); ++i) {
+    EXPECT_LE(found[i].first, found[i - 1].first);  // wider intervals go on from narrower ones
+    EXPECT_GE(found[i].second, found[i - 1].second);
+  }
+  // Every run above the central value: p is 0 and the lower bound stays at the smallest run.
+  const auto above = SearchIntervals({2, 3, 4, 5}, 1.0, {0.5});
+  EXPECT_EQ(above[0].first, 0);
+  // An interval that 500 rounds cannot reach keeps what was reached: with two runs at the central
+  // value 0 the window widens by the least step, 1e-6, takes in both zeros (half the runs) and
+  // never gets near the run at 5 that 60% needs.
+  const auto stuck = SearchIntervals({0.0, 0.0, 5.0, 10.0}, 0.0, {0.6});
+  EXPECT_EQ(stuck[0], std::make_pair(0, 2));
+
+  Tuncertsummary summary;
+  summary.SetIntervals({1, 5});
+  EXPECT_EQ(summary.LabelsText(), "50% 90% ");
+  std::vector<Tresultin> results(4);
+  for (int k = 0; k < 4; ++k) results[k].Outputs[kPrevalence].fill(0.1 * (k + 1));
+  std::array<Series, kVariableCount> central{};
+  central[kPrevalence].fill(0.25);
+  summary.Compute(results, central, 10);
+  // From the central 0.25 the window takes 0.2 ... 0.3 (one step), then 0.1 ... 0.4, which covers
+  // 3/4 of the runs: enough for 50%; 90% cannot be reached with four runs and keeps 0.1 ... 0.4.
+  EXPECT_DOUBLE_EQ(summary.Intervals[0].Bounds[kPrevalence][0][3], 0.1);
+  EXPECT_DOUBLE_EQ(summary.Intervals[0].Bounds[kPrevalence][1][3], 0.4);
+  EXPECT_DOUBLE_EQ(summary.Intervals[1].Bounds[kPrevalence][1][3], 0.4);
+}
+
+TEST(SensitivityStepsTest, LabelsAndLimits) {
+  const auto labels = [](int count, int percent) {
+    std::vector<std::string> texts;
+    for (const auto& step : BuildSteps(count, percent)) texts.push_back(step.Label);
+    return texts;
+  };
+  EXPECT_EQ(labels(3, 5),
+            (std::vector<std::string>{"-15%", "-10%", "-5%", "0%", "+5%", "+10%", "+15%"}));
+  EXPECT_EQ(labels(30, 5).front(), "-95%");  // k = -20 gives just below -1
+  EXPECT_EQ(labels(30, 25).front(), "-100%");
+  EXPECT_EQ(labels(0, 5), std::vector<std::string>{"0%"});
+}
+
+// The example data set, Stroke (stored adjusted incidence, remission and case fatality), opened
+// as the analysis window opens a disease.
+struct AnalysisTest : ::testing::Test {
+  void SetUp() override {
+    const std::string program = dir.File("bin");
+    install::BuildTemplates(program);
+    install::BuildExampleData(program, dir.File("data"));
+    file = dir.File("data/data/Example.mdb");
+    maxAge = ProbeHighestAge(data, file);
+    data.OpenDataset(file);
+    ASSERT_EQ(LoadMortality(population, data, dialogs, log, maxAge), PopulationLoad::kLoaded);
+    ASSERT_TRUE(data.KavrelTable1().Locate("DiseaseName", "Stroke"));
+    disease.TakeRecord(data.KavrelTable1());
+    Tdisease::Store store{data, dialogs, maxAge};
+    disease.LoadProcessedFlags(store);
+    for (int s = 0; s < kSexCount; ++s) disease.LoadAdjusted(store, s);
+    disease.InputPresent = disease.Processed;
+    disease.Sex = kMales;
+    disease.TrendsOn = false;
+  }
+  AnalysisSetup Setup(int threads) {
+    AnalysisSetup setup{maxAge, population.AllCauseMortality, log, dialogs, {}, {}, {}, threads};
+    setup.Simplex.WarnOnMaxIterations = false;
+    setup.Simplex.AskMoreIterations = false;
+    return setup;
+  }
+
+  TempDir dir;
+  std::string file;
+  int maxAge = 0;
+  ScriptedDialogs dialogs;
+  TDataKavrel data{dialogs};
+  MessagesLog log;
+  PopulationSeries population;
+  Tdiseaseam disease{"Stroke"};
+  NoProgress progress;
+  std::array<bool, kVariableCount> checked{true, false, true, true, false, false, false};
+};
+
+TEST_F(AnalysisTest, ParallelUncertaintyEqualsSequential) {
+  std::array<std::vector<Tresultin>, 2> runs;
+  std::array<Tuncertsummary, 2> summaries;
+  for (int pass = 0; pass < 2; ++pass) {
+    Tuncertklas analysis(disease, {0, 0, 1, 2, 0, 0, 0});
+    analysis.Reset(kMales, checked, FiveYearGroups(maxAge, "Standard"), 0.1);
+    analysis.Iterations = 12;
+    RandomSource random(5, 20261210u);
+    ASSERT_TRUE(analysis.Start(disease, checked, random, Setup(pass == 0 ? 1 : 4), data, dialogs,
+                               progress));
+    EXPECT_TRUE(analysis.HasResults);
+    runs[pass] = analysis.Runs;
+    summaries[pass] = analysis.Summary;
+  }
+  ASSERT_EQ(runs[0].size(), 12u);
+  for (std::size_t k = 0; k < 12; ++k) {
+    for (int v = 0; v < kVariableCount; ++v)
+      EXPECT_EQ(runs[0][k].Outputs[v], runs[1][k].Outputs[v]);
+  }
+  EXPECT_EQ(summaries[0].Intervals[4].Bounds[kPrevalence][1],
+            summaries[1].Intervals[4].Bounds[kPrevalence][1]);
+  // The bounds are order statistics of the runs.
+  double low = 1.0, high = 0.0;
+  for (const auto& run : runs[0]) {
+    low = std::min(low, run.Outputs[kPrevalence][70]);
+    high = std::max(high, run.Outputs[kPrevalence][70]);
+  }
+  EXPECT_GE(summaries[0].Intervals[4].Bounds[kPrevalence][0][70], low);
+  EXPECT_LE(summaries[0].Intervals[4].Bounds[kPrevalence][1][70], high);
+  EXPECT_LT(low, high);  // the drawn inputs do spread the outputs
+
+  Tuncertklas few(disease, {});
+  few.Iterations = 1;
+  RandomSource random(5, 1u);
+  EXPECT_FALSE(few.Start(disease, checked, random, Setup(1), data, dialogs, progress));
+  EXPECT_EQ(dialogs.Texts().back(), kTooFewIterations);
+}
+
+TEST_F(AnalysisTest, StoredSummaryAndVariantsRoundTrip) {
+  Tuncertklas analysis(disease, {});
+  analysis.Reset(kMales, checked, FiveYearGroups(maxAge, "Standard"), 0.1);
+  analysis.Iterations = 4;
+  RandomSource random(2, 7u);
+  ASSERT_TRUE(analysis.Start(disease, checked, random, Setup(2), data, dialogs, progress));
+  ASSERT_TRUE(PrepareSet(AnalysisSet::kUncertSum, data, dialogs, disease.InputId, kMales, maxAge));
+  EXPECT_TRUE(data.DatasetHasTable("UncertSumRRMortality"));
+  StoreSummary(data, disease, kMales, analysis.Summary, maxAge);
+  const auto loaded = LoadStoredSummary(data, disease.InputId, kMales, maxAge, log);
+  ASSERT_EQ(loaded.Intervals.size(), 5u);
+  for (int a = 0; a <= maxAge; ++a) {
+    EXPECT_NEAR(loaded.Intervals[2].Bounds[kMortality][1][a],
+                analysis.Summary.Intervals[2].Bounds[kMortality][1][a], 1e-14);
+  }
+  // Storing again asks; Cancel deletes nothing, OK deletes the sex's rows only.
+  dialogs.Push(DialogButton::kCancel);
+  EXPECT_FALSE(PrepareSet(AnalysisSet::kUncertSum, data, dialogs, disease.InputId, kMales, maxAge));
+  EXPECT_EQ(dialogs.Texts().back(), "Uncertainty summary data already exists. Overwrite?");
+  EXPECT_EQ(data.QueryDataset("select * from UncertSumIncidence").RecordCount(), 10);
+  EXPECT_TRUE(
+      PrepareSet(AnalysisSet::kUncertSum, data, dialogs, disease.InputId, kFemales, maxAge));
+  dialogs.Push(DialogButton::kOK);
+  EXPECT_TRUE(PrepareSet(AnalysisSet::kUncertSum, data, dialogs, disease.InputId, kMales, maxAge));
+  EXPECT_EQ(data.QueryDataset("select * from UncertSumIncidence").RecordCount(), 0);
+
+  Tsensklas sensitivity(disease);
+  sensitivity.StepCount = 1;
+  sensitivity.RebuildSteps();
+  const std::array<bool, kVariableCount> one{true, false, false, false, false, false, false};
+  ASSERT_TRUE(sensitivity.Start(disease, one, Setup(2), data, dialogs, progress));
+  ASSERT_EQ(sensitivity.Results.Variants.size(), 3u);
+  EXPECT_EQ(sensitivity.Results.Variants[0].Variant, "-5%");
+  EXPECT_EQ(sensitivity.Results.Variants[0].VarName, "Incidence");
+  // More incidence, more prevalence.
+  EXPECT_LT(sensitivity.Results.Variants[0].Outputs[kPrevalence][70],
+            sensitivity.Results.Variants[2].Outputs[kPrevalence][70]);
+  ASSERT_TRUE(PrepareSet(AnalysisSet::kSense, data, dialogs, disease.InputId, kMales, maxAge));
+  StoreVariants(data, disease, kMales, sensitivity.Results, maxAge);
+  const auto variants = LoadStoredVariants(data, disease.InputId, kMales, maxAge);
+  ASSERT_EQ(variants.Variants.size(), 3u);
+  EXPECT_EQ(variants.Variants[0].Variant, "+5%");  // ordered by text
+  EXPECT_NEAR(variants.Variants[0].Outputs[kPrevalence][70],
+              sensitivity.Results.Variants[2].Outputs[kPrevalence][70], 1e-15);
+
+  Tkolomlijst list(
+      TableEnvironment{population.PopulationNumbers, population.AllCauseMortality, maxAge, true});
+  list.BuildRows(FiveYearGroups(maxAge, "Standard"), kMales);
+  AddSensitivityColumns(list, disease, kMales, variants.Variants[0], ColumnVisibility{});
+  ASSERT_EQ(list.Columns.size(), 16u);
+  EXPECT_EQ(list.Columns[8]->Group, "Sensitivity output");
+  Tkolomlijst table(
+      TableEnvironment{population.PopulationNumbers, population.AllCauseMortality, maxAge, true});
+  table.BuildRows(FiveYearGroups(maxAge, "Standard"), kMales);
+  AddUncertaintyColumns(table, kDuration, disease, kMales, analysis.Summary);
+  ASSERT_EQ(table.Columns.size(), 1u + 2u * 5u);
+  EXPECT_EQ(table.Columns[1]->Group, "UI 50%");
+  EXPECT_EQ(UncertaintyGraphLines(kDuration, analysis.Summary).size(), 11u);
+  EXPECT_EQ(UncertaintyTableTitle("Stroke", kRRMortality),
+            "Uncertainty results, Stroke RR mortality");
+}
+
+}  // namespace
+}  // namespace kavrel
