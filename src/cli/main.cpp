@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include "adjust_command.h"
+#include "analysis_command.h"
 #include "calculate_command.h"
 #include "cli_dialogs.h"
 #include "demo_command.h"
@@ -125,6 +126,48 @@ int main(int argc, char** argv) {
   exportCommand->add_option("--decimals", exportOptions.decimals, "Decimals, 0 to 10");
   exportCommand->add_option("--collection", exportOptions.collection, "Collection file");
 
+  kavrel::cli::AnalysisOptions analysis;
+  auto* uncertaintyCommand = app.add_subcommand(
+      "uncertainty", "Monte Carlo uncertainty analysis of one disease and sex (CSV summary)");
+  auto* sensitivityCommand = app.add_subcommand(
+      "sensitivity", "Sensitivity analysis: each input scaled by steps (CSV variants)");
+  for (auto* command : {uncertaintyCommand, sensitivityCommand}) {
+    command->add_option("DATASET", analysis.dataset, "Data set file")->required();
+    command->add_option("--disease", analysis.disease, "Disease name")->required();
+    command->add_option("--sex", analysis.sex, "males or females")
+        ->check(CLI::IsMember({"males", "females"}, CLI::ignore_case))
+        ->transform(CLI::IsMember({"males", "females"}, CLI::ignore_case));
+    command->add_option("--variables", analysis.variables,
+                        "Input variables to vary, comma-separated (default: all adjusted)");
+    command->add_option("--threads", analysis.threads, "Worker threads (default: every core)")
+        ->check(CLI::Range(0, 256));
+    command->add_option("--collection", analysis.collection, "Collection file");
+  }
+  uncertaintyCommand->add_option("--iterations", analysis.iterations, "Number of iterations")
+      ->required();
+  uncertaintyCommand->add_option("--distribution", analysis.distributions,
+                                 "VARIABLE=normal|uniform|triangular|poisson|binomial");
+  uncertaintyCommand->add_option("--coefficient", analysis.coefficient,
+                                 "Default variation coefficient (0.1)");
+  uncertaintyCommand->add_option("--intervals", analysis.intervals,
+                                 "Interval levels in percent, e.g. 50,90,95");
+  uncertaintyCommand->add_option("--generator", analysis.generator, "Random generator 0 to 6");
+  uncertaintyCommand->add_option("--seed", analysis.seed, "Runtime seed value (default: clock)");
+  uncertaintyCommand->add_option("--save", analysis.saveKind, "Store the summary or full runs")
+      ->check(CLI::IsMember({"summary", "full"}));
+  sensitivityCommand->add_option("--steps", analysis.steps, "Number of steps each way (3)");
+  sensitivityCommand->add_option("--step-percent", analysis.stepPercent, "Step in percent (5)");
+  sensitivityCommand->add_flag("--save", analysis.save, "Store the variants");
+
+  int randomGenerator = 5;
+  long long randomSeed = 0;
+  int randomCount = 10;
+  auto* randomCommand =
+      app.add_subcommand("random", "The first numbers of a random number generator");
+  randomCommand->add_option("--generator", randomGenerator, "0 to 6")->check(CLI::Range(0, 6));
+  randomCommand->add_option("--seed", randomSeed, "Runtime seed value")->required();
+  randomCommand->add_option("--count", randomCount, "How many")->check(CLI::Range(0, 100000000));
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -147,6 +190,15 @@ int main(int argc, char** argv) {
     if (listCommand->parsed()) return kavrel::cli::RunList(calculate, std::cout, std::cerr);
     if (adjustCommand->parsed()) return kavrel::cli::RunAdjust(adjust, std::cout, std::cerr);
     if (tableCommand->parsed()) return kavrel::cli::RunTable(table, std::cout, std::cerr);
+    if (uncertaintyCommand->parsed()) {
+      return kavrel::cli::RunUncertainty(analysis, std::cout, std::cerr);
+    }
+    if (sensitivityCommand->parsed()) {
+      return kavrel::cli::RunSensitivity(analysis, std::cout, std::cerr);
+    }
+    if (randomCommand->parsed()) {
+      return kavrel::cli::RunRandom(randomGenerator, randomSeed, randomCount, std::cout, std::cerr);
+    }
     if (exportCommand->parsed()) {
       return kavrel::cli::RunExportCommand(exportOptions, std::cout, std::cerr);
     }

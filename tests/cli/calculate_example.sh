@@ -47,6 +47,17 @@ for format in csv xls prevent; do
   [ -s "$work/export.$format" ] || { echo "export $format"; exit 1; }
 done
 grep -q '"Disease: Stroke, ICD codes: I60-I69 "' "$work/export.csv"
+# The analyses on the saved Stroke result: a fixed seed repeats exactly, on any number of threads.
+"$cli" uncertainty "$work/Example.mdb" --disease Stroke --sex females --iterations 20 --seed 7 \
+  --threads 1 > "$work/u1.csv" 2> /dev/null
+"$cli" uncertainty "$work/Example.mdb" --disease Stroke --sex females --iterations 20 --seed 7 \
+  --threads 3 --save summary > "$work/u3.csv" 2> /dev/null
+cmp "$work/u1.csv" "$work/u3.csv"
+grep -q '^Prevalence,90%,Upper,70,' "$work/u1.csv"
+"$cli" sensitivity "$work/Example.mdb" --disease Stroke --sex females --steps 1 --save \
+  > "$work/s.csv" 2> /dev/null
+[ "$(grep -c '^Incidence,+5%,' "$work/s.csv")" -eq $((7 * 101)) ]
+[ "$("$cli" random --generator 2 --seed 0 --count 5 | wc -l)" -eq 5 ]
 # Bad usage exits 2.
 set +e
 "$cli" calculate "$work/Example.mdb" --disease Stroke --option NoSuchColumn=1 > /dev/null 2>&1

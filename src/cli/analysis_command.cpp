@@ -1,0 +1,283 @@
+#include "analysis_command.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
+#include "analysis/analysis_storage.h"
+#include "analysis/sensitivity.h"
+#include "analysis/uncertainty.h"
+#include "csv_output.h"
+#include "engine/disease.h"
+#include "exchange/population.h"
+#include "opened_dataset.h"
+#include "shell/progress.h"
+
+namespace kavrel::cli {
+
+namespace {
+
+constexpr int kError = 1;
+constexpr int kUsage = 2;
+
+std::string Simplified(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  text.erase(std::remove_if(text.begin(), text.end(),
+                            [](char c) { return c == ' ' || c == '-' || c == '_'; }),
+             text.end());
+  return text;
+}
+
+int VariableByName(const std::string& name) {
+  for (int v = 0; v < kVariableCount; ++v) {
+    if (Simplified(std::string(kVariableDisplayNames[v])) == Simplified(name) ||
+        Simplified(std::string(kVariableTableWords[v])) == Simplified(name)) {
+      return v;
+    }
+  }
+  return -1;
+}
+
+std::vector<std::string> Split(const std::string& text) {
+  std::vector<std::string> parts;
+  std::stringstream stream(text);
+  for (std::string part; std::getline(stream, part, ',');) {
+    if (!part.empty()) parts.push_back(part);
+  }
+  return parts;
+}
+
+// Progress as a line on standard error, a mark per tenth of the runs.
+class StderrProgress final : public Progress {
+ public:
+  explicit StderrProgress(std::ostream& err) : err_(err) {}
+  void Start(int total) override {
+    total_ = total;
+    done_ = 0;
+    err_ << "Running " << total << " calculations ";
+  }
+  void Advance(int units) override {
+    const int before = total_ > 0 ? 10 * done_ / total_ : 0;
+    done_ += units;
+    const int after = total_ > 0 ? 10 * done_ / total_ : 0;
+    for (int k = before; k < after; ++k) err_ << '.';
+  }
+  void Finish() override { err_ << '\n'; }
+  bool CancelRequested() const override { return false; }
+
+ private:
+  std::ostream& err_;
+  int total_ = 0;
+  int done_ = 0;
+};
+
+// The disease as the analysis window opens it: processed flags, adjusted inputs and trends of
+// both sexes (the chosen sex's trends last), the saved inputs as the inputs, and the stored
+// calculation options of the sex in the windows.
+struct AnalysisSession {
+  explicit AnalysisSession(std::ostream& err) : set(err) {}
+
+  int Open(const AnalysisOptions& options, std::ostream& err) {
+    sex = options.sex == "females" ? kFemales : kMales;
+    if (!set.Open(options.dataset, options.collection)) return kError;
+    if (LoadMortality(population, set.data, set.dialogs, set.log, set.maxAge) !=
+        PopulationLoad::kLoaded) {
+      return kError;
+    }
+    TableCursor& diseases = set.data.KavrelTable1();
+    if (!diseases.Locate("DiseaseName", options.disease)) {
+      set.dialogs.ShowError("The data set has no disease named " + options.disease);
+      return kError;
+    }
+    disease = std::make_unique<Tdiseaseam>(options.disease);
+    disease->TakeRecord(diseases);
+    if (!diseases.FieldBoolean(kOutputFlagColumns[sex])) {
+      set.dialogs.ShowError("There are no stored results of " + options.disease + " for " +
+                            std::string(kSexNames[sex]) +
+                            ": the analyses vary them around the stored results. Calculate and "
+                            "save them first (kavrel-cli calculate --save).");
+      return kError;
+    }
+    Tdisease::Store store{set.data, set.dialogs, set.maxAge};
+    disease->LoadProcessedFlags(store);
+    disease->LoadAdjusted(store, 1 - sex);
+    disease->LoadAdjusted(store, sex);
+    disease->InputPresent = disease->Processed;
+    disease->Sex = static_cast<std::uint8_t>(sex);
+    disease->CalcSettings.LoadFromTable(sex, set.data, disease->InputId);
+    CalcOptionsWindowState windows;
+    AmoebaWindowState simplex;
+    ProcessingWindowState processing;
+    windows.SetUpWeights(*disease, sex);
+    disease->CalcSettings.ShowInWindows(sex, windows, simplex, processing);
+    disease->TrendsOn = disease->CheckTrends() && processing.TrendApplyChecked;
+    // Nothing may stop a run to ask.
+    simplex.WarnOnMaxIterations = false;
+    simplex.AskMoreIterations = false;
+    setup = std::make_unique<AnalysisSetup>(AnalysisSetup{set.maxAge, population.AllCauseMortality,
+                                                          set.log, set.dialogs, windows, simplex,
+                                                          processing, options.threads});
+    for (int v = 0; v < kVariableCount; ++v) checked[v] = disease->Processed[v][sex];
+    if (!options.variables.empty()) {
+      checked.fill(false);
+      for (const std::string& name : Split(options.variables)) {
+        const int v = VariableByName(name);
+        if (v < 0 || !disease->Processed[v][sex]) {
+          err << "--variables: " << name << " has no stored adjusted input for this sex\n";
+          return kUsage;
+        }
+        checked[v] = true;
+      }
+    }
+    if (std::none_of(checked.begin(), checked.end(), [](bool c) { return c; })) {
+      err << options.disease << " has no stored adjusted inputs for this sex to vary\n";
+      return kUsage;
+    }
+    return 0;
+  }
+
+  TDataKavrel& data() { return set.data; }
+
+  OpenedDataset set;
+  PopulationSeries population;
+  std::unique_ptr<Tdiseaseam> disease;
+  std::unique_ptr<AnalysisSetup> setup;
+  std::array<bool, kVariableCount> checked{};
+  int sex = kMales;
+};
+
+}  // namespace
+
+int RunRandom(int generator, long long seed, int count, std::ostream& out, std::ostream&) {
+  RandomSource random(generator, static_cast<std::uint32_t>(seed));
+  for (int k = 0; k < count; ++k) out << CsvNumber(random.Next()) << '\n';
+  return 0;
+}
+
+int RunUncertainty(const AnalysisOptions& options, std::ostream& out, std::ostream& err) {
+  std::array<int, kVariableCount> distributions{};
+  for (const std::string& choice : options.distributions) {
+    const auto equals = choice.find('=');
+    const int v = equals == std::string::npos ? -1 : VariableByName(choice.substr(0, equals));
+    const std::string kind =
+        equals == std::string::npos ? "" : Simplified(choice.substr(equals + 1));
+    const auto found =
+        std::find_if(kDistributionNames.begin(), kDistributionNames.end(),
+                     [&](std::string_view name) { return Simplified(std::string(name)) == kind; });
+    if (v < 0 || found == kDistributionNames.end()) {
+      err << "--distribution " << choice
+          << ": VARIABLE=normal|uniform|triangular|poisson|binomial\n";
+      return kUsage;
+    }
+    distributions[v] = static_cast<int>(found - kDistributionNames.begin());
+  }
+  std::vector<int> intervals;
+  for (const std::string& text : Split(options.intervals)) {
+    const auto found =
+        std::find_if(kIntervalTable.begin(), kIntervalTable.end(),
+                     [&](const IntervalLevel& l) { return IntervalLabel(l.Level) == text + "%"; });
+    if (found == kIntervalTable.end()) {
+      err << "--intervals: " << text << " is not one of 50,60,70,80,90,95,99\n";
+      return kUsage;
+    }
+    intervals.push_back(found->Number);
+  }
+  std::sort(intervals.begin(), intervals.end());
+  if (options.generator < 0 || options.generator > 6) {
+    err << "--generator takes 0 to 6\n";
+    return kUsage;
+  }
+
+  AnalysisSession session(err);
+  if (const int code = session.Open(options, err); code != 0) return code;
+  Tdiseaseam& disease = *session.disease;
+  Tuncertklas analysis(disease, distributions);
+  analysis.Reset(session.sex, session.checked, FiveYearGroups(session.set.maxAge, "Standard"),
+                 options.coefficient);
+  analysis.Summary.SetIntervals(intervals);
+  analysis.Iterations = options.iterations;
+  const std::uint32_t seed =
+      options.seed >= 0 ? static_cast<std::uint32_t>(options.seed) : ClockSeed();
+  RandomSource random(options.generator, seed);
+  StderrProgress progress(err);
+  if (!analysis.Start(disease, session.checked, random, *session.setup, session.data(),
+                      session.set.dialogs, progress)) {
+    return options.iterations < 2 ? kUsage : kError;
+  }
+  const int sex = session.sex;
+  const int maxAge = session.set.maxAge;
+  out << "Variable,Central,Age,Value\n";
+  for (int v = 0; v < kVariableCount; ++v) {
+    for (int a = 0; a <= maxAge; ++a) {
+      out << kVariableCaptions[v] << ",Central," << a << ','
+          << CsvNumber(disease.OutputSeries[v][sex][a]) << '\n';
+    }
+  }
+  out << "Variable,Interval,Boundary,Age,Value\n";
+  for (int v = 0; v < kVariableCount; ++v) {
+    for (const auto& interval : analysis.Summary.Intervals) {
+      for (int side = 0; side < 2; ++side) {
+        for (int a = 0; a <= maxAge; ++a) {
+          out << kVariableCaptions[v] << ',' << interval.Label << ','
+              << (side == 0 ? "Lower" : "Upper") << ',' << a << ','
+              << CsvNumber(interval.Bounds[v][side][a]) << '\n';
+        }
+      }
+    }
+  }
+  if (!options.saveKind.empty()) {
+    session.set.dialogs.AnswerQuestionsWith(DialogButton::kOK);
+    const bool full = options.saveKind == "full";
+    if (!PrepareSet(full ? AnalysisSet::kUncert : AnalysisSet::kUncertSum, session.data(),
+                    session.set.dialogs, disease.InputId, sex, maxAge)) {
+      return kError;
+    }
+    if (full) {
+      StoreRuns(session.data(), disease, sex, analysis.Runs, maxAge);
+    } else {
+      StoreSummary(session.data(), disease, sex, analysis.Summary, maxAge);
+    }
+  }
+  return 0;
+}
+
+int RunSensitivity(const AnalysisOptions& options, std::ostream& out, std::ostream& err) {
+  if (options.steps < 0 || options.steps > 100 || options.stepPercent < 1 ||
+      options.stepPercent > 100) {
+    err << "--steps takes 0 to 100, --step-percent 1 to 100\n";
+    return kUsage;
+  }
+  AnalysisSession session(err);
+  if (const int code = session.Open(options, err); code != 0) return code;
+  Tdiseaseam& disease = *session.disease;
+  Tsensklas analysis(disease);
+  analysis.StepCount = options.steps;
+  analysis.StepPercent = options.stepPercent;
+  analysis.RebuildSteps();
+  StderrProgress progress(err);
+  if (!analysis.Start(disease, session.checked, *session.setup, session.data(), session.set.dialogs,
+                      progress)) {
+    return kError;
+  }
+  out << "Variable,Variant,Output,Age,Value\n";
+  for (const auto& variant : analysis.Results.Variants) {
+    for (int v = 0; v < kVariableCount; ++v) {
+      for (int a = 0; a <= session.set.maxAge; ++a) {
+        out << variant.VarName << ',' << variant.Variant << ',' << kVariableCaptions[v] << ',' << a
+            << ',' << CsvNumber(variant.Outputs[v][a]) << '\n';
+      }
+    }
+  }
+  if (options.save) {
+    session.set.dialogs.AnswerQuestionsWith(DialogButton::kOK);
+    if (!PrepareSet(AnalysisSet::kSense, session.data(), session.set.dialogs, disease.InputId,
+                    session.sex, session.set.maxAge)) {
+      return kError;
+    }
+    StoreVariants(session.data(), disease, session.sex, analysis.Results, session.set.maxAge);
+  }
+  return 0;
+}
+
+}  // namespace kavrel::cli
