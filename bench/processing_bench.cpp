@@ -8,11 +8,14 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include "analysis/analysis_runs.h"
+#include "analysis/uncertainty.h"
 #include "engine/amoeba.h"
 #include "engine/calc_options.h"
 #include "engine/disease.h"
 #include "exchange/population.h"
 #include "shell/messages_log.h"
+#include "shell/progress.h"
 #include "shell/user_dialogs.h"
 #include "store/data_kavrel.h"
 #include "store/database.h"
@@ -124,6 +127,39 @@ void BM_OneRowCommit(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_OneRowCommit)->Unit(benchmark::kMicrosecond);
+
+// 100 iterations of the uncertainty analysis of the same disease: its prevalence and mortality
+// inputs drawn (normal, coefficient 0.1), each iteration fitted, the summary computed.
+void Uncertainty(benchmark::State& state, int threads) {
+  ExampleSetup setup("Ischaemic heart disease");
+  Tdiseaseam& disease = setup.disease;
+  disease.Processed = disease.InputPresent;  // the loaded inputs stand in for saved adjusted ones
+  const std::array<bool, kVariableCount> checked{false, true, false, false, false, true, false};
+  Tuncertklas analysis(disease, {});
+  analysis.Reset(kMales, checked, FiveYearGroups(setup.maxAge, "Standard"), 0.1);
+  analysis.Iterations = 100;
+  AnalysisSetup run{setup.maxAge,     setup.population.AllCauseMortality,
+                    setup.log,        setup.dialogs,
+                    setup.options,    setup.simplex,
+                    setup.processing, threads};
+  run.Simplex.WarnOnMaxIterations = false;
+  NoProgress progress;
+  std::array<Series, kVariableCount> central{};
+  for (int v = 0; v < kVariableCount; ++v) central[v] = disease.InputSeries[v][kMales];
+  for (auto _ : state) {
+    RandomSource random(5, 12345u);
+    const auto inputs = analysis.DrawInputs(kMales, random);
+    analysis.Runs = RunCalculations(disease, inputs, run, progress);
+    analysis.Summary.Compute(analysis.Runs, central, setup.maxAge);
+    benchmark::DoNotOptimize(analysis.Summary.Intervals[0].Bounds[kPrevalence][0][50]);
+  }
+}
+
+void BM_Uncertainty100(benchmark::State& state) { Uncertainty(state, 1); }
+BENCHMARK(BM_Uncertainty100)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Uncertainty100Parallel(benchmark::State& state) { Uncertainty(state, 0); }
+BENCHMARK(BM_Uncertainty100Parallel)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace kavrel
