@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/analysis_storage.h"
+#include "analysis/analysis_window.h"
 #include "analysis/sensitivity.h"
 #include "analysis/uncertainty.h"
 #include "example_data.h"
@@ -201,6 +202,67 @@ TEST_F(AnalysisTest, StoredSummaryAndVariantsRoundTrip) {
   EXPECT_EQ(UncertaintyGraphLines(kDuration, analysis.Summary).size(), 11u);
   EXPECT_EQ(UncertaintyTableTitle("Stroke", kRRMortality),
             "Uncertainty results, Stroke RR mortality");
+}
+
+TEST_F(AnalysisTest, WindowModels) {
+  CalcOptionsWindowState options;
+  AmoebaWindowState simplex;
+  ProcessingWindowState processing;
+  AnalysisOptionsState analysisOptions;
+  RandomSource random(5, 99u);
+  AnalysisWindow window(
+      {data, dialogs, log, maxAge, population.AllCauseMortality, options, simplex, processing,
+       analysisOptions, random, FiveYearGroups(maxAge, "Standard"), 2},
+      disease);
+  simplex.AskMoreIterations = true;
+  window.Show();
+  EXPECT_FALSE(simplex.AskMoreIterations || simplex.WarnOnMaxIterations);
+  EXPECT_EQ(window.Variables, (std::vector<int>{kIncidence, kRemission, kCaseFatality}));
+  EXPECT_EQ(window.StepsLabel(), "-15% -10% -5% 0% +5% +10% +15% ");
+  for (int row = 0; row < 3; ++row) window.SetChecked(row, false);
+  EXPECT_FALSE(window.StartEnabled());
+  window.SetChecked(0, true);
+  window.SetStepCount(1);
+  NoProgress progress;
+  ASSERT_TRUE(window.Start(progress));
+  EXPECT_TRUE(window.ResultsEnabled());
+  window.SetKind(AnalysisWindow::Kind::kUncertainty);
+  EXPECT_FALSE(window.ResultsEnabled());
+  EXPECT_EQ(window.IntervalsLabel(), "50% 60% 70% 80% 90% ");
+  window.SetKind(AnalysisWindow::Kind::kSensitivity);
+  EXPECT_FALSE(window.ResultsEnabled());  // the earlier sensitivity results are gone
+
+  // The settings window: a new distribution resets the other variables' hand-made parameters.
+  window.SetKind(AnalysisWindow::Kind::kUncertainty);
+  window.SetChecked(1, true);
+  Tuncertklas& uncertainty = *window.Uncertainty;
+  uncertainty.RebuildSpecs(kMales, {true, false, true, false, false, false, false},
+                           FiveYearGroups(maxAge, "Standard"), 0.1);
+  UncertaintySettingsWindow settings(uncertainty, {kIncidence, kRemission}, kMales,
+                                     FiveYearGroups(maxAge, "Standard"), 0.1, dialogs);
+  EXPECT_EQ(settings.VariableName(), "Incidence");
+  EXPECT_EQ(settings.Grid.Cell(2, 0), "Stdev");
+  EXPECT_EQ(settings.Grid.Cell(0, 1), "0-4");
+  settings.StepRight();
+  EXPECT_EQ(settings.VariableName(), "Remission");
+  uncertainty.Specs[kIncidence]->Distributions[0]->Param = 123.0;
+  settings.SetDistribution(2);  // triangular for remission
+  EXPECT_EQ(settings.Grid.Cell(3, 0), "Low dev");
+  EXPECT_NE(uncertainty.Specs[kIncidence]->Distributions[0]->Param, 123.0);
+  // Input intervals of the shown variable into the summary's bounds.
+  const double saved = uncertainty.SavedInputs[kRemission][kMales][40];
+  EXPECT_LT(uncertainty.Summary.Intervals[4].Bounds[kRemission][0][40], saved);
+  EXPECT_GT(uncertainty.Summary.Intervals[4].Bounds[kRemission][1][40], saved);
+  settings.Grid.SetCell(3, 1, "abc");
+  settings.CellsEdited('.');
+  EXPECT_EQ(dialogs.Texts().back(), kInvalidCellMessage);
+
+  analysisOptions.DefaultValue = "0,1x";
+  EXPECT_FALSE(analysisOptions.Coefficient(dialogs));
+  EXPECT_EQ(dialogs.Texts().back(), "'0,1x' is not a valid floating point value");
+  window.Close();
+  EXPECT_TRUE(simplex.AskMoreIterations);
+  EXPECT_TRUE(simplex.WarnOnMaxIterations);
 }
 
 }  // namespace

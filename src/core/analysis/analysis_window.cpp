@@ -1,0 +1,285 @@
+#include "analysis/analysis_window.h"
+
+#include <algorithm>
+
+#include "shell/progress.h"
+#include "shell/user_dialogs.h"
+#include "store/data_kavrel.h"
+
+namespace kavrel {
+
+std::optional<double> AnalysisOptionsState::Coefficient(UserDialogs& dialogs) const {
+  try {
+    std::size_t used = 0;
+    const double value = std::stod(DefaultValue, &used);
+    if (used == DefaultValue.size()) return value;
+  } catch (const std::exception&) {
+  }
+  dialogs.ShowError("'" + DefaultValue + "' is not a valid floating point value");
+  return std::nullopt;
+}
+
+AnalysisWindow::AnalysisWindow(Environment environment, Tdiseaseam& disease)
+    : env_(std::move(environment)), disease_(disease) {}
+
+void AnalysisWindow::Show() {
+  rememberedWarn_ = env_.Simplex.WarnOnMaxIterations;
+  rememberedAsk_ = env_.Simplex.AskMoreIterations;
+  env_.Simplex.WarnOnMaxIterations = false;
+  env_.Simplex.AskMoreIterations = false;
+  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  for (int s = 0; s < kSexCount; ++s) {
+    disease_.LoadAdjusted(store, s);
+    disease_.CalcSettings.LoadFromTable(s, env_.Data, disease_.InputId);
+  }
+  disease_.InputPresent = disease_.Processed;
+  disease_.Sex = static_cast<std::uint8_t>(sex_);
+  FillVariables();
+  CreateAnalysis();
+}
+
+void AnalysisWindow::FillVariables() {
+  Variables.clear();
+  for (int v = 0; v < kVariableCount; ++v) {
+    if (disease_.Processed[v][sex_]) Variables.push_back(v);
+  }
+  Checked.assign(Variables.size(), true);
+}
+
+std::array<bool, kVariableCount> AnalysisWindow::CheckedArray() const {
+  std::array<bool, kVariableCount> checked{};
+  for (std::size_t k = 0; k < Variables.size(); ++k) checked[Variables[k]] = Checked[k];
+  return checked;
+}
+
+void AnalysisWindow::CreateAnalysis() {
+  Sensitivity.reset();
+  Uncertainty.reset();
+  if (kind_ == Kind::kSensitivity) {
+    Sensitivity = std::make_unique<Tsensklas>(disease_);
+    Sensitivity->StepCount = stepCount_;
+    Sensitivity->StepPercent = stepPercent_;
+    Sensitivity->RebuildSteps();
+  } else {
+    Uncertainty =
+        std::make_unique<Tuncertklas>(disease_, env_.AnalysisOptions.DefaultDistributions);
+    const double c = env_.AnalysisOptions.Coefficient(env_.Dialogs).value_or(0.1);
+    Uncertainty->Reset(sex_, CheckedArray(), env_.UncertaintyGroups, c);
+  }
+}
+
+void AnalysisWindow::SetKind(Kind kind) {
+  kind_ = kind;
+  CreateAnalysis();
+}
+
+void AnalysisWindow::SetSex(int sex) {
+  sex_ = sex;
+  disease_.Sex = static_cast<std::uint8_t>(sex);
+  FillVariables();
+  if (Sensitivity) {
+    Sensitivity->RebuildSteps();
+    Sensitivity->HasResults = false;
+  }
+  if (Uncertainty) {
+    const double c = env_.AnalysisOptions.Coefficient(env_.Dialogs).value_or(0.1);
+    Uncertainty->Reset(sex_, CheckedArray(), env_.UncertaintyGroups, c);
+  }
+}
+
+void AnalysisWindow::SetStepCount(int count) {
+  stepCount_ = std::clamp(count, 0, 100);
+  if (Sensitivity) {
+    Sensitivity->StepCount = stepCount_;
+    Sensitivity->RebuildSteps();
+  }
+}
+
+void AnalysisWindow::SetStepPercent(int percent) {
+  stepPercent_ = std::clamp(percent, 1, 100);
+  if (Sensitivity) {
+    Sensitivity->StepPercent = stepPercent_;
+    Sensitivity->RebuildSteps();
+  }
+}
+
+void AnalysisWindow::SetChecked(int row, bool checked) {
+  if (row >= 0 && row < static_cast<int>(Checked.size()))
+    Checked[static_cast<std::size_t>(row)] = checked;
+}
+
+std::string AnalysisWindow::StepsLabel() const {
+  return Sensitivity ? Sensitivity->LabelsText() : std::string();
+}
+
+std::string AnalysisWindow::IntervalsLabel() const {
+  return Uncertainty ? Uncertainty->Summary.LabelsText() : std::string();
+}
+
+bool AnalysisWindow::StartEnabled() const {
+  return std::any_of(Checked.begin(), Checked.end(), [](bool c) { return c; });
+}
+
+bool AnalysisWindow::ResultsEnabled() const {
+  return (Sensitivity && Sensitivity->HasResults) || (Uncertainty && Uncertainty->HasResults);
+}
+
+AnalysisSetup AnalysisWindow::Setup() const {
+  return AnalysisSetup{env_.MaxAge,  env_.AllCauseMortality, env_.Log,        env_.Dialogs,
+                       env_.Options, env_.Simplex,           env_.Processing, env_.Threads};
+}
+
+bool AnalysisWindow::Start(Progress& progress) {
+  if (!StartEnabled()) return false;
+  // The disease's options of the sex in the windows, and its trends when "Apply" says so.
+  disease_.CalcSettings.ShowInWindows(sex_, env_.Options, env_.Simplex, env_.Processing);
+  env_.Simplex.WarnOnMaxIterations = false;
+  env_.Simplex.AskMoreIterations = false;
+  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  disease_.LoadTrends(store, sex_);
+  disease_.TrendsOn = disease_.CheckTrends() && env_.Processing.TrendApplyChecked;
+  if (Sensitivity) {
+    return Sensitivity->Start(disease_, CheckedArray(), Setup(), env_.Data, env_.Dialogs, progress);
+  }
+  return Uncertainty->Start(disease_, CheckedArray(), env_.Random, Setup(), env_.Data, env_.Dialogs,
+                            progress);
+}
+
+bool AnalysisWindow::Save(Progress& progress) {
+  if (Sensitivity) {
+    if (!Sensitivity->HasResults) return false;
+    if (!PrepareSet(AnalysisSet::kSense, env_.Data, env_.Dialogs, disease_.InputId, sex_,
+                    env_.MaxAge)) {
+      return false;
+    }
+    StoreVariants(env_.Data, disease_, sex_, Sensitivity->Results, env_.MaxAge);
+    return true;
+  }
+  if (!Uncertainty->Start(disease_, CheckedArray(), env_.Random, Setup(), env_.Data, env_.Dialogs,
+                          progress)) {
+    return false;
+  }
+  const AnalysisSet set = SaveFull ? AnalysisSet::kUncert : AnalysisSet::kUncertSum;
+  if (!PrepareSet(set, env_.Data, env_.Dialogs, disease_.InputId, sex_, env_.MaxAge)) {
+    return false;
+  }
+  if (SaveFull) {
+    StoreRuns(env_.Data, disease_, sex_, Uncertainty->Runs, env_.MaxAge);
+  } else {
+    StoreSummary(env_.Data, disease_, sex_, Uncertainty->Summary, env_.MaxAge);
+  }
+  return true;
+}
+
+void AnalysisWindow::Close() {
+  env_.Simplex.WarnOnMaxIterations = rememberedWarn_;
+  env_.Simplex.AskMoreIterations = rememberedAsk_;
+  Sensitivity.reset();
+  Uncertainty.reset();
+}
+
+UncertaintySettingsWindow::UncertaintySettingsWindow(Tuncertklas& analysis,
+                                                     std::vector<int> checkedVariables, int sex,
+                                                     const Tagegrouplist& groups,
+                                                     double coefficient, UserDialogs& dialogs)
+    : analysis_(analysis),
+      variables_(std::move(checkedVariables)),
+      sex_(sex),
+      groups_(groups.Copy()),
+      coefficient_(coefficient),
+      dialogs_(dialogs) {
+  Fill();
+  ComputeInputIntervals();
+}
+
+std::string UncertaintySettingsWindow::VariableName() const {
+  return Shown() < 0 ? std::string() : std::string(kVariableDisplayNames[Shown()]);
+}
+
+double UncertaintySettingsWindow::Multiplier() const {
+  return kRatesPerTable.at(static_cast<std::size_t>(std::clamp(RatesIndex, 0, 5)));
+}
+
+void UncertaintySettingsWindow::Fill() {
+  Grid = TextGrid(5, 1);
+  Grid.SetCell(0, 0, "Age");
+  const int v = Shown();
+  if (v < 0 || !analysis_.Specs[v]) return;
+  const auto& distributions = analysis_.Specs[v]->Distributions;
+  if (!distributions.empty()) {
+    const auto names = distributions.front()->ParameterNames();
+    for (int c = 0; c < 4; ++c)
+      Grid.SetCell(c + 1, 0, std::string(names[static_cast<std::size_t>(c)]));
+  }
+  for (std::size_t k = 0; k < distributions.size(); ++k) {
+    const auto& d = *distributions[k];
+    const int row = static_cast<int>(k) + 1;
+    Grid.SetCell(0, row, k < groups_.Groups.size() ? groups_.Groups[k]->Label : std::string());
+    const auto texts = d.ParamsToText(Multiplier());
+    for (int c = 0; c < 4; ++c) Grid.SetCell(c + 1, row, texts[static_cast<std::size_t>(c)]);
+  }
+}
+
+void UncertaintySettingsWindow::StepLeft() {
+  if (!CanStepLeft()) return;
+  --current_;
+  Fill();
+  ComputeInputIntervals();
+}
+
+void UncertaintySettingsWindow::StepRight() {
+  if (!CanStepRight()) return;
+  ++current_;
+  Fill();
+  ComputeInputIntervals();
+}
+
+void UncertaintySettingsWindow::SetDistribution(int kind) {
+  const int v = Shown();
+  if (v < 0) return;
+  analysis_.DistChoice[v] = std::clamp(kind, 0, 4);
+  std::array<bool, kVariableCount> checked{};
+  for (int w : variables_) checked[w] = true;
+  analysis_.RebuildSpecs(sex_, checked, groups_, coefficient_);
+  Fill();
+  ComputeInputIntervals();
+}
+
+void UncertaintySettingsWindow::CellsEdited(char decimalSeparator) {
+  const int v = Shown();
+  if (v < 0 || !analysis_.Specs[v]) return;
+  if (!ValidateGrid(Grid, 1, 1, dialogs_, decimalSeparator)) return;
+  auto& distributions = analysis_.Specs[v]->Distributions;
+  for (std::size_t k = 0; k < distributions.size(); ++k) {
+    std::array<std::string, 4> texts;
+    for (int c = 0; c < 4; ++c) {
+      std::string text = Grid.Cell(c + 1, static_cast<int>(k) + 1);
+      std::replace(text.begin(), text.end(), decimalSeparator, '.');
+      texts[static_cast<std::size_t>(c)] = text;
+    }
+    distributions[k]->ParamsFromText(texts, Multiplier(), dialogs_);
+  }
+  Fill();
+  ComputeInputIntervals();
+}
+
+void UncertaintySettingsWindow::SetRatesIndex(int index) {
+  RatesIndex = std::clamp(index, 0, 5);
+  Fill();
+}
+
+void UncertaintySettingsWindow::ComputeInputIntervals() {
+  const int v = Shown();
+  if (v < 0 || !analysis_.Specs[v]) return;
+  for (auto& interval : analysis_.Summary.Intervals) {
+    for (auto& distribution : analysis_.Specs[v]->Distributions) {
+      for (int a = std::max(distribution->Lage, 0);
+           a < distribution->Hage && a <= kHighestPossibleAge; ++a) {
+        distribution->IntervalAt(interval.Number, interval.Bounds[v][0][a],
+                                 interval.Bounds[v][1][a], analysis_.SavedInputs[v][sex_][a]);
+      }
+    }
+  }
+}
+
+}  // namespace kavrel

@@ -1,0 +1,139 @@
+#pragma once
+
+// The analysis, settings and options windows as models: what each shows, what its controls
+// enable, and the sequences of its commands, so the windows only draw and forward clicks.
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/analysis_storage.h"
+#include "analysis/sensitivity.h"
+#include "analysis/uncertainty.h"
+#include "engine/calc_options.h"
+#include "exchange/grid.h"
+
+namespace kavrel {
+
+class MessagesLog;
+class Progress;
+
+// "Sensitivity and uncertainty options".
+struct AnalysisOptionsState {
+  static constexpr std::string_view kCaption = "Sensitivity and uncertainty options";
+  std::string DefaultValue = "0.1";  // "Variation Coefficient", "Default value"
+  bool UseAsInput = false;
+  std::array<int, kVariableCount> DefaultDistributions{};  // "normal" each
+  int Generator = kDefaultGenerator;
+  // The default variation coefficient; nothing (after "'x' is not a valid floating point
+  // value") when the text is not a number.
+  std::optional<double> Coefficient(UserDialogs& dialogs) const;
+};
+
+class AnalysisWindow {
+ public:
+  enum class Kind { kSensitivity, kUncertainty };
+
+  struct Environment {
+    TDataKavrel& Data;
+    UserDialogs& Dialogs;
+    MessagesLog& Log;
+    int MaxAge;
+    const std::array<Series, kSexCount>& AllCauseMortality;
+    CalcOptionsWindowState& Options;
+    AmoebaWindowState& Simplex;
+    ProcessingWindowState& Processing;
+    AnalysisOptionsState& AnalysisOptions;
+    RandomSource& Random;
+    Tagegrouplist UncertaintyGroups;
+    int Threads = 0;
+  };
+
+  AnalysisWindow(Environment environment, Tdiseaseam& disease);
+
+  // When shown: the minimiser's two questions off (remembered), the adjusted inputs and options
+  // of both sexes loaded, the saved inputs as inputs, the analysis of the chosen kind created.
+  void Show();
+  void SetKind(Kind kind);
+  void SetSex(int sex);
+  void SetStepCount(int count);
+  void SetStepPercent(int percent);
+  void SetChecked(int row, bool checked);
+
+  Kind CurrentKind() const { return kind_; }
+  int Sex() const { return sex_; }
+  // "Input variables": the variables with adjusted input for the sex and whether each is checked.
+  std::vector<int> Variables;
+  std::vector<bool> Checked;
+  bool SaveFull = false;  // "Save results": "Full" instead of "Summary"
+  std::string StepsLabel() const;
+  std::string IntervalsLabel() const;
+  bool StartEnabled() const;
+  bool ResultsEnabled() const;  // "Show output" and "Save"
+
+  // "Start"; false when nothing was run (the user told why).
+  bool Start(Progress& progress);
+  // "Save": the uncertainty analysis runs again first, as the system does.
+  bool Save(Progress& progress);
+  // The minimiser's two flags back as they were.
+  void Close();
+
+  std::unique_ptr<Tsensklas> Sensitivity;
+  std::unique_ptr<Tuncertklas> Uncertainty;
+
+ private:
+  std::array<bool, kVariableCount> CheckedArray() const;
+  void FillVariables();
+  void CreateAnalysis();
+  AnalysisSetup Setup() const;
+
+  Environment env_;
+  Tdiseaseam& disease_;
+  Kind kind_ = Kind::kSensitivity;
+  int sex_ = kMales;
+  bool rememberedWarn_ = true;
+  bool rememberedAsk_ = false;
+  int stepCount_ = 3;
+  int stepPercent_ = 5;
+};
+
+// "Uncertainty settings" for the checked variables of an uncertainty analysis.
+class UncertaintySettingsWindow {
+ public:
+  UncertaintySettingsWindow(Tuncertklas& analysis, std::vector<int> checkedVariables, int sex,
+                            const Tagegrouplist& groups, double coefficient, UserDialogs& dialogs);
+
+  TextGrid Grid;
+  int RatesIndex = 0;
+  int Decimals = 4;
+  int Shown() const { return variables_.empty() ? -1 : variables_[current_]; }
+  std::string VariableName() const;
+  bool CanStepLeft() const { return current_ > 0; }
+  bool CanStepRight() const { return current_ + 1 < variables_.size(); }
+  void StepLeft();
+  void StepRight();
+  // A new distribution for the shown variable: its objects made anew and every checked
+  // variable's parameters back to their defaults.
+  void SetDistribution(int kind);
+  // After a cell was edited or pasted: when the grid is valid, every row read into its object and
+  // written back.
+  void CellsEdited(char decimalSeparator);
+  void SetRatesIndex(int index);
+  // The input intervals of the shown variable into the summary's bounds.
+  void ComputeInputIntervals();
+
+ private:
+  void Fill();
+  double Multiplier() const;
+
+  Tuncertklas& analysis_;
+  std::vector<int> variables_;
+  std::size_t current_ = 0;
+  int sex_;
+  Tagegrouplist groups_;  // a copy: the window outlives the caller's list
+  double coefficient_;
+  UserDialogs& dialogs_;
+};
+
+}  // namespace kavrel
