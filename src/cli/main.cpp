@@ -9,6 +9,7 @@
 #include "analysis_command.h"
 #include "calculate_command.h"
 #include "cli_dialogs.h"
+#include "copy_command.h"
 #include "demo_command.h"
 #include "store/database.h"
 #include "store_commands.h"
@@ -168,6 +169,17 @@ int main(int argc, char** argv) {
   randomCommand->add_option("--seed", randomSeed, "Runtime seed value")->required();
   randomCommand->add_option("--count", randomCount, "How many")->check(CLI::Range(0, 100000000));
 
+  kavrel::cli::CopyOptions copy;
+  auto* copyCommand = app.add_subcommand(
+      "copy", "Copy a disease with everything stored for it into other data sets");
+  copyCommand->add_option("DATASET", copy.dataset, "Data set file to copy from")->required();
+  copyCommand->add_option("--disease", copy.disease, "Disease name")->required();
+  copyCommand->add_option("--to", copy.destinations, "Destination data set file (repeatable)")
+      ->required();
+  copyCommand->add_option("--name", copy.name, "Name in the destinations (default: the same)");
+  copyCommand->add_option("--collection", copy.collection,
+                          "Collection whose data sets give the destinations' highest ages");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -196,6 +208,7 @@ int main(int argc, char** argv) {
     if (sensitivityCommand->parsed()) {
       return kavrel::cli::RunSensitivity(analysis, std::cout, std::cerr);
     }
+    if (copyCommand->parsed()) return kavrel::cli::RunCopy(copy, std::cout, std::cerr);
     if (randomCommand->parsed()) {
       return kavrel::cli::RunRandom(randomGenerator, randomSeed, randomCount, std::cout, std::cerr);
     }

@@ -58,6 +58,11 @@ grep -q '^Prevalence,90%,Upper,70,' "$work/u1.csv"
   > "$work/s.csv" 2> /dev/null
 [ "$(grep -c '^Incidence,+5%,' "$work/s.csv")" -eq $((7 * 101)) ]
 [ "$("$cli" random --generator 2 --seed 0 --count 5 | wc -l)" -eq 5 ]
+# A copy into a second data set, under a new name.
+cp "$example" "$work/Copy.mdb"
+"$cli" copy "$work/Example.mdb" --disease Stroke --to "$work/Copy.mdb" --name "Stroke copy" \
+  | grep -q ',6,copied$'
+"$cli" list "$work/Copy.mdb" | grep -q '^6,Stroke copy,'
 # Bad usage exits 2.
 set +e
 "$cli" calculate "$work/Example.mdb" --disease Stroke --option NoSuchColumn=1 > /dev/null 2>&1

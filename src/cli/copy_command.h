@@ -1,0 +1,20 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace kavrel::cli {
+
+struct CopyOptions {
+  std::string dataset;
+  std::string collection;
+  std::string disease;
+  std::vector<std::string> destinations;
+  std::string name;  // empty: the disease's own name
+};
+
+// Copies a disease into each destination data set file; one line per destination.
+int RunCopy(const CopyOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace kavrel::cli

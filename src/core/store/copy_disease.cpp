@@ -1,0 +1,175 @@
+#include "store/copy_disease.h"
+
+#include <array>
+
+#include "engine/disease.h"
+#include "shell/user_dialogs.h"
+#include "store/data_kavrel.h"
+#include "store/database.h"
+#include "store/layout.h"
+#include "store/table_cursor.h"
+
+namespace kavrel {
+
+namespace {
+
+// The highest age of a data set file from the width of its processed-input tables.
+int ProbeWidth(Database& db) {
+  int found = 0;
+  for (int n = 65; n <= 110; n += 5) {
+    try {
+      db.Query("select A" + std::to_string(n) + " from IntermIncidence");
+      found = n;
+    } catch (const DatabaseError&) {
+      break;
+    }
+  }
+  return found;
+}
+
+std::string Values(const Series& series, int maxAge) {
+  std::string values;
+  for (int a = 0; a <= maxAge; ++a) values += ", " + StatementReal(series[a]);
+  return values;
+}
+
+}  // namespace
+
+std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, int sourceMaxAge,
+                                     const std::string& source, const std::string& destinationName,
+                                     const std::vector<CopyDestination>& destinations,
+                                     Database* collection) {
+  if (source.empty()) {
+    dialogs.ShowInformation(kSelectSourceMessage);
+    return {};
+  }
+  if (destinations.empty()) {
+    dialogs.ShowInformation(kSelectDestinationsMessage);
+    return {};
+  }
+  const std::string& d = destinationName;
+
+  // The source row: the insert of positions 1 ... 34 as stored.
+  QueryResult& row =
+      data.QueryDataset("select * from InputDiseases where DiseaseName=" + Quote(source));
+  if (row.RecordCount() == 0) throw DatabaseError("The data set has no disease named " + source);
+  const int sourceId = static_cast<int>(row.AsInteger(0));
+  std::string columns =
+      "DiseaseName, ICDcode, Remarks, MIncidence,  MPrevalence, MRemission,  MCaseFatality,   "
+      "MDuration,   MMortality,  MRRMortality,  MOutput, MIncidenceproc,  MPrevalenceproc, "
+      "MRemissionproc,  MCaseFatalityproc,   MDurationproc,   MMortalityproc,  "
+      "MRRMortalityproc,    FIncidence,  FPrevalence, FRemission,  FCaseFatality,   FDuration,   "
+      "FMortality,  FRRMortality,    FOutput, FIncidenceproc,  FPrevalenceproc, FRemissionproc,  "
+      "FCaseFatalityproc,   FDurationproc,   FMortalityproc,  FRRMortalityproc, IncidencePopRate";
+  std::string values = Quote(d) + ", " + Quote(row.AsText(2) + " ") + ", " + Quote(row.AsText(3));
+  for (int k = 4; k <= 34 && k < row.FieldCount(); ++k) values += ", " + row.AsText(k);
+
+  // Everything stored for the source disease.
+  TableCursor& diseases = data.KavrelTable1();
+  diseases.Locate("InputId", std::to_string(sourceId));
+  Tdiseaseam disease(source);
+  disease.TakeRecord(diseases);
+  Tdisease::Store store{data, dialogs, sourceMaxAge};
+  disease.LoadInputs(store);
+  disease.LoadProcessedFlags(store);
+  disease.LoadOutputs(store);
+  std::array<std::array<Ttrendhazard, kTrendHazardCount>, kSexCount> trends;
+  for (int s = 0; s < kSexCount; ++s) {
+    disease.LoadTrends(store, s);
+    trends[s] = disease.Trends;
+    disease.CalcSettings.LoadFromTable(s, data, sourceId);
+  }
+
+  std::vector<CopyOutcome> outcomes;
+  for (const CopyDestination& destination : destinations) {
+    CopyOutcome outcome;
+    outcome.File = destination.File;
+    try {
+      Database db = Database::Open(destination.File);
+      int maxAge = destination.HighestAge;
+      if (maxAge <= 0 && collection != nullptr && !destination.DatasetName.empty()) {
+        auto highest = collection->Query("select HighestAge from datasets where DataSetName=" +
+                                         Quote(destination.DatasetName));
+        if (highest.RecordCount() > 0) maxAge = static_cast<int>(highest.AsInteger(0));
+      }
+      if (maxAge <= 0) maxAge = ProbeWidth(db);
+      if (maxAge <= 0 || maxAge > kHighestPossibleAge) {
+        throw DatabaseError("the highest age of the data set cannot be found");
+      }
+      Database::Transaction transaction(db);
+      auto existing = db.Query(
+          "select InputId, DiseaseName from InputDiseases where DiseaseName=" + Quote(d) + ";");
+      int id = 0;
+      if (existing.RecordCount() > 0) {
+        id = static_cast<int>(existing.AsInteger(0));
+        db.Exec("delete from InputDiseases where InputId=" + std::to_string(id) + ";");
+        db.Exec("insert into InputDiseases (InputId, " + columns + ") values (" +
+                std::to_string(id) + ", " + values + ");");
+      } else {
+        db.Exec("insert into InputDiseases (" + columns + ") values (" + values + ");");
+        id = static_cast<int>(
+            db.Query("select InputId from InputDiseases where DiseaseName=" + Quote(d) + ";")
+                .AsInteger(0));
+      }
+      const std::string ids = std::to_string(id);
+      const auto head = [&](int s) {
+        return Quote(d) + ", " + ids + ", " + Quote(kSexNames[static_cast<std::size_t>(s)]);
+      };
+      for (int v = 0; v < kVariableCount; ++v) {
+        db.Exec("delete from " + InputTable(v) + " where InputId=" + ids + ";");
+        for (int s = 0; s < kSexCount; ++s) {
+          if (!disease.InputPresent[v][s]) continue;
+          for (const Tinputdat& r : disease.InputRows[v][s]) {
+            db.Exec("insert into " + InputTable(v) + " values (" + head(s) + ", " +
+                    std::to_string(r.Lage) + ", " + std::to_string(r.Hage) + ", " +
+                    StatementReal(r.Waarde) + ");");
+          }
+        }
+      }
+      for (int v = 0; v < kVariableCount; ++v) {
+        db.Exec("delete from " + IntermTable(v) + " where InputId=" + ids + ";");
+        for (int s = 0; s < kSexCount; ++s) {
+          if (!disease.Processed[v][s]) continue;
+          db.Exec("insert into " + IntermTable(v) + " values (" + head(s) +
+                  Values(disease.InputSeries[v][s], maxAge) + ");");
+        }
+      }
+      for (int v = 0; v < kVariableCount; ++v) {
+        db.Exec("delete from " + OutputTable(v) + " where InputId=" + ids + ";");
+        for (int s = 0; s < kSexCount; ++s) {
+          db.Exec("insert into " + OutputTable(v) + " values (" + head(s) +
+                  Values(disease.OutputSeries[v][s], maxAge) + ");");
+        }
+      }
+      // Each sex's own trend blocks.
+      db.Exec("delete from Trends where InputId=" + ids);
+      for (int s = 0; s < kSexCount; ++s) {
+        for (int h = 0; h < kTrendHazardCount; ++h) {
+          for (const Trendblok& block : trends[s][h].Blocks) {
+            db.Exec("insert into Trends values (" + head(s) + ", " +
+                    Quote(kTrendHazardNames[static_cast<std::size_t>(h)]) + ", " +
+                    std::to_string(block.Startt) + ", " + std::to_string(block.Endt) + ", " +
+                    StatementReal(block.Waarde) + ")");
+          }
+        }
+      }
+      if (db.HasTable("CalculationOptions")) {
+        db.Exec("delete from CalculationOptions where InputId=" + ids + ";");
+      } else {
+        db.Exec(kCreateCalculationOptions);
+        db.Exec(CreateIndexStatement("CalculationOptions", "InputID"));
+      }
+      for (int s = 0; s < kSexCount; ++s) db.Exec(disease.CalcSettings.InsertStatement(s, id));
+      transaction.Commit();
+      outcome.InputId = id;
+      outcome.Copied = true;
+    } catch (const std::exception& e) {
+      outcome.Error = e.what();
+    }
+    outcomes.push_back(std::move(outcome));
+  }
+  diseases.Refresh();
+  return outcomes;
+}
+
+}  // namespace kavrel

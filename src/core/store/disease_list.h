@@ -1,0 +1,41 @@
+#pragma once
+
+// The disease list of the open data set, and the check-list dialog's model.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kavrel {
+
+class TDataKavrel;
+class TableCursor;
+
+enum class DiseaseSort { kId, kName, kCode };
+
+// One row per disease: "  " id "#" "  " name "#" "  " code, in the chosen order.
+std::vector<std::string> DiseaseListRows(TDataKavrel& data, DiseaseSort sort);
+// Closing the list: the cursor moves to the chosen row's disease. False (nothing to do) when no
+// row is chosen.
+bool LocateListedDisease(TableCursor& diseases, std::string_view row);
+
+// The check-list dialog: checks stay from one use to the next unless the caller empties it.
+struct CheckListModel {
+  std::string Caption;
+  std::vector<std::string> Items;
+  std::vector<bool> Checked;
+
+  void Clear() {
+    Items.clear();
+    Checked.clear();
+  }
+  void Add(std::string item) {
+    Items.push_back(std::move(item));
+    Checked.push_back(false);
+  }
+  // "&Close" keeps the checks; "&Cancel" unchecks every row.
+  void Cancel() { Checked.assign(Items.size(), false); }
+  std::vector<int> CheckedRows() const;
+};
+
+}  // namespace kavrel
