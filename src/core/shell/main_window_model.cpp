@@ -1,0 +1,256 @@
+#include "shell/main_window_model.h"
+
+#include <filesystem>
+
+#include "shell/messages_log.h"
+#include "shell/user_dialogs.h"
+#include "store/data_kavrel.h"
+#include "store/database.h"
+#include "store/layout.h"
+
+namespace kavrel {
+
+namespace fs = std::filesystem;
+
+MainWindowModel::MainWindowModel(Environment environment) : env_(std::move(environment)) {}
+
+MainWindowModel::State MainWindowModel::GetState() const {
+  if (env_.Data.DatasetIsOpen() && !env_.Settings.CurrentDatasetName.empty()) {
+    return State::kDatasetOpen;
+  }
+  if (env_.Data.CollectionIsOpen()) return State::kCollectionOpen;
+  return State::kNothingOpen;
+}
+
+std::string MainWindowModel::Caption() const {
+  switch (GetState()) {
+    case State::kNothingOpen:
+      return "Kavrel";
+    case State::kCollectionOpen:
+      return "Kavrel - " + env_.Settings.CurrentCollectionName;
+    case State::kDatasetOpen:
+      break;
+  }
+  return "Kavrel - " + env_.Settings.CurrentCollectionName + ", " +
+         env_.Settings.CurrentDatasetName;
+}
+
+StartUp MainWindowModel::Start() {
+  SettingsState& s = env_.Settings;
+  resultButtons_ = false;
+  s.CurrentCollectionIndex = -1;
+  if (LoadSettings(s, env_.ProgramDir, env_.Data, env_.Dialogs, env_.OpenHelp) ==
+      StartUp::kTerminate) {
+    return StartUp::kTerminate;
+  }
+  if (CollectionOpenEnabled() && s.CurrentCollectionIndex >= 0) {
+    const auto& entry = s.Collections[static_cast<std::size_t>(s.CurrentCollectionIndex)];
+    s.CurrentCollectionName = entry.Name();
+    s.CurrentCollectionFile = entry.Path();
+    env_.Data.OpenCollection(entry.Path());
+  }
+  env_.Log.AddMessage("Kavrel started");
+  return StartUp::kContinue;
+}
+
+int MainWindowModel::ChooseCollection(const char* caption) {
+  std::vector<std::string> names;
+  for (const auto& c : env_.Settings.Collections) names.push_back(c.Name());
+  return env_.Dialogs.ChooseFromList(caption, names);
+}
+
+bool MainWindowModel::OpenCollection() {
+  const int chosen = ChooseCollection("Kavrel Dataset Collections");
+  if (chosen < 0 || chosen >= static_cast<int>(env_.Settings.Collections.size())) return false;
+  SettingsState& s = env_.Settings;
+  env_.Data.CloseCollection();
+  s.CurrentCollectionIndex = chosen;
+  const auto& entry = s.Collections[static_cast<std::size_t>(chosen)];
+  s.CurrentCollectionName = entry.Name();
+  s.CurrentCollectionFile = entry.Path();
+  env_.Data.OpenCollection(entry.Path());
+  return true;
+}
+
+void MainWindowModel::CloseCollection() {
+  CloseDataset();
+  env_.Data.CloseCollection();
+  env_.Settings.CurrentCollectionIndex = -1;
+  env_.Settings.CurrentCollectionName.clear();
+  env_.Settings.CurrentCollectionFile.clear();
+}
+
+namespace {
+
+FileDialogRequest CollectionFileRequest(const SettingsState& s, const std::string& name,
+                                        FileDialogRequest::Mode mode) {
+  FileDialogRequest request;
+  request.mode = mode;
+  request.defaultExtension = "mdb";
+  request.filter = "Kavrel data set collection (*.mdb)|*.mdb";
+  request.directory = s.DataDir;
+  request.title = "File name for collection " + name;
+  request.defaultName = name + ".mdb";
+  return request;
+}
+
+}  // namespace
+
+bool MainWindowModel::NewCollection(const std::string& name) {
+  SettingsState& s = env_.Settings;
+  const auto file =
+      env_.Dialogs.ChooseFile(CollectionFileRequest(s, name, FileDialogRequest::Mode::kSave));
+  if (!file) return false;
+  if (!env_.Data.NewCollectionFile(*file)) {
+    env_.Dialogs.ShowError("Could not create new data set collection database");
+    return false;
+  }
+  s.Collections.emplace_back(name, *file);
+  s.CurrentCollectionIndex = static_cast<int>(s.Collections.size()) - 1;
+  SaveCollections(s);
+  s.CurrentCollectionName = name;
+  s.CurrentCollectionFile = *file;
+  env_.Data.OpenCollection(*file);
+  return true;
+}
+
+bool MainWindowModel::AddCollection(const std::string& name) {
+  SettingsState& s = env_.Settings;
+  const auto file =
+      env_.Dialogs.ChooseFile(CollectionFileRequest(s, name, FileDialogRequest::Mode::kOpen));
+  if (!file) return false;
+  env_.Data.CloseCollection();
+  s.Collections.emplace_back(name, *file);
+  SaveCollections(s);
+  s.CurrentCollectionName = name;
+  s.CurrentCollectionFile = *file;
+  env_.Data.OpenCollection(*file);
+  return true;
+}
+
+void MainWindowModel::Removed(int k) {
+  int& current = env_.Settings.CurrentCollectionIndex;
+  if (current == k) {
+    current = -1;
+  } else if (current > k) {
+    --current;
+  }
+}
+
+void MainWindowModel::RemoveCollection() {
+  const int chosen = ChooseCollection("Kavrel Data set collections");
+  SettingsState& s = env_.Settings;
+  if (chosen < 0 || chosen >= static_cast<int>(s.Collections.size())) return;
+  const TDatasetCollection entry = s.Collections[static_cast<std::size_t>(chosen)];
+  if (env_.Dialogs.Message(
+          "Are you sure you want to remove the data set collection " + entry.Name() + "?",
+          DialogKind::kConfirmation,
+          DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
+    return;
+  }
+  if (entry.Name() == s.CurrentCollectionName && entry.Path() == s.CurrentCollectionFile) {
+    env_.Data.CloseCollection();
+  }
+  s.Collections.erase(s.Collections.begin() + chosen);
+  Removed(chosen);
+  SaveCollections(s);
+}
+
+void MainWindowModel::DeleteCollection() {
+  const int chosen = ChooseCollection("Kavrel Data set collections");
+  SettingsState& s = env_.Settings;
+  if (chosen < 0 || chosen >= static_cast<int>(s.Collections.size())) return;
+  const TDatasetCollection entry = s.Collections[static_cast<std::size_t>(chosen)];
+  if (env_.Dialogs.Message(
+          "Are you sure you want to delete the data set collection " + entry.Name() + "?",
+          DialogKind::kConfirmation,
+          DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
+    return;
+  }
+  if (entry.Name() == s.CurrentCollectionName && entry.Path() == s.CurrentCollectionFile) {
+    env_.Data.CloseCollection();
+  }
+  std::error_code error;
+  if (!fs::remove(entry.Path(), error) || error) {
+    env_.Dialogs.ShowError("Unable to delete the database file " + entry.Path());
+    return;
+  }
+  s.Collections.erase(s.Collections.begin() + chosen);
+  Removed(chosen);
+  SaveCollections(s);
+}
+
+void MainWindowModel::Exit() {
+  CloseDataset();
+  env_.Data.CloseCollection();
+  SaveCurrentCollection(env_.Settings);
+}
+
+void MainWindowModel::EnableDatasetCommands() {
+  UpdateResultButtons();
+  LoadMortality(Population, env_.Data, env_.Dialogs, env_.Log, env_.Settings.MaxAge);
+  LoadPopulation(Population, env_.Data, env_.Dialogs, env_.Settings.MaxAge);
+}
+
+bool MainWindowModel::OpenDataset(const DatasetRow& row) {
+  if (!OpenCurrentDataset(env_.Settings, env_.Data, env_.Dialogs, row)) {
+    resultButtons_ = false;
+    return false;
+  }
+  EnableDatasetCommands();
+  return true;
+}
+
+void MainWindowModel::CloseDataset() {
+  CloseCurrentDataset(env_.Settings, env_.Data);
+  resultButtons_ = false;
+}
+
+void MainWindowModel::UpdateResultButtons() {
+  TableCursor& diseases = env_.Data.KavrelTable1();
+  resultButtons_ = false;
+  if (!diseases.Active() || diseases.RecordCount() == 0) return;
+  try {
+    resultButtons_ = diseases.FieldBoolean("MOutput") || diseases.FieldBoolean("FOutput");
+  } catch (const std::exception&) {
+    resultButtons_ = false;
+  }
+}
+
+void MainWindowModel::InsertDisease() {
+  TableCursor& diseases = env_.Data.KavrelTable1();
+  diseases.Insert();
+  diseases.SetText("DiseaseName", "New disease");
+  diseases.Post();
+  UpdateResultButtons();
+}
+
+bool MainWindowModel::DeleteDisease() {
+  TableCursor& diseases = env_.Data.KavrelTable1();
+  if (!diseases.Active() || diseases.RecordCount() == 0) return false;
+  if (env_.Dialogs.Message("Are you sure you want to delete this disease record?",
+                           DialogKind::kConfirmation,
+                           DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
+    return false;
+  }
+  const std::string id = std::to_string(diseases.Key());
+  try {
+    Database::Transaction transaction(env_.Data.Dataset());
+    diseases.Delete();
+    for (int v = 0; v < kVariableCount; ++v) {
+      env_.Data.ExecDataset("delete from " + InputTable(v) + " where InputId=" + id);
+      env_.Data.ExecDataset("delete from " + IntermTable(v) + " where InputId=" + id);
+    }
+    for (int v = 0; v < kVariableCount; ++v) {
+      env_.Data.ExecDataset("delete from " + OutputTable(v) + " where InputId=" + id);
+    }
+    transaction.Commit();
+  } catch (...) {
+    diseases.Refresh();
+    throw;
+  }
+  UpdateResultButtons();
+  return true;
+}
+
+}  // namespace kavrel

@@ -1,0 +1,84 @@
+#pragma once
+
+// The main window as a model: the program's three states and what each enables, the window
+// caption, start-up and exit, the collection commands, opening and closing a data set, and the
+// disease commands, with every question and message. The window draws this and forwards clicks.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "exchange/population.h"
+#include "store/datasets.h"
+#include "store/settings.h"
+
+namespace kavrel {
+
+class MessagesLog;
+class TDataKavrel;
+class UserDialogs;
+
+class MainWindowModel {
+ public:
+  enum class State { kNothingOpen, kCollectionOpen, kDatasetOpen };
+
+  struct Environment {
+    SettingsState& Settings;
+    TDataKavrel& Data;
+    UserDialogs& Dialogs;
+    MessagesLog& Log;
+    std::string ProgramDir;
+    std::function<void(int topic)> OpenHelp;
+  };
+
+  explicit MainWindowModel(Environment environment);
+
+  State GetState() const;
+  std::string Caption() const;
+  // What the three states enable.
+  bool CollectionOpenEnabled() const { return !env_.Settings.Collections.empty(); }
+  bool DatasetCommandEnabled() const { return GetState() != State::kNothingOpen; }
+  bool CollectionCloseEnabled() const { return GetState() != State::kNothingOpen; }
+  // The disease area, "D&iseases", "&Population", "&Windows", "&Options", "Edit/Add input",
+  // "Start process", "Show &Notes", the check boxes and "Sex".
+  bool DatasetCommandsEnabled() const { return GetState() == State::kDatasetOpen; }
+  // "Sensitivity", "Inspect results", "Export results".
+  bool ResultButtonsEnabled() const { return resultButtons_; }
+
+  // The main window's show event. kTerminate when the installation is broken.
+  StartUp Start();
+  // "&Open"; true when the data set window is to be shown.
+  bool OpenCollection();
+  void CloseCollection();
+  // "&New" and "&Add" after the name was given; true when the data set window is to be shown.
+  bool NewCollection(const std::string& name);
+  bool AddCollection(const std::string& name);
+  void RemoveCollection();
+  void DeleteCollection();
+  // "&Exit": closes everything and remembers the current collection.
+  void Exit();
+
+  // The data sets window's Open and Close.
+  bool OpenDataset(const DatasetRow& row);
+  void CloseDataset();
+
+  // The navigator's Insert ("D&iseases", "&New"): a record named "New disease".
+  void InsertDisease();
+  // "&Delete": the question, then the record and its input, processed and output rows in one
+  // transaction.
+  bool DeleteDisease();
+  void UpdateResultButtons();
+
+  PopulationSeries Population;
+
+ private:
+  void EnableDatasetCommands();
+  int ChooseCollection(const char* caption);
+  // After removing entry k: the current index follows the list.
+  void Removed(int k);
+
+  Environment env_;
+  bool resultButtons_ = false;
+};
+
+}  // namespace kavrel

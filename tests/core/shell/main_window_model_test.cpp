@@ -1,0 +1,129 @@
+#include "shell/main_window_model.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "example_data.h"
+#include "shell/messages_log.h"
+#include "store/data_kavrel.h"
+#include "store/store_fixture.h"
+
+namespace kavrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// An installation in a temporary directory, started for the first time.
+struct MainWindowModelTest : ::testing::Test {
+  void SetUp() override {
+    programDir = dir.File("bin") + "/";
+    install::BuildTemplates(programDir);
+    install::BuildExampleData(programDir, dir.File("KavrelData"));
+    std::ofstream(programDir + "Kavrel.ini")
+        << "[Filedirs]\nfd1=" << dir.File("KavrelData") << "\n";
+  }
+  MainWindowModel Model() {
+    return MainWindowModel({settings, data, dialogs, log, programDir, [](int) {}});
+  }
+
+  TempDir dir;
+  std::string programDir;
+  SettingsState settings;
+  ScriptedDialogs dialogs;
+  TDataKavrel data{dialogs};
+  MessagesLog log{[] { return std::string("12:00:00"); }};
+};
+
+TEST_F(MainWindowModelTest, StartOpenDatasetAndTheThreeStates) {
+  auto model = Model();
+  EXPECT_EQ(model.Caption(), "Kavrel");
+  ASSERT_EQ(model.Start(), StartUp::kContinue);
+  EXPECT_EQ(log.Lines().back(), "  12:00:00# Kavrel started");
+  EXPECT_EQ(model.GetState(), MainWindowModel::State::kCollectionOpen);
+  EXPECT_EQ(model.Caption(), "Kavrel - Local");
+  EXPECT_TRUE(model.DatasetCommandEnabled());
+  EXPECT_FALSE(model.DatasetCommandsEnabled());
+  const auto rows = ListDatasets(data);
+  ASSERT_EQ(rows.size(), 1u);
+  ASSERT_TRUE(model.OpenDataset(rows[0]));
+  EXPECT_EQ(model.Caption(), "Kavrel - Local, Example");
+  EXPECT_TRUE(model.DatasetCommandsEnabled());
+  EXPECT_FALSE(model.ResultButtonsEnabled());  // the first disease has no stored results
+  EXPECT_NEAR(model.Population.AllCauseMortality[kMales][0], 0.004, 0.001);
+
+  // Inserting twice gives two records named "New disease"; deleting asks first.
+  model.InsertDisease();
+  model.InsertDisease();
+  TableCursor& table = data.KavrelTable1();
+  EXPECT_EQ(table.RecordCount(), 7);
+  EXPECT_EQ(table.FieldText("DiseaseName"), "New disease");
+  dialogs.Push(DialogButton::kCancel);
+  EXPECT_FALSE(model.DeleteDisease());
+  EXPECT_EQ(table.RecordCount(), 7);
+  table.Locate("DiseaseName", "Asthma");
+  dialogs.Push(DialogButton::kYes);
+  ASSERT_TRUE(model.DeleteDisease());
+  EXPECT_EQ(dialogs.Texts().back(), "Are you sure you want to delete this disease record?");
+  EXPECT_EQ(data.QueryDataset("select * from InputIncidence where InputId=1").RecordCount(), 0);
+  EXPECT_EQ(table.RecordCount(), 6);
+
+  model.CloseDataset();
+  EXPECT_EQ(model.GetState(), MainWindowModel::State::kCollectionOpen);
+  model.CloseCollection();
+  EXPECT_EQ(model.GetState(), MainWindowModel::State::kNothingOpen);
+  EXPECT_EQ(model.Caption(), "Kavrel");
+  EXPECT_EQ(settings.CurrentCollectionIndex, -1);
+}
+
+TEST_F(MainWindowModelTest, CollectionCommands) {
+  auto model = Model();
+  ASSERT_EQ(model.Start(), StartUp::kContinue);
+  // New: a file from the template, listed, current and open.
+  dialogs.PushFile(dir.File("KavrelData/Europe.mdb"));
+  ASSERT_TRUE(model.NewCollection("Europe"));
+  EXPECT_EQ(dialogs.History().back().text, "File name for collection Europe");
+  EXPECT_EQ(settings.CurrentCollectionIndex, 1);
+  EXPECT_EQ(model.Caption(), "Kavrel - Europe");
+  EXPECT_TRUE(data.CollectionHasTable("Preferences"));
+  dialogs.PushFile(dir.File("KavrelData/Europe.mdb"));  // exists already
+  EXPECT_FALSE(model.NewCollection("Again"));
+  EXPECT_EQ(dialogs.Texts().back(), "Could not create new data set collection database");
+  // Add: the current collection stays what it was.
+  fs::copy_file(dir.File("KavrelData/KavrelLocal.mdb"), dir.File("Other.mdb"));
+  dialogs.PushFile(dir.File("Other.mdb"));
+  ASSERT_TRUE(model.AddCollection("Other"));
+  EXPECT_EQ(settings.CurrentCollectionIndex, 1);
+  EXPECT_EQ(settings.Collections.size(), 3u);
+  // Open by choice.
+  dialogs.Push(0);
+  ASSERT_TRUE(model.OpenCollection());
+  EXPECT_EQ(model.Caption(), "Kavrel - Local");
+  EXPECT_EQ(settings.CurrentCollectionIndex, 0);
+  // Remove the first: the file stays, the current index follows the list (none: it was it).
+  dialogs.Push(0);
+  dialogs.Push(DialogButton::kYes);
+  model.RemoveCollection();
+  EXPECT_EQ(dialogs.Texts().back(),
+            "Are you sure you want to remove the data set collection Local?");
+  EXPECT_TRUE(fs::exists(dir.File("KavrelData/KavrelLocal.mdb")));
+  EXPECT_EQ(settings.CurrentCollectionIndex, -1);
+  EXPECT_FALSE(data.CollectionIsOpen());
+  // Delete "Europe" (now first): its file goes.
+  dialogs.Push(0);
+  dialogs.Push(DialogButton::kYes);
+  model.DeleteCollection();
+  EXPECT_FALSE(fs::exists(dir.File("KavrelData/Europe.mdb")));
+  ASSERT_EQ(settings.Collections.size(), 1u);
+  EXPECT_EQ(settings.Collections[0].Name(), "Other");
+  // Exit remembers the current collection (none here).
+  model.Exit();
+  std::ifstream ini(dir.File("KavrelData/Kavrel.ini"));
+  const std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("CC=0"), std::string::npos) << text;
+  EXPECT_NE(text.find("C1=Other"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace kavrel
