@@ -15,6 +15,10 @@ packages=(
   libsqlite3-dev
   sqlite3
   libsimpleini-dev
+  qt6-base-dev
+  libxkbcommon-dev
+  libgl-dev
+  fonts-dejavu-core
 )
 
 missing=()

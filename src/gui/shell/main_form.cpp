@@ -1,0 +1,482 @@
+#include "shell/main_form.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "engine/model_types.h"
+#include "shell/disease_list_form.h"
+#include "shell/messages_log.h"
+#include "shell/small_dialogs.h"
+#include "store/data_kavrel.h"
+#include "store/dataset_form.h"
+#include "store/datasets.h"
+#include "store/table_cursor.h"
+
+namespace kavrel {
+
+namespace {
+
+// The hourglass while a command runs, restored also when it fails.
+struct BusyCursor {
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+constexpr std::array<const char*, 8> kNavigatorTexts = {"|<", "<",    ">",    ">|",
+                                                        "+",  "Edit", "Post", "Cancel"};
+constexpr std::array<const char*, 8> kNavigatorHints = {"First disease",
+                                                        "Prior disease",
+                                                        "Next disease",
+                                                        "Last disease",
+                                                        "Add disease",
+                                                        "Edit name and ICD",
+                                                        "Save name and ICD changes",
+                                                        "Cancel name and ICD changes"};
+
+}  // namespace
+
+template <typename Command>
+void TMainForm::Run(Command&& command) {
+  try {
+    BusyCursor busy;
+    command();
+  } catch (const std::exception& e) {
+    env_.Dialogs.ShowError(e.what());
+  }
+  Refresh();
+}
+
+TMainForm::TMainForm(Environment environment, QWidget* parent)
+    : QMainWindow(parent),
+      env_(environment),
+      model_({environment.Settings, environment.Data, environment.Dialogs, environment.Log,
+              environment.ProgramDir, [this](int topic) { ShowHelp(topic); }}) {
+  setWindowTitle("Kavrel");
+  messages_ = new MessagesWindow(env_.Log, this);
+  env_.Log.SetListener([this](const std::string&) {
+    if (messages_ != nullptr) messages_->Refresh();
+  });
+  help_ = new HelpViewer(QString::fromStdString(env_.ProgramDir + "help"), this);
+  about_ = new AboutBox(this);
+  notes_ = new NotesWindow(env_.Data, nullptr);
+  notes_->OnClosed = [this] { Refresh(); };
+  datasetForm_ = new TDatasetForm({env_.Settings, env_.Data, env_.Dialogs, model_,
+                                   [this](int topic) { ShowHelp(topic); }, [this] { Refresh(); }},
+                                  this);
+  BuildMenus();
+  BuildDiseaseArea();
+  env_.Data.KavrelTable1().SetListener([this] { ShowDisease(); });
+  resize(640, 520);
+  Refresh();
+}
+
+TMainForm::~TMainForm() {
+  env_.Data.KavrelTable1().SetListener(nullptr);
+  env_.Log.SetListener(nullptr);
+  delete notes_;
+}
+
+QAction* TMainForm::Action(const QString& text) const {
+  for (QAction* action : findChildren<QAction*>()) {
+    if (action->text() == text) return action;
+  }
+  return nullptr;
+}
+
+void TMainForm::BuildMenus() {
+  const auto add = [this](QMenu* menu, const QString& text, auto slot) {
+    QAction* action = menu->addAction(text);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+  };
+  QMenu* data = menuBar()->addMenu("&Data");
+  datasetAction_ = add(data, "&Data set", [this] { ShowDatasets(); });
+  QMenu* collection = data->addMenu("&Collection");
+  openAction_ = add(collection, "&Open", [this] { OpenCollection(); });
+  closeAction_ = add(collection, "&Close", [this] { CloseCollection(); });
+  add(collection, "&Add", [this] { AddCollection(); });
+  add(collection, "&Remove", [this] { RemoveCollection(); });
+  add(collection, "&New", [this] { NewCollection(); });
+  add(collection, "&Delete", [this] { DeleteCollection(); });
+  data->addSeparator();
+  add(data, "&Printer setup",
+      [this] { env_.Dialogs.ShowInformation("Printing comes with the result tables."); });
+  data->addSeparator();
+  add(data, "&Exit", [this] { Exit(); });
+
+  // Windows that later parts of the program build stay disabled until they exist.
+  const auto later = [](QAction* action) { action->setEnabled(false); };
+  QMenu* population = menuBar()->addMenu("&Population");
+  later(population->addAction("&Mortality"));
+  later(population->addAction("&Structure"));
+  later(population->addAction("&Age patterns"));
+  QMenu* diseases = menuBar()->addMenu("D&iseases");
+  add(diseases, "&Go to", [this] { GoTo(); });
+  add(diseases, "&New", [this] { InsertDisease(); });
+  add(diseases, "&Delete", [this] { DeleteDisease(); });
+  later(diseases->addAction("&Copy"));
+  diseases->addSeparator();
+  later(diseases->addAction("&Export"));
+  windowsMenu_ = menuBar()->addMenu("&Windows");
+  notesAction_ = add(windowsMenu_, "&Notes", [this] { ToggleNotes(); });
+  notesAction_->setCheckable(true);
+  add(windowsMenu_, "&Messages", [this] { ShowMessages(); });
+  later(windowsMenu_->addAction("&Storage"));
+  windowsMenu_->addSeparator();
+  connect(windowsMenu_, &QMenu::aboutToShow, this, [this] {
+    // The tail after the separator lists the visible windows, rebuilt each time.
+    const auto actions = windowsMenu_->actions();
+    bool tail = false;
+    for (QAction* action : actions) {
+      if (tail) {
+        windowsMenu_->removeAction(action);
+        action->deleteLater();
+      }
+      if (action->isSeparator()) tail = true;
+    }
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (window->isVisible() && !window->windowTitle().isEmpty()) {
+        windowsMenu_->addAction(window->windowTitle());
+      }
+    }
+  });
+  QMenu* options = menuBar()->addMenu("&Options");
+  for (const char* text : {"&Graphs and tables", "&Calculation", "&Smooth and fit",
+                           "&Downhill simplex", "Sensitivity and &uncertainty"}) {
+    later(options->addAction(text));
+  }
+  options->addSeparator();
+  later(options->addAction("&Preferences"));
+  QMenu* help = menuBar()->addMenu("&Help");
+  add(help, "&Contents", [this] { ShowHelp(1000); });
+  help->addSeparator();
+  add(help, "&About", [this] { about_->exec(); });
+  datasetMenus_ = {population, diseases, windowsMenu_, options};
+}
+
+void TMainForm::BuildDiseaseArea() {
+  diseaseArea_ = new QWidget;
+  auto* layout = new QVBoxLayout(diseaseArea_);
+  auto* names = new QGridLayout;
+  name_ = new QLineEdit;
+  icd_ = new QLineEdit;
+  names->addWidget(new QLabel("Name"), 0, 0);
+  names->addWidget(name_, 0, 1);
+  names->addWidget(new QLabel("ICD codes"), 1, 0);
+  names->addWidget(icd_, 1, 1);
+  layout->addLayout(names);
+  connect(name_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    Run([&] { env_.Data.KavrelTable1().SetText("DiseaseName", text.toStdString()); });
+  });
+  connect(icd_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    Run([&] { env_.Data.KavrelTable1().SetText("ICDcode", text.toStdString()); });
+  });
+  auto* navigator = new QHBoxLayout;
+  for (int k = 0; k < 8; ++k) {
+    auto* button = new QToolButton;
+    button->setText(kNavigatorTexts[static_cast<std::size_t>(k)]);
+    button->setToolTip(kNavigatorHints[static_cast<std::size_t>(k)]);
+    connect(button, &QToolButton::clicked, this, [this, k] { Navigate(k); });
+    navigator->addWidget(button);
+    navigator_[static_cast<std::size_t>(k)] = button;
+  }
+  navigator->addStretch();
+  layout->addLayout(navigator);
+
+  auto* middle = new QHBoxLayout;
+  auto* inputs = new QGroupBox("Input variables");
+  auto* grid = new QGridLayout(inputs);
+  grid->addWidget(new QLabel("M    F"), 0, 0);
+  for (int v = 0; v < kVariableCount; ++v) {
+    auto* male = new QCheckBox(QString::fromUtf8(
+        kVariableDisplayNames[v].data(), static_cast<int>(kVariableDisplayNames[v].size())));
+    auto* female = new QCheckBox;
+    for (QCheckBox* box : {male, female}) box->setAttribute(Qt::WA_TransparentForMouseEvents);
+    grid->addWidget(female, v + 1, 0);
+    grid->addWidget(male, v + 1, 1);
+    inputBoxes_[static_cast<std::size_t>(v)] = male;
+    inputBoxes_[static_cast<std::size_t>(v + 7)] = female;
+  }
+  editInput_ = new QPushButton("Edit/Add input");
+  editInput_->setToolTip("Comes with the input editor");
+  grid->addWidget(editInput_, kVariableCount + 1, 0, 1, 2);
+  middle->addWidget(inputs);
+
+  auto* right = new QVBoxLayout;
+  auto* process = new QGroupBox("Process inputs");
+  auto* processLayout = new QVBoxLayout(process);
+  auto* sex = new QGroupBox("Sex");
+  auto* sexLayout = new QHBoxLayout(sex);
+  males_ = new QRadioButton("Males");
+  females_ = new QRadioButton("Females");
+  males_->setChecked(true);
+  sexLayout->addWidget(males_);
+  sexLayout->addWidget(females_);
+  processLayout->addWidget(sex);
+  startProcess_ = new QPushButton("Start process");
+  processLayout->addWidget(startProcess_);
+  notesButton_ = new QPushButton("Show &Notes");
+  connect(notesButton_, &QPushButton::clicked, this, [this] { ToggleNotes(); });
+  processLayout->addWidget(notesButton_);
+  right->addWidget(process);
+  auto* output = new QGroupBox("Output present");
+  auto* outputLayout = new QHBoxLayout(output);
+  outputBoxes_ = {new QCheckBox("Males"), new QCheckBox("Females")};
+  for (QCheckBox* box : outputBoxes_) {
+    box->setAttribute(Qt::WA_TransparentForMouseEvents);
+    outputLayout->addWidget(box);
+  }
+  right->addWidget(output);
+  const std::array<const char*, 3> results = {"Sensitivity", "Inspect results", "Export results"};
+  for (int k = 0; k < 3; ++k) {
+    resultButtons_[static_cast<std::size_t>(k)] =
+        new QPushButton(results[static_cast<std::size_t>(k)]);
+    right->addWidget(resultButtons_[static_cast<std::size_t>(k)]);
+  }
+  right->addStretch();
+  middle->addLayout(right);
+  layout->addLayout(middle);
+
+  auto* bottom = new QHBoxLayout;
+  auto* help = new QPushButton("Help");
+  connect(help, &QPushButton::clicked, this, [this] { ShowHelp(3010); });
+  auto* exit = new QPushButton("E&xit");
+  connect(exit, &QPushButton::clicked, this, [this] { Exit(); });
+  bottom->addStretch();
+  bottom->addWidget(help);
+  bottom->addWidget(exit);
+  layout->addLayout(bottom);
+  setCentralWidget(diseaseArea_);
+}
+
+void TMainForm::ShowDisease() {
+  if (refreshing_) return;
+  refreshing_ = true;
+  TableCursor& diseases = env_.Data.KavrelTable1();
+  const bool has = diseases.Active() && (diseases.RecordCount() > 0 ||
+                                         diseases.GetState() == TableCursor::State::kInsert);
+  const auto text = [&](const char* field) {
+    return has ? QString::fromStdString(diseases.FieldText(field)) : QString();
+  };
+  const auto flag = [&](std::string_view field) { return has && diseases.FieldBoolean(field); };
+  if (name_->text() != text("DiseaseName")) name_->setText(text("DiseaseName"));
+  if (icd_->text() != text("ICDcode")) icd_->setText(text("ICDcode"));
+  for (int v = 0; v < kVariableCount; ++v) {
+    inputBoxes_[static_cast<std::size_t>(v)]->setChecked(flag(kInputFlagColumns[kMales][v]));
+    inputBoxes_[static_cast<std::size_t>(v + 7)]->setChecked(flag(kInputFlagColumns[kFemales][v]));
+  }
+  outputBoxes_[0]->setChecked(flag("MOutput"));
+  outputBoxes_[1]->setChecked(flag("FOutput"));
+  if (notes_->isVisible()) notes_->ShowDisease();
+  refreshing_ = false;
+}
+
+void TMainForm::Refresh() {
+  setWindowTitle(QString::fromStdString(model_.Caption()));
+  const bool dataset = model_.DatasetCommandsEnabled();
+  datasetAction_->setEnabled(model_.DatasetCommandEnabled());
+  openAction_->setEnabled(model_.CollectionOpenEnabled());
+  closeAction_->setEnabled(model_.CollectionCloseEnabled());
+  for (QMenu* menu : datasetMenus_) menu->setEnabled(dataset);
+  for (QWidget* widget :
+       std::initializer_list<QWidget*>{name_, icd_, males_, females_, notesButton_}) {
+    widget->setEnabled(dataset);
+  }
+  for (QToolButton* button : navigator_) button->setEnabled(dataset);
+  for (QCheckBox* box : inputBoxes_) box->setEnabled(dataset);
+  for (QCheckBox* box : outputBoxes_) box->setEnabled(dataset);
+  // Their windows come later: "Edit/Add input", "Start process" and the result buttons wait.
+  editInput_->setEnabled(false);
+  startProcess_->setEnabled(false);
+  for (QPushButton* button : resultButtons_) button->setEnabled(false);
+  notesButton_->setText(notes_->isVisible() ? "Hide &Notes" : "Show &Notes");
+  notesAction_->setChecked(notes_->isVisible());
+  ShowDisease();
+}
+
+bool TMainForm::StartUp() {
+  bool go = true;
+  Run([&] { go = model_.Start() == StartUp::kContinue; });
+  return go;
+}
+
+void TMainForm::OpenCollection() {
+  bool show = false;
+  Run([&] { show = model_.OpenCollection(); });
+  if (show) ShowDatasets();
+}
+
+void TMainForm::CloseCollection() {
+  Run([&] { model_.CloseCollection(); });
+}
+
+void TMainForm::NewCollection() {
+  const auto name = datasetForm_->AskCollectionName();
+  if (!name) return;
+  bool show = false;
+  Run([&] { show = model_.NewCollection(*name); });
+  if (show) ShowDatasets();
+}
+
+void TMainForm::AddCollection() {
+  const auto name = datasetForm_->AskCollectionName();
+  if (!name) return;
+  bool show = false;
+  Run([&] { show = model_.AddCollection(*name); });
+  if (show) ShowDatasets();
+}
+
+void TMainForm::RemoveCollection() {
+  Run([&] { model_.RemoveCollection(); });
+}
+
+void TMainForm::DeleteCollection() {
+  Run([&] { model_.DeleteCollection(); });
+}
+
+void TMainForm::ShowDatasets() {
+  if (!model_.DatasetCommandEnabled()) return;
+  Run([&] { datasetForm_->Bind(); });
+  datasetForm_->exec();
+  Refresh();
+}
+
+void TMainForm::Navigate(int button) {
+  Run([&] {
+    TableCursor& diseases = env_.Data.KavrelTable1();
+    switch (button) {
+      case 0:
+        diseases.First();
+        break;
+      case 1:
+        diseases.Prior();
+        break;
+      case 2:
+        diseases.Next();
+        break;
+      case 3:
+        diseases.Last();
+        break;
+      case 4:
+        model_.InsertDisease();
+        break;
+      case 5:
+        diseases.Edit();
+        break;
+      case 6:
+        diseases.Post();
+        break;
+      default:
+        diseases.Cancel();
+        break;
+    }
+    model_.UpdateResultButtons();
+  });
+}
+
+void TMainForm::InsertDisease() { Navigate(4); }
+
+void TMainForm::DeleteDisease() {
+  Run([&] { model_.DeleteDisease(); });
+}
+
+void TMainForm::GoTo() {
+  DiseaseListForm list(env_.Data, this);
+  list.setWindowTitle(
+      QString::fromStdString("Diseases in dataset " + env_.Settings.CurrentDatasetName));
+  Run([&] { list.Fill(); });
+  list.exec();
+  Run([&] { list.LocateChosen(); });
+}
+
+void TMainForm::ToggleNotes() {
+  if (notes_->isVisible()) {
+    notes_->close();
+  } else {
+    notes_->ShowDisease();
+    notes_->show();
+  }
+  Refresh();
+}
+
+void TMainForm::ShowMessages() {
+  messages_->Refresh();
+  messages_->show();
+  messages_->raise();
+}
+
+void TMainForm::ShowHelp(int topic) { help_->ShowTopic(topic); }
+
+void TMainForm::Exit() {
+  Run([&] { model_.Exit(); });
+  notes_->hide();
+  QApplication::quit();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  notes_->hide();
+  QMainWindow::closeEvent(event);
+}
+
+NotesWindow::NotesWindow(TDataKavrel& data, QWidget* parent)
+    : QWidget(parent), data_(data), memo_(new QPlainTextEdit) {
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(memo_);
+  auto* row = new QHBoxLayout;
+  auto* close = new QPushButton("&Close");
+  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  row->addStretch();
+  row->addWidget(close);
+  layout->addLayout(row);
+  resize(420, 300);
+  setWindowTitle("Notes");
+}
+
+void NotesWindow::ShowDisease() {
+  TableCursor& diseases = data_.KavrelTable1();
+  loading_ = true;
+  if (diseases.Active() && diseases.RecordCount() > 0) {
+    setWindowTitle(QString::fromStdString("Notes on " + diseases.FieldText("DiseaseName")));
+    const QString remarks = QString::fromStdString(diseases.FieldText("Remarks"));
+    if (memo_->toPlainText() != remarks) memo_->setPlainText(remarks);
+  } else {
+    setWindowTitle("Notes");
+    memo_->clear();
+  }
+  loading_ = false;
+}
+
+void NotesWindow::Store() {
+  TableCursor& diseases = data_.KavrelTable1();
+  if (loading_ || !diseases.Active() || diseases.RecordCount() == 0) return;
+  const std::string text = memo_->toPlainText().toStdString();
+  if (text == diseases.FieldText("Remarks")) return;
+  diseases.SetText("Remarks", text);
+  diseases.Post();
+}
+
+void NotesWindow::closeEvent(QCloseEvent* event) {
+  Store();
+  QWidget::closeEvent(event);
+  hide();  // the main window asks whether the notes are shown
+  if (OnClosed) OnClosed();
+}
+
+void NotesWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) Store();
+  QWidget::changeEvent(event);
+}
+
+}  // namespace kavrel

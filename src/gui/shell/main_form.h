@@ -1,0 +1,141 @@
+#pragma once
+
+// TMainForm: the disease under the cursor of the open data set, its stored inputs and outputs,
+// and every command of the program in its menus. The rules are the core's MainWindowModel.
+
+#include <array>
+#include <memory>
+
+#include <QMainWindow>
+
+#include "shell/main_window_model.h"
+
+class QAction;
+class QCheckBox;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+
+namespace kavrel {
+
+class HelpViewer;
+class MessagesLog;
+class MessagesWindow;
+class AboutBox;
+class TDatasetForm;
+class NotesWindow;
+
+class TMainForm final : public QMainWindow {
+  Q_OBJECT
+ public:
+  struct Environment {
+    SettingsState& Settings;
+    TDataKavrel& Data;
+    UserDialogs& Dialogs;
+    MessagesLog& Log;
+    std::string ProgramDir;
+  };
+  explicit TMainForm(Environment environment, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  MainWindowModel& Model() { return model_; }
+  // The start-up of the show event; false when the program must end.
+  bool StartUp();
+  // Draws the model: caption, enabled states, the disease area.
+  void Refresh();
+
+  // Commands, as the menus and buttons run them.
+  void OpenCollection();
+  void CloseCollection();
+  void NewCollection();
+  void AddCollection();
+  void RemoveCollection();
+  void DeleteCollection();
+  void ShowDatasets();
+  void InsertDisease();
+  void DeleteDisease();
+  void GoTo();
+  void ToggleNotes();
+  void ShowMessages();
+  void ShowHelp(int topic);
+  void Exit();
+
+  // For tests and screenshots.
+  QLineEdit* NameEdit() const { return name_; }
+  QLineEdit* IcdEdit() const { return icd_; }
+  QToolButton* NavigatorButton(int k) const { return navigator_[static_cast<std::size_t>(k)]; }
+  QAction* Action(const QString& text) const;
+  QPushButton* NotesButton() const { return notesButton_; }
+  TDatasetForm* DatasetForm() const { return datasetForm_; }
+  NotesWindow* Notes() const { return notes_; }
+  MessagesWindow* Messages() const { return messages_; }
+  HelpViewer* Help() const { return help_; }
+  std::array<QCheckBox*, 14> InputBoxes() const { return inputBoxes_; }
+  QPushButton* ResultButton(int k) const { return resultButtons_[static_cast<std::size_t>(k)]; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildDiseaseArea();
+  void ShowDisease();
+  void Navigate(int button);
+  // Runs a command; an error it does not handle is shown, and the program goes on.
+  template <typename Command>
+  void Run(Command&& command);
+
+  Environment env_;
+  MainWindowModel model_;
+  QLineEdit* name_ = nullptr;
+  QLineEdit* icd_ = nullptr;
+  std::array<QToolButton*, 8> navigator_{};
+  std::array<QCheckBox*, 14> inputBoxes_{};
+  std::array<QCheckBox*, 2> outputBoxes_{};
+  QRadioButton* males_ = nullptr;
+  QRadioButton* females_ = nullptr;
+  QPushButton* editInput_ = nullptr;
+  QPushButton* startProcess_ = nullptr;
+  QPushButton* notesButton_ = nullptr;
+  std::array<QPushButton*, 3> resultButtons_{};
+  QMenu* windowsMenu_ = nullptr;
+  std::vector<QAction*> datasetActions_;
+  QAction* datasetAction_ = nullptr;
+  QAction* openAction_ = nullptr;
+  QAction* closeAction_ = nullptr;
+  QAction* notesAction_ = nullptr;
+  std::vector<QMenu*> datasetMenus_;
+  QWidget* diseaseArea_ = nullptr;
+  TDatasetForm* datasetForm_ = nullptr;
+  NotesWindow* notes_ = nullptr;
+  MessagesWindow* messages_ = nullptr;
+  AboutBox* about_ = nullptr;
+  HelpViewer* help_ = nullptr;
+  bool refreshing_ = false;
+};
+
+// TMemoForm: the notes of the disease under the cursor.
+class NotesWindow final : public QWidget {
+  Q_OBJECT
+ public:
+  NotesWindow(TDataKavrel& data, QWidget* parent = nullptr);
+  void ShowDisease();
+  // Stores the edited text in the disease's Remarks.
+  void Store();
+  QPlainTextEdit* Memo() const { return memo_; }
+  std::function<void()> OnClosed;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  TDataKavrel& data_;
+  QPlainTextEdit* memo_;
+  bool loading_ = false;
+};
+
+}  // namespace kavrel

@@ -1,0 +1,104 @@
+#include "shell/qt_dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "shell/small_dialogs.h"
+
+namespace kavrel {
+
+namespace {
+
+QStringList ToList(const std::vector<std::string>& items) {
+  QStringList list;
+  for (const auto& item : items) list << QString::fromStdString(item);
+  return list;
+}
+
+// "Kavrel database (*.mdb)|*.mdb" as Qt writes filters: "Kavrel database (*.mdb)".
+QString QtFilter(const std::string& filter) {
+  const QString text = QString::fromStdString(filter);
+  const int bar = text.indexOf('|');
+  return bar < 0 ? text : text.left(bar);
+}
+
+}  // namespace
+
+DialogButton QtUserDialogs::Message(std::string_view text, DialogKind kind, DialogButtons buttons) {
+  QMessageBox box(parent_);
+  box.setWindowTitle("Kavrel");
+  box.setText(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
+  switch (kind) {
+    case DialogKind::kInformation:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case DialogKind::kWarning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case DialogKind::kError:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case DialogKind::kConfirmation:
+      box.setIcon(QMessageBox::Question);
+      break;
+  }
+  QMessageBox::StandardButtons standard;
+  if (buttons.Has(DialogButton::kYes)) standard |= QMessageBox::Yes;
+  if (buttons.Has(DialogButton::kNo)) standard |= QMessageBox::No;
+  if (buttons.Has(DialogButton::kCancel)) standard |= QMessageBox::Cancel;
+  if (buttons.Has(DialogButton::kOK)) standard |= QMessageBox::Ok;
+  box.setStandardButtons(standard);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return DialogButton::kYes;
+    case QMessageBox::No:
+      return DialogButton::kNo;
+    case QMessageBox::Ok:
+      return DialogButton::kOK;
+    default:
+      return buttons.Has(DialogButton::kCancel) ? DialogButton::kCancel
+             : buttons.Has(DialogButton::kNo)   ? DialogButton::kNo
+                                                : DialogButton::kOK;
+  }
+}
+
+int QtUserDialogs::ChooseFromList(std::string_view caption, const std::vector<std::string>& items) {
+  ListChoiceDialog dialog(parent_);
+  return dialog.Choose(QString::fromUtf8(caption.data(), static_cast<int>(caption.size())),
+                       ToList(items));
+}
+
+std::optional<std::string> QtUserDialogs::ChooseFile(const FileDialogRequest& request) {
+  QFileDialog dialog(parent_, QString::fromStdString(request.title),
+                     QString::fromStdString(request.directory), QtFilter(request.filter));
+  dialog.setAcceptMode(request.mode == FileDialogRequest::Mode::kSave ? QFileDialog::AcceptSave
+                                                                      : QFileDialog::AcceptOpen);
+  if (request.mode == FileDialogRequest::Mode::kOpen) dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+  // The program asks its own questions about existing files.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (!request.defaultName.empty()) dialog.selectFile(QString::fromStdString(request.defaultName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
+}
+
+std::optional<std::vector<int>> QtUserDialogs::CheckList(std::string_view caption,
+                                                         const std::vector<std::string>& items,
+                                                         const std::vector<bool>& checked) {
+  CheckListDialog dialog(parent_);
+  dialog.Fill(QString::fromUtf8(caption.data(), static_cast<int>(caption.size())), ToList(items),
+              checked);
+  dialog.exec();
+  return dialog.CheckedRows();
+}
+
+std::optional<std::string> QtUserDialogs::SaveAsName(std::string_view currentName) {
+  SaveAsDialog dialog(parent_);
+  dialog.SetCurrentName(
+      QString::fromUtf8(currentName.data(), static_cast<int>(currentName.size())));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.GetNewName().toStdString();
+}
+
+}  // namespace kavrel

@@ -1,0 +1,112 @@
+#pragma once
+
+// The shared small dialogs: the list choice, the check list, the save-as name prompt, the about
+// box, the messages window, the help viewer.
+
+#include <QDialog>
+#include <QStringList>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QTextBrowser;
+class QTreeWidget;
+
+namespace kavrel {
+
+class UserDialogs;
+
+class MessagesLog;
+
+// TOKRightDlg: a list, "OK" and "Cancel"; the result is the chosen row or -1.
+class ListChoiceDialog final : public QDialog {
+  Q_OBJECT
+ public:
+  explicit ListChoiceDialog(QWidget* parent = nullptr);
+  int Choose(const QString& caption, const QStringList& items);
+  QListWidget* List() const { return list_; }
+
+ private:
+  QListWidget* list_;
+};
+
+// TDisselectform: a check list; "&Close" keeps the checks, "&Cancel" unchecks every row.
+class CheckListDialog final : public QDialog {
+  Q_OBJECT
+ public:
+  explicit CheckListDialog(QWidget* parent = nullptr);
+  void Fill(const QString& caption, const QStringList& items, const std::vector<bool>& checked);
+  std::vector<int> CheckedRows() const;
+  QListWidget* List() const { return list_; }
+
+ private:
+  QListWidget* list_;
+};
+
+// TSaveAsForm "Save disease as...".
+class SaveAsDialog final : public QDialog {
+  Q_OBJECT
+ public:
+  explicit SaveAsDialog(QWidget* parent = nullptr);
+  void SetCurrentName(const QString& name);
+  QString GetNewName() const;
+  QLineEdit* NewNameEdit() const { return newName_; }
+  void TrySave();
+
+ private:
+  QLabel* current_;
+  QLineEdit* newName_;
+};
+
+// TNewdbForm "New data set collection": the name of a new collection; OK with an empty name is
+// refused and the edit gets the focus again.
+class NewCollectionDialog final : public QDialog {
+  Q_OBJECT
+ public:
+  NewCollectionDialog(UserDialogs& dialogs, QWidget* parent = nullptr);
+  QString Name() const;
+  QLineEdit* Edit() const { return edit_; }
+  void TryAccept();
+
+ private:
+  UserDialogs& dialogs_;
+  QLineEdit* edit_;
+};
+
+// TAboutBox "About Kavrel".
+class AboutBox final : public QDialog {
+  Q_OBJECT
+ public:
+  explicit AboutBox(QWidget* parent = nullptr);
+  static constexpr const char* kContact = "kavrel@example.org";
+};
+
+// TMessageForm "Messages": the log's lines in two columns.
+class MessagesWindow final : public QDialog {
+  Q_OBJECT
+ public:
+  MessagesWindow(MessagesLog& log, QWidget* parent = nullptr);
+  void Refresh();
+  QTreeWidget* Lines() const { return lines_; }
+
+ private:
+  MessagesLog& log_;
+  QTreeWidget* lines_;
+};
+
+// The help viewer: help/<topic>.html of the program directory.
+class HelpViewer final : public QDialog {
+  Q_OBJECT
+ public:
+  HelpViewer(QString helpDir, QWidget* parent = nullptr);
+  void ShowTopic(int topic);
+  QString Shown() const { return shown_; }
+
+ private:
+  QString helpDir_;
+  QString shown_;
+  QTextBrowser* browser_;
+};
+
+}  // namespace kavrel

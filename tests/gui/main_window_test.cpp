@@ -1,0 +1,240 @@
+// The main window, the data sets window and the small windows, offscreen.
+
+#include <filesystem>
+#include <fstream>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <unistd.h>
+
+#include "example_data.h"
+#include "shell/disease_list_form.h"
+#include "shell/main_form.h"
+#include "shell/messages_log.h"
+#include "shell/small_dialogs.h"
+#include "shell/user_dialogs.h"
+#include "store/data_kavrel.h"
+#include "store/dataset_form.h"
+
+namespace fs = std::filesystem;
+
+namespace kavrel {
+
+class MainWindowTest final : public QObject {
+  Q_OBJECT
+
+ private:
+  // A fresh installation: program directory with templates and settings, data directory with
+  // the local collection and the example, no data settings yet (a first start).
+  struct Installation {
+    Installation() {
+      root = fs::temp_directory_path() / ("kavrel-gui-" + std::to_string(::getpid()));
+      fs::remove_all(root);
+      program = (root / "bin").string() + "/";
+      install::BuildTemplates(program);
+      install::BuildExampleData(program, (root / "KavrelData").string());
+      fs::create_directories(root / "bin" / "help");
+      std::ofstream(program + "help/1000.html") << "<h1>Kavrel</h1>";
+      std::ofstream(program + "Kavrel.ini")
+          << "[Filedirs]\nfd1=" << (root / "KavrelData").string() << "\n";
+    }
+    ~Installation() { fs::remove_all(root); }
+    fs::path root;
+    std::string program;
+  };
+
+  struct Program {
+    explicit Program(const Installation& installation)
+        : form({settings, data, dialogs, log, installation.program}) {}
+    SettingsState settings;
+    ScriptedDialogs dialogs;
+    TDataKavrel data{dialogs};
+    MessagesLog log{[] { return std::string("12:00:00"); }};
+    TMainForm form;
+  };
+
+  static void OpenExample(Program& p) {
+    TDatasetForm* sets = p.form.DatasetForm();
+    sets->Bind();
+    QCOMPARE(sets->Grid()->count(), 1);
+    QCOMPARE(sets->Status()->text(), QString("Closed"));
+    sets->OpenSelected();
+  }
+
+ private slots:
+  void firstStartAndTheThreeStates() {
+    Installation installation;
+    Program p(installation);
+    QCOMPARE(p.form.windowTitle(), QString("Kavrel"));
+    QVERIFY(!p.form.Action("&Data set")->isEnabled());
+    QVERIFY(p.form.StartUp());
+    QVERIFY(fs::exists(installation.root / "KavrelData" / "Kavrel.ini"));
+    QCOMPARE(p.form.Help()->Shown(),
+             QString::fromStdString(installation.program + "help/1000.html"));
+    QCOMPARE(p.form.windowTitle(), QString("Kavrel - Local"));
+    QVERIFY(p.form.Action("&Data set")->isEnabled());
+    QVERIFY(!p.form.NameEdit()->isEnabled());
+    QVERIFY(!p.form.Action("&Go to")->isEnabled() || !p.form.NameEdit()->isEnabled());
+    OpenExample(p);
+    QCOMPARE(p.form.windowTitle(), QString("Kavrel - Local, Example"));
+    QCOMPARE(p.form.DatasetForm()->Status()->text(), QString("Opened"));
+    QVERIFY(p.form.NameEdit()->isEnabled());
+    QCOMPARE(p.form.NameEdit()->text(), QString("Asthma"));
+    QVERIFY(p.form.InputBoxes()[0]->isChecked());   // incidence, men
+    QVERIFY(!p.form.InputBoxes()[1]->isChecked());  // no prevalence
+    p.form.DatasetForm()->CloseCurrent();
+    QCOMPARE(p.form.windowTitle(), QString("Kavrel - Local"));
+    QVERIFY(!p.form.NameEdit()->isEnabled());
+    p.form.CloseCollection();
+    QCOMPARE(p.form.windowTitle(), QString("Kavrel"));
+    QVERIFY(!p.form.Action("&Data set")->isEnabled());
+    QVERIFY(p.form.Action("&Open")->isEnabled());
+    // The messages window shows the start in its two columns.
+    p.form.ShowMessages();
+    QTreeWidget* lines = p.form.Messages()->Lines();
+    QCOMPARE(lines->topLevelItem(0)->text(0), QString("12:00:00"));
+    QCOMPARE(lines->topLevelItem(0)->text(1), QString("Kavrel started"));
+  }
+
+  void navigateInsertEditDelete() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    QTest::mouseClick(p.form.NavigatorButton(2), Qt::LeftButton);  // next
+    QCOMPARE(p.form.NameEdit()->text(), QString("Ischaemic heart disease"));
+    QCOMPARE(p.form.NavigatorButton(2)->toolTip(), QString("Next disease"));
+    QTest::mouseClick(p.form.NavigatorButton(3), Qt::LeftButton);  // last
+    QCOMPARE(p.form.NameEdit()->text(), QString("Stroke"));
+    QTest::mouseClick(p.form.NavigatorButton(4), Qt::LeftButton);  // insert
+    QCOMPARE(p.form.NameEdit()->text(), QString("New disease"));
+    // Typing a name and code, then Post: stored.
+    p.form.NameEdit()->selectAll();
+    QTest::keyClicks(p.form.NameEdit(), "Gout");
+    QTest::keyClicks(p.form.IcdEdit(), "M10");
+    QTest::mouseClick(p.form.NavigatorButton(6), Qt::LeftButton);
+    QCOMPARE(
+        p.data.QueryDataset("select ICDcode from InputDiseases where DiseaseName='Gout'").AsText(0),
+        std::string("M10"));
+    // Notes typed into the notes window are stored when it closes.
+    QTest::mouseClick(p.form.NotesButton(), Qt::LeftButton);
+    QCOMPARE(p.form.NotesButton()->text(), QString("Hide &Notes"));
+    QCOMPARE(p.form.Notes()->windowTitle(), QString("Notes on Gout"));
+    QTest::keyClicks(p.form.Notes()->Memo(), "Gout is common in men.");
+    p.form.Notes()->close();
+    QCOMPARE(p.form.NotesButton()->text(), QString("Show &Notes"));
+    QCOMPARE(
+        p.data.QueryDataset("select Remarks from InputDiseases where DiseaseName='Gout'").AsText(0),
+        std::string("Gout is common in men."));
+    // Delete with its question.
+    p.dialogs.Push(DialogButton::kYes);
+    p.form.DeleteDisease();
+    QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+             QString("Are you sure you want to delete this disease record?"));
+    QCOMPARE(p.data.QueryDataset("select * from InputDiseases").RecordCount(), 5);
+    // The disease list goes to the chosen disease.
+    DiseaseListForm list(p.data);
+    list.Fill();
+    QCOMPARE(list.List()->topLevelItemCount(), 5);
+    list.SortButton(2)->setChecked(true);                       // by code
+    list.List()->setCurrentItem(list.List()->topLevelItem(3));  // C18, E10, I20, I60, J45
+    list.LocateChosen();
+    QCOMPARE(p.data.KavrelTable1().FieldText("DiseaseName"), std::string("Stroke"));
+  }
+
+  void collectionAndDatasetCommands() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    // A new collection: the name, then the file; the data sets window would open (not shown).
+    p.form.DatasetForm()->NameProvider = [] { return std::optional<std::string>("Europe"); };
+    p.dialogs.PushFile((installation.root / "KavrelData" / "Europe.mdb").string());
+    QTimer::singleShot(0, p.form.DatasetForm(), &QDialog::reject);
+    p.form.NewCollection();
+    QCOMPARE(p.form.windowTitle(), QString("Kavrel - Europe"));
+    // A new data set on the New page.
+    TDatasetForm* sets = p.form.DatasetForm();
+    sets->Bind();
+    sets->Pages()->setCurrentIndex(3);
+    QVERIFY(!sets->NewFile()->isEnabled());
+    QTest::keyClicks(sets->NewName(), "Netherlands");
+    QVERIFY(sets->NewFile()->isEnabled());
+    sets->NewFile()->setText(QString::fromStdString(
+        (installation.root / "KavrelData" / "data" / "Netherlands.mdb").string()));
+    sets->NewHighestAge()->setValue(85);
+    sets->SaveNew();
+    QCOMPARE(sets->Grid()->count(), 1);
+    QCOMPARE(sets->NewName()->text(), QString());  // the page is reset
+    // Its properties and notes, edited, stored in the collection.
+    sets->Pages()->setCurrentIndex(1);
+    sets->Country()->setText("Netherlands");
+    emit sets->Country()->editingFinished();
+    sets->NotesMemo()->setPlainText("Fictitious");
+    QCOMPARE(p.data.QueryCollection("select Group1, DatasetNotes from Datasets").AsText(0),
+             std::string("Netherlands "));
+    QCOMPARE(p.data.QueryCollection("select DatasetNotes from Datasets").AsText(0),
+             std::string("Fictitious"));
+    // Remove keeps the file.
+    p.dialogs.Push(DialogButton::kYes);
+    sets->RemoveSelected();
+    QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+             QString("Data set Netherlands removed"));
+    QCOMPARE(sets->Grid()->count(), 0);
+    QVERIFY(fs::exists(installation.root / "KavrelData" / "data" / "Netherlands.mdb"));
+    // Open the Local collection again by choice; remove Europe from the list.
+    p.dialogs.Push(0);
+    QTimer::singleShot(0, p.form.DatasetForm(), &QDialog::reject);
+    p.form.OpenCollection();
+    QCOMPARE(p.form.windowTitle(), QString("Kavrel - Local"));
+    p.dialogs.Push(1);
+    p.dialogs.Push(DialogButton::kYes);
+    p.form.RemoveCollection();
+    QCOMPARE(p.settings.Collections.size(), std::size_t{1});
+    QVERIFY(p.dialogs.AllAnswered());
+  }
+
+  void smallDialogs() {
+    ScriptedDialogs dialogs;
+    SaveAsDialog saveAs;
+    saveAs.SetCurrentName("Asthma");
+    saveAs.NewNameEdit()->setText("asthma");  // another letter case is another name
+    saveAs.TrySave();
+    QCOMPARE(saveAs.result(), int(QDialog::Accepted));
+    NewCollectionDialog newCollection(dialogs);
+    newCollection.TryAccept();
+    QCOMPARE(QString::fromStdString(dialogs.Texts().back()),
+             QString("You must give a name to the new database"));
+    QVERIFY(newCollection.result() != QDialog::Accepted);
+    CheckListDialog check;
+    check.Fill("Select intervals", {"50%", "90%"}, {false, true});
+    QCOMPARE(check.CheckedRows(), std::vector<int>{1});
+    MessagesLog log{[] { return std::string("09:00:00"); }};
+    MessagesWindow messages(log);
+    log.AddMessage("first");
+    log.AddMessage("second");
+    messages.Refresh();
+    QCOMPARE(messages.Lines()->topLevelItemCount(), 2);
+    log.Clear();
+    log.AddMessage("third");
+    messages.Refresh();
+    QCOMPARE(messages.Lines()->topLevelItemCount(), 1);
+  }
+};
+
+}  // namespace kavrel
+
+QTEST_MAIN(kavrel::MainWindowTest)
+#include "main_window_test.moc"
