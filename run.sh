@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what Kavrel needs, builds it, installs it into dist/ and runs it on its example data set.
+# Installs what Kavrel needs, builds it, installs it into dist/ and starts the program on its
+# example data set. Without a display it says so and runs the command-line demonstration instead.
 # The data directory dist/KavrelData is made on the first install only; a later install keeps it,
 # with whatever you have stored there.
 set -euo pipefail
@@ -13,6 +14,14 @@ cmake --install build --prefix dist | grep -E "data directory|Data directory" ||
 
 cli=dist/bin/kavrel-cli
 example=dist/KavrelData/data/Example.mdb
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${KAVREL_NO_WINDOWS:-}" ]; then
+  echo "Starting Kavrel: choose Data, Data set, select Example and press Open."
+  exec dist/bin/kavrel "$@"
+fi
+echo
+echo "No display: Kavrel's windows need one (scripts/screenshots.sh OUTDIR shows them offscreen)."
+echo "Here is the command-line tool on the same installation instead."
 
 echo
 echo "Data sets of the current collection (the first start makes the collection \"Local\"):"

@@ -78,6 +78,7 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   BuildMenus();
   BuildDiseaseArea();
   env_.Data.KavrelTable1().SetListener([this] { ShowDisease(); });
+  setMinimumWidth(520);
   resize(640, 520);
   Refresh();
 }
@@ -198,20 +199,27 @@ void TMainForm::BuildDiseaseArea() {
   auto* middle = new QHBoxLayout;
   auto* inputs = new QGroupBox("Input variables");
   auto* grid = new QGridLayout(inputs);
-  grid->addWidget(new QLabel("M    F"), 0, 0);
+  grid->addWidget(new QLabel("M"), 0, 0);
+  grid->addWidget(new QLabel("F"), 0, 1);
   for (int v = 0; v < kVariableCount; ++v) {
-    auto* male = new QCheckBox(QString::fromUtf8(
-        kVariableDisplayNames[v].data(), static_cast<int>(kVariableDisplayNames[v].size())));
+    // The men's box, the women's box, then the variable's name.
+    auto* male = new QCheckBox;
     auto* female = new QCheckBox;
     for (QCheckBox* box : {male, female}) box->setAttribute(Qt::WA_TransparentForMouseEvents);
-    grid->addWidget(female, v + 1, 0);
-    grid->addWidget(male, v + 1, 1);
+    grid->addWidget(male, v + 1, 0);
+    grid->addWidget(female, v + 1, 1);
+    grid->addWidget(new QLabel(QString::fromUtf8(
+                        kVariableDisplayNames[v].data(),
+                        static_cast<int>(kVariableDisplayNames[v].size()))),
+                    v + 1, 2);
     inputBoxes_[static_cast<std::size_t>(v)] = male;
     inputBoxes_[static_cast<std::size_t>(v + 7)] = female;
   }
   editInput_ = new QPushButton("Edit/Add input");
   editInput_->setToolTip("Comes with the input editor");
-  grid->addWidget(editInput_, kVariableCount + 1, 0, 1, 2);
+  grid->addWidget(editInput_, kVariableCount + 1, 0, 1, 3);
+  grid->setColumnStretch(2, 1);
+  grid->setRowStretch(kVariableCount + 2, 1);
   middle->addWidget(inputs);
 
   auto* right = new QVBoxLayout;

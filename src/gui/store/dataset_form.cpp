@@ -139,6 +139,7 @@ TDatasetForm::TDatasetForm(Environment environment, QWidget* parent)
   newAge_ = new QSpinBox;
   newAge_->setRange(kLowestHighestAge, kHighestHighestAge);
   newAge_->setSingleStep(5);
+  newAge_->setValue(kDefaultHighestAge);
   newLayout->addRow("Highest age", newAge_);
   newReadOnly_ = new QCheckBox("Read only");
   newLayout->addRow(newReadOnly_);
@@ -174,6 +175,7 @@ TDatasetForm::TDatasetForm(Environment environment, QWidget* parent)
   addAge_ = new QSpinBox;
   addAge_->setRange(kLowestHighestAge, kHighestHighestAge);
   addAge_->setReadOnly(true);
+  addAge_->setValue(kDefaultHighestAge);
   addLayout->addRow("Highest age", addAge_);
   addReadOnly_ = new QCheckBox("Read only");
   addLayout->addRow(addReadOnly_);
@@ -309,6 +311,8 @@ void TDatasetForm::WriteProperty(const char* column, const std::string& value, b
 void TDatasetForm::SetPage(int page) {
   if (page == 3) {
     NewPage.Reset();
+    newAge_->setValue(kDefaultHighestAge);
+    newReadOnly_->setChecked(false);
     ShowNewPage();
   }
   if (page == 4) {

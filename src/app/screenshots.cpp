@@ -1,0 +1,101 @@
+// kavrel-screenshots OUTDIR: renders every window of the program to PNG files, offscreen, on a
+// fresh installation with the example data set, so anyone can look at them without a desktop.
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "example_data.h"
+#include "shell/disease_list_form.h"
+#include "shell/main_form.h"
+#include "shell/messages_log.h"
+#include "shell/small_dialogs.h"
+#include "store/data_kavrel.h"
+#include "store/dataset_form.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Save(QWidget& widget, const fs::path& dir, const std::string& name) {
+  widget.adjustSize();
+  widget.show();
+  QApplication::processEvents();
+  widget.grab().save(QString::fromStdString((dir / (name + ".png")).string()));
+  std::cout << (dir / (name + ".png")).string() << '\n';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: kavrel-screenshots OUTDIR\n";
+    return 2;
+  }
+  QApplication app(argc, argv);
+  const fs::path out = fs::absolute(argv[1]);
+  fs::create_directories(out);
+  const fs::path root = fs::temp_directory_path() / ("kavrel-shots-" + std::to_string(::getpid()));
+  fs::remove_all(root);
+  const std::string program = (root / "bin").string() + "/";
+  kavrel::install::BuildTemplates(program);
+  kavrel::install::BuildExampleData(program, (root / "KavrelData").string());
+  fs::copy(fs::path(KAVREL_HELP_DIR), root / "bin" / "help", fs::copy_options::recursive);
+  std::ofstream(program + "Kavrel.ini") << "[Filedirs]\nfd1=" << (root / "KavrelData").string()
+                                        << "\n";
+
+  kavrel::ScriptedDialogs dialogs;
+  kavrel::TDataKavrel data(dialogs);
+  kavrel::MessagesLog log;
+  kavrel::SettingsState settings;
+  kavrel::TMainForm form({settings, data, dialogs, log, program});
+  Save(form, out, "main-nothing-open");
+  form.StartUp();
+  Save(form, out, "main-collection-open");
+  kavrel::TDatasetForm* sets = form.DatasetForm();
+  sets->Bind();
+  for (int page = 0; page < 7; ++page) {
+    sets->Pages()->setCurrentIndex(page);
+    Save(*sets, out, "datasets-" + std::to_string(page + 1) + "-" +
+                         std::string(kavrel::TDatasetForm::kPages[static_cast<std::size_t>(page)]));
+  }
+  sets->Pages()->setCurrentIndex(0);
+  sets->OpenSelected();
+  sets->hide();
+  Save(form, out, "main-dataset-open");
+  form.ToggleNotes();
+  Save(*form.Notes(), out, "notes");
+  form.ToggleNotes();
+  form.ShowMessages();
+  Save(*form.Messages(), out, "messages");
+  form.ShowHelp(1000);
+  Save(*form.Help(), out, "help-contents");
+  kavrel::DiseaseListForm list(data);
+  list.setWindowTitle("Diseases in dataset Example");
+  list.Fill();
+  Save(list, out, "disease-list");
+  kavrel::ListChoiceDialog choice;
+  choice.setWindowTitle("Kavrel Dataset Collections");
+  choice.List()->addItems({"Local", "Europe"});
+  Save(choice, out, "list-choice");
+  kavrel::CheckListDialog check;
+  check.Fill("Select diseases", {"Asthma", "Stroke"}, {true, false});
+  Save(check, out, "check-list");
+  kavrel::SaveAsDialog saveAs;
+  saveAs.SetCurrentName("Asthma");
+  Save(saveAs, out, "save-as");
+  kavrel::NewCollectionDialog newCollection(dialogs);
+  Save(newCollection, out, "new-collection");
+  kavrel::AboutBox about;
+  Save(about, out, "about");
+  form.Model().Exit();
+  fs::remove_all(root);
+  return 0;
+}
