@@ -1,8 +1,6 @@
 // kavrel-screenshots OUTDIR: renders every window of the program to PNG files, offscreen, on a
 // fresh installation with the example data set, so anyone can look at them without a desktop.
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -11,6 +9,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTimer>
+#include <unistd.h>
 
 #include "example_data.h"
 #include "shell/disease_list_form.h"
@@ -48,8 +47,8 @@ int main(int argc, char** argv) {
   kavrel::install::BuildTemplates(program);
   kavrel::install::BuildExampleData(program, (root / "KavrelData").string());
   fs::copy(fs::path(KAVREL_HELP_DIR), root / "bin" / "help", fs::copy_options::recursive);
-  std::ofstream(program + "Kavrel.ini") << "[Filedirs]\nfd1=" << (root / "KavrelData").string()
-                                        << "\n";
+  std::ofstream(program + "Kavrel.ini")
+      << "[Filedirs]\nfd1=" << (root / "KavrelData").string() << "\n";
 
   kavrel::ScriptedDialogs dialogs;
   kavrel::TDataKavrel data(dialogs);
@@ -63,8 +62,9 @@ int main(int argc, char** argv) {
   sets->Bind();
   for (int page = 0; page < 7; ++page) {
     sets->Pages()->setCurrentIndex(page);
-    Save(*sets, out, "datasets-" + std::to_string(page + 1) + "-" +
-                         std::string(kavrel::TDatasetForm::kPages[static_cast<std::size_t>(page)]));
+    Save(*sets, out,
+         "datasets-" + std::to_string(page + 1) + "-" +
+             std::string(kavrel::TDatasetForm::kPages[static_cast<std::size_t>(page)]));
   }
   sets->Pages()->setCurrentIndex(0);
   sets->OpenSelected();
@@ -93,6 +93,10 @@ int main(int argc, char** argv) {
   Save(saveAs, out, "save-as");
   kavrel::NewCollectionDialog newCollection(dialogs);
   Save(newCollection, out, "new-collection");
+  kavrel::OutputItemChooser chooser;
+  chooser.List()->addItems({"Incidence", "Prevalence", "Remission", "Case fatality", "Duration",
+                            "Mortality", "Relative risk of mortality"});
+  Save(chooser, out, "output-item");
   kavrel::AboutBox about;
   Save(about, out, "about");
   form.Model().Exit();

@@ -221,6 +221,19 @@ class MainWindowTest final : public QObject {
     CheckListDialog check;
     check.Fill("Select intervals", {"50%", "90%"}, {false, true});
     QCOMPARE(check.CheckedRows(), std::vector<int>{1});
+    OutputItemChooser chooser;
+    QTimer::singleShot(0, &chooser, [&chooser] {
+      QListWidget* list = chooser.List();
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                        list->visualItemRect(list->item(1)).center());
+    });
+    QCOMPARE(chooser.Choose({"Incidence", "Prevalence"}), 1);
+    QVERIFY(chooser.GraphChosen());
+    QWidget owner;
+    int calls = 0;
+    new AfterShowNotifier(&owner, [&calls] { ++calls; });
+    owner.show();
+    QTRY_COMPARE(calls, 1);
     MessagesLog log{[] { return std::string("09:00:00"); }};
     MessagesWindow messages(log);
     log.AddMessage("first");

@@ -11,7 +11,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -145,6 +147,51 @@ void NewCollectionDialog::TryAccept() {
     return;
   }
   accept();
+}
+
+OutputItemChooser::OutputItemChooser(QWidget* parent)
+    : QDialog(parent), list_(new QListWidget), graph_(new QRadioButton("Graph")) {
+  setWindowTitle("Choose output item");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(list_);
+  auto* kind = new QGroupBox("Graph or table");
+  auto* kindLayout = new QHBoxLayout(kind);
+  graph_->setChecked(true);
+  kindLayout->addWidget(graph_);
+  kindLayout->addWidget(new QRadioButton("Table"));
+  layout->addWidget(kind);
+  auto* close = new QPushButton("Close");
+  layout->addWidget(close, 0, Qt::AlignRight);
+  connect(close, &QPushButton::clicked, this, &QDialog::reject);
+  connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    chosen_ = list_->row(item);
+    accept();
+  });
+}
+
+int OutputItemChooser::Choose(const QStringList& items) {
+  list_->clear();
+  list_->addItems(items);
+  list_->setCurrentRow(-1);
+  chosen_ = -1;
+  exec();
+  return chosen_;
+}
+
+bool OutputItemChooser::GraphChosen() const { return graph_->isChecked(); }
+
+AfterShowNotifier::AfterShowNotifier(QWidget* owner, std::function<void()> handler)
+    : QObject(owner), owner_(owner), handler_(std::move(handler)), timer_(new QTimer(this)) {
+  timer_->setInterval(100);
+  connect(timer_, &QTimer::timeout, this, [this] {
+    timer_->stop();
+    if (owner_->isVisible() && handler_) {
+      handler_();
+    } else {
+      timer_->start();
+    }
+  });
+  timer_->start();
 }
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {

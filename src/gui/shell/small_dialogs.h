@@ -3,6 +3,8 @@
 // The shared small dialogs: the list choice, the check list, the save-as name prompt, the about
 // box, the messages window, the help viewer.
 
+#include <functional>
+
 #include <QDialog>
 #include <QStringList>
 
@@ -10,7 +12,9 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QRadioButton;
 class QTextBrowser;
+class QTimer;
 class QTreeWidget;
 
 namespace kavrel {
@@ -72,6 +76,35 @@ class NewCollectionDialog final : public QDialog {
  private:
   UserDialogs& dialogs_;
   QLineEdit* edit_;
+};
+
+// TVarlistForm "Choose output item": clicking a row chooses it and closes; "Graph or table" says
+// how it is to be shown.
+class OutputItemChooser final : public QDialog {
+  Q_OBJECT
+ public:
+  explicit OutputItemChooser(QWidget* parent = nullptr);
+  // The chosen row, or -1 when closed without a choice.
+  int Choose(const QStringList& items);
+  bool GraphChosen() const;
+  QListWidget* List() const { return list_; }
+
+ private:
+  QListWidget* list_;
+  QRadioButton* graph_;
+  int chosen_ = -1;
+};
+
+// TcaAfterShow: calls its handler once, soon after its owner window is on screen.
+class AfterShowNotifier final : public QObject {
+  Q_OBJECT
+ public:
+  AfterShowNotifier(QWidget* owner, std::function<void()> handler);
+
+ private:
+  QWidget* owner_;
+  std::function<void()> handler_;
+  QTimer* timer_;
 };
 
 // TAboutBox "About Kavrel".
