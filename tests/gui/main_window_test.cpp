@@ -206,6 +206,52 @@ class MainWindowTest final : public QObject {
     QVERIFY(p.dialogs.AllAnswered());
   }
 
+  void addDeleteCompactRepairDatasets() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    const fs::path copy = installation.root / "Copy.mdb";
+    fs::copy_file(installation.root / "KavrelData" / "data" / "Example.mdb", copy);
+    TDatasetForm* sets = p.form.DatasetForm();
+    sets->Bind();
+    // Add an existing file: the name is asked for only once a file is given.
+    sets->Pages()->setCurrentIndex(4);
+    QVERIFY(!sets->AddName()->isEnabled());
+    sets->AddFile()->setText(QString::fromStdString(copy.string()));
+    QVERIFY(sets->AddName()->isEnabled());
+    QTest::keyClicks(sets->AddName(), "Copy");
+    sets->SaveAdded();
+    QCOMPARE(sets->Grid()->count(), 2);
+    QCOMPARE(sets->AddFile()->text(), QString());
+    QCOMPARE(p.data.QueryCollection("select HighestAge from Datasets where DataSetName='Copy'")
+                 .AsInteger(0),
+             100);
+    const auto rowOf = [sets](const char* name) {
+      return sets->Grid()->row(sets->Grid()->findItems(name, Qt::MatchStartsWith).value(0));
+    };
+    // Compact and repair keep the file and leave no working copy behind.
+    sets->Select(rowOf("Copy"));
+    sets->CompactSelected();
+    QVERIFY(fs::exists(copy));
+    QVERIFY(!fs::exists(installation.root / "compacted.mdb"));
+    sets->RepairSelected();
+    QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+             QString::fromStdString("No damage was found in " + copy.string() + "."));
+    // The read-only example cannot be deleted; the copy can, file and row.
+    sets->Select(rowOf("Example"));
+    sets->DeleteSelected();
+    QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+             QString("You cannot delete Data set Example: it is read only."));
+    QCOMPARE(sets->Grid()->count(), 2);
+    sets->Select(rowOf("Copy"));
+    p.dialogs.Push(DialogButton::kYes);
+    sets->DeleteSelected();
+    QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()), QString("Data set Copy deleted"));
+    QVERIFY(!fs::exists(copy));
+    QCOMPARE(sets->Grid()->count(), 1);
+    QVERIFY(p.dialogs.AllAnswered());
+  }
+
   void smallDialogs() {
     ScriptedDialogs dialogs;
     SaveAsDialog saveAs;
