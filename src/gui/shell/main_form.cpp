@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "engine/model_types.h"
+#include "shell/busy_cursor.h"
 #include "shell/disease_list_form.h"
 #include "shell/messages_log.h"
 #include "shell/small_dialogs.h"
@@ -27,12 +28,6 @@
 namespace kavrel {
 
 namespace {
-
-// The hourglass while a command runs, restored also when it fails.
-struct BusyCursor {
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 constexpr std::array<const char*, 8> kNavigatorTexts = {"|<", "<",    ">",    ">|",
                                                         "+",  "Edit", "Post", "Cancel"};
@@ -208,10 +203,10 @@ void TMainForm::BuildDiseaseArea() {
     for (QCheckBox* box : {male, female}) box->setAttribute(Qt::WA_TransparentForMouseEvents);
     grid->addWidget(male, v + 1, 0);
     grid->addWidget(female, v + 1, 1);
-    grid->addWidget(new QLabel(QString::fromUtf8(
-                        kVariableDisplayNames[v].data(),
-                        static_cast<int>(kVariableDisplayNames[v].size()))),
-                    v + 1, 2);
+    grid->addWidget(
+        new QLabel(QString::fromUtf8(kVariableDisplayNames[v].data(),
+                                     static_cast<int>(kVariableDisplayNames[v].size()))),
+        v + 1, 2);
     inputBoxes_[static_cast<std::size_t>(v)] = male;
     inputBoxes_[static_cast<std::size_t>(v + 7)] = female;
   }

@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "shell/busy_cursor.h"
 #include "shell/main_window_model.h"
 #include "shell/small_dialogs.h"
 #include "shell/user_dialogs.h"
@@ -23,11 +24,6 @@
 namespace kavrel {
 
 namespace {
-
-struct BusyCursor {
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
