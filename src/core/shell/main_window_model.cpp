@@ -149,7 +149,9 @@ void MainWindowModel::RemoveCollection() {
     return;
   }
   if (entry.Name() == s.CurrentCollectionName && entry.Path() == s.CurrentCollectionFile) {
-    env_.Data.CloseCollection();
+    // Closed as "Close" does, data set included: the window must not go on naming a collection
+    // that is no longer open.
+    CloseCollection();
   }
   s.Collections.erase(s.Collections.begin() + chosen);
   Removed(chosen);
@@ -168,7 +170,9 @@ void MainWindowModel::DeleteCollection() {
     return;
   }
   if (entry.Name() == s.CurrentCollectionName && entry.Path() == s.CurrentCollectionFile) {
-    env_.Data.CloseCollection();
+    // Closed as "Close" does, data set included: the window must not go on naming a collection
+    // that is no longer open.
+    CloseCollection();
   }
   std::error_code error;
   if (!fs::remove(entry.Path(), error) || error) {
@@ -179,6 +183,8 @@ void MainWindowModel::DeleteCollection() {
   Removed(chosen);
   SaveCollections(s);
 }
+
+void MainWindowModel::PostPendingEdit() { PostPendingDiseaseEdit(env_.Data); }
 
 void MainWindowModel::Exit() {
   CloseDataset();

@@ -55,7 +55,10 @@ class MainWindowModel {
   bool AddCollection(const std::string& name);
   void RemoveCollection();
   void DeleteCollection();
-  // "&Exit": closes everything and remembers the current collection.
+  // Stores a name or code typed but not yet posted; a failure throws and leaves the edit.
+  void PostPendingEdit();
+  // "&Exit": stores a pending edit, closes everything and remembers the current collection. When
+  // the edit cannot be stored nothing is closed.
   void Exit();
 
   // The data sets window's Open and Close.

@@ -87,7 +87,13 @@ bool OpenCurrentDataset(SettingsState& settings, TDataKavrel& data, UserDialogs&
   }
 }
 
+void PostPendingDiseaseEdit(TDataKavrel& data) {
+  TableCursor& diseases = data.KavrelTable1();
+  if (diseases.Active() && diseases.GetState() != TableCursor::State::kBrowse) diseases.Post();
+}
+
 void CloseCurrentDataset(SettingsState& settings, TDataKavrel& data) {
+  PostPendingDiseaseEdit(data);
   data.CloseDataset();
   settings.CurrentDatasetName.clear();
   settings.CurrentDatasetFile.clear();

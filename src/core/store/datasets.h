@@ -58,7 +58,12 @@ std::string DatasetGroupCaption(const DatasetRow& row);
 // is open afterwards.
 bool OpenCurrentDataset(SettingsState& settings, TDataKavrel& data, UserDialogs& dialogs,
                         const DatasetRow& row);
+// Closes the current data set. A disease name or code typed but not yet posted is stored first,
+// as moving to another disease would; when that fails the error is thrown and the data set stays
+// open with the edit.
 void CloseCurrentDataset(SettingsState& settings, TDataKavrel& data);
+// Posts the diseases cursor's pending edit, if any.
+void PostPendingDiseaseEdit(TDataKavrel& data);
 
 // The "New" and "Add" pages of the data sets window.
 struct NewDatasetPage {

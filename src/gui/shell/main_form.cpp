@@ -401,7 +401,11 @@ void TMainForm::GoTo() {
       QString::fromStdString("Diseases in dataset " + env_.Settings.CurrentDatasetName));
   Run([&] { list.Fill(); });
   list.exec();
-  Run([&] { list.LocateChosen(); });
+  // The result buttons follow the disease chosen here as they follow the navigator.
+  Run([&] {
+    list.LocateChosen();
+    model_.UpdateResultButtons();
+  });
 }
 
 void TMainForm::ToggleNotes() {
@@ -422,13 +426,29 @@ void TMainForm::ShowMessages() {
 
 void TMainForm::ShowHelp(int topic) { help_->ShowTopic(topic); }
 
+bool TMainForm::StoreEdits() {
+  bool stored = false;
+  Run([&] {
+    if (notes_->isVisible()) notes_->Store();
+    model_.PostPendingEdit();
+    stored = true;
+  });
+  return stored;
+}
+
 void TMainForm::Exit() {
+  // What the user typed is stored first; if it cannot be, the program stays open with the edit.
+  if (!StoreEdits()) return;
   Run([&] { model_.Exit(); });
   notes_->hide();
   QApplication::quit();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  if (!StoreEdits()) {
+    event->ignore();
+    return;
+  }
   notes_->hide();
   QMainWindow::closeEvent(event);
 }

@@ -80,6 +80,8 @@ class TMainForm final : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Stores pending notes and a pending name or code edit; false (the error shown) if it failed.
+  bool StoreEdits();
   void BuildMenus();
   void BuildDiseaseArea();
   void ShowDisease();

@@ -77,6 +77,41 @@ TEST_F(MainWindowModelTest, StartOpenDatasetAndTheThreeStates) {
   EXPECT_EQ(settings.CurrentCollectionIndex, -1);
 }
 
+// Leaving the program stores a name typed but not posted; removing the collection that is open
+// closes it, data set and all, instead of leaving the window naming it.
+TEST_F(MainWindowModelTest, ExitStoresAPendingEditAndRemovingTheOpenCollectionClosesIt) {
+  auto model = Model();
+  ASSERT_EQ(model.Start(), StartUp::kContinue);
+  ASSERT_TRUE(model.OpenDataset(ListDatasets(data)[0]));
+  data.KavrelTable1().SetText("ICDcode", "J45.9");  // typed, not posted
+  dialogs.Push(0);
+  dialogs.Push(DialogButton::kYes);
+  model.RemoveCollection();
+  EXPECT_EQ(model.GetState(), MainWindowModel::State::kNothingOpen);
+  EXPECT_EQ(model.Caption(), "Kavrel");
+  EXPECT_FALSE(model.DatasetCommandEnabled());
+  EXPECT_TRUE(settings.Collections.empty());
+  // The typed code was stored before the data set closed.
+  data.OpenDataset(dir.File("KavrelData/data/Example.mdb"));
+  EXPECT_EQ(
+      data.QueryDataset("select ICDcode from InputDiseases where DiseaseName='Asthma'").AsText(0),
+      "J45.9");
+  data.CloseDataset();
+
+  // Exit with an edit pending.
+  auto again = Model();
+  settings = SettingsState();
+  fs::remove(dir.File("KavrelData/Kavrel.ini"));  // forget the removal: a first start again
+  ASSERT_EQ(again.Start(), StartUp::kContinue);
+  ASSERT_TRUE(again.OpenDataset(ListDatasets(data)[0]));
+  data.KavrelTable1().SetText("DiseaseName", "Bronchial asthma");
+  again.Exit();
+  data.OpenDataset(dir.File("KavrelData/data/Example.mdb"));
+  EXPECT_EQ(data.QueryDataset("select * from InputDiseases where DiseaseName='Bronchial asthma'")
+                .RecordCount(),
+            1);
+}
+
 TEST_F(MainWindowModelTest, CollectionCommands) {
   auto model = Model();
   ASSERT_EQ(model.Start(), StartUp::kContinue);
