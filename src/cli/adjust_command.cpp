@@ -7,6 +7,7 @@
 #include "agesched/age_schedule.h"
 #include "agesched/age_schedule_window.h"
 #include "agesched/curves.h"
+#include "cli_names.h"
 #include "csv_output.h"
 #include "engine/amoeba.h"
 #include "engine/disease.h"
@@ -20,27 +21,6 @@ namespace {
 constexpr int kError = 1;
 constexpr int kUsage = 2;
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  text.erase(std::remove_if(text.begin(), text.end(),
-                            [](char c) { return c == ' ' || c == '-' || c == '_'; }),
-             text.end());
-  return text;
-}
-
-// A variable by its display name or table word, in any case, with or without blanks or dashes.
-int VariableByName(const std::string& name) {
-  const std::string wanted = Lower(name);
-  for (int v = 0; v < kVariableCount; ++v) {
-    if (Lower(std::string(kVariableDisplayNames[v])) == wanted ||
-        Lower(std::string(kVariableTableWords[v])) == wanted) {
-      return v;
-    }
-  }
-  return -1;
-}
-
 }  // namespace
 
 int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err) {
@@ -49,7 +29,7 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
     err << "--variable " << options.variable << ": not one of the seven variables\n";
     return kUsage;
   }
-  const std::string method = Lower(options.method);
+  const std::string method = Simplified(options.method);
   int lowAge = -1;
   int highAge = -1;
   if (!options.ages.empty() &&
@@ -58,23 +38,14 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
     err << "--ages " << options.ages << ": give the range as LOW-HIGH, for example 30-80\n";
     return kUsage;
   }
-  const int sex = options.sex == "females" || options.sex == "Females" ? kFemales : kMales;
+  const int sex = SexByName(options.sex);
 
   OpenedDataset set(err);
   if (!set.Open(options.dataset, options.collection)) return kError;
   PopulationSeries population;
-  if (LoadMortality(population, set.data, set.dialogs, set.log, set.maxAge) !=
-          PopulationLoad::kLoaded ||
-      LoadPopulation(population, set.data, set.dialogs, set.maxAge) != PopulationLoad::kLoaded) {
-    return kError;
-  }
-  TableCursor& diseases = set.data.KavrelTable1();
-  if (!diseases.Locate("DiseaseName", options.disease)) {
-    set.dialogs.ShowError("The data set has no disease named " + options.disease);
-    return kError;
-  }
+  if (!set.LoadPopulationData(population)) return kError;
   Tdiseaseam disease(options.disease);
-  disease.TakeRecord(diseases);
+  if (!set.LocateDisease(options.disease, disease)) return kError;
   Tdisease::Store store{set.data, set.dialogs, set.maxAge};
   disease.LoadInputs(store);
   disease.LoadProcessedFlags(store);
@@ -96,6 +67,10 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
   fitOptions.HighValue = "default";
   fitOptions.AddLow = !options.noLow;
   fitOptions.AddHigh = !options.noHigh;
+  fitOptions.LowAge = options.lowAge;
+  fitOptions.HighAge = options.highAge;
+  fitOptions.LowValue = options.lowValue;
+  fitOptions.HighValue = options.highValue;
   if (lowAge >= 0) {
     fitOptions.Lower = lowAge;
     fitOptions.Higher = std::min(highAge, set.maxAge);
@@ -113,7 +88,7 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
 
   const int errorsBefore = set.dialogs.ErrorsShown();
   const auto curve = std::find_if(kCurveNames.begin(), kCurveNames.end(), [&](const char* name) {
-    return "curve" + Lower(name) == method;
+    return "curve" + Simplified(name) == method;
   });
   if (method == "linear" || method == "polynomial" || method == "spline") {
     if (window.Workspace.ApplyRadio != 0) {

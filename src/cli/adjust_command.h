@@ -20,6 +20,11 @@ struct AdjustOptions {
   bool meanValues = false;
   bool noLow = false;
   bool noHigh = false;
+  // The end points of the polynomial and the spline: ages and values ("default" is 0).
+  int lowAge = 0;
+  int highAge = 95;
+  std::string lowValue = "default";
+  std::string highValue = "default";
   bool save = false;
 };
 

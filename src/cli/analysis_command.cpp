@@ -7,6 +7,7 @@
 #include "analysis/analysis_storage.h"
 #include "analysis/sensitivity.h"
 #include "analysis/uncertainty.h"
+#include "cli_names.h"
 #include "csv_output.h"
 #include "engine/disease.h"
 #include "exchange/population.h"
@@ -19,25 +20,6 @@ namespace {
 
 constexpr int kError = 1;
 constexpr int kUsage = 2;
-
-std::string Simplified(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  text.erase(std::remove_if(text.begin(), text.end(),
-                            [](char c) { return c == ' ' || c == '-' || c == '_'; }),
-             text.end());
-  return text;
-}
-
-int VariableByName(const std::string& name) {
-  for (int v = 0; v < kVariableCount; ++v) {
-    if (Simplified(std::string(kVariableDisplayNames[v])) == Simplified(name) ||
-        Simplified(std::string(kVariableTableWords[v])) == Simplified(name)) {
-      return v;
-    }
-  }
-  return -1;
-}
 
 std::vector<std::string> Split(const std::string& text) {
   std::vector<std::string> parts;
@@ -79,19 +61,12 @@ struct AnalysisSession {
   explicit AnalysisSession(std::ostream& err) : set(err) {}
 
   int Open(const AnalysisOptions& options, std::ostream& err) {
-    sex = options.sex == "females" ? kFemales : kMales;
+    sex = SexByName(options.sex);
     if (!set.Open(options.dataset, options.collection)) return kError;
-    if (LoadMortality(population, set.data, set.dialogs, set.log, set.maxAge) !=
-        PopulationLoad::kLoaded) {
-      return kError;
-    }
-    TableCursor& diseases = set.data.KavrelTable1();
-    if (!diseases.Locate("DiseaseName", options.disease)) {
-      set.dialogs.ShowError("The data set has no disease named " + options.disease);
-      return kError;
-    }
+    if (!set.LoadPopulationData(population, false)) return kError;
     disease = std::make_unique<Tdiseaseam>(options.disease);
-    disease->TakeRecord(diseases);
+    if (!set.LocateDisease(options.disease, *disease)) return kError;
+    TableCursor& diseases = set.data.KavrelTable1();
     if (!diseases.FieldBoolean(kOutputFlagColumns[sex])) {
       set.dialogs.ShowError("There are no stored results of " + options.disease + " for " +
                             std::string(kSexNames[sex]) +

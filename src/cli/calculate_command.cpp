@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "cli_dialogs.h"
+#include "cli_names.h"
 #include "csv_output.h"
 #include "engine/amoeba.h"
 #include "engine/calc_options.h"
@@ -53,24 +54,15 @@ int RunList(const CalculateOptions& options, std::ostream& out, std::ostream& er
 }
 
 int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostream& err) {
-  const int sex = options.sex == "females" || options.sex == "Females" ? kFemales : kMales;
+  const int sex = SexByName(options.sex);
   OpenedDataset set(err);
   if (!set.Open(options.dataset, options.collection)) return kError;
 
   PopulationSeries population;
-  if (LoadMortality(population, set.data, set.dialogs, set.log, set.maxAge) !=
-          PopulationLoad::kLoaded ||
-      LoadPopulation(population, set.data, set.dialogs, set.maxAge) != PopulationLoad::kLoaded) {
-    return kError;
-  }
+  if (!set.LoadPopulationData(population)) return kError;
 
-  TableCursor& diseases = set.data.KavrelTable1();
-  if (!diseases.Locate("DiseaseName", options.disease)) {
-    set.dialogs.ShowError("The data set has no disease named " + options.disease);
-    return kError;
-  }
   Tdiseaseam disease(options.disease);
-  disease.TakeRecord(diseases);
+  if (!set.LocateDisease(options.disease, disease)) return kError;
   Tdisease::Store store{set.data, set.dialogs, set.maxAge};
   disease.LoadInputs(store);
   disease.Sex = static_cast<std::uint8_t>(sex);

@@ -90,6 +90,16 @@ int main(int argc, char** argv) {
   adjustCommand->add_flag("--mean-values", adjust.meanValues, "Fit the sum over the range only");
   adjustCommand->add_flag("--no-low", adjust.noLow, "Interpolate without the low end point");
   adjustCommand->add_flag("--no-high", adjust.noHigh, "Interpolate without the high end point");
+  adjustCommand->add_option("--low-age", adjust.lowAge, "Age of the low end point")
+      ->capture_default_str();
+  adjustCommand
+      ->add_option("--high-age", adjust.highAge,
+                   "Age of the high end point (beyond the last group's midpoint)")
+      ->capture_default_str();
+  adjustCommand->add_option("--low-value", adjust.lowValue, "Value at the low end point")
+      ->capture_default_str();
+  adjustCommand->add_option("--high-value", adjust.highValue, "Value at the high end point")
+      ->capture_default_str();
   adjustCommand->add_flag("--save", adjust.save,
                           "Apply the result (negatives become 0) and store the adjusted inputs");
   adjustCommand->add_option("--collection", adjust.collection,

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "cli_dialogs.h"
+#include "engine/disease.h"
+#include "exchange/population.h"
 #include "shell/messages_log.h"
 #include "store/data_kavrel.h"
 #include "store/datasets.h"
@@ -47,6 +49,27 @@ struct OpenedDataset {
       return false;
     }
     data.OpenDataset(dataset);
+    return true;
+  }
+
+  // The all-cause mortality, and with `numbers` the population numbers, as the program loads them
+  // when a data set opens; false when either is missing (the message has been shown).
+  bool LoadPopulationData(PopulationSeries& population, bool numbers = true) {
+    if (LoadMortality(population, data, dialogs, log, maxAge) != PopulationLoad::kLoaded) {
+      return false;
+    }
+    return !numbers || LoadPopulation(population, data, dialogs, maxAge) == PopulationLoad::kLoaded;
+  }
+
+  // Puts the diseases cursor on the named disease and gives the disease its record; false, with
+  // a message, when the data set has no such disease.
+  bool LocateDisease(const std::string& name, Tdisease& disease) {
+    TableCursor& diseases = data.KavrelTable1();
+    if (!diseases.Locate("DiseaseName", name)) {
+      dialogs.ShowError("The data set has no disease named " + name);
+      return false;
+    }
+    disease.TakeRecord(diseases);
     return true;
   }
 

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "agesched/age_groups.h"
+#include "cli_names.h"
 #include "csv_output.h"
 #include "engine/disease.h"
 #include "exchange/export.h"
@@ -31,12 +32,6 @@ int RatesIndex(int ratesPer) {
   return found == kRatesPerTable.end() ? -1 : static_cast<int>(found - kRatesPerTable.begin());
 }
 
-bool LoadPopulationData(OpenedDataset& set, PopulationSeries& population) {
-  return LoadMortality(population, set.data, set.dialogs, set.log, set.maxAge) ==
-             PopulationLoad::kLoaded &&
-         LoadPopulation(population, set.data, set.dialogs, set.maxAge) == PopulationLoad::kLoaded;
-}
-
 std::string Now(const char* format) {
   const std::time_t now = std::time(nullptr);
   char buffer[64];
@@ -52,19 +47,15 @@ int RunTable(const TableOptions& options, std::ostream& out, std::ostream& err) 
     err << "--rates-per takes 1, 100, 1000, 10000, 100000 or 1000000; --decimals 0 to 10\n";
     return kUsage;
   }
-  const int sex = options.sex == "females" ? kFemales : kMales;
+  const int sex = SexByName(options.sex);
   OpenedDataset set(err);
   if (!set.Open(options.dataset, options.collection)) return kError;
   PopulationSeries population;
-  if (!LoadPopulationData(set, population)) return kError;
-  TableCursor& diseases = set.data.KavrelTable1();
-  if (!diseases.Locate("DiseaseName", options.disease)) {
-    set.dialogs.ShowError("The data set has no disease named " + options.disease);
-    return kError;
-  }
+  if (!set.LoadPopulationData(population)) return kError;
   // As the inspection window loads a disease: inputs, adjusted inputs, stored outputs.
   Tdiseaseam disease(options.disease);
-  disease.TakeRecord(diseases);
+  if (!set.LocateDisease(options.disease, disease)) return kError;
+  TableCursor& diseases = set.data.KavrelTable1();
   for (int s = 0; s < kSexCount; ++s) {
     disease.Calculated[s] = diseases.FieldBoolean(kOutputFlagColumns[s]);
   }
@@ -126,7 +117,7 @@ int RunExportCommand(const ExportOptions& options, std::ostream&, std::ostream& 
   OpenedDataset set(err);
   if (!set.Open(options.dataset, options.collection)) return kError;
   PopulationSeries population;
-  if (!LoadPopulationData(set, population)) return kError;
+  if (!set.LoadPopulationData(population)) return kError;
   if (options.diseases == "all") {
     window.Diseases = ExportDiseases::kAll;
   } else {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "agesched/interpolation.h"
@@ -75,11 +76,27 @@ void InterpolationNodes(const AgeScheduleContext& ctx, std::vector<double>& x,
     x.push_back(options.HighAge);
     y.push_back(endValue(options.HighValue, "high"));
   }
-  for (std::size_t k = 1; k < x.size(); ++k) {
+  const auto age = [](double a) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", a);
+    return std::string(text);
+  };
+  const std::size_t n = x.size();
+  if (options.AddLow && n > 1 && !(x[1] > x[0])) {
+    throw ScheduleError("The low end point (age " + age(x[0]) +
+                        ") must lie below the first age group's midpoint (" + age(x[1]) +
+                        "). Move the end point or leave it out.");
+  }
+  if (options.AddHigh && n > 1 && !(x[n - 1] > x[n - 2])) {
+    throw ScheduleError("The high end point (age " + age(x[n - 1]) +
+                        ") must lie above the last age group's midpoint (" + age(x[n - 2]) +
+                        "). Move the end point or leave it out.");
+  }
+  for (std::size_t k = 1; k < n; ++k) {
     if (!(x[k] > x[k - 1])) {
       throw ScheduleError(
-          "The interpolation points must lie at increasing ages: an end point lies inside the "
-          "age groups. Move the end point or leave it out.");
+          "The age groups overlap or are out of order: the interpolation points "
+          "must lie at increasing ages.");
     }
   }
 }

@@ -84,7 +84,9 @@ TEST_F(ScheduleTest, PolynomialAndSplineNodes) {
   options.AddHigh = true;
   options.HighAge = 10;  // inside the groups' span
   window.RunInterpolation(2);
-  EXPECT_EQ(dialogs.Texts().back().rfind("The interpolation points must lie at increasing ages", 0),
+  EXPECT_EQ(dialogs.Texts().back().rfind("The high end point (age 10) must lie above the last age "
+                                         "group's midpoint (",
+                                         0),
             0u);
   EXPECT_EQ(window.Workspace.Adjusted[3], 9.0);
   options.HighAge = 95;
