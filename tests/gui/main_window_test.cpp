@@ -107,6 +107,23 @@ class MainWindowTest final : public QObject {
     QTreeWidget* lines = p.form.Messages()->Lines();
     QCOMPARE(lines->topLevelItem(0)->text(0), QString("12:00:00"));
     QCOMPARE(lines->topLevelItem(0)->text(1), QString("Kavrel started"));
+    // "Windows" lists the visible windows after its separator, rebuilt on each opening.
+    p.form.show();
+    auto* windows = qobject_cast<QMenu*>(p.form.Action("&Messages")->parent());
+    QVERIFY(windows != nullptr);
+    const auto tail = [windows] {
+      QStringList titles;
+      bool after = false;
+      for (QAction* action : windows->actions()) {
+        if (after) titles << action->text();
+        if (action->isSeparator()) after = true;
+      }
+      return titles;
+    };
+    emit windows->aboutToShow();
+    emit windows->aboutToShow();
+    QCOMPARE(tail().count(QString("Messages")), 1);
+    QCOMPARE(tail().count(QString("Kavrel")), 1);
   }
 
   void navigateInsertEditDelete() {
