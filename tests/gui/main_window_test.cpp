@@ -20,7 +20,7 @@
 #include <QTreeWidget>
 #include <unistd.h>
 
-#include "example_data.h"
+#include "gui_fixture.h"
 #include "shell/disease_list_form.h"
 #include "shell/main_form.h"
 #include "shell/messages_log.h"
@@ -33,46 +33,12 @@ namespace fs = std::filesystem;
 
 namespace kavrel {
 
+using gui_test::Installation;
+using gui_test::OpenExample;
+using gui_test::Program;
+
 class MainWindowTest final : public QObject {
   Q_OBJECT
-
- private:
-  // A fresh installation: program directory with templates and settings, data directory with
-  // the local collection and the example, no data settings yet (a first start).
-  struct Installation {
-    Installation() {
-      root = fs::temp_directory_path() / ("kavrel-gui-" + std::to_string(::getpid()));
-      fs::remove_all(root);
-      program = (root / "bin").string() + "/";
-      install::BuildTemplates(program);
-      install::BuildExampleData(program, (root / "KavrelData").string());
-      fs::create_directories(root / "bin" / "help");
-      std::ofstream(program + "help/1000.html") << "<h1>Kavrel</h1>";
-      std::ofstream(program + "Kavrel.ini")
-          << "[Filedirs]\nfd1=" << (root / "KavrelData").string() << "\n";
-    }
-    ~Installation() { fs::remove_all(root); }
-    fs::path root;
-    std::string program;
-  };
-
-  struct Program {
-    explicit Program(const Installation& installation)
-        : form({settings, data, dialogs, log, installation.program}) {}
-    SettingsState settings;
-    ScriptedDialogs dialogs;
-    TDataKavrel data{dialogs};
-    MessagesLog log{[] { return std::string("12:00:00"); }};
-    TMainForm form;
-  };
-
-  static void OpenExample(Program& p) {
-    TDatasetForm* sets = p.form.DatasetForm();
-    sets->Bind();
-    QCOMPARE(sets->Grid()->count(), 1);
-    QCOMPARE(sets->Status()->text(), QString("Closed"));
-    sets->OpenSelected();
-  }
 
  private slots:
   void firstStartAndTheThreeStates() {

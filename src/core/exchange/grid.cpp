@@ -218,6 +218,27 @@ void WriteGridCsv(const TextGrid& grid, const std::string& path) {
   }
 }
 
+std::string OverwriteFileQuestion(const std::string& path) {
+  return "File " + std::filesystem::path(path).filename().string() +
+         " already exists. Do you want to overwrite it?";
+}
+
+bool SaveGridAsText(const TextGrid& grid, UserDialogs& dialogs) {
+  FileDialogRequest request;
+  request.mode = FileDialogRequest::Mode::kSave;
+  request.defaultExtension = "csv";
+  request.filter = "Comma delimited files (*.csv)|*.csv";
+  const auto path = dialogs.ChooseFile(request);
+  if (!path) return false;
+  if (std::filesystem::exists(*path) &&
+      dialogs.Message(OverwriteFileQuestion(*path), DialogKind::kConfirmation,
+                      DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
+    return false;
+  }
+  WriteGridCsv(grid, *path);
+  return true;
+}
+
 std::string StorageGrid::ColumnName(int column) {
   const int n = column - 1;
   std::string name;

@@ -74,6 +74,12 @@ std::string CsvLine(const std::vector<std::string>& fields);
 // Writes the grid from row 1 and column 1 on; a failure raises InOutError and leaves no
 // half-written file under the name.
 void WriteGridCsv(const TextGrid& grid, const std::string& path);
+// The question before a spreadsheet or text file is replaced: "File NAME already exists. Do you
+// want to overwrite it?" with the name without its folder.
+std::string OverwriteFileQuestion(const std::string& path);
+// Saves a grid as comma-delimited text: asks for the file ("csv"), asks before replacing one, then
+// writes it. False when the user cancelled.
+bool SaveGridAsText(const TextGrid& grid, UserDialogs& dialogs);
 
 // The storage grid window's content.
 class StorageGrid {

@@ -129,6 +129,9 @@ void InputEditor::Define() {
   if (!AskBeforeDestroying()) return;
   env_.CurrentAgeGroups.Clear();
   if (env_.RunAgeGroupEditor) env_.RunAgeGroupEditor();
+  // No groups defined (the editor closed on an empty list): the input stays as it was rather
+  // than being wiped.
+  if (env_.CurrentAgeGroups.Groups.empty()) return;
   for (int sex : ChosenSexes()) {
     auto& records = env_.Disease.InputRows[env_.Variable][sex];
     records.clear();
@@ -164,6 +167,7 @@ void InputEditor::StoreData() {
   if (!env_.Storage.ReceiveGrid(MenGrid, true, lines, true, env_.Dialogs)) return;
   lines.back() = "Females";
   env_.Storage.ReceiveGrid(WomenGrid, true, lines, false, env_.Dialogs);
+  if (env_.ShowStorage) env_.ShowStorage();
 }
 
 void InputEditor::SetRatesIndex(int index) {

@@ -38,6 +38,8 @@ class InputEditor {
     std::string Time;
     char DecimalSeparator = '.';
     int PreferredSchedule = 0;  // the table preference inputage
+    // Shows the storage grid window after "Store data" put the grids there.
+    std::function<void()> ShowStorage = nullptr;
   };
 
   explicit InputEditor(Environment environment);

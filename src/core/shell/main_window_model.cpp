@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "engine/disease.h"
 #include "shell/messages_log.h"
 #include "shell/user_dialogs.h"
 #include "store/data_kavrel.h"
@@ -221,6 +222,25 @@ void MainWindowModel::UpdateResultButtons() {
   } catch (const std::exception&) {
     resultButtons_ = false;
   }
+}
+
+std::unique_ptr<Tdisease> MainWindowModel::DiseaseForEditing(int variable) {
+  PostPendingEdit();
+  TableCursor& diseases = env_.Data.KavrelTable1();
+  if (!diseases.Active() || diseases.RecordCount() == 0) return nullptr;
+  CurrentDiseaseName = diseases.FieldText("DiseaseName");
+  auto disease = std::make_unique<Tdisease>(CurrentDiseaseName);
+  disease->TakeRecord(diseases);
+  Tdisease::Store store{env_.Data, env_.Dialogs, env_.Settings.MaxAge};
+  disease->LoadInputFlags(store, variable);
+  return disease;
+}
+
+int MainWindowModel::ChooseInputVariable() {
+  std::vector<std::string> names;
+  for (auto name : kVariableDisplayNames) names.emplace_back(name);
+  const int chosen = env_.Dialogs.ChooseFromList("Choose input variable to edit or add", names);
+  return chosen >= 0 && chosen < kVariableCount ? chosen : -1;
 }
 
 void MainWindowModel::InsertDisease() {

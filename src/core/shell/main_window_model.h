@@ -5,6 +5,7 @@
 // disease commands, with every question and message. The window draws this and forwards clicks.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 namespace kavrel {
 
 class MessagesLog;
+class Tdisease;
 class TDataKavrel;
 class UserDialogs;
 
@@ -71,6 +73,12 @@ class MainWindowModel {
   // transaction.
   bool DeleteDisease();
   void UpdateResultButtons();
+  // The disease under the cursor, loaded for editing one input variable: its flags and that
+  // variable's age-group rows of both sexes. A pending name edit is stored first.
+  std::unique_ptr<Tdisease> DiseaseForEditing(int variable);
+  // "Edit/Add input": the variable chosen in the list, or -1.
+  int ChooseInputVariable();
+  std::string CurrentDiseaseName;
 
   PopulationSeries Population;
 

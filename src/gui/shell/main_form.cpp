@@ -1,5 +1,7 @@
 #include "shell/main_form.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -15,7 +17,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "agesched/age_group_form.h"
+#include "agesched/age_groups.h"
+#include "engine/disease.h"
 #include "engine/model_types.h"
+#include "exchange/grid.h"
+#include "exchange/input_form.h"
+#include "exchange/storage_form.h"
 #include "shell/busy_cursor.h"
 #include "shell/disease_list_form.h"
 #include "shell/messages_log.h"
@@ -67,6 +75,16 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   about_ = new AboutBox(this);
   notes_ = new NotesWindow(env_.Data, nullptr);
   notes_->OnClosed = [this] { Refresh(); };
+  storage_ = std::make_unique<StorageGrid>();
+  currentAgeGroups_ = std::make_unique<Tagegrouplist>(NewCurrentAgeGroups());
+  storageForm_ = std::make_unique<TCSVForm>(*storage_, env_.Dialogs, nullptr);
+  ageGroupForm_ = new TAgegroupForm(*currentAgeGroups_, env_.Data, env_.Dialogs, this);
+  inputForm_ = new TInputForm(
+      {env_.Data, env_.Dialogs, *storage_, *currentAgeGroups_, *ageGroupForm_, *storageForm_},
+      this);
+  // Modal to the main window only, so the storage grid and the notes stay at hand.
+  inputForm_->setWindowModality(Qt::WindowModal);
+  ageGroupForm_->setWindowModality(Qt::WindowModal);
   datasetForm_ = new TDatasetForm({env_.Settings, env_.Data, env_.Dialogs, model_,
                                    [this](int topic) { ShowHelp(topic); }, [this] { Refresh(); }},
                                   this);
@@ -82,6 +100,41 @@ TMainForm::~TMainForm() {
   env_.Data.KavrelTable1().SetListener(nullptr);
   env_.Log.SetListener(nullptr);
   delete notes_;
+}
+
+void TMainForm::EditInput() {
+  int variable = -1;
+  Run([&] { variable = model_.ChooseInputVariable(); });
+  if (variable >= 0) OpenInput(variable);
+}
+
+void TMainForm::OpenInput(int variable) {
+  if (!model_.DatasetCommandsEnabled()) return;
+  std::unique_ptr<Tdisease> disease;
+  Run([&] { disease = model_.DiseaseForEditing(variable); });
+  if (!disease) return;
+  inputForm_->Edit({*disease, variable, env_.Settings.MaxAge, env_.Settings.CurrentDatasetName});
+  Refresh();
+}
+
+void TMainForm::ShowStorage() {
+  storageForm_->Reload();
+  storageForm_->show();
+  storageForm_->raise();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  const auto type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+      type != QEvent::MouseButtonDblClick) {
+    return QMainWindow::eventFilter(watched, event);
+  }
+  const auto found = std::find(inputBoxes_.begin(), inputBoxes_.end(), watched);
+  if (found == inputBoxes_.end()) return QMainWindow::eventFilter(watched, event);
+  if (type == QEvent::MouseButtonPress) {
+    OpenInput(static_cast<int>(found - inputBoxes_.begin()) % kVariableCount);
+  }
+  return true;
 }
 
 QAction* TMainForm::Action(const QString& text) const {
@@ -129,7 +182,7 @@ void TMainForm::BuildMenus() {
   notesAction_ = add(windowsMenu_, "&Notes", [this] { ToggleNotes(); });
   notesAction_->setCheckable(true);
   add(windowsMenu_, "&Messages", [this] { ShowMessages(); });
-  later(windowsMenu_->addAction("&Storage"));
+  add(windowsMenu_, "&Storage", [this] { ShowStorage(); });
   windowsMenu_->addSeparator();
   connect(windowsMenu_, &QMenu::aboutToShow, this, [this] {
     // The tail after the separator lists the visible windows, rebuilt each time.
@@ -200,7 +253,11 @@ void TMainForm::BuildDiseaseArea() {
     // The men's box, the women's box, then the variable's name.
     auto* male = new QCheckBox;
     auto* female = new QCheckBox;
-    for (QCheckBox* box : {male, female}) box->setAttribute(Qt::WA_TransparentForMouseEvents);
+    for (QCheckBox* box : {male, female}) {
+      box->setFocusPolicy(Qt::NoFocus);
+      box->setToolTip("Click to edit this input");
+      box->installEventFilter(this);
+    }
     grid->addWidget(male, v + 1, 0);
     grid->addWidget(female, v + 1, 1);
     grid->addWidget(
@@ -211,7 +268,7 @@ void TMainForm::BuildDiseaseArea() {
     inputBoxes_[static_cast<std::size_t>(v + 7)] = female;
   }
   editInput_ = new QPushButton("Edit/Add input");
-  editInput_->setToolTip("Comes with the input editor");
+  connect(editInput_, &QPushButton::clicked, this, [this] { EditInput(); });
   grid->addWidget(editInput_, kVariableCount + 1, 0, 1, 3);
   grid->setColumnStretch(2, 1);
   grid->setRowStretch(kVariableCount + 2, 1);
@@ -300,8 +357,8 @@ void TMainForm::Refresh() {
   for (QToolButton* button : navigator_) button->setEnabled(dataset);
   for (QCheckBox* box : inputBoxes_) box->setEnabled(dataset);
   for (QCheckBox* box : outputBoxes_) box->setEnabled(dataset);
-  // Their windows come later: "Edit/Add input", "Start process" and the result buttons wait.
-  editInput_->setEnabled(false);
+  // Their windows come later: "Start process" and the result buttons wait.
+  editInput_->setEnabled(dataset);
   startProcess_->setEnabled(false);
   for (QPushButton* button : resultButtons_) button->setEnabled(false);
   notesButton_->setText(notes_->isVisible() ? "Hide &Notes" : "Show &Notes");
@@ -441,6 +498,7 @@ void TMainForm::Exit() {
   if (!StoreEdits()) return;
   Run([&] { model_.Exit(); });
   notes_->hide();
+  storageForm_->close();
   QApplication::quit();
 }
 
@@ -450,6 +508,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   notes_->hide();
+  storageForm_->close();
   QMainWindow::closeEvent(event);
 }
 

@@ -25,7 +25,12 @@ class HelpViewer;
 class MessagesLog;
 class MessagesWindow;
 class AboutBox;
+class StorageGrid;
+class TAgegroupForm;
+class TCSVForm;
 class TDatasetForm;
+class TInputForm;
+class Tagegrouplist;
 class NotesWindow;
 
 class TMainForm final : public QMainWindow {
@@ -60,6 +65,11 @@ class TMainForm final : public QMainWindow {
   void GoTo();
   void ToggleNotes();
   void ShowMessages();
+  // "Edit/Add input": the variable from the list, then the input editor.
+  void EditInput();
+  // The input editor for one variable of the disease under the cursor, modally.
+  void OpenInput(int variable);
+  void ShowStorage();
   void ShowHelp(int topic);
   void Exit();
 
@@ -75,9 +85,15 @@ class TMainForm final : public QMainWindow {
   HelpViewer* Help() const { return help_; }
   std::array<QCheckBox*, 14> InputBoxes() const { return inputBoxes_; }
   QPushButton* ResultButton(int k) const { return resultButtons_[static_cast<std::size_t>(k)]; }
+  QPushButton* EditInputButton() const { return editInput_; }
+  TInputForm* InputForm() const { return inputForm_; }
+  TCSVForm* StorageForm() const { return storageForm_.get(); }
+  TAgegroupForm* AgeGroupForm() const { return ageGroupForm_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // A click on an input box opens the editor for its variable; the boxes never toggle.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Stores pending notes and a pending name or code edit; false (the error shown) if it failed.
@@ -116,6 +132,12 @@ class TMainForm final : public QMainWindow {
   MessagesWindow* messages_ = nullptr;
   AboutBox* about_ = nullptr;
   HelpViewer* help_ = nullptr;
+  // The storage grid's content and the shared current age groups live as long as the program.
+  std::unique_ptr<StorageGrid> storage_;
+  std::unique_ptr<Tagegrouplist> currentAgeGroups_;
+  TAgegroupForm* ageGroupForm_ = nullptr;
+  std::unique_ptr<TCSVForm> storageForm_;  // a window of its own, usable beside the editors
+  TInputForm* inputForm_ = nullptr;
   bool refreshing_ = false;
 };
 

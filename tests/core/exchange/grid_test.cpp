@@ -98,6 +98,25 @@ TEST(CsvTest, ReadThenWriteQuotesEveryField) {
   EXPECT_THROW(WriteGridCsv(storage.Grid, dir.File("missing/out.csv")), InOutError);
 }
 
+// Saving a grid as text asks for the file, and before replacing one; Cancel keeps the old file.
+TEST(CsvTest, SaveGridAsTextAsksBeforeReplacing) {
+  TempDir dir;
+  const std::string path = dir.File("grid.csv");
+  std::ofstream(path, std::ios::binary) << "old";
+  ScriptedDialogs dialogs;
+  dialogs.PushFile(std::nullopt);
+  EXPECT_FALSE(SaveGridAsText(Filled(3, 2), dialogs));
+  dialogs.PushFile(path);
+  dialogs.Push(DialogButton::kCancel);
+  EXPECT_FALSE(SaveGridAsText(Filled(3, 2), dialogs));
+  EXPECT_EQ(dialogs.Texts().back(), "File grid.csv already exists. Do you want to overwrite it?");
+  EXPECT_EQ(ReadAll(path), "old");
+  dialogs.PushFile(path);
+  dialogs.Push(DialogButton::kYes);
+  EXPECT_TRUE(SaveGridAsText(Filled(3, 2), dialogs));
+  EXPECT_EQ(ReadAll(path), "\"11\",\"12\"\r\n");
+}
+
 TEST(StorageGridTest, NamesAndPlacements) {
   EXPECT_EQ(StorageGrid::ColumnName(1), "A");
   EXPECT_EQ(StorageGrid::ColumnName(26), "Z");

@@ -21,6 +21,7 @@ struct InputEditorTest : StoreFixture {
   InputEditor Editor() {
     return InputEditor({disease, kPrevalence, 85, data, dialogs, storage, groups,
                         [this] {
+                          if (defineNothing) return false;
                           groups.Groups.push_back(std::make_unique<Tagegroup>(0, 20, 85));
                           groups.Groups.push_back(std::make_unique<Tagegroup>(20, 85));
                           return true;
@@ -30,6 +31,7 @@ struct InputEditorTest : StoreFixture {
   Tdisease disease{"Asthma"};
   StorageGrid storage;
   Tagegrouplist groups = NewCurrentAgeGroups();
+  bool defineNothing = false;  // the age group editor closed without groups
 };
 
 TEST_F(InputEditorTest, GridsMultiplierAndSaving) {
@@ -83,7 +85,13 @@ TEST_F(InputEditorTest, DefineClearDeleteAndStore) {
   editor.Define();
   EXPECT_EQ(dialogs.Texts().back(), kDestroyInputQuestion);
   EXPECT_EQ(editor.MenGrid.Cell(0, 1), "0-49");  // cancelled: unchanged
-  dialogs.Push(DialogButton::kYes);              // store first, then define
+  defineNothing = true;
+  dialogs.Push(DialogButton::kNo);
+  editor.Define();
+  EXPECT_EQ(disease.InputRows[kPrevalence][kMales].size(), 2u);  // no groups: input kept
+  EXPECT_EQ(editor.MenGrid.Cell(0, 2), "50+");
+  defineNothing = false;
+  dialogs.Push(DialogButton::kYes);  // store first, then define
   editor.Define();
   EXPECT_EQ(storage.Grid.Cell(1, 1), "Kavrel input, database Example");
   EXPECT_EQ(storage.Grid.Cell(1, 3), "Asthma Prevalence*1");

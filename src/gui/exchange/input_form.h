@@ -1,0 +1,107 @@
+#pragma once
+
+// TInputForm: the age-group values of one input variable of one disease, men and women side by
+// side. Also the age schedule window's "Edit data points" dialog.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QDialog>
+
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+class QSpinBox;
+class QTableView;
+
+namespace kavrel {
+
+class InputEditor;
+class StorageGrid;
+class TAgegroupForm;
+class TCSVForm;
+class TDataKavrel;
+class Tagegrouplist;
+class Tdisease;
+class TextGridModel;
+class UserDialogs;
+
+class TInputForm final : public QDialog {
+  Q_OBJECT
+ public:
+  struct Environment {
+    TDataKavrel& Data;
+    UserDialogs& Dialogs;
+    StorageGrid& Storage;
+    Tagegrouplist& CurrentAgeGroups;
+    TAgegroupForm& AgeGroups;
+    TCSVForm& StorageWindow;
+  };
+  struct Request {
+    Tdisease& Disease;
+    int Variable;
+    int MaxAge;
+    std::string DatasetName;
+    bool DataPoints = false;  // the age schedule window's "Edit data points"
+    int PreferredSchedule = 0;
+    int RatesIndex = 0;
+    int Decimals = 4;
+  };
+
+  explicit TInputForm(Environment environment, QWidget* parent = nullptr);
+  ~TInputForm() override;
+
+  // Sets the window up for the request; Edit also shows it modally.
+  void Prepare(const Request& request);
+  void Edit(const Request& request);
+
+  // Commands, as the buttons run them.
+  void Save();
+  void Define();
+  void ClearInput();
+  void DeleteCells();
+  void StoreData();
+  void ReadFile();
+  void Copy();
+  void Cut();
+  void Paste();
+
+  // Which grid a paste goes to (0 men, 1 women); the paste dialog unless a test sets it.
+  std::function<int()> ChoosePasteGrid;
+
+  InputEditor* Model() const { return editor_.get(); }
+  QTableView* Grid(int sex) const { return sex == 0 ? menView_ : womenView_; }
+  QComboBox* RatesPer() const { return rates_; }
+  QSpinBox* Decimals() const { return decimals_; }
+  QButtonGroup* ApplyTo() const { return applyTo_; }
+  QGroupBox* RatesBox() const { return ratesBox_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void done(int result) override;
+
+ private:
+  template <typename Command>
+  void Do(Command&& command);
+  void Show();
+  // The grid that has the focus: 0 men, 1 women, -1 neither.
+  int FocusedGrid() const;
+  TextGridModel* GridModel(int sex) const { return sex == 0 ? menModel_ : womenModel_; }
+
+  Environment env_;
+  std::unique_ptr<InputEditor> editor_;
+  QTableView* menView_;
+  QTableView* womenView_;
+  TextGridModel* menModel_ = nullptr;
+  TextGridModel* womenModel_ = nullptr;
+  QButtonGroup* applyTo_;
+  QComboBox* rates_;
+  QSpinBox* decimals_;
+  QGroupBox* ratesBox_;
+  QButtonGroup* hazards_;
+  QGroupBox* applyBox_;
+};
+
+}  // namespace kavrel

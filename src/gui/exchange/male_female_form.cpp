@@ -1,0 +1,43 @@
+#include "exchange/male_female_form.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace kavrel {
+
+TMFEditForm::TMFEditForm(QWidget* parent)
+    : QDialog(parent), males_(new QRadioButton("Males")), females_(new QRadioButton("Females")) {
+  setWindowTitle("Choose male or female grid");
+  auto* box = new QGroupBox("Choose male or female data grid");
+  auto* row = new QHBoxLayout(box);
+  row->addWidget(males_);
+  row->addWidget(females_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(box);
+  setFixedSize(sizeHint());
+  connect(males_, &QRadioButton::clicked, this, [this] {
+    chosen_ = 0;
+    accept();
+  });
+  connect(females_, &QRadioButton::clicked, this, [this] {
+    chosen_ = 1;
+    accept();
+  });
+}
+
+int TMFEditForm::Choose() {
+  // No item is selected each time the dialog comes up.
+  for (QRadioButton* item : {males_, females_}) {
+    item->setAutoExclusive(false);
+    item->setChecked(false);
+    item->setAutoExclusive(true);
+  }
+  chosen_ = 1;
+  exec();
+  return chosen_;
+}
+
+}  // namespace kavrel

@@ -1,0 +1,134 @@
+#include "exchange/text_grid_model.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QItemSelectionModel>
+#include <QLocale>
+#include <QTableView>
+
+#include "exchange/grid.h"
+
+namespace kavrel {
+
+TextGridModel::TextGridModel(TextGrid& grid, Layout layout, QObject* parent)
+    : QAbstractTableModel(parent), grid_(grid), layout_(layout) {}
+
+void TextGridModel::Reload() {
+  beginResetModel();
+  endResetModel();
+}
+
+void TextGridModel::SetDecimals(int decimals) {
+  decimals_ = decimals;
+  if (rowCount() > 0 && columnCount() > 0) {
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+  }
+}
+
+int TextGridModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : std::max(0, grid_.RowCount() - 1);
+}
+
+int TextGridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : std::max(0, ViewColumn(grid_.ColumnCount()));
+}
+
+QVariant TextGridModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const int column = GridColumn(index.column());
+  const std::string& text = grid_.Cell(column, index.row() + 1);
+  if (role == Qt::EditRole) return QString::fromStdString(text);
+  if (role == Qt::TextAlignmentRole) {
+    return column >= layout_.FirstNumericColumn ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
+                                                : QVariant(int(Qt::AlignLeft | Qt::AlignVCenter));
+  }
+  if (role != Qt::DisplayRole) return {};
+  if (column >= layout_.FirstNumericColumn) {
+    // Numbers with thousands separators and the chosen decimals; other text as it is.
+    if (const auto value = ReadCellNumber(text, layout_.DecimalSeparator)) {
+      return QLocale().toString(*value, 'f', decimals_);
+    }
+  }
+  return QString::fromStdString(text);
+}
+
+bool TextGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) {
+    return false;
+  }
+  grid_.SetCell(GridColumn(index.column()), index.row() + 1, value.toString().toStdString());
+  emit dataChanged(index, index);
+  return true;
+}
+
+QVariant TextGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole) return {};
+  if (orientation == Qt::Horizontal) {
+    return QString::fromStdString(grid_.Cell(GridColumn(section), 0));
+  }
+  if (layout_.LabelsAsRowHeadings) return QString::fromStdString(grid_.Cell(0, section + 1));
+  return {};
+}
+
+Qt::ItemFlags TextGridModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  Qt::ItemFlags result = Qt::ItemIsSelectable;
+  if (grid_.Enabled) result |= Qt::ItemIsEnabled;
+  if (layout_.Editable && grid_.Enabled && GridColumn(index.column()) >= 1) {
+    result |= Qt::ItemIsEditable;
+  }
+  return result;
+}
+
+void TakeSelection(const QTableView& view, TextGridModel& model) {
+  TextGrid& grid = model.Grid();
+  const QModelIndex current = view.currentIndex();
+  if (current.isValid()) {
+    grid.CurrentColumn = model.GridColumn(current.column());
+    grid.CurrentRow = current.row() + 1;
+  }
+  const QModelIndexList selected = view.selectionModel() != nullptr
+                                       ? view.selectionModel()->selectedIndexes()
+                                       : QModelIndexList{};
+  if (selected.isEmpty()) {
+    grid.Select(grid.CurrentColumn, grid.CurrentRow, grid.CurrentColumn, grid.CurrentRow);
+    return;
+  }
+  int left = selected.front().column(), right = left;
+  int top = selected.front().row(), bottom = top;
+  for (const QModelIndex& index : selected) {
+    left = std::min(left, index.column());
+    right = std::max(right, index.column());
+    top = std::min(top, index.row());
+    bottom = std::max(bottom, index.row());
+  }
+  grid.Select(model.GridColumn(left), top + 1, model.GridColumn(right), bottom + 1);
+}
+
+void CopyFromView(const QTableView& view, TextGridModel& model) {
+  TakeSelection(view, model);
+  QApplication::clipboard()->setText(QString::fromStdString(CopyGridSelection(model.Grid())));
+}
+
+void CutFromView(const QTableView& view, TextGridModel& model) {
+  TakeSelection(view, model);
+  QApplication::clipboard()->setText(QString::fromStdString(CutGridSelection(model.Grid())));
+  model.Reload();
+}
+
+void PasteIntoView(const QTableView& view, TextGridModel& model, bool mayGrow,
+                   UserDialogs& dialogs) {
+  QString text = QApplication::clipboard()->text();
+  if (text.isEmpty()) return;
+  // Rows end in CR LF as the grids write them; text from other programs may end rows in LF
+  // alone, and may leave the last row unended, which would lose it.
+  text.replace("\r\n", "\n").replace('\r', '\n');
+  if (!text.endsWith('\n')) text += '\n';
+  text.replace('\n', "\r\n");
+  TakeSelection(view, model);
+  if (PasteIntoGrid(model.Grid(), text.toStdString(), mayGrow, dialogs)) model.Reload();
+}
+
+}  // namespace kavrel

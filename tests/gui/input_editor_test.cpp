@@ -1,0 +1,216 @@
+// The input editor, the age group editor and the storage grid, offscreen, opened from the main
+// window on the example data set.
+
+#include "exchange/input_editor.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include "agesched/age_group_form.h"
+#include "agesched/age_groups.h"
+#include "exchange/grid.h"
+#include "exchange/input_form.h"
+#include "exchange/storage_form.h"
+#include "exchange/text_grid_model.h"
+#include "gui_fixture.h"
+
+namespace kavrel {
+
+using gui_test::Installation;
+using gui_test::OpenExample;
+using gui_test::Program;
+
+namespace {
+
+QString Cell(QTableView* view, int row, int column, int role = Qt::DisplayRole) {
+  return view->model()->index(row, column).data(role).toString();
+}
+
+double StoredValue(TDataKavrel& data, const char* sex, int lowAge) {
+  return data
+      .QueryDataset("select Waarde from InputIncidence where InputId=1 and Sex='" +
+                    std::string(sex) + "' and Lage=" + std::to_string(lowAge))
+      .AsDouble(0);
+}
+
+// Runs the checks once the dialog is up, then makes sure it closes, even when a check failed.
+template <typename Body>
+void WhenShown(QDialog* dialog, Body body) {
+  QTimer::singleShot(0, dialog, [dialog, body] {
+    body();
+    if (dialog->isVisible()) dialog->reject();
+  });
+}
+
+}  // namespace
+
+class InputEditorTest final : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void gridModelIsSound() {
+    TextGrid grid(3, 4);
+    grid.SetCell(1, 0, "A");
+    grid.SetCell(2, 1, "1234.5");
+    TextGridModel model(grid, {.LabelsAsRowHeadings = true, .Editable = false});
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(model.rowCount(), 3);
+    QCOMPARE(model.columnCount(), 2);
+    QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QString("A"));
+    QCOMPARE(model.index(0, 1).data().toString(), QString("1,234.5000"));
+    QCOMPARE(model.index(0, 1).data(Qt::EditRole).toString(), QString("1234.5"));
+    QVERIFY(!model.setData(model.index(0, 1), "2"));  // the storage grid is not editable
+  }
+
+  void editSaveAndTheFlags() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    QVERIFY(p.form.EditInputButton()->isEnabled());
+    TInputForm* form = p.form.InputForm();
+    p.dialogs.Push(0);  // Incidence
+    WhenShown(form, [&] {
+      QCOMPARE(form->windowTitle(), QString("Edit: Asthma Incidence input"));
+      QVERIFY(form->RatesBox()->isVisibleTo(form));
+      QTableView* men = form->Grid(0);
+      QCOMPARE(Cell(men, 0, 0), QString("0-4"));
+      QCOMPARE(Cell(men, 20, 0), QString("100+"));
+      QCOMPARE(Cell(men, 0, 1, Qt::EditRole), QString("0.00457"));
+      form->RatesPer()->setCurrentIndex(4);  // per 100,000
+      QCOMPARE(Cell(men, 0, 1, Qt::EditRole), QString("457"));
+      QCOMPARE(Cell(men, 0, 1), QString("457.0000"));
+      men->model()->setData(men->model()->index(0, 1), "500");
+      // A value that is not a number: the message, nothing saved, the editor stays.
+      QTableView* women = form->Grid(1);
+      women->model()->setData(women->model()->index(1, 1), "high");
+      form->Save();
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString::fromStdString(std::string(kInvalidCellMessage)));
+      QVERIFY(form->isVisible());
+      women->model()->setData(women->model()->index(1, 1), "400");
+      p.dialogs.Push(DialogButton::kYes);  // overwrite the men's rows
+      p.dialogs.Push(DialogButton::kYes);  // and the women's
+      form->Save();
+    });
+    p.form.EditInput();
+    QVERIFY(!form->isVisible());
+    QCOMPARE(StoredValue(p.data, "Males", 0), 0.005);
+    QCOMPARE(StoredValue(p.data, "Females", 5), 0.004);
+    QVERIFY(p.dialogs.AllAnswered());
+
+    // A click on the men's prevalence box opens the editor for prevalence, which has no rows;
+    // the box does not toggle.
+    QCheckBox* prevalence = p.form.InputBoxes()[kPrevalence];
+    QVERIFY(!prevalence->isChecked());
+    WhenShown(form, [&] {
+      QCOMPARE(form->windowTitle(), QString("Edit: Asthma Prevalence input"));
+      QVERIFY(!form->RatesBox()->isVisibleTo(form));
+      QCOMPARE(form->Grid(0)->model()->rowCount(), 1);  // one empty row
+      form->reject();
+    });
+    QTest::mouseClick(prevalence, Qt::LeftButton);
+    QVERIFY(!prevalence->isChecked());
+  }
+
+  void defineStorePasteAndCopy() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TInputForm* form = p.form.InputForm();
+    TAgegroupForm* ages = p.form.AgeGroupForm();
+    WhenShown(form, [&] {
+      // "Define" for the men: store first (Yes), then ten-year groups from the age group editor.
+      form->ApplyTo()->button(InputEditor::kMen)->click();
+      p.dialogs.Push(DialogButton::kYes);
+      WhenShown(ages, [&] {
+        ages->Button("New")->click();
+        QVERIFY(!ages->Button("&Close")->isEnabled());
+        ages->Width()->setValue(10);
+        ages->Button("Fill schedule")->click();
+        QCOMPARE(ages->Ages()->count(), 11);  // 0-9 ... 90-99, 100+
+        QCOMPARE(ages->Ages()->item(10)->text(), QString("100+"));
+        ages->Button("Done")->click();
+        ages->Button("&Close")->click();
+      });
+      form->Define();
+      QCOMPARE(form->Grid(0)->model()->rowCount(), 11);
+      QCOMPARE(Cell(form->Grid(0), 1, 0), QString("10-19"));
+      QCOMPARE(form->Grid(1)->model()->rowCount(), 21);  // the women's stay
+      // The stored copy went to the storage grid, men and women side by side.
+      TCSVForm* storage = p.form.StorageForm();
+      QVERIFY(storage->isVisible());
+      QCOMPARE(Cell(storage->View(), 0, 0), QString("Kavrel input, database Example"));
+      QCOMPARE(Cell(storage->View(), 3, 0), QString("Males"));
+      QCOMPARE(Cell(storage->View(), 3, 3), QString("Females"));
+
+      // Paste three values into the men's grid; a block that does not fit is refused.
+      form->ChoosePasteGrid = [] { return 0; };
+      QTableView* men = form->Grid(0);
+      men->setCurrentIndex(men->model()->index(0, 1));
+      QApplication::clipboard()->setText("0.001\n0.002\n0.003");
+      form->Paste();
+      QCOMPARE(Cell(men, 2, 1, Qt::EditRole), QString("0.003"));
+      men->setCurrentIndex(men->model()->index(9, 1));
+      form->Paste();
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString::fromStdString(std::string(kClipboardTooLargeMessage)));
+      QCOMPARE(Cell(men, 10, 1, Qt::EditRole), QString("0"));
+      // Copy two rows of the value column.
+      men->setFocus();
+      men->selectionModel()->select(
+          QItemSelection(men->model()->index(0, 1), men->model()->index(1, 1)),
+          QItemSelectionModel::ClearAndSelect);
+      form->Copy();
+      QCOMPARE(QApplication::clipboard()->text(), QString("0.001\r\n0.002\r\n"));
+      form->reject();
+    });
+    p.form.EditInput();  // no variable chosen: nothing opens
+    p.dialogs.Push(0);
+    p.form.EditInput();
+    QVERIFY(!p.form.StorageForm()->isVisible());  // closing the editor closes the storage grid
+    // Nothing was saved: the stored men's rows are the example's.
+    QCOMPARE(StoredValue(p.data, "Males", 0), 0.00457);
+  }
+
+  void storageGridReadsAndWritesFiles() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    const std::string in = (installation.root / "in.csv").string();
+    std::ofstream(in) << "Age,Value\n0-4,\"1,5\"\n";
+    TCSVForm* storage = p.form.StorageForm();
+    p.dialogs.PushFile(in);
+    QVERIFY(storage->ReadFile());
+    QCOMPARE(storage->windowTitle(), QString::fromStdString("File: " + in));
+    QCOMPARE(storage->View()->model()->headerData(1, Qt::Horizontal).toString(), QString("B"));
+    QCOMPARE(Cell(storage->View(), 1, 1, Qt::EditRole), QString("1,5"));
+    const std::string out = (installation.root / "out.csv").string();
+    p.dialogs.PushFile(out);
+    storage->WriteFile();
+    std::ifstream written(out, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(written)), {});
+    QCOMPARE(QString::fromStdString(text), QString("\"Age\",\"Value\"\r\n\"0-4\",\"1,5\"\r\n"));
+    storage->ClearGrid();
+    QCOMPARE(storage->windowTitle(), QString("Storage grid"));
+    QCOMPARE(storage->View()->model()->rowCount(), 1);
+  }
+};
+
+}  // namespace kavrel
+
+QTEST_MAIN(kavrel::InputEditorTest)
+#include "input_editor_test.moc"
