@@ -12,6 +12,12 @@
 #include <unistd.h>
 
 #include "example_data.h"
+#include "agesched/age_group_form.h"
+#include "agesched/age_groups.h"
+#include "engine/disease.h"
+#include "exchange/input_form.h"
+#include "exchange/male_female_form.h"
+#include "exchange/storage_form.h"
 #include "shell/disease_list_form.h"
 #include "shell/main_form.h"
 #include "shell/messages_log.h"
@@ -73,6 +79,32 @@ int main(int argc, char** argv) {
   form.ToggleNotes();
   Save(*form.Notes(), out, "notes");
   form.ToggleNotes();
+  {
+    // The input editor on the example's asthma incidence, then its copy in the storage grid.
+    auto disease = form.Model().DiseaseForEditing(kavrel::kIncidence);
+    kavrel::TInputForm* input = form.InputForm();
+    input->Prepare({*disease, kavrel::kIncidence, settings.MaxAge, settings.CurrentDatasetName});
+    input->resize(720, 560);
+    Save(*input, out, "input-editor");
+    input->StoreData();
+    form.StorageForm()->resize(720, 420);
+    Save(*form.StorageForm(), out, "storage-grid");
+    form.StorageForm()->hide();
+    input->hide();
+    kavrel::TMFEditForm paste;
+    Save(paste, out, "paste-choice");
+    kavrel::TAgegroupForm* ages = form.AgeGroupForm();
+    ages->SetMaxAge(settings.MaxAge);
+    ages->Editor().New();
+    ages->Editor().Width = 5;
+    ages->Editor().FillSchedule();
+    ages->Editor().Done();
+    ages->Editor().NameEdit = "Five-year groups";
+    ages->Editor().ShownName = "Five-year groups";
+    ages->show();
+    Save(*ages, out, "age-groups");
+    ages->hide();
+  }
   form.ShowMessages();
   Save(*form.Messages(), out, "messages");
   form.ShowHelp(1000);

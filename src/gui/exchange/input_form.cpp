@@ -35,7 +35,9 @@ namespace {
 QTableView* NewGridView() {
   auto* view = new QTableView;
   view->verticalHeader()->hide();
-  view->horizontalHeader()->setStretchLastSection(true);
+  view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 8);
+  view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  view->setMinimumWidth(190);
   return view;
 }
 

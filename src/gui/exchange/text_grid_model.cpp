@@ -41,8 +41,11 @@ QVariant TextGridModel::data(const QModelIndex& index, int role) const {
   const std::string& text = grid_.Cell(column, index.row() + 1);
   if (role == Qt::EditRole) return QString::fromStdString(text);
   if (role == Qt::TextAlignmentRole) {
-    return column >= layout_.FirstNumericColumn ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
-                                                : QVariant(int(Qt::AlignLeft | Qt::AlignVCenter));
+    // Numbers to the right, text (age labels, header lines) to the left.
+    const bool number = column >= layout_.FirstNumericColumn &&
+                        ReadCellNumber(text, layout_.DecimalSeparator).has_value();
+    return number ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
+                  : QVariant(int(Qt::AlignLeft | Qt::AlignVCenter));
   }
   if (role != Qt::DisplayRole) return {};
   if (column >= layout_.FirstNumericColumn) {
