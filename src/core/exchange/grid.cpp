@@ -35,6 +35,14 @@ void TextGrid::ClearCells() {
   for (auto& row : cells_) std::fill(row.begin(), row.end(), std::string());
 }
 
+void TextGrid::ClearValues(int firstColumn, int firstRow) {
+  for (int r = std::max(firstRow, 0); r < RowCount(); ++r) {
+    for (int c = std::max(firstColumn, 0); c < columns_; ++c) {
+      cells_[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)].clear();
+    }
+  }
+}
+
 std::optional<double> ReadCellNumber(std::string_view text, char decimalSeparator) {
   std::string plain(text);
   plain.erase(0, plain.find_first_not_of(' '));

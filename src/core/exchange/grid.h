@@ -16,6 +16,8 @@ class UserDialogs;
 inline constexpr std::string_view kInvalidCellMessage =
     "This cell does not contain a valid number. Please correct and save again.";
 inline constexpr std::string_view kClipboardTooLargeMessage = "Clipboard too large to paste here";
+inline constexpr std::string_view kDestroyInputQuestion =
+    "This will destroy the current input data.\r\nDo you want to store it first?";
 inline constexpr std::string_view kStorageNotEmptyQuestion =
     "The storage window already contains data.\r\nChoose Yes to overwrite.\r\nChoose No to "
     "append.\r\nOr Cancel to do neither";
@@ -32,6 +34,8 @@ class TextGrid {
   // Keeps what fits.
   void Resize(int columns, int rows);
   void ClearCells();
+  // Empties the value cells, from the first column and row on; headings and labels stay.
+  void ClearValues(int firstColumn = 1, int firstRow = 1);
 
   bool Enabled = true;
   int CurrentColumn = 1;

@@ -155,7 +155,9 @@ void InputEditor::Clear() {
 }
 
 void InputEditor::Delete() {
-  for (int sex : ChosenSexes()) Grid(sex).ClearCells();
+  // The values only: the age labels stay, so that a save insists on new values for every group
+  // instead of storing zeros.
+  for (int sex : ChosenSexes()) Grid(sex).ClearValues();
 }
 
 void InputEditor::StoreData() {

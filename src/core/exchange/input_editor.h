@@ -15,9 +15,6 @@
 
 namespace kavrel {
 
-inline constexpr std::string_view kDestroyInputQuestion =
-    "This will destroy the current input data.\r\nDo you want to store it first?";
-
 class InputEditor {
  public:
   enum class Mode { kNormal, kDataPoints };

@@ -101,6 +101,9 @@ TEST_F(InputEditorTest, DefineClearDeleteAndStore) {
   EXPECT_EQ(disease.InputRows[kPrevalence][kMales].size(), 2u);
   editor.Delete();
   EXPECT_EQ(editor.MenGrid.Cell(1, 1), "");
+  EXPECT_EQ(editor.MenGrid.Cell(0, 1), "0-19");  // the labels stay
+  EXPECT_FALSE(editor.Save());                   // so empty values are refused
+  EXPECT_EQ(dialogs.Texts().back(), kInvalidCellMessage);
   dialogs.Push(DialogButton::kNo);
   editor.Clear();
   EXPECT_TRUE(disease.InputRows[kPrevalence][kMales].empty());

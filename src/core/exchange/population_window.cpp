@@ -1,0 +1,280 @@
+#include "exchange/population_window.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "agesched/age_groups.h"
+#include "results/result_table.h"
+#include "shell/user_dialogs.h"
+#include "store/data_kavrel.h"
+#include "store/database.h"
+
+namespace kavrel {
+
+PopulationWindow::PopulationWindow(Environment environment) : env_(std::move(environment)) {}
+
+std::vector<Tpopinputdat>& PopulationWindow::Groups() {
+  return mode_ == kMortalityMode ? env_.Population.MortalityGroups
+                                 : env_.Population.PopulationGroups;
+}
+
+std::string PopulationWindow::Caption() const {
+  return mode_ == kMortalityMode ? "Total mortality" : "Population";
+}
+
+std::string PopulationWindow::TableName() const {
+  return mode_ == kMortalityMode ? "TotalMortality" : "Population";
+}
+
+double PopulationWindow::Multiplier() const {
+  return mode_ == kMortalityMode
+             ? kRatesPerTable.at(static_cast<std::size_t>(std::clamp(RatesIndex, 0, 5)))
+             : 1.0;
+}
+
+std::string PopulationWindow::Shown(double value) const {
+  char buffer[48];
+  if (mode_ == kMortalityMode) {
+    std::snprintf(buffer, sizeof buffer, "%.9g", value * Multiplier());
+  } else {
+    // Numbers of persons in full (a spread group may give fractions of a person).
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+  }
+  std::string text(buffer);
+  std::replace(text.begin(), text.end(), '.', env_.DecimalSeparator);
+  return text;
+}
+
+void PopulationWindow::Open(Mode mode) {
+  mode_ = mode;
+  view_ = kOriginal;
+  ViewEnabled = true;
+  Modified = false;
+  // The age group editor starts from the window's groups.
+  Tagegrouplist& current = env_.CurrentAgeGroups;
+  current.Clear();
+  current.Name = "Original";
+  for (const Tpopinputdat& g : Groups()) {
+    current.Groups.push_back(std::make_unique<Tagegroup>(g.Lage, g.Hage, env_.MaxAge));
+  }
+  Redraw();
+}
+
+void PopulationWindow::PreferredGroups() {
+  ViewEnabled = false;
+  Modified = true;
+  Tagegrouplist& current = env_.CurrentAgeGroups;
+  try {
+    FillFromSchedule(current, env_.Data, env_.PreferredSchedule, env_.MaxAge);
+  } catch (const DatabaseError&) {
+    env_.Dialogs.ShowError(kPopulationScheduleError);
+    return;
+  }
+  auto& groups = Groups();
+  groups.clear();
+  for (const auto& g : current.Groups) {
+    groups.push_back({static_cast<int>(groups.size()), g->Lage, g->Hage, 0.0, 0.0});
+  }
+}
+
+void PopulationWindow::Redraw() {
+  Grid.Resize(3, 2);
+  Grid.ClearCells();
+  Grid.SetCell(0, 0, "Age");
+  Grid.SetCell(1, 0, "Males");
+  Grid.SetCell(2, 0, "Females");
+  if (view_ == kInterpolated) {
+    const auto& series = mode_ == kMortalityMode ? env_.Population.AllCauseMortality
+                                                 : env_.Population.PopulationNumbers;
+    Grid.Resize(3, env_.MaxAge + 2);
+    for (int a = 0; a <= env_.MaxAge; ++a) {
+      Grid.SetCell(0, a + 1, std::to_string(a) + (a == env_.MaxAge ? "+" : ""));
+      Grid.SetCell(1, a + 1, Shown(series[kMales][a]));
+      Grid.SetCell(2, a + 1, Shown(series[kFemales][a]));
+    }
+    return;
+  }
+  if (Groups().empty() && env_.PreferredSchedule > 0) PreferredGroups();
+  const auto& groups = Groups();
+  if (groups.empty()) return;  // one empty row
+  Grid.Resize(3, static_cast<int>(groups.size()) + 1);
+  for (std::size_t k = 0; k < groups.size(); ++k) {
+    const int row = static_cast<int>(k) + 1;
+    Grid.SetCell(0, row, GroupLabel(groups[k].Lage, groups[k].Hage, env_.MaxAge));
+    Grid.SetCell(1, row, Shown(groups[k].Males));
+    Grid.SetCell(2, row, Shown(groups[k].Females));
+  }
+}
+
+void PopulationWindow::SetView(View view) {
+  if (!ViewEnabled) return;
+  view_ = view;
+  Redraw();
+}
+
+void PopulationWindow::SetRatesIndex(int index) {
+  RatesIndex = std::clamp(index, 0, 5);
+  if (mode_ != kMortalityMode) return;
+  // From memory: typed, unsaved values are replaced.
+  if (view_ == kInterpolated) {
+    Redraw();
+    return;
+  }
+  const auto& groups = Groups();
+  for (std::size_t k = 0; k < groups.size(); ++k) {
+    const int row = static_cast<int>(k) + 1;
+    Grid.SetCell(1, row, Shown(groups[k].Males));
+    Grid.SetCell(2, row, Shown(groups[k].Females));
+  }
+}
+
+void PopulationWindow::Reload() {
+  if (env_.Data.QueryDataset("select * from " + TableName()).RecordCount() == 0) {
+    // Nothing stored: empty groups, and no question about providing data from inside the window.
+    Groups().clear();
+    auto& series = mode_ == kMortalityMode ? env_.Population.AllCauseMortality
+                                           : env_.Population.PopulationNumbers;
+    for (auto& s : series) s.fill(mode_ == kMortalityMode ? 0.0 : 0.1);
+    return;
+  }
+  if (mode_ == kMortalityMode) {
+    LoadMortality(env_.Population, env_.Data, env_.Dialogs, env_.Log, env_.MaxAge);
+  } else {
+    LoadPopulation(env_.Population, env_.Data, env_.Dialogs, env_.MaxAge);
+  }
+}
+
+bool PopulationWindow::Save() {
+  // Single-year rows cannot be read back into the groups.
+  if (view_ != kOriginal) return false;
+  if (!ValidateGrid(Grid, 1, 1, env_.Dialogs, env_.DecimalSeparator)) return false;
+  std::vector<Tpopinputdat> groups = Groups();
+  for (std::size_t k = 0; k < groups.size(); ++k) {
+    const int row = static_cast<int>(k) + 1;
+    const double males = ReadCellNumber(Grid.Cell(1, row), env_.DecimalSeparator).value_or(0.0);
+    const double females = ReadCellNumber(Grid.Cell(2, row), env_.DecimalSeparator).value_or(0.0);
+    groups[k].Males = males / Multiplier();
+    groups[k].Females = females / Multiplier();
+  }
+  const auto any = [&groups](auto test) {
+    return std::any_of(groups.begin(), groups.end(),
+                       [&](const Tpopinputdat& g) { return test(g.Males) || test(g.Females); });
+  };
+  if (mode_ == kMortalityMode && any([](double v) { return v == 0.0; })) {
+    env_.Dialogs.ShowError(kMortalityZeroMessage);
+    return false;
+  }
+  // A negative rate has no logarithm and a negative number of persons no meaning.
+  if (any([](double v) { return v < 0.0; })) {
+    env_.Dialogs.ShowError(Caption() + " input contains a negative value\r\nData not saved");
+    return false;
+  }
+  const std::string table = TableName();
+  if (env_.Data.QueryDataset("select * from " + table).RecordCount() > 0 &&
+      env_.Dialogs.Message(Caption() + " data already exists. Overwrite?",
+                           DialogKind::kConfirmation,
+                           DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
+    return false;
+  }
+  // All or nothing: the old rows go only if every new one is written.
+  {
+    Database::Transaction transaction(env_.Data.Dataset());
+    env_.Data.ExecDataset("delete * from " + table);
+    for (const Tpopinputdat& g : groups) {
+      env_.Data.ExecDataset("insert into " + table + " values (" + std::to_string(g.Lage) + ", " +
+                            std::to_string(g.Hage) + ", " + StatementReal(g.Males) + ", " +
+                            StatementReal(g.Females) + ")");
+    }
+    transaction.Commit();
+  }
+  Groups() = groups;
+  if (Modified) {
+    Modified = false;
+    Reload();
+  }
+  ViewEnabled = true;
+  return true;
+}
+
+void PopulationWindow::CancelChanges() {
+  if (env_.Dialogs.Message(kCancelChangesQuestion, DialogKind::kConfirmation,
+                           DialogButton::kYes | DialogButton::kNo) != DialogButton::kYes) {
+    return;
+  }
+  if (env_.Data.QueryDataset("select * from " + TableName()).RecordCount() == 0) return;
+  // Back to what is stored: "Define" and "Clear" changed the groups in memory too.
+  Reload();
+  Modified = false;
+  ViewEnabled = true;
+  Redraw();
+}
+
+void PopulationWindow::DeleteAll() {
+  Grid.ClearValues();
+  Modified = true;
+}
+
+bool PopulationWindow::AskBeforeDestroying() {
+  const DialogButton answer =
+      env_.Dialogs.Message(kDestroyInputQuestion, DialogKind::kWarning,
+                           DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
+  if (answer == DialogButton::kCancel) return false;
+  if (answer == DialogButton::kYes) StoreData();
+  return true;
+}
+
+void PopulationWindow::Define() {
+  if (!AskBeforeDestroying()) return;
+  ViewEnabled = false;
+  Modified = true;
+  env_.CurrentAgeGroups.Clear();
+  if (env_.RunAgeGroupEditor) env_.RunAgeGroupEditor();
+  // No groups defined: the groups stay as they were rather than being wiped.
+  if (env_.CurrentAgeGroups.Groups.empty()) return;
+  auto& groups = Groups();
+  groups.clear();
+  for (const auto& g : env_.CurrentAgeGroups.Groups) {
+    groups.push_back({static_cast<int>(groups.size()), g->Lage, g->Hage, 0.0, 0.0});
+  }
+  Redraw();
+}
+
+void PopulationWindow::Clear() {
+  if (!AskBeforeDestroying()) return;
+  Groups().clear();
+  Modified = true;
+  Grid.Resize(3, 2);
+  Grid.ClearValues(0, 1);
+}
+
+void PopulationWindow::StoreData() {
+  std::vector<std::string> lines = {"Kavrel input, database " + env_.DatasetName,
+                                    "Written " + env_.Date + ", " + env_.Time, Caption()};
+  if (mode_ == kMortalityMode) {
+    lines.push_back("Rates * " + std::string(kRatesPerItems.at(
+                                     static_cast<std::size_t>(std::clamp(RatesIndex, 0, 5)))));
+  }
+  if (!env_.Storage.ReceiveGrid(Grid, false, lines, true, env_.Dialogs)) return;
+  if (env_.ShowStorage) env_.ShowStorage();
+}
+
+void PopulationWindow::ReadFile() {
+  if (env_.Storage.ReadFile(env_.Dialogs) && env_.ShowStorage) env_.ShowStorage();
+}
+
+bool PopulationWindow::Close() {
+  if (Modified &&
+      env_.Dialogs.Message(kLoseChangesQuestion, DialogKind::kWarning,
+                           DialogButton::kYes | DialogButton::kNo) != DialogButton::kYes) {
+    return false;
+  }
+  ViewEnabled = true;
+  if (Modified) {
+    // The changes go: the series come again from what is stored.
+    Modified = false;
+    Reload();
+  }
+  return true;
+}
+
+}  // namespace kavrel
