@@ -6,6 +6,7 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "shell/user_dialogs.h"
 #include "store/data_kavrel.h"
@@ -18,7 +19,8 @@ struct TempDir {
   TempDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     path = std::filesystem::temp_directory_path() /
-           ("kavrel-store-" + std::string(info->test_suite_name()) + "-" + info->name());
+           ("kavrel-store-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" +
+            info->name());
     std::filesystem::remove_all(path);
     std::filesystem::create_directories(path);
   }
