@@ -11,12 +11,13 @@
 #include <QTimer>
 #include <unistd.h>
 
-#include "example_data.h"
 #include "agesched/age_group_form.h"
 #include "agesched/age_groups.h"
 #include "engine/disease.h"
+#include "example_data.h"
 #include "exchange/input_form.h"
 #include "exchange/male_female_form.h"
+#include "exchange/population_form.h"
 #include "exchange/storage_form.h"
 #include "shell/disease_list_form.h"
 #include "shell/main_form.h"
@@ -104,6 +105,14 @@ int main(int argc, char** argv) {
     ages->show();
     Save(*ages, out, "age-groups");
     ages->hide();
+    kavrel::TPopInForm* population = form.PopulationForm();
+    population->Prepare(form.Model().Population, true, settings.MaxAge, "Example");
+    Save(*population, out, "population-mortality");
+    population->SetView(0);
+    Save(*population, out, "population-mortality-single-years");
+    population->Prepare(form.Model().Population, false, settings.MaxAge, "Example");
+    Save(*population, out, "population-numbers");
+    population->hide();
   }
   form.ShowMessages();
   Save(*form.Messages(), out, "messages");

@@ -7,9 +7,11 @@
 #include <fstream>
 #include <string>
 
+#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
+#include <QTimer>
 #include <unistd.h>
 
 #include "example_data.h"
@@ -59,6 +61,15 @@ inline void OpenExample(Program& p) {
   QCOMPARE(sets->Grid()->count(), 1);
   QCOMPARE(sets->Status()->text(), QString("Closed"));
   sets->OpenSelected();
+}
+
+// Runs the checks once a modal dialog is up, then makes sure it closes, even when a check failed.
+template <typename Body>
+void WhenShown(QDialog* dialog, Body body) {
+  QTimer::singleShot(0, dialog, [dialog, body] {
+    body();
+    if (dialog->isVisible()) dialog->reject();
+  });
 }
 
 }  // namespace kavrel::gui_test

@@ -31,6 +31,7 @@ namespace kavrel {
 using gui_test::Installation;
 using gui_test::OpenExample;
 using gui_test::Program;
+using gui_test::WhenShown;
 
 namespace {
 
@@ -43,15 +44,6 @@ double StoredValue(TDataKavrel& data, const char* sex, int lowAge) {
       .QueryDataset("select Waarde from InputIncidence where InputId=1 and Sex='" +
                     std::string(sex) + "' and Lage=" + std::to_string(lowAge))
       .AsDouble(0);
-}
-
-// Runs the checks once the dialog is up, then makes sure it closes, even when a check failed.
-template <typename Body>
-void WhenShown(QDialog* dialog, Body body) {
-  QTimer::singleShot(0, dialog, [dialog, body] {
-    body();
-    if (dialog->isVisible()) dialog->reject();
-  });
 }
 
 }  // namespace

@@ -195,8 +195,16 @@ void MainWindowModel::Exit() {
 
 void MainWindowModel::EnableDatasetCommands() {
   UpdateResultButtons();
-  LoadMortality(Population, env_.Data, env_.Dialogs, env_.Log, env_.Settings.MaxAge);
-  LoadPopulation(Population, env_.Data, env_.Dialogs, env_.Settings.MaxAge);
+  if (LoadMortality(Population, env_.Data, env_.Dialogs, env_.Log, env_.Settings.MaxAge) ==
+          PopulationLoad::kProvideNow &&
+      env_.ProvidePopulation) {
+    env_.ProvidePopulation(true);
+  }
+  if (LoadPopulation(Population, env_.Data, env_.Dialogs, env_.Settings.MaxAge) ==
+          PopulationLoad::kProvideNow &&
+      env_.ProvidePopulation) {
+    env_.ProvidePopulation(false);
+  }
 }
 
 bool MainWindowModel::OpenDataset(const DatasetRow& row) {

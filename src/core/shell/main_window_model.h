@@ -31,6 +31,9 @@ class MainWindowModel {
     MessagesLog& Log;
     std::string ProgramDir;
     std::function<void(int topic)> OpenHelp;
+    // Opens the population window (mortality or numbers of persons) when the user answers Yes to
+    // a missing-data question on opening a data set.
+    std::function<void(bool mortality)> ProvidePopulation = nullptr;
   };
 
   explicit MainWindowModel(Environment environment);

@@ -51,7 +51,9 @@ QVariant TextGridModel::data(const QModelIndex& index, int role) const {
   if (column >= layout_.FirstNumericColumn) {
     // Numbers with thousands separators and the chosen decimals; other text as it is.
     if (const auto value = ReadCellNumber(text, layout_.DecimalSeparator)) {
-      return QLocale().toString(*value, 'f', decimals_);
+      QLocale locale;
+      if (!layout_.Thousands) locale.setNumberOptions(QLocale::OmitGroupSeparator);
+      return locale.toString(*value, 'f', decimals_);
     }
   }
   return QString::fromStdString(text);
@@ -121,17 +123,19 @@ void CutFromView(const QTableView& view, TextGridModel& model) {
   model.Reload();
 }
 
-void PasteIntoView(const QTableView& view, TextGridModel& model, bool mayGrow,
+bool PasteIntoView(const QTableView& view, TextGridModel& model, bool mayGrow,
                    UserDialogs& dialogs) {
   QString text = QApplication::clipboard()->text();
-  if (text.isEmpty()) return;
+  if (text.isEmpty()) return false;
   // Rows end in CR LF as the grids write them; text from other programs may end rows in LF
   // alone, and may leave the last row unended, which would lose it.
   text.replace("\r\n", "\n").replace('\r', '\n');
   if (!text.endsWith('\n')) text += '\n';
   text.replace('\n', "\r\n");
   TakeSelection(view, model);
-  if (PasteIntoGrid(model.Grid(), text.toStdString(), mayGrow, dialogs)) model.Reload();
+  if (!PasteIntoGrid(model.Grid(), text.toStdString(), mayGrow, dialogs)) return false;
+  model.Reload();
+  return true;
 }
 
 }  // namespace kavrel

@@ -22,6 +22,7 @@ class TextGridModel final : public QAbstractTableModel {
     bool Editable = true;              // the value cells; the label column never is
     int FirstNumericColumn = 1;        // grid column from which cells are shown as numbers
     char DecimalSeparator = '.';       // as the cells hold numbers
+    bool Thousands = true;             // thousands separators in shown numbers
   };
 
   TextGridModel(TextGrid& grid, Layout layout, QObject* parent = nullptr);
@@ -29,6 +30,7 @@ class TextGridModel final : public QAbstractTableModel {
   // Call after the core changed the grid.
   void Reload();
   void SetDecimals(int decimals);
+  void SetEditable(bool editable) { layout_.Editable = editable; }
   // The grid column of a view column and back.
   int GridColumn(int viewColumn) const {
     return viewColumn + (layout_.LabelsAsRowHeadings ? 1 : 0);
@@ -59,7 +61,8 @@ void TakeSelection(const QTableView& view, TextGridModel& model);
 // only where `mayGrow`; a block that does not fit otherwise gets the refusal message.
 void CopyFromView(const QTableView& view, TextGridModel& model);
 void CutFromView(const QTableView& view, TextGridModel& model);
-void PasteIntoView(const QTableView& view, TextGridModel& model, bool mayGrow,
+// True when something was pasted.
+bool PasteIntoView(const QTableView& view, TextGridModel& model, bool mayGrow,
                    UserDialogs& dialogs);
 
 }  // namespace kavrel

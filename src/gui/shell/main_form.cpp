@@ -23,6 +23,7 @@
 #include "engine/model_types.h"
 #include "exchange/grid.h"
 #include "exchange/input_form.h"
+#include "exchange/population_form.h"
 #include "exchange/storage_form.h"
 #include "shell/busy_cursor.h"
 #include "shell/disease_list_form.h"
@@ -65,7 +66,8 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
     : QMainWindow(parent),
       env_(environment),
       model_({environment.Settings, environment.Data, environment.Dialogs, environment.Log,
-              environment.ProgramDir, [this](int topic) { ShowHelp(topic); }}) {
+              environment.ProgramDir, [this](int topic) { ShowHelp(topic); },
+              [this](bool mortality) { ShowPopulation(mortality); }}) {
   setWindowTitle("Kavrel");
   messages_ = new MessagesWindow(env_.Log, this);
   env_.Log.SetListener([this](const std::string&) {
@@ -82,8 +84,12 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   inputForm_ = new TInputForm(
       {env_.Data, env_.Dialogs, *storage_, *currentAgeGroups_, *ageGroupForm_, *storageForm_},
       this);
+  populationForm_ = new TPopInForm({env_.Data, env_.Dialogs, env_.Log, *storage_,
+                                    *currentAgeGroups_, *ageGroupForm_, *storageForm_},
+                                   this);
   // Modal to the main window only, so the storage grid and the notes stay at hand.
   inputForm_->setWindowModality(Qt::WindowModal);
+  populationForm_->setWindowModality(Qt::WindowModal);
   ageGroupForm_->setWindowModality(Qt::WindowModal);
   datasetForm_ = new TDatasetForm({env_.Settings, env_.Data, env_.Dialogs, model_,
                                    [this](int topic) { ShowHelp(topic); }, [this] { Refresh(); }},
@@ -114,6 +120,13 @@ void TMainForm::OpenInput(int variable) {
   Run([&] { disease = model_.DiseaseForEditing(variable); });
   if (!disease) return;
   inputForm_->Edit({*disease, variable, env_.Settings.MaxAge, env_.Settings.CurrentDatasetName});
+  Refresh();
+}
+
+void TMainForm::ShowPopulation(bool mortality) {
+  if (!env_.Data.DatasetIsOpen()) return;
+  populationForm_->Edit(model_.Population, mortality, env_.Settings.MaxAge,
+                        env_.Settings.CurrentDatasetName);
   Refresh();
 }
 
@@ -168,8 +181,8 @@ void TMainForm::BuildMenus() {
   // Windows that later parts of the program build stay disabled until they exist.
   const auto later = [](QAction* action) { action->setEnabled(false); };
   QMenu* population = menuBar()->addMenu("&Population");
-  later(population->addAction("&Mortality"));
-  later(population->addAction("&Structure"));
+  add(population, "&Mortality", [this] { ShowPopulation(true); });
+  add(population, "&Structure", [this] { ShowPopulation(false); });
   later(population->addAction("&Age patterns"));
   QMenu* diseases = menuBar()->addMenu("D&iseases");
   add(diseases, "&Go to", [this] { GoTo(); });

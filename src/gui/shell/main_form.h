@@ -30,6 +30,7 @@ class TAgegroupForm;
 class TCSVForm;
 class TDatasetForm;
 class TInputForm;
+class TPopInForm;
 class Tagegrouplist;
 class NotesWindow;
 
@@ -70,6 +71,8 @@ class TMainForm final : public QMainWindow {
   // The input editor for one variable of the disease under the cursor, modally.
   void OpenInput(int variable);
   void ShowStorage();
+  // "&Mortality" and "&Structure": the population window, modally.
+  void ShowPopulation(bool mortality);
   void ShowHelp(int topic);
   void Exit();
 
@@ -89,6 +92,7 @@ class TMainForm final : public QMainWindow {
   TInputForm* InputForm() const { return inputForm_; }
   TCSVForm* StorageForm() const { return storageForm_.get(); }
   TAgegroupForm* AgeGroupForm() const { return ageGroupForm_; }
+  TPopInForm* PopulationForm() const { return populationForm_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -138,6 +142,7 @@ class TMainForm final : public QMainWindow {
   TAgegroupForm* ageGroupForm_ = nullptr;
   std::unique_ptr<TCSVForm> storageForm_;  // a window of its own, usable beside the editors
   TInputForm* inputForm_ = nullptr;
+  TPopInForm* populationForm_ = nullptr;
   bool refreshing_ = false;
 };
 

@@ -25,8 +25,10 @@ struct MainWindowModelTest : ::testing::Test {
         << "[Filedirs]\nfd1=" << dir.File("KavrelData") << "\n";
   }
   MainWindowModel Model() {
-    return MainWindowModel({settings, data, dialogs, log, programDir, [](int) {}});
+    return MainWindowModel({settings, data, dialogs, log, programDir, [](int) {},
+                            [this](bool mortality) { provided.push_back(mortality); }});
   }
+  std::vector<bool> provided;  // the population windows asked for, mortality true
 
   TempDir dir;
   std::string programDir;
@@ -110,6 +112,25 @@ TEST_F(MainWindowModelTest, ExitStoresAPendingEditAndRemovingTheOpenCollectionCl
   EXPECT_EQ(data.QueryDataset("select * from InputDiseases where DiseaseName='Bronchial asthma'")
                 .RecordCount(),
             1);
+}
+
+// A data set without population data: each missing table is asked for, and Yes opens its window.
+TEST_F(MainWindowModelTest, MissingPopulationDataIsAskedFor) {
+  auto model = Model();
+  ASSERT_EQ(model.Start(), StartUp::kContinue);
+  DatasetRow row = ListDatasets(data)[0];
+  row.File = dir.File("Empty.mdb");
+  fs::copy_file(dir.File("KavrelData/data/Example.mdb"), row.File);
+  data.OpenDataset(row.File);
+  data.ExecDataset("delete from TotalMortality");
+  data.ExecDataset("delete from Population");
+  data.CloseDataset();
+  dialogs.Push(DialogButton::kYes);  // mortality: provide it now
+  dialogs.Push(DialogButton::kNo);   // population: later
+  ASSERT_TRUE(model.OpenDataset(row));
+  EXPECT_EQ(provided, std::vector<bool>{true});
+  EXPECT_EQ(dialogs.Texts()[dialogs.Texts().size() - 2], kMortalityMissingQuestion);
+  EXPECT_EQ(dialogs.Texts().back(), kPopulationMissingQuestion);
 }
 
 TEST_F(MainWindowModelTest, CollectionCommands) {

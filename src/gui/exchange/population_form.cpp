@@ -1,0 +1,273 @@
+#include "exchange/population_form.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "agesched/age_group_form.h"
+#include "agesched/age_groups.h"
+#include "exchange/grid.h"
+#include "exchange/population_window.h"
+#include "exchange/storage_form.h"
+#include "exchange/text_grid_model.h"
+#include "results/result_table.h"
+#include "shell/busy_cursor.h"
+#include "shell/user_dialogs.h"
+
+namespace kavrel {
+
+TPopInForm::TPopInForm(Environment environment, QWidget* parent)
+    : QDialog(parent),
+      env_(environment),
+      view_(new QTableView),
+      rates_(new QComboBox),
+      decimals_(new QSpinBox),
+      viewChoice_(new QButtonGroup(this)),
+      viewBox_(new QGroupBox("View")),
+      save_(new QPushButton("&Save")) {
+  view_->verticalHeader()->hide();
+  view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 8);
+  view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  view_->setMinimumWidth(300);
+  view_->installEventFilter(this);
+
+  auto* viewLayout = new QVBoxLayout(viewBox_);
+  auto* interpolated = new QRadioButton("Interpolated");
+  auto* original = new QRadioButton("Original");
+  viewChoice_->addButton(interpolated, PopulationWindow::kInterpolated);
+  viewChoice_->addButton(original, PopulationWindow::kOriginal);
+  viewLayout->addWidget(interpolated);
+  viewLayout->addWidget(original);
+  original->setChecked(true);
+
+  for (auto item : kRatesPerItems) rates_->addItem(QString::fromUtf8(item.data(), item.size()));
+  decimals_->setRange(0, 10);
+  decimals_->setValue(4);
+  auto* display = new QGridLayout;
+  display->addWidget(new QLabel("Rates per:"), 0, 0);
+  display->addWidget(rates_, 0, 1);
+  display->addWidget(new QLabel("Decimals"), 1, 0);
+  display->addWidget(decimals_, 1, 1);
+
+  const auto box = [](const char* title, std::initializer_list<QPushButton*> buttons) {
+    auto* group = new QGroupBox(title);
+    auto* layout = new QHBoxLayout(group);
+    for (QPushButton* button : buttons) layout->addWidget(button);
+    return group;
+  };
+  auto* define = new QPushButton("Define");
+  auto* clear = new QPushButton("Clear");
+  auto* store = new QPushButton("S&tore data");
+  auto* read = new QPushButton("&Read file");
+  auto* deleteAll = new QPushButton("Delete all");
+  auto* cancel = new QPushButton("&Cancel");
+  auto* close = new QPushButton("&Close");
+  originalOnly_ = {define, clear, deleteAll, cancel};
+
+  auto* options = new QVBoxLayout;
+  options->addWidget(viewBox_);
+  options->addLayout(display);
+  options->addWidget(box("Age groups", {define, clear}));
+  options->addWidget(box("Storage grid", {store, read}));
+  options->addWidget(box("Data", {deleteAll, cancel}));
+  options->addStretch();
+  auto* closeRow = new QHBoxLayout;
+  closeRow->addWidget(save_);
+  closeRow->addWidget(close);
+  options->addLayout(closeRow);
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(view_, 1);
+  layout->addLayout(options);
+  resize(560, 560);
+
+  connect(save_, &QPushButton::clicked, this, &TPopInForm::Save);
+  connect(close, &QPushButton::clicked, this, &TPopInForm::reject);
+  connect(define, &QPushButton::clicked, this, &TPopInForm::Define);
+  connect(clear, &QPushButton::clicked, this, &TPopInForm::ClearGroups);
+  connect(store, &QPushButton::clicked, this, &TPopInForm::StoreData);
+  connect(read, &QPushButton::clicked, this, &TPopInForm::ReadFile);
+  connect(deleteAll, &QPushButton::clicked, this, &TPopInForm::DeleteAll);
+  connect(cancel, &QPushButton::clicked, this, &TPopInForm::CancelChanges);
+  connect(viewChoice_, &QButtonGroup::idClicked, this, &TPopInForm::SetView);
+  connect(rates_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (window_ && index != window_->RatesIndex) Do([&] { window_->SetRatesIndex(index); });
+  });
+  connect(decimals_, &QSpinBox::valueChanged, this, [this](int value) {
+    if (!window_) return;
+    window_->Decimals = value;
+    Show();
+  });
+}
+
+TPopInForm::~TPopInForm() = default;
+
+QPushButton* TPopInForm::Button(const QString& text) const {
+  for (QPushButton* button : findChildren<QPushButton*>()) {
+    if (button->text() == text) return button;
+  }
+  return nullptr;
+}
+
+void TPopInForm::Prepare(PopulationSeries& population, bool mortality, int maxAge,
+                         const std::string& datasetName) {
+  const QLocale locale;
+  const QDateTime now = QDateTime::currentDateTime();
+  const char separator = locale.decimalPoint() == "," ? ',' : '.';
+  env_.AgeGroups.SetMaxAge(maxAge);
+  window_ = std::make_unique<PopulationWindow>(PopulationWindow::Environment{
+      population, env_.Data, env_.Dialogs, env_.Log, env_.Storage, env_.CurrentAgeGroups, maxAge,
+      [this] { env_.AgeGroups.Run(); },
+      [this] {
+        env_.StorageWindow.Reload();
+        env_.StorageWindow.show();
+        env_.StorageWindow.raise();
+      },
+      datasetName, locale.toString(now.date(), QLocale::ShortFormat).toStdString(),
+      locale.toString(now.time(), QLocale::ShortFormat).toStdString(), separator});
+  window_->RatesIndex = rates_->currentIndex();
+  window_->Decimals = decimals_->value();
+  window_->Open(mortality ? PopulationWindow::kMortalityMode : PopulationWindow::kPopulationMode);
+  delete model_;
+  model_ = new TextGridModel(window_->Grid,
+                             {.LabelsAsRowHeadings = false,
+                              .Editable = true,
+                              .FirstNumericColumn = 1,
+                              .DecimalSeparator = separator,
+                              .Thousands = !mortality},
+                             this);
+  view_->setModel(model_);
+  // Every typed value marks the window changed.
+  connect(model_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from) {
+    if (window_ && from.isValid() && window_->GridEditable()) window_->CellsChanged();
+  });
+  setWindowTitle(QString::fromStdString(window_->Caption()));
+  Show();
+}
+
+void TPopInForm::Edit(PopulationSeries& population, bool mortality, int maxAge,
+                      const std::string& datasetName) {
+  Prepare(population, mortality, maxAge, datasetName);
+  exec();
+  window_.reset();
+  view_->setModel(nullptr);
+}
+
+template <typename Command>
+void TPopInForm::Do(Command&& command) {
+  if (!window_) return;
+  // Taking the focus from the cell editor makes it hand its text to the grid.
+  QWidget* focus = QApplication::focusWidget();
+  if (focus != nullptr && focus != view_ && view_->isAncestorOf(focus)) view_->setFocus();
+  try {
+    command();
+  } catch (const std::exception& error) {
+    env_.Dialogs.ShowError(error.what());
+  }
+  Show();
+}
+
+void TPopInForm::Show() {
+  if (!window_) return;
+  const bool mortality = window_->GetMode() == PopulationWindow::kMortalityMode;
+  model_->SetEditable(window_->GridEditable());
+  model_->SetDecimals(mortality ? window_->Decimals : 0);
+  model_->Reload();
+  viewChoice_->button(window_->GetView())->setChecked(true);
+  viewBox_->setEnabled(window_->ViewEnabled);
+  rates_->setEnabled(mortality);
+  decimals_->setEnabled(mortality);
+  for (QPushButton* button : originalOnly_) button->setEnabled(window_->OriginalCommandsEnabled());
+  save_->setEnabled(window_->GetView() == PopulationWindow::kOriginal);
+}
+
+void TPopInForm::Save() {
+  BusyCursor busy;
+  Do([&] { window_->Save(); });
+}
+
+void TPopInForm::CancelChanges() {
+  Do([&] { window_->CancelChanges(); });
+}
+
+void TPopInForm::DeleteAll() {
+  Do([&] { window_->DeleteAll(); });
+}
+
+void TPopInForm::Define() {
+  Do([&] { window_->Define(); });
+}
+
+void TPopInForm::ClearGroups() {
+  Do([&] { window_->Clear(); });
+}
+
+void TPopInForm::StoreData() {
+  Do([&] { window_->StoreData(); });
+}
+
+void TPopInForm::ReadFile() {
+  Do([&] { window_->ReadFile(); });
+}
+
+void TPopInForm::SetView(int view) {
+  Do([&] { window_->SetView(static_cast<PopulationWindow::View>(view)); });
+}
+
+void TPopInForm::Copy() {
+  if (model_ != nullptr) CopyFromView(*view_, *model_);
+}
+
+void TPopInForm::Cut() {
+  if (model_ == nullptr || !window_ || !window_->GridEditable()) return;
+  CutFromView(*view_, *model_);
+  window_->CellsChanged();
+}
+
+void TPopInForm::Paste() {
+  if (model_ == nullptr || !window_ || !window_->GridEditable()) return;
+  if (PasteIntoView(*view_, *model_, false, env_.Dialogs)) window_->CellsChanged();
+}
+
+bool TPopInForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == view_ && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Copy)) {
+      Copy();
+      return true;
+    }
+    if (key->matches(QKeySequence::Cut)) {
+      Cut();
+      return true;
+    }
+    if (key->matches(QKeySequence::Paste)) {
+      Paste();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TPopInForm::reject() {
+  if (window_) {
+    bool close = true;
+    Do([&] { close = window_->Close(); });
+    if (!close) return;
+  }
+  env_.StorageWindow.close();
+  QDialog::reject();
+}
+
+}  // namespace kavrel

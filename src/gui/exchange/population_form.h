@@ -1,0 +1,96 @@
+#pragma once
+
+// TPopInForm: the all-cause mortality rates ("Total mortality") or the numbers of persons
+// ("Population") of the open data set by age group, as entered or by single year of age.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QDialog>
+
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+class QSpinBox;
+class QTableView;
+
+namespace kavrel {
+
+class MessagesLog;
+class PopulationWindow;
+class StorageGrid;
+class TAgegroupForm;
+class TCSVForm;
+class TDataKavrel;
+class Tagegrouplist;
+class TextGridModel;
+class UserDialogs;
+struct PopulationSeries;
+
+class TPopInForm final : public QDialog {
+  Q_OBJECT
+ public:
+  struct Environment {
+    TDataKavrel& Data;
+    UserDialogs& Dialogs;
+    MessagesLog& Log;
+    StorageGrid& Storage;
+    Tagegrouplist& CurrentAgeGroups;
+    TAgegroupForm& AgeGroups;
+    TCSVForm& StorageWindow;
+  };
+
+  explicit TPopInForm(Environment environment, QWidget* parent = nullptr);
+  ~TPopInForm() override;
+
+  // Sets the window up in mortality (true) or population mode; Edit also shows it modally.
+  void Prepare(PopulationSeries& population, bool mortality, int maxAge,
+               const std::string& datasetName);
+  void Edit(PopulationSeries& population, bool mortality, int maxAge,
+            const std::string& datasetName);
+
+  // Commands, as the buttons run them.
+  void Save();
+  void CancelChanges();
+  void DeleteAll();
+  void Define();
+  void ClearGroups();
+  void StoreData();
+  void ReadFile();
+  void SetView(int view);
+  void Copy();
+  void Cut();
+  void Paste();
+
+  PopulationWindow* Model() const { return window_.get(); }
+  QTableView* Grid() const { return view_; }
+  QComboBox* RatesPer() const { return rates_; }
+  QSpinBox* Decimals() const { return decimals_; }
+  QButtonGroup* ViewChoice() const { return viewChoice_; }
+  QPushButton* Button(const QString& text) const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // "&Close" and the frame: asks when there are unsaved changes.
+  void reject() override;
+
+ private:
+  template <typename Command>
+  void Do(Command&& command);
+  void Show();
+
+  Environment env_;
+  std::unique_ptr<PopulationWindow> window_;
+  TextGridModel* model_ = nullptr;
+  QTableView* view_;
+  QComboBox* rates_;
+  QSpinBox* decimals_;
+  QButtonGroup* viewChoice_;
+  QGroupBox* viewBox_;
+  std::vector<QPushButton*> originalOnly_;
+  QPushButton* save_;
+};
+
+}  // namespace kavrel

@@ -1,0 +1,99 @@
+// The population window on the example data set, offscreen.
+
+#include "exchange/population_form.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include "exchange/population_window.h"
+#include "gui_fixture.h"
+
+namespace kavrel {
+
+using gui_test::Installation;
+using gui_test::OpenExample;
+using gui_test::Program;
+using gui_test::WhenShown;
+
+class PopulationFormTest final : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void mortalityViewsEditAndSave() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TPopInForm* form = p.form.PopulationForm();
+    const double before = p.form.Model().Population.AllCauseMortality[kMales][0];
+    WhenShown(form, [&] {
+      QCOMPARE(form->windowTitle(), QString("Total mortality"));
+      QTableView* grid = form->Grid();
+      QAbstractItemModel* model = grid->model();
+      QCOMPARE(model->rowCount(), 22);  // 0, 1-4, 5-9, ..., 95-99, 100+
+      QCOMPARE(model->index(0, 0).data().toString(), QString("0"));
+      QCOMPARE(model->index(21, 0).data().toString(), QString("100+"));
+      // Single years: 0 ... 100+, not editable, nothing to save from there.
+      form->ViewChoice()->button(PopulationWindow::kInterpolated)->click();
+      QCOMPARE(model->rowCount(), 101);
+      QVERIFY(!(model->flags(model->index(5, 1)) & Qt::ItemIsEditable));
+      QVERIFY(!form->Button("&Save")->isEnabled());
+      QVERIFY(!form->Button("Define")->isEnabled());
+      form->ViewChoice()->button(PopulationWindow::kOriginal)->click();
+      // Per 1000, typed and saved over the stored rows.
+      form->RatesPer()->setCurrentIndex(2);
+      QVERIFY(model->setData(model->index(0, 1), "5"));
+      p.dialogs.Push(DialogButton::kYes);
+      form->Save();
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString("Total mortality data already exists. Overwrite?"));
+      form->Button("&Close")->click();  // saved: closes without a question
+      QVERIFY(!form->isVisible());
+    });
+    p.form.ShowPopulation(true);
+    QCOMPARE(p.data.QueryDataset("select Males from TotalMortality where Lage=0").AsDouble(0),
+             0.005);
+    // The series were loaded again from the new rows.
+    QVERIFY(p.form.Model().Population.AllCauseMortality[kMales][0] != before);
+    QVERIFY(p.dialogs.AllAnswered());
+  }
+
+  void populationNumbersAndUnsavedChanges() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TPopInForm* form = p.form.PopulationForm();
+    const double before = p.form.Model().Population.PopulationNumbers[kFemales][3];
+    WhenShown(form, [&] {
+      QCOMPARE(form->windowTitle(), QString("Population"));
+      QVERIFY(!form->RatesPer()->isEnabled());
+      QAbstractItemModel* model = form->Grid()->model();
+      // Whole persons with thousands separators.
+      QVERIFY(model->index(1, 1).data().toString().contains(','));
+      QVERIFY(!model->index(1, 1).data().toString().contains('.'));
+      form->Button("Delete all")->click();
+      QCOMPARE(model->index(1, 1).data(Qt::EditRole).toString(), QString());
+      QCOMPARE(model->index(1, 0).data().toString(), QString("1-4"));
+      // Closing with changes asks; No keeps the window open.
+      p.dialogs.Push(DialogButton::kNo);
+      form->Button("&Close")->click();
+      QVERIFY(form->isVisible());
+      p.dialogs.Push(DialogButton::kYes);
+      form->Button("&Close")->click();
+      QVERIFY(!form->isVisible());
+    });
+    p.form.ShowPopulation(false);
+    QCOMPARE(p.form.Model().Population.PopulationNumbers[kFemales][3], before);
+    QVERIFY(p.dialogs.AllAnswered());
+  }
+};
+
+}  // namespace kavrel
+
+QTEST_MAIN(kavrel::PopulationFormTest)
+#include "population_form_test.moc"
