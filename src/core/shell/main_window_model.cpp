@@ -244,6 +244,20 @@ std::unique_ptr<Tdisease> MainWindowModel::DiseaseForEditing(int variable) {
   return disease;
 }
 
+std::unique_ptr<Tdiseaseam> MainWindowModel::DiseaseForProcessing(int sex) {
+  PostPendingEdit();
+  TableCursor& diseases = env_.Data.KavrelTable1();
+  if (!diseases.Active() || diseases.RecordCount() == 0) return nullptr;
+  CurrentDiseaseName = diseases.FieldText("DiseaseName");
+  auto disease = std::make_unique<Tdiseaseam>(CurrentDiseaseName);
+  disease->TakeRecord(diseases);
+  Tdisease::Store store{env_.Data, env_.Dialogs, env_.Settings.MaxAge};
+  disease->LoadInputs(store);
+  disease->Sex = static_cast<std::uint8_t>(sex);
+  disease->CalcSettings.TakeFromWindows(sex, CalcWindow, SimplexWindow, ProcessingWindowState{});
+  return disease;
+}
+
 int MainWindowModel::ChooseInputVariable() {
   std::vector<std::string> names;
   for (auto name : kVariableDisplayNames) names.emplace_back(name);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/amoeba.h"
+#include "engine/calc_options.h"
 #include "exchange/population.h"
 #include "store/datasets.h"
 #include "store/settings.h"
@@ -17,6 +19,7 @@ namespace kavrel {
 
 class MessagesLog;
 class Tdisease;
+class Tdiseaseam;
 class TDataKavrel;
 class UserDialogs;
 
@@ -82,6 +85,13 @@ class MainWindowModel {
   // "Edit/Add input": the variable chosen in the list, or -1.
   int ChooseInputVariable();
   std::string CurrentDiseaseName;
+  // "Start process": the disease under the cursor as a fitting disease, its inputs loaded, its
+  // sex set and its options record taking the option windows' values for that sex.
+  std::unique_ptr<Tdiseaseam> DiseaseForProcessing(int sex);
+
+  // The state of the option windows, kept while the program runs.
+  CalcOptionsWindowState CalcWindow;
+  AmoebaWindowState SimplexWindow;
 
   PopulationSeries Population;
 

@@ -1,0 +1,123 @@
+#include "shell/processing_window.h"
+
+#include <algorithm>
+
+#include "agesched/age_groups.h"
+#include "engine/amoeba.h"
+#include "engine/processing.h"
+#include "exchange/population.h"
+#include "shell/user_dialogs.h"
+
+namespace kavrel {
+
+ProcessingWindow::ProcessingWindow(Environment environment) : env_(environment) {}
+
+std::string ProcessingWindow::Caption() const {
+  return "Processing " + env_.Disease.DiseaseName + ", " + std::string(kSexNames[Sex()]);
+}
+
+std::vector<std::string> ProcessingWindow::AvailableInputs() const {
+  const Tdisease& d = env_.Disease;
+  std::vector<std::string> lines = {"  Original inputs"};
+  for (int v = 0; v < kVariableCount; ++v) {
+    if (d.InputPresent[v][Sex()]) lines.emplace_back(kVariableDisplayNames[v]);
+  }
+  bool any = false;
+  for (int v = 0; v < kVariableCount; ++v) any |= d.FromOutput[v][Sex()];
+  if (any) {
+    lines.emplace_back("  Inputs from output");
+    for (int v = 0; v < kVariableCount; ++v) {
+      if (d.FromOutput[v][Sex()]) lines.emplace_back(kVariableDisplayNames[v]);
+    }
+  }
+  return lines;
+}
+
+void ProcessingWindow::Open() {
+  env_.Options.SetUpWeights(env_.Disease, Sex());
+  State.TrendApplyEnabled = false;
+  State.SaveResultEnabled = env_.Disease.Calculated[Sex()];
+  State.FromOutputEnabled = env_.Disease.Calculated[Sex()];
+}
+
+bool ProcessingWindow::Calculate() {
+  CalcControls controls{env_.Options, env_.Simplex, State, env_.Dialogs};
+  const ModelEnvironment model{env_.MaxAge, env_.Population.AllCauseMortality, otherCause_,
+                               env_.Log};
+  return RunCalculation(env_.Disease, model, controls);
+}
+
+int ProcessingWindow::ChooseVariable(const char* caption, bool ownInputOnly) {
+  std::vector<int> variables;
+  std::vector<std::string> names;
+  for (int v = 0; v < kVariableCount; ++v) {
+    if (ownInputOnly && !env_.Disease.InputPresent[v][Sex()]) continue;
+    variables.push_back(v);
+    names.emplace_back(kVariableDisplayNames[v]);
+  }
+  const int chosen = env_.Dialogs.ChooseFromList(caption, names);
+  return chosen >= 0 && chosen < static_cast<int>(variables.size())
+             ? variables[static_cast<std::size_t>(chosen)]
+             : -1;
+}
+
+void ProcessingWindow::Original() {
+  const int v = ChooseVariable("Choose input variable", true);
+  if (v < 0) return;
+  Series& series = env_.Disease.InputSeries[v][Sex()];
+  for (const Tinputdat& row : env_.Disease.InputRows[v][Sex()]) {
+    for (int a = std::max(row.Lage, 0); a < row.Hage && a <= kHighestPossibleAge; ++a) {
+      series[a] = row.Waarde;
+    }
+  }
+}
+
+void ProcessingWindow::Adjusted() {
+  Tdisease& d = env_.Disease;
+  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  d.LoadProcessedFlags(store);
+  d.LoadAdjusted(store, Sex());
+  env_.Options.SetUpWeights(d, Sex());
+  d.CalcSettings.LoadFromTable(Sex(), env_.Data, d.InputId);
+  d.CalcSettings.ShowInWindows(Sex(), env_.Options, env_.Simplex, State);
+  State.TrendApplyEnabled = d.TrendsOn;
+  State.TrendApplyChecked = d.TrendsOn;
+}
+
+void ProcessingWindow::FromOutput() {
+  const int v = ChooseVariable("Choose output variable", false);
+  if (v < 0) return;
+  Tdisease& d = env_.Disease;
+  d.FromOutput[v][Sex()] = true;
+  d.InputSeries[v][Sex()] = d.ModelSeries[v][Sex()];
+  env_.Options.SetUpWeights(d, Sex());
+}
+
+void ProcessingWindow::SaveChanges() {
+  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  env_.Disease.SaveAdjusted(store);
+}
+
+void ProcessingWindow::SaveResult() {
+  Tdisease& d = env_.Disease;
+  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  if (d.SaveResult(store) == Tdisease::SaveResultOutcome::kCancelled) return;
+  d.CalcSettings.SaveToTable(Sex(), env_.Data, d.InputId, env_.Dialogs);
+}
+
+TableText ProcessingWindow::Table(bool numbers, int decimals, int ratesIndex) const {
+  const Tdisease& d = env_.Disease;
+  Tkolomlijst list(TableEnvironment{env_.Population.PopulationNumbers,
+                                    env_.Population.AllCauseMortality, env_.MaxAge,
+                                    d.IncidenceIsHazard});
+  list.BuildRows(FiveYearGroups(env_.MaxAge, "Standard"), Sex());
+  AddStandardColumns(list, d, Sex(), InputColumns::kProcessing, ColumnVisibility{}, false);
+  list.Recalculate(!numbers, decimals, ratesIndex);
+  return BuildTableText(list, decimals);
+}
+
+std::string ProcessingWindow::TableTitle() const {
+  return std::string(kSexNames[Sex()]) + ", Disease: " + env_.Disease.DiseaseName;
+}
+
+}  // namespace kavrel

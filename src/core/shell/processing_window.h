@@ -1,0 +1,74 @@
+#pragma once
+
+// The processing window as a model: one disease, one sex; its inputs as the calculation sees
+// them, "Calc&ulate", going back to the original or the saved adjusted inputs, taking outputs as
+// inputs, saving, and the result table the window shows. The window draws this and forwards
+// clicks.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "engine/calc_options.h"
+#include "engine/disease.h"
+#include "results/result_table.h"
+
+namespace kavrel {
+
+class MessagesLog;
+class TDataKavrel;
+class UserDialogs;
+struct AmoebaWindowState;
+struct PopulationSeries;
+
+class ProcessingWindow {
+ public:
+  struct Environment {
+    Tdisease& Disease;  // CurrentDisease: a fitting disease, loaded, its Sex set
+    TDataKavrel& Data;
+    UserDialogs& Dialogs;
+    MessagesLog& Log;
+    const PopulationSeries& Population;
+    int MaxAge;
+    // The option windows' state, shared with the windows that edit it.
+    CalcOptionsWindowState& Options;
+    AmoebaWindowState& Simplex;
+  };
+
+  explicit ProcessingWindow(Environment environment);
+
+  ProcessingWindowState State;  // "Apply", "&Save result", "From output"
+
+  std::string Caption() const;
+  int Sex() const { return env_.Disease.Sex; }
+  // "  Original inputs", the variables with own input, then "  Inputs from output" and those.
+  std::vector<std::string> AvailableInputs() const;
+
+  // On showing: the weights page for the sex, "Apply" disabled.
+  void Open();
+  // False when nothing was calculated (the user has been told why).
+  bool Calculate();
+  // "&Original": a variable chosen from those with own input gets its age-group values back.
+  void Original();
+  // "Adjusted": the saved adjusted inputs, trends and options of the sex.
+  void Adjusted();
+  // "From output": an output chosen from the seven becomes that variable's input.
+  void FromOutput();
+  // "Save changes": the adjusted inputs and trends.
+  void SaveChanges();
+  // "&Save result": the outputs (with the overwrite question) and the options of the sex.
+  void SaveResult();
+
+  // The table window's content: five-year groups, the input columns of the variables with own
+  // input or taken from output, and the outputs once calculated.
+  TableText Table(bool numbers, int decimals, int ratesIndex) const;
+  std::string TableTitle() const;
+
+ private:
+  int ChooseVariable(const char* caption, bool ownInputOnly);
+
+  Environment env_;
+  std::array<Series, kSexCount> otherCause_{};
+};
+
+}  // namespace kavrel
