@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QListWidget>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <unistd.h>
@@ -14,14 +15,17 @@
 #include "agesched/age_group_form.h"
 #include "agesched/age_groups.h"
 #include "engine/disease.h"
+#include "engine/process_form.h"
 #include "example_data.h"
 #include "exchange/input_form.h"
 #include "exchange/male_female_form.h"
 #include "exchange/population_form.h"
 #include "exchange/storage_form.h"
+#include "results/table_form.h"
 #include "shell/disease_list_form.h"
 #include "shell/main_form.h"
 #include "shell/messages_log.h"
+#include "shell/processing_window.h"
 #include "shell/small_dialogs.h"
 #include "store/data_kavrel.h"
 #include "store/dataset_form.h"
@@ -113,6 +117,23 @@ int main(int argc, char** argv) {
     population->Prepare(form.Model().Population, false, settings.MaxAge, "Example");
     Save(*population, out, "population-numbers");
     population->hide();
+    // The processing window on asthma, females, after a calculation, with its table.
+    form.SexChoice(1)->setChecked(true);
+    auto processed = form.Model().DiseaseForProcessing(kavrel::kFemales);
+    kavrel::ProcessingWindow processing({*processed, data, dialogs, log, form.Model().Population,
+                                         settings.MaxAge, form.Model().CalcWindow,
+                                         form.Model().SimplexWindow});
+    kavrel::TProcessForm* process = form.ProcessForm();
+    process->Prepare(processing, true);
+    process->Calculate();
+    Save(*process, out, "processing");
+    kavrel::TTableForm* table = process->Tables().front();
+    table->resize(1000, 620);
+    table->show();
+    QApplication::processEvents();
+    table->grab().save(QString::fromStdString((out / "result-table.png").string()));
+    std::cout << (out / "result-table.png").string() << '\n';
+    process->reject();
   }
   form.ShowMessages();
   Save(*form.Messages(), out, "messages");

@@ -48,7 +48,7 @@ QVariant TextGridModel::data(const QModelIndex& index, int role) const {
                   : QVariant(int(Qt::AlignLeft | Qt::AlignVCenter));
   }
   if (role != Qt::DisplayRole) return {};
-  if (column >= layout_.FirstNumericColumn) {
+  if (column >= layout_.FirstNumericColumn && layout_.Reformat) {
     // Numbers with thousands separators and the chosen decimals; other text as it is.
     if (const auto value = ReadCellNumber(text, layout_.DecimalSeparator)) {
       QLocale locale;

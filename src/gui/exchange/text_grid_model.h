@@ -23,6 +23,7 @@ class TextGridModel final : public QAbstractTableModel {
     int FirstNumericColumn = 1;        // grid column from which cells are shown as numbers
     char DecimalSeparator = '.';       // as the cells hold numbers
     bool Thousands = true;             // thousands separators in shown numbers
+    bool Reformat = true;              // false: numbers come formatted, shown as they are
   };
 
   TextGridModel(TextGrid& grid, Layout layout, QObject* parent = nullptr);

@@ -21,6 +21,7 @@
 #include "agesched/age_groups.h"
 #include "engine/disease.h"
 #include "engine/model_types.h"
+#include "engine/process_form.h"
 #include "exchange/grid.h"
 #include "exchange/input_form.h"
 #include "exchange/population_form.h"
@@ -28,6 +29,7 @@
 #include "shell/busy_cursor.h"
 #include "shell/disease_list_form.h"
 #include "shell/messages_log.h"
+#include "shell/processing_window.h"
 #include "shell/small_dialogs.h"
 #include "store/data_kavrel.h"
 #include "store/dataset_form.h"
@@ -87,9 +89,11 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   populationForm_ = new TPopInForm({env_.Data, env_.Dialogs, env_.Log, *storage_,
                                     *currentAgeGroups_, *ageGroupForm_, *storageForm_},
                                    this);
+  processForm_ = new TProcessForm(env_.Dialogs, this);
   // Modal to the main window only, so the storage grid and the notes stay at hand.
   inputForm_->setWindowModality(Qt::WindowModal);
   populationForm_->setWindowModality(Qt::WindowModal);
+  processForm_->setWindowModality(Qt::WindowModal);
   ageGroupForm_->setWindowModality(Qt::WindowModal);
   datasetForm_ = new TDatasetForm({env_.Settings, env_.Data, env_.Dialogs, model_,
                                    [this](int topic) { ShowHelp(topic); }, [this] { Refresh(); }},
@@ -127,6 +131,20 @@ void TMainForm::ShowPopulation(bool mortality) {
   if (!env_.Data.DatasetIsOpen()) return;
   populationForm_->Edit(model_.Population, mortality, env_.Settings.MaxAge,
                         env_.Settings.CurrentDatasetName);
+  Refresh();
+}
+
+void TMainForm::StartProcess() {
+  if (!model_.DatasetCommandsEnabled()) return;
+  const int sex = females_->isChecked() ? kFemales : kMales;
+  std::unique_ptr<Tdiseaseam> disease;
+  Run([&] { disease = model_.DiseaseForProcessing(sex); });
+  if (!disease) return;
+  ProcessingWindow window({*disease, env_.Data, env_.Dialogs, env_.Log, model_.Population,
+                           env_.Settings.MaxAge, model_.CalcWindow, model_.SimplexWindow});
+  if (notes_->isVisible()) notes_->close();
+  // Until graphs come, a table stands in for the graph asked for at the start.
+  processForm_->Process(window, model_.CalcWindow.OpenTable || model_.CalcWindow.OpenGraph);
   Refresh();
 }
 
@@ -299,6 +317,7 @@ void TMainForm::BuildDiseaseArea() {
   sexLayout->addWidget(females_);
   processLayout->addWidget(sex);
   startProcess_ = new QPushButton("Start process");
+  connect(startProcess_, &QPushButton::clicked, this, [this] { StartProcess(); });
   processLayout->addWidget(startProcess_);
   notesButton_ = new QPushButton("Show &Notes");
   connect(notesButton_, &QPushButton::clicked, this, [this] { ToggleNotes(); });
@@ -370,9 +389,9 @@ void TMainForm::Refresh() {
   for (QToolButton* button : navigator_) button->setEnabled(dataset);
   for (QCheckBox* box : inputBoxes_) box->setEnabled(dataset);
   for (QCheckBox* box : outputBoxes_) box->setEnabled(dataset);
-  // Their windows come later: "Start process" and the result buttons wait.
+  // Their windows come later: the result buttons wait.
   editInput_->setEnabled(dataset);
-  startProcess_->setEnabled(false);
+  startProcess_->setEnabled(dataset);
   for (QPushButton* button : resultButtons_) button->setEnabled(false);
   notesButton_->setText(notes_->isVisible() ? "Hide &Notes" : "Show &Notes");
   notesAction_->setChecked(notes_->isVisible());

@@ -31,6 +31,7 @@ class TCSVForm;
 class TDatasetForm;
 class TInputForm;
 class TPopInForm;
+class TProcessForm;
 class Tagegrouplist;
 class NotesWindow;
 
@@ -71,6 +72,8 @@ class TMainForm final : public QMainWindow {
   // The input editor for one variable of the disease under the cursor, modally.
   void OpenInput(int variable);
   void ShowStorage();
+  // "Start process": the processing window for the disease under the cursor and the chosen sex.
+  void StartProcess();
   // "&Mortality" and "&Structure": the population window, modally.
   void ShowPopulation(bool mortality);
   void ShowHelp(int topic);
@@ -87,12 +90,16 @@ class TMainForm final : public QMainWindow {
   MessagesWindow* Messages() const { return messages_; }
   HelpViewer* Help() const { return help_; }
   std::array<QCheckBox*, 14> InputBoxes() const { return inputBoxes_; }
+  std::array<QCheckBox*, 2> OutputBoxes() const { return outputBoxes_; }
   QPushButton* ResultButton(int k) const { return resultButtons_[static_cast<std::size_t>(k)]; }
   QPushButton* EditInputButton() const { return editInput_; }
   TInputForm* InputForm() const { return inputForm_; }
   TCSVForm* StorageForm() const { return storageForm_.get(); }
   TAgegroupForm* AgeGroupForm() const { return ageGroupForm_; }
   TPopInForm* PopulationForm() const { return populationForm_; }
+  TProcessForm* ProcessForm() const { return processForm_; }
+  QRadioButton* SexChoice(int sex) const { return sex == 0 ? males_ : females_; }
+  QPushButton* StartProcessButton() const { return startProcess_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -143,6 +150,7 @@ class TMainForm final : public QMainWindow {
   std::unique_ptr<TCSVForm> storageForm_;  // a window of its own, usable beside the editors
   TInputForm* inputForm_ = nullptr;
   TPopInForm* populationForm_ = nullptr;
+  TProcessForm* processForm_ = nullptr;
   bool refreshing_ = false;
 };
 

@@ -1,0 +1,190 @@
+#include "engine/process_form.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "results/table_form.h"
+#include "shell/busy_cursor.h"
+#include "shell/processing_window.h"
+#include "shell/user_dialogs.h"
+
+namespace kavrel {
+
+namespace {
+
+QPushButton* Later(QPushButton* button) {
+  // Its window comes with a later version of the program.
+  button->setEnabled(false);
+  return button;
+}
+
+}  // namespace
+
+TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
+    : QDialog(parent),
+      dialogs_(dialogs),
+      available_(new QListWidget),
+      apply_(new QCheckBox("Apply")),
+      fromOutput_(new QPushButton("From output")),
+      saveResult_(new QPushButton("&Save result")) {
+  const auto group = [](const char* title, std::initializer_list<QWidget*> widgets) {
+    auto* box = new QGroupBox(title);
+    auto* layout = new QVBoxLayout(box);
+    for (QWidget* widget : widgets) layout->addWidget(widget);
+    return box;
+  };
+  auto* original = new QPushButton("&Original");
+  auto* adjusted = new QPushButton("Adjusted");
+  auto* variable = Later(new QPushButton("&Variable"));
+  auto* saveChanges = new QPushButton("Save changes");
+  auto* setTrends = Later(new QPushButton("Set"));
+  auto* graph = Later(new QPushButton("Open &graph"));
+  auto* table = new QPushButton("Open table");
+  auto* viewOptions = Later(new QPushButton("Options"));
+  auto* calculate = new QPushButton("Calc&ulate");
+  auto* options = Later(new QPushButton("O&ptions"));
+  auto* close = new QPushButton("&Close");
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(group("Input", {original, adjusted, fromOutput_}));
+  left->addWidget(group("Available input", {available_}));
+  auto* right = new QVBoxLayout;
+  right->addWidget(group("Adjust input", {variable, saveChanges}));
+  right->addWidget(group("Time trends", {setTrends, apply_}));
+  right->addWidget(group("View data", {graph, table, viewOptions}));
+  right->addWidget(group("Calculation", {calculate, options}));
+  right->addStretch();
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(left, 1);
+  columns->addLayout(right);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(saveResult_);
+  bottom->addStretch();
+  bottom->addWidget(close);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(columns);
+  layout->addLayout(bottom);
+  resize(460, 480);
+
+  connect(original, &QPushButton::clicked, this, &TProcessForm::Original);
+  connect(adjusted, &QPushButton::clicked, this, &TProcessForm::Adjusted);
+  connect(fromOutput_, &QPushButton::clicked, this, &TProcessForm::FromOutput);
+  connect(saveChanges, &QPushButton::clicked, this, &TProcessForm::SaveChanges);
+  connect(table, &QPushButton::clicked, this, &TProcessForm::OpenTable);
+  connect(calculate, &QPushButton::clicked, this, &TProcessForm::Calculate);
+  connect(saveResult_, &QPushButton::clicked, this, &TProcessForm::SaveResult);
+  connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  connect(apply_, &QCheckBox::toggled, this, [this](bool checked) {
+    if (model_ != nullptr) model_->State.TrendApplyChecked = checked;
+  });
+}
+
+TProcessForm::~TProcessForm() = default;
+
+QPushButton* TProcessForm::Button(const QString& text) const {
+  for (QPushButton* button : findChildren<QPushButton*>()) {
+    if (button->text() == text) return button;
+  }
+  return nullptr;
+}
+
+std::vector<TTableForm*> TProcessForm::Tables() const {
+  std::vector<TTableForm*> open;
+  for (const auto& table : tables_) {
+    if (table) open.push_back(table);
+  }
+  return open;
+}
+
+void TProcessForm::Prepare(ProcessingWindow& model, bool openTable) {
+  model_ = &model;
+  setWindowTitle(QString::fromStdString(model.Caption()));
+  model.Open();
+  Show();
+  if (openTable) OpenTable();
+}
+
+void TProcessForm::Process(ProcessingWindow& model, bool openTable) {
+  Prepare(model, openTable);
+  exec();
+}
+
+template <typename Command>
+void TProcessForm::Do(Command&& command) {
+  if (model_ == nullptr) return;
+  try {
+    BusyCursor busy;
+    command();
+  } catch (const std::exception& error) {
+    dialogs_.ShowError(error.what());
+  }
+  // Also after an error: the buttons follow what was calculated.
+  Show();
+}
+
+void TProcessForm::Show() {
+  if (model_ == nullptr) return;
+  available_->clear();
+  for (const std::string& line : model_->AvailableInputs()) {
+    available_->addItem(QString::fromStdString(line));
+  }
+  const ProcessingWindowState& state = model_->State;
+  apply_->setEnabled(state.TrendApplyEnabled);
+  apply_->setChecked(state.TrendApplyChecked);
+  fromOutput_->setEnabled(state.FromOutputEnabled);
+  saveResult_->setEnabled(state.SaveResultEnabled);
+  for (TTableForm* table : Tables()) table->Recompute();
+}
+
+void TProcessForm::Calculate() {
+  Do([this] { model_->Calculate(); });
+}
+
+void TProcessForm::Original() {
+  Do([this] { model_->Original(); });
+}
+
+void TProcessForm::Adjusted() {
+  Do([this] { model_->Adjusted(); });
+}
+
+void TProcessForm::FromOutput() {
+  Do([this] { model_->FromOutput(); });
+}
+
+void TProcessForm::SaveChanges() {
+  Do([this] { model_->SaveChanges(); });
+}
+
+void TProcessForm::SaveResult() {
+  Do([this] { model_->SaveResult(); });
+}
+
+TTableForm* TProcessForm::OpenTable() {
+  if (model_ == nullptr) return nullptr;
+  ProcessingWindow* model = model_;
+  auto* table = new TTableForm(
+      model->TableTitle(),
+      [model](bool numbers, int decimals, int ratesIndex) {
+        return model->Table(numbers, decimals, ratesIndex);
+      },
+      this);
+  tables_.emplace_back(table);
+  table->show();
+  return table;
+}
+
+void TProcessForm::done(int result) {
+  // Closing ends the processing of the disease: its tables go with it.
+  for (TTableForm* table : Tables()) table->close();
+  tables_.clear();
+  model_ = nullptr;
+  QDialog::done(result);
+}
+
+}  // namespace kavrel

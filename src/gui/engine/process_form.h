@@ -1,0 +1,63 @@
+#pragma once
+
+// TProcessForm: one disease, one sex: its inputs, "Calc&ulate", tables of inputs and outputs,
+// outputs taken back as inputs, and saving the result.
+
+#include <memory>
+#include <vector>
+
+#include <QDialog>
+#include <QPointer>
+
+class QCheckBox;
+class QListWidget;
+class QPushButton;
+
+namespace kavrel {
+
+class ProcessingWindow;
+class TTableForm;
+class UserDialogs;
+
+class TProcessForm final : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TProcessForm(UserDialogs& dialogs, QWidget* parent = nullptr);
+  ~TProcessForm() override;
+
+  // Sets the window up on the model; Process also shows it modally and closes what it opened.
+  void Prepare(ProcessingWindow& model, bool openTable);
+  void Process(ProcessingWindow& model, bool openTable);
+
+  // Commands, as the buttons run them.
+  void Calculate();
+  void Original();
+  void Adjusted();
+  void FromOutput();
+  void SaveChanges();
+  void SaveResult();
+  TTableForm* OpenTable();
+
+  QPushButton* Button(const QString& text) const;
+  QListWidget* Available() const { return available_; }
+  QCheckBox* Apply() const { return apply_; }
+  std::vector<TTableForm*> Tables() const;
+
+ protected:
+  void done(int result) override;
+
+ private:
+  template <typename Command>
+  void Do(Command&& command);
+  void Show();
+
+  UserDialogs& dialogs_;
+  ProcessingWindow* model_ = nullptr;
+  QListWidget* available_;
+  QCheckBox* apply_;
+  QPushButton* fromOutput_;
+  QPushButton* saveResult_;
+  std::vector<QPointer<TTableForm>> tables_;  // OpenTables; a closed window leaves a null
+};
+
+}  // namespace kavrel

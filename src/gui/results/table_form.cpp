@@ -1,0 +1,83 @@
+#include "results/table_form.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "exchange/text_grid_model.h"
+
+namespace kavrel {
+
+TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      title_(std::move(title)),
+      builder_(std::move(builder)),
+      model_(new TextGridModel(grid_,
+                               {.LabelsAsRowHeadings = false,
+                                .Editable = false,
+                                .FirstNumericColumn = 1,
+                                .DecimalSeparator = '.',
+                                .Thousands = false,
+                                .Reformat = false},  // the cells come formatted
+                               this)),
+      view_(new QTableView),
+      numbers_(new QCheckBox("Numbers")),
+      rates_(new QComboBox),
+      decimals_(new QSpinBox) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  view_->setModel(model_);
+  view_->verticalHeader()->hide();
+  view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
+  for (auto item : kRatesPerItems) rates_->addItem(QString::fromUtf8(item.data(), item.size()));
+  decimals_->setRange(0, 10);
+  decimals_->setValue(4);
+  auto* close = new QPushButton("&Close");
+  auto* controls = new QHBoxLayout;
+  controls->addWidget(numbers_);
+  controls->addWidget(new QLabel("Rates per:"));
+  controls->addWidget(rates_);
+  controls->addWidget(new QLabel("Decimals"));
+  controls->addWidget(decimals_);
+  controls->addStretch();
+  controls->addWidget(close);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(view_);
+  layout->addLayout(controls);
+  resize(900, 560);
+  connect(numbers_, &QCheckBox::toggled, this, &TTableForm::Recompute);
+  connect(rates_, &QComboBox::currentIndexChanged, this, &TTableForm::Recompute);
+  connect(decimals_, &QSpinBox::valueChanged, this, &TTableForm::Recompute);
+  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  Recompute();
+}
+
+TTableForm::~TTableForm() = default;
+
+void TTableForm::Recompute() {
+  const bool numbers = numbers_->isChecked();
+  rates_->setEnabled(!numbers);
+  const TableText text = builder_(numbers, decimals_->value(), rates_->currentIndex());
+  // Row 0 holds the headings, the group ("Input", "Output") above the column's caption.
+  const int columns = static_cast<int>(text.Headers.size());
+  grid_ = TextGrid(std::max(columns, 1), static_cast<int>(text.Rows.size()) + 1);
+  for (int c = 0; c < columns; ++c) {
+    const std::string& group = c < static_cast<int>(text.Groups.size()) ? text.Groups[c] : "";
+    grid_.SetCell(c, 0, group.empty() ? text.Headers[c] : group + "\n" + text.Headers[c]);
+  }
+  for (std::size_t r = 0; r < text.Rows.size(); ++r) {
+    for (std::size_t c = 0; c < text.Rows[r].size(); ++c) {
+      grid_.SetCell(static_cast<int>(c), static_cast<int>(r) + 1, text.Rows[r][c]);
+    }
+  }
+  model_->Reload();
+  view_->resizeColumnsToContents();
+  setWindowTitle(QString::fromStdString(TableCaption(title_, numbers, rates_->currentIndex())));
+}
+
+}  // namespace kavrel

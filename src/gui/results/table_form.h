@@ -1,0 +1,52 @@
+#pragma once
+
+// A result table window: rows by age group, the input and output columns of one disease and
+// sex, as rates (per 1 ... 1,000,000) or numbers of persons.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QWidget>
+
+#include "exchange/grid.h"
+#include "results/result_table.h"
+
+class QCheckBox;
+class QComboBox;
+class QSpinBox;
+class QTableView;
+
+namespace kavrel {
+
+class TextGridModel;
+
+class TTableForm final : public QWidget {
+  Q_OBJECT
+ public:
+  // Builds the table for the chosen display: numbers or rates, decimals, "Rates per:" item.
+  using Builder = std::function<TableText(bool numbers, int decimals, int ratesIndex)>;
+
+  TTableForm(std::string title, Builder builder, QWidget* parent = nullptr);
+  ~TTableForm() override;
+
+  // Builds the table again from the disease (after a calculation or a change of inputs).
+  void Recompute();
+
+  QTableView* View() const { return view_; }
+  QCheckBox* Numbers() const { return numbers_; }
+  QComboBox* RatesPer() const { return rates_; }
+  const TextGrid& Grid() const { return grid_; }
+
+ private:
+  std::string title_;
+  Builder builder_;
+  TextGrid grid_{2, 2};
+  TextGridModel* model_;
+  QTableView* view_;
+  QCheckBox* numbers_;
+  QComboBox* rates_;
+  QSpinBox* decimals_;
+};
+
+}  // namespace kavrel

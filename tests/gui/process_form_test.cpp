@@ -1,0 +1,80 @@
+// The processing window on the example data set, offscreen: calculate, look at the table, save.
+
+#include "engine/process_form.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+
+#include "gui_fixture.h"
+#include "results/table_form.h"
+
+namespace kavrel {
+
+using gui_test::Installation;
+using gui_test::OpenExample;
+using gui_test::Program;
+using gui_test::WhenShown;
+
+class ProcessFormTest final : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void calculateTableAndSave() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    QVERIFY(p.form.StartProcessButton()->isEnabled());
+    p.form.SexChoice(1)->setChecked(true);
+    TProcessForm* form = p.form.ProcessForm();
+    WhenShown(form, [&] {
+      QCOMPARE(form->windowTitle(), QString("Processing Asthma, Females"));
+      QCOMPARE(form->Available()->count(), 4);  // the heading and three inputs
+      QVERIFY(!form->Button("&Save result")->isEnabled());
+      QVERIFY(!form->Button("From output")->isEnabled());
+      QCOMPARE(form->Tables().size(), std::size_t{1});  // opened at the start
+      TTableForm* table = form->Tables().front();
+      QCOMPARE(table->windowTitle(), QString("Females, Disease: Asthma (Rates)"));
+      const int before = table->View()->model()->columnCount();
+      form->Button("Calc&ulate")->click();
+      QVERIFY(form->Button("&Save result")->isEnabled());
+      QVERIFY(table->View()->model()->columnCount() > before);  // the outputs joined
+      table->Numbers()->setChecked(true);
+      QCOMPARE(table->windowTitle(), QString("Females, Disease: Asthma (Numbers)"));
+      form->Button("&Save result")->click();
+      form->Button("&Close")->click();
+      QVERIFY(!form->isVisible());
+      QVERIFY(form->Tables().empty());  // its tables closed with it
+    });
+    p.form.StartProcess();
+    QVERIFY(p.data.KavrelTable1().FieldBoolean("FOutput"));
+    QVERIFY(p.form.OutputBoxes()[1]->isChecked());  // "Output present", Females
+    QVERIFY(!p.form.OutputBoxes()[0]->isChecked());
+  }
+
+  void insufficientInputIsRefused() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    // A new disease has no input at all.
+    p.form.InsertDisease();
+    TProcessForm* form = p.form.ProcessForm();
+    WhenShown(form, [&] {
+      form->Button("Calc&ulate")->click();
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString("There is unsufficient input to calculate results. Add a variable first"));
+      QVERIFY(!form->Button("&Save result")->isEnabled());
+    });
+    p.form.StartProcess();
+  }
+};
+
+}  // namespace kavrel
+
+QTEST_MAIN(kavrel::ProcessFormTest)
+#include "process_form_test.moc"
