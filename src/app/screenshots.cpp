@@ -5,7 +5,9 @@
 #include <fstream>
 #include <iostream>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -16,6 +18,7 @@
 #include "agesched/age_groups.h"
 #include "engine/disease.h"
 #include "engine/process_form.h"
+#include "engine/trend_form.h"
 #include "example_data.h"
 #include "exchange/input_form.h"
 #include "exchange/male_female_form.h"
@@ -133,6 +136,12 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     table->grab().save(QString::fromStdString((out / "result-table.png").string()));
     std::cout << (out / "result-table.png").string() << '\n';
+    kavrel::TTrendForm* trends = process->TrendForm();
+    processed->Trends[0].Blocks = {{-10, 0, 1.02}, {-30, -11, 1.0 / 1.015}};
+    trends->Prepare(*processed);
+    trends->Hazards()->button(0)->click();
+    Save(*trends, out, "trends");
+    trends->hide();
     process->reject();
   }
   form.ShowMessages();

@@ -2,13 +2,18 @@
 
 #include "engine/process_form.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTest>
 
+#include "engine/trend_form.h"
 #include "gui_fixture.h"
 #include "results/table_form.h"
 
@@ -54,6 +59,37 @@ class ProcessFormTest final : public QObject {
     QVERIFY(p.data.KavrelTable1().FieldBoolean("FOutput"));
     QVERIFY(p.form.OutputBoxes()[1]->isChecked());  // "Output present", Females
     QVERIFY(!p.form.OutputBoxes()[0]->isChecked());
+  }
+
+  void trendsSetInTheTrendWindow() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TProcessForm* form = p.form.ProcessForm();
+    WhenShown(form, [&] {
+      QVERIFY(!form->Apply()->isEnabled());
+      TTrendForm* trends = form->TrendForm();
+      WhenShown(trends, [&] {
+        QCOMPARE(trends->windowTitle(), QString("Past trends for Asthma, Males"));
+        trends->Hazards()->button(0)->click();
+        trends->Number()->setValue(1);  // a new period ending now
+        QCOMPARE(trends->End()->value(), 0);
+        trends->Start()->setValue(-10);
+        trends->Value()->setText("2");
+        trends->AddButton()->click();
+        QVERIFY(trends->DeleteButton()->isEnabled());
+        trends->Number()->setValue(2);  // the next one ends the year before
+        QCOMPARE(trends->End()->value(), -11);
+        trends->accept();
+      });
+      form->Button("Set")->click();
+      QVERIFY(form->Apply()->isEnabled());
+      QVERIFY(form->Apply()->isChecked());
+      form->Button("Calc&ulate")->click();
+      QVERIFY(form->Button("&Save result")->isEnabled());
+    });
+    p.form.StartProcess();
   }
 
   void insufficientInputIsRefused() {

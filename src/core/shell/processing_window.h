@@ -41,6 +41,12 @@ class ProcessingWindow {
 
   std::string Caption() const;
   int Sex() const { return env_.Disease.Sex; }
+  Tdisease& Disease() { return env_.Disease; }
+  // After the trend window: "Apply" enabled and checked exactly when there are trends.
+  void TrendsSet(bool any) {
+    State.TrendApplyEnabled = any;
+    State.TrendApplyChecked = any;
+  }
   // "  Original inputs", the variables with own input, then "  Inputs from output" and those.
   std::vector<std::string> AvailableInputs() const;
 

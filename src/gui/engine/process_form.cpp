@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "engine/trend_form.h"
 #include "results/table_form.h"
 #include "shell/busy_cursor.h"
 #include "shell/processing_window.h"
@@ -31,7 +32,8 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
       available_(new QListWidget),
       apply_(new QCheckBox("Apply")),
       fromOutput_(new QPushButton("From output")),
-      saveResult_(new QPushButton("&Save result")) {
+      saveResult_(new QPushButton("&Save result")),
+      trendForm_(new TTrendForm(dialogs, this)) {
   const auto group = [](const char* title, std::initializer_list<QWidget*> widgets) {
     auto* box = new QGroupBox(title);
     auto* layout = new QVBoxLayout(box);
@@ -42,7 +44,7 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   auto* adjusted = new QPushButton("Adjusted");
   auto* variable = Later(new QPushButton("&Variable"));
   auto* saveChanges = new QPushButton("Save changes");
-  auto* setTrends = Later(new QPushButton("Set"));
+  auto* setTrends = new QPushButton("Set");
   auto* graph = Later(new QPushButton("Open &graph"));
   auto* table = new QPushButton("Open table");
   auto* viewOptions = Later(new QPushButton("Options"));
@@ -76,6 +78,7 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   connect(fromOutput_, &QPushButton::clicked, this, &TProcessForm::FromOutput);
   connect(saveChanges, &QPushButton::clicked, this, &TProcessForm::SaveChanges);
   connect(table, &QPushButton::clicked, this, &TProcessForm::OpenTable);
+  connect(setTrends, &QPushButton::clicked, this, &TProcessForm::SetTrends);
   connect(calculate, &QPushButton::clicked, this, &TProcessForm::Calculate);
   connect(saveResult_, &QPushButton::clicked, this, &TProcessForm::SaveResult);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
@@ -87,8 +90,9 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
 TProcessForm::~TProcessForm() = default;
 
 QPushButton* TProcessForm::Button(const QString& text) const {
+  // Its own buttons, not those of the windows it owns.
   for (QPushButton* button : findChildren<QPushButton*>()) {
-    if (button->text() == text) return button;
+    if (button->text() == text && button->window() == this) return button;
   }
   return nullptr;
 }
@@ -163,6 +167,13 @@ void TProcessForm::SaveChanges() {
 
 void TProcessForm::SaveResult() {
   Do([this] { model_->SaveResult(); });
+}
+
+void TProcessForm::SetTrends() {
+  if (model_ == nullptr) return;
+  const bool any = trendForm_->Edit(model_->Disease());
+  model_->TrendsSet(any);
+  Show();
 }
 
 TTableForm* TProcessForm::OpenTable() {

@@ -17,6 +17,7 @@ namespace kavrel {
 
 class ProcessingWindow;
 class TTableForm;
+class TTrendForm;
 class UserDialogs;
 
 class TProcessForm final : public QDialog {
@@ -37,6 +38,8 @@ class TProcessForm final : public QDialog {
   void SaveChanges();
   void SaveResult();
   TTableForm* OpenTable();
+  void SetTrends();
+  TTrendForm* TrendForm() const { return trendForm_; }
 
   QPushButton* Button(const QString& text) const;
   QListWidget* Available() const { return available_; }
@@ -57,7 +60,8 @@ class TProcessForm final : public QDialog {
   QCheckBox* apply_;
   QPushButton* fromOutput_;
   QPushButton* saveResult_;
-  std::vector<QPointer<TTableForm>> tables_;  // OpenTables; a closed window leaves a null
+  std::vector<QPointer<TTableForm>> tables_;
+  TTrendForm* trendForm_;  // OpenTables; a closed window leaves a null
 };
 
 }  // namespace kavrel

@@ -1,0 +1,149 @@
+#include "engine/trend_window.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "engine/disease.h"
+#include "shell/user_dialogs.h"
+
+namespace kavrel {
+
+double PercentToFactor(double percent) {
+  return percent >= 0.0 ? 1.0 + percent / 100.0 : 1.0 / (1.0 - percent / 100.0);
+}
+
+std::string FactorToPercentText(double factor, char decimalSeparator) {
+  const double percent = factor >= 1.0 ? (factor - 1.0) * 100.0 : (1.0 - 1.0 / factor) * 100.0;
+  if (percent == 0.0) return "0";
+  // Twelve significant digits: 2.5 % reads back as 2.5, not as 2.49999999999999.
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.12g", percent);
+  std::string text(buffer);
+  std::replace(text.begin(), text.end(), '.', decimalSeparator);
+  return text;
+}
+
+TrendWindow::TrendWindow(Tdisease& disease, UserDialogs& dialogs, char decimalSeparator)
+    : disease_(disease), dialogs_(dialogs), decimalSeparator_(decimalSeparator) {}
+
+std::string TrendWindow::Caption() const {
+  return "Past trends for " + disease_.DiseaseName + ", " + std::string(kSexNames[disease_.Sex]);
+}
+
+int TrendWindow::Count() const {
+  return Hazard < 0 ? 0 : static_cast<int>(disease_.Trends[Hazard].Blocks.size());
+}
+
+void TrendWindow::SetValueText(std::string text) { ValueText = std::move(text); }
+
+void TrendWindow::ChooseHazard(int hazard) {
+  if (hazard < 0 || hazard >= kTrendHazardCount) return;
+  Hazard = hazard;
+  BlockControlsEnabled = true;
+  Number = Count();
+  NumberMax = Count() + 1;
+  ShowBlock();
+}
+
+void TrendWindow::SetNumber(int number) {
+  Number = std::clamp(number, 0, NumberMax);
+  ShowBlock();
+}
+
+void TrendWindow::ShowBlock() {
+  const int count = Count();
+  AddEnabled = DeleteEnabled = StartEnabled = ValueEnabled = false;
+  if (Hazard < 0 || Number == 0) {
+    Start = End = StartMax = 0;
+    ValueText.assign(1, '0');  // not = "0": GCC 12 reports a false -Wrestrict for that at -O3
+    return;
+  }
+  const auto& blocks = disease_.Trends[Hazard].Blocks;
+  if (Number > count) {
+    // A new block: it ends the year before the last block starts.
+    Start = End = StartMax = blocks.empty() ? 0 : blocks.back().Startt - 1;
+    ValueText.assign(1, '0');  // not = "0": GCC 12 reports a false -Wrestrict for that at -O3
+    StartEnabled = ValueEnabled = AddEnabled = true;
+    return;
+  }
+  const Trendblok& block = blocks[static_cast<std::size_t>(Number - 1)];
+  Start = StartMax = block.Startt;
+  End = block.Endt;
+  ValueText = FactorToPercentText(block.Waarde, decimalSeparator_);
+  ValueEnabled = true;
+  DeleteEnabled = StartEnabled = Number == count;
+}
+
+void TrendWindow::SetStart(int start) {
+  if (!StartEnabled) return;
+  // "Start" runs from -110 up to its limit for the block.
+  Start = std::clamp(start, -110, StartMax);
+  if (Number >= 1 && Number <= Count()) {
+    disease_.Trends[Hazard].Blocks[static_cast<std::size_t>(Number - 1)].Startt = Start;
+  }
+}
+
+std::optional<double> TrendWindow::ReadPercent(const std::string& text) const {
+  std::string plain = text;
+  plain.erase(0, plain.find_first_not_of(' '));
+  plain.erase(plain.find_last_not_of(' ') + 1);
+  if (plain.empty()) return std::nullopt;
+  if (decimalSeparator_ != '.') {
+    if (plain.find('.') != std::string::npos) return std::nullopt;
+    std::replace(plain.begin(), plain.end(), decimalSeparator_, '.');
+  }
+  std::size_t used = 0;
+  double value = 0.0;
+  try {
+    value = std::stod(plain, &used);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  // A fall of 100 % or more a year has no factor.
+  if (used != plain.size() || !(value > -100.0) || value > 1e6) return std::nullopt;
+  return value;
+}
+
+bool TrendWindow::Add() {
+  if (!AddEnabled || Hazard < 0) return false;
+  const auto percent = ReadPercent(ValueText);
+  if (!percent) {
+    dialogs_.ShowError(kInvalidPercentMessage);
+    return false;
+  }
+  disease_.Trends[Hazard].Blocks.push_back({Start, End, PercentToFactor(*percent)});
+  Number = Count();
+  NumberMax = Count() + 1;
+  ShowBlock();
+  return true;
+}
+
+void TrendWindow::Delete() {
+  if (Hazard < 0 || Count() == 0) return;
+  disease_.Trends[Hazard].Blocks.pop_back();
+  Number = Count();
+  NumberMax = Count() + 1;
+  ShowBlock();
+}
+
+bool TrendWindow::LeaveValue(const std::string& text) {
+  const auto percent = ReadPercent(text);
+  if (!percent) {
+    dialogs_.ShowError(kInvalidPercentMessage);
+    ShowBlock();  // the old value back
+    return false;
+  }
+  ValueText = text;
+  if (Hazard >= 0 && Number >= 1 && Number <= Count()) {
+    disease_.Trends[Hazard].Blocks[static_cast<std::size_t>(Number - 1)].Waarde =
+        PercentToFactor(*percent);
+  }
+  return true;
+}
+
+bool TrendWindow::Close() {
+  disease_.TrendsOn = disease_.CheckTrends();
+  return disease_.TrendsOn;
+}
+
+}  // namespace kavrel
