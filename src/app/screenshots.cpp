@@ -16,6 +16,8 @@
 
 #include "agesched/age_group_form.h"
 #include "agesched/age_groups.h"
+#include "engine/amoeba_form.h"
+#include "engine/calc_options_form.h"
 #include "engine/disease.h"
 #include "engine/process_form.h"
 #include "engine/trend_form.h"
@@ -142,6 +144,15 @@ int main(int argc, char** argv) {
     trends->Hazards()->button(0)->click();
     Save(*trends, out, "trends");
     trends->hide();
+    kavrel::TCalcOpForm* calc = form.CalcOptionsForm();
+    calc->Show();
+    for (int page = 0; page < 4; ++page) {
+      calc->Pages()->setCurrentIndex(page);
+      Save(*calc, out, "calculation-options-" + std::to_string(page + 1));
+    }
+    calc->hide();
+    Save(*form.SimplexForm(), out, "downhill-simplex-options");
+    form.SimplexForm()->hide();
     process->reject();
   }
   form.ShowMessages();

@@ -13,6 +13,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include "engine/amoeba_form.h"
+#include "engine/calc_options_form.h"
 #include "engine/trend_form.h"
 #include "gui_fixture.h"
 #include "results/table_form.h"
@@ -88,6 +90,52 @@ class ProcessFormTest final : public QObject {
       QVERIFY(form->Apply()->isChecked());
       form->Button("Calc&ulate")->click();
       QVERIFY(form->Button("&Save result")->isEnabled());
+    });
+    p.form.StartProcess();
+  }
+
+  void calculationAndSimplexOptions() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    MainWindowModel& model = p.form.Model();
+    TCalcOpForm* options = p.form.CalcOptionsForm();
+    WhenShown(options, [&] {
+      QCOMPARE(options->windowTitle(), QString("Calculation options"));
+      options->Box("Input for age 0 only")->click();
+      QVERIFY(model.CalcWindow.InputForAge0Only);
+      options->Box("Prevalence at birth")->click();  // clears both
+      QVERIFY(!model.CalcWindow.PrevalenceAtBirth);
+      QVERIFY(!options->Box("Input for age 0 only")->isChecked());
+      options->Box("Table")->click();
+      QVERIFY(model.CalcWindow.OpenTable);
+    });
+    p.form.Action("&Calculation")->trigger();
+
+    TAmoebeForm* simplex = p.form.SimplexForm();
+    WhenShown(simplex, [&] {
+      QCOMPARE(simplex->Field(1)->text(), QString("1.0E-09"));
+      simplex->Field(0)->selectAll();
+      QTest::keyClicks(simplex->Field(0), "500");
+      QCOMPARE(model.SimplexWindow.MaxIterations, std::string("500"));
+      simplex->ResetDefaults();
+      QCOMPARE(simplex->Field(0)->text(), QString("1000"));
+    });
+    p.form.Action("&Downhill simplex")->trigger();
+
+    // From the processing window, beside it: the weights page set up for the disease.
+    TProcessForm* form = p.form.ProcessForm();
+    WhenShown(form, [&] {
+      form->Button("O&ptions")->click();
+      QVERIFY(options->isVisible());
+      QVERIFY(options->IgnoreBoxes()[kIncidence]->isEnabled());
+      QVERIFY(!options->IgnoreBoxes()[kPrevalence]->isEnabled());  // asthma has no prevalence
+      QVERIFY(options->ExactBoxes()[0]->isEnabled());
+      options->IgnoreBoxes()[kIncidence]->click();
+      QVERIFY(!options->ExactBoxes()[0]->isEnabled());
+      form->Button("&Close")->click();
+      QVERIFY(!options->isVisible());
     });
     p.form.StartProcess();
   }

@@ -31,7 +31,7 @@ void CalcOptionsWindowState::SetUpWeights(const Tdisease& disease, int sex) {
     Weight[v] = 1;
     Ignore[v] = false;
   }
-  ExactEnabled[0] = IncidenceExactAllowed(disease, sex);
+  ExactEnabled[0] = IncidenceExactAllowed = kavrel::IncidenceExactAllowed(disease, sex);
   ExactEnabled[1] = AvailableFor(disease, kRemission, sex);
   ExactEnabled[2] = AvailableFor(disease, kCaseFatality, sex);
   Exact = {false, false, false};
@@ -43,7 +43,17 @@ void CalcOptionsWindowState::SetIncidenceIgnore(bool checked, const Tdisease& di
     Exact[0] = false;
     ExactEnabled[0] = false;
   } else {
-    ExactEnabled[0] = IncidenceExactAllowed(disease, sex);
+    ExactEnabled[0] = IncidenceExactAllowed = kavrel::IncidenceExactAllowed(disease, sex);
+  }
+}
+
+void CalcOptionsWindowState::SetIncidenceIgnore(bool checked) {
+  Ignore[kIncidence] = checked;
+  if (checked) {
+    Exact[0] = false;
+    ExactEnabled[0] = false;
+  } else {
+    ExactEnabled[0] = IncidenceExactAllowed;
   }
 }
 

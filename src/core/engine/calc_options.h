@@ -63,6 +63,10 @@ struct CalcOptionsWindowState {
   // The incidence "Ignore" box: checking it clears and disables incidence's "Exact"; clearing it
   // enables "Exact" again under the set-up's condition.
   void SetIncidenceIgnore(bool checked, const Tdisease& disease, int sex);
+  // The same when the window is used without its disease at hand: the condition of the last
+  // set-up decides.
+  void SetIncidenceIgnore(bool checked);
+  bool IncidenceExactAllowed = true;  // as the last set-up found it
 
   bool operator==(const CalcOptionsWindowState&) const = default;
 };

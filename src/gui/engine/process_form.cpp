@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "engine/calc_options_form.h"
 #include "engine/trend_form.h"
 #include "results/table_form.h"
 #include "shell/busy_cursor.h"
@@ -49,7 +50,7 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   auto* table = new QPushButton("Open table");
   auto* viewOptions = Later(new QPushButton("Options"));
   auto* calculate = new QPushButton("Calc&ulate");
-  auto* options = Later(new QPushButton("O&ptions"));
+  auto* options = new QPushButton("O&ptions");
   auto* close = new QPushButton("&Close");
 
   auto* left = new QVBoxLayout;
@@ -79,6 +80,7 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   connect(saveChanges, &QPushButton::clicked, this, &TProcessForm::SaveChanges);
   connect(table, &QPushButton::clicked, this, &TProcessForm::OpenTable);
   connect(setTrends, &QPushButton::clicked, this, &TProcessForm::SetTrends);
+  connect(options, &QPushButton::clicked, this, &TProcessForm::ShowOptions);
   connect(calculate, &QPushButton::clicked, this, &TProcessForm::Calculate);
   connect(saveResult_, &QPushButton::clicked, this, &TProcessForm::SaveResult);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
@@ -143,6 +145,7 @@ void TProcessForm::Show() {
   fromOutput_->setEnabled(state.FromOutputEnabled);
   saveResult_->setEnabled(state.SaveResultEnabled);
   for (TTableForm* table : Tables()) table->Recompute();
+  if (options_ != nullptr && options_->isVisible()) options_->Show();
 }
 
 void TProcessForm::Calculate() {
@@ -169,6 +172,17 @@ void TProcessForm::SaveResult() {
   Do([this] { model_->SaveResult(); });
 }
 
+void TProcessForm::ShowOptions() {
+  if (options_ == nullptr) return;
+  // Not modal: the options stay open beside the processing window while the user calculates.
+  // It becomes this window's own for the time, or the processing window would block it.
+  if (options_->parentWidget() != this) options_->setParent(this, options_->windowFlags());
+  options_->Show();
+  options_->setWindowModality(Qt::NonModal);
+  options_->show();
+  options_->raise();
+}
+
 void TProcessForm::SetTrends() {
   if (model_ == nullptr) return;
   const bool any = trendForm_->Edit(model_->Disease());
@@ -193,6 +207,7 @@ TTableForm* TProcessForm::OpenTable() {
 void TProcessForm::done(int result) {
   // Closing ends the processing of the disease: its tables go with it.
   for (TTableForm* table : Tables()) table->close();
+  if (options_ != nullptr) options_->hide();
   tables_.clear();
   model_ = nullptr;
   QDialog::done(result);

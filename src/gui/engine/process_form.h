@@ -16,6 +16,7 @@ class QPushButton;
 namespace kavrel {
 
 class ProcessingWindow;
+class TCalcOpForm;
 class TTableForm;
 class TTrendForm;
 class UserDialogs;
@@ -39,6 +40,9 @@ class TProcessForm final : public QDialog {
   void SaveResult();
   TTableForm* OpenTable();
   void SetTrends();
+  // "O&ptions": the calculation options window, beside this one.
+  void SetOptionsWindow(TCalcOpForm* options) { options_ = options; }
+  void ShowOptions();
   TTrendForm* TrendForm() const { return trendForm_; }
 
   QPushButton* Button(const QString& text) const;
@@ -61,7 +65,8 @@ class TProcessForm final : public QDialog {
   QPushButton* fromOutput_;
   QPushButton* saveResult_;
   std::vector<QPointer<TTableForm>> tables_;
-  TTrendForm* trendForm_;  // OpenTables; a closed window leaves a null
+  TTrendForm* trendForm_;
+  TCalcOpForm* options_ = nullptr;  // OpenTables; a closed window leaves a null
 };
 
 }  // namespace kavrel

@@ -19,6 +19,8 @@
 
 #include "agesched/age_group_form.h"
 #include "agesched/age_groups.h"
+#include "engine/amoeba_form.h"
+#include "engine/calc_options_form.h"
 #include "engine/disease.h"
 #include "engine/model_types.h"
 #include "engine/process_form.h"
@@ -89,7 +91,10 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   populationForm_ = new TPopInForm({env_.Data, env_.Dialogs, env_.Log, *storage_,
                                     *currentAgeGroups_, *ageGroupForm_, *storageForm_},
                                    this);
+  calcForm_ = new TCalcOpForm(model_.CalcWindow, this);
+  amoebaForm_ = new TAmoebeForm(model_.SimplexWindow, this);
   processForm_ = new TProcessForm(env_.Dialogs, this);
+  processForm_->SetOptionsWindow(calcForm_);
   // Modal to the main window only, so the storage grid and the notes stay at hand.
   inputForm_->setWindowModality(Qt::WindowModal);
   populationForm_->setWindowModality(Qt::WindowModal);
@@ -233,10 +238,18 @@ void TMainForm::BuildMenus() {
     }
   });
   QMenu* options = menuBar()->addMenu("&Options");
-  for (const char* text : {"&Graphs and tables", "&Calculation", "&Smooth and fit",
-                           "&Downhill simplex", "Sensitivity and &uncertainty"}) {
-    later(options->addAction(text));
-  }
+  later(options->addAction("&Graphs and tables"));
+  add(options, "&Calculation", [this] {
+    if (calcForm_->parentWidget() != this) calcForm_->setParent(this, calcForm_->windowFlags());
+    calcForm_->Show();
+    calcForm_->exec();
+  });
+  later(options->addAction("&Smooth and fit"));
+  add(options, "&Downhill simplex", [this] {
+    amoebaForm_->Show();
+    amoebaForm_->exec();
+  });
+  later(options->addAction("Sensitivity and &uncertainty"));
   options->addSeparator();
   later(options->addAction("&Preferences"));
   QMenu* help = menuBar()->addMenu("&Help");

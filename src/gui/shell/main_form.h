@@ -32,6 +32,8 @@ class TDatasetForm;
 class TInputForm;
 class TPopInForm;
 class TProcessForm;
+class TCalcOpForm;
+class TAmoebeForm;
 class Tagegrouplist;
 class NotesWindow;
 
@@ -98,6 +100,8 @@ class TMainForm final : public QMainWindow {
   TAgegroupForm* AgeGroupForm() const { return ageGroupForm_; }
   TPopInForm* PopulationForm() const { return populationForm_; }
   TProcessForm* ProcessForm() const { return processForm_; }
+  TCalcOpForm* CalcOptionsForm() const { return calcForm_; }
+  TAmoebeForm* SimplexForm() const { return amoebaForm_; }
   QRadioButton* SexChoice(int sex) const { return sex == 0 ? males_ : females_; }
   QPushButton* StartProcessButton() const { return startProcess_; }
 
@@ -151,6 +155,8 @@ class TMainForm final : public QMainWindow {
   TInputForm* inputForm_ = nullptr;
   TPopInForm* populationForm_ = nullptr;
   TProcessForm* processForm_ = nullptr;
+  TCalcOpForm* calcForm_ = nullptr;
+  TAmoebeForm* amoebaForm_ = nullptr;
   bool refreshing_ = false;
 };
 

@@ -1,0 +1,208 @@
+#include "engine/calc_options_form.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "engine/calc_options.h"
+
+namespace kavrel {
+
+namespace {
+
+QString Q(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+}  // namespace
+
+TCalcOpForm::TCalcOpForm(CalcOptionsWindowState& state, QWidget* parent)
+    : QDialog(parent),
+      state_(state),
+      pages_(new QTabWidget),
+      width_(new QSpinBox),
+      linear_(new QCheckBox("Linear interpolation")),
+      movingAverage_(new QCheckBox("Moving average")),
+      cubic_(new QCheckBox("Cubic spline")),
+      birth_(new QCheckBox("Prevalence at birth")),
+      age0Only_(new QCheckBox("Input for age 0 only")),
+      openGraph_(new QCheckBox("Graph")),
+      openTable_(new QCheckBox("Table")) {
+  setWindowTitle(Q(CalcOptionsWindowState::kCaption));
+
+  // "Age groups"
+  auto* ages = new QWidget;
+  auto* agesLayout = new QVBoxLayout(ages);
+  auto* groups = new QGroupBox("Age groups");
+  auto* groupsLayout = new QFormLayout(groups);
+  width_->setRange(1, 20);
+  groupsLayout->addRow("Width of age groups", width_);
+  auto* smooth = new QGroupBox("Smooth final calculation");
+  auto* smoothLayout = new QVBoxLayout(smooth);
+  for (QCheckBox* box : {linear_, movingAverage_, cubic_}) smoothLayout->addWidget(box);
+  groupsLayout->addRow(smooth);
+  auto* birthBox = new QGroupBox("Birth Prevalence");
+  auto* birthLayout = new QVBoxLayout(birthBox);
+  birthLayout->addWidget(birth_);
+  birthLayout->addWidget(age0Only_);
+  agesLayout->addWidget(groups);
+  agesLayout->addWidget(birthBox);
+  agesLayout->addStretch();
+
+  // "Constraints"
+  auto* constraints = new QWidget;
+  auto* constraintsLayout = new QVBoxLayout(constraints);
+  auto* maxima = new QGroupBox("Hazards maximum");
+  auto* maximaLayout = new QGridLayout(maxima);
+  maximaLayout->addWidget(new QLabel("Value"), 0, 1);
+  maximaLayout->addWidget(new QLabel("Enforced"), 0, 2);
+  for (int h = 0; h < kHazardCount; ++h) {
+    maximum_[h] = new QLineEdit;
+    enforced_[h] = new QSpinBox;
+    enforced_[h]->setRange(0, 100);
+    maximaLayout->addWidget(new QLabel(Q(kVariableDisplayNames[kHazardVariables[h]])), h + 1, 0);
+    maximaLayout->addWidget(maximum_[h], h + 1, 1);
+    maximaLayout->addWidget(enforced_[h], h + 1, 2);
+    connect(maximum_[h], &QLineEdit::textEdited, this,
+            [this, h](const QString& text) { state_.MaximumValue[h] = text.toStdString(); });
+    connect(enforced_[h], &QSpinBox::valueChanged, this, [this, h](int value) {
+      if (!showing_) state_.Enforced[h] = value;
+    });
+  }
+  constraintsLayout->addWidget(maxima);
+  constraintsLayout->addStretch();
+
+  // "View"
+  auto* view = new QWidget;
+  auto* viewLayout = new QVBoxLayout(view);
+  auto* open = new QGroupBox("Open when start processing");
+  auto* openLayout = new QVBoxLayout(open);
+  openLayout->addWidget(openGraph_);
+  openLayout->addWidget(openTable_);
+  viewLayout->addWidget(open);
+  viewLayout->addStretch();
+
+  // "Weights"
+  auto* weights = new QWidget;
+  auto* weightsLayout = new QGridLayout(weights);
+  int column = 0;
+  for (const char* heading : {"Variables", "Low", "Weight", "High", "Ignore", "Exact"}) {
+    weightsLayout->addWidget(new QLabel(heading), 0, column++);
+  }
+  for (int v = 0; v < kVariableCount; ++v) {
+    weight_[v] = new QSlider(Qt::Horizontal);
+    weight_[v]->setRange(1, 20);
+    ignore_[v] = new QCheckBox;
+    weightsLayout->addWidget(new QLabel(Q(kVariableDisplayNames[v])), v + 1, 0);
+    weightsLayout->addWidget(new QLabel("1"), v + 1, 1);
+    weightsLayout->addWidget(weight_[v], v + 1, 2);
+    weightsLayout->addWidget(new QLabel("20"), v + 1, 3);
+    weightsLayout->addWidget(ignore_[v], v + 1, 4);
+    connect(weight_[v], &QSlider::valueChanged, this, [this, v](int value) {
+      if (!showing_) state_.Weight[v] = value;
+    });
+    connect(ignore_[v], &QCheckBox::toggled, this, [this, v](bool checked) {
+      if (showing_) return;
+      if (v == kIncidence) {
+        state_.SetIncidenceIgnore(checked);
+        Show();
+      } else {
+        state_.Ignore[v] = checked;
+      }
+    });
+  }
+  for (int h = 0; h < kHazardCount; ++h) {
+    exact_[h] = new QCheckBox;
+    weightsLayout->addWidget(exact_[h], kHazardVariables[h] + 1, 5);
+    connect(exact_[h], &QCheckBox::toggled, this, [this, h](bool checked) {
+      if (!showing_) state_.Exact[h] = checked;
+    });
+  }
+
+  weightsLayout->setRowStretch(kVariableCount + 1, 1);
+  weightsLayout->setColumnStretch(2, 1);
+  pages_->addTab(ages, Q(CalcOptionsWindowState::kPages[0]));
+  pages_->addTab(constraints, Q(CalcOptionsWindowState::kPages[1]));
+  pages_->addTab(view, Q(CalcOptionsWindowState::kPages[2]));
+  pages_->addTab(weights, Q(CalcOptionsWindowState::kPages[3]));
+  auto* close = new QPushButton("&Close");
+  auto* closeRow = new QHBoxLayout;
+  closeRow->addStretch();
+  closeRow->addWidget(close);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(pages_);
+  layout->addLayout(closeRow);
+
+  connect(width_, &QSpinBox::valueChanged, this, [this](int value) {
+    if (!showing_) state_.AgeGroupWidth = value;
+  });
+  const auto bind = [this](QCheckBox* box, bool CalcOptionsWindowState::*field) {
+    connect(box, &QCheckBox::toggled, this, [this, field](bool checked) {
+      if (!showing_) state_.*field = checked;
+    });
+  };
+  bind(linear_, &CalcOptionsWindowState::LinearInterpolation);
+  bind(movingAverage_, &CalcOptionsWindowState::MovingAverage);
+  bind(cubic_, &CalcOptionsWindowState::CubicSpline);
+  bind(openGraph_, &CalcOptionsWindowState::OpenGraph);
+  bind(openTable_, &CalcOptionsWindowState::OpenTable);
+  // The two birth boxes are coupled: the second cannot stay checked without the first.
+  connect(birth_, &QCheckBox::toggled, this, [this](bool checked) {
+    if (showing_) return;
+    state_.SetPrevalenceAtBirth(checked);
+    Show();
+  });
+  connect(age0Only_, &QCheckBox::toggled, this, [this](bool checked) {
+    if (showing_) return;
+    state_.SetInputForAge0Only(checked);
+    Show();
+  });
+  connect(pages_, &QTabWidget::currentChanged, this, [this](int page) { state_.Page = page; });
+  connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  Show();
+}
+
+QCheckBox* TCalcOpForm::Box(const QString& text) const {
+  for (QCheckBox* box : findChildren<QCheckBox*>()) {
+    if (box->text() == text) return box;
+  }
+  return nullptr;
+}
+
+void TCalcOpForm::Show() {
+  showing_ = true;
+  const CalcOptionsWindowState& s = state_;
+  width_->setValue(s.AgeGroupWidth);
+  linear_->setChecked(s.LinearInterpolation);
+  movingAverage_->setChecked(s.MovingAverage);
+  cubic_->setChecked(s.CubicSpline);
+  birth_->setChecked(s.PrevalenceAtBirth);
+  age0Only_->setChecked(s.InputForAge0Only);
+  for (int h = 0; h < kHazardCount; ++h) {
+    maximum_[h]->setText(QString::fromStdString(s.MaximumValue[h]));
+    enforced_[h]->setValue(s.Enforced[h]);
+    exact_[h]->setChecked(s.Exact[h]);
+    exact_[h]->setEnabled(s.ExactEnabled[h]);
+  }
+  openGraph_->setChecked(s.OpenGraph);
+  openTable_->setChecked(s.OpenTable);
+  for (int v = 0; v < kVariableCount; ++v) {
+    weight_[v]->setValue(s.Weight[v]);
+    weight_[v]->setEnabled(s.WeightEnabled[v]);
+    ignore_[v]->setChecked(s.Ignore[v]);
+    ignore_[v]->setEnabled(s.WeightEnabled[v]);
+  }
+  pages_->setCurrentIndex(s.Page);
+  showing_ = false;
+}
+
+}  // namespace kavrel
