@@ -16,6 +16,8 @@ packages=(
   sqlite3
   libsimpleini-dev
   qt6-base-dev
+  qt6-charts-dev
+  libqt6opengl6-dev
   libxkbcommon-dev
   libgl-dev
   fonts-dejavu-core

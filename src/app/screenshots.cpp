@@ -26,6 +26,7 @@
 #include "exchange/male_female_form.h"
 #include "exchange/population_form.h"
 #include "exchange/storage_form.h"
+#include "results/graph_form.h"
 #include "results/table_form.h"
 #include "shell/disease_list_form.h"
 #include "shell/main_form.h"
@@ -127,11 +128,21 @@ int main(int argc, char** argv) {
     auto processed = form.Model().DiseaseForProcessing(kavrel::kFemales);
     kavrel::ProcessingWindow processing({*processed, data, dialogs, log, form.Model().Population,
                                          settings.MaxAge, form.Model().CalcWindow,
-                                         form.Model().SimplexWindow});
+                                         form.Model().SimplexWindow, form.Model().ViewWindow});
     kavrel::TProcessForm* process = form.ProcessForm();
-    process->Prepare(processing, true);
+    process->Prepare(processing, true, true);
     process->Calculate();
     Save(*process, out, "processing");
+    kavrel::TGrafForm* graph = process->Graphs().front();
+    graph->resize(900, 560);
+    graph->show();
+    QApplication::processEvents();
+    graph->grab().save(QString::fromStdString((out / "graph.png").string()));
+    std::cout << (out / "graph.png").string() << '\n';
+    graph->ToggleOptions();
+    QApplication::processEvents();
+    graph->grab().save(QString::fromStdString((out / "graph-options.png").string()));
+    std::cout << (out / "graph-options.png").string() << '\n';
     kavrel::TTableForm* table = process->Tables().front();
     table->resize(1000, 620);
     table->show();

@@ -4,8 +4,10 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QChart>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,6 +19,7 @@
 #include "engine/calc_options_form.h"
 #include "engine/trend_form.h"
 #include "gui_fixture.h"
+#include "results/graph_form.h"
 #include "results/table_form.h"
 
 namespace kavrel {
@@ -43,19 +46,38 @@ class ProcessFormTest final : public QObject {
       QCOMPARE(form->Available()->count(), 4);  // the heading and three inputs
       QVERIFY(!form->Button("&Save result")->isEnabled());
       QVERIFY(!form->Button("From output")->isEnabled());
-      QCOMPARE(form->Tables().size(), std::size_t{1});  // opened at the start
+      // The graph opens at the start ("Open when start processing": Graph).
+      QCOMPARE(form->Graphs().size(), std::size_t{1});
+      TGrafForm* graph = form->Graphs().front();
+      QCOMPARE(graph->windowTitle(), QString("Disease: Asthma, Females"));
+      QCOMPARE(graph->Chart()->title(), QString("Input (i) and output (o) variables"));
+      QCOMPARE(graph->Lines().size(), std::size_t{3});
+      QCOMPARE(graph->LineSeries(0)->count(), 101);  // ages 0 ... 100
+      QVERIFY(form->Tables().empty());
+      form->Button("Open table")->click();
       TTableForm* table = form->Tables().front();
       QCOMPARE(table->windowTitle(), QString("Females, Disease: Asthma (Rates)"));
       const int before = table->View()->model()->columnCount();
       form->Button("Calc&ulate")->click();
       QVERIFY(form->Button("&Save result")->isEnabled());
       QVERIFY(table->View()->model()->columnCount() > before);  // the outputs joined
+      QCOMPARE(graph->Lines().size(), std::size_t{10});         // and the output lines
+      QCOMPARE(graph->Lines()[3].Title, std::string("Incidence (o)"));
+      // The options panel: a line made invisible and moved to the right axis.
+      graph->ToggleOptions();
+      QCOMPARE(graph->OptionsButton()->text(), QString("Hide &Options"));
+      QVERIFY(!graph->CloseButton()->isEnabled());
+      graph->LineList()->setCurrentRow(1);
+      graph->VisibleBox()->click();
+      QVERIFY(!graph->LineSeries(1)->isVisible());
+      graph->ToggleOptions();
       table->Numbers()->setChecked(true);
       QCOMPARE(table->windowTitle(), QString("Females, Disease: Asthma (Numbers)"));
       form->Button("&Save result")->click();
       form->Button("&Close")->click();
       QVERIFY(!form->isVisible());
-      QVERIFY(form->Tables().empty());  // its tables closed with it
+      QVERIFY(form->Tables().empty());  // its tables and graphs closed with it
+      QVERIFY(form->Graphs().empty());
     });
     p.form.StartProcess();
     QVERIFY(p.data.KavrelTable1().FieldBoolean("FOutput"));

@@ -12,6 +12,7 @@
 #include "engine/amoeba.h"
 #include "engine/calc_options.h"
 #include "exchange/population.h"
+#include "results/view_options.h"
 #include "store/datasets.h"
 #include "store/settings.h"
 
@@ -92,6 +93,7 @@ class MainWindowModel {
   // The state of the option windows, kept while the program runs.
   CalcOptionsWindowState CalcWindow;
   AmoebaWindowState SimplexWindow;
+  ViewOptionsState ViewWindow;
 
   PopulationSeries Population;
 

@@ -116,6 +116,14 @@ TableText ProcessingWindow::Table(bool numbers, int decimals, int ratesIndex) co
   return BuildTableText(list, decimals);
 }
 
+std::vector<PlotLine> ProcessingWindow::GraphLines() const {
+  return ProcessingGraphLines(env_.Disease, Sex(), env_.View);
+}
+
+std::string ProcessingWindow::GraphCaption() const {
+  return kavrel::GraphCaption(env_.Disease, Sex());
+}
+
 std::string ProcessingWindow::TableTitle() const {
   return std::string(kSexNames[Sex()]) + ", Disease: " + env_.Disease.DiseaseName;
 }

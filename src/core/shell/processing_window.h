@@ -11,7 +11,9 @@
 
 #include "engine/calc_options.h"
 #include "engine/disease.h"
+#include "results/graph_lines.h"
 #include "results/result_table.h"
+#include "results/view_options.h"
 
 namespace kavrel {
 
@@ -33,6 +35,7 @@ class ProcessingWindow {
     // The option windows' state, shared with the windows that edit it.
     CalcOptionsWindowState& Options;
     AmoebaWindowState& Simplex;
+    const ViewOptionsState& View;
   };
 
   explicit ProcessingWindow(Environment environment);
@@ -69,6 +72,10 @@ class ProcessingWindow {
   // input or taken from output, and the outputs once calculated.
   TableText Table(bool numbers, int decimals, int ratesIndex) const;
   std::string TableTitle() const;
+  // The graph window's lines, caption and highest age.
+  std::vector<PlotLine> GraphLines() const;
+  std::string GraphCaption() const;
+  int MaxAge() const { return env_.MaxAge; }
 
  private:
   int ChooseVariable(const char* caption, bool ownInputOnly);

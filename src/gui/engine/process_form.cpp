@@ -10,6 +10,7 @@
 
 #include "engine/calc_options_form.h"
 #include "engine/trend_form.h"
+#include "results/graph_form.h"
 #include "results/table_form.h"
 #include "shell/busy_cursor.h"
 #include "shell/processing_window.h"
@@ -46,7 +47,7 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   auto* variable = Later(new QPushButton("&Variable"));
   auto* saveChanges = new QPushButton("Save changes");
   auto* setTrends = new QPushButton("Set");
-  auto* graph = Later(new QPushButton("Open &graph"));
+  auto* graph = new QPushButton("Open &graph");
   auto* table = new QPushButton("Open table");
   auto* viewOptions = Later(new QPushButton("Options"));
   auto* calculate = new QPushButton("Calc&ulate");
@@ -79,6 +80,7 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   connect(fromOutput_, &QPushButton::clicked, this, &TProcessForm::FromOutput);
   connect(saveChanges, &QPushButton::clicked, this, &TProcessForm::SaveChanges);
   connect(table, &QPushButton::clicked, this, &TProcessForm::OpenTable);
+  connect(graph, &QPushButton::clicked, this, &TProcessForm::OpenGraph);
   connect(setTrends, &QPushButton::clicked, this, &TProcessForm::SetTrends);
   connect(options, &QPushButton::clicked, this, &TProcessForm::ShowOptions);
   connect(calculate, &QPushButton::clicked, this, &TProcessForm::Calculate);
@@ -99,6 +101,23 @@ QPushButton* TProcessForm::Button(const QString& text) const {
   return nullptr;
 }
 
+std::vector<TGrafForm*> TProcessForm::Graphs() const {
+  std::vector<TGrafForm*> open;
+  for (const auto& graph : graphs_) {
+    if (graph) open.push_back(graph);
+  }
+  return open;
+}
+
+TGrafForm* TProcessForm::OpenGraph() {
+  if (model_ == nullptr) return nullptr;
+  auto* graph = new TGrafForm(model_->MaxAge(), this);
+  graph->SetLines(model_->GraphLines());
+  graphs_.emplace_back(graph);
+  graph->ShowGraph(model_->GraphCaption(), kProcessingGraphTitle);
+  return graph;
+}
+
 std::vector<TTableForm*> TProcessForm::Tables() const {
   std::vector<TTableForm*> open;
   for (const auto& table : tables_) {
@@ -107,16 +126,17 @@ std::vector<TTableForm*> TProcessForm::Tables() const {
   return open;
 }
 
-void TProcessForm::Prepare(ProcessingWindow& model, bool openTable) {
+void TProcessForm::Prepare(ProcessingWindow& model, bool openGraph, bool openTable) {
   model_ = &model;
   setWindowTitle(QString::fromStdString(model.Caption()));
   model.Open();
   Show();
+  if (openGraph) OpenGraph();
   if (openTable) OpenTable();
 }
 
-void TProcessForm::Process(ProcessingWindow& model, bool openTable) {
-  Prepare(model, openTable);
+void TProcessForm::Process(ProcessingWindow& model, bool openGraph, bool openTable) {
+  Prepare(model, openGraph, openTable);
   exec();
 }
 
@@ -145,6 +165,8 @@ void TProcessForm::Show() {
   fromOutput_->setEnabled(state.FromOutputEnabled);
   saveResult_->setEnabled(state.SaveResultEnabled);
   for (TTableForm* table : Tables()) table->Recompute();
+  // New output or input lines join the graphs; the others take the new values.
+  for (TGrafForm* graph : Graphs()) graph->SetLines(model_->GraphLines());
   if (options_ != nullptr && options_->isVisible()) options_->Show();
 }
 
@@ -207,8 +229,10 @@ TTableForm* TProcessForm::OpenTable() {
 void TProcessForm::done(int result) {
   // Closing ends the processing of the disease: its tables go with it.
   for (TTableForm* table : Tables()) table->close();
+  for (TGrafForm* graph : Graphs()) graph->close();
   if (options_ != nullptr) options_->hide();
   tables_.clear();
+  graphs_.clear();
   model_ = nullptr;
   QDialog::done(result);
 }

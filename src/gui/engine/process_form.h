@@ -17,6 +17,7 @@ namespace kavrel {
 
 class ProcessingWindow;
 class TCalcOpForm;
+class TGrafForm;
 class TTableForm;
 class TTrendForm;
 class UserDialogs;
@@ -28,8 +29,8 @@ class TProcessForm final : public QDialog {
   ~TProcessForm() override;
 
   // Sets the window up on the model; Process also shows it modally and closes what it opened.
-  void Prepare(ProcessingWindow& model, bool openTable);
-  void Process(ProcessingWindow& model, bool openTable);
+  void Prepare(ProcessingWindow& model, bool openGraph, bool openTable);
+  void Process(ProcessingWindow& model, bool openGraph, bool openTable);
 
   // Commands, as the buttons run them.
   void Calculate();
@@ -39,6 +40,8 @@ class TProcessForm final : public QDialog {
   void SaveChanges();
   void SaveResult();
   TTableForm* OpenTable();
+  TGrafForm* OpenGraph();
+  std::vector<TGrafForm*> Graphs() const;
   void SetTrends();
   // "O&ptions": the calculation options window, beside this one.
   void SetOptionsWindow(TCalcOpForm* options) { options_ = options; }
@@ -65,6 +68,7 @@ class TProcessForm final : public QDialog {
   QPushButton* fromOutput_;
   QPushButton* saveResult_;
   std::vector<QPointer<TTableForm>> tables_;
+  std::vector<QPointer<TGrafForm>> graphs_;  // OpenGraphs
   TTrendForm* trendForm_;
   TCalcOpForm* options_ = nullptr;  // OpenTables; a closed window leaves a null
 };

@@ -146,10 +146,10 @@ void TMainForm::StartProcess() {
   Run([&] { disease = model_.DiseaseForProcessing(sex); });
   if (!disease) return;
   ProcessingWindow window({*disease, env_.Data, env_.Dialogs, env_.Log, model_.Population,
-                           env_.Settings.MaxAge, model_.CalcWindow, model_.SimplexWindow});
+                           env_.Settings.MaxAge, model_.CalcWindow, model_.SimplexWindow,
+                           model_.ViewWindow});
   if (notes_->isVisible()) notes_->close();
-  // Until graphs come, a table stands in for the graph asked for at the start.
-  processForm_->Process(window, model_.CalcWindow.OpenTable || model_.CalcWindow.OpenGraph);
+  processForm_->Process(window, model_.CalcWindow.OpenGraph, model_.CalcWindow.OpenTable);
   Refresh();
 }
 

@@ -32,7 +32,7 @@ struct ProcessingWindowTest : ::testing::Test {
   }
   ProcessingWindow Window(Tdisease& disease) {
     return ProcessingWindow({disease, data, dialogs, log, model->Population, settings.MaxAge,
-                             model->CalcWindow, model->SimplexWindow});
+                             model->CalcWindow, model->SimplexWindow, model->ViewWindow});
   }
 
   TempDir dir;

@@ -1,0 +1,44 @@
+#pragma once
+
+// Graph lines as data: which single-year series a graph window plots, with the title, axis,
+// colour and width each line starts from, and the rule for the vertical axes.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/model_types.h"
+#include "results/view_options.h"
+
+namespace kavrel {
+
+class Tdisease;
+
+struct PlotLine {
+  std::string Title;
+  const Series* Data = nullptr;  // not owned
+  bool Visible = true;
+  bool RightAxis = false;
+  Colour LineColour = 0;
+  int Width = 1;
+  bool InLegend = true;
+};
+
+inline constexpr char kProcessingGraphTitle[] = "Input (i) and output (o) variables";
+
+// The processing window's graph: an input line per variable with own input or taken from output
+// ("Incidence (i)", on InputSeries), and once the sex is calculated an output line per variable
+// ("Incidence (o)", on OutputSeries), styled from the view options.
+std::vector<PlotLine> ProcessingGraphLines(const Tdisease& disease, int sex,
+                                           const ViewOptionsState& view);
+
+// "Disease: " + name + ", " + sex.
+std::string GraphCaption(const Tdisease& disease, int sex);
+
+// The fixed maximum of a vertical axis: 0.001 when the largest value of the lines on it (ages 0
+// ... maxAge) stays below 0.00101; nothing when the axis follows the data. Hidden lines do not
+// count.
+std::optional<double> FixedAxisMaximum(const std::vector<PlotLine>& lines, bool rightAxis,
+                                       int maxAge);
+
+}  // namespace kavrel

@@ -1,0 +1,223 @@
+#include "results/graph_form.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QListWidget>
+#include <QPen>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+namespace kavrel {
+
+namespace {
+
+QColor ToQColor(Colour colour) {
+  return QColor(static_cast<int>(colour & 0xff), static_cast<int>((colour >> 8) & 0xff),
+                static_cast<int>((colour >> 16) & 0xff));
+}
+
+}  // namespace
+
+TGrafForm::TGrafForm(int maxAge, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      maxAge_(maxAge),
+      chart_(new QChart),
+      view_(new QChartView(chart_)),
+      age_(new QValueAxis),
+      left_(new QValueAxis),
+      right_(new QValueAxis),
+      options_(new QGroupBox("Line")),
+      lineList_(new QListWidget),
+      lineName_(new QLabel),
+      visible_(new QCheckBox("Visible")),
+      rightAxis_(new QCheckBox("Right axis")),
+      width_(new QSpinBox),
+      optionsButton_(new QPushButton("&Options")),
+      close_(new QPushButton("&Close")) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  chart_->setBackgroundBrush(Qt::white);
+  chart_->legend()->setAlignment(Qt::AlignRight);
+  age_->setTitleText("Age");
+  age_->setRange(0, maxAge);
+  age_->setLabelFormat("%d");
+  for (QValueAxis* axis : {age_, left_, right_}) axis->setGridLineVisible(false);
+  chart_->addAxis(age_, Qt::AlignBottom);
+  chart_->addAxis(left_, Qt::AlignLeft);
+  chart_->addAxis(right_, Qt::AlignRight);
+  view_->setRenderHint(QPainter::Antialiasing);
+  view_->setMinimumSize(560, 360);
+
+  width_->setRange(1, 10);
+  auto* optionsLayout = new QFormLayout(options_);
+  optionsLayout->addRow(lineList_);
+  optionsLayout->addRow("Line name", lineName_);
+  optionsLayout->addRow(visible_);
+  optionsLayout->addRow(rightAxis_);
+  optionsLayout->addRow("Line width", width_);
+  options_->setVisible(false);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(optionsButton_);
+  buttons->addStretch();
+  buttons->addWidget(close_);
+  auto* top = new QHBoxLayout;
+  top->addWidget(view_, 1);
+  top->addWidget(options_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addLayout(buttons);
+
+  connect(optionsButton_, &QPushButton::clicked, this, &TGrafForm::ToggleOptions);
+  connect(close_, &QPushButton::clicked, this, &QWidget::close);
+  connect(lineList_, &QListWidget::currentRowChanged, this, &TGrafForm::ShowLine);
+  // Each change applies to the selected line at once.
+  const auto change = [this](auto apply) {
+    const int k = lineList_->currentRow();
+    if (showing_ || k < 0 || k >= static_cast<int>(lines_.size())) return;
+    apply(lines_[static_cast<std::size_t>(k)]);
+    ApplyStyle(k);
+    AdjustAxes();
+  };
+  connect(visible_, &QCheckBox::toggled, this,
+          [change](bool on) { change([on](PlotLine& line) { line.Visible = on; }); });
+  connect(rightAxis_, &QCheckBox::toggled, this,
+          [change](bool on) { change([on](PlotLine& line) { line.RightAxis = on; }); });
+  connect(width_, &QSpinBox::valueChanged, this,
+          [change](int value) { change([value](PlotLine& line) { line.Width = value; }); });
+}
+
+void TGrafForm::SetLines(std::vector<PlotLine> lines) {
+  const bool same =
+      lines.size() == lines_.size() && std::equal(lines.begin(), lines.end(), lines_.begin(),
+                                                  [](const PlotLine& a, const PlotLine& b) {
+                                                    return a.Title == b.Title && a.Data == b.Data;
+                                                  });
+  if (same) {
+    Refresh();
+    return;
+  }
+  lines_ = std::move(lines);
+  Rebuild();
+}
+
+void TGrafForm::Rebuild() {
+  for (QLineSeries* series : series_) {
+    chart_->removeSeries(series);
+    delete series;
+  }
+  series_.clear();
+  lineList_->clear();
+  for (std::size_t k = 0; k < lines_.size(); ++k) {
+    auto* series = new QLineSeries;
+    series->setName(QString::fromStdString(lines_[k].Title));
+    chart_->addSeries(series);
+    series->attachAxis(age_);
+    series_.push_back(series);
+    lineList_->addItem(QString::fromStdString(lines_[k].Title));
+    ApplyStyle(static_cast<int>(k));
+  }
+  Refresh();
+}
+
+void TGrafForm::ApplyStyle(int k) {
+  const PlotLine& line = lines_[static_cast<std::size_t>(k)];
+  QLineSeries* series = series_[static_cast<std::size_t>(k)];
+  QPen pen(ToQColor(line.LineColour));
+  pen.setWidth(line.Width);
+  series->setPen(pen);
+  series->setVisible(line.Visible);
+  for (QAbstractAxis* axis : series->attachedAxes()) {
+    if (axis != age_) series->detachAxis(axis);
+  }
+  series->attachAxis(line.RightAxis ? right_ : left_);
+  // A line left out of the legend (the upper bound of an interval) keeps its colour there.
+  for (QLegendMarker* marker : chart_->legend()->markers(series)) {
+    marker->setVisible(line.InLegend && line.Visible);
+  }
+}
+
+void TGrafForm::Refresh() {
+  for (std::size_t k = 0; k < lines_.size(); ++k) {
+    QList<QPointF> points;
+    const kavrel::Series* data = lines_[k].Data;
+    for (int a = 0; a <= std::min(maxAge_, kHighestPossibleAge); ++a) {
+      points.append(QPointF(a, data != nullptr ? (*data)[a] : 0.0));
+    }
+    series_[k]->replace(points);
+  }
+  AdjustAxes();
+}
+
+void TGrafForm::AdjustAxes() {
+  for (bool right : {false, true}) {
+    QValueAxis* axis = right ? right_ : left_;
+    double largest = 0.0;
+    bool used = false;
+    for (const PlotLine& line : lines_) {
+      if (line.RightAxis != right || !line.Visible || line.Data == nullptr) continue;
+      used = true;
+      for (int a = 0; a <= std::min(maxAge_, kHighestPossibleAge); ++a) {
+        largest = std::max(largest, (*line.Data)[a]);
+      }
+    }
+    const auto fixed = FixedAxisMaximum(lines_, right, maxAge_);
+    // A small margin above the highest value, as a 98 % zoom leaves it.
+    axis->setRange(0.0, fixed ? *fixed : largest / 0.98);
+    axis->setVisible(!right || used);
+  }
+}
+
+void TGrafForm::ShowGraph(const std::string& caption, const std::string& chartTitle) {
+  setWindowTitle(QString::fromStdString(caption));
+  chart_->setTitle(QString::fromStdString(chartTitle));
+  AdjustAxes();
+  show();
+}
+
+void TGrafForm::ToggleOptions() {
+  const bool open = !options_->isVisible();
+  options_->setVisible(open);
+  optionsButton_->setText(open ? "Hide &Options" : "&Options");
+  close_->setEnabled(!open);
+  if (open && lineList_->count() > 0) {
+    lineList_->setCurrentRow(0);
+    ShowLine(0);
+  }
+}
+
+void TGrafForm::ShowLine(int k) {
+  if (k < 0 || k >= static_cast<int>(lines_.size())) return;
+  showing_ = true;
+  const PlotLine& line = lines_[static_cast<std::size_t>(k)];
+  lineName_->setText(QString::fromStdString(line.Title));
+  visible_->setChecked(line.Visible);
+  rightAxis_->setChecked(line.RightAxis);
+  width_->setValue(line.Width);
+  showing_ = false;
+}
+
+void TGrafForm::CopyChart() { QApplication::clipboard()->setPixmap(view_->grab()); }
+
+void TGrafForm::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Copy)) {
+    CopyChart();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace kavrel

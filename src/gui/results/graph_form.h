@@ -1,0 +1,81 @@
+#pragma once
+
+// TGrafForm: single-year series of a disease plotted against age, each line with its own
+// visibility, axis, colour and width, which the options panel changes line by line.
+
+#include <string>
+#include <vector>
+
+#include <QWidget>
+
+#include "results/graph_lines.h"
+
+class QChart;
+class QChartView;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineSeries;
+class QListWidget;
+class QPushButton;
+class QSpinBox;
+class QValueAxis;
+
+namespace kavrel {
+
+class TGrafForm final : public QWidget {
+  Q_OBJECT
+ public:
+  TGrafForm(int maxAge, QWidget* parent = nullptr);
+
+  // New lines replace the old when their titles differ; the same lines only take the new values
+  // (so settings the user changed in this window stay).
+  void SetLines(std::vector<PlotLine> lines);
+  // The caption "Disease: ..." and the chart's title; then the window shows.
+  void ShowGraph(const std::string& caption, const std::string& chartTitle);
+  // The series changed: new y values, axes adjusted.
+  void Refresh();
+  void ToggleOptions();
+  // Ctrl+C: the chart as a picture on the clipboard.
+  void CopyChart();
+
+  QChart* Chart() const { return chart_; }
+  const std::vector<PlotLine>& Lines() const { return lines_; }
+  QLineSeries* LineSeries(int k) const { return series_[static_cast<std::size_t>(k)]; }
+  QValueAxis* Axis(bool right) const { return right ? right_ : left_; }
+  QListWidget* LineList() const { return lineList_; }
+  QCheckBox* VisibleBox() const { return visible_; }
+  QCheckBox* RightAxisBox() const { return rightAxis_; }
+  QSpinBox* WidthBox() const { return width_; }
+  QPushButton* OptionsButton() const { return optionsButton_; }
+  QPushButton* CloseButton() const { return close_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void Rebuild();
+  void AdjustAxes();
+  void ShowLine(int k);
+  void ApplyStyle(int k);
+
+  int maxAge_;
+  std::vector<PlotLine> lines_;
+  std::vector<QLineSeries*> series_;
+  QChart* chart_;
+  QChartView* view_;
+  QValueAxis* age_;
+  QValueAxis* left_;
+  QValueAxis* right_;
+  QGroupBox* options_;
+  QListWidget* lineList_;
+  QLabel* lineName_;
+  QCheckBox* visible_;
+  QCheckBox* rightAxis_;
+  QSpinBox* width_;
+  QPushButton* optionsButton_;
+  QPushButton* close_;
+  bool showing_ = false;
+};
+
+}  // namespace kavrel
