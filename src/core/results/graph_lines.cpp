@@ -6,13 +6,18 @@
 
 namespace kavrel {
 
-std::vector<PlotLine> ProcessingGraphLines(const Tdisease& disease, int sex,
-                                           const ViewOptionsState& view) {
+namespace {
+
+// Input lines where `shown` says so, on `series`; then the outputs once the sex is calculated.
+template <typename Shown>
+std::vector<PlotLine> InputOutputLines(const Tdisease& disease, int sex,
+                                       const ViewOptionsState& view, Shown shown,
+                                       const PerVariableAndSex<Series>& series) {
   std::vector<PlotLine> lines;
   for (int v = 0; v < kVariableCount; ++v) {
-    if (!disease.InputPresent[v][sex] && !disease.FromOutput[v][sex]) continue;
+    if (!shown(v)) continue;
     const LineSettings& style = view.InputLines[v];
-    lines.push_back({std::string(kVariableDisplayNames[v]) + " (i)", &disease.InputSeries[v][sex],
+    lines.push_back({std::string(kVariableDisplayNames[v]) + " (i)", &series[v][sex],
                      style.Visible, style.RightAxis, style.LineColour, view.InputLineWidth});
   }
   if (disease.Calculated[sex]) {
@@ -24,6 +29,27 @@ std::vector<PlotLine> ProcessingGraphLines(const Tdisease& disease, int sex,
     }
   }
   return lines;
+}
+
+}  // namespace
+
+std::vector<PlotLine> ProcessingGraphLines(const Tdisease& disease, int sex,
+                                           const ViewOptionsState& view) {
+  return InputOutputLines(
+      disease, sex, view,
+      [&](int v) { return disease.InputPresent[v][sex] || disease.FromOutput[v][sex]; },
+      disease.InputSeries);
+}
+
+std::vector<PlotLine> InspectionGraphLines(const Tdisease& disease, int sex,
+                                           const ViewOptionsState& view, bool original) {
+  if (original) {
+    return InputOutputLines(
+        disease, sex, view, [&](int v) { return disease.InputPresent[v][sex]; },
+        disease.ModelSeries);
+  }
+  return InputOutputLines(
+      disease, sex, view, [&](int v) { return disease.Processed[v][sex]; }, disease.InputSeries);
 }
 
 std::string GraphCaption(const Tdisease& disease, int sex) {

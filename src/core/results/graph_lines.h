@@ -32,6 +32,12 @@ inline constexpr char kProcessingGraphTitle[] = "Input (i) and output (o) variab
 std::vector<PlotLine> ProcessingGraphLines(const Tdisease& disease, int sex,
                                            const ViewOptionsState& view);
 
+// The inspection window's graph: input lines of the adjusted inputs (variables with Processed, on
+// InputSeries) or of the original ones (own input, on ModelSeries), then the output lines once the
+// sex has stored results.
+std::vector<PlotLine> InspectionGraphLines(const Tdisease& disease, int sex,
+                                           const ViewOptionsState& view, bool original);
+
 // "Disease: " + name + ", " + sex.
 std::string GraphCaption(const Tdisease& disease, int sex);
 

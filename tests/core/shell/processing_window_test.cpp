@@ -8,6 +8,7 @@
 #include "engine/disease.h"
 #include "engine/processing.h"
 #include "example_data.h"
+#include "results/inspection.h"
 #include "shell/main_window_model.h"
 #include "shell/messages_log.h"
 #include "store/data_kavrel.h"
@@ -108,6 +109,46 @@ TEST_F(ProcessingWindowTest, AdjustedInputsAndTrendsOfTheExample) {
   EXPECT_TRUE(window.State.TrendApplyChecked);
   ASSERT_TRUE(window.Calculate());
   EXPECT_TRUE(disease->TrendsOn);
+}
+
+// The inspection window shows what was stored, and steps through the diseases.
+TEST_F(ProcessingWindowTest, InspectionOfStoredResults) {
+  {
+    auto disease = model->DiseaseForProcessing(kMales);  // Asthma
+    auto window = Window(*disease);
+    window.Open();
+    ASSERT_TRUE(window.Calculate());
+    window.SaveResult();
+  }
+  InspectionWindow inspection(
+      {data, dialogs, model->Population, settings.MaxAge, model->ViewWindow, "Example"}, kMales);
+  inspection.First();
+  EXPECT_EQ(inspection.Caption(), "Inspecting data set Example");
+  EXPECT_FALSE(inspection.FirstEnabled);
+  EXPECT_FALSE(inspection.PriorEnabled);
+  ASSERT_NE(inspection.Disease(), nullptr);
+  EXPECT_TRUE(inspection.Disease()->Calculated[kMales]);
+  EXPECT_GT(inspection.Disease()->OutputSeries[kPrevalence][kMales][50], 0.0);
+  EXPECT_EQ(inspection.GraphLines().size(), 3u + 7u);  // the three adjusted inputs, the outputs
+  EXPECT_EQ(inspection.TableTitle(), "Disease: Asthma");
+  EXPECT_GT(inspection.Table(false, 4, 0).Headers.size(), 10u);
+  // Females have nothing stored, not even adjusted inputs; their original inputs lie on
+  // ModelSeries.
+  inspection.SetSex(kFemales);
+  EXPECT_TRUE(inspection.GraphLines().empty());
+  inspection.Original = true;
+  EXPECT_EQ(inspection.GraphLines().size(), 3u);
+  EXPECT_EQ(inspection.GraphLines().front().Data,
+            &inspection.Disease()->ModelSeries[kIncidence][kFemales]);
+  inspection.Last();
+  EXPECT_EQ(inspection.Disease()->DiseaseName, "Stroke");
+  inspection.Next();  // off the end: the same disease, Next and Last disabled
+  EXPECT_EQ(inspection.Disease()->DiseaseName, "Stroke");
+  EXPECT_FALSE(inspection.NextEnabled);
+  EXPECT_FALSE(inspection.LastEnabled);
+  inspection.Prior();
+  EXPECT_TRUE(inspection.NextEnabled);
+  EXPECT_EQ(inspection.Disease()->DiseaseName, "Diabetes mellitus");
 }
 
 }  // namespace

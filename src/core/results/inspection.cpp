@@ -1,0 +1,115 @@
+#include "results/inspection.h"
+
+#include "agesched/age_groups.h"
+#include "engine/disease.h"
+#include "exchange/population.h"
+#include "results/view_options.h"
+#include "store/data_kavrel.h"
+
+namespace kavrel {
+
+InspectionWindow::InspectionWindow(Environment environment, int sex)
+    : env_(std::move(environment)), sex_(sex) {}
+
+InspectionWindow::~InspectionWindow() = default;
+
+std::string InspectionWindow::Caption() const {
+  return "Inspecting data set " + env_.DatasetName;
+}
+
+int InspectionWindow::Sex() const { return sex_; }
+
+void InspectionWindow::SetSex(int sex) {
+  sex_ = sex;
+  if (disease_) disease_->Sex = static_cast<std::uint8_t>(sex);
+}
+
+void InspectionWindow::Load() {
+  TableCursor& diseases = env_.Data.KavrelTable1();
+  disease_.reset();
+  if (!diseases.Active() || diseases.RecordCount() == 0) return;
+  auto disease = std::make_unique<Tdiseaseam>(diseases.FieldText("DiseaseName"));
+  disease->TakeRecord(diseases);
+  disease->Calculated[kMales] = diseases.FieldBoolean("MOutput");
+  disease->Calculated[kFemales] = diseases.FieldBoolean("FOutput");
+  disease->Sex = static_cast<std::uint8_t>(sex_);
+  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  // After these ModelSeries holds the original inputs spread over their ages, InputSeries the
+  // adjusted ones.
+  disease->LoadInputs(store);
+  disease->LoadProcessedFlags(store);
+  disease->LoadAdjusted(store, kMales);
+  disease->LoadAdjusted(store, kFemales);
+  disease->LoadOutputs(store);
+  disease->Sex = static_cast<std::uint8_t>(sex_);
+  disease_ = std::move(disease);
+}
+
+void InspectionWindow::UpdateButtons() {
+  const TableCursor& diseases = env_.Data.KavrelTable1();
+  FirstEnabled = PriorEnabled = NextEnabled = LastEnabled = true;
+  if (diseases.Eof()) {
+    NextEnabled = LastEnabled = false;
+  } else if (diseases.Bof()) {
+    PriorEnabled = FirstEnabled = false;
+  }
+}
+
+void InspectionWindow::First() {
+  env_.Data.KavrelTable1().First();
+  UpdateButtons();
+  Load();
+}
+
+void InspectionWindow::Prior() {
+  TableCursor& diseases = env_.Data.KavrelTable1();
+  diseases.Prior();
+  UpdateButtons();
+  if (!diseases.Bof()) Load();
+}
+
+void InspectionWindow::Next() {
+  TableCursor& diseases = env_.Data.KavrelTable1();
+  diseases.Next();
+  UpdateButtons();
+  if (!diseases.Eof()) Load();
+}
+
+void InspectionWindow::Last() {
+  env_.Data.KavrelTable1().Last();
+  UpdateButtons();
+  Load();
+}
+
+void InspectionWindow::Chosen() {
+  UpdateButtons();
+  Load();
+}
+
+TableText InspectionWindow::Table(bool numbers, int decimals, int ratesIndex) const {
+  if (!disease_) return {};
+  Tkolomlijst list(TableEnvironment{env_.Population.PopulationNumbers,
+                                    env_.Population.AllCauseMortality, env_.MaxAge,
+                                    disease_->IncidenceIsHazard});
+  list.BuildRows(FiveYearGroups(env_.MaxAge, "Standard"), sex_);
+  AddStandardColumns(list, *disease_, sex_,
+                     Original ? InputColumns::kOriginal : InputColumns::kAdjusted,
+                     ColumnVisibility{}, false);
+  list.Recalculate(!numbers, decimals, ratesIndex);
+  return BuildTableText(list, decimals);
+}
+
+std::string InspectionWindow::TableTitle() const {
+  return disease_ ? "Disease: " + disease_->DiseaseName : std::string("Disease: ");
+}
+
+std::vector<PlotLine> InspectionWindow::GraphLines() const {
+  if (!disease_) return {};
+  return InspectionGraphLines(*disease_, sex_, env_.View, Original);
+}
+
+std::string InspectionWindow::GraphCaption() const {
+  return disease_ ? kavrel::GraphCaption(*disease_, sex_) : std::string();
+}
+
+}  // namespace kavrel

@@ -1,0 +1,70 @@
+#pragma once
+
+// The inspection window as a model: the stored inputs and results of the disease under the
+// diseases cursor, for one sex, as a table and a graph, stepping through the diseases of the data
+// set. Nothing is calculated.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "results/graph_lines.h"
+#include "results/result_table.h"
+
+namespace kavrel {
+
+class TDataKavrel;
+class Tdiseaseam;
+class UserDialogs;
+struct PopulationSeries;
+struct ViewOptionsState;
+
+class InspectionWindow {
+ public:
+  struct Environment {
+    TDataKavrel& Data;
+    UserDialogs& Dialogs;
+    const PopulationSeries& Population;
+    int MaxAge;
+    const ViewOptionsState& View;
+    std::string DatasetName;
+  };
+
+  InspectionWindow(Environment environment, int sex);
+  ~InspectionWindow();
+
+  // "Input": the adjusted inputs (false) or the original ones.
+  bool Original = false;
+  bool FirstEnabled = true;
+  bool PriorEnabled = true;
+  bool NextEnabled = true;
+  bool LastEnabled = true;
+
+  // The disease under the cursor: inputs, adjusted inputs of both sexes, stored outputs.
+  void Load();
+  std::string Caption() const;
+  int Sex() const;
+  void SetSex(int sex);
+  const Tdiseaseam* Disease() const { return disease_.get(); }
+
+  void First();
+  void Prior();
+  void Next();
+  void Last();
+  // After the disease list moved the cursor.
+  void Chosen();
+
+  TableText Table(bool numbers, int decimals, int ratesIndex) const;
+  std::string TableTitle() const;
+  std::vector<PlotLine> GraphLines() const;
+  std::string GraphCaption() const;
+
+ private:
+  void UpdateButtons();
+
+  Environment env_;
+  int sex_;
+  std::unique_ptr<Tdiseaseam> disease_;
+};
+
+}  // namespace kavrel
