@@ -27,6 +27,8 @@
 #include "exchange/population_form.h"
 #include "exchange/storage_form.h"
 #include "results/graph_form.h"
+#include "results/inspect_form.h"
+#include "results/inspection.h"
 #include "results/table_form.h"
 #include "shell/disease_list_form.h"
 #include "shell/main_form.h"
@@ -165,6 +167,13 @@ int main(int argc, char** argv) {
     Save(*form.SimplexForm(), out, "downhill-simplex-options");
     form.SimplexForm()->hide();
     process->reject();
+    kavrel::InspectionWindow inspection({data, dialogs, form.Model().Population, settings.MaxAge,
+                                         form.Model().ViewWindow, "Example"},
+                                        kavrel::kFemales);
+    kavrel::TInspectForm* inspect = form.InspectForm();
+    inspect->Prepare(inspection);
+    Save(*inspect, out, "inspect");
+    inspect->reject();
   }
   form.ShowMessages();
   Save(*form.Messages(), out, "messages");

@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QChart>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QListWidget>
@@ -20,6 +21,7 @@
 #include "engine/trend_form.h"
 #include "gui_fixture.h"
 #include "results/graph_form.h"
+#include "results/inspect_form.h"
 #include "results/table_form.h"
 
 namespace kavrel {
@@ -83,6 +85,27 @@ class ProcessFormTest final : public QObject {
     QVERIFY(p.data.KavrelTable1().FieldBoolean("FOutput"));
     QVERIFY(p.form.OutputBoxes()[1]->isChecked());  // "Output present", Females
     QVERIFY(!p.form.OutputBoxes()[0]->isChecked());
+
+    // The stored result, inspected: table and graph of the females, then the next disease.
+    QVERIFY(p.form.ResultButton(1)->isEnabled());
+    TInspectForm* inspect = p.form.InspectForm();
+    WhenShown(inspect, [&] {
+      QCOMPARE(inspect->windowTitle(), QString("Inspecting data set Example"));
+      QCOMPARE(inspect->DiseaseName()->text(), QString("Asthma"));
+      QVERIFY(inspect->Graph() != nullptr && inspect->Graph()->isVisible());
+      QCOMPARE(inspect->Graph()->Lines().size(), std::size_t{10});  // adjusted inputs, outputs
+      QVERIFY(inspect->Table() != nullptr && inspect->Table()->isVisible());
+      inspect->MoveButton(2)->click();  // next
+      QCOMPARE(inspect->DiseaseName()->text(), QString("Ischaemic heart disease"));
+      QCOMPARE(inspect->Graph()->Lines().size(), std::size_t{0});  // nothing stored there
+      inspect->InputChoice()->button(1)->click();                  // the original inputs
+      QCOMPARE(inspect->Graph()->Lines().size(), std::size_t{3});
+      inspect->TableBox()->click();
+      QVERIFY(!inspect->Table() || !inspect->Table()->isVisible());  // closed
+    });
+    p.form.ResultButton(1)->click();
+    QCOMPARE(p.data.KavrelTable1().FieldText("DiseaseName"),
+             std::string("Ischaemic heart disease"));
   }
 
   void trendsSetInTheTrendWindow() {

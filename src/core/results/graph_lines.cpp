@@ -17,8 +17,8 @@ std::vector<PlotLine> InputOutputLines(const Tdisease& disease, int sex,
   for (int v = 0; v < kVariableCount; ++v) {
     if (!shown(v)) continue;
     const LineSettings& style = view.InputLines[v];
-    lines.push_back({std::string(kVariableDisplayNames[v]) + " (i)", &series[v][sex],
-                     style.Visible, style.RightAxis, style.LineColour, view.InputLineWidth});
+    lines.push_back({std::string(kVariableDisplayNames[v]) + " (i)", &series[v][sex], style.Visible,
+                     style.RightAxis, style.LineColour, view.InputLineWidth});
   }
   if (disease.Calculated[sex]) {
     for (int v = 0; v < kVariableCount; ++v) {

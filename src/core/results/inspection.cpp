@@ -13,9 +13,7 @@ InspectionWindow::InspectionWindow(Environment environment, int sex)
 
 InspectionWindow::~InspectionWindow() = default;
 
-std::string InspectionWindow::Caption() const {
-  return "Inspecting data set " + env_.DatasetName;
-}
+std::string InspectionWindow::Caption() const { return "Inspecting data set " + env_.DatasetName; }
 
 int InspectionWindow::Sex() const { return sex_; }
 

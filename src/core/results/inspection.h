@@ -43,6 +43,8 @@ class InspectionWindow {
   // The disease under the cursor: inputs, adjusted inputs of both sexes, stored outputs.
   void Load();
   std::string Caption() const;
+  const std::string& DatasetName() const { return env_.DatasetName; }
+  int MaxAge() const { return env_.MaxAge; }
   int Sex() const;
   void SetSex(int sex);
   const Tdiseaseam* Disease() const { return disease_.get(); }

@@ -59,6 +59,11 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent)
 
 TTableForm::~TTableForm() = default;
 
+void TTableForm::SetTitle(std::string title) {
+  title_ = std::move(title);
+  Recompute();
+}
+
 void TTableForm::Recompute() {
   const bool numbers = numbers_->isChecked();
   rates_->setEnabled(!numbers);

@@ -32,6 +32,8 @@ class TTableForm final : public QWidget {
 
   // Builds the table again from the disease (after a calculation or a change of inputs).
   void Recompute();
+  // A new base caption (another disease), then Recompute.
+  void SetTitle(std::string title);
 
   QTableView* View() const { return view_; }
   QCheckBox* Numbers() const { return numbers_; }

@@ -28,6 +28,8 @@
 #include "exchange/input_form.h"
 #include "exchange/population_form.h"
 #include "exchange/storage_form.h"
+#include "results/inspect_form.h"
+#include "results/inspection.h"
 #include "shell/busy_cursor.h"
 #include "shell/disease_list_form.h"
 #include "shell/messages_log.h"
@@ -94,6 +96,8 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   calcForm_ = new TCalcOpForm(model_.CalcWindow, this);
   amoebaForm_ = new TAmoebeForm(model_.SimplexWindow, this);
   processForm_ = new TProcessForm(env_.Dialogs, this);
+  inspectForm_ = new TInspectForm(env_.Data, this);
+  inspectForm_->setWindowModality(Qt::WindowModal);
   processForm_->SetOptionsWindow(calcForm_);
   // Modal to the main window only, so the storage grid and the notes stay at hand.
   inputForm_->setWindowModality(Qt::WindowModal);
@@ -150,6 +154,24 @@ void TMainForm::StartProcess() {
                            model_.ViewWindow});
   if (notes_->isVisible()) notes_->close();
   processForm_->Process(window, model_.CalcWindow.OpenGraph, model_.CalcWindow.OpenTable);
+  model_.UpdateResultButtons();  // a saved result enables them
+  Refresh();
+}
+
+void TMainForm::InspectResults() {
+  if (!model_.DatasetCommandsEnabled()) return;
+  bool posted = false;
+  Run([&] {
+    model_.PostPendingEdit();
+    posted = true;
+  });
+  if (!posted) return;
+  InspectionWindow inspection({env_.Data, env_.Dialogs, model_.Population, env_.Settings.MaxAge,
+                               model_.ViewWindow, env_.Settings.CurrentDatasetName},
+                              females_->isChecked() ? kFemales : kMales);
+  inspectForm_->Inspect(inspection);
+  // The window may have moved the cursor to another disease.
+  model_.UpdateResultButtons();
   Refresh();
 }
 
@@ -350,6 +372,7 @@ void TMainForm::BuildDiseaseArea() {
         new QPushButton(results[static_cast<std::size_t>(k)]);
     right->addWidget(resultButtons_[static_cast<std::size_t>(k)]);
   }
+  connect(resultButtons_[1], &QPushButton::clicked, this, [this] { InspectResults(); });
   right->addStretch();
   middle->addLayout(right);
   layout->addLayout(middle);
@@ -402,10 +425,12 @@ void TMainForm::Refresh() {
   for (QToolButton* button : navigator_) button->setEnabled(dataset);
   for (QCheckBox* box : inputBoxes_) box->setEnabled(dataset);
   for (QCheckBox* box : outputBoxes_) box->setEnabled(dataset);
-  // Their windows come later: the result buttons wait.
+  // "Inspect results" follows the stored results; the windows of the other two come later.
   editInput_->setEnabled(dataset);
   startProcess_->setEnabled(dataset);
-  for (QPushButton* button : resultButtons_) button->setEnabled(false);
+  resultButtons_[0]->setEnabled(false);
+  resultButtons_[1]->setEnabled(dataset && model_.ResultButtonsEnabled());
+  resultButtons_[2]->setEnabled(false);
   notesButton_->setText(notes_->isVisible() ? "Hide &Notes" : "Show &Notes");
   notesAction_->setChecked(notes_->isVisible());
   ShowDisease();

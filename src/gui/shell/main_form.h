@@ -32,6 +32,7 @@ class TDatasetForm;
 class TInputForm;
 class TPopInForm;
 class TProcessForm;
+class TInspectForm;
 class TCalcOpForm;
 class TAmoebeForm;
 class Tagegrouplist;
@@ -76,6 +77,8 @@ class TMainForm final : public QMainWindow {
   void ShowStorage();
   // "Start process": the processing window for the disease under the cursor and the chosen sex.
   void StartProcess();
+  // "Inspect results": the stored results, disease by disease, modally.
+  void InspectResults();
   // "&Mortality" and "&Structure": the population window, modally.
   void ShowPopulation(bool mortality);
   void ShowHelp(int topic);
@@ -100,6 +103,7 @@ class TMainForm final : public QMainWindow {
   TAgegroupForm* AgeGroupForm() const { return ageGroupForm_; }
   TPopInForm* PopulationForm() const { return populationForm_; }
   TProcessForm* ProcessForm() const { return processForm_; }
+  TInspectForm* InspectForm() const { return inspectForm_; }
   TCalcOpForm* CalcOptionsForm() const { return calcForm_; }
   TAmoebeForm* SimplexForm() const { return amoebaForm_; }
   QRadioButton* SexChoice(int sex) const { return sex == 0 ? males_ : females_; }
@@ -155,6 +159,7 @@ class TMainForm final : public QMainWindow {
   TInputForm* inputForm_ = nullptr;
   TPopInForm* populationForm_ = nullptr;
   TProcessForm* processForm_ = nullptr;
+  TInspectForm* inspectForm_ = nullptr;
   TCalcOpForm* calcForm_ = nullptr;
   TAmoebeForm* amoebaForm_ = nullptr;
   bool refreshing_ = false;
