@@ -22,6 +22,7 @@
 #include "engine/process_form.h"
 #include "engine/trend_form.h"
 #include "example_data.h"
+#include "exchange/export_form.h"
 #include "exchange/input_form.h"
 #include "exchange/male_female_form.h"
 #include "exchange/population_form.h"
@@ -174,6 +175,10 @@ int main(int argc, char** argv) {
     inspect->Prepare(inspection);
     Save(*inspect, out, "inspect");
     inspect->reject();
+    kavrel::TExportForm* exporting = form.ExportForm();
+    exporting->Prepare(form.Model().Population, settings.MaxAge, form.Model().Caption());
+    Save(*exporting, out, "export");
+    exporting->hide();
   }
   form.ShowMessages();
   Save(*form.Messages(), out, "messages");

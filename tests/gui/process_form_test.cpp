@@ -2,6 +2,8 @@
 
 #include "engine/process_form.h"
 
+#include <fstream>
+
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QChart>
@@ -19,6 +21,7 @@
 #include "engine/amoeba_form.h"
 #include "engine/calc_options_form.h"
 #include "engine/trend_form.h"
+#include "exchange/export_form.h"
 #include "gui_fixture.h"
 #include "results/graph_form.h"
 #include "results/inspect_form.h"
@@ -106,6 +109,31 @@ class ProcessFormTest final : public QObject {
     p.form.ResultButton(1)->click();
     QCOMPARE(p.data.KavrelTable1().FieldText("DiseaseName"),
              std::string("Ischaemic heart disease"));
+
+    // Exported: the current disease has nothing stored, all diseases as a text file.
+    TExportForm* exporting = p.form.ExportForm();
+    const std::string file = (installation.root / "results.csv").string();
+    WhenShown(exporting, [&] {
+      QCOMPARE(exporting->windowTitle(), QString("Kavrel - Local, Example: Export results"));
+      QCOMPARE(exporting->Diseases()->button(0)->text(),
+               QString("Current: Ischaemic heart disease"));
+      QVERIFY(!exporting->SelectButton()->isEnabled());
+      exporting->Formats()->button(3)->click();  // comma delimited
+      QVERIFY(exporting->ChangeButton()->isEnabled());
+      QCOMPARE(exporting->AgeGroupName()->text(), QString("5-year groups"));
+      p.dialogs.PushFile(file);
+      QVERIFY(!exporting->ChooseFile());
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString("Nothing to export! Choose \"Process\" first."));
+      exporting->Diseases()->button(1)->click();  // all diseases
+      p.dialogs.PushFile(file);
+      QVERIFY(exporting->ChooseFile());
+    });
+    p.form.Action("&Export")->trigger();
+    std::ifstream written(file);
+    const std::string text((std::istreambuf_iterator<char>(written)), {});
+    QVERIFY(text.find("Disease: Asthma") != std::string::npos);
+    QVERIFY(text.find("Females") != std::string::npos);
   }
 
   void trendsSetInTheTrendWindow() {

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "engine/disease.h"
+#include "exchange/grid.h"
 #include "exchange/xls_writer.h"
 #include "shell/user_dialogs.h"
 #include "store/data_kavrel.h"
@@ -308,6 +309,49 @@ void Texportprevent::Finish() {
   transaction_.reset();
   database_.reset();
   PutInPlace(temporary_, path_);
+}
+
+std::optional<std::string> ChooseExportFile(const ExportWindowState& window, UserDialogs& dialogs) {
+  if (window.Format == ExportFormat::kAccess) {
+    dialogs.ShowError(kNotImplementedMessage);
+    return std::nullopt;
+  }
+  const ExportFileKind kind = FileKindFor(window.Format);
+  FileDialogRequest request;
+  request.mode = FileDialogRequest::Mode::kSave;
+  request.defaultExtension = kind.Extension;
+  request.filter = kind.Filter;
+  auto path = dialogs.ChooseFile(request);
+  if (!path) return std::nullopt;
+  // The Prevent database must exist already: it is written into, not replaced.
+  const bool replaces =
+      window.Format == ExportFormat::kExcel || window.Format == ExportFormat::kCsv;
+  if (replaces && std::filesystem::exists(*path) &&
+      dialogs.Message(OverwriteFileQuestion(*path), DialogKind::kConfirmation,
+                      DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
+    return std::nullopt;
+  }
+  return path;
+}
+
+bool SelectExportDiseases(ExportWindowState& window, TDataKavrel& data, UserDialogs& dialogs) {
+  // In the order the export walks them: the diseases cursor's.
+  std::vector<std::string> names;
+  TableCursor& diseases = data.KavrelTable1();
+  const std::int64_t current = diseases.Key();
+  diseases.First();
+  for (int k = 0; k < diseases.RecordCount(); ++k) {
+    if (k > 0) diseases.Next();
+    if (diseases.FieldBoolean("MOutput") || diseases.FieldBoolean("FOutput")) {
+      names.push_back(diseases.FieldText("DiseaseName"));
+    }
+  }
+  if (current > 0) diseases.Locate("InputId", std::to_string(current));
+  const auto checked =
+      dialogs.CheckList("Select diseases", names, std::vector<bool>(names.size(), false));
+  if (!checked) return false;
+  window.Selected = *checked;
+  return true;
 }
 
 bool RunExport(const ExportWindowState& window, const Tagegrouplist& groups,

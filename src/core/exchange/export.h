@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,14 @@ ExportFileKind FileKindFor(ExportFormat format);
 // formats the preferred schedule `exportage` when it is not 0 ("User preference").
 Tagegrouplist AgeGroupsForFormat(ExportFormat format, int exportage, TDataKavrel& data,
                                  UserDialogs& dialogs, int maxAge);
+
+// "Choose file": the file dialog of the format and, for the spreadsheet and text formats, the
+// question before an existing file is replaced. Nothing when the user cancelled; the access format
+// is refused with its message.
+std::optional<std::string> ChooseExportFile(const ExportWindowState& window, UserDialogs& dialogs);
+// "Select": the diseases that have outputs, in table order, in the check list "Select diseases",
+// all unchecked; the checked positions go to the window's Selected. False when cancelled.
+bool SelectExportDiseases(ExportWindowState& window, TDataKavrel& data, UserDialogs& dialogs);
 
 // What an export run works with.
 struct ExportContext {

@@ -24,6 +24,7 @@
 #include "engine/disease.h"
 #include "engine/model_types.h"
 #include "engine/process_form.h"
+#include "exchange/export_form.h"
 #include "exchange/grid.h"
 #include "exchange/input_form.h"
 #include "exchange/population_form.h"
@@ -97,6 +98,9 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   amoebaForm_ = new TAmoebeForm(model_.SimplexWindow, this);
   processForm_ = new TProcessForm(env_.Dialogs, this);
   inspectForm_ = new TInspectForm(env_.Data, this);
+  exportForm_ =
+      new TExportForm({env_.Data, env_.Dialogs, *currentAgeGroups_, *ageGroupForm_}, this);
+  exportForm_->setWindowModality(Qt::WindowModal);
   inspectForm_->setWindowModality(Qt::WindowModal);
   processForm_->SetOptionsWindow(calcForm_);
   // Modal to the main window only, so the storage grid and the notes stay at hand.
@@ -175,6 +179,12 @@ void TMainForm::InspectResults() {
   Refresh();
 }
 
+void TMainForm::ExportResults() {
+  if (!model_.DatasetCommandsEnabled()) return;
+  exportForm_->Export(model_.Population, env_.Settings.MaxAge, model_.Caption());
+  Refresh();
+}
+
 void TMainForm::ShowStorage() {
   storageForm_->Reload();
   storageForm_->show();
@@ -235,7 +245,7 @@ void TMainForm::BuildMenus() {
   add(diseases, "&Delete", [this] { DeleteDisease(); });
   later(diseases->addAction("&Copy"));
   diseases->addSeparator();
-  later(diseases->addAction("&Export"));
+  add(diseases, "&Export", [this] { ExportResults(); });
   windowsMenu_ = menuBar()->addMenu("&Windows");
   notesAction_ = add(windowsMenu_, "&Notes", [this] { ToggleNotes(); });
   notesAction_->setCheckable(true);
@@ -373,6 +383,7 @@ void TMainForm::BuildDiseaseArea() {
     right->addWidget(resultButtons_[static_cast<std::size_t>(k)]);
   }
   connect(resultButtons_[1], &QPushButton::clicked, this, [this] { InspectResults(); });
+  connect(resultButtons_[2], &QPushButton::clicked, this, [this] { ExportResults(); });
   right->addStretch();
   middle->addLayout(right);
   layout->addLayout(middle);
@@ -425,12 +436,12 @@ void TMainForm::Refresh() {
   for (QToolButton* button : navigator_) button->setEnabled(dataset);
   for (QCheckBox* box : inputBoxes_) box->setEnabled(dataset);
   for (QCheckBox* box : outputBoxes_) box->setEnabled(dataset);
-  // "Inspect results" follows the stored results; the windows of the other two come later.
+  // "Inspect results" and "Export results" follow the stored results; "Sensitivity" comes later.
   editInput_->setEnabled(dataset);
   startProcess_->setEnabled(dataset);
   resultButtons_[0]->setEnabled(false);
   resultButtons_[1]->setEnabled(dataset && model_.ResultButtonsEnabled());
-  resultButtons_[2]->setEnabled(false);
+  resultButtons_[2]->setEnabled(dataset && model_.ResultButtonsEnabled());
   notesButton_->setText(notes_->isVisible() ? "Hide &Notes" : "Show &Notes");
   notesAction_->setChecked(notes_->isVisible());
   ShowDisease();

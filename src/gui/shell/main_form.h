@@ -33,6 +33,7 @@ class TInputForm;
 class TPopInForm;
 class TProcessForm;
 class TInspectForm;
+class TExportForm;
 class TCalcOpForm;
 class TAmoebeForm;
 class Tagegrouplist;
@@ -79,6 +80,8 @@ class TMainForm final : public QMainWindow {
   void StartProcess();
   // "Inspect results": the stored results, disease by disease, modally.
   void InspectResults();
+  // "Export results" and "D&iseases", "&Export": the export window, modally.
+  void ExportResults();
   // "&Mortality" and "&Structure": the population window, modally.
   void ShowPopulation(bool mortality);
   void ShowHelp(int topic);
@@ -104,6 +107,7 @@ class TMainForm final : public QMainWindow {
   TPopInForm* PopulationForm() const { return populationForm_; }
   TProcessForm* ProcessForm() const { return processForm_; }
   TInspectForm* InspectForm() const { return inspectForm_; }
+  TExportForm* ExportForm() const { return exportForm_; }
   TCalcOpForm* CalcOptionsForm() const { return calcForm_; }
   TAmoebeForm* SimplexForm() const { return amoebaForm_; }
   QRadioButton* SexChoice(int sex) const { return sex == 0 ? males_ : females_; }
@@ -160,6 +164,7 @@ class TMainForm final : public QMainWindow {
   TPopInForm* populationForm_ = nullptr;
   TProcessForm* processForm_ = nullptr;
   TInspectForm* inspectForm_ = nullptr;
+  TExportForm* exportForm_ = nullptr;
   TCalcOpForm* calcForm_ = nullptr;
   TAmoebeForm* amoebaForm_ = nullptr;
   bool refreshing_ = false;

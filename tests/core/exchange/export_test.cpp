@@ -209,5 +209,35 @@ TEST_F(ExportTest, MessagesAndFailures) {
   EXPECT_EQ(wide.Labels(), (std::vector<std::string>{"0-49", "50+"}));
 }
 
+// Choosing the file and the diseases, as the window does before the run.
+TEST_F(ExportTest, ChooseFileAndSelectDiseases) {
+  window.Format = ExportFormat::kAccess;
+  EXPECT_FALSE(ChooseExportFile(window, dialogs).has_value());
+  EXPECT_EQ(dialogs.Texts().back(), kNotImplementedMessage);
+  window.Format = ExportFormat::kCsv;
+  const std::string path = dir.File("out.csv");
+  std::ofstream(path) << "old";
+  dialogs.PushFile(path);
+  dialogs.Push(DialogButton::kCancel);
+  EXPECT_FALSE(ChooseExportFile(window, dialogs).has_value());
+  EXPECT_EQ(dialogs.Texts().back(), "File out.csv already exists. Do you want to overwrite it?");
+  dialogs.PushFile(path);
+  dialogs.Push(DialogButton::kYes);
+  EXPECT_EQ(ChooseExportFile(window, dialogs), path);
+  // A Prevent database is written into, so an existing file is no question.
+  window.Format = ExportFormat::kPrevent;
+  dialogs.PushFile(path);
+  EXPECT_EQ(ChooseExportFile(window, dialogs), path);
+  EXPECT_TRUE(dialogs.AllAnswered());
+
+  // "Select" offers the diseases with outputs, in table order; the cursor stays.
+  data.KavrelTable1().Locate("DiseaseName", "Gout");
+  dialogs.PushCheckList(std::vector<int>{1});
+  ASSERT_TRUE(SelectExportDiseases(window, data, dialogs));
+  EXPECT_EQ(dialogs.History().back().items, (std::vector<std::string>{"Asthma", "Females only"}));
+  EXPECT_EQ(window.Selected, std::vector<int>{1});
+  EXPECT_EQ(data.KavrelTable1().FieldText("DiseaseName"), "Gout");
+}
+
 }  // namespace
 }  // namespace kavrel
