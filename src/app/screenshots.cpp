@@ -36,6 +36,7 @@
 #include "shell/messages_log.h"
 #include "shell/processing_window.h"
 #include "shell/small_dialogs.h"
+#include "store/copy_form.h"
 #include "store/data_kavrel.h"
 #include "store/dataset_form.h"
 
@@ -179,6 +180,10 @@ int main(int argc, char** argv) {
     exporting->Prepare(form.Model().Population, settings.MaxAge, form.Model().Caption());
     Save(*exporting, out, "export");
     exporting->hide();
+    kavrel::TCopyForm* copy = form.CopyForm();
+    copy->Prepare();
+    Save(*copy, out, "copy-diseases");
+    copy->hide();
   }
   form.ShowMessages();
   Save(*form.Messages(), out, "messages");

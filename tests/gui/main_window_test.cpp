@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,6 +27,7 @@
 #include "shell/messages_log.h"
 #include "shell/small_dialogs.h"
 #include "shell/user_dialogs.h"
+#include "store/copy_form.h"
 #include "store/data_kavrel.h"
 #include "store/dataset_form.h"
 
@@ -233,6 +235,39 @@ class MainWindowTest final : public QObject {
     QVERIFY(!fs::exists(copy));
     QCOMPARE(sets->Grid()->count(), 1);
     QVERIFY(p.dialogs.AllAnswered());
+  }
+
+  void copyADisease() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TCopyForm* copy = p.form.CopyForm();
+    gui_test::WhenShown(copy, [&] {
+      QCOMPARE(copy->windowTitle(), QString("Kavrel - Copy diseases"));
+      QCOMPARE(copy->Diseases()->count(), 5);
+      QCOMPARE(copy->Collections()->currentText(), QString("Local"));
+      QCOMPARE(copy->Datasets()->count(), 1);
+      QVERIFY(!copy->Copy());
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString("Select one disease to copy"));
+      copy->Diseases()->setCurrentRow(0);  // Asthma
+      QCOMPARE(copy->DestinationName()->text(), QString("Asthma"));
+      QVERIFY(!copy->Copy());
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString("Select one or more destination data sets"));
+      copy->DestinationName()->setText("Asthma, second source");
+      copy->Datasets()->item(0)->setSelected(true);  // the open data set itself
+      QVERIFY(copy->Copy());
+    });
+    p.form.Action("&Copy")->trigger();
+    QCOMPARE(p.data
+                 .QueryDataset("select * from InputIncidence where DiseaseName='Asthma, second "
+                               "source'")
+                 .RecordCount(),
+             p.data.QueryDataset("select * from InputIncidence where DiseaseName='Asthma'")
+                 .RecordCount());
+    QCOMPARE(p.data.KavrelTable1().RecordCount(), 6);
   }
 
   void smallDialogs() {

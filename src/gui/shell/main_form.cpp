@@ -36,6 +36,7 @@
 #include "shell/messages_log.h"
 #include "shell/processing_window.h"
 #include "shell/small_dialogs.h"
+#include "store/copy_form.h"
 #include "store/data_kavrel.h"
 #include "store/dataset_form.h"
 #include "store/datasets.h"
@@ -98,6 +99,8 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   amoebaForm_ = new TAmoebeForm(model_.SimplexWindow, this);
   processForm_ = new TProcessForm(env_.Dialogs, this);
   inspectForm_ = new TInspectForm(env_.Data, this);
+  copyForm_ = new TCopyForm(env_.Settings, env_.Data, env_.Dialogs, this);
+  copyForm_->setWindowModality(Qt::WindowModal);
   exportForm_ =
       new TExportForm({env_.Data, env_.Dialogs, *currentAgeGroups_, *ageGroupForm_}, this);
   exportForm_->setWindowModality(Qt::WindowModal);
@@ -243,7 +246,12 @@ void TMainForm::BuildMenus() {
   add(diseases, "&Go to", [this] { GoTo(); });
   add(diseases, "&New", [this] { InsertDisease(); });
   add(diseases, "&Delete", [this] { DeleteDisease(); });
-  later(diseases->addAction("&Copy"));
+  add(diseases, "&Copy", [this] {
+    if (!model_.DatasetCommandsEnabled()) return;
+    Run([&] { model_.PostPendingEdit(); });
+    copyForm_->Run();
+    Refresh();
+  });
   diseases->addSeparator();
   add(diseases, "&Export", [this] { ExportResults(); });
   windowsMenu_ = menuBar()->addMenu("&Windows");

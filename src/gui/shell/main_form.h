@@ -33,6 +33,7 @@ class TInputForm;
 class TPopInForm;
 class TProcessForm;
 class TInspectForm;
+class TCopyForm;
 class TExportForm;
 class TCalcOpForm;
 class TAmoebeForm;
@@ -107,6 +108,7 @@ class TMainForm final : public QMainWindow {
   TPopInForm* PopulationForm() const { return populationForm_; }
   TProcessForm* ProcessForm() const { return processForm_; }
   TInspectForm* InspectForm() const { return inspectForm_; }
+  TCopyForm* CopyForm() const { return copyForm_; }
   TExportForm* ExportForm() const { return exportForm_; }
   TCalcOpForm* CalcOptionsForm() const { return calcForm_; }
   TAmoebeForm* SimplexForm() const { return amoebaForm_; }
@@ -164,6 +166,7 @@ class TMainForm final : public QMainWindow {
   TPopInForm* populationForm_ = nullptr;
   TProcessForm* processForm_ = nullptr;
   TInspectForm* inspectForm_ = nullptr;
+  TCopyForm* copyForm_ = nullptr;
   TExportForm* exportForm_ = nullptr;
   TCalcOpForm* calcForm_ = nullptr;
   TAmoebeForm* amoebaForm_ = nullptr;
