@@ -184,6 +184,8 @@ int main(int argc, char** argv) {
     copy->Prepare();
     Save(*copy, out, "copy-diseases");
     copy->hide();
+    Save(*form.PreferencesForm(), out, "preferences");
+    form.PreferencesForm()->hide();
   }
   form.ShowMessages();
   Save(*form.Messages(), out, "messages");

@@ -26,6 +26,7 @@
 #include "results/graph_form.h"
 #include "results/inspect_form.h"
 #include "results/table_form.h"
+#include "shell/preferences_form.h"
 
 namespace kavrel {
 
@@ -211,6 +212,42 @@ class ProcessFormTest final : public QObject {
       QVERIFY(!options->isVisible());
     });
     p.form.StartProcess();
+  }
+
+  void preferenceSets() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    MainWindowModel& model = p.form.Model();
+    TSetprefForm* preferences = p.form.PreferencesForm();
+    WhenShown(preferences, [&] {
+      QCOMPARE(preferences->CurrentName()->text(), QString("Preset"));
+      preferences->Button("Save")->click();
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString("You cannot save the default settings"));
+      model.CalcWindow.AgeGroupWidth = 4;
+      model.InputDisplay.Decimals = 7;
+      preferences->NameEdit()->setText("Mine");
+      preferences->Button("Save")->click();
+      QCOMPARE(preferences->CurrentName()->text(), QString("Mine"));
+      preferences->Button("Restore")->click();
+      QCOMPARE(preferences->CurrentName()->text(), QString("Preset"));
+      QCOMPARE(model.CalcWindow.AgeGroupWidth, 6);
+      QCOMPARE(model.InputDisplay.Decimals, 4);
+      p.dialogs.Push(0);  // "Mine" from "Saved preference sets"
+      preferences->Button("Read")->click();
+      QCOMPARE(preferences->CurrentName()->text(), QString("Mine"));
+      QCOMPARE(model.CalcWindow.AgeGroupWidth, 4);
+      QCOMPARE(model.InputDisplay.Decimals, 7);
+    });
+    p.form.Action("&Preferences")->trigger();
+    // Opening a data set applies the current set to the windows.
+    model.CalcWindow.AgeGroupWidth = 9;
+    p.form.DatasetForm()->CloseCurrent();
+    OpenExample(p);
+    QCOMPARE(model.CalcWindow.AgeGroupWidth, 4);
+    QVERIFY(p.dialogs.AllAnswered());
   }
 
   void insufficientInputIsRefused() {

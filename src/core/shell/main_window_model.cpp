@@ -195,6 +195,9 @@ void MainWindowModel::Exit() {
 
 void MainWindowModel::EnableDatasetCommands() {
   UpdateResultButtons();
+  Preferences.FitSens.SetMaxAge(env_.Settings.MaxAge);
+  PreferenceWindows windows = Windows();
+  Preferences.ShowInWindows(windows);
   if (LoadMortality(Population, env_.Data, env_.Dialogs, env_.Log, env_.Settings.MaxAge) ==
           PopulationLoad::kProvideNow &&
       env_.ProvidePopulation) {

@@ -9,10 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "agesched/age_schedule.h"
+#include "analysis/analysis_window.h"
 #include "engine/amoeba.h"
 #include "engine/calc_options.h"
+#include "exchange/export.h"
 #include "exchange/population.h"
 #include "results/view_options.h"
+#include "shell/preferences.h"
 #include "store/datasets.h"
 #include "store/settings.h"
 
@@ -94,6 +98,19 @@ class MainWindowModel {
   CalcOptionsWindowState CalcWindow;
   AmoebaWindowState SimplexWindow;
   ViewOptionsState ViewWindow;
+  FitOptionsWindowState FitWindow;
+  AnalysisOptionsState AnalysisWindow;
+  ExportWindowState ExportWindow;
+  DisplaySettings InputDisplay;
+  DisplaySettings PopulationDisplay;
+  DisplaySettings PatternDisplay;
+  DisplaySettings UncertaintyDisplay;
+  // The current preference set; applied to the option windows whenever a data set opens.
+  Tpreferences Preferences;
+  PreferenceWindows Windows() {
+    return {ViewWindow,   CalcWindow,   SimplexWindow,     FitWindow,      AnalysisWindow,
+            ExportWindow, InputDisplay, PopulationDisplay, PatternDisplay, UncertaintyDisplay};
+  }
 
   PopulationSeries Population;
 

@@ -46,6 +46,7 @@ QGroupBox* RadioBox(const char* title, QButtonGroup* group,
 TExportForm::TExportForm(Environment environment, QWidget* parent)
     : QDialog(parent),
       env_(environment),
+      state_(environment.State),
       formats_(new QButtonGroup(this)),
       diseases_(new QButtonGroup(this)),
       numbers_(new QButtonGroup(this)),
@@ -142,7 +143,8 @@ void TExportForm::Export(const PopulationSeries& population, int maxAge,
 void TExportForm::SetFormat(int format) {
   state_.Format = static_cast<ExportFormat>(format);
   try {
-    env_.CurrentAgeGroups = AgeGroupsForFormat(state_.Format, 0, env_.Data, env_.Dialogs, maxAge_);
+    env_.CurrentAgeGroups =
+        AgeGroupsForFormat(state_.Format, env_.PreferredSchedule, env_.Data, env_.Dialogs, maxAge_);
   } catch (const std::exception& error) {
     env_.Dialogs.ShowError(error.what());
   }

@@ -29,6 +29,10 @@ class TExportForm final : public QDialog {
     UserDialogs& Dialogs;
     Tagegrouplist& CurrentAgeGroups;
     TAgegroupForm& AgeGroups;
+    // The window's controls as the program keeps them between openings and the preferences
+    // set them, and the preferred age schedule of spreadsheet and text exports (0: none).
+    ExportWindowState& State;
+    const int& PreferredSchedule;
   };
   TExportForm(Environment environment, QWidget* parent = nullptr);
 
@@ -54,7 +58,7 @@ class TExportForm final : public QDialog {
   void Show();
 
   Environment env_;
-  ExportWindowState state_;
+  ExportWindowState& state_;
   const PopulationSeries* population_ = nullptr;
   int maxAge_ = 0;
   QButtonGroup* formats_;

@@ -26,6 +26,7 @@
 #include "exchange/storage_form.h"
 #include "exchange/text_grid_model.h"
 #include "results/result_table.h"
+#include "results/view_options.h"
 #include "shell/user_dialogs.h"
 
 namespace kavrel {
@@ -137,9 +138,11 @@ TInputForm::TInputForm(Environment environment, QWidget* parent)
     if (editor_) editor_->ApplyTo = choice;
   });
   connect(rates_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (display_ != nullptr) display_->RatesIndex = index;
     if (editor_ && index != editor_->RatesIndex) Do([&] { editor_->SetRatesIndex(index); });
   });
   connect(decimals_, &QSpinBox::valueChanged, this, [this](int value) {
+    if (display_ != nullptr) display_->Decimals = value;
     if (editor_) editor_->Decimals = value;
     for (TextGridModel* model : {menModel_, womenModel_}) {
       if (model != nullptr) model->SetDecimals(value);
@@ -173,8 +176,9 @@ void TInputForm::Prepare(const Request& request) {
         env_.StorageWindow.show();
         env_.StorageWindow.raise();
       }});
-  editor_->RatesIndex = request.RatesIndex;
-  editor_->Decimals = request.Decimals;
+  display_ = request.Display;
+  editor_->RatesIndex = display_ != nullptr ? display_->RatesIndex : request.RatesIndex;
+  editor_->Decimals = display_ != nullptr ? display_->Decimals : request.Decimals;
   editor_->Open(request.DataPoints ? InputEditor::Mode::kDataPoints : InputEditor::Mode::kNormal);
 
   const TextGridModel::Layout layout{.LabelsAsRowHeadings = false,

@@ -27,6 +27,7 @@ class Tagegrouplist;
 class Tdisease;
 class TextGridModel;
 class UserDialogs;
+struct DisplaySettings;
 
 class TInputForm final : public QDialog {
   Q_OBJECT
@@ -48,6 +49,9 @@ class TInputForm final : public QDialog {
     int PreferredSchedule = 0;
     int RatesIndex = 0;
     int Decimals = 4;
+    // The window's "Rates per:" and "Decimals" as the preferences keep them: read on opening,
+    // written on every change (may be null).
+    DisplaySettings* Display = nullptr;
   };
 
   explicit TInputForm(Environment environment, QWidget* parent = nullptr);
@@ -102,6 +106,7 @@ class TInputForm final : public QDialog {
   QGroupBox* ratesBox_;
   QButtonGroup* hazards_;
   QGroupBox* applyBox_;
+  DisplaySettings* display_ = nullptr;
 };
 
 }  // namespace kavrel

@@ -24,6 +24,7 @@
 #include "exchange/storage_form.h"
 #include "exchange/text_grid_model.h"
 #include "results/result_table.h"
+#include "results/view_options.h"
 #include "shell/busy_cursor.h"
 #include "shell/user_dialogs.h"
 
@@ -103,9 +104,11 @@ TPopInForm::TPopInForm(Environment environment, QWidget* parent)
   connect(cancel, &QPushButton::clicked, this, &TPopInForm::CancelChanges);
   connect(viewChoice_, &QButtonGroup::idClicked, this, &TPopInForm::SetView);
   connect(rates_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (display_ != nullptr) display_->RatesIndex = index;
     if (window_ && index != window_->RatesIndex) Do([&] { window_->SetRatesIndex(index); });
   });
   connect(decimals_, &QSpinBox::valueChanged, this, [this](int value) {
+    if (display_ != nullptr) display_->Decimals = value;
     if (!window_) return;
     window_->Decimals = value;
     Show();
@@ -122,7 +125,14 @@ QPushButton* TPopInForm::Button(const QString& text) const {
 }
 
 void TPopInForm::Prepare(PopulationSeries& population, bool mortality, int maxAge,
-                         const std::string& datasetName) {
+                         const std::string& datasetName, DisplaySettings* display,
+                         int preferredSchedule) {
+  display_ = display;
+  if (display_ != nullptr) {
+    const DisplaySettings shown = *display_;
+    rates_->setCurrentIndex(shown.RatesIndex);
+    decimals_->setValue(shown.Decimals);
+  }
   const QLocale locale;
   const QDateTime now = QDateTime::currentDateTime();
   const char separator = locale.decimalPoint() == "," ? ',' : '.';
@@ -136,7 +146,8 @@ void TPopInForm::Prepare(PopulationSeries& population, bool mortality, int maxAg
         env_.StorageWindow.raise();
       },
       datasetName, locale.toString(now.date(), QLocale::ShortFormat).toStdString(),
-      locale.toString(now.time(), QLocale::ShortFormat).toStdString(), separator});
+      locale.toString(now.time(), QLocale::ShortFormat).toStdString(), separator,
+      preferredSchedule});
   window_->RatesIndex = rates_->currentIndex();
   window_->Decimals = decimals_->value();
   window_->Open(mortality ? PopulationWindow::kMortalityMode : PopulationWindow::kPopulationMode);
@@ -158,8 +169,9 @@ void TPopInForm::Prepare(PopulationSeries& population, bool mortality, int maxAg
 }
 
 void TPopInForm::Edit(PopulationSeries& population, bool mortality, int maxAge,
-                      const std::string& datasetName) {
-  Prepare(population, mortality, maxAge, datasetName);
+                      const std::string& datasetName, DisplaySettings* display,
+                      int preferredSchedule) {
+  Prepare(population, mortality, maxAge, datasetName, display, preferredSchedule);
   exec();
   window_.reset();
   view_->setModel(nullptr);

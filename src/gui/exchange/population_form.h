@@ -27,6 +27,7 @@ class TDataKavrel;
 class Tagegrouplist;
 class TextGridModel;
 class UserDialogs;
+struct DisplaySettings;
 struct PopulationSeries;
 
 class TPopInForm final : public QDialog {
@@ -46,10 +47,14 @@ class TPopInForm final : public QDialog {
   ~TPopInForm() override;
 
   // Sets the window up in mortality (true) or population mode; Edit also shows it modally.
+  // display: the window's "Rates per:" and "Decimals" as the preferences keep them (may be
+  // null); preferredSchedule: the standard age groups for an empty table (0: none).
   void Prepare(PopulationSeries& population, bool mortality, int maxAge,
-               const std::string& datasetName);
+               const std::string& datasetName, DisplaySettings* display = nullptr,
+               int preferredSchedule = 0);
   void Edit(PopulationSeries& population, bool mortality, int maxAge,
-            const std::string& datasetName);
+            const std::string& datasetName, DisplaySettings* display = nullptr,
+            int preferredSchedule = 0);
 
   // Commands, as the buttons run them.
   void Save();
@@ -91,6 +96,7 @@ class TPopInForm final : public QDialog {
   QGroupBox* viewBox_;
   std::vector<QPushButton*> originalOnly_;
   QPushButton* save_;
+  DisplaySettings* display_ = nullptr;
 };
 
 }  // namespace kavrel

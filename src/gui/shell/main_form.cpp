@@ -34,6 +34,7 @@
 #include "shell/busy_cursor.h"
 #include "shell/disease_list_form.h"
 #include "shell/messages_log.h"
+#include "shell/preferences_form.h"
 #include "shell/processing_window.h"
 #include "shell/small_dialogs.h"
 #include "store/copy_form.h"
@@ -100,9 +101,23 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   processForm_ = new TProcessForm(env_.Dialogs, this);
   inspectForm_ = new TInspectForm(env_.Data, this);
   copyForm_ = new TCopyForm(env_.Settings, env_.Data, env_.Dialogs, this);
+  preferencesForm_ =
+      new TSetprefForm({model_.Preferences, [this] { return model_.Windows(); }, env_.Data,
+                        env_.Dialogs, [this](int topic) { ShowHelp(topic); },
+                        [this] {
+                          calcForm_->Show();
+                          calcForm_->exec();
+                        },
+                        [this] {
+                          amoebaForm_->Show();
+                          amoebaForm_->exec();
+                        }},
+                       this);
+  preferencesForm_->setWindowModality(Qt::WindowModal);
   copyForm_->setWindowModality(Qt::WindowModal);
-  exportForm_ =
-      new TExportForm({env_.Data, env_.Dialogs, *currentAgeGroups_, *ageGroupForm_}, this);
+  exportForm_ = new TExportForm({env_.Data, env_.Dialogs, *currentAgeGroups_, *ageGroupForm_,
+                                 model_.ExportWindow, model_.Preferences.Table.Age[2]},
+                                this);
   exportForm_->setWindowModality(Qt::WindowModal);
   inspectForm_->setWindowModality(Qt::WindowModal);
   processForm_->SetOptionsWindow(calcForm_);
@@ -139,14 +154,16 @@ void TMainForm::OpenInput(int variable) {
   std::unique_ptr<Tdisease> disease;
   Run([&] { disease = model_.DiseaseForEditing(variable); });
   if (!disease) return;
-  inputForm_->Edit({*disease, variable, env_.Settings.MaxAge, env_.Settings.CurrentDatasetName});
+  inputForm_->Edit({*disease, variable, env_.Settings.MaxAge, env_.Settings.CurrentDatasetName,
+                    false, model_.Preferences.Table.Age[0], 0, 4, &model_.InputDisplay});
   Refresh();
 }
 
 void TMainForm::ShowPopulation(bool mortality) {
   if (!env_.Data.DatasetIsOpen()) return;
   populationForm_->Edit(model_.Population, mortality, env_.Settings.MaxAge,
-                        env_.Settings.CurrentDatasetName);
+                        env_.Settings.CurrentDatasetName, &model_.PopulationDisplay,
+                        model_.Preferences.Table.Age[3]);
   Refresh();
 }
 
@@ -291,7 +308,7 @@ void TMainForm::BuildMenus() {
   });
   later(options->addAction("Sensitivity and &uncertainty"));
   options->addSeparator();
-  later(options->addAction("&Preferences"));
+  add(options, "&Preferences", [this] { preferencesForm_->exec(); });
   QMenu* help = menuBar()->addMenu("&Help");
   add(help, "&Contents", [this] { ShowHelp(1000); });
   help->addSeparator();

@@ -34,6 +34,7 @@ class TPopInForm;
 class TProcessForm;
 class TInspectForm;
 class TCopyForm;
+class TSetprefForm;
 class TExportForm;
 class TCalcOpForm;
 class TAmoebeForm;
@@ -109,6 +110,7 @@ class TMainForm final : public QMainWindow {
   TProcessForm* ProcessForm() const { return processForm_; }
   TInspectForm* InspectForm() const { return inspectForm_; }
   TCopyForm* CopyForm() const { return copyForm_; }
+  TSetprefForm* PreferencesForm() const { return preferencesForm_; }
   TExportForm* ExportForm() const { return exportForm_; }
   TCalcOpForm* CalcOptionsForm() const { return calcForm_; }
   TAmoebeForm* SimplexForm() const { return amoebaForm_; }
@@ -167,6 +169,7 @@ class TMainForm final : public QMainWindow {
   TProcessForm* processForm_ = nullptr;
   TInspectForm* inspectForm_ = nullptr;
   TCopyForm* copyForm_ = nullptr;
+  TSetprefForm* preferencesForm_ = nullptr;
   TExportForm* exportForm_ = nullptr;
   TCalcOpForm* calcForm_ = nullptr;
   TAmoebeForm* amoebaForm_ = nullptr;
