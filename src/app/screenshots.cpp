@@ -32,6 +32,7 @@
 #include "results/inspection.h"
 #include "results/table_form.h"
 #include "shell/disease_list_form.h"
+#include "shell/preferences_form.h"
 #include "shell/main_form.h"
 #include "shell/messages_log.h"
 #include "shell/processing_window.h"
