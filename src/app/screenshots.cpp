@@ -31,10 +31,11 @@
 #include "results/inspect_form.h"
 #include "results/inspection.h"
 #include "results/table_form.h"
+#include "results/view_options_form.h"
 #include "shell/disease_list_form.h"
-#include "shell/preferences_form.h"
 #include "shell/main_form.h"
 #include "shell/messages_log.h"
+#include "shell/preferences_form.h"
 #include "shell/processing_window.h"
 #include "shell/small_dialogs.h"
 #include "store/copy_form.h"
@@ -185,6 +186,13 @@ int main(int argc, char** argv) {
     copy->Prepare();
     Save(*copy, out, "copy-diseases");
     copy->hide();
+    kavrel::TViewOpForm* view = form.ViewOptionsForm();
+    view->Show();
+    for (int page = 0; page < 3; ++page) {
+      view->Pages()->setCurrentIndex(page);
+      Save(*view, out, "view-options-" + std::to_string(page + 1));
+    }
+    view->hide();
     Save(*form.PreferencesForm(), out, "preferences");
     form.PreferencesForm()->hide();
   }

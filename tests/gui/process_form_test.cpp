@@ -26,6 +26,7 @@
 #include "results/graph_form.h"
 #include "results/inspect_form.h"
 #include "results/table_form.h"
+#include "results/view_options_form.h"
 #include "shell/preferences_form.h"
 
 namespace kavrel {
@@ -248,6 +249,43 @@ class ProcessFormTest final : public QObject {
     OpenExample(p);
     QCOMPARE(model.CalcWindow.AgeGroupWidth, 4);
     QVERIFY(p.dialogs.AllAnswered());
+  }
+
+  void graphAndTableOptions() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    MainWindowModel& model = p.form.Model();
+    TViewOpForm* view = p.form.ViewOptionsForm();
+    WhenShown(view, [&] {
+      QCOMPARE(view->windowTitle(), QString("Set graph and table options"));
+      QVERIFY(!view->InputVisible(kDuration)->isChecked());  // duration starts hidden
+      view->InputVisible(kIncidence)->click();
+      QVERIFY(!model.ViewWindow.InputLines[kIncidence].Visible);
+      p.dialogs.Push(0x0000ff);  // the colour dialog answers red
+      view->InputColour(kPrevalence)->click();
+      QCOMPARE(model.ViewWindow.InputLines[kPrevalence].LineColour, Colour{0x0000ff});
+      view->Numbers()->click();
+      view->TableOutputVisible(kVariableCount)->click();  // no "Age of onset"
+    });
+    p.form.Action("&Graphs and tables")->trigger();
+    // New graphs and tables start from these.
+    model.CalcWindow.OpenTable = true;
+    TProcessForm* form = p.form.ProcessForm();
+    WhenShown(form, [&] {
+      QCOMPARE(form->Tables().size(), std::size_t{1});
+      TTableForm* table = form->Tables().front();
+      QVERIFY(table->Numbers()->isChecked());
+      QVERIFY(table->windowTitle().endsWith("(Numbers)"));
+      const PlotLine& first = form->Graphs().front()->Lines().front();
+      QCOMPARE(first.Title, std::string("Incidence (i)"));
+      QVERIFY(!first.Visible);
+      form->Button("Calc&ulate")->click();
+      const TextGrid& grid = table->Grid();
+      QVERIFY(grid.Cell(grid.ColumnCount() - 1, 0).find("onset") == std::string::npos);
+    });
+    p.form.StartProcess();
   }
 
   void insufficientInputIsRefused() {

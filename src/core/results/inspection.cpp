@@ -89,10 +89,14 @@ TableText InspectionWindow::Table(bool numbers, int decimals, int ratesIndex) co
   Tkolomlijst list(TableEnvironment{env_.Population.PopulationNumbers,
                                     env_.Population.AllCauseMortality, env_.MaxAge,
                                     disease_->IncidenceIsHazard});
-  list.BuildRows(FiveYearGroups(env_.MaxAge, "Standard"), sex_);
-  AddStandardColumns(list, *disease_, sex_,
-                     Original ? InputColumns::kOriginal : InputColumns::kAdjusted,
-                     ColumnVisibility{}, false);
+  if (env_.TableGroups != nullptr && !env_.TableGroups->Groups.empty()) {
+    list.BuildRows(*env_.TableGroups, sex_);
+  } else {
+    list.BuildRows(FiveYearGroups(env_.MaxAge, "Standard"), sex_);
+  }
+  AddStandardColumns(
+      list, *disease_, sex_, Original ? InputColumns::kOriginal : InputColumns::kAdjusted,
+      ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible}, env_.View.HazardsOutput);
   list.Recalculate(!numbers, decimals, ratesIndex);
   return BuildTableText(list, decimals);
 }

@@ -14,6 +14,7 @@
 namespace kavrel {
 
 class TDataKavrel;
+struct Tagegrouplist;
 class Tdiseaseam;
 class UserDialogs;
 struct PopulationSeries;
@@ -28,6 +29,8 @@ class InspectionWindow {
     int MaxAge;
     const ViewOptionsState& View;
     std::string DatasetName;
+    // The tables' age groups; five-year groups when null.
+    const Tagegrouplist* TableGroups = nullptr;
   };
 
   InspectionWindow(Environment environment, int sex);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "engine/disease.h"
+#include "results/result_table.h"
 #include "shell/messages_log.h"
 #include "shell/user_dialogs.h"
 #include "store/data_kavrel.h"
@@ -198,6 +199,7 @@ void MainWindowModel::EnableDatasetCommands() {
   Preferences.FitSens.SetMaxAge(env_.Settings.MaxAge);
   PreferenceWindows windows = Windows();
   Preferences.ShowInWindows(windows);
+  RebuildTableAgeGroups();
   if (LoadMortality(Population, env_.Data, env_.Dialogs, env_.Log, env_.Settings.MaxAge) ==
           PopulationLoad::kProvideNow &&
       env_.ProvidePopulation) {
@@ -217,6 +219,23 @@ bool MainWindowModel::OpenDataset(const DatasetRow& row) {
   }
   EnableDatasetCommands();
   return true;
+}
+
+void MainWindowModel::RebuildTableAgeGroups() {
+  const int schedule = Preferences.Table.Age[1];
+  TableAgeGroups = FiveYearGroups(env_.Settings.MaxAge, "Standard");
+  if (schedule == 0 || !env_.Data.CollectionIsOpen()) return;
+  try {
+    Tagegrouplist groups;
+    FillFromSchedule(groups, env_.Data, schedule, env_.Settings.MaxAge);
+    if (groups.Groups.empty()) return;
+    groups.Name = "Standard";
+    TableAgeGroups = std::move(groups);
+  } catch (const DatabaseError& error) {
+    env_.Log.AddMessage(
+        std::string("The preferred age groups of result tables could not be read: ") +
+        error.what());
+  }
 }
 
 void MainWindowModel::CloseDataset() {

@@ -105,6 +105,10 @@ class MainWindowModel {
   DisplaySettings PopulationDisplay;
   DisplaySettings PatternDisplay;
   DisplaySettings UncertaintyDisplay;
+  // The age groups of new result tables ("Standard"): the preference set's schedule, or five-year
+  // groups; rebuilt when a data set opens, replaced by the view options' "Define".
+  Tagegrouplist TableAgeGroups;
+  void RebuildTableAgeGroups();
   // The current preference set; applied to the option windows whenever a data set opens.
   Tpreferences Preferences;
   PreferenceWindows Windows() {

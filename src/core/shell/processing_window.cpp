@@ -110,8 +110,14 @@ TableText ProcessingWindow::Table(bool numbers, int decimals, int ratesIndex) co
   Tkolomlijst list(TableEnvironment{env_.Population.PopulationNumbers,
                                     env_.Population.AllCauseMortality, env_.MaxAge,
                                     d.IncidenceIsHazard});
-  list.BuildRows(FiveYearGroups(env_.MaxAge, "Standard"), Sex());
-  AddStandardColumns(list, d, Sex(), InputColumns::kProcessing, ColumnVisibility{}, false);
+  if (env_.TableGroups != nullptr && !env_.TableGroups->Groups.empty()) {
+    list.BuildRows(*env_.TableGroups, Sex());
+  } else {
+    list.BuildRows(FiveYearGroups(env_.MaxAge, "Standard"), Sex());
+  }
+  AddStandardColumns(list, d, Sex(), InputColumns::kProcessing,
+                     ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible},
+                     env_.View.HazardsOutput);
   list.Recalculate(!numbers, decimals, ratesIndex);
   return BuildTableText(list, decimals);
 }

@@ -36,6 +36,8 @@ class ProcessingWindow {
     CalcOptionsWindowState& Options;
     AmoebaWindowState& Simplex;
     const ViewOptionsState& View;
+    // The tables' age groups; five-year groups when null.
+    const Tagegrouplist* TableGroups = nullptr;
   };
 
   explicit ProcessingWindow(Environment environment);

@@ -74,6 +74,13 @@ std::optional<std::vector<int>> ScriptedDialogs::CheckList(std::string_view capt
   return Next<std::optional<std::vector<int>>>("checklist", caption);
 }
 
+std::optional<std::uint32_t> ScriptedDialogs::ChooseColour(std::uint32_t initial) {
+  shown_.push_back({"colour", std::to_string(initial), DialogKind::kInformation, {}});
+  const int answer = Next<int>("colour", std::to_string(initial));
+  if (answer < 0) return std::nullopt;
+  return static_cast<std::uint32_t>(answer);
+}
+
 std::optional<std::string> ScriptedDialogs::SaveAsName(std::string_view currentName) {
   shown_.push_back({"saveas", std::string(currentName), DialogKind::kInformation, {}});
   return Next<std::optional<std::string>>("saveas", currentName);

@@ -4,6 +4,7 @@
 // to the user goes through UserDialogs. The desktop program answers with Qt dialogs, the tests with
 // ScriptedDialogs, the command-line tool from its flags.
 
+#include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
@@ -62,6 +63,11 @@ class UserDialogs {
                                                     const std::vector<bool>& checked) = 0;
   // The save-as name prompt, filled with the current name: the new name, or nothing.
   virtual std::optional<std::string> SaveAsName(std::string_view currentName) = 0;
+  // A colour dialog starting from `initial` (red in the low byte): the chosen colour, or nothing.
+  // Without a colour dialog (the command line) there is never a choice.
+  virtual std::optional<std::uint32_t> ChooseColour(std::uint32_t /*initial*/) {
+    return std::nullopt;
+  }
 
   // Shorthands for the common boxes.
   void ShowInformation(std::string_view text);
@@ -102,6 +108,8 @@ class ScriptedDialogs final : public UserDialogs {
                                             const std::vector<std::string>& items,
                                             const std::vector<bool>& checked) override;
   std::optional<std::string> SaveAsName(std::string_view currentName) override;
+  // Answered with a queued int: the colour, or -1 for none.
+  std::optional<std::uint32_t> ChooseColour(std::uint32_t initial) override;
 
  private:
   template <typename T>

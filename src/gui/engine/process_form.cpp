@@ -49,7 +49,7 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   auto* setTrends = new QPushButton("Set");
   auto* graph = new QPushButton("Open &graph");
   auto* table = new QPushButton("Open table");
-  auto* viewOptions = Later(new QPushButton("Options"));
+  auto* viewOptions = new QPushButton("Options");
   auto* calculate = new QPushButton("Calc&ulate");
   auto* options = new QPushButton("O&ptions");
   auto* close = new QPushButton("&Close");
@@ -83,6 +83,9 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   connect(graph, &QPushButton::clicked, this, &TProcessForm::OpenGraph);
   connect(setTrends, &QPushButton::clicked, this, &TProcessForm::SetTrends);
   connect(options, &QPushButton::clicked, this, &TProcessForm::ShowOptions);
+  connect(viewOptions, &QPushButton::clicked, this, [this] {
+    if (showViewOptions_) showViewOptions_();
+  });
   connect(calculate, &QPushButton::clicked, this, &TProcessForm::Calculate);
   connect(saveResult_, &QPushButton::clicked, this, &TProcessForm::SaveResult);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
@@ -220,7 +223,7 @@ TTableForm* TProcessForm::OpenTable() {
       [model](bool numbers, int decimals, int ratesIndex) {
         return model->Table(numbers, decimals, ratesIndex);
       },
-      this);
+      this, view_);
   tables_.emplace_back(table);
   table->show();
   return table;

@@ -3,6 +3,7 @@
 // TProcessForm: one disease, one sex: its inputs, "Calc&ulate", tables of inputs and outputs,
 // outputs taken back as inputs, and saving the result.
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,6 +22,7 @@ class TGrafForm;
 class TTableForm;
 class TTrendForm;
 class UserDialogs;
+struct ViewOptionsState;
 
 class TProcessForm final : public QDialog {
   Q_OBJECT
@@ -45,6 +47,11 @@ class TProcessForm final : public QDialog {
   void SetTrends();
   // "O&ptions": the calculation options window, beside this one.
   void SetOptionsWindow(TCalcOpForm* options) { options_ = options; }
+  // The view options new tables start from, and their window ("Options" under "View data").
+  void SetViewOptions(const ViewOptionsState* view, std::function<void()> show) {
+    view_ = view;
+    showViewOptions_ = std::move(show);
+  }
   void ShowOptions();
   TTrendForm* TrendForm() const { return trendForm_; }
 
@@ -70,7 +77,9 @@ class TProcessForm final : public QDialog {
   std::vector<QPointer<TTableForm>> tables_;
   std::vector<QPointer<TGrafForm>> graphs_;  // OpenGraphs
   TTrendForm* trendForm_;
-  TCalcOpForm* options_ = nullptr;  // OpenTables; a closed window leaves a null
+  TCalcOpForm* options_ = nullptr;
+  const ViewOptionsState* view_ = nullptr;
+  std::function<void()> showViewOptions_;  // OpenTables; a closed window leaves a null
 };
 
 }  // namespace kavrel

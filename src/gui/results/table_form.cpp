@@ -11,10 +11,12 @@
 #include <QVBoxLayout>
 
 #include "exchange/text_grid_model.h"
+#include "results/view_options.h"
 
 namespace kavrel {
 
-TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent)
+TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent,
+                       const ViewOptionsState* view)
     : QWidget(parent, Qt::Window),
       title_(std::move(title)),
       builder_(std::move(builder)),
@@ -36,7 +38,11 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent)
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
   for (auto item : kRatesPerItems) rates_->addItem(QString::fromUtf8(item.data(), item.size()));
   decimals_->setRange(0, 10);
-  decimals_->setValue(4);
+  decimals_->setValue(view != nullptr ? view->Decimals : 4);
+  if (view != nullptr) {
+    rates_->setCurrentIndex(view->RatesIndex);
+    numbers_->setChecked(view->Numbers);
+  }
   auto* close = new QPushButton("&Close");
   auto* controls = new QHBoxLayout;
   controls->addWidget(numbers_);

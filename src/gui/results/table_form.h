@@ -20,6 +20,7 @@ class QTableView;
 namespace kavrel {
 
 class TextGridModel;
+struct ViewOptionsState;
 
 class TTableForm final : public QWidget {
   Q_OBJECT
@@ -27,7 +28,9 @@ class TTableForm final : public QWidget {
   // Builds the table for the chosen display: numbers or rates, decimals, "Rates per:" item.
   using Builder = std::function<TableText(bool numbers, int decimals, int ratesIndex)>;
 
-  TTableForm(std::string title, Builder builder, QWidget* parent = nullptr);
+  // view: the rates, decimals and numbers the table starts from (defaults when null).
+  TTableForm(std::string title, Builder builder, QWidget* parent = nullptr,
+             const ViewOptionsState* view = nullptr);
   ~TTableForm() override;
 
   // Builds the table again from the disease (after a calculation or a change of inputs).

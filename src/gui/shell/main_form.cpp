@@ -31,6 +31,7 @@
 #include "exchange/storage_form.h"
 #include "results/inspect_form.h"
 #include "results/inspection.h"
+#include "results/view_options_form.h"
 #include "shell/busy_cursor.h"
 #include "shell/disease_list_form.h"
 #include "shell/messages_log.h"
@@ -98,7 +99,21 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
                                    this);
   calcForm_ = new TCalcOpForm(model_.CalcWindow, this);
   amoebaForm_ = new TAmoebeForm(model_.SimplexWindow, this);
+  viewForm_ = new TViewOpForm(
+      model_.ViewWindow, env_.Dialogs,
+      [this] {
+        // The tables' age groups from the age group editor.
+        currentAgeGroups_->Name = "Standard";
+        ageGroupForm_->SetMaxAge(env_.Settings.MaxAge);
+        ageGroupForm_->Run();
+        model_.TableAgeGroups = currentAgeGroups_->Copy();
+      },
+      this);
   processForm_ = new TProcessForm(env_.Dialogs, this);
+  processForm_->SetViewOptions(&model_.ViewWindow, [this] {
+    viewForm_->Show();
+    viewForm_->exec();
+  });
   inspectForm_ = new TInspectForm(env_.Data, this);
   copyForm_ = new TCopyForm(env_.Settings, env_.Data, env_.Dialogs, this);
   preferencesForm_ =
@@ -175,7 +190,7 @@ void TMainForm::StartProcess() {
   if (!disease) return;
   ProcessingWindow window({*disease, env_.Data, env_.Dialogs, env_.Log, model_.Population,
                            env_.Settings.MaxAge, model_.CalcWindow, model_.SimplexWindow,
-                           model_.ViewWindow});
+                           model_.ViewWindow, &model_.TableAgeGroups});
   if (notes_->isVisible()) notes_->close();
   processForm_->Process(window, model_.CalcWindow.OpenGraph, model_.CalcWindow.OpenTable);
   model_.UpdateResultButtons();  // a saved result enables them
@@ -190,9 +205,10 @@ void TMainForm::InspectResults() {
     posted = true;
   });
   if (!posted) return;
-  InspectionWindow inspection({env_.Data, env_.Dialogs, model_.Population, env_.Settings.MaxAge,
-                               model_.ViewWindow, env_.Settings.CurrentDatasetName},
-                              females_->isChecked() ? kFemales : kMales);
+  InspectionWindow inspection(
+      {env_.Data, env_.Dialogs, model_.Population, env_.Settings.MaxAge, model_.ViewWindow,
+       env_.Settings.CurrentDatasetName, &model_.TableAgeGroups},
+      females_->isChecked() ? kFemales : kMales);
   inspectForm_->Inspect(inspection);
   // The window may have moved the cursor to another disease.
   model_.UpdateResultButtons();
@@ -295,7 +311,10 @@ void TMainForm::BuildMenus() {
     }
   });
   QMenu* options = menuBar()->addMenu("&Options");
-  later(options->addAction("&Graphs and tables"));
+  add(options, "&Graphs and tables", [this] {
+    viewForm_->Show();
+    viewForm_->exec();
+  });
   add(options, "&Calculation", [this] {
     if (calcForm_->parentWidget() != this) calcForm_->setParent(this, calcForm_->windowFlags());
     calcForm_->Show();

@@ -35,6 +35,7 @@ class TProcessForm;
 class TInspectForm;
 class TCopyForm;
 class TSetprefForm;
+class TViewOpForm;
 class TExportForm;
 class TCalcOpForm;
 class TAmoebeForm;
@@ -111,6 +112,7 @@ class TMainForm final : public QMainWindow {
   TInspectForm* InspectForm() const { return inspectForm_; }
   TCopyForm* CopyForm() const { return copyForm_; }
   TSetprefForm* PreferencesForm() const { return preferencesForm_; }
+  TViewOpForm* ViewOptionsForm() const { return viewForm_; }
   TExportForm* ExportForm() const { return exportForm_; }
   TCalcOpForm* CalcOptionsForm() const { return calcForm_; }
   TAmoebeForm* SimplexForm() const { return amoebaForm_; }
@@ -170,6 +172,7 @@ class TMainForm final : public QMainWindow {
   TInspectForm* inspectForm_ = nullptr;
   TCopyForm* copyForm_ = nullptr;
   TSetprefForm* preferencesForm_ = nullptr;
+  TViewOpForm* viewForm_ = nullptr;
   TExportForm* exportForm_ = nullptr;
   TCalcOpForm* calcForm_ = nullptr;
   TAmoebeForm* amoebaForm_ = nullptr;

@@ -1,5 +1,6 @@
 #include "shell/qt_dialogs.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -91,6 +92,16 @@ std::optional<std::vector<int>> QtUserDialogs::CheckList(std::string_view captio
               checked);
   dialog.exec();
   return dialog.CheckedRows();
+}
+
+std::optional<std::uint32_t> QtUserDialogs::ChooseColour(std::uint32_t initial) {
+  const QColor start(static_cast<int>(initial & 0xff), static_cast<int>((initial >> 8) & 0xff),
+                     static_cast<int>((initial >> 16) & 0xff));
+  const QColor chosen = QColorDialog::getColor(start, parent_);
+  if (!chosen.isValid()) return std::nullopt;
+  return static_cast<std::uint32_t>(chosen.red()) |
+         (static_cast<std::uint32_t>(chosen.green()) << 8) |
+         (static_cast<std::uint32_t>(chosen.blue()) << 16);
 }
 
 std::optional<std::string> QtUserDialogs::SaveAsName(std::string_view currentName) {

@@ -21,6 +21,7 @@ class QtUserDialogs final : public UserDialogs {
                                             const std::vector<std::string>& items,
                                             const std::vector<bool>& checked) override;
   std::optional<std::string> SaveAsName(std::string_view currentName) override;
+  std::optional<std::uint32_t> ChooseColour(std::uint32_t initial) override;
 
  private:
   QWidget* parent_;
