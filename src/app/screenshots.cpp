@@ -16,6 +16,8 @@
 
 #include "agesched/age_group_form.h"
 #include "agesched/age_groups.h"
+#include "agesched/agesched_form.h"
+#include "agesched/fit_options_form.h"
 #include "engine/amoeba_form.h"
 #include "engine/calc_options_form.h"
 #include "engine/disease.h"
@@ -134,7 +136,8 @@ int main(int argc, char** argv) {
     auto processed = form.Model().DiseaseForProcessing(kavrel::kFemales);
     kavrel::ProcessingWindow processing({*processed, data, dialogs, log, form.Model().Population,
                                          settings.MaxAge, form.Model().CalcWindow,
-                                         form.Model().SimplexWindow, form.Model().ViewWindow});
+                                         form.Model().SimplexWindow, form.Model().ViewWindow,
+                                         &form.Model().TableAgeGroups, &form.Model().FitWindow});
     kavrel::TProcessForm* process = form.ProcessForm();
     process->Prepare(processing, true, true);
     process->Calculate();
@@ -155,6 +158,22 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     table->grab().save(QString::fromStdString((out / "result-table.png").string()));
     std::cout << (out / "result-table.png").string() << '\n';
+    auto schedule = processing.AgeSchedule(kavrel::kIncidence);
+    kavrel::TAgeschedForm* scheduleForm = process->AgeScheduleForm();
+    scheduleForm->Adjust(*schedule, settings.MaxAge, [] {});
+    schedule->RunInterpolation(0);
+    scheduleForm->resize(820, 480);
+    QApplication::processEvents();
+    scheduleForm->grab().save(QString::fromStdString((out / "age-schedule.png").string()));
+    std::cout << (out / "age-schedule.png").string() << '\n';
+    scheduleForm->Cancel();
+    kavrel::TFitOpForm* fit = form.FitOptionsForm();
+    fit->Show();
+    for (int page = 0; page < 4; ++page) {
+      fit->Pages()->setCurrentIndex(page);
+      Save(*fit, out, "smooth-and-fit-options-" + std::to_string(page + 1));
+    }
+    fit->hide();
     kavrel::TTrendForm* trends = process->TrendForm();
     processed->Trends[0].Blocks = {{-10, 0, 1.02}, {-30, -11, 1.0 / 1.015}};
     trends->Prepare(*processed);

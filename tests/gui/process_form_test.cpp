@@ -18,6 +18,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include "agesched/age_schedule.h"
+#include "agesched/agesched_form.h"
 #include "engine/amoeba_form.h"
 #include "engine/calc_options_form.h"
 #include "engine/trend_form.h"
@@ -284,6 +286,50 @@ class ProcessFormTest final : public QObject {
       form->Button("Calc&ulate")->click();
       const TextGrid& grid = table->Grid();
       QVERIFY(grid.Cell(grid.ColumnCount() - 1, 0).find("onset") == std::string::npos);
+    });
+    p.form.StartProcess();
+  }
+
+  void ageScheduleWindow() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TProcessForm* form = p.form.ProcessForm();
+    WhenShown(form, [&] {
+      p.dialogs.Push(0);  // incidence, the first with own input
+      form->Button("&Variable")->click();
+      TAgeschedForm* schedule = form->AgeScheduleForm();
+      QVERIFY(schedule->isVisible());
+      QCOMPARE(schedule->windowTitle(), QString("Adjusting Asthma Incidence"));
+      QVERIFY(schedule->Line(ScheduleLine::kOriginal)->isVisible());
+      QCOMPARE(schedule->Line(ScheduleLine::kCurrent)->count(), 101);
+      // Piecewise linear through the group midpoints, kept, then applied to the disease.
+      p.dialogs.Push(0);
+      schedule->Button("&Interpolation")->click();
+      QVERIFY(schedule->Line(ScheduleLine::kAdjusted)->isVisible());
+      const double adjusted =
+          schedule->Line(ScheduleLine::kAdjusted)->at(4).y();  // between two midpoints
+      schedule->Button("&Keep result")->click();
+      QCOMPARE(schedule->Line(ScheduleLine::kCurrent)->at(4).y(), adjusted);
+      // Manual adjustment leaves only its own button.
+      schedule->Button("&Manual adjust")->click();
+      QVERIFY(schedule->Button("Stop &Manual") != nullptr);
+      QVERIFY(!schedule->Button("&Apply")->isEnabled());
+      schedule->Button("Stop &Manual")->click();
+      QVERIFY(schedule->Button("&Apply")->isEnabled());
+      const double before = form->Graphs().front()->Lines().front().Data->at(4);
+      schedule->Button("&Apply")->click();
+      QVERIFY(!schedule->isVisible());
+      const PlotLine& incidence = form->Graphs().front()->Lines().front();
+      QCOMPARE(incidence.Data->at(4), adjusted);
+      QVERIFY(incidence.Data->at(4) != before);
+      // A click on a variable in the list opens it again; Cancel changes nothing.
+      form->Available()->setCurrentRow(2);  // Remission
+      emit form->Available()->itemClicked(form->Available()->item(2));
+      QCOMPARE(schedule->windowTitle(), QString("Adjusting Asthma Remission"));
+      schedule->Button("&Cancel")->click();
+      QVERIFY(!schedule->isVisible());
     });
     p.form.StartProcess();
   }

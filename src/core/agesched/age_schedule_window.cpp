@@ -60,6 +60,11 @@ void AgeScheduleWindow::Open() {
   open_ = true;
 }
 
+void AgeScheduleWindow::DataPointsEdited() {
+  Workspace.Adjusted = ctx_.Disease.ModelSeries[ctx_.Variable][ctx_.Disease.Sex];
+  Workspace.Draw(ScheduleLine::kAdjusted);
+}
+
 std::string AgeScheduleWindow::Caption() const {
   return "Adjusting " + ctx_.Disease.DiseaseName + " " +
          std::string(kVariableDisplayNames[ctx_.Variable]);

@@ -36,6 +36,11 @@ class AgeScheduleWindow {
   void FitAgePattern(TDataKavrel& data);
   void ManualAdjust();  // "&Manual adjust" and "Stop &Manual"
   void KeepResult();
+  // After "&Edit data points" (the input editor in its data-points mode changed ModelSeries):
+  // Adjusted takes the edited series and is drawn.
+  void DataPointsEdited();
+  Tdisease& Disease() { return ctx_.Disease; }
+  int Variable() const { return ctx_.Variable; }
   void SetApplyTo(int choice);
   // ModelSeries := Current (negatives as 0) over 0 ... MaxAge, then InputSeries := ModelSeries;
   // the window closes.

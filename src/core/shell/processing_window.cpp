@@ -61,6 +61,24 @@ int ProcessingWindow::ChooseVariable(const char* caption, bool ownInputOnly) {
              : -1;
 }
 
+int ProcessingWindow::ChooseVariableToAdjust() {
+  return ChooseVariable("Choose input variable", true);
+}
+
+std::unique_ptr<AgeScheduleWindow> ProcessingWindow::AgeSchedule(int v) {
+  if (v < 0 || v >= kVariableCount || env_.Fit == nullptr) return nullptr;
+  const AgeScheduleContext context{env_.Disease,
+                                   v,
+                                   env_.MaxAge,
+                                   env_.Population.PopulationNumbers,
+                                   *env_.Fit,
+                                   env_.Simplex,
+                                   env_.Dialogs,
+                                   env_.Log,
+                                   env_.DecimalSeparator};
+  return std::make_unique<AgeScheduleWindow>(context, *env_.Fit);
+}
+
 void ProcessingWindow::Original() {
   const int v = ChooseVariable("Choose input variable", true);
   if (v < 0) return;

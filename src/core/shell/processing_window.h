@@ -6,9 +6,11 @@
 // clicks.
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "agesched/age_schedule_window.h"
 #include "engine/calc_options.h"
 #include "engine/disease.h"
 #include "results/graph_lines.h"
@@ -38,6 +40,9 @@ class ProcessingWindow {
     const ViewOptionsState& View;
     // The tables' age groups; five-year groups when null.
     const Tagegrouplist* TableGroups = nullptr;
+    // The smooth-and-fit options the age schedule window's procedures read (null: none).
+    FitOptionsWindowState* Fit = nullptr;
+    char DecimalSeparator = '.';
   };
 
   explicit ProcessingWindow(Environment environment);
@@ -72,6 +77,11 @@ class ProcessingWindow {
 
   // The table window's content: five-year groups, the input columns of the variables with own
   // input or taken from output, and the outputs once calculated.
+  // "&Variable": a variable with own input chosen from "Choose input variable", or -1.
+  int ChooseVariableToAdjust();
+  // The age schedule window's model for variable v of the disease and sex.
+  std::unique_ptr<AgeScheduleWindow> AgeSchedule(int v);
+
   TableText Table(bool numbers, int decimals, int ratesIndex) const;
   std::string TableTitle() const;
   // The graph window's lines, caption and highest age.

@@ -8,7 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "agesched/agesched_form.h"
 #include "engine/calc_options_form.h"
+#include "engine/model_types.h"
 #include "engine/trend_form.h"
 #include "results/graph_form.h"
 #include "results/table_form.h"
@@ -17,16 +19,6 @@
 #include "shell/user_dialogs.h"
 
 namespace kavrel {
-
-namespace {
-
-QPushButton* Later(QPushButton* button) {
-  // Its window comes with a later version of the program.
-  button->setEnabled(false);
-  return button;
-}
-
-}  // namespace
 
 TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent),
@@ -44,7 +36,7 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   };
   auto* original = new QPushButton("&Original");
   auto* adjusted = new QPushButton("Adjusted");
-  auto* variable = Later(new QPushButton("&Variable"));
+  auto* variable = new QPushButton("&Variable");
   auto* saveChanges = new QPushButton("Save changes");
   auto* setTrends = new QPushButton("Set");
   auto* graph = new QPushButton("Open &graph");
@@ -82,6 +74,14 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   connect(table, &QPushButton::clicked, this, &TProcessForm::OpenTable);
   connect(graph, &QPushButton::clicked, this, &TProcessForm::OpenGraph);
   connect(setTrends, &QPushButton::clicked, this, &TProcessForm::SetTrends);
+  connect(variable, &QPushButton::clicked, this, &TProcessForm::AdjustVariable);
+  connect(available_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    // Variable names only; the two headings start with blanks.
+    const std::string text = item->text().toStdString();
+    for (int v = 0; v < kVariableCount; ++v) {
+      if (text == kVariableDisplayNames[v]) Adjust(v);
+    }
+  });
   connect(options, &QPushButton::clicked, this, &TProcessForm::ShowOptions);
   connect(viewOptions, &QPushButton::clicked, this, [this] {
     if (showViewOptions_) showViewOptions_();
@@ -208,6 +208,22 @@ void TProcessForm::ShowOptions() {
   options_->raise();
 }
 
+void TProcessForm::AdjustVariable() {
+  if (model_ == nullptr) return;
+  int v = -1;
+  Do([&] { v = model_->ChooseVariableToAdjust(); });
+  if (v >= 0) Adjust(v);
+}
+
+void TProcessForm::Adjust(int variable) {
+  if (model_ == nullptr || ageSchedule_ == nullptr) return;
+  // One adjustment at a time: a window still open on another variable closes first.
+  ageSchedule_->close();
+  ageModel_ = model_->AgeSchedule(variable);
+  if (!ageModel_) return;
+  ageSchedule_->Adjust(*ageModel_, model_->MaxAge(), [this] { Show(); });
+}
+
 void TProcessForm::SetTrends() {
   if (model_ == nullptr) return;
   const bool any = trendForm_->Edit(model_->Disease());
@@ -234,6 +250,8 @@ void TProcessForm::done(int result) {
   for (TTableForm* table : Tables()) table->close();
   for (TGrafForm* graph : Graphs()) graph->close();
   if (options_ != nullptr) options_->hide();
+  if (ageSchedule_ != nullptr) ageSchedule_->close();
+  ageModel_.reset();
   tables_.clear();
   graphs_.clear();
   model_ = nullptr;

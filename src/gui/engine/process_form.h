@@ -17,6 +17,8 @@ class QPushButton;
 namespace kavrel {
 
 class ProcessingWindow;
+class AgeScheduleWindow;
+class TAgeschedForm;
 class TCalcOpForm;
 class TGrafForm;
 class TTableForm;
@@ -53,6 +55,11 @@ class TProcessForm final : public QDialog {
     showViewOptions_ = std::move(show);
   }
   void ShowOptions();
+  // "&Variable" and a click on a variable in the list: the age schedule window, beside this one.
+  void SetAgeScheduleWindow(TAgeschedForm* window) { ageSchedule_ = window; }
+  void AdjustVariable();
+  void Adjust(int variable);
+  TAgeschedForm* AgeScheduleForm() const { return ageSchedule_; }
   TTrendForm* TrendForm() const { return trendForm_; }
 
   QPushButton* Button(const QString& text) const;
@@ -78,6 +85,8 @@ class TProcessForm final : public QDialog {
   std::vector<QPointer<TGrafForm>> graphs_;  // OpenGraphs
   TTrendForm* trendForm_;
   TCalcOpForm* options_ = nullptr;
+  TAgeschedForm* ageSchedule_ = nullptr;
+  std::unique_ptr<AgeScheduleWindow> ageModel_;
   const ViewOptionsState* view_ = nullptr;
   std::function<void()> showViewOptions_;  // OpenTables; a closed window leaves a null
 };

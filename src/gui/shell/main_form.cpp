@@ -19,6 +19,8 @@
 
 #include "agesched/age_group_form.h"
 #include "agesched/age_groups.h"
+#include "agesched/agesched_form.h"
+#include "agesched/fit_options_form.h"
 #include "engine/amoeba_form.h"
 #include "engine/calc_options_form.h"
 #include "engine/disease.h"
@@ -110,6 +112,14 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
       },
       this);
   processForm_ = new TProcessForm(env_.Dialogs, this);
+  fitForm_ = new TFitOpForm(model_.FitWindow, processForm_);
+  processForm_->SetAgeScheduleWindow(new TAgeschedForm(
+      {env_.Data, *fitForm_,
+       [this](AgeScheduleWindow& schedule) {
+         inputForm_->Edit({schedule.Disease(), schedule.Variable(), env_.Settings.MaxAge,
+                           env_.Settings.CurrentDatasetName, true, 0, 0, 4, &model_.InputDisplay});
+       }},
+      processForm_));
   processForm_->SetViewOptions(&model_.ViewWindow, [this] {
     viewForm_->Show();
     viewForm_->exec();
@@ -190,7 +200,7 @@ void TMainForm::StartProcess() {
   if (!disease) return;
   ProcessingWindow window({*disease, env_.Data, env_.Dialogs, env_.Log, model_.Population,
                            env_.Settings.MaxAge, model_.CalcWindow, model_.SimplexWindow,
-                           model_.ViewWindow, &model_.TableAgeGroups});
+                           model_.ViewWindow, &model_.TableAgeGroups, &model_.FitWindow});
   if (notes_->isVisible()) notes_->close();
   processForm_->Process(window, model_.CalcWindow.OpenGraph, model_.CalcWindow.OpenTable);
   model_.UpdateResultButtons();  // a saved result enables them
@@ -320,7 +330,11 @@ void TMainForm::BuildMenus() {
     calcForm_->Show();
     calcForm_->exec();
   });
-  later(options->addAction("&Smooth and fit"));
+  add(options, "&Smooth and fit", [this] {
+    if (fitForm_->parentWidget() != this) fitForm_->setParent(this, fitForm_->windowFlags());
+    fitForm_->Show();
+    fitForm_->exec();
+  });
   add(options, "&Downhill simplex", [this] {
     amoebaForm_->Show();
     amoebaForm_->exec();

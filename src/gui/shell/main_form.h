@@ -36,6 +36,7 @@ class TInspectForm;
 class TCopyForm;
 class TSetprefForm;
 class TViewOpForm;
+class TFitOpForm;
 class TExportForm;
 class TCalcOpForm;
 class TAmoebeForm;
@@ -113,6 +114,7 @@ class TMainForm final : public QMainWindow {
   TCopyForm* CopyForm() const { return copyForm_; }
   TSetprefForm* PreferencesForm() const { return preferencesForm_; }
   TViewOpForm* ViewOptionsForm() const { return viewForm_; }
+  TFitOpForm* FitOptionsForm() const { return fitForm_; }
   TExportForm* ExportForm() const { return exportForm_; }
   TCalcOpForm* CalcOptionsForm() const { return calcForm_; }
   TAmoebeForm* SimplexForm() const { return amoebaForm_; }
@@ -173,6 +175,7 @@ class TMainForm final : public QMainWindow {
   TCopyForm* copyForm_ = nullptr;
   TSetprefForm* preferencesForm_ = nullptr;
   TViewOpForm* viewForm_ = nullptr;
+  TFitOpForm* fitForm_ = nullptr;
   TExportForm* exportForm_ = nullptr;
   TCalcOpForm* calcForm_ = nullptr;
   TAmoebeForm* amoebaForm_ = nullptr;
