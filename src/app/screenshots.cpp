@@ -18,6 +18,10 @@
 #include "agesched/age_groups.h"
 #include "agesched/agesched_form.h"
 #include "agesched/fit_options_form.h"
+#include "analysis/analysis_window.h"
+#include "analysis/random.h"
+#include "analysis/sens_options_form.h"
+#include "analysis/uncert_form.h"
 #include "engine/amoeba_form.h"
 #include "engine/calc_options_form.h"
 #include "engine/disease.h"
@@ -141,6 +145,7 @@ int main(int argc, char** argv) {
     kavrel::TProcessForm* process = form.ProcessForm();
     process->Prepare(processing, true, true);
     process->Calculate();
+    process->SaveResult();  // so the analysis window below has adjusted inputs to vary
     Save(*process, out, "processing");
     kavrel::TGrafForm* graph = process->Graphs().front();
     graph->resize(900, 560);
@@ -212,6 +217,31 @@ int main(int argc, char** argv) {
       Save(*view, out, "view-options-" + std::to_string(page + 1));
     }
     view->hide();
+    {
+      // The analysis window on asthma, females (calculated and saved above).
+      auto analysed = std::make_unique<kavrel::Tdiseaseam>("Asthma");
+      data.KavrelTable1().Locate("DiseaseName", "Asthma");
+      analysed->TakeRecord(data.KavrelTable1());
+      kavrel::ProcessingWindowState processingState;
+      kavrel::RandomSource random(5, 1u);
+      kavrel::AnalysisWindow analysis(
+          {data, dialogs, log, settings.MaxAge, form.Model().Population.AllCauseMortality,
+           form.Model().CalcWindow, form.Model().SimplexWindow, processingState,
+           form.Model().AnalysisWindow, random,
+           kavrel::FiveYearGroups(settings.MaxAge, "Standard")},
+          *analysed);
+      kavrel::Tdisease::Store store{data, dialogs, settings.MaxAge};
+      analysed->LoadProcessedFlags(store);
+      kavrel::TUncertForm* analysisForm = form.AnalysisForm();
+      analysisForm->Prepare(analysis,
+                            "Kavrel - Local, Example: Asthma, Sensitivity and Uncertainty",
+                            settings.MaxAge);
+      analysisForm->Sex()->button(1)->click();
+      Save(*analysisForm, out, "analysis");
+      analysisForm->reject();
+      Save(*form.AnalysisOptionsForm(), out, "analysis-options");
+      form.AnalysisOptionsForm()->hide();
+    }
     Save(*form.PreferencesForm(), out, "preferences");
     form.PreferencesForm()->hide();
   }

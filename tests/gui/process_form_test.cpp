@@ -20,6 +20,7 @@
 
 #include "agesched/age_schedule.h"
 #include "agesched/agesched_form.h"
+#include "analysis/uncert_form.h"
 #include "engine/amoeba_form.h"
 #include "engine/calc_options_form.h"
 #include "engine/trend_form.h"
@@ -332,6 +333,56 @@ class ProcessFormTest final : public QObject {
       QVERIFY(!schedule->isVisible());
     });
     p.form.StartProcess();
+  }
+
+  void sensitivityAndUncertainty() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TProcessForm* form = p.form.ProcessForm();
+    WhenShown(form, [&] {
+      form->Button("Calc&ulate")->click();
+      form->Button("&Save result")->click();  // asthma, males: the analyses vary around it
+    });
+    p.form.StartProcess();
+    QVERIFY(p.form.ResultButton(0)->isEnabled());
+    TUncertForm* analysis = p.form.AnalysisForm();
+    WhenShown(analysis, [&] {
+      QCOMPARE(analysis->windowTitle(),
+               QString("Kavrel - Local, Example: Asthma, Sensitivity and Uncertainty"));
+      QCOMPARE(analysis->Variables()->count(), 3);
+      QVERIFY(!analysis->Button("Show output")->isEnabled());
+      analysis->Steps()->setValue(1);
+      QCOMPARE(analysis->StepsLabel()->text(), QString("-5% 0% +5% "));
+      analysis->Button("Start")->click();
+      QVERIFY(analysis->Button("Show output")->isEnabled());
+      analysis->ChooseOutput = [](const std::vector<std::string>& items) {
+        return std::make_pair(static_cast<int>(items.size()) - 1, true);  // a graph
+      };
+      analysis->ShowOutput();
+      QCOMPARE(analysis->Outputs().size(), std::size_t{1});
+      auto* graph = qobject_cast<TGrafForm*>(analysis->Outputs().front());
+      QVERIFY(graph != nullptr);
+      QVERIFY(graph->Chart()->title().startsWith("Original (o) and sensitivity (s) results, "));
+      analysis->Button("Save")->click();
+      QVERIFY(p.data.DatasetHasTable("SenseIncidence"));
+      // Uncertainty: a new analysis, no results until it runs.
+      analysis->Kind()->button(1)->click();
+      QVERIFY(!analysis->Button("Show output")->isEnabled());
+      QCOMPARE(analysis->IntervalsLabel()->text(), QString("50% 60% 70% 80% 90% "));
+      analysis->Button("Start")->click();
+      QVERIFY(analysis->Button("Show output")->isEnabled());
+      analysis->ChooseOutput = [](const std::vector<std::string>&) {
+        return std::make_pair(1, false);  // prevalence, as a table
+      };
+      analysis->ShowOutput();
+      auto* table = qobject_cast<TTableForm*>(analysis->Outputs().back());
+      QVERIFY(table != nullptr);
+      QVERIFY(table->Grid().ColumnCount() >= 11);  // age, central value, two per interval
+    });
+    p.form.ResultButton(0)->click();
+    QVERIFY(analysis->Outputs().empty());  // closed with the window
   }
 
   void insufficientInputIsRefused() {

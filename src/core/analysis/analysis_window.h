@@ -62,6 +62,7 @@ class AnalysisWindow {
   void SetChecked(int row, bool checked);
 
   Kind CurrentKind() const { return kind_; }
+  const Tdiseaseam& Disease() const { return disease_; }
   int Sex() const { return sex_; }
   // "Input variables": the variables with adjusted input for the sex and whether each is checked.
   std::vector<int> Variables;

@@ -21,6 +21,10 @@
 #include "agesched/age_groups.h"
 #include "agesched/agesched_form.h"
 #include "agesched/fit_options_form.h"
+#include "analysis/random.h"
+#include "analysis/sens_options_form.h"
+#include "analysis/uncert_form.h"
+#include "analysis/uncertainty.h"
 #include "engine/amoeba_form.h"
 #include "engine/calc_options_form.h"
 #include "engine/disease.h"
@@ -125,6 +129,11 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
     viewForm_->exec();
   });
   inspectForm_ = new TInspectForm(env_.Data, this);
+  sensForm_ = new TSensOpForm(model_.AnalysisWindow, this);
+  analysisForm_ = new TUncertForm(
+      {env_.Dialogs, *sensForm_, model_.ViewWindow, model_.Population, model_.TableAgeGroups},
+      this);
+  analysisForm_->setWindowModality(Qt::WindowModal);
   copyForm_ = new TCopyForm(env_.Settings, env_.Data, env_.Dialogs, this);
   preferencesForm_ =
       new TSetprefForm({model_.Preferences, [this] { return model_.Windows(); }, env_.Data,
@@ -222,6 +231,32 @@ void TMainForm::InspectResults() {
   inspectForm_->Inspect(inspection);
   // The window may have moved the cursor to another disease.
   model_.UpdateResultButtons();
+  Refresh();
+}
+
+void TMainForm::AnalyseResults() {
+  if (!model_.DatasetCommandsEnabled()) return;
+  std::unique_ptr<Tdiseaseam> disease;
+  Run([&] {
+    model_.PostPendingEdit();
+    TableCursor& diseases = env_.Data.KavrelTable1();
+    if (!diseases.Active() || diseases.RecordCount() == 0) return;
+    disease = std::make_unique<Tdiseaseam>(diseases.FieldText("DiseaseName"));
+    disease->TakeRecord(diseases);
+    Tdisease::Store store{env_.Data, env_.Dialogs, env_.Settings.MaxAge};
+    disease->LoadProcessedFlags(store);
+  });
+  if (!disease) return;
+  ProcessingWindowState processing;
+  RandomSource random(model_.AnalysisWindow.Generator, ClockSeed());
+  AnalysisWindow analysis(
+      {env_.Data, env_.Dialogs, env_.Log, env_.Settings.MaxAge, model_.Population.AllCauseMortality,
+       model_.CalcWindow, model_.SimplexWindow, processing, model_.AnalysisWindow, random,
+       UncertaintyAgeGroups(&env_.Data, model_.Preferences.Table.Age[5], env_.Settings.MaxAge)},
+      *disease);
+  analysisForm_->Analyse(
+      analysis, model_.Caption() + ": " + disease->DiseaseName + ", Sensitivity and Uncertainty",
+      env_.Settings.MaxAge);
   Refresh();
 }
 
@@ -339,7 +374,10 @@ void TMainForm::BuildMenus() {
     amoebaForm_->Show();
     amoebaForm_->exec();
   });
-  later(options->addAction("Sensitivity and &uncertainty"));
+  add(options, "Sensitivity and &uncertainty", [this] {
+    sensForm_->Show();
+    sensForm_->exec();
+  });
   options->addSeparator();
   add(options, "&Preferences", [this] { preferencesForm_->exec(); });
   QMenu* help = menuBar()->addMenu("&Help");
@@ -440,6 +478,7 @@ void TMainForm::BuildDiseaseArea() {
         new QPushButton(results[static_cast<std::size_t>(k)]);
     right->addWidget(resultButtons_[static_cast<std::size_t>(k)]);
   }
+  connect(resultButtons_[0], &QPushButton::clicked, this, [this] { AnalyseResults(); });
   connect(resultButtons_[1], &QPushButton::clicked, this, [this] { InspectResults(); });
   connect(resultButtons_[2], &QPushButton::clicked, this, [this] { ExportResults(); });
   right->addStretch();
@@ -494,10 +533,10 @@ void TMainForm::Refresh() {
   for (QToolButton* button : navigator_) button->setEnabled(dataset);
   for (QCheckBox* box : inputBoxes_) box->setEnabled(dataset);
   for (QCheckBox* box : outputBoxes_) box->setEnabled(dataset);
-  // "Inspect results" and "Export results" follow the stored results; "Sensitivity" comes later.
+  // The three result commands follow the stored results.
   editInput_->setEnabled(dataset);
   startProcess_->setEnabled(dataset);
-  resultButtons_[0]->setEnabled(false);
+  resultButtons_[0]->setEnabled(dataset && model_.ResultButtonsEnabled());
   resultButtons_[1]->setEnabled(dataset && model_.ResultButtonsEnabled());
   resultButtons_[2]->setEnabled(dataset && model_.ResultButtonsEnabled());
   notesButton_->setText(notes_->isVisible() ? "Hide &Notes" : "Show &Notes");

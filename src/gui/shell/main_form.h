@@ -37,6 +37,8 @@ class TCopyForm;
 class TSetprefForm;
 class TViewOpForm;
 class TFitOpForm;
+class TSensOpForm;
+class TUncertForm;
 class TExportForm;
 class TCalcOpForm;
 class TAmoebeForm;
@@ -86,6 +88,8 @@ class TMainForm final : public QMainWindow {
   void InspectResults();
   // "Export results" and "D&iseases", "&Export": the export window, modally.
   void ExportResults();
+  // "Sensitivity": the analysis window for the disease under the cursor, modally.
+  void AnalyseResults();
   // "&Mortality" and "&Structure": the population window, modally.
   void ShowPopulation(bool mortality);
   void ShowHelp(int topic);
@@ -115,6 +119,8 @@ class TMainForm final : public QMainWindow {
   TSetprefForm* PreferencesForm() const { return preferencesForm_; }
   TViewOpForm* ViewOptionsForm() const { return viewForm_; }
   TFitOpForm* FitOptionsForm() const { return fitForm_; }
+  TSensOpForm* AnalysisOptionsForm() const { return sensForm_; }
+  TUncertForm* AnalysisForm() const { return analysisForm_; }
   TExportForm* ExportForm() const { return exportForm_; }
   TCalcOpForm* CalcOptionsForm() const { return calcForm_; }
   TAmoebeForm* SimplexForm() const { return amoebaForm_; }
@@ -176,6 +182,8 @@ class TMainForm final : public QMainWindow {
   TSetprefForm* preferencesForm_ = nullptr;
   TViewOpForm* viewForm_ = nullptr;
   TFitOpForm* fitForm_ = nullptr;
+  TSensOpForm* sensForm_ = nullptr;
+  TUncertForm* analysisForm_ = nullptr;
   TExportForm* exportForm_ = nullptr;
   TCalcOpForm* calcForm_ = nullptr;
   TAmoebeForm* amoebaForm_ = nullptr;

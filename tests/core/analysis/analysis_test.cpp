@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/analysis_output.h"
 #include "analysis/analysis_storage.h"
 #include "analysis/analysis_window.h"
 #include "analysis/sensitivity.h"
@@ -226,9 +227,31 @@ TEST_F(AnalysisTest, WindowModels) {
   NoProgress progress;
   ASSERT_TRUE(window.Start(progress));
   EXPECT_TRUE(window.ResultsEnabled());
+  // What "Show output" offers and draws: each variant, its original and varied outputs.
+  const ViewOptionsState view;
+  const auto items = SensitivityOutputItems(window.Sensitivity->Results);
+  ASSERT_EQ(items.size(), 3u);  // one step each way and 0 %
+  EXPECT_EQ(items.front(), "Incidence -5%");
+  const Tsensresultin& variant = window.Sensitivity->Results.Variants.front();
+  const auto lines = SensitivityPlotLines(disease, kMales, variant, view);
+  ASSERT_EQ(lines.size(), 14u);
+  EXPECT_EQ(lines[2].Title, "Prevalence (o)");
+  EXPECT_EQ(lines[3].Title, "Prevalence (s)");
+  EXPECT_EQ(lines[3].Data, &variant.Outputs[kPrevalence]);
+  EXPECT_EQ(SensitivityGraphTitle(variant),
+            "Original (o) and sensitivity (s) results, Incidence, -5%");
   window.SetKind(AnalysisWindow::Kind::kUncertainty);
   EXPECT_FALSE(window.ResultsEnabled());
   EXPECT_EQ(window.IntervalsLabel(), "50% 60% 70% 80% 90% ");
+  // Uncertainty graphs: the central value, then two lines per interval, one of them in the legend.
+  const auto bands =
+      UncertaintyPlotLines(kPrevalence, disease, kMales, window.Uncertainty->Summary, view);
+  ASSERT_EQ(bands.size(), 11u);
+  EXPECT_EQ(bands[0].Data, &disease.OutputSeries[kPrevalence][kMales]);
+  EXPECT_EQ(bands[1].Title, "UI 50%");
+  EXPECT_TRUE(bands[1].InLegend);
+  EXPECT_FALSE(bands[2].InLegend);
+  EXPECT_EQ(bands[1].LineColour, view.UncertaintyColours[1]);
   window.SetKind(AnalysisWindow::Kind::kSensitivity);
   EXPECT_FALSE(window.ResultsEnabled());  // the earlier sensitivity results are gone
 

@@ -1,0 +1,88 @@
+#include "analysis/analysis_output.h"
+
+#include "agesched/age_groups.h"
+#include "engine/disease.h"
+#include "exchange/population.h"
+
+namespace kavrel {
+
+std::vector<std::string> UncertaintyOutputItems() {
+  std::vector<std::string> items;
+  for (auto name : kVariableDisplayNames) items.emplace_back(name);
+  return items;
+}
+
+std::vector<std::string> SensitivityOutputItems(const Tsenssum& results) {
+  std::vector<std::string> items;
+  for (const Tsensresultin& variant : results.Variants) {
+    items.push_back(variant.VarName + " " + variant.Variant);
+  }
+  return items;
+}
+
+std::vector<PlotLine> UncertaintyPlotLines(int variable, const Tdisease& disease, int sex,
+                                           const Tuncertsummary& summary,
+                                           const ViewOptionsState& view) {
+  std::vector<PlotLine> lines;
+  for (const GraphLine& line : UncertaintyGraphLines(variable, summary)) {
+    const Series* data =
+        line.IntervalNumber == 0 ? &disease.OutputSeries[variable][sex] : line.Data;
+    const Colour colour = view.UncertaintyColours.at(static_cast<std::size_t>(line.IntervalNumber));
+    lines.push_back(
+        {line.Title, data, true, false, colour, view.UncertaintyLineWidth, line.InLegend});
+  }
+  return lines;
+}
+
+std::vector<PlotLine> SensitivityPlotLines(const Tdisease& disease, int sex,
+                                           const Tsensresultin& variant,
+                                           const ViewOptionsState& view) {
+  std::vector<PlotLine> lines;
+  for (int v = 0; v < kVariableCount; ++v) {
+    const LineSettings& style = view.OutputLines[v];
+    const std::string name(kVariableDisplayNames[v]);
+    lines.push_back({name + " (o)", &disease.OutputSeries[v][sex], style.Visible, style.RightAxis,
+                     view.InputLines[v].LineColour, view.InputLineWidth});
+    lines.push_back({name + " (s)", &variant.Outputs[v], style.Visible, style.RightAxis,
+                     style.LineColour, view.OutputLineWidth});
+  }
+  return lines;
+}
+
+std::string SensitivityGraphTitle(const Tsensresultin& variant) {
+  return "Original (o) and sensitivity (s) results, " + variant.VarName + ", " + variant.Variant;
+}
+
+namespace {
+
+Tkolomlijst NewList(const Tdisease& disease, int sex, const PopulationSeries& population,
+                    int maxAge, const Tagegrouplist& groups) {
+  Tkolomlijst list(TableEnvironment{population.PopulationNumbers, population.AllCauseMortality,
+                                    maxAge, disease.IncidenceIsHazard});
+  list.BuildRows(groups, sex);
+  return list;
+}
+
+}  // namespace
+
+TableText UncertaintyTable(int variable, const Tdisease& disease, int sex, Tuncertsummary& summary,
+                           const PopulationSeries& population, int maxAge,
+                           const Tagegrouplist& groups, bool numbers, int decimals,
+                           int ratesIndex) {
+  Tkolomlijst list = NewList(disease, sex, population, maxAge, groups);
+  AddUncertaintyColumns(list, variable, disease, sex, summary);
+  list.Recalculate(!numbers, decimals, ratesIndex);
+  return BuildTableText(list, decimals);
+}
+
+TableText SensitivityTable(const Tsensresultin& variant, const Tdisease& disease, int sex,
+                           const PopulationSeries& population, int maxAge,
+                           const Tagegrouplist& groups, bool numbers, int decimals,
+                           int ratesIndex) {
+  Tkolomlijst list = NewList(disease, sex, population, maxAge, groups);
+  AddSensitivityColumns(list, disease, sex, variant, ColumnVisibility{});
+  list.Recalculate(!numbers, decimals, ratesIndex);
+  return BuildTableText(list, decimals);
+}
+
+}  // namespace kavrel

@@ -1,0 +1,44 @@
+#pragma once
+
+// What the analysis window shows after a run: the items of the output-item chooser, and the
+// chosen item as graph lines or as a table.
+
+#include <string>
+#include <vector>
+
+#include "analysis/sensitivity.h"
+#include "analysis/uncertainty.h"
+#include "results/graph_lines.h"
+#include "results/result_table.h"
+
+namespace kavrel {
+
+class Tdisease;
+struct PopulationSeries;
+struct Tagegrouplist;
+
+// Uncertainty: the seven output variables; sensitivity: each variant as variable + " " + step.
+std::vector<std::string> UncertaintyOutputItems();
+std::vector<std::string> SensitivityOutputItems(const Tsenssum& results);
+
+// "Central value" (the chosen output of the disease) and two lines per interval, the upper one
+// left out of the legend; colours and width from the view options.
+std::vector<PlotLine> UncertaintyPlotLines(int variable, const Tdisease& disease, int sex,
+                                           const Tuncertsummary& summary,
+                                           const ViewOptionsState& view);
+// Per output variable the original output (" (o)") and the variant's (" (s)").
+std::vector<PlotLine> SensitivityPlotLines(const Tdisease& disease, int sex,
+                                           const Tsensresultin& variant,
+                                           const ViewOptionsState& view);
+// "Original (o) and sensitivity (s) results, " + varied variable + ", " + variant.
+std::string SensitivityGraphTitle(const Tsensresultin& variant);
+
+// The tables, by the given age groups.
+TableText UncertaintyTable(int variable, const Tdisease& disease, int sex, Tuncertsummary& summary,
+                           const PopulationSeries& population, int maxAge,
+                           const Tagegrouplist& groups, bool numbers, int decimals, int ratesIndex);
+TableText SensitivityTable(const Tsensresultin& variant, const Tdisease& disease, int sex,
+                           const PopulationSeries& population, int maxAge,
+                           const Tagegrouplist& groups, bool numbers, int decimals, int ratesIndex);
+
+}  // namespace kavrel

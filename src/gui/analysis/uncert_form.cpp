@@ -1,0 +1,365 @@
+#include "analysis/uncert_form.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "analysis/analysis_output.h"
+#include "analysis/analysis_window.h"
+#include "analysis/distributions.h"
+#include "analysis/sens_options_form.h"
+#include "engine/disease.h"
+#include "results/graph_form.h"
+#include "results/table_form.h"
+#include "shell/busy_cursor.h"
+#include "shell/progress.h"
+#include "shell/small_dialogs.h"
+#include "shell/user_dialogs.h"
+
+namespace kavrel {
+
+namespace {
+
+// The run's progress on the window's bar; the window stays responsive between runs.
+class BarProgress final : public Progress {
+ public:
+  explicit BarProgress(QProgressBar& bar) : bar_(bar) {}
+  void Start(int total) override {
+    bar_.setRange(0, std::max(total, 1));
+    bar_.setValue(0);
+    bar_.setVisible(true);
+  }
+  void Advance(int units) override {
+    bar_.setValue(bar_.value() + units);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  void Finish() override {}
+  bool CancelRequested() const override { return false; }
+
+ private:
+  QProgressBar& bar_;
+};
+
+QGroupBox* Radios(const char* title, QButtonGroup* group,
+                  std::initializer_list<const char*> items) {
+  auto* box = new QGroupBox(title);
+  auto* layout = new QHBoxLayout(box);
+  int id = 0;
+  for (const char* item : items) {
+    auto* button = new QRadioButton(item);
+    group->addButton(button, id++);
+    layout->addWidget(button);
+  }
+  group->button(0)->setChecked(true);
+  return box;
+}
+
+}  // namespace
+
+TUncertForm::TUncertForm(Environment environment, QWidget* parent)
+    : QDialog(parent),
+      env_(environment),
+      kind_(new QButtonGroup(this)),
+      sex_(new QButtonGroup(this)),
+      variables_(new QListWidget),
+      sensitivityBox_(new QGroupBox("Sensitivity")),
+      uncertaintyBox_(new QGroupBox("Uncertainty")),
+      stepsLabel_(new QLabel),
+      steps_(new QSpinBox),
+      stepPercent_(new QSpinBox),
+      intervalsLabel_(new QLabel),
+      saveResults_(new QButtonGroup(this)),
+      start_(new QPushButton("Start")),
+      showOutput_(new QPushButton("Show output")),
+      save_(new QPushButton("Save")),
+      progress_(new QProgressBar) {
+  auto* inputs = new QGroupBox("Input variables");
+  auto* inputsLayout = new QVBoxLayout(inputs);
+  inputsLayout->addWidget(variables_);
+
+  steps_->setRange(0, 100);
+  stepPercent_->setRange(1, 100);
+  auto* sensitivityLayout = new QGridLayout(sensitivityBox_);
+  sensitivityLayout->addWidget(stepsLabel_, 0, 0, 1, 4);
+  sensitivityLayout->addWidget(new QLabel("# steps"), 1, 0);
+  sensitivityLayout->addWidget(steps_, 1, 1);
+  sensitivityLayout->addWidget(new QLabel("Step (%)"), 1, 2);
+  sensitivityLayout->addWidget(stepPercent_, 1, 3);
+  auto* absolute = new QGroupBox("Absolute steps");
+  auto* absoluteLayout = new QHBoxLayout(absolute);
+  auto* set = new QPushButton("Set");
+  absoluteLayout->addWidget(set);
+  sensitivityLayout->addWidget(absolute, 2, 0, 1, 4);
+
+  auto* uncertaintyLayout = new QGridLayout(uncertaintyBox_);
+  uncertaintyLayout->addWidget(intervalsLabel_, 0, 0, 1, 2);
+  uncertaintyLayout->addWidget(Radios("Save results", saveResults_, {"Summary", "Full"}), 1, 0, 1,
+                               2);
+  auto* intervals = new QPushButton("Intervals");
+  auto* settings = new QPushButton("Settings");
+  settings->setEnabled(false);  // the settings window comes with a later version
+  uncertaintyLayout->addWidget(intervals, 2, 0);
+  uncertaintyLayout->addWidget(settings, 2, 1);
+
+  auto* analyse = new QGroupBox("Analyse");
+  auto* analyseLayout = new QHBoxLayout(analyse);
+  auto* options = new QPushButton("Options");
+  analyseLayout->addWidget(start_);
+  analyseLayout->addWidget(options);
+  auto* results = new QGroupBox("Results");
+  auto* resultsLayout = new QHBoxLayout(results);
+  resultsLayout->addWidget(showOutput_);
+  resultsLayout->addWidget(save_);
+  auto* close = new QPushButton("&Close");
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(Radios("Analysis", kind_, {"Sensitivity", "Uncertainty"}));
+  left->addWidget(Radios("Sex", sex_, {"Males", "Females"}));
+  left->addWidget(inputs);
+  auto* right = new QVBoxLayout;
+  right->addWidget(sensitivityBox_);
+  right->addWidget(uncertaintyBox_);
+  right->addWidget(analyse);
+  right->addWidget(results);
+  right->addStretch();
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(left);
+  columns->addLayout(right);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(progress_, 1);
+  bottom->addWidget(close);
+  progress_->setVisible(false);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(columns);
+  layout->addLayout(bottom);
+
+  const auto command = [this](auto body) {
+    return [this, body](auto&&... args) {
+      if (model_ == nullptr || showing_) return;
+      try {
+        body(args...);
+      } catch (const std::exception& error) {
+        env_.Dialogs.ShowError(error.what());
+      }
+      Show();
+    };
+  };
+  connect(kind_, &QButtonGroup::idClicked, this, command([this](int id) {
+            model_->SetKind(id == 0 ? AnalysisWindow::Kind::kSensitivity
+                                    : AnalysisWindow::Kind::kUncertainty);
+          }));
+  connect(sex_, &QButtonGroup::idClicked, this, command([this](int id) { model_->SetSex(id); }));
+  connect(variables_, &QListWidget::itemChanged, this, command([this](QListWidgetItem* item) {
+            model_->SetChecked(variables_->row(item), item->checkState() == Qt::Checked);
+          }));
+  connect(steps_, &QSpinBox::valueChanged, this,
+          command([this](int value) { model_->SetStepCount(value); }));
+  connect(stepPercent_, &QSpinBox::valueChanged, this,
+          command([this](int value) { model_->SetStepPercent(value); }));
+  connect(saveResults_, &QButtonGroup::idClicked, this,
+          command([this](int id) { model_->SaveFull = id == 1; }));
+  connect(set, &QPushButton::clicked, this,
+          [this] { env_.Dialogs.ShowInformation("Sorry, not yet implemented"); });
+  connect(intervals, &QPushButton::clicked, this, &TUncertForm::ChooseIntervals);
+  connect(options, &QPushButton::clicked, this, [this] {
+    env_.Options.Show();
+    env_.Options.exec();
+  });
+  connect(start_, &QPushButton::clicked, this, &TUncertForm::Start);
+  connect(save_, &QPushButton::clicked, this, &TUncertForm::Save);
+  connect(showOutput_, &QPushButton::clicked, this, &TUncertForm::ShowOutput);
+  connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  ChooseOutput = [this](const std::vector<std::string>& items) {
+    OutputItemChooser chooser(this);
+    QStringList list;
+    for (const std::string& item : items) list << QString::fromStdString(item);
+    const int row = chooser.Choose(list);
+    return std::make_pair(row, chooser.GraphChosen());
+  };
+}
+
+TUncertForm::~TUncertForm() = default;
+
+QPushButton* TUncertForm::Button(const QString& text) const {
+  for (QPushButton* button : findChildren<QPushButton*>()) {
+    if (button->text() == text && button->window() == this) return button;
+  }
+  return nullptr;
+}
+
+std::vector<QWidget*> TUncertForm::Outputs() const {
+  std::vector<QWidget*> open;
+  for (const auto& window : outputs_) {
+    if (window && window->isVisible()) open.push_back(window);
+  }
+  return open;
+}
+
+void TUncertForm::Prepare(AnalysisWindow& model, const std::string& caption, int maxAge) {
+  model_ = &model;
+  maxAge_ = maxAge;
+  setWindowTitle(QString::fromStdString(caption));
+  {
+    BusyCursor busy;
+    model.Show();
+  }
+  Show();
+}
+
+void TUncertForm::Analyse(AnalysisWindow& model, const std::string& caption, int maxAge) {
+  Prepare(model, caption, maxAge);
+  exec();
+}
+
+void TUncertForm::Show() {
+  if (model_ == nullptr) return;
+  showing_ = true;
+  const bool sensitivity = model_->CurrentKind() == AnalysisWindow::Kind::kSensitivity;
+  kind_->button(sensitivity ? 0 : 1)->setChecked(true);
+  sex_->button(model_->Sex())->setChecked(true);
+  variables_->clear();
+  for (std::size_t k = 0; k < model_->Variables.size(); ++k) {
+    auto* item =
+        new QListWidgetItem(QString::fromUtf8(kVariableDisplayNames[model_->Variables[k]].data()));
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(model_->Checked[k] ? Qt::Checked : Qt::Unchecked);
+    variables_->addItem(item);
+  }
+  sensitivityBox_->setEnabled(sensitivity);
+  uncertaintyBox_->setEnabled(!sensitivity);
+  stepsLabel_->setText(QString::fromStdString(model_->StepsLabel()));
+  intervalsLabel_->setText(QString::fromStdString(model_->IntervalsLabel()));
+  if (model_->Sensitivity) {
+    steps_->setValue(model_->Sensitivity->StepCount);
+    stepPercent_->setValue(model_->Sensitivity->StepPercent);
+  }
+  saveResults_->button(model_->SaveFull ? 1 : 0)->setChecked(true);
+  start_->setEnabled(model_->StartEnabled());
+  showOutput_->setEnabled(model_->ResultsEnabled());
+  save_->setEnabled(model_->ResultsEnabled());
+  showing_ = false;
+}
+
+void TUncertForm::Start() {
+  if (model_ == nullptr) return;
+  try {
+    BusyCursor busy;
+    BarProgress progress(*progress_);
+    model_->Start(progress);
+  } catch (const std::exception& error) {
+    env_.Dialogs.ShowError(error.what());
+  }
+  progress_->setVisible(false);
+  progress_->setValue(0);
+  Show();
+}
+
+void TUncertForm::Save() {
+  if (model_ == nullptr) return;
+  try {
+    BusyCursor busy;
+    BarProgress progress(*progress_);
+    model_->Save(progress);
+  } catch (const std::exception& error) {
+    env_.Dialogs.ShowError(error.what());
+  }
+  progress_->setVisible(false);
+  Show();
+}
+
+void TUncertForm::ChooseIntervals() {
+  if (model_ == nullptr || !model_->Uncertainty) return;
+  std::vector<std::string> labels;
+  std::vector<bool> checked;
+  for (const IntervalLevel& level : kIntervalTable) {
+    labels.push_back(IntervalLabel(level.Level));
+    const auto& chosen = model_->Uncertainty->Summary.Intervals;
+    checked.push_back(std::any_of(chosen.begin(), chosen.end(), [&](const Tuncertsuminst& i) {
+      return i.Number == level.Number;
+    }));
+  }
+  const auto rows = env_.Dialogs.CheckList("Intervals", labels, checked);
+  if (!rows) return;
+  std::vector<int> numbers;
+  for (int row : *rows) numbers.push_back(kIntervalTable[static_cast<std::size_t>(row)].Number);
+  model_->Uncertainty->Summary.SetIntervals(numbers);
+  model_->Uncertainty->HasResults = false;  // the results were for the other intervals
+  Show();
+}
+
+void TUncertForm::ShowOutput() {
+  if (model_ == nullptr || !model_->ResultsEnabled() || !ChooseOutput) return;
+  const Tdiseaseam& disease = model_->Disease();
+  const int sex = model_->Sex();
+  const bool sensitivity = model_->CurrentKind() == AnalysisWindow::Kind::kSensitivity;
+  const auto items =
+      sensitivity ? SensitivityOutputItems(model_->Sensitivity->Results) : UncertaintyOutputItems();
+  const auto [row, graph] = ChooseOutput(items);
+  if (row < 0 || row >= static_cast<int>(items.size())) return;
+  const std::string caption = GraphCaption(disease, sex);
+  const PopulationSeries& population = env_.Population;
+  const Tagegrouplist& groups = env_.TableGroups;
+  const int maxAge = maxAge_;
+  if (sensitivity) {
+    const Tsensresultin& variant =
+        model_->Sensitivity->Results.Variants[static_cast<std::size_t>(row)];
+    if (graph) {
+      auto* window = new TGrafForm(maxAge, this);
+      window->SetLines(SensitivityPlotLines(disease, sex, variant, env_.View));
+      window->ShowGraph(caption, SensitivityGraphTitle(variant));
+      outputs_.emplace_back(window);
+    } else {
+      auto* window = new TTableForm(
+          SensitivityTableTitle(variant),
+          [&disease, sex, &variant, &population, maxAge, &groups](bool numbers, int decimals,
+                                                                  int ratesIndex) {
+            return SensitivityTable(variant, disease, sex, population, maxAge, groups, numbers,
+                                    decimals, ratesIndex);
+          },
+          this, &env_.View);
+      window->show();
+      outputs_.emplace_back(window);
+    }
+    return;
+  }
+  Tuncertsummary& summary = model_->Uncertainty->Summary;
+  if (graph) {
+    auto* window = new TGrafForm(maxAge, this);
+    window->SetLines(UncertaintyPlotLines(row, disease, sex, summary, env_.View));
+    window->ShowGraph(caption, UncertaintyGraphTitle(row));
+    outputs_.emplace_back(window);
+  } else {
+    auto* window = new TTableForm(
+        UncertaintyTableTitle(disease.DiseaseName, row),
+        [row, &disease, sex, &summary, &population, maxAge, &groups](bool numbers, int decimals,
+                                                                     int ratesIndex) {
+          return UncertaintyTable(row, disease, sex, summary, population, maxAge, groups, numbers,
+                                  decimals, ratesIndex);
+        },
+        this, &env_.View);
+    window->show();
+    outputs_.emplace_back(window);
+  }
+}
+
+void TUncertForm::done(int result) {
+  // The output windows read the analysis: they close with it.
+  for (QWidget* window : Outputs()) window->close();
+  outputs_.clear();
+  if (model_ != nullptr) model_->Close();
+  model_ = nullptr;
+  QDialog::done(result);
+}
+
+}  // namespace kavrel
