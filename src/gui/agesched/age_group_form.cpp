@@ -13,6 +13,7 @@
 
 #include "agesched/age_groups.h"
 #include "engine/model_types.h"
+#include "shell/form_helpers.h"
 #include "shell/user_dialogs.h"
 
 namespace kavrel {
@@ -115,12 +116,7 @@ void TAgegroupForm::SetMaxAge(int maxAge) {
   Show();
 }
 
-QPushButton* TAgegroupForm::Button(const QString& text) const {
-  for (QPushButton* button : findChildren<QPushButton*>()) {
-    if (button->text() == text) return button;
-  }
-  return nullptr;
-}
+QPushButton* TAgegroupForm::Button(const QString& text) const { return FindButton(this, text); }
 
 void TAgegroupForm::Run() {
   editor_->Activate();

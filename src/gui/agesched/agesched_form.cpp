@@ -18,6 +18,7 @@
 #include "agesched/age_schedule_window.h"
 #include "agesched/fit_options_form.h"
 #include "shell/busy_cursor.h"
+#include "shell/form_helpers.h"
 
 namespace kavrel {
 
@@ -106,12 +107,7 @@ TAgeschedForm::TAgeschedForm(Environment environment, QWidget* parent)
 
 TAgeschedForm::~TAgeschedForm() = default;
 
-QPushButton* TAgeschedForm::Button(const QString& text) const {
-  for (QPushButton* b : findChildren<QPushButton*>()) {
-    if (b->text() == text) return b;
-  }
-  return nullptr;
-}
+QPushButton* TAgeschedForm::Button(const QString& text) const { return FindButton(this, text); }
 
 QLineSeries* TAgeschedForm::Line(ScheduleLine line) const {
   return lines_[static_cast<std::size_t>(line)];

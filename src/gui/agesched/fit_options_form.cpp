@@ -13,14 +13,11 @@
 #include <QVBoxLayout>
 
 #include "agesched/age_schedule.h"
+#include "shell/form_helpers.h"
 
 namespace kavrel {
 
 namespace {
-
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
 
 QWidget* Page(std::initializer_list<QWidget*> boxes) {
   auto* page = new QWidget;

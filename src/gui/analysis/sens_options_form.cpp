@@ -14,16 +14,9 @@
 #include "analysis/analysis_window.h"
 #include "analysis/distributions.h"
 #include "analysis/random.h"
+#include "shell/form_helpers.h"
 
 namespace kavrel {
-
-namespace {
-
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
-
-}  // namespace
 
 TSensOpForm::TSensOpForm(AnalysisOptionsState& state, QWidget* parent)
     : QDialog(parent),

@@ -23,6 +23,7 @@
 #include "results/graph_form.h"
 #include "results/table_form.h"
 #include "shell/busy_cursor.h"
+#include "shell/form_helpers.h"
 #include "shell/progress.h"
 #include "shell/small_dialogs.h"
 #include "shell/user_dialogs.h"
@@ -50,20 +51,6 @@ class BarProgress final : public Progress {
  private:
   QProgressBar& bar_;
 };
-
-QGroupBox* Radios(const char* title, QButtonGroup* group,
-                  std::initializer_list<const char*> items) {
-  auto* box = new QGroupBox(title);
-  auto* layout = new QHBoxLayout(box);
-  int id = 0;
-  for (const char* item : items) {
-    auto* button = new QRadioButton(item);
-    group->addButton(button, id++);
-    layout->addWidget(button);
-  }
-  group->button(0)->setChecked(true);
-  return box;
-}
 
 }  // namespace
 
@@ -104,8 +91,8 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
 
   auto* uncertaintyLayout = new QGridLayout(uncertaintyBox_);
   uncertaintyLayout->addWidget(intervalsLabel_, 0, 0, 1, 2);
-  uncertaintyLayout->addWidget(Radios("Save results", saveResults_, {"Summary", "Full"}), 1, 0, 1,
-                               2);
+  uncertaintyLayout->addWidget(RadioBox("Save results", saveResults_, {"Summary", "Full"}, true), 1,
+                               0, 1, 2);
   auto* intervals = new QPushButton("Intervals");
   auto* settings = new QPushButton("Settings");
   settings->setEnabled(false);  // the settings window comes with a later version
@@ -124,8 +111,8 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
   auto* close = new QPushButton("&Close");
 
   auto* left = new QVBoxLayout;
-  left->addWidget(Radios("Analysis", kind_, {"Sensitivity", "Uncertainty"}));
-  left->addWidget(Radios("Sex", sex_, {"Males", "Females"}));
+  left->addWidget(RadioBox("Analysis", kind_, {"Sensitivity", "Uncertainty"}, true));
+  left->addWidget(RadioBox("Sex", sex_, {"Males", "Females"}, true));
   left->addWidget(inputs);
   auto* right = new QVBoxLayout;
   right->addWidget(sensitivityBox_);
@@ -191,12 +178,7 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
 
 TUncertForm::~TUncertForm() = default;
 
-QPushButton* TUncertForm::Button(const QString& text) const {
-  for (QPushButton* button : findChildren<QPushButton*>()) {
-    if (button->text() == text && button->window() == this) return button;
-  }
-  return nullptr;
-}
+QPushButton* TUncertForm::Button(const QString& text) const { return FindButton(this, text); }
 
 std::vector<QWidget*> TUncertForm::Outputs() const {
   std::vector<QWidget*> open;

@@ -9,14 +9,11 @@
 #include <QVBoxLayout>
 
 #include "engine/amoeba.h"
+#include "shell/form_helpers.h"
 
 namespace kavrel {
 
 namespace {
-
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
 
 // The six fields: caption, the input form (Qt input masks: 9 an optional digit, 0 a required
 // one, \ before a literal digit), and the text in the state.

@@ -14,16 +14,9 @@
 #include <QVBoxLayout>
 
 #include "engine/calc_options.h"
+#include "shell/form_helpers.h"
 
 namespace kavrel {
-
-namespace {
-
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
-
-}  // namespace
 
 TCalcOpForm::TCalcOpForm(CalcOptionsWindowState& state, QWidget* parent)
     : QDialog(parent),

@@ -15,6 +15,7 @@
 #include "results/graph_form.h"
 #include "results/table_form.h"
 #include "shell/busy_cursor.h"
+#include "shell/form_helpers.h"
 #include "shell/processing_window.h"
 #include "shell/user_dialogs.h"
 
@@ -96,13 +97,7 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
 
 TProcessForm::~TProcessForm() = default;
 
-QPushButton* TProcessForm::Button(const QString& text) const {
-  // Its own buttons, not those of the windows it owns.
-  for (QPushButton* button : findChildren<QPushButton*>()) {
-    if (button->text() == text && button->window() == this) return button;
-  }
-  return nullptr;
-}
+QPushButton* TProcessForm::Button(const QString& text) const { return FindButton(this, text); }
 
 std::vector<TGrafForm*> TProcessForm::Graphs() const {
   std::vector<TGrafForm*> open;

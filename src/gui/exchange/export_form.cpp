@@ -20,28 +20,12 @@
 #include "exchange/population.h"
 #include "results/result_table.h"
 #include "shell/busy_cursor.h"
+#include "shell/form_helpers.h"
 #include "shell/user_dialogs.h"
 #include "store/data_kavrel.h"
 #include "store/table_cursor.h"
 
 namespace kavrel {
-
-namespace {
-
-QGroupBox* RadioBox(const char* title, QButtonGroup* group,
-                    std::initializer_list<const char*> items) {
-  auto* box = new QGroupBox(title);
-  auto* layout = new QVBoxLayout(box);
-  int id = 0;
-  for (const char* item : items) {
-    auto* button = new QRadioButton(item);
-    group->addButton(button, id++);
-    layout->addWidget(button);
-  }
-  return box;
-}
-
-}  // namespace
 
 TExportForm::TExportForm(Environment environment, QWidget* parent)
     : QDialog(parent),

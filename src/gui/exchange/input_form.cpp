@@ -27,6 +27,7 @@
 #include "exchange/text_grid_model.h"
 #include "results/result_table.h"
 #include "results/view_options.h"
+#include "shell/form_helpers.h"
 #include "shell/user_dialogs.h"
 
 namespace kavrel {
@@ -293,18 +294,9 @@ void TInputForm::Paste() {
 }
 
 bool TInputForm::eventFilter(QObject* watched, QEvent* event) {
-  if ((watched == menView_ || watched == womenView_) && event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->matches(QKeySequence::Copy)) {
-      Copy();
-      return true;
-    }
-    if (key->matches(QKeySequence::Cut)) {
-      Cut();
-      return true;
-    }
-    if (key->matches(QKeySequence::Paste)) {
-      Paste();
+  if (watched == menView_ || watched == womenView_) {
+    if (RunClipboardKey(
+            event, [this] { Copy(); }, [this] { Cut(); }, [this] { Paste(); })) {
       return true;
     }
   }

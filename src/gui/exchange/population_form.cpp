@@ -26,6 +26,7 @@
 #include "results/result_table.h"
 #include "results/view_options.h"
 #include "shell/busy_cursor.h"
+#include "shell/form_helpers.h"
 #include "shell/user_dialogs.h"
 
 namespace kavrel {
@@ -117,12 +118,7 @@ TPopInForm::TPopInForm(Environment environment, QWidget* parent)
 
 TPopInForm::~TPopInForm() = default;
 
-QPushButton* TPopInForm::Button(const QString& text) const {
-  for (QPushButton* button : findChildren<QPushButton*>()) {
-    if (button->text() == text) return button;
-  }
-  return nullptr;
-}
+QPushButton* TPopInForm::Button(const QString& text) const { return FindButton(this, text); }
 
 void TPopInForm::Prepare(PopulationSeries& population, bool mortality, int maxAge,
                          const std::string& datasetName, DisplaySettings* display,
@@ -254,18 +250,9 @@ void TPopInForm::Paste() {
 }
 
 bool TPopInForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == view_ && event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->matches(QKeySequence::Copy)) {
-      Copy();
-      return true;
-    }
-    if (key->matches(QKeySequence::Cut)) {
-      Cut();
-      return true;
-    }
-    if (key->matches(QKeySequence::Paste)) {
-      Paste();
+  if (watched == view_) {
+    if (RunClipboardKey(
+            event, [this] { Copy(); }, [this] { Cut(); }, [this] { Paste(); })) {
       return true;
     }
   }

@@ -11,6 +11,7 @@
 
 #include "exchange/grid.h"
 #include "exchange/text_grid_model.h"
+#include "shell/form_helpers.h"
 #include "shell/user_dialogs.h"
 
 namespace kavrel {
@@ -100,18 +101,9 @@ void TCSVForm::Cut() { CutFromView(*view_, *model_); }
 void TCSVForm::Paste() { PasteIntoView(*view_, *model_, true, dialogs_); }
 
 bool TCSVForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == view_ && event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->matches(QKeySequence::Copy)) {
-      Copy();
-      return true;
-    }
-    if (key->matches(QKeySequence::Cut)) {
-      Cut();
-      return true;
-    }
-    if (key->matches(QKeySequence::Paste)) {
-      Paste();
+  if (watched == view_) {
+    if (RunClipboardKey(
+            event, [this] { Copy(); }, [this] { Cut(); }, [this] { Paste(); })) {
       return true;
     }
   }

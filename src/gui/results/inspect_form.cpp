@@ -15,6 +15,7 @@
 #include "results/table_form.h"
 #include "shell/busy_cursor.h"
 #include "shell/disease_list_form.h"
+#include "shell/form_helpers.h"
 
 namespace kavrel {
 
@@ -26,19 +27,6 @@ TInspectForm::TInspectForm(TDataKavrel& data, QWidget* parent)
       input_(new QButtonGroup(this)),
       graphBox_(new QCheckBox("Graph")),
       tableBox_(new QCheckBox("Table")) {
-  const auto radios = [](const char* title, QButtonGroup* group,
-                         std::initializer_list<const char*> items) {
-    auto* box = new QGroupBox(title);
-    auto* layout = new QHBoxLayout(box);
-    int id = 0;
-    for (const char* item : items) {
-      auto* button = new QRadioButton(item);
-      group->addButton(button, id++);
-      layout->addWidget(button);
-    }
-    group->button(0)->setChecked(true);
-    return box;
-  };
   auto* disease = new QGroupBox("Disease");
   auto* diseaseLayout = new QVBoxLayout(disease);
   diseaseLayout->addWidget(name_);
@@ -67,8 +55,8 @@ TInspectForm::TInspectForm(TDataKavrel& data, QWidget* parent)
   sensitivity->setEnabled(false);
   auto* close = new QPushButton("&Close");
   auto* top = new QHBoxLayout;
-  top->addWidget(radios("Sex", sex_, {"Males", "Females"}));
-  top->addWidget(radios("Input", input_, {"Adjusted", "Original"}));
+  top->addWidget(RadioBox("Sex", sex_, {"Males", "Females"}, true));
+  top->addWidget(RadioBox("Input", input_, {"Adjusted", "Original"}, true));
   top->addWidget(show);
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(uncertainty);

@@ -15,15 +15,12 @@
 
 #include "results/result_table.h"
 #include "results/view_options.h"
+#include "shell/form_helpers.h"
 #include "shell/user_dialogs.h"
 
 namespace kavrel {
 
 namespace {
-
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
 
 void Paint(QPushButton* button, Colour colour) {
   const QColor c(static_cast<int>(colour & 0xff), static_cast<int>((colour >> 8) & 0xff),

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "shell/busy_cursor.h"
+#include "shell/form_helpers.h"
 #include "shell/preferences.h"
 #include "shell/user_dialogs.h"
 
@@ -91,12 +92,7 @@ TSetprefForm::TSetprefForm(Environment environment, QWidget* parent)
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-QPushButton* TSetprefForm::Button(const QString& text) const {
-  for (QPushButton* button : findChildren<QPushButton*>()) {
-    if (button->text() == text) return button;
-  }
-  return nullptr;
-}
+QPushButton* TSetprefForm::Button(const QString& text) const { return FindButton(this, text); }
 
 void TSetprefForm::showEvent(QShowEvent* event) {
   Show();
