@@ -19,21 +19,7 @@ std::optional<double> ReadEndPointValue(std::string_view text, char decimalSepar
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (lower == "default") return 0.0;
-  if (trimmed.empty()) return std::nullopt;
-  std::string plain = trimmed;
-  if (decimalSeparator != '.') {
-    if (plain.find('.') != std::string::npos) return std::nullopt;
-    std::replace(plain.begin(), plain.end(), decimalSeparator, '.');
-  }
-  std::size_t used = 0;
-  double value = 0.0;
-  try {
-    value = std::stod(plain, &used);
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
-  if (used != plain.size() || !std::isfinite(value)) return std::nullopt;
-  return value;
+  return ReadNumberText(trimmed, decimalSeparator);
 }
 
 Tagesched::Tagesched(AgeScheduleWorkspace& workspace, const AgeScheduleContext& context)

@@ -1,5 +1,6 @@
 #include "engine/model_types.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -35,6 +36,25 @@ std::string StatementReal(double value) {
     text[static_cast<std::size_t>(k)] = static_cast<char>('0' + exponent % 10);
   }
   return text;
+}
+
+std::optional<double> ReadNumberText(std::string_view text, char decimalSeparator) {
+  std::string plain(text);
+  plain.erase(0, plain.find_first_not_of(' '));
+  plain.erase(plain.find_last_not_of(' ') + 1);
+  if (plain.empty()) return std::nullopt;
+  if (decimalSeparator != '.') {
+    if (plain.find('.') != std::string::npos) return std::nullopt;
+    std::replace(plain.begin(), plain.end(), decimalSeparator, '.');
+  }
+  try {
+    std::size_t used = 0;
+    const double value = std::stod(plain, &used);
+    if (used != plain.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace kavrel

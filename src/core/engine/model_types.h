@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -95,5 +96,9 @@ std::string StatementReal(double value);
 
 // Logical values in statements.
 constexpr std::string_view StatementBool(bool value) { return value ? "True" : "False"; }
+
+// A number as the user typed it: blanks around it ignored, the decimal separator of the user's
+// locale (a period is then refused), the whole text one finite number. Nothing otherwise.
+std::optional<double> ReadNumberText(std::string_view text, char decimalSeparator = '.');
 
 }  // namespace kavrel

@@ -84,23 +84,9 @@ void TrendWindow::SetStart(int start) {
 }
 
 std::optional<double> TrendWindow::ReadPercent(const std::string& text) const {
-  std::string plain = text;
-  plain.erase(0, plain.find_first_not_of(' '));
-  plain.erase(plain.find_last_not_of(' ') + 1);
-  if (plain.empty()) return std::nullopt;
-  if (decimalSeparator_ != '.') {
-    if (plain.find('.') != std::string::npos) return std::nullopt;
-    std::replace(plain.begin(), plain.end(), decimalSeparator_, '.');
-  }
-  std::size_t used = 0;
-  double value = 0.0;
-  try {
-    value = std::stod(plain, &used);
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
+  const auto value = ReadNumberText(text, decimalSeparator_);
   // A fall of 100 % or more a year has no factor.
-  if (used != plain.size() || !(value > -100.0) || value > 1e6) return std::nullopt;
+  if (!value || !(*value > -100.0) || *value > 1e6) return std::nullopt;
   return value;
 }
 

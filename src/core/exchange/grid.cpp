@@ -6,6 +6,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "engine/model_types.h"
 #include "shell/user_dialogs.h"
 #include "store/database.h"
 
@@ -44,22 +45,7 @@ void TextGrid::ClearValues(int firstColumn, int firstRow) {
 }
 
 std::optional<double> ReadCellNumber(std::string_view text, char decimalSeparator) {
-  std::string plain(text);
-  plain.erase(0, plain.find_first_not_of(' '));
-  plain.erase(plain.find_last_not_of(' ') + 1);
-  if (plain.empty()) return std::nullopt;
-  if (decimalSeparator != '.') {
-    if (plain.find('.') != std::string::npos) return std::nullopt;
-    std::replace(plain.begin(), plain.end(), decimalSeparator, '.');
-  }
-  try {
-    std::size_t used = 0;
-    const double value = std::stod(plain, &used);
-    if (used != plain.size() || !std::isfinite(value)) return std::nullopt;
-    return value;
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
+  return ReadNumberText(text, decimalSeparator);
 }
 
 bool ValidateGrid(TextGrid& grid, int firstColumn, int firstRow, UserDialogs& dialogs,
