@@ -16,13 +16,6 @@
 
 namespace kavrel::cli {
 
-namespace {
-
-constexpr int kError = 1;
-constexpr int kUsage = 2;
-
-}  // namespace
-
 int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err) {
   const int variable = VariableByName(options.variable);
   if (variable < 0) {

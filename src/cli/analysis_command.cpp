@@ -18,9 +18,6 @@ namespace kavrel::cli {
 
 namespace {
 
-constexpr int kError = 1;
-constexpr int kUsage = 2;
-
 std::vector<std::string> Split(const std::string& text) {
   std::vector<std::string> parts;
   std::stringstream stream(text);

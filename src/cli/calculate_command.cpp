@@ -20,13 +20,6 @@
 
 namespace kavrel::cli {
 
-namespace {
-
-constexpr int kError = 1;
-constexpr int kUsage = 2;
-
-}  // namespace
-
 int RunList(const CalculateOptions& options, std::ostream& out, std::ostream& err) {
   OpenedDataset set(err);
   if (!set.Open(options.dataset, options.collection)) return kError;

@@ -14,6 +14,10 @@
 
 namespace kavrel::cli {
 
+// Exit codes: an error (with its message), bad usage or insufficient input.
+inline constexpr int kError = 1;
+inline constexpr int kUsage = 2;
+
 // A data set opened as the program opens one: the collection for the conversion of an older
 // file (the named one, or the installation's current collection when there is one), then the
 // highest age from the width of its processed-input tables.

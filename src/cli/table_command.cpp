@@ -18,9 +18,6 @@ namespace kavrel::cli {
 
 namespace {
 
-constexpr int kError = 1;
-constexpr int kUsage = 2;
-
 void Line(std::ostream& out, const std::vector<std::string>& fields) {
   for (std::size_t k = 0; k < fields.size(); ++k) out << (k > 0 ? "," : "") << CsvField(fields[k]);
   out << '\n';
