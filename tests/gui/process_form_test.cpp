@@ -380,9 +380,28 @@ class ProcessFormTest final : public QObject {
       auto* table = qobject_cast<TTableForm*>(analysis->Outputs().back());
       QVERIFY(table != nullptr);
       QVERIFY(table->Grid().ColumnCount() >= 11);  // age, central value, two per interval
+      analysis->Button("Save")->click();           // the summary, stored
     });
     p.form.ResultButton(0)->click();
     QVERIFY(analysis->Outputs().empty());  // closed with the window
+
+    // The stored analyses, seen again in the inspection window.
+    TInspectForm* inspect = p.form.InspectForm();
+    WhenShown(inspect, [&] {
+      inspect->ChooseOutput = [](const std::vector<std::string>& items) {
+        return std::make_pair(static_cast<int>(items.size()) - 1, true);
+      };
+      inspect->ShowUncertainty();  // the last of the seven: RR mortality
+      QCOMPARE(inspect->Outputs().size(), std::size_t{1});
+      auto* bands = qobject_cast<TGrafForm*>(inspect->Outputs().front());
+      QVERIFY(bands->Chart()->title().startsWith("Uncertainty intervals for "));
+      QCOMPARE(bands->Lines().size(), std::size_t{11});
+      inspect->ShowSensitivity();
+      QCOMPARE(inspect->Outputs().size(), std::size_t{2});
+      inspect->MoveButton(2)->click();  // another disease: its outputs close
+      QVERIFY(inspect->Outputs().empty());
+    });
+    p.form.ResultButton(1)->click();
   }
 
   void insufficientInputIsRefused() {

@@ -6,6 +6,31 @@
 
 namespace kavrel {
 
+void StoredAnalyses::Reset() {
+  summaries_.reset();
+  variants_.reset();
+}
+
+Tuncertsummary& StoredAnalyses::Summary(TDataKavrel& data, MessagesLog& log, int inputId, int sex,
+                                        int maxAge) {
+  if (!summaries_) {
+    std::array<Tuncertsummary, kSexCount> loaded;
+    for (int s = 0; s < kSexCount; ++s)
+      loaded[s] = LoadStoredSummary(data, inputId, s, maxAge, log);
+    summaries_ = std::move(loaded);
+  }
+  return (*summaries_)[static_cast<std::size_t>(sex)];
+}
+
+const Tsenssum& StoredAnalyses::Variants(TDataKavrel& data, int inputId, int sex, int maxAge) {
+  if (!variants_) {
+    std::array<Tsenssum, kSexCount> loaded;
+    for (int s = 0; s < kSexCount; ++s) loaded[s] = LoadStoredVariants(data, inputId, s, maxAge);
+    variants_ = std::move(loaded);
+  }
+  return (*variants_)[static_cast<std::size_t>(sex)];
+}
+
 std::vector<std::string> UncertaintyOutputItems() {
   std::vector<std::string> items;
   for (auto name : kVariableDisplayNames) items.emplace_back(name);

@@ -3,6 +3,8 @@
 // What the analysis window shows after a run: the items of the output-item chooser, and the
 // chosen item as graph lines or as a table.
 
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,9 +15,26 @@
 
 namespace kavrel {
 
+class MessagesLog;
+class TDataKavrel;
 class Tdisease;
 struct PopulationSeries;
 struct Tagegrouplist;
+
+// The stored uncertainty summaries and sensitivity variants of one disease, read from the data set
+// on first use and kept until the disease changes (the inspection window's "Uncertainty" and
+// "Sensitivity").
+class StoredAnalyses {
+ public:
+  void Reset();
+  Tuncertsummary& Summary(TDataKavrel& data, MessagesLog& log, int inputId, int sex, int maxAge);
+  const Tsenssum& Variants(TDataKavrel& data, int inputId, int sex, int maxAge);
+  bool SummariesLoaded() const { return summaries_.has_value(); }
+
+ private:
+  std::optional<std::array<Tuncertsummary, kSexCount>> summaries_;
+  std::optional<std::array<Tsenssum, kSexCount>> variants_;
+};
 
 // Uncertainty: the seven output variables; sensitivity: each variant as variable + " " + step.
 std::vector<std::string> UncertaintyOutputItems();

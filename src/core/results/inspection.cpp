@@ -101,6 +101,13 @@ TableText InspectionWindow::Table(bool numbers, int decimals, int ratesIndex) co
   return BuildTableText(list, decimals);
 }
 
+Tagegrouplist InspectionWindow::TableGroups() const {
+  if (env_.TableGroups != nullptr && !env_.TableGroups->Groups.empty()) {
+    return env_.TableGroups->Copy();
+  }
+  return FiveYearGroups(env_.MaxAge, "Standard");
+}
+
 std::string InspectionWindow::TableTitle() const {
   return disease_ ? "Disease: " + disease_->DiseaseName : std::string("Disease: ");
 }

@@ -47,6 +47,11 @@ class InspectionWindow {
   void Load();
   std::string Caption() const;
   const std::string& DatasetName() const { return env_.DatasetName; }
+  const ViewOptionsState& View() const { return env_.View; }
+  const PopulationSeries& Population() const { return env_.Population; }
+  // The tables' age groups: the environment's, or five-year groups.
+  Tagegrouplist TableGroups() const;
+  TDataKavrel& Data() { return env_.Data; }
   int MaxAge() const { return env_.MaxAge; }
   int Sex() const;
   void SetSex(int sex);

@@ -16,12 +16,18 @@
 #include "shell/busy_cursor.h"
 #include "shell/disease_list_form.h"
 #include "shell/form_helpers.h"
+#include "shell/small_dialogs.h"
+#include "shell/user_dialogs.h"
 
 namespace kavrel {
 
-TInspectForm::TInspectForm(TDataKavrel& data, QWidget* parent)
+TInspectForm::TInspectForm(TDataKavrel& data, UserDialogs& dialogs, MessagesLog& log,
+                           QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       data_(data),
+      dialogs_(dialogs),
+      log_(log),
+      stored_(std::make_unique<StoredAnalyses>()),
       name_(new QLabel),
       sex_(new QButtonGroup(this)),
       input_(new QButtonGroup(this)),
@@ -50,9 +56,6 @@ TInspectForm::TInspectForm(TDataKavrel& data, QWidget* parent)
   tableBox_->setChecked(true);
   auto* uncertainty = new QPushButton("Uncertainty");
   auto* sensitivity = new QPushButton("Sensitivity");
-  // Their windows come with the analyses.
-  uncertainty->setEnabled(false);
-  sensitivity->setEnabled(false);
   auto* close = new QPushButton("&Close");
   auto* top = new QHBoxLayout;
   top->addWidget(RadioBox("Sex", sex_, {"Males", "Females"}, true));
@@ -69,6 +72,15 @@ TInspectForm::TInspectForm(TDataKavrel& data, QWidget* parent)
   layout->addLayout(bottom);
 
   connect(choose, &QPushButton::clicked, this, &TInspectForm::Choose);
+  connect(uncertainty, &QPushButton::clicked, this, &TInspectForm::ShowUncertainty);
+  connect(sensitivity, &QPushButton::clicked, this, &TInspectForm::ShowSensitivity);
+  ChooseOutput = [this](const std::vector<std::string>& items) {
+    OutputItemChooser chooser(this);
+    QStringList list;
+    for (const std::string& item : items) list << QString::fromStdString(item);
+    const int row = chooser.Choose(list);
+    return std::make_pair(row, chooser.GraphChosen());
+  };
   connect(sex_, &QButtonGroup::idClicked, this, &TInspectForm::SetSex);
   connect(input_, &QButtonGroup::idClicked, this, [this](int id) { SetOriginal(id == 1); });
   connect(graphBox_, &QCheckBox::toggled, this, &TInspectForm::ShowGraph);
@@ -92,6 +104,7 @@ void TInspectForm::Inspect(InspectionWindow& model) {
 
 void TInspectForm::Reload() {
   if (model_ == nullptr) return;
+  DropAnalyses();
   {
     setWindowTitle("Retrieving data...");
     BusyCursor busy;
@@ -135,8 +148,16 @@ void TInspectForm::Show() {
   moves_[3]->setEnabled(model_->LastEnabled);
 }
 
+void TInspectForm::DropAnalyses() {
+  // The analysis outputs read the disease and its summaries: they go with them.
+  for (QWidget* window : Outputs()) window->close();
+  outputs_.clear();
+  stored_->Reset();
+}
+
 void TInspectForm::Move(int button) {
   if (model_ == nullptr) return;
+  DropAnalyses();
   {
     BusyCursor busy;
     switch (button) {
@@ -164,6 +185,7 @@ void TInspectForm::Choose() {
   list.Fill();
   list.exec();
   list.LocateChosen();
+  DropAnalyses();
   model_->Chosen();
   Redraw();
 }
@@ -196,7 +218,90 @@ void TInspectForm::ShowTable(bool shown) {
   Redraw();
 }
 
+std::vector<QWidget*> TInspectForm::Outputs() const {
+  std::vector<QWidget*> open;
+  for (const auto& window : outputs_) {
+    if (window && window->isVisible()) open.push_back(window);
+  }
+  return open;
+}
+
+void TInspectForm::ShowUncertainty() {
+  if (model_ == nullptr || model_->Disease() == nullptr || !ChooseOutput) return;
+  const Tdiseaseam& disease = *model_->Disease();
+  const int sex = model_->Sex();
+  Tuncertsummary* summary = nullptr;
+  try {
+    if (!stored_->SummariesLoaded()) setWindowTitle("Retrieving uncertainty data...");
+    BusyCursor busy;
+    summary = &stored_->Summary(data_, log_, disease.InputId, sex, model_->MaxAge());
+  } catch (const std::exception& error) {
+    dialogs_.ShowError(error.what());
+  }
+  setWindowTitle(QString::fromStdString(model_->Caption()));
+  if (summary == nullptr) return;
+  const auto [row, graph] = ChooseOutput(UncertaintyOutputItems());
+  if (row < 0 || row >= kVariableCount) return;
+  if (graph) {
+    auto* window = new TGrafForm(model_->MaxAge(), this);
+    window->SetLines(UncertaintyPlotLines(row, disease, sex, *summary, model_->View()));
+    window->ShowGraph(GraphCaption(disease, sex), UncertaintyGraphTitle(row));
+    outputs_.emplace_back(window);
+    return;
+  }
+  InspectionWindow* model = model_;
+  auto* window = new TTableForm(
+      UncertaintyTableTitle(disease.DiseaseName, row),
+      [model, row, &disease, sex, summary](bool numbers, int decimals, int ratesIndex) {
+        return UncertaintyTable(row, disease, sex, *summary, model->Population(), model->MaxAge(),
+                                model->TableGroups(), numbers, decimals, ratesIndex);
+      },
+      this, &model_->View());
+  window->show();
+  outputs_.emplace_back(window);
+}
+
+void TInspectForm::ShowSensitivity() {
+  if (model_ == nullptr || model_->Disease() == nullptr || !ChooseOutput) return;
+  const Tdiseaseam& disease = *model_->Disease();
+  const int sex = model_->Sex();
+  const Tsenssum* variants = nullptr;
+  try {
+    setWindowTitle("Retrieving sensitivity data...");
+    BusyCursor busy;
+    variants = &stored_->Variants(data_, disease.InputId, sex, model_->MaxAge());
+  } catch (const std::exception& error) {
+    dialogs_.ShowError(error.what());
+  }
+  setWindowTitle(QString::fromStdString(model_->Caption()));
+  if (variants == nullptr) return;
+  const auto items = SensitivityOutputItems(*variants);
+  const auto [row, graph] = ChooseOutput(items);
+  if (row < 0 || row >= static_cast<int>(items.size())) return;
+  const Tsensresultin& variant = variants->Variants[static_cast<std::size_t>(row)];
+  if (graph) {
+    auto* window = new TGrafForm(model_->MaxAge(), this);
+    window->SetLines(SensitivityPlotLines(disease, sex, variant, model_->View()));
+    window->ShowGraph(GraphCaption(disease, sex), SensitivityGraphTitle(variant));
+    outputs_.emplace_back(window);
+    return;
+  }
+  InspectionWindow* model = model_;
+  auto* window = new TTableForm(
+      SensitivityTableTitle(variant),
+      [model, &variant, &disease, sex](bool numbers, int decimals, int ratesIndex) {
+        return SensitivityTable(variant, disease, sex, model->Population(), model->MaxAge(),
+                                model->TableGroups(), numbers, decimals, ratesIndex);
+      },
+      this, &model_->View());
+  window->show();
+  outputs_.emplace_back(window);
+}
+
 void TInspectForm::done(int result) {
+  for (QWidget* window : Outputs()) window->close();
+  outputs_.clear();
+  stored_->Reset();
   if (graph_) graph_->close();
   if (table_) table_->close();
   model_ = nullptr;

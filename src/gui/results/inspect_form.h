@@ -3,11 +3,15 @@
 // TInspectForm: the stored inputs and results of the data set's diseases, one at a time, as a
 // table and a graph; nothing is calculated.
 
+#include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include <QDialog>
 #include <QPointer>
 
+#include "analysis/analysis_output.h"
 #include "results/graph_form.h"
 #include "results/table_form.h"
 
@@ -19,12 +23,15 @@ class QPushButton;
 namespace kavrel {
 
 class InspectionWindow;
+class MessagesLog;
+class UserDialogs;
 class TDataKavrel;
 
 class TInspectForm final : public QDialog {
   Q_OBJECT
  public:
-  TInspectForm(TDataKavrel& data, QWidget* parent = nullptr);
+  TInspectForm(TDataKavrel& data, UserDialogs& dialogs, MessagesLog& log,
+               QWidget* parent = nullptr);
   ~TInspectForm() override;
 
   // Loads the disease under the cursor and shows the window modally.
@@ -37,6 +44,12 @@ class TInspectForm final : public QDialog {
   void SetOriginal(bool original);
   void ShowGraph(bool shown);
   void ShowTable(bool shown);
+  // "Uncertainty" and "Sensitivity": the stored results of the disease, loaded on first use, an
+  // item chosen and shown as a graph or a table. The chooser can be set by tests.
+  void ShowUncertainty();
+  void ShowSensitivity();
+  std::function<std::pair<int, bool>(const std::vector<std::string>&)> ChooseOutput;
+  std::vector<QWidget*> Outputs() const;
 
   QLabel* DiseaseName() const { return name_; }
   QPushButton* MoveButton(int k) const { return moves_[static_cast<std::size_t>(k)]; }
@@ -52,10 +65,15 @@ class TInspectForm final : public QDialog {
 
  private:
   void Reload();
+  void DropAnalyses();
   void Redraw();
   void Show();
 
   TDataKavrel& data_;
+  UserDialogs& dialogs_;
+  MessagesLog& log_;
+  std::unique_ptr<StoredAnalyses> stored_;
+  std::vector<QPointer<QWidget>> outputs_;  // analysis graphs and tables
   InspectionWindow* model_ = nullptr;
   QLabel* name_;
   std::array<QPushButton*, 4> moves_{};

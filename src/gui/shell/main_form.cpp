@@ -128,7 +128,7 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
     viewForm_->Show();
     viewForm_->exec();
   });
-  inspectForm_ = new TInspectForm(env_.Data, this);
+  inspectForm_ = new TInspectForm(env_.Data, env_.Dialogs, env_.Log, this);
   sensForm_ = new TSensOpForm(model_.AnalysisWindow, this);
   analysisForm_ = new TUncertForm(
       {env_.Dialogs, *sensForm_, model_.ViewWindow, model_.Population, model_.TableAgeGroups},
