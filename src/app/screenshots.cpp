@@ -22,6 +22,7 @@
 #include "analysis/random.h"
 #include "analysis/sens_options_form.h"
 #include "analysis/uncert_form.h"
+#include "analysis/uncertspec_form.h"
 #include "engine/amoeba_form.h"
 #include "engine/calc_options_form.h"
 #include "engine/disease.h"
@@ -238,6 +239,13 @@ int main(int argc, char** argv) {
                             settings.MaxAge);
       analysisForm->Sex()->button(1)->click();
       Save(*analysisForm, out, "analysis");
+      analysisForm->Kind()->button(1)->click();
+      if (auto settingsModel = analysis.Settings()) {
+        kavrel::TUncertspecForm* settingsForm = analysisForm->SettingsForm();
+        settingsForm->Prepare(*settingsModel, *analysis.Uncertainty, settings.MaxAge);
+        Save(*settingsForm, out, "uncertainty-settings");
+        settingsForm->hide();
+      }
       analysisForm->reject();
       Save(*form.AnalysisOptionsForm(), out, "analysis-options");
       form.AnalysisOptionsForm()->hide();

@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QChart>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -21,6 +22,7 @@
 #include "agesched/age_schedule.h"
 #include "agesched/agesched_form.h"
 #include "analysis/uncert_form.h"
+#include "analysis/uncertspec_form.h"
 #include "engine/amoeba_form.h"
 #include "engine/calc_options_form.h"
 #include "engine/trend_form.h"
@@ -371,6 +373,24 @@ class ProcessFormTest final : public QObject {
       analysis->Kind()->button(1)->click();
       QVERIFY(!analysis->Button("Show output")->isEnabled());
       QCOMPARE(analysis->IntervalsLabel()->text(), QString("50% 60% 70% 80% 90% "));
+      // The settings of the varied inputs: per age group, a distribution and its parameters.
+      TUncertspecForm* settings = analysis->SettingsForm();
+      WhenShown(settings, [&] {
+        QCOMPARE(settings->windowTitle(), QString("Uncertainty settings"));
+        QCOMPARE(settings->VariableName()->text(), QString("Incidence"));
+        QAbstractItemModel* grid = settings->Grid()->model();
+        QCOMPARE(grid->headerData(1, Qt::Horizontal).toString(), QString("Mean"));
+        QCOMPARE(grid->index(0, 0).data().toString(), QString("0-4"));
+        QVERIFY(!(grid->flags(grid->index(0, 1)) & Qt::ItemIsEditable));  // the saved input
+        QVERIFY(grid->flags(grid->index(0, 2)) & Qt::ItemIsEditable);
+        settings->Iterations()->setValue(20);
+        settings->Distribution()->setCurrentIndex(1);  // uniform
+        QVERIFY(grid->headerData(2, Qt::Horizontal).toString() != QString("Stdev"));
+        TGrafForm* inputs = settings->OpenGraph();
+        QVERIFY(inputs->Chart()->title().endsWith(" input"));
+        QCOMPARE(inputs->Lines().size(), std::size_t{11});
+      });
+      analysis->Button("Settings")->click();
       analysis->Button("Start")->click();
       QVERIFY(analysis->Button("Show output")->isEnabled());
       analysis->ChooseOutput = [](const std::vector<std::string>&) {

@@ -48,10 +48,19 @@ std::vector<std::string> SensitivityOutputItems(const Tsenssum& results) {
 std::vector<PlotLine> UncertaintyPlotLines(int variable, const Tdisease& disease, int sex,
                                            const Tuncertsummary& summary,
                                            const ViewOptionsState& view) {
+  return UncertaintyInputPlotLines(variable, disease.OutputSeries[variable][sex], summary, view);
+}
+
+std::string UncertaintyInputGraphTitle(int variable) {
+  return "Uncertainty intervals for " + std::string(kVariableCaptions[variable]) + " input";
+}
+
+std::vector<PlotLine> UncertaintyInputPlotLines(int variable, const Series& central,
+                                                const Tuncertsummary& summary,
+                                                const ViewOptionsState& view) {
   std::vector<PlotLine> lines;
   for (const GraphLine& line : UncertaintyGraphLines(variable, summary)) {
-    const Series* data =
-        line.IntervalNumber == 0 ? &disease.OutputSeries[variable][sex] : line.Data;
+    const Series* data = line.IntervalNumber == 0 ? &central : line.Data;
     const Colour colour = view.UncertaintyColours.at(static_cast<std::size_t>(line.IntervalNumber));
     lines.push_back(
         {line.Title, data, true, false, colour, view.UncertaintyLineWidth, line.InLegend});

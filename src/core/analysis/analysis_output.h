@@ -45,6 +45,11 @@ std::vector<std::string> SensitivityOutputItems(const Tsenssum& results);
 std::vector<PlotLine> UncertaintyPlotLines(int variable, const Tdisease& disease, int sex,
                                            const Tuncertsummary& summary,
                                            const ViewOptionsState& view);
+// The settings window's graph of the input intervals: the saved input as "Central value".
+std::vector<PlotLine> UncertaintyInputPlotLines(int variable, const Series& savedInput,
+                                                const Tuncertsummary& summary,
+                                                const ViewOptionsState& view);
+std::string UncertaintyInputGraphTitle(int variable);
 // Per output variable the original output (" (o)") and the variant's (" (s)").
 std::vector<PlotLine> SensitivityPlotLines(const Tdisease& disease, int sex,
                                            const Tsensresultin& variant,

@@ -178,6 +178,18 @@ void AnalysisWindow::Close() {
   Uncertainty.reset();
 }
 
+std::unique_ptr<UncertaintySettingsWindow> AnalysisWindow::Settings() {
+  if (kind_ != Kind::kUncertainty || !Uncertainty) return nullptr;
+  const auto coefficient = env_.AnalysisOptions.Coefficient(env_.Dialogs);
+  if (!coefficient) return nullptr;
+  std::vector<int> checked;
+  for (std::size_t k = 0; k < Variables.size(); ++k) {
+    if (Checked[k]) checked.push_back(Variables[k]);
+  }
+  return std::make_unique<UncertaintySettingsWindow>(
+      *Uncertainty, checked, sex_, env_.UncertaintyGroups, *coefficient, env_.Dialogs);
+}
+
 UncertaintySettingsWindow::UncertaintySettingsWindow(Tuncertklas& analysis,
                                                      std::vector<int> checkedVariables, int sex,
                                                      const Tagegrouplist& groups,
@@ -194,6 +206,11 @@ UncertaintySettingsWindow::UncertaintySettingsWindow(Tuncertklas& analysis,
 
 std::string UncertaintySettingsWindow::VariableName() const {
   return Shown() < 0 ? std::string() : std::string(kVariableDisplayNames[Shown()]);
+}
+
+int UncertaintySettingsWindow::Distribution() const {
+  const int v = Shown();
+  return v < 0 ? 0 : analysis_.DistChoice[static_cast<std::size_t>(v)];
 }
 
 double UncertaintySettingsWindow::Multiplier() const {

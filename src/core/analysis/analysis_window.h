@@ -18,6 +18,7 @@ namespace kavrel {
 
 class MessagesLog;
 class Progress;
+class UncertaintySettingsWindow;
 
 // "Sensitivity and uncertainty options".
 struct AnalysisOptionsState {
@@ -63,6 +64,9 @@ class AnalysisWindow {
 
   Kind CurrentKind() const { return kind_; }
   const Tdiseaseam& Disease() const { return disease_; }
+  // "Settings": the settings window's model for the checked variables; nothing (after the
+  // message) when the default variation coefficient is not a number.
+  std::unique_ptr<UncertaintySettingsWindow> Settings();
   int Sex() const { return sex_; }
   // "Input variables": the variables with adjusted input for the sex and whether each is checked.
   std::vector<int> Variables;
@@ -110,6 +114,10 @@ class UncertaintySettingsWindow {
   int Decimals = 4;
   int Shown() const { return variables_.empty() ? -1 : variables_[current_]; }
   std::string VariableName() const;
+  // The shown variable's distribution (an index into the distribution names).
+  int Distribution() const;
+  const Tuncertklas& Analysis() const { return analysis_; }
+  int Sex() const { return sex_; }
   bool CanStepLeft() const { return current_ > 0; }
   bool CanStepRight() const { return current_ + 1 < variables_.size(); }
   void StepLeft();

@@ -19,6 +19,7 @@
 #include "analysis/analysis_window.h"
 #include "analysis/distributions.h"
 #include "analysis/sens_options_form.h"
+#include "analysis/uncertspec_form.h"
 #include "engine/disease.h"
 #include "results/graph_form.h"
 #include "results/table_form.h"
@@ -70,7 +71,14 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
       start_(new QPushButton("Start")),
       showOutput_(new QPushButton("Show output")),
       save_(new QPushButton("Save")),
-      progress_(new QProgressBar) {
+      progress_(new QProgressBar),
+      settingsForm_(new TUncertspecForm(
+          environment.Dialogs, environment.View,
+          [this] {
+            env_.Options.Show();
+            env_.Options.exec();
+          },
+          this)) {
   auto* inputs = new QGroupBox("Input variables");
   auto* inputsLayout = new QVBoxLayout(inputs);
   inputsLayout->addWidget(variables_);
@@ -95,7 +103,6 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
                                0, 1, 2);
   auto* intervals = new QPushButton("Intervals");
   auto* settings = new QPushButton("Settings");
-  settings->setEnabled(false);  // the settings window comes with a later version
   uncertaintyLayout->addWidget(intervals, 2, 0);
   uncertaintyLayout->addWidget(settings, 2, 1);
 
@@ -159,6 +166,7 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
   connect(set, &QPushButton::clicked, this,
           [this] { env_.Dialogs.ShowInformation("Sorry, not yet implemented"); });
   connect(intervals, &QPushButton::clicked, this, &TUncertForm::ChooseIntervals);
+  connect(settings, &QPushButton::clicked, this, &TUncertForm::EditSettings);
   connect(options, &QPushButton::clicked, this, [this] {
     env_.Options.Show();
     env_.Options.exec();
@@ -257,6 +265,19 @@ void TUncertForm::Save() {
     env_.Dialogs.ShowError(error.what());
   }
   progress_->setVisible(false);
+  Show();
+}
+
+void TUncertForm::EditSettings() {
+  if (model_ == nullptr) return;
+  std::unique_ptr<UncertaintySettingsWindow> settings;
+  try {
+    settings = model_->Settings();
+  } catch (const std::exception& error) {
+    env_.Dialogs.ShowError(error.what());
+  }
+  if (!settings) return;
+  settingsForm_->Edit(*settings, *model_->Uncertainty, maxAge_);
   Show();
 }
 

@@ -25,6 +25,7 @@ class AnalysisWindow;
 class OutputItemChooser;
 class TGrafForm;
 class TSensOpForm;
+class TUncertspecForm;
 class TTableForm;
 class UserDialogs;
 struct PopulationSeries;
@@ -54,6 +55,9 @@ class TUncertForm final : public QDialog {
   void ShowOutput();
   std::function<std::pair<int, bool>(const std::vector<std::string>&)> ChooseOutput;
   void ChooseIntervals();
+  // "Settings": the distributions and parameters of the checked variables, modally.
+  void EditSettings();
+  TUncertspecForm* SettingsForm() const { return settingsForm_; }
 
   QButtonGroup* Kind() const { return kind_; }
   QButtonGroup* Sex() const { return sex_; }
@@ -88,7 +92,8 @@ class TUncertForm final : public QDialog {
   QPushButton* showOutput_;
   QPushButton* save_;
   QProgressBar* progress_;
-  std::vector<QPointer<QWidget>> outputs_;  // the graph and table windows opened from here
+  std::vector<QPointer<QWidget>> outputs_;
+  TUncertspecForm* settingsForm_;  // the graph and table windows opened from here
 };
 
 }  // namespace kavrel

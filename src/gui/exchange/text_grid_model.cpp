@@ -81,7 +81,8 @@ Qt::ItemFlags TextGridModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   Qt::ItemFlags result = Qt::ItemIsSelectable;
   if (grid_.Enabled) result |= Qt::ItemIsEnabled;
-  if (layout_.Editable && grid_.Enabled && GridColumn(index.column()) >= 1) {
+  if (layout_.Editable && grid_.Enabled &&
+      GridColumn(index.column()) >= std::max(1, layout_.FirstEditableColumn)) {
     result |= Qt::ItemIsEditable;
   }
   return result;

@@ -24,6 +24,7 @@ class TextGridModel final : public QAbstractTableModel {
     char DecimalSeparator = '.';       // as the cells hold numbers
     bool Thousands = true;             // thousands separators in shown numbers
     bool Reformat = true;              // false: numbers come formatted, shown as they are
+    int FirstEditableColumn = 1;       // grid columns before it are read only
   };
 
   TextGridModel(TextGrid& grid, Layout layout, QObject* parent = nullptr);
