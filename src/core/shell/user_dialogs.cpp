@@ -29,6 +29,10 @@ std::vector<std::string> ScriptedDialogs::Texts() const {
   return texts;
 }
 
+// Out of line: inlined into a test, moving the variant trips a false -Wmaybe-uninitialized in
+// GCC 12.
+void ScriptedDialogs::Push(Answer answer) { answers_.push_back(std::move(answer)); }
+
 template <typename T>
 T ScriptedDialogs::Next(std::string_view what, std::string_view text) {
   if (answers_.empty()) {

@@ -92,7 +92,7 @@ class ScriptedDialogs final : public UserDialogs {
   using Answer =
       std::variant<DialogButton, int, std::optional<std::string>, std::optional<std::vector<int>>>;
 
-  void Push(Answer answer) { answers_.push_back(std::move(answer)); }
+  void Push(Answer answer);
   void PushFile(std::optional<std::string> path) { Push(Answer(std::move(path))); }
   void PushCheckList(std::optional<std::vector<int>> rows) { Push(Answer(std::move(rows))); }
 

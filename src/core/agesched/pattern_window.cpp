@@ -1,0 +1,119 @@
+#include "agesched/pattern_window.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "agesched/age_groups.h"
+#include "engine/model_types.h"
+#include "shell/user_dialogs.h"
+#include "store/database.h"
+
+namespace kavrel {
+
+PatternWindow::PatternWindow(Environment environment) : env_(std::move(environment)) {}
+
+double PatternWindow::Multiplier() const {
+  return kRatesPerTable.at(static_cast<std::size_t>(std::clamp(RatesIndex, 0, 5)));
+}
+
+void PatternWindow::ShowPattern(bool valuesInFull) {
+  Grid = TextGrid(2, std::max<int>(2, static_cast<int>(Pattern.size()) + 1));
+  Grid.SetCell(0, 0, "Age");
+  Grid.SetCell(1, 0, "Rate");
+  for (std::size_t k = 0; k < Pattern.size(); ++k) {
+    const int row = static_cast<int>(k) + 1;
+    Grid.SetCell(0, row, GroupLabel(Pattern[k].Lage, Pattern[k].Hage, env_.MaxAge));
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, valuesInFull ? "%.15g" : "%.9g",
+                  Pattern[k].Value * Multiplier());
+    std::string text(buffer);
+    std::replace(text.begin(), text.end(), '.', env_.DecimalSeparator);
+    Grid.SetCell(1, row, text);
+  }
+}
+
+void PatternWindow::Open() {
+  env_.CurrentAgeGroups.Name.clear();
+  DefineEnabled = false;
+  Names = PatternNames(env_.Data);
+  Pattern.clear();
+  if (!Names.empty()) {
+    NameEdit = Names.front();
+    Pattern = LoadPattern(env_.Data, NameEdit);
+  }
+  ShowPattern();
+}
+
+void PatternWindow::Choose(const std::string& name) {
+  NameEdit = name;
+  Pattern = LoadPattern(env_.Data, name);
+  ShowPattern();
+}
+
+void PatternWindow::NewItem() {
+  DefineEnabled = true;
+  NameEdit = "New Age Pattern Name";
+  Pattern.clear();
+  if (env_.PreferredSchedule > 0) {
+    try {
+      FillFromSchedule(env_.CurrentAgeGroups, env_.Data, env_.PreferredSchedule, env_.MaxAge);
+      for (const auto& g : env_.CurrentAgeGroups.Groups) {
+        Pattern.push_back({static_cast<int>(Pattern.size()), g->Lage, g->Hage, 0.0});
+      }
+    } catch (const DatabaseError&) {
+      env_.Dialogs.ShowError(kPatternScheduleError);
+    }
+  }
+  ShowPattern(true);
+}
+
+void PatternWindow::Define() {
+  env_.CurrentAgeGroups.Clear();
+  if (env_.RunAgeGroupEditor) env_.RunAgeGroupEditor();
+  Pattern.clear();
+  for (const auto& g : env_.CurrentAgeGroups.Groups) {
+    Pattern.push_back({static_cast<int>(Pattern.size()), g->Lage, g->Hage, 0.0});
+  }
+  ShowPattern(true);
+}
+
+bool PatternWindow::SaveItem() {
+  // The refusals of an empty or listed name (in SavePattern) come before the grid's check.
+  if (!NameEdit.empty() && std::find(Names.begin(), Names.end(), NameEdit) == Names.end() &&
+      !ValidateGrid(Grid, 1, 1, env_.Dialogs, env_.DecimalSeparator)) {
+    return false;
+  }
+  std::vector<Tpatinputdat> groups = Pattern;
+  for (std::size_t k = 0; k < groups.size(); ++k) {
+    groups[k].Value =
+        ReadNumberText(Grid.Cell(1, static_cast<int>(k) + 1), env_.DecimalSeparator).value_or(0.0);
+  }
+  if (!SavePattern(env_.Data, env_.Dialogs, NameEdit, groups, Multiplier())) return false;
+  for (std::size_t k = 0; k < groups.size(); ++k) Pattern[k].Value = groups[k].Value / Multiplier();
+  DefineEnabled = false;
+  Names.push_back(NameEdit);
+  return true;
+}
+
+bool PatternWindow::DeleteItem(const std::string& selected) {
+  if (!DeletePattern(env_.Data, env_.Dialogs, selected)) return false;
+  Names.erase(std::remove(Names.begin(), Names.end(), selected), Names.end());
+  NameEdit.clear();
+  Pattern.clear();
+  ShowPattern();
+  return true;
+}
+
+void PatternWindow::StoreData() {
+  const std::vector<std::string> lines = {"Kavrel input, database " + env_.DatasetName,
+                                          "Written " + env_.Date + ", " + env_.Time, NameEdit};
+  if (!env_.Storage.ReceiveGrid(Grid, true, lines, true, env_.Dialogs)) return;
+  if (env_.ShowStorage) env_.ShowStorage();
+}
+
+void PatternWindow::SetRatesIndex(int index) {
+  RatesIndex = std::clamp(index, 0, 5);
+  ShowPattern();
+}
+
+}  // namespace kavrel

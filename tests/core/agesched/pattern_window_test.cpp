@@ -1,0 +1,83 @@
+#include "agesched/pattern_window.h"
+
+#include <gtest/gtest.h>
+
+#include "agesched/age_groups.h"
+#include "store/data_kavrel.h"
+#include "store/store_fixture.h"
+
+namespace kavrel {
+namespace {
+
+struct PatternWindowTest : StoreFixture {
+  void SetUp() override { OpenNewCollection(); }
+  PatternWindow Window() {
+    return PatternWindow({data, dialogs, storage, groups, 85,
+                          [this] {
+                            groups.Clear();
+                            groups.Groups.push_back(std::make_unique<Tagegroup>(0, 50, 85));
+                            groups.Groups.push_back(std::make_unique<Tagegroup>(50, 85));
+                          },
+                          [this] { ++storageShown; }, "Example", "10-12-2026", "12:00"});
+  }
+  StorageGrid storage;
+  Tagegrouplist groups = NewCurrentAgeGroups();
+  int storageShown = 0;
+};
+
+TEST_F(PatternWindowTest, NewDefineSaveShowAndDelete) {
+  auto window = Window();
+  window.Open();
+  EXPECT_TRUE(window.Names.empty());
+  EXPECT_FALSE(window.DefineEnabled);
+  window.NewItem();
+  EXPECT_TRUE(window.DefineEnabled);
+  EXPECT_EQ(window.NameEdit, "New Age Pattern Name");
+  window.Define();
+  ASSERT_EQ(window.Grid.RowCount(), 3);
+  EXPECT_EQ(window.Grid.Cell(0, 2), "50+");
+  EXPECT_EQ(window.Grid.Cell(1, 1), "0");
+  // Per 1000: a typed 2 is stored as 0.002.
+  window.RatesIndex = 2;
+  window.NameEdit = "Rising";
+  window.Grid.SetCell(1, 1, "2");
+  window.Grid.SetCell(1, 2, "x");
+  EXPECT_FALSE(window.SaveItem());
+  EXPECT_EQ(dialogs.Texts().back(), kInvalidCellMessage);
+  window.Grid.SetCell(1, 2, "20");
+  ASSERT_TRUE(window.SaveItem());
+  EXPECT_FALSE(window.DefineEnabled);
+  EXPECT_EQ(window.Names, std::vector<std::string>{"Rising"});
+  EXPECT_DOUBLE_EQ(
+      data.QueryCollection("select Waarde from StandardAgePatterns where Lage=0").AsDouble(0),
+      0.002);
+  // The same name again is refused; the stored pattern stays.
+  EXPECT_FALSE(window.SaveItem());
+  EXPECT_EQ(dialogs.Texts().back(), kPatternNameInUse);
+
+  auto again = Window();
+  again.Open();
+  EXPECT_EQ(again.NameEdit, "Rising");
+  EXPECT_EQ(again.Grid.Cell(1, 1), "0.002");
+  again.SetRatesIndex(2);
+  EXPECT_EQ(again.Grid.Cell(1, 1), "2");
+  again.StoreData();
+  EXPECT_EQ(storageShown, 1);
+  EXPECT_EQ(storage.Grid.Cell(1, 3), "Rising");
+}
+
+TEST_F(PatternWindowTest, DeleteAsksAndNeedsASelection) {
+  ASSERT_TRUE(SavePattern(data, dialogs, "Flat", {{0, 0, 86, 0.01}}, 1.0));
+  auto window = Window();
+  window.Open();
+  EXPECT_FALSE(window.DeleteItem(""));
+  EXPECT_EQ(dialogs.Texts().back(), kSelectPatternFirst);
+  dialogs.Push(DialogButton::kYes);
+  ASSERT_TRUE(window.DeleteItem("Flat"));
+  EXPECT_TRUE(window.Names.empty());
+  EXPECT_EQ(window.Grid.RowCount(), 2);  // the grid emptied
+  EXPECT_EQ(data.QueryCollection("select * from StandardAgePatterns").RecordCount(), 0);
+}
+
+}  // namespace
+}  // namespace kavrel
