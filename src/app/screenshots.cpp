@@ -18,6 +18,7 @@
 #include "agesched/age_groups.h"
 #include "agesched/agesched_form.h"
 #include "agesched/fit_options_form.h"
+#include "agesched/pattern_form.h"
 #include "analysis/analysis_window.h"
 #include "analysis/random.h"
 #include "analysis/sens_options_form.h"
@@ -136,6 +137,11 @@ int main(int argc, char** argv) {
     population->Prepare(form.Model().Population, false, settings.MaxAge, "Example");
     Save(*population, out, "population-numbers");
     population->hide();
+    kavrel::TAgePatForm* patterns = form.PatternForm();
+    patterns->Prepare(settings.MaxAge, "Example", nullptr, 0);
+    patterns->NewItem();
+    Save(*patterns, out, "age-patterns");
+    patterns->hide();
     // The processing window on asthma, females, after a calculation, with its table.
     form.SexChoice(1)->setChecked(true);
     auto processed = form.Model().DiseaseForProcessing(kavrel::kFemales);

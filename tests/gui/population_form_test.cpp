@@ -5,10 +5,15 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTest>
 
+#include "agesched/age_group_form.h"
+#include "agesched/pattern_form.h"
 #include "exchange/population_window.h"
 #include "gui_fixture.h"
 
@@ -90,6 +95,46 @@ class PopulationFormTest final : public QObject {
     p.form.ShowPopulation(false);
     QCOMPARE(p.form.Model().Population.PopulationNumbers[kFemales][3], before);
     QVERIFY(p.dialogs.AllAnswered());
+  }
+
+  void standardAgePatterns() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TAgePatForm* patterns = p.form.PatternForm();
+    TAgegroupForm* ages = p.form.AgeGroupForm();
+    WhenShown(patterns, [&] {
+      QCOMPARE(patterns->windowTitle(), QString("Standard age patterns"));
+      QVERIFY(!patterns->Button("Define")->isEnabled());
+      patterns->Button("&New item")->click();
+      QCOMPARE(patterns->NameEdit()->text(), QString("New Age Pattern Name"));
+      WhenShown(ages, [&] {
+        ages->Button("New")->click();
+        ages->Width()->setValue(50);
+        ages->Button("Fill schedule")->click();  // 0-49, 50-99, 100+
+        ages->Button("Done")->click();
+        ages->Button("&Close")->click();
+      });
+      patterns->Button("Define")->click();
+      QAbstractItemModel* grid = patterns->Grid()->model();
+      QCOMPARE(grid->rowCount(), 3);
+      patterns->RatesPer()->setCurrentIndex(2);  // per 1000
+      for (int row = 0; row < 3; ++row)
+        grid->setData(grid->index(row, 1), QString::number(row + 1));
+      patterns->NameEdit()->setText("Rising");
+      emit patterns->NameEdit()->textEdited("Rising");
+      patterns->Button("&Save item")->click();
+      QCOMPARE(patterns->Names()->count(), 1);
+      patterns->Button("&Save item")->click();  // the same name again
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString("This name is already in use"));
+      QCOMPARE(patterns->Names()->currentItem()->text(), QString("Rising"));
+    });
+    p.form.Action("&Age patterns")->trigger();
+    QCOMPARE(
+        p.data.QueryCollection("select Waarde from StandardAgePatterns where Lage=50").AsDouble(0),
+        0.002);
   }
 };
 

@@ -21,6 +21,7 @@
 #include "agesched/age_groups.h"
 #include "agesched/agesched_form.h"
 #include "agesched/fit_options_form.h"
+#include "agesched/pattern_form.h"
 #include "analysis/random.h"
 #include "analysis/sens_options_form.h"
 #include "analysis/uncert_form.h"
@@ -158,6 +159,10 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   // Modal to the main window only, so the storage grid and the notes stay at hand.
   inputForm_->setWindowModality(Qt::WindowModal);
   populationForm_->setWindowModality(Qt::WindowModal);
+  patternForm_ = new TAgePatForm(
+      {env_.Data, env_.Dialogs, *storage_, *currentAgeGroups_, *ageGroupForm_, *storageForm_},
+      this);
+  patternForm_->setWindowModality(Qt::WindowModal);
   processForm_->setWindowModality(Qt::WindowModal);
   ageGroupForm_->setWindowModality(Qt::WindowModal);
   datasetForm_ = new TDatasetForm({env_.Settings, env_.Data, env_.Dialogs, model_,
@@ -314,12 +319,14 @@ void TMainForm::BuildMenus() {
   data->addSeparator();
   add(data, "&Exit", [this] { Exit(); });
 
-  // Windows that later parts of the program build stay disabled until they exist.
-  const auto later = [](QAction* action) { action->setEnabled(false); };
   QMenu* population = menuBar()->addMenu("&Population");
   add(population, "&Mortality", [this] { ShowPopulation(true); });
   add(population, "&Structure", [this] { ShowPopulation(false); });
-  later(population->addAction("&Age patterns"));
+  add(population, "&Age patterns", [this] {
+    if (!model_.DatasetCommandsEnabled()) return;
+    patternForm_->Edit(env_.Settings.MaxAge, env_.Settings.CurrentDatasetName,
+                       &model_.PatternDisplay, model_.Preferences.Table.Age[4]);
+  });
   QMenu* diseases = menuBar()->addMenu("D&iseases");
   add(diseases, "&Go to", [this] { GoTo(); });
   add(diseases, "&New", [this] { InsertDisease(); });

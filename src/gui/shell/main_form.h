@@ -31,6 +31,7 @@ class TCSVForm;
 class TDatasetForm;
 class TInputForm;
 class TPopInForm;
+class TAgePatForm;
 class TProcessForm;
 class TInspectForm;
 class TCopyForm;
@@ -113,6 +114,7 @@ class TMainForm final : public QMainWindow {
   TCSVForm* StorageForm() const { return storageForm_.get(); }
   TAgegroupForm* AgeGroupForm() const { return ageGroupForm_; }
   TPopInForm* PopulationForm() const { return populationForm_; }
+  TAgePatForm* PatternForm() const { return patternForm_; }
   TProcessForm* ProcessForm() const { return processForm_; }
   TInspectForm* InspectForm() const { return inspectForm_; }
   TCopyForm* CopyForm() const { return copyForm_; }
@@ -176,6 +178,7 @@ class TMainForm final : public QMainWindow {
   std::unique_ptr<TCSVForm> storageForm_;  // a window of its own, usable beside the editors
   TInputForm* inputForm_ = nullptr;
   TPopInForm* populationForm_ = nullptr;
+  TAgePatForm* patternForm_ = nullptr;
   TProcessForm* processForm_ = nullptr;
   TInspectForm* inspectForm_ = nullptr;
   TCopyForm* copyForm_ = nullptr;
