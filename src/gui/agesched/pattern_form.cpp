@@ -44,6 +44,8 @@ TAgePatForm::TAgePatForm(Environment environment, QWidget* parent)
   currentLayout->addWidget(names_);
   view_->verticalHeader()->hide();
   view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  view_->setMinimumWidth(240);
+  names_->setMaximumWidth(220);
   view_->installEventFilter(this);
 
   auto* item = new QGroupBox("Age pattern item");
