@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -175,6 +176,27 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
   connect(save_, &QPushButton::clicked, this, &TUncertForm::Save);
   connect(showOutput_, &QPushButton::clicked, this, &TUncertForm::ShowOutput);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  // The pop-up menu: "Options" and "Windows".
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    QMenu menu(this);
+    QMenu* options = menu.addMenu("Options");
+    const auto item = [](QMenu* into, const char* text, const std::function<void()>& open) {
+      QAction* action = into->addAction(text);
+      action->setEnabled(static_cast<bool>(open));
+      if (open) connect(action, &QAction::triggered, into, [open] { open(); });
+    };
+    item(options, "Graph and table", env_.ViewOptions);
+    item(options, "Calculation", env_.CalculationOptions);
+    item(options, "Downhill simplex", env_.SimplexOptions);
+    QMenu* windows = menu.addMenu("Windows");
+    item(windows, "Notes", env_.Notes);
+    item(windows, "Storage", env_.Storage);
+    item(windows, "Close all output", [this] {
+      for (QWidget* window : Outputs()) window->close();
+    });
+    menu.exec(mapToGlobal(at));
+  });
   ChooseOutput = [this](const std::vector<std::string>& items) {
     OutputItemChooser chooser(this);
     QStringList list;

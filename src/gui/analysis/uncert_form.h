@@ -41,6 +41,13 @@ class TUncertForm final : public QDialog {
     const ViewOptionsState& View;
     const PopulationSeries& Population;
     const Tagegrouplist& TableGroups;
+    // The pop-up menu's windows: graph and table, calculation and downhill simplex options;
+    // notes and the storage grid (null: not offered).
+    std::function<void()> ViewOptions = nullptr;
+    std::function<void()> CalculationOptions = nullptr;
+    std::function<void()> SimplexOptions = nullptr;
+    std::function<void()> Notes = nullptr;
+    std::function<void()> Storage = nullptr;
   };
   explicit TUncertForm(Environment environment, QWidget* parent = nullptr);
   ~TUncertForm() override;

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -132,7 +133,20 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   inspectForm_ = new TInspectForm(env_.Data, env_.Dialogs, env_.Log, this);
   sensForm_ = new TSensOpForm(model_.AnalysisWindow, this);
   analysisForm_ = new TUncertForm(
-      {env_.Dialogs, *sensForm_, model_.ViewWindow, model_.Population, model_.TableAgeGroups},
+      {env_.Dialogs, *sensForm_, model_.ViewWindow, model_.Population, model_.TableAgeGroups,
+       [this] {
+         viewForm_->Show();
+         viewForm_->exec();
+       },
+       [this] {
+         calcForm_->Show();
+         calcForm_->exec();
+       },
+       [this] {
+         amoebaForm_->Show();
+         amoebaForm_->exec();
+       },
+       [this] { ToggleNotes(); }, [this] { ShowStorage(); }},
       this);
   analysisForm_->setWindowModality(Qt::WindowModal);
   copyForm_ = new TCopyForm(env_.Settings, env_.Data, env_.Dialogs, this);
@@ -193,6 +207,7 @@ void TMainForm::OpenInput(int variable) {
   std::unique_ptr<Tdisease> disease;
   Run([&] { disease = model_.DiseaseForEditing(variable); });
   if (!disease) return;
+  RaiseNotes();
   inputForm_->Edit({*disease, variable, env_.Settings.MaxAge, env_.Settings.CurrentDatasetName,
                     false, model_.Preferences.Table.Age[0], 0, 4, &model_.InputDisplay});
   Refresh();
@@ -200,6 +215,7 @@ void TMainForm::OpenInput(int variable) {
 
 void TMainForm::ShowPopulation(bool mortality) {
   if (!env_.Data.DatasetIsOpen()) return;
+  RaiseNotes();
   populationForm_->Edit(model_.Population, mortality, env_.Settings.MaxAge,
                         env_.Settings.CurrentDatasetName, &model_.PopulationDisplay,
                         model_.Preferences.Table.Age[3]);
@@ -269,6 +285,11 @@ void TMainForm::ExportResults() {
   if (!model_.DatasetCommandsEnabled()) return;
   exportForm_->Export(model_.Population, env_.Settings.MaxAge, model_.Caption());
   Refresh();
+}
+
+void TMainForm::RaiseNotes() {
+  // The notes stay at hand over the editors while "&Notes" is checked.
+  if (notes_->isVisible()) QTimer::singleShot(0, notes_, [this] { notes_->raise(); });
 }
 
 void TMainForm::ShowStorage() {

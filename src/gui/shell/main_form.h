@@ -137,6 +137,7 @@ class TMainForm final : public QMainWindow {
  private:
   // Stores pending notes and a pending name or code edit; false (the error shown) if it failed.
   bool StoreEdits();
+  void RaiseNotes();
   void BuildMenus();
   void BuildDiseaseArea();
   void ShowDisease();
