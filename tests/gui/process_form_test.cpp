@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -40,6 +41,7 @@ using gui_test::Installation;
 using gui_test::OpenExample;
 using gui_test::Program;
 using gui_test::WhenShown;
+namespace fs = std::filesystem;
 
 class ProcessFormTest final : public QObject {
   Q_OBJECT
@@ -85,6 +87,20 @@ class ProcessFormTest final : public QObject {
       graph->ToggleOptions();
       table->Numbers()->setChecked(true);
       QCOMPARE(table->windowTitle(), QString("Females, Disease: Asthma (Numbers)"));
+      // Printed (here to PDF files): a landscape chart, and the table's pages.
+      for (const char* name : {"graph.pdf", "table.pdf"}) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const std::string file = (installation.root / name).string();
+        printer.setOutputFileName(QString::fromStdString(file));
+        if (std::string(name) == "graph.pdf") {
+          graph->PrintChart(printer);
+          QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Portrait);  // restored
+        } else {
+          table->PrintTable(printer);
+        }
+        QVERIFY(fs::file_size(file) > 1000);
+      }
       form->Button("&Save result")->click();
       form->Button("&Close")->click();
       QVERIFY(!form->isVisible());

@@ -15,7 +15,10 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QPainter>
 #include <QPen>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -72,6 +75,9 @@ TGrafForm::TGrafForm(int maxAge, QWidget* parent)
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(optionsButton_);
+  auto* print = new QPushButton("&Print");
+  connect(print, &QPushButton::clicked, this, &TGrafForm::Print);
+  buttons->addWidget(print);
   buttons->addStretch();
   buttons->addWidget(close_);
   auto* top = new QHBoxLayout;
@@ -211,6 +217,22 @@ void TGrafForm::ShowLine(int k) {
 }
 
 void TGrafForm::CopyChart() { QApplication::clipboard()->setPixmap(view_->grab()); }
+
+void TGrafForm::PrintChart(QPrinter& printer) {
+  const QPageLayout::Orientation previous = printer.pageLayout().orientation();
+  printer.setPageOrientation(QPageLayout::Landscape);
+  {
+    QPainter painter(&printer);
+    view_->render(&painter);
+  }
+  printer.setPageOrientation(previous);
+}
+
+void TGrafForm::Print() {
+  QPrinter printer;
+  QPrintDialog dialog(&printer, this);
+  if (dialog.exec() == QDialog::Accepted) PrintChart(printer);
+}
 
 void TGrafForm::keyPressEvent(QKeyEvent* event) {
   if (event->matches(QKeySequence::Copy)) {

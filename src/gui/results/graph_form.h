@@ -11,6 +11,7 @@
 #include "results/graph_lines.h"
 
 class QChart;
+class QPrinter;
 class QChartView;
 class QCheckBox;
 class QGroupBox;
@@ -38,6 +39,9 @@ class TGrafForm final : public QWidget {
   void ToggleOptions();
   // Ctrl+C: the chart as a picture on the clipboard.
   void CopyChart();
+  // "&Print": the chart on a landscape page; the printer's own orientation is restored after.
+  void PrintChart(QPrinter& printer);
+  void Print();
 
   QChart* Chart() const { return chart_; }
   const std::vector<PlotLine>& Lines() const { return lines_; }

@@ -2,9 +2,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -43,6 +47,7 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent,
     rates_->setCurrentIndex(view->RatesIndex);
     numbers_->setChecked(view->Numbers);
   }
+  auto* print = new QPushButton("&Print");
   auto* close = new QPushButton("&Close");
   auto* controls = new QHBoxLayout;
   controls->addWidget(numbers_);
@@ -51,6 +56,7 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent,
   controls->addWidget(new QLabel("Decimals"));
   controls->addWidget(decimals_);
   controls->addStretch();
+  controls->addWidget(print);
   controls->addWidget(close);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(view_);
@@ -59,11 +65,69 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent,
   connect(numbers_, &QCheckBox::toggled, this, &TTableForm::Recompute);
   connect(rates_, &QComboBox::currentIndexChanged, this, &TTableForm::Recompute);
   connect(decimals_, &QSpinBox::valueChanged, this, &TTableForm::Recompute);
+  connect(print, &QPushButton::clicked, this, &TTableForm::Print);
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   Recompute();
 }
 
 TTableForm::~TTableForm() = default;
+
+void TTableForm::Print() {
+  QPrinter printer;
+  QPrintDialog dialog(&printer, this);
+  if (dialog.exec() == QDialog::Accepted) PrintTable(printer);
+}
+
+void TTableForm::PrintTable(QPrinter& printer) {
+  QPainter painter(&printer);
+  QFont font("DejaVu Sans Mono");
+  font.setStyleHint(QFont::Monospace);
+  font.setPointSize(7);
+  painter.setFont(font);
+  const QFontMetrics metrics(font, &printer);
+  const QRect page = painter.viewport();
+  const int line = metrics.height();
+  // Column widths from the widest text of each column.
+  std::vector<int> widths(static_cast<std::size_t>(grid_.ColumnCount()), 0);
+  for (int r = 0; r < grid_.RowCount(); ++r) {
+    for (int c = 0; c < grid_.ColumnCount(); ++c) {
+      for (const QString& part : QString::fromStdString(grid_.Cell(c, r)).split('\n')) {
+        widths[static_cast<std::size_t>(c)] =
+            std::max(widths[static_cast<std::size_t>(c)], metrics.horizontalAdvance(part) + 12);
+      }
+    }
+  }
+  int y = line;
+  const auto header = [&] {
+    painter.drawText(0, y, windowTitle());
+    y += 2 * line;
+    for (int part = 0; part < 2; ++part) {
+      int x = 0;
+      for (int c = 0; c < grid_.ColumnCount(); ++c) {
+        const QStringList parts = QString::fromStdString(grid_.Cell(c, 0)).split('\n');
+        const QString text = parts.size() == 2 ? parts[part] : (part == 1 ? parts[0] : QString());
+        painter.drawText(x, y, text);
+        x += widths[static_cast<std::size_t>(c)];
+      }
+      y += line;
+    }
+    y += line / 2;
+  };
+  header();
+  for (int r = 1; r < grid_.RowCount(); ++r) {
+    if (y + line > page.height()) {
+      printer.newPage();
+      y = line;
+      header();
+    }
+    int x = 0;
+    for (int c = 0; c < grid_.ColumnCount(); ++c) {
+      painter.drawText(x, y, QString::fromStdString(grid_.Cell(c, r)));
+      x += widths[static_cast<std::size_t>(c)];
+    }
+    y += line;
+  }
+}
 
 void TTableForm::SetTitle(std::string title) {
   title_ = std::move(title);

@@ -13,6 +13,7 @@
 #include "results/result_table.h"
 
 class QCheckBox;
+class QPrinter;
 class QComboBox;
 class QSpinBox;
 class QTableView;
@@ -37,6 +38,9 @@ class TTableForm final : public QWidget {
   void Recompute();
   // A new base caption (another disease), then Recompute.
   void SetTitle(std::string title);
+  // "&Print": the caption, then the table in columns, as many pages as it needs.
+  void PrintTable(QPrinter& printer);
+  void Print();
 
   QTableView* View() const { return view_; }
   QCheckBox* Numbers() const { return numbers_; }

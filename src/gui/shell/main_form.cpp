@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPageSetupDialog>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -335,8 +336,10 @@ void TMainForm::BuildMenus() {
   add(collection, "&New", [this] { NewCollection(); });
   add(collection, "&Delete", [this] { DeleteCollection(); });
   data->addSeparator();
-  add(data, "&Printer setup",
-      [this] { env_.Dialogs.ShowInformation("Printing comes with the result tables."); });
+  add(data, "&Printer setup", [this] {
+    // The system's page and printer choice; graphs and tables ask for their printer when printed.
+    QPageSetupDialog(&printer_, this).exec();
+  });
   data->addSeparator();
   add(data, "&Exit", [this] { Exit(); });
 

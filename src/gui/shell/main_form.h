@@ -7,6 +7,7 @@
 #include <memory>
 
 #include <QMainWindow>
+#include <QPrinter>
 
 #include "shell/main_window_model.h"
 
@@ -192,6 +193,7 @@ class TMainForm final : public QMainWindow {
   TCalcOpForm* calcForm_ = nullptr;
   TAmoebeForm* amoebaForm_ = nullptr;
   bool refreshing_ = false;
+  QPrinter printer_;
 };
 
 // TMemoForm: the notes of the disease under the cursor.
