@@ -8,18 +8,18 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include "analysis/analysis_runs.h"
-#include "analysis/uncertainty.h"
-#include "engine/amoeba.h"
-#include "engine/calc_options.h"
-#include "engine/disease.h"
-#include "exchange/population.h"
-#include "shell/messages_log.h"
-#include "shell/progress.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
-#include "store/datasets.h"
+#include "core/analysis/analysis_runs.h"
+#include "core/analysis/uncertainty.h"
+#include "core/base/messages_log.h"
+#include "core/base/progress.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/calc_options.h"
+#include "core/engine/disease.h"
+#include "core/exchange/population.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/datasets.h"
 
 namespace kavrel {
 namespace {

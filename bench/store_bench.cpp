@@ -9,11 +9,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include "engine/model_types.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
-#include "store/layout.h"
+#include "core/base/user_dialogs.h"
+#include "core/base/vocabulary.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/layout.h"
 
 namespace kavrel {
 namespace {

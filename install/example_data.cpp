@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "engine/calc_settings.h"
-#include "engine/demo_disease.h"
-#include "engine/disease.h"
-#include "engine/model_types.h"
-#include "shell/messages_log.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
-#include "store/datasets.h"
-#include "store/layout.h"
+#include "core/base/messages_log.h"
+#include "core/base/user_dialogs.h"
+#include "core/base/vocabulary.h"
+#include "core/engine/calc_settings.h"
+#include "core/engine/demo_disease.h"
+#include "core/engine/disease.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/datasets.h"
+#include "core/store/layout.h"
 
 namespace kavrel::install {
 

@@ -3,11 +3,11 @@
 
 #include <QApplication>
 
-#include "shell/main_form.h"
-#include "shell/messages_log.h"
-#include "shell/qt_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/settings.h"
+#include "core/base/messages_log.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/settings.h"
+#include "gui/shell/main_form.h"
+#include "gui/shell/qt_dialogs.h"
 
 namespace {
 

@@ -1,18 +1,20 @@
-#include "adjust_command.h"
+#include "cli/adjust_command.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <memory>
 
-#include "agesched/age_schedule.h"
-#include "agesched/age_schedule_window.h"
-#include "agesched/curves.h"
-#include "cli_names.h"
-#include "csv_output.h"
-#include "engine/amoeba.h"
-#include "engine/disease.h"
-#include "exchange/population.h"
-#include "opened_dataset.h"
+#include "cli/cli_names.h"
+#include "cli/command.h"
+#include "cli/csv_output.h"
+#include "cli/opened_dataset.h"
+#include "core/agesched/age_schedule.h"
+#include "core/agesched/age_schedule_window.h"
+#include "core/agesched/curves.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/disease.h"
+#include "core/exchange/population.h"
 
 namespace kavrel::cli {
 
@@ -36,14 +38,12 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
   OpenedDataset set(err);
   if (!set.Open(options.dataset, options.collection)) return kError;
   PopulationSeries population;
-  if (!set.LoadPopulationData(population)) return kError;
-  Tdiseaseam disease(options.disease);
-  if (!set.LocateDisease(options.disease, disease)) return kError;
-  Tdisease::Store store{set.data, set.dialogs, set.maxAge};
-  disease.LoadInputs(store);
-  disease.LoadProcessedFlags(store);
-  disease.LoadAdjusted(store, sex);
-  disease.Sex = static_cast<std::uint8_t>(sex);
+  if (!set.session.LoadPopulation(population)) return kError;
+  const auto loaded =
+      set.session.LoadDisease(options.disease, sex, kOriginalInputs | kAdjustedInputs);
+  if (!loaded) return kError;
+  Tdiseaseam& disease = *loaded;
+  Tdisease::Store store = set.session.Store();
 
   FitOptionsWindowState fitOptions;
   AmoebaWindowState simplex;
@@ -124,6 +124,44 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
     disease.SaveAdjusted(store);
   }
   return 0;
+}
+
+void RegisterAdjust(Commands& commands) {
+  auto adjust = std::make_shared<AdjustOptions>();
+  CLI::App* command = commands.Add(
+      "adjust", "Reshape one input variable over age and print Age,Original,Current,Adjusted",
+      [adjust](std::ostream& out, std::ostream& err) { return RunAdjust(*adjust, out, err); });
+  AddDiseaseTarget(command, *adjust, "Collection with the standard age patterns");
+  command->add_option("--variable", adjust->variable, "Input variable, e.g. prevalence")
+      ->required();
+  command
+      ->add_option("--method", adjust->method,
+                   "linear, polynomial, spline, moving-average, curve-linear, curve-quadratic, "
+                   "curve-sigmoid, curve-exponent, curve-polynomial or pattern:NAME")
+      ->required();
+  command->add_option("--apply-to", adjust->applyTo, "original or current")
+      ->check(CLI::IsMember({"original", "current"}));
+  command->add_option("--ages", adjust->ages, "Age range LOW-HIGH");
+  command->add_option("--period", adjust->period, "Moving average period")
+      ->check(CLI::Range(3, 30));
+  command->add_option("--order", adjust->order, "Polynomial order")->check(CLI::Range(1, 9));
+  command->add_flag("--weight-population", adjust->weightPopulation,
+                    "Weight the fit by population numbers");
+  command->add_flag("--mean-values", adjust->meanValues, "Fit the sum over the range only");
+  command->add_flag("--no-low", adjust->noLow, "Interpolate without the low end point");
+  command->add_flag("--no-high", adjust->noHigh, "Interpolate without the high end point");
+  command->add_option("--low-age", adjust->lowAge, "Age of the low end point")
+      ->capture_default_str();
+  command
+      ->add_option("--high-age", adjust->highAge,
+                   "Age of the high end point (beyond the last group's midpoint)")
+      ->capture_default_str();
+  command->add_option("--low-value", adjust->lowValue, "Value at the low end point")
+      ->capture_default_str();
+  command->add_option("--high-value", adjust->highValue, "Value at the high end point")
+      ->capture_default_str();
+  command->add_flag("--save", adjust->save,
+                    "Apply the result (negatives become 0) and store the adjusted inputs");
 }
 
 }  // namespace kavrel::cli

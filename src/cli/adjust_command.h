@@ -3,13 +3,11 @@
 #include <ostream>
 #include <string>
 
+#include "cli/command.h"
+
 namespace kavrel::cli {
 
-struct AdjustOptions {
-  std::string dataset;
-  std::string collection;
-  std::string disease;
-  std::string sex = "males";
+struct AdjustOptions : DiseaseTarget {
   std::string variable;
   std::string method;
   std::string applyTo;  // "original", "current", or empty for the window's choice

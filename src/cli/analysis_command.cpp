@@ -1,18 +1,21 @@
-#include "analysis_command.h"
+#include "cli/analysis_command.h"
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <sstream>
 
-#include "analysis/analysis_storage.h"
-#include "analysis/sensitivity.h"
-#include "analysis/uncertainty.h"
-#include "cli_names.h"
-#include "csv_output.h"
-#include "engine/disease.h"
-#include "exchange/population.h"
-#include "opened_dataset.h"
-#include "shell/progress.h"
+#include "cli/cli_names.h"
+#include "cli/command.h"
+#include "cli/csv_output.h"
+#include "cli/opened_dataset.h"
+#include "core/analysis/analysis_storage.h"
+#include "core/analysis/sensitivity.h"
+#include "core/analysis/uncertainty.h"
+#include "core/base/progress.h"
+#include "core/engine/disease.h"
+#include "core/exchange/population.h"
+#include "core/store/layout.h"
 
 namespace kavrel::cli {
 
@@ -60,9 +63,9 @@ struct AnalysisSession {
   int Open(const AnalysisOptions& options, std::ostream& err) {
     sex = SexByName(options.sex);
     if (!set.Open(options.dataset, options.collection)) return kError;
-    if (!set.LoadPopulationData(population, false)) return kError;
-    disease = std::make_unique<Tdiseaseam>(options.disease);
-    if (!set.LocateDisease(options.disease, *disease)) return kError;
+    if (!set.session.LoadPopulation(population, false)) return kError;
+    disease = set.session.LoadDisease(options.disease, sex, kAdjustedInputs);
+    if (!disease) return kError;
     TableCursor& diseases = set.data.KavrelTable1();
     if (!diseases.FieldBoolean(kOutputFlagColumns[sex])) {
       set.dialogs.ShowError("There are no stored results of " + options.disease + " for " +
@@ -71,10 +74,6 @@ struct AnalysisSession {
                             "save them first (kavrel-cli calculate --save).");
       return kError;
     }
-    Tdisease::Store store{set.data, set.dialogs, set.maxAge};
-    disease->LoadProcessedFlags(store);
-    disease->LoadAdjusted(store, 1 - sex);
-    disease->LoadAdjusted(store, sex);
     disease->InputPresent = disease->Processed;
     disease->Sex = static_cast<std::uint8_t>(sex);
     disease->CalcSettings.LoadFromTable(sex, set.data, disease->InputId);
@@ -250,6 +249,56 @@ int RunSensitivity(const AnalysisOptions& options, std::ostream& out, std::ostre
     StoreVariants(session.data(), disease, session.sex, analysis.Results, session.set.maxAge);
   }
   return 0;
+}
+
+void RegisterAnalysis(Commands& commands) {
+  auto analysis = std::make_shared<AnalysisOptions>();
+  CLI::App* uncertainty = commands.Add(
+      "uncertainty", "Monte Carlo uncertainty analysis of one disease and sex (CSV summary)",
+      [analysis](std::ostream& out, std::ostream& err) {
+        return RunUncertainty(*analysis, out, err);
+      });
+  CLI::App* sensitivity =
+      commands.Add("sensitivity", "Sensitivity analysis: each input scaled by steps (CSV variants)",
+                   [analysis](std::ostream& out, std::ostream& err) {
+                     return RunSensitivity(*analysis, out, err);
+                   });
+  for (CLI::App* command : {uncertainty, sensitivity}) {
+    AddDiseaseTarget(command, *analysis);
+    command->add_option("--variables", analysis->variables,
+                        "Input variables to vary, comma-separated (default: all adjusted)");
+    command->add_option("--threads", analysis->threads, "Worker threads (default: every core)")
+        ->check(CLI::Range(0, 256));
+  }
+  uncertainty->add_option("--iterations", analysis->iterations, "Number of iterations")->required();
+  uncertainty->add_option("--distribution", analysis->distributions,
+                          "VARIABLE=normal|uniform|triangular|poisson|binomial");
+  uncertainty->add_option("--coefficient", analysis->coefficient,
+                          "Default variation coefficient (0.1)");
+  uncertainty->add_option("--intervals", analysis->intervals,
+                          "Interval levels in percent, e.g. 50,90,95");
+  uncertainty->add_option("--generator", analysis->generator, "Random generator 0 to 6");
+  uncertainty->add_option("--seed", analysis->seed, "Runtime seed value (default: clock)");
+  uncertainty->add_option("--save", analysis->saveKind, "Store the summary or full runs")
+      ->check(CLI::IsMember({"summary", "full"}));
+  sensitivity->add_option("--steps", analysis->steps, "Number of steps each way (3)");
+  sensitivity->add_option("--step-percent", analysis->stepPercent, "Step in percent (5)");
+  sensitivity->add_flag("--save", analysis->save, "Store the variants");
+
+  struct RandomOptions {
+    int generator = 5;
+    long long seed = 0;
+    int count = 10;
+  };
+  auto random = std::make_shared<RandomOptions>();
+  CLI::App* command =
+      commands.Add("random", "The first numbers of a random number generator",
+                   [random](std::ostream& out, std::ostream& err) {
+                     return RunRandom(random->generator, random->seed, random->count, out, err);
+                   });
+  command->add_option("--generator", random->generator, "0 to 6")->check(CLI::Range(0, 6));
+  command->add_option("--seed", random->seed, "Runtime seed value")->required();
+  command->add_option("--count", random->count, "How many")->check(CLI::Range(0, 100000000));
 }
 
 }  // namespace kavrel::cli

@@ -4,13 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/command.h"
+
 namespace kavrel::cli {
 
-struct AnalysisOptions {
-  std::string dataset;
-  std::string collection;
-  std::string disease;
-  std::string sex = "males";
+struct AnalysisOptions : DiseaseTarget {
   std::string variables;  // comma-separated names; empty: every variable with adjusted input
   int threads = 0;
   bool save = false;

@@ -1,22 +1,25 @@
-#include "calculate_command.h"
+#include "cli/calculate_command.h"
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
-#include "cli_dialogs.h"
-#include "cli_names.h"
-#include "csv_output.h"
-#include "engine/amoeba.h"
-#include "engine/calc_options.h"
-#include "engine/disease.h"
-#include "engine/processing.h"
-#include "exchange/population.h"
-#include "opened_dataset.h"
-#include "shell/messages_log.h"
-#include "store/data_kavrel.h"
-#include "store/datasets.h"
-#include "store/settings.h"
+#include "cli/cli_dialogs.h"
+#include "cli/cli_names.h"
+#include "cli/command.h"
+#include "cli/csv_output.h"
+#include "cli/opened_dataset.h"
+#include "core/base/messages_log.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/calc_options.h"
+#include "core/engine/disease.h"
+#include "core/engine/processing.h"
+#include "core/exchange/population.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/datasets.h"
+#include "core/store/layout.h"
+#include "core/store/settings.h"
 
 namespace kavrel::cli {
 
@@ -52,17 +55,13 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
   if (!set.Open(options.dataset, options.collection)) return kError;
 
   PopulationSeries population;
-  if (!set.LoadPopulationData(population)) return kError;
+  if (!set.session.LoadPopulation(population)) return kError;
 
-  Tdiseaseam disease(options.disease);
-  if (!set.LocateDisease(options.disease, disease)) return kError;
-  Tdisease::Store store{set.data, set.dialogs, set.maxAge};
-  disease.LoadInputs(store);
-  disease.Sex = static_cast<std::uint8_t>(sex);
-  if (options.adjusted) {
-    disease.LoadProcessedFlags(store);
-    disease.LoadAdjusted(store, sex);
-  }
+  const auto loaded = set.session.LoadDisease(
+      options.disease, sex, kOriginalInputs | (options.adjusted ? kAdjustedInputs : kRecordOnly));
+  if (!loaded) return kError;
+  Tdiseaseam& disease = *loaded;
+  Tdisease::Store store = set.session.Store();
 
   // The disease's stored options of the sex (defaults where none), then the command line's.
   disease.CalcSettings.LoadFromTable(sex, set.data, disease.InputId);
@@ -111,6 +110,31 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
     }
   }
   return 0;
+}
+
+void RegisterCalculate(Commands& commands) {
+  const std::string collectionHelp =
+      "Collection that takes over an older data set's patterns and schedules";
+  auto list = std::make_shared<CalculateOptions>();
+  CLI::App* listCommand = commands.Add(
+      "list", "List the diseases of a data set file with their flags (CSV)",
+      [list](std::ostream& out, std::ostream& err) { return RunList(*list, out, err); });
+  AddDatasetTarget(listCommand, *list, collectionHelp);
+
+  auto calculate = std::make_shared<CalculateOptions>();
+  CLI::App* command = commands.Add(
+      "calculate", "Calculate one disease for one sex and print its outputs by single year of age",
+      [calculate](std::ostream& out, std::ostream& err) {
+        return RunCalculate(*calculate, out, err);
+      });
+  AddDiseaseTarget(command, *calculate, collectionHelp);
+  command->add_flag("--adjusted", calculate->adjusted,
+                    "Start from the stored adjusted (single-year) inputs");
+  command->add_flag("--trends", calculate->trends, "Apply the stored time trends");
+  command->add_option("--option", calculate->options,
+                      "A calculation option, COLUMN=VALUE (for example Agegroup=5)");
+  command->add_flag("--save", calculate->save,
+                    "Save the result (replacing a stored one) and the options");
 }
 
 }  // namespace kavrel::cli

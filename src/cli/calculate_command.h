@@ -4,13 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/command.h"
+
 namespace kavrel::cli {
 
-struct CalculateOptions {
-  std::string dataset;     // data set file
-  std::string collection;  // collection used while an older data set is converted
-  std::string disease;
-  std::string sex = "males";
+struct CalculateOptions : DiseaseTarget {
   bool adjusted = false;
   bool trends = false;
   bool save = false;

@@ -1,5 +1,6 @@
-#include "cli_dialogs.h"
+#include "cli/cli_dialogs.h"
 
+#include <memory>
 #include <string>
 
 namespace kavrel::cli {

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "shell/user_dialogs.h"
+#include "core/base/user_dialogs.h"
 
 namespace kavrel::cli {
 

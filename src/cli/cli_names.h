@@ -4,7 +4,7 @@
 #include <cctype>
 #include <string>
 
-#include "engine/model_types.h"
+#include "core/base/vocabulary.h"
 
 namespace kavrel::cli {
 

@@ -1,12 +1,13 @@
-#include "copy_command.h"
+#include "cli/copy_command.h"
 
-#include <filesystem>
+#include <memory>
 #include <optional>
 
-#include "csv_output.h"
-#include "opened_dataset.h"
-#include "store/copy_disease.h"
-#include "store/database.h"
+#include "cli/command.h"
+#include "cli/csv_output.h"
+#include "cli/opened_dataset.h"
+#include "core/exchange/copy_disease.h"
+#include "core/store/database.h"
 
 namespace kavrel::cli {
 
@@ -17,18 +18,7 @@ int RunCopy(const CopyOptions& options, std::ostream& out, std::ostream& err) {
   // the width of its own tables.
   std::vector<CopyDestination> destinations;
   for (const std::string& file : options.destinations) {
-    CopyDestination destination{file, "", 0};
-    if (set.data.CollectionIsOpen()) {
-      QueryResult& rows =
-          set.data.QueryCollection("select DataSetName, DataBaseName from Datasets");
-      for (rows.First(); !rows.Eof(); rows.Next()) {
-        std::error_code error;
-        if (std::filesystem::equivalent(rows.AsText(1), file, error)) {
-          destination.DatasetName = rows.AsText(0);
-        }
-      }
-    }
-    destinations.push_back(destination);
+    destinations.push_back(DestinationInOpenCollection(set.data, file));
   }
   Database* collection = set.data.CollectionIsOpen() ? &set.data.Collection() : nullptr;
   const auto outcomes =
@@ -42,6 +32,18 @@ int RunCopy(const CopyOptions& options, std::ostream& out, std::ostream& err) {
     all = all && outcome.Copied;
   }
   return all && !outcomes.empty() ? 0 : 1;
+}
+
+void RegisterCopy(Commands& commands) {
+  auto copy = std::make_shared<CopyOptions>();
+  CLI::App* command = commands.Add(
+      "copy", "Copy a disease with everything stored for it into other data sets",
+      [copy](std::ostream& out, std::ostream& err) { return RunCopy(*copy, out, err); });
+  AddDiseaseTarget(command, *copy, "Collection whose data sets give the destinations' highest ages",
+                   false);
+  command->add_option("--to", copy->destinations, "Destination data set file (repeatable)")
+      ->required();
+  command->add_option("--name", copy->name, "Name in the destinations (default: the same)");
 }
 
 }  // namespace kavrel::cli

@@ -4,12 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/command.h"
+
 namespace kavrel::cli {
 
-struct CopyOptions {
-  std::string dataset;
-  std::string collection;
-  std::string disease;
+struct CopyOptions : DiseaseTarget {
   std::vector<std::string> destinations;
   std::string name;  // empty: the disease's own name
 };

@@ -1,13 +1,15 @@
-#include "demo_command.h"
+#include "cli/demo_command.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
-#include "csv_output.h"
-#include "engine/arithmetic_error.h"
-#include "engine/demo_disease.h"
-#include "engine/disease.h"
-#include "shell/messages_log.h"
+#include "cli/command.h"
+#include "cli/csv_output.h"
+#include "core/base/errors.h"
+#include "core/base/messages_log.h"
+#include "core/engine/demo_disease.h"
+#include "core/engine/disease.h"
 
 namespace kavrel::cli {
 
@@ -63,6 +65,29 @@ int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& err) {
     out << ',' << CsvNumber(allCause[disease.Sex][a]) << '\n';
   }
   return 0;
+}
+
+void RegisterDemo(Commands& commands) {
+  auto demo = std::make_shared<DemoOptions>();
+  auto sex = std::make_shared<std::string>("Males");
+  CLI::App* command = commands.Add(
+      "demo", "Run the model on a synthetic demonstration disease and print all seven variables",
+      [demo, sex](std::ostream& out, std::ostream& err) {
+        demo->sex = CLI::detail::to_lower(*sex) == "females" ? 1 : 0;
+        try {
+          return RunDemo(*demo, out, err);
+        } catch (const std::exception& e) {
+          err << e.what() << '\n';
+          return 1;
+        }
+      });
+  command->add_option("--max-age", demo->maxAge, "Highest age")->check(CLI::Range(0, 110));
+  command->add_option("--sex", *sex, "Males or Females")
+      ->check(CLI::IsMember({"Males", "Females"}, CLI::ignore_case));
+  command->add_option("--every", demo->step, "Print every n-th age")->check(CLI::Range(1, 110));
+  command->add_flag("--trend", demo->trend,
+                    "Let incidence have risen 2 % a year over the last 20 years");
+  command->add_flag("--table", demo->table, "Aligned columns for reading instead of CSV");
 }
 
 }  // namespace kavrel::cli

@@ -1,14 +1,17 @@
-#include "store_commands.h"
+#include "cli/store_commands.h"
 
+#include <memory>
 #include <optional>
 #include <vector>
 
-#include "cli_dialogs.h"
-#include "csv_output.h"
-#include "engine/model_types.h"
-#include "store/data_kavrel.h"
-#include "store/datasets.h"
-#include "store/settings.h"
+#include "cli/cli_dialogs.h"
+#include "cli/command.h"
+#include "cli/csv_output.h"
+#include "core/base/vocabulary.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/datasets.h"
+#include "core/store/layout.h"
+#include "core/store/settings.h"
 
 namespace kavrel::cli {
 
@@ -91,6 +94,20 @@ int RunDiseases(const StoreOptions& options, std::ostream& out, std::ostream& er
     out << ',' << (diseases.FieldBoolean("IncidencePopRate") ? "True" : "False") << '\n';
   }
   return 0;
+}
+
+void RegisterStoreCommands(Commands& commands) {
+  auto store = std::make_shared<StoreOptions>();
+  CLI::App* datasets = commands.Add(
+      "datasets", "List the data sets of a collection (the current one unless --collection)",
+      [store](std::ostream& out, std::ostream& err) { return RunDatasets(*store, out, err); });
+  CLI::App* diseases = commands.Add(
+      "diseases", "List the diseases of a data set with the inputs stored for each sex",
+      [store](std::ostream& out, std::ostream& err) { return RunDiseases(*store, out, err); });
+  for (CLI::App* command : {datasets, diseases}) {
+    command->add_option("--collection", store->collection, "Collection database file");
+  }
+  diseases->add_option("--dataset", store->dataset, "Data set name")->capture_default_str();
 }
 
 }  // namespace kavrel::cli

@@ -1,18 +1,21 @@
-#include "table_command.h"
+#include "cli/table_command.h"
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <memory>
 #include <sstream>
 
-#include "agesched/age_groups.h"
-#include "cli_names.h"
-#include "csv_output.h"
-#include "engine/disease.h"
-#include "exchange/export.h"
-#include "exchange/population.h"
-#include "opened_dataset.h"
-#include "results/result_table.h"
+#include "cli/cli_names.h"
+#include "cli/command.h"
+#include "cli/csv_output.h"
+#include "cli/opened_dataset.h"
+#include "core/agesched/age_groups.h"
+#include "core/engine/disease.h"
+#include "core/exchange/export.h"
+#include "core/exchange/population.h"
+#include "core/results/result_table.h"
+#include "core/store/layout.h"
 
 namespace kavrel::cli {
 
@@ -48,21 +51,12 @@ int RunTable(const TableOptions& options, std::ostream& out, std::ostream& err) 
   OpenedDataset set(err);
   if (!set.Open(options.dataset, options.collection)) return kError;
   PopulationSeries population;
-  if (!set.LoadPopulationData(population)) return kError;
+  if (!set.session.LoadPopulation(population)) return kError;
   // As the inspection window loads a disease: inputs, adjusted inputs, stored outputs.
-  Tdiseaseam disease(options.disease);
-  if (!set.LocateDisease(options.disease, disease)) return kError;
-  TableCursor& diseases = set.data.KavrelTable1();
-  for (int s = 0; s < kSexCount; ++s) {
-    disease.Calculated[s] = diseases.FieldBoolean(kOutputFlagColumns[s]);
-  }
-  Tdisease::Store store{set.data, set.dialogs, set.maxAge};
-  disease.LoadInputs(store);
-  disease.LoadProcessedFlags(store);
-  disease.LoadAdjusted(store, kMales);
-  disease.LoadAdjusted(store, kFemales);
-  disease.LoadOutputs(store);
-  disease.Sex = static_cast<std::uint8_t>(sex);
+  const auto loaded = set.session.LoadDisease(options.disease, sex,
+                                              kOriginalInputs | kAdjustedInputs | kStoredOutputs);
+  if (!loaded) return kError;
+  Tdiseaseam& disease = *loaded;
 
   Tagegrouplist groups = FiveYearGroups(set.maxAge, "Standard");
   if (options.schedule > 0) {
@@ -114,7 +108,7 @@ int RunExportCommand(const ExportOptions& options, std::ostream&, std::ostream& 
   OpenedDataset set(err);
   if (!set.Open(options.dataset, options.collection)) return kError;
   PopulationSeries population;
-  if (!set.LoadPopulationData(population)) return kError;
+  if (!set.session.LoadPopulation(population)) return kError;
   if (options.diseases == "all") {
     window.Diseases = ExportDiseases::kAll;
   } else {
@@ -151,6 +145,38 @@ int RunExportCommand(const ExportOptions& options, std::ostream&, std::ostream& 
                         Now("%x"),
                         Now("%X")};
   return RunExport(window, groups, options.out, context) ? 0 : kError;
+}
+
+void RegisterTable(Commands& commands) {
+  auto table = std::make_shared<TableOptions>();
+  CLI::App* command = commands.Add(
+      "table", "The stored results of one disease and sex as a result table (CSV)",
+      [table](std::ostream& out, std::ostream& err) { return RunTable(*table, out, err); });
+  AddDiseaseTarget(command, *table);
+  command->add_flag("--numbers", table->numbers, "Numbers instead of rates");
+  command->add_option("--rates-per", table->ratesPer, "1, 100, 1000, 10000, 100000 or 1000000");
+  command->add_option("--decimals", table->decimals, "Decimals, 0 to 10");
+  command->add_option("--schedule", table->schedule, "Age group schedule number (collection)");
+  command->add_option("--input", table->input, "adjusted or original input columns")
+      ->check(CLI::IsMember({"adjusted", "original"}));
+
+  auto options = std::make_shared<ExportOptions>();
+  CLI::App* exportCommand =
+      commands.Add("export", "Export the results of a data set to a file (overwritten)",
+                   [options](std::ostream& out, std::ostream& err) {
+                     return RunExportCommand(*options, out, err);
+                   });
+  AddDatasetTarget(exportCommand, *options);
+  exportCommand->add_option("--format", options->format, "csv, xls or prevent")
+      ->required()
+      ->check(CLI::IsMember({"csv", "xls", "prevent"}));
+  exportCommand->add_option("--out", options->out, "File to write")->required();
+  exportCommand->add_option("--diseases", options->diseases, "all, or NAME[,NAME...]");
+  exportCommand->add_option("--numbers", options->numbers, "rates, numbers or both")
+      ->check(CLI::IsMember({"rates", "numbers", "both"}));
+  exportCommand->add_option("--rates-per", options->ratesPer,
+                            "1, 100, 1000, 10000, 100000 or 1000000");
+  exportCommand->add_option("--decimals", options->decimals, "Decimals, 0 to 10");
 }
 
 }  // namespace kavrel::cli

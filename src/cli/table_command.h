@@ -3,13 +3,11 @@
 #include <ostream>
 #include <string>
 
+#include "cli/command.h"
+
 namespace kavrel::cli {
 
-struct TableOptions {
-  std::string dataset;
-  std::string collection;
-  std::string disease;
-  std::string sex = "males";
+struct TableOptions : DiseaseTarget {
   bool numbers = false;
   int ratesPer = 1;
   int decimals = 4;
@@ -17,9 +15,7 @@ struct TableOptions {
   std::string input = "adjusted";
 };
 
-struct ExportOptions {
-  std::string dataset;
-  std::string collection;
+struct ExportOptions : DatasetTarget {
   std::string format;
   std::string out;
   std::string diseases = "all";

@@ -14,13 +14,13 @@
 #include <QTimer>
 #include <unistd.h>
 
+#include "core/base/messages_log.h"
+#include "core/base/user_dialogs.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/settings.h"
 #include "example_data.h"
-#include "shell/main_form.h"
-#include "shell/messages_log.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/dataset_form.h"
-#include "store/settings.h"
+#include "gui/shell/main_form.h"
+#include "gui/store/dataset_form.h"
 
 namespace kavrel::gui_test {
 

@@ -1,7 +1,7 @@
 // The input editor, the age group editor and the storage grid, offscreen, opened from the main
 // window on the example data set.
 
-#include "exchange/input_editor.h"
+#include "core/exchange/input_editor.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
@@ -18,12 +18,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include "agesched/age_group_form.h"
-#include "agesched/age_groups.h"
-#include "exchange/grid.h"
-#include "exchange/input_form.h"
-#include "exchange/storage_form.h"
-#include "exchange/text_grid_model.h"
+#include "core/agesched/age_groups.h"
+#include "core/exchange/grid.h"
+#include "gui/agesched/age_group_form.h"
+#include "gui/exchange/input_form.h"
+#include "gui/exchange/storage_form.h"
+#include "gui/exchange/text_grid_model.h"
 #include "gui_fixture.h"
 
 namespace kavrel {

@@ -21,15 +21,15 @@
 #include <QTreeWidget>
 #include <unistd.h>
 
+#include "core/base/messages_log.h"
+#include "core/base/user_dialogs.h"
+#include "core/store/data_kavrel.h"
+#include "gui/shell/disease_list_form.h"
+#include "gui/shell/main_form.h"
+#include "gui/shell/small_dialogs.h"
+#include "gui/store/copy_form.h"
+#include "gui/store/dataset_form.h"
 #include "gui_fixture.h"
-#include "shell/disease_list_form.h"
-#include "shell/main_form.h"
-#include "shell/messages_log.h"
-#include "shell/small_dialogs.h"
-#include "shell/user_dialogs.h"
-#include "store/copy_form.h"
-#include "store/data_kavrel.h"
-#include "store/dataset_form.h"
 
 namespace fs = std::filesystem;
 

@@ -1,6 +1,6 @@
 // The population window on the example data set, offscreen.
 
-#include "exchange/population_form.h"
+#include "gui/exchange/population_form.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -12,9 +12,9 @@
 #include <QTableView>
 #include <QTest>
 
-#include "agesched/age_group_form.h"
-#include "agesched/pattern_form.h"
-#include "exchange/population_window.h"
+#include "core/exchange/population_window.h"
+#include "gui/agesched/age_group_form.h"
+#include "gui/agesched/pattern_form.h"
 #include "gui_fixture.h"
 
 namespace kavrel {

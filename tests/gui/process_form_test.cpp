@@ -1,6 +1,6 @@
 // The processing window on the example data set, offscreen: calculate, look at the table, save.
 
-#include "engine/process_form.h"
+#include "gui/engine/process_form.h"
 
 #include <fstream>
 
@@ -20,20 +20,20 @@
 #include <QTableView>
 #include <QTest>
 
-#include "agesched/age_schedule.h"
-#include "agesched/agesched_form.h"
-#include "analysis/uncert_form.h"
-#include "analysis/uncertspec_form.h"
-#include "engine/amoeba_form.h"
-#include "engine/calc_options_form.h"
-#include "engine/trend_form.h"
-#include "exchange/export_form.h"
+#include "core/agesched/age_schedule.h"
+#include "gui/agesched/agesched_form.h"
+#include "gui/analysis/uncert_form.h"
+#include "gui/analysis/uncertspec_form.h"
+#include "gui/engine/amoeba_form.h"
+#include "gui/engine/calc_options_form.h"
+#include "gui/engine/trend_form.h"
+#include "gui/exchange/export_form.h"
+#include "gui/results/graph_form.h"
+#include "gui/results/inspect_form.h"
+#include "gui/results/table_form.h"
+#include "gui/results/view_options_form.h"
+#include "gui/shell/preferences_form.h"
 #include "gui_fixture.h"
-#include "results/graph_form.h"
-#include "results/inspect_form.h"
-#include "results/table_form.h"
-#include "results/view_options_form.h"
-#include "shell/preferences_form.h"
 
 namespace kavrel {
 

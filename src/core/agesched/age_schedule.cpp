@@ -1,4 +1,4 @@
-#include "agesched/age_schedule.h"
+#include "core/agesched/age_schedule.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,8 +6,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "agesched/interpolation.h"
-#include "engine/disease.h"
+#include "core/base/number_text.h"
+#include "core/engine/disease.h"
+#include "core/engine/interpolation.h"
 
 namespace kavrel {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/model_types.h"
+#include "core/base/vocabulary.h"
 
 namespace kavrel {
 

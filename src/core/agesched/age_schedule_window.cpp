@@ -1,16 +1,16 @@
-#include "agesched/age_schedule_window.h"
+#include "core/agesched/age_schedule_window.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <vector>
 
-#include "agesched/curves.h"
-#include "agesched/interpolation.h"
-#include "agesched/patterns.h"
-#include "engine/disease.h"
-#include "shell/messages_log.h"
-#include "shell/user_dialogs.h"
+#include "core/agesched/curves.h"
+#include "core/agesched/patterns.h"
+#include "core/base/messages_log.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/disease.h"
+#include "core/engine/interpolation.h"
 
 namespace kavrel {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "agesched/age_schedule.h"
+#include "core/agesched/age_schedule.h"
 
 namespace kavrel {
 

@@ -1,11 +1,11 @@
-#include "agesched/curves.h"
+#include "core/agesched/curves.h"
 
 #include <cmath>
 #include <exception>
 
-#include "engine/arithmetic_error.h"
-#include "engine/disease.h"
-#include "shell/messages_log.h"
+#include "core/base/errors.h"
+#include "core/base/messages_log.h"
+#include "core/engine/disease.h"
 
 namespace kavrel {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "agesched/age_schedule.h"
-#include "engine/amoeba.h"
+#include "core/agesched/age_schedule.h"
+#include "core/engine/amoeba.h"
 
 namespace kavrel {
 

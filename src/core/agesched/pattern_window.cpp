@@ -1,12 +1,13 @@
-#include "agesched/pattern_window.h"
+#include "core/agesched/pattern_window.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "agesched/age_groups.h"
-#include "engine/model_types.h"
-#include "shell/user_dialogs.h"
-#include "store/database.h"
+#include "core/agesched/age_groups.h"
+#include "core/base/number_text.h"
+#include "core/base/user_dialogs.h"
+#include "core/base/vocabulary.h"
+#include "core/store/database.h"
 
 namespace kavrel {
 
@@ -23,12 +24,9 @@ void PatternWindow::ShowPattern(bool valuesInFull) {
   for (std::size_t k = 0; k < Pattern.size(); ++k) {
     const int row = static_cast<int>(k) + 1;
     Grid.SetCell(0, row, GroupLabel(Pattern[k].Lage, Pattern[k].Hage, env_.MaxAge));
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, valuesInFull ? "%.15g" : "%.9g",
-                  Pattern[k].Value * Multiplier());
-    std::string text(buffer);
-    std::replace(text.begin(), text.end(), '.', env_.DecimalSeparator);
-    Grid.SetCell(1, row, text);
+    Grid.SetCell(
+        1, row,
+        NumberText(Pattern[k].Value * Multiplier(), valuesInFull ? 15 : 9, env_.DecimalSeparator));
   }
 }
 
@@ -107,8 +105,7 @@ bool PatternWindow::DeleteItem(const std::string& selected) {
 void PatternWindow::StoreData() {
   const std::vector<std::string> lines = {"Kavrel input, database " + env_.DatasetName,
                                           "Written " + env_.Date + ", " + env_.Time, NameEdit};
-  if (!env_.Storage.ReceiveGrid(Grid, true, lines, true, env_.Dialogs)) return;
-  if (env_.ShowStorage) env_.ShowStorage();
+  if (env_.SendToStorage) env_.SendToStorage(Grid, true, lines, true);
 }
 
 void PatternWindow::SetRatesIndex(int index) {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "agesched/patterns.h"
-#include "exchange/grid.h"
+#include "core/agesched/patterns.h"
+#include "core/base/text_grid.h"
 
 namespace kavrel {
 
@@ -24,12 +24,12 @@ class PatternWindow {
   struct Environment {
     TDataKavrel& Data;
     UserDialogs& Dialogs;
-    StorageGrid& Storage;
+    // "Store data" hands the grid to the storage grid through this, which shows it too.
+    GridReceiver SendToStorage;
     Tagegrouplist& CurrentAgeGroups;
     int MaxAge;
     // Runs the age group editor on CurrentAgeGroups.
     std::function<void()> RunAgeGroupEditor = nullptr;
-    std::function<void()> ShowStorage = nullptr;
     std::string DatasetName;
     std::string Date;
     std::string Time;

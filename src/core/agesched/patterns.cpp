@@ -1,11 +1,11 @@
-#include "agesched/patterns.h"
+#include "core/agesched/patterns.h"
 
 #include <algorithm>
 
-#include "engine/model_types.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
+#include "core/base/user_dialogs.h"
+#include "core/base/vocabulary.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 
 namespace kavrel {
 

@@ -1,8 +1,8 @@
-#include "analysis/analysis_output.h"
+#include "core/analysis/analysis_output.h"
 
-#include "agesched/age_groups.h"
-#include "engine/disease.h"
-#include "exchange/population.h"
+#include "core/agesched/age_groups.h"
+#include "core/engine/disease.h"
+#include "core/engine/population_series.h"
 
 namespace kavrel {
 

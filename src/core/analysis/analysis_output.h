@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "analysis/sensitivity.h"
-#include "analysis/uncertainty.h"
-#include "results/graph_lines.h"
-#include "results/result_table.h"
+#include "core/analysis/sensitivity.h"
+#include "core/analysis/uncertainty.h"
+#include "core/results/graph_lines.h"
+#include "core/results/result_table.h"
 
 namespace kavrel {
 

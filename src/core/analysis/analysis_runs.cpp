@@ -1,4 +1,4 @@
-#include "analysis/analysis_runs.h"
+#include "core/analysis/analysis_runs.h"
 
 #include <algorithm>
 #include <atomic>
@@ -6,10 +6,10 @@
 #include <mutex>
 #include <thread>
 
-#include "engine/disease.h"
-#include "engine/processing.h"
-#include "shell/messages_log.h"
-#include "shell/progress.h"
+#include "core/base/messages_log.h"
+#include "core/base/progress.h"
+#include "core/engine/disease.h"
+#include "core/engine/processing.h"
 
 namespace kavrel {
 

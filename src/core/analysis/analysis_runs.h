@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/amoeba.h"
-#include "engine/calc_options.h"
-#include "engine/model_types.h"
+#include "core/base/vocabulary.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/calc_options.h"
 
 namespace kavrel {
 

@@ -1,9 +1,9 @@
-#include "analysis/analysis_storage.h"
+#include "core/analysis/analysis_storage.h"
 
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
-#include "store/layout.h"
+#include "core/base/user_dialogs.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/layout.h"
 
 namespace kavrel {
 

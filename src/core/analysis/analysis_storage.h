@@ -5,8 +5,8 @@
 
 #include <string_view>
 
-#include "analysis/sensitivity.h"
-#include "analysis/uncertainty.h"
+#include "core/analysis/sensitivity.h"
+#include "core/analysis/uncertainty.h"
 
 namespace kavrel {
 

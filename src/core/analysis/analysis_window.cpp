@@ -1,10 +1,10 @@
-#include "analysis/analysis_window.h"
+#include "core/analysis/analysis_window.h"
 
 #include <algorithm>
 
-#include "shell/progress.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
+#include "core/base/progress.h"
+#include "core/base/user_dialogs.h"
+#include "core/store/data_kavrel.h"
 
 namespace kavrel {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "analysis/analysis_storage.h"
-#include "analysis/sensitivity.h"
-#include "analysis/uncertainty.h"
-#include "engine/calc_options.h"
-#include "exchange/grid.h"
+#include "core/analysis/analysis_storage.h"
+#include "core/analysis/sensitivity.h"
+#include "core/analysis/uncertainty.h"
+#include "core/base/text_grid.h"
+#include "core/engine/calc_options.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "analysis/distributions.h"
+#include "core/analysis/distributions.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <numbers>
 #include <optional>
 
-#include "shell/user_dialogs.h"
+#include "core/base/user_dialogs.h"
 
 namespace kavrel {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/random.h"
-#include "engine/model_types.h"
+#include "core/analysis/random.h"
+#include "core/base/vocabulary.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "analysis/random.h"
+#include "core/analysis/random.h"
 
 #include <chrono>
 #include <cmath>

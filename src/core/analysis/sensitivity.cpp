@@ -1,11 +1,11 @@
-#include "analysis/sensitivity.h"
+#include "core/analysis/sensitivity.h"
 
 #include <cmath>
 
-#include "shell/progress.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
-#include "store/layout.h"
+#include "core/base/progress.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/layout.h"
 
 namespace kavrel {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/analysis_runs.h"
-#include "engine/disease.h"
-#include "results/result_table.h"
+#include "core/analysis/analysis_runs.h"
+#include "core/engine/disease.h"
+#include "core/results/result_table.h"
 
 namespace kavrel {
 

@@ -1,15 +1,15 @@
-#include "analysis/uncertainty.h"
+#include "core/analysis/uncertainty.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "engine/disease.h"
-#include "shell/messages_log.h"
-#include "shell/progress.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
-#include "store/layout.h"
+#include "core/base/messages_log.h"
+#include "core/base/progress.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/disease.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/layout.h"
 
 namespace kavrel {
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "agesched/age_groups.h"
-#include "analysis/analysis_runs.h"
-#include "analysis/distributions.h"
-#include "engine/disease.h"
-#include "engine/model_types.h"
-#include "results/result_table.h"
+#include "core/agesched/age_groups.h"
+#include "core/analysis/analysis_runs.h"
+#include "core/analysis/distributions.h"
+#include "core/base/vocabulary.h"
+#include "core/engine/disease.h"
+#include "core/results/result_table.h"
 
 namespace kavrel {
 

@@ -1,10 +1,10 @@
-#include "engine/basic_equations.h"
+#include "core/engine/basic_equations.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "engine/disease.h"
-#include "shell/messages_log.h"
+#include "core/base/messages_log.h"
+#include "core/engine/disease.h"
 
 namespace kavrel {
 

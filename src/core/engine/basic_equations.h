@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "engine/model_types.h"
+#include "core/base/vocabulary.h"
 
 namespace kavrel {
 

@@ -1,6 +1,6 @@
-#include "engine/calc_options.h"
+#include "core/engine/calc_options.h"
 
-#include "engine/disease.h"
+#include "core/engine/disease.h"
 
 namespace kavrel {
 

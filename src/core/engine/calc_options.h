@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/amoeba.h"
-#include "engine/model_types.h"
+#include "core/base/vocabulary.h"
+#include "core/engine/amoeba.h"
 
 namespace kavrel {
 

@@ -1,15 +1,15 @@
-#include "engine/calc_settings.h"
+#include "core/engine/calc_settings.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 
-#include "engine/amoeba.h"
-#include "engine/calc_options.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
-#include "store/layout.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/calc_options.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/layout.h"
 
 namespace kavrel {
 

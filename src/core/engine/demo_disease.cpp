@@ -1,4 +1,4 @@
-#include "engine/demo_disease.h"
+#include "core/engine/demo_disease.h"
 
 #include <algorithm>
 #include <cmath>

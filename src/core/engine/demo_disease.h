@@ -5,8 +5,8 @@
 
 #include <array>
 
-#include "engine/disease.h"
-#include "engine/model_types.h"
+#include "core/base/vocabulary.h"
+#include "core/engine/disease.h"
 
 namespace kavrel {
 

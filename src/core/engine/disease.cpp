@@ -1,11 +1,11 @@
-#include "engine/disease.h"
+#include "core/engine/disease.h"
 
 #include <cmath>
 #include <stdexcept>
 
-#include "engine/arithmetic_error.h"
-#include "engine/basic_equations.h"
-#include "engine/calc_options.h"
+#include "core/base/errors.h"
+#include "core/engine/basic_equations.h"
+#include "core/engine/calc_options.h"
 
 namespace kavrel {
 

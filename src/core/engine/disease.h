@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/calc_settings.h"
-#include "engine/model_types.h"
+#include "core/base/vocabulary.h"
+#include "core/engine/calc_settings.h"
 
 namespace kavrel {
 
@@ -189,5 +189,24 @@ class Tdiseaseam : public Tdisease {
  protected:
   int fitMaxAge_ = 0;  // the highest age of the calculation in progress
 };
+
+// What a command reads of the disease under the diseases cursor, besides its record.
+enum DiseaseParts : unsigned {
+  kRecordOnly = 0,
+  // The age-group inputs of both sexes, spread over single years (ModelSeries then holds them).
+  kOriginalInputs = 1,
+  // The processed-input flags, then the stored adjusted inputs and trends of the other sex and of
+  // `sex` (so that the trends are those of `sex`).
+  kAdjustedInputs = 2,
+  // The stored outputs of both sexes and which sexes have them.
+  kStoredOutputs = 4,
+};
+
+// Loads the parts of the disease under the cursor into `disease` (whose record it takes) and sets
+// its sex. False, with nothing loaded, when the data set has no diseases.
+bool LoadDiseaseUnderCursor(Tdisease& disease, Tdisease::Store& store, int sex, unsigned parts);
+
+// The same as a new fitting disease; null when the data set has no diseases.
+std::unique_ptr<Tdiseaseam> DiseaseUnderCursor(Tdisease::Store& store, int sex, unsigned parts);
 
 }  // namespace kavrel

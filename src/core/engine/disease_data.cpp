@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <string>
 
-#include "engine/disease.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
-#include "store/layout.h"
-#include "store/table_cursor.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/disease.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/layout.h"
+#include "core/store/table_cursor.h"
 
 namespace kavrel {
 
@@ -365,6 +365,35 @@ Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store) {
     throw;
   }
   return SaveResultOutcome::kSavedUnderNewName;
+}
+
+bool LoadDiseaseUnderCursor(Tdisease& disease, Tdisease::Store& store, int sex, unsigned parts) {
+  TableCursor& diseases = store.Data.KavrelTable1();
+  if (!diseases.Active() || diseases.RecordCount() == 0) return false;
+  disease.TakeRecord(diseases);
+  disease.Sex = static_cast<std::uint8_t>(sex);
+  if ((parts & kOriginalInputs) != 0) disease.LoadInputs(store);
+  if ((parts & kAdjustedInputs) != 0) {
+    disease.LoadProcessedFlags(store);
+    disease.LoadAdjusted(store, 1 - sex);
+    disease.LoadAdjusted(store, sex);
+  }
+  if ((parts & kStoredOutputs) != 0) {
+    for (int s = 0; s < kSexCount; ++s) {
+      disease.Calculated[s] = diseases.FieldBoolean(kOutputFlagColumns[s]);
+    }
+    disease.LoadOutputs(store);
+  }
+  disease.Sex = static_cast<std::uint8_t>(sex);
+  return true;
+}
+
+std::unique_ptr<Tdiseaseam> DiseaseUnderCursor(Tdisease::Store& store, int sex, unsigned parts) {
+  TableCursor& diseases = store.Data.KavrelTable1();
+  if (!diseases.Active() || diseases.RecordCount() == 0) return nullptr;
+  auto disease = std::make_unique<Tdiseaseam>(diseases.FieldText("DiseaseName"));
+  LoadDiseaseUnderCursor(*disease, store, sex, parts);
+  return disease;
 }
 
 }  // namespace kavrel

@@ -7,14 +7,14 @@
 #include <memory>
 #include <string>
 
-#include "agesched/interpolation.h"
-#include "engine/amoeba.h"
-#include "engine/arithmetic_error.h"
-#include "engine/basic_equations.h"
-#include "engine/calc_options.h"
-#include "engine/disease.h"
-#include "shell/messages_log.h"
-#include "shell/user_dialogs.h"
+#include "core/base/errors.h"
+#include "core/base/messages_log.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/basic_equations.h"
+#include "core/engine/calc_options.h"
+#include "core/engine/disease.h"
+#include "core/engine/interpolation.h"
 
 namespace kavrel {
 

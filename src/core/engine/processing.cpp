@@ -1,6 +1,6 @@
-#include "engine/processing.h"
+#include "core/engine/processing.h"
 
-#include "shell/user_dialogs.h"
+#include "core/base/user_dialogs.h"
 
 namespace kavrel {
 

@@ -5,8 +5,8 @@
 
 #include <string_view>
 
-#include "engine/calc_options.h"
-#include "engine/disease.h"
+#include "core/engine/calc_options.h"
+#include "core/engine/disease.h"
 
 namespace kavrel {
 

@@ -1,10 +1,11 @@
-#include "engine/trend_window.h"
+#include "core/engine/trend_window.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/disease.h"
-#include "shell/user_dialogs.h"
+#include "core/base/number_text.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/disease.h"
 
 namespace kavrel {
 
@@ -16,11 +17,7 @@ std::string FactorToPercentText(double factor, char decimalSeparator) {
   const double percent = factor >= 1.0 ? (factor - 1.0) * 100.0 : (1.0 - 1.0 / factor) * 100.0;
   if (percent == 0.0) return "0";
   // Twelve significant digits: 2.5 % reads back as 2.5, not as 2.49999999999999.
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.12g", percent);
-  std::string text(buffer);
-  std::replace(text.begin(), text.end(), '.', decimalSeparator);
-  return text;
+  return NumberText(percent, 12, decimalSeparator);
 }
 
 TrendWindow::TrendWindow(Tdisease& disease, UserDialogs& dialogs, char decimalSeparator)

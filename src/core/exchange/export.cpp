@@ -1,4 +1,4 @@
-#include "exchange/export.h"
+#include "core/exchange/export.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,13 +7,14 @@
 #include <fstream>
 #include <system_error>
 
-#include "engine/disease.h"
-#include "exchange/grid.h"
-#include "exchange/xls_writer.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
-#include "store/table_cursor.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/disease.h"
+#include "core/exchange/grid.h"
+#include "core/exchange/xls_writer.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/layout.h"
+#include "core/store/table_cursor.h"
 
 namespace kavrel {
 

@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "agesched/age_groups.h"
-#include "engine/model_types.h"
-#include "results/result_table.h"
-#include "store/database.h"
+#include "core/agesched/age_groups.h"
+#include "core/base/vocabulary.h"
+#include "core/results/result_table.h"
+#include "core/store/database.h"
 
 namespace kavrel {
 

@@ -1,74 +1,17 @@
 #pragma once
 
-// Grids of text cells as the editing windows, the result tables and the storage grid hold them,
-// the four grid operations they share through the clipboard, the storage grid, and
-// comma-delimited text files.
+// The storage grid and comma-delimited text files.
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/base/text_grid.h"
+
 namespace kavrel {
 
 class UserDialogs;
-
-inline constexpr std::string_view kInvalidCellMessage =
-    "This cell does not contain a valid number. Please correct and save again.";
-inline constexpr std::string_view kClipboardTooLargeMessage = "Clipboard too large to paste here";
-inline constexpr std::string_view kDestroyInputQuestion =
-    "This will destroy the current input data.\r\nDo you want to store it first?";
-inline constexpr std::string_view kStorageNotEmptyQuestion =
-    "The storage window already contains data.\r\nChoose Yes to overwrite.\r\nChoose No to "
-    "append.\r\nOr Cancel to do neither";
-
-class TextGrid {
- public:
-  TextGrid(int columns = 2, int rows = 2) { Resize(columns, rows); }
-
-  int ColumnCount() const { return columns_; }
-  int RowCount() const { return static_cast<int>(cells_.size()); }
-  // Cells outside the grid read as empty.
-  const std::string& Cell(int column, int row) const;
-  void SetCell(int column, int row, std::string text);
-  // Keeps what fits.
-  void Resize(int columns, int rows);
-  void ClearCells();
-  // Empties the value cells, from the first column and row on; headings and labels stay.
-  void ClearValues(int firstColumn = 1, int firstRow = 1);
-
-  bool Enabled = true;
-  int CurrentColumn = 1;
-  int CurrentRow = 1;
-  // The selection, both corners included.
-  int SelectionLeft = 1, SelectionTop = 1, SelectionRight = 1, SelectionBottom = 1;
-  void Select(int left, int top, int right, int bottom) {
-    SelectionLeft = left;
-    SelectionTop = top;
-    SelectionRight = right;
-    SelectionBottom = bottom;
-  }
-
- private:
-  int columns_ = 0;
-  std::vector<std::vector<std::string>> cells_;  // by row
-};
-
-// A number as a cell holds it, with the locale's decimal separator; nothing for other text.
-std::optional<double> ReadCellNumber(std::string_view text, char decimalSeparator);
-
-// Every cell of a labelled row (column 0 not empty), from the first column and row on, must be a
-// number; the first that is not becomes the current cell and the user is told. A disabled grid
-// is valid.
-bool ValidateGrid(TextGrid& grid, int firstColumn, int firstRow, UserDialogs& dialogs,
-                  char decimalSeparator);
-// Pastes tab-separated clipboard text at the current cell. Without growing, a block that does
-// not fit is refused with a message. False when nothing was pasted.
-bool PasteIntoGrid(TextGrid& grid, std::string_view clipboard, bool mayGrow, UserDialogs& dialogs);
-// The selection as clipboard text: cells separated by tabs, rows ended by CR LF.
-std::string CopyGridSelection(const TextGrid& grid);
-// Copies, then sets every selected cell to "0".
-std::string CutGridSelection(TextGrid& grid);
 
 // Comma-delimited files.
 std::vector<std::string> ParseCsvLine(std::string_view line);

@@ -1,11 +1,12 @@
-#include "exchange/input_editor.h"
+#include "core/exchange/input_editor.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "results/result_table.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
+#include "core/base/number_text.h"
+#include "core/base/user_dialogs.h"
+#include "core/results/result_table.h"
+#include "core/store/data_kavrel.h"
 
 namespace kavrel {
 
@@ -16,11 +17,7 @@ double InputEditor::Multiplier() const {
 }
 
 std::string InputEditor::Shown(double value) const {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.9g", value * Multiplier());
-  std::string text(buffer);
-  std::replace(text.begin(), text.end(), '.', env_.DecimalSeparator);
-  return text;
+  return NumberText(value * Multiplier(), 9, env_.DecimalSeparator);
 }
 
 std::string InputEditor::Caption() const {

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "agesched/age_groups.h"
-#include "engine/disease.h"
-#include "exchange/grid.h"
+#include "core/agesched/age_groups.h"
+#include "core/engine/disease.h"
+#include "core/exchange/grid.h"
 
 namespace kavrel {
 

@@ -1,14 +1,14 @@
-#include "exchange/population.h"
+#include "core/exchange/population.h"
 
 #include <cmath>
 #include <string>
 
-#include "agesched/interpolation.h"
-#include "engine/amoeba.h"
-#include "shell/messages_log.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
+#include "core/base/messages_log.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/interpolation.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 
 namespace kavrel {
 
@@ -144,6 +144,18 @@ PopulationLoad LoadPopulation(PopulationSeries& population, TDataKavrel& data, U
     }
   }
   return PopulationLoad::kLoaded;
+}
+
+bool LoadPopulationData(PopulationSeries& population, TDataKavrel& data, UserDialogs& dialogs,
+                        MessagesLog& log, int maxAge, bool numbers,
+                        const std::function<void(bool mortality)>& provideNow) {
+  const PopulationLoad mortality = LoadMortality(population, data, dialogs, log, maxAge);
+  if (mortality == PopulationLoad::kProvideNow && provideNow) provideNow(true);
+  if (mortality != PopulationLoad::kLoaded && !provideNow) return false;
+  if (!numbers) return mortality == PopulationLoad::kLoaded;
+  const PopulationLoad persons = LoadPopulation(population, data, dialogs, maxAge);
+  if (persons == PopulationLoad::kProvideNow && provideNow) provideNow(false);
+  return mortality == PopulationLoad::kLoaded && persons == PopulationLoad::kLoaded;
 }
 
 }  // namespace kavrel

@@ -5,10 +5,11 @@
 // the last group that is wider than a year) and the numbers of persons, spread evenly.
 
 #include <array>
+#include <functional>
 #include <string_view>
 #include <vector>
 
-#include "engine/model_types.h"
+#include "core/engine/population_series.h"
 
 namespace kavrel {
 
@@ -21,23 +22,6 @@ inline constexpr std::string_view kMortalityMissingQuestion =
     "Total mortality data is missing.\r\n Do you want to provide it now?";
 inline constexpr std::string_view kPopulationMissingQuestion =
     "Population data is missing.\r\n Do you want to provide it now?";
-
-// One stored age group of TotalMortality or Population.
-struct Tpopinputdat {
-  int Index = 0;
-  int Lage = 0;
-  int Hage = 0;  // first age after the group
-  double Males = 0.0;
-  double Females = 0.0;
-};
-
-struct PopulationSeries {
-  std::array<Series, kSexCount> AllCauseMortality{};
-  std::array<Series, kSexCount> PopulationNumbers{};
-  std::vector<Tpopinputdat> MortalityGroups;
-  std::vector<Tpopinputdat> PopulationGroups;
-  int LastSplineAge = 0;
-};
 
 enum class PopulationLoad {
   kLoaded,
@@ -55,5 +39,13 @@ PopulationLoad LoadPopulation(PopulationSeries& population, TDataKavrel& data, U
 
 // The old-age mortality curve (|p0| e^(|p1| a) + |p2|) / (1 + |p0| |p3| e^(|p1| a)).
 double OldAgeMortality(const std::array<double, 4>& p, double age);
+
+// Both, as a data set's opening loads them: the all-cause mortality and, with `numbers`, the
+// population numbers. When either is missing and the user wants to give it now, provideNow is
+// called with whether it is the mortality; without provideNow the mortality that does not load
+// ends the loading. True when what was asked for is loaded.
+bool LoadPopulationData(PopulationSeries& population, TDataKavrel& data, UserDialogs& dialogs,
+                        MessagesLog& log, int maxAge, bool numbers = true,
+                        const std::function<void(bool mortality)>& provideNow = nullptr);
 
 }  // namespace kavrel

@@ -1,13 +1,14 @@
-#include "exchange/population_window.h"
+#include "core/exchange/population_window.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "agesched/age_groups.h"
-#include "results/result_table.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
+#include "core/agesched/age_groups.h"
+#include "core/base/number_text.h"
+#include "core/base/user_dialogs.h"
+#include "core/results/result_table.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 
 namespace kavrel {
 
@@ -33,16 +34,9 @@ double PopulationWindow::Multiplier() const {
 }
 
 std::string PopulationWindow::Shown(double value) const {
-  char buffer[48];
-  if (mode_ == kMortalityMode) {
-    std::snprintf(buffer, sizeof buffer, "%.9g", value * Multiplier());
-  } else {
-    // Numbers of persons in full (a spread group may give fractions of a person).
-    std::snprintf(buffer, sizeof buffer, "%.15g", value);
-  }
-  std::string text(buffer);
-  std::replace(text.begin(), text.end(), '.', env_.DecimalSeparator);
-  return text;
+  if (mode_ == kMortalityMode) return NumberText(value * Multiplier(), 9, env_.DecimalSeparator);
+  // Numbers of persons in full (a spread group may give fractions of a person).
+  return NumberText(value, 15, env_.DecimalSeparator);
 }
 
 void PopulationWindow::Open(Mode mode) {

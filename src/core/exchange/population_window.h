@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "exchange/grid.h"
-#include "exchange/population.h"
+#include "core/exchange/grid.h"
+#include "core/exchange/population.h"
 
 namespace kavrel {
 

@@ -1,9 +1,9 @@
-#include "exchange/xls_writer.h"
+#include "core/exchange/xls_writer.h"
 
 #include <cstring>
 #include <stdexcept>
 
-#include "store/database.h"
+#include "core/store/database.h"
 
 namespace kavrel {
 

@@ -1,8 +1,8 @@
-#include "results/graph_lines.h"
+#include "core/results/graph_lines.h"
 
 #include <algorithm>
 
-#include "engine/disease.h"
+#include "core/engine/disease.h"
 
 namespace kavrel {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/model_types.h"
-#include "results/view_options.h"
+#include "core/base/vocabulary.h"
+#include "core/results/view_options.h"
 
 namespace kavrel {
 

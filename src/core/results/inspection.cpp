@@ -1,10 +1,10 @@
-#include "results/inspection.h"
+#include "core/results/inspection.h"
 
-#include "agesched/age_groups.h"
-#include "engine/disease.h"
-#include "exchange/population.h"
-#include "results/view_options.h"
-#include "store/data_kavrel.h"
+#include "core/agesched/age_groups.h"
+#include "core/engine/disease.h"
+#include "core/engine/population_series.h"
+#include "core/results/view_options.h"
+#include "core/store/data_kavrel.h"
 
 namespace kavrel {
 
@@ -23,24 +23,11 @@ void InspectionWindow::SetSex(int sex) {
 }
 
 void InspectionWindow::Load() {
-  TableCursor& diseases = env_.Data.KavrelTable1();
   disease_.reset();
-  if (!diseases.Active() || diseases.RecordCount() == 0) return;
-  auto disease = std::make_unique<Tdiseaseam>(diseases.FieldText("DiseaseName"));
-  disease->TakeRecord(diseases);
-  disease->Calculated[kMales] = diseases.FieldBoolean("MOutput");
-  disease->Calculated[kFemales] = diseases.FieldBoolean("FOutput");
-  disease->Sex = static_cast<std::uint8_t>(sex_);
   Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
-  // After these ModelSeries holds the original inputs spread over their ages, InputSeries the
-  // adjusted ones.
-  disease->LoadInputs(store);
-  disease->LoadProcessedFlags(store);
-  disease->LoadAdjusted(store, kMales);
-  disease->LoadAdjusted(store, kFemales);
-  disease->LoadOutputs(store);
-  disease->Sex = static_cast<std::uint8_t>(sex_);
-  disease_ = std::move(disease);
+  // ModelSeries then holds the original inputs spread over their ages, InputSeries the adjusted
+  // ones.
+  disease_ = DiseaseUnderCursor(store, sex_, kOriginalInputs | kAdjustedInputs | kStoredOutputs);
 }
 
 void InspectionWindow::UpdateButtons() {

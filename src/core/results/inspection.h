@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "results/graph_lines.h"
-#include "results/result_table.h"
+#include "core/results/graph_lines.h"
+#include "core/results/result_table.h"
 
 namespace kavrel {
 

@@ -1,11 +1,11 @@
-#include "results/result_table.h"
+#include "core/results/result_table.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "agesched/age_groups.h"
-#include "engine/disease.h"
+#include "core/agesched/age_groups.h"
+#include "core/engine/disease.h"
 
 namespace kavrel {
 

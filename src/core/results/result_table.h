@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/model_types.h"
+#include "core/base/vocabulary.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "results/view_options.h"
+#include "core/results/view_options.h"
 
 namespace kavrel {
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/model_types.h"
+#include "core/base/vocabulary.h"
 
 namespace kavrel {
 

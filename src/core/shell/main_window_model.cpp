@@ -1,14 +1,14 @@
-#include "shell/main_window_model.h"
+#include "core/shell/main_window_model.h"
 
 #include <filesystem>
 
-#include "engine/disease.h"
-#include "results/result_table.h"
-#include "shell/messages_log.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
-#include "store/layout.h"
+#include "core/base/messages_log.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/disease.h"
+#include "core/results/result_table.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/layout.h"
 
 namespace kavrel {
 
@@ -200,16 +200,11 @@ void MainWindowModel::EnableDatasetCommands() {
   PreferenceWindows windows = Windows();
   Preferences.ShowInWindows(windows);
   RebuildTableAgeGroups();
-  if (LoadMortality(Population, env_.Data, env_.Dialogs, env_.Log, env_.Settings.MaxAge) ==
-          PopulationLoad::kProvideNow &&
-      env_.ProvidePopulation) {
-    env_.ProvidePopulation(true);
-  }
-  if (LoadPopulation(Population, env_.Data, env_.Dialogs, env_.Settings.MaxAge) ==
-          PopulationLoad::kProvideNow &&
-      env_.ProvidePopulation) {
-    env_.ProvidePopulation(false);
-  }
+  // The windows go on without the figures when the user declines to give them now.
+  const auto provide =
+      env_.ProvidePopulation ? env_.ProvidePopulation : std::function<void(bool)>([](bool) {});
+  LoadPopulationData(Population, env_.Data, env_.Dialogs, env_.Log, env_.Settings.MaxAge, true,
+                     provide);
 }
 
 bool MainWindowModel::OpenDataset(const DatasetRow& row) {
@@ -256,26 +251,20 @@ void MainWindowModel::UpdateResultButtons() {
 
 std::unique_ptr<Tdisease> MainWindowModel::DiseaseForEditing(int variable) {
   PostPendingEdit();
-  TableCursor& diseases = env_.Data.KavrelTable1();
-  if (!diseases.Active() || diseases.RecordCount() == 0) return nullptr;
-  CurrentDiseaseName = diseases.FieldText("DiseaseName");
-  auto disease = std::make_unique<Tdisease>(CurrentDiseaseName);
-  disease->TakeRecord(diseases);
+  auto disease = std::make_unique<Tdisease>(std::string());
   Tdisease::Store store{env_.Data, env_.Dialogs, env_.Settings.MaxAge};
+  if (!LoadDiseaseUnderCursor(*disease, store, kMales, kRecordOnly)) return nullptr;
+  CurrentDiseaseName = disease->DiseaseName;
   disease->LoadInputFlags(store, variable);
   return disease;
 }
 
 std::unique_ptr<Tdiseaseam> MainWindowModel::DiseaseForProcessing(int sex) {
   PostPendingEdit();
-  TableCursor& diseases = env_.Data.KavrelTable1();
-  if (!diseases.Active() || diseases.RecordCount() == 0) return nullptr;
-  CurrentDiseaseName = diseases.FieldText("DiseaseName");
-  auto disease = std::make_unique<Tdiseaseam>(CurrentDiseaseName);
-  disease->TakeRecord(diseases);
   Tdisease::Store store{env_.Data, env_.Dialogs, env_.Settings.MaxAge};
-  disease->LoadInputs(store);
-  disease->Sex = static_cast<std::uint8_t>(sex);
+  auto disease = DiseaseUnderCursor(store, sex, kOriginalInputs);
+  if (!disease) return nullptr;
+  CurrentDiseaseName = disease->DiseaseName;
   disease->CalcSettings.TakeFromWindows(sex, CalcWindow, SimplexWindow, ProcessingWindowState{});
   return disease;
 }
@@ -285,6 +274,84 @@ int MainWindowModel::ChooseInputVariable() {
   for (auto name : kVariableDisplayNames) names.emplace_back(name);
   const int chosen = env_.Dialogs.ChooseFromList("Choose input variable to edit or add", names);
   return chosen >= 0 && chosen < kVariableCount ? chosen : -1;
+}
+
+std::unique_ptr<Tdiseaseam> MainWindowModel::DiseaseForAnalysis() {
+  PostPendingEdit();
+  Tdisease::Store store{env_.Data, env_.Dialogs, env_.Settings.MaxAge};
+  auto disease = DiseaseUnderCursor(store, kMales, kRecordOnly);
+  if (disease) disease->LoadProcessedFlags(store);
+  return disease;
+}
+
+void MainWindowModel::Navigate(Navigator button) {
+  TableCursor& diseases = env_.Data.KavrelTable1();
+  switch (button) {
+    case Navigator::kFirst:
+      diseases.First();
+      break;
+    case Navigator::kPrior:
+      diseases.Prior();
+      break;
+    case Navigator::kNext:
+      diseases.Next();
+      break;
+    case Navigator::kLast:
+      diseases.Last();
+      break;
+    case Navigator::kInsert:
+      InsertDisease();
+      break;
+    case Navigator::kEdit:
+      diseases.Edit();
+      break;
+    case Navigator::kPost:
+      diseases.Post();
+      break;
+    case Navigator::kCancel:
+      diseases.Cancel();
+      break;
+  }
+  UpdateResultButtons();
+}
+
+MainWindowModel::DiseaseView MainWindowModel::ShownDisease() const {
+  DiseaseView view;
+  TableCursor& diseases = env_.Data.KavrelTable1();
+  view.Present = diseases.Active() &&
+                 (diseases.RecordCount() > 0 || diseases.GetState() == TableCursor::State::kInsert);
+  if (!view.Present) return view;
+  view.Name = diseases.FieldText("DiseaseName");
+  view.IcdCode = diseases.FieldText("ICDcode");
+  for (int s = 0; s < kSexCount; ++s) {
+    for (int v = 0; v < kVariableCount; ++v) {
+      view.Inputs[s][v] = diseases.FieldBoolean(kInputFlagColumns[s][v]);
+    }
+    view.Outputs[s] = diseases.FieldBoolean(kOutputFlagColumns[s]);
+  }
+  return view;
+}
+
+void MainWindowModel::SetDiseaseName(const std::string& name) {
+  env_.Data.KavrelTable1().SetText("DiseaseName", name);
+}
+
+void MainWindowModel::SetIcdCode(const std::string& code) {
+  env_.Data.KavrelTable1().SetText("ICDcode", code);
+}
+
+MainWindowModel::NotesView MainWindowModel::DiseaseNotes() const {
+  TableCursor& diseases = env_.Data.KavrelTable1();
+  if (!diseases.Active() || diseases.RecordCount() == 0) return {};
+  return {"Notes on " + diseases.FieldText("DiseaseName"), diseases.FieldText("Remarks")};
+}
+
+void MainWindowModel::StoreNotes(const std::string& text) {
+  TableCursor& diseases = env_.Data.KavrelTable1();
+  if (!diseases.Active() || diseases.RecordCount() == 0) return;
+  if (text == diseases.FieldText("Remarks")) return;
+  diseases.SetText("Remarks", text);
+  diseases.Post();
 }
 
 void MainWindowModel::InsertDisease() {

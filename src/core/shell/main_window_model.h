@@ -4,21 +4,22 @@
 // caption, start-up and exit, the collection commands, opening and closing a data set, and the
 // disease commands, with every question and message. The window draws this and forwards clicks.
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "agesched/age_schedule.h"
-#include "analysis/analysis_window.h"
-#include "engine/amoeba.h"
-#include "engine/calc_options.h"
-#include "exchange/export.h"
-#include "exchange/population.h"
-#include "results/view_options.h"
-#include "shell/preferences.h"
-#include "store/datasets.h"
-#include "store/settings.h"
+#include "core/agesched/age_schedule.h"
+#include "core/analysis/analysis_window.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/calc_options.h"
+#include "core/exchange/export.h"
+#include "core/exchange/population.h"
+#include "core/results/view_options.h"
+#include "core/shell/preferences.h"
+#include "core/store/datasets.h"
+#include "core/store/settings.h"
 
 namespace kavrel {
 
@@ -78,6 +79,34 @@ class MainWindowModel {
   bool OpenDataset(const DatasetRow& row);
   void CloseDataset();
 
+  // The diseases navigator's buttons, in their order on the window.
+  enum class Navigator { kFirst, kPrior, kNext, kLast, kInsert, kEdit, kPost, kCancel };
+  // Moves, inserts, edits, posts or cancels on the diseases cursor, then follows the stored
+  // results with the result buttons.
+  void Navigate(Navigator button);
+  // What the disease area shows of the disease under the cursor: nothing when there is none.
+  struct DiseaseView {
+    bool Present = false;
+    std::string Name;
+    std::string IcdCode;
+    std::array<std::array<bool, kVariableCount>, kSexCount> Inputs{};
+    std::array<bool, kSexCount> Outputs{};
+  };
+  DiseaseView ShownDisease() const;
+  // Typing in the name and ICD code boxes edits the record; it is posted when the cursor moves,
+  // the program closes or the user posts it.
+  void SetDiseaseName(const std::string& name);
+  void SetIcdCode(const std::string& code);
+  // The notes window's caption and text for the disease under the cursor.
+  struct NotesView {
+    std::string Caption = "Notes";
+    std::string Text;
+  };
+  NotesView DiseaseNotes() const;
+  // Stores the notes typed for the disease under the cursor; nothing when they are unchanged or
+  // there is no disease.
+  void StoreNotes(const std::string& text);
+
   // The navigator's Insert ("D&iseases", "&New"): a record named "New disease".
   void InsertDisease();
   // "&Delete": the question, then the record and its input, processed and output rows in one
@@ -93,6 +122,9 @@ class MainWindowModel {
   // "Start process": the disease under the cursor as a fitting disease, its inputs loaded, its
   // sex set and its options record taking the option windows' values for that sex.
   std::unique_ptr<Tdiseaseam> DiseaseForProcessing(int sex);
+  // "Sensitivity": the disease under the cursor with its processed-input flags, for the analysis
+  // window to load its adjusted inputs; null when there is none. A pending edit is stored first.
+  std::unique_ptr<Tdiseaseam> DiseaseForAnalysis();
 
   // The state of the option windows, kept while the program runs.
   CalcOptionsWindowState CalcWindow;

@@ -1,17 +1,17 @@
-#include "shell/preferences.h"
+#include "core/shell/preferences.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "agesched/age_groups.h"
-#include "agesched/age_schedule.h"
-#include "analysis/analysis_window.h"
-#include "engine/amoeba.h"
-#include "engine/calc_options.h"
-#include "exchange/export.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
+#include "core/agesched/age_groups.h"
+#include "core/agesched/age_schedule.h"
+#include "core/analysis/analysis_window.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/calc_options.h"
+#include "core/exchange/export.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 
 namespace kavrel {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/model_types.h"
-#include "results/view_options.h"
+#include "core/base/vocabulary.h"
+#include "core/results/view_options.h"
 
 namespace kavrel {
 

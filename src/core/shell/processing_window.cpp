@@ -1,12 +1,12 @@
-#include "shell/processing_window.h"
+#include "core/shell/processing_window.h"
 
 #include <algorithm>
 
-#include "agesched/age_groups.h"
-#include "engine/amoeba.h"
-#include "engine/processing.h"
-#include "exchange/population.h"
-#include "shell/user_dialogs.h"
+#include "core/agesched/age_groups.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/processing.h"
+#include "core/exchange/population.h"
 
 namespace kavrel {
 

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "agesched/age_schedule_window.h"
-#include "engine/calc_options.h"
-#include "engine/disease.h"
-#include "results/graph_lines.h"
-#include "results/result_table.h"
-#include "results/view_options.h"
+#include "core/agesched/age_schedule_window.h"
+#include "core/engine/calc_options.h"
+#include "core/engine/disease.h"
+#include "core/results/graph_lines.h"
+#include "core/results/result_table.h"
+#include "core/results/view_options.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "store/data_kavrel.h"
+#include "core/store/data_kavrel.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,8 +6,8 @@
 #include <system_error>
 #include <vector>
 
-#include "engine/model_types.h"
-#include "store/layout.h"
+#include "core/base/vocabulary.h"
+#include "core/store/layout.h"
 
 namespace kavrel {
 

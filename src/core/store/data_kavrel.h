@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "shell/user_dialogs.h"
-#include "store/database.h"
-#include "store/table_cursor.h"
+#include "core/base/user_dialogs.h"
+#include "core/store/database.h"
+#include "core/store/table_cursor.h"
 
 namespace kavrel {
 

@@ -1,11 +1,14 @@
-#include "store/database.h"
+#include "core/store/database.h"
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <regex>
+#include <stdexcept>
 #include <utility>
 
 #include <sqlite3.h>
@@ -98,6 +101,29 @@ std::string RewriteStatement(std::string_view statement) {
     }
   }
   return out;
+}
+
+std::string StatementReal(double value) {
+  if (!std::isfinite(value)) {
+    throw std::domain_error("A number that is not finite cannot be stored in the database");
+  }
+  // to_chars is locale independent and exact to the last digit: "1.50000000000000e-03".
+  char buffer[40];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                    std::chars_format::scientific, 14);
+  const std::string_view digits(buffer, static_cast<std::size_t>(result.ptr - buffer));
+  const auto ePos = digits.find('e');
+  int exponent = 0;
+  std::from_chars(digits.data() + ePos + 2, digits.data() + digits.size(), exponent);
+  std::string text(23, '0');
+  text[0] = std::signbit(value) && value != 0.0 ? '-' : ' ';
+  digits.substr(0, ePos).copy(&text[1], ePos);  // d.dddddddddddddd
+  text[17] = 'E';
+  text[18] = digits[ePos + 1];  // the exponent's sign
+  for (int k = 22; k >= 19 && exponent > 0; --k, exponent /= 10) {
+    text[static_cast<std::size_t>(k)] = static_cast<char>('0' + exponent % 10);
+  }
+  return text;
 }
 
 std::string Quote(std::string_view text) {

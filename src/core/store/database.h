@@ -14,6 +14,8 @@
 #include <variant>
 #include <vector>
 
+#include "core/base/errors.h"
+
 struct sqlite3;
 
 namespace kavrel {
@@ -24,12 +26,6 @@ class DatabaseError : public std::runtime_error {
   explicit DatabaseError(const std::string& what) : std::runtime_error(what) {}
 };
 
-// A file operation on a database file (a copy, a rename) that failed.
-class InOutError : public std::runtime_error {
- public:
-  explicit InOutError(const std::string& what) : std::runtime_error(what) {}
-};
-
 // `delete * from` becomes `delete from`; the literals Yes and No (outside quotes) become True and
 // False; "create index NAME on TABLE" names the index NAME_TABLE, because SQLite's index names are
 // per database where the statements assume per table. Everything else passes unchanged.
@@ -38,6 +34,15 @@ std::string RewriteStatement(std::string_view statement);
 // A text value for a statement: between single quotes, embedded apostrophes doubled, so that no
 // name can break or alter a statement ("Alzheimer's disease" -> 'Alzheimer''s disease').
 std::string Quote(std::string_view text);
+
+// Real numbers in database statements: a sign position (blank or minus), one digit, a period,
+// 14 digits, E, the exponent's sign and four exponent digits; 23 characters that do not depend on
+// the user's decimal separator. 0.0015 is " 1.50000000000000E-0003". A non-finite value has no
+// such text and raises std::domain_error rather than reaching a statement.
+std::string StatementReal(double value);
+
+// Logical values in statements.
+constexpr std::string_view StatementBool(bool value) { return value ? "True" : "False"; }
 
 // True when the file starts with the SQLite header. An empty, truncated or foreign file (an Access
 // database, a text file) is not one.

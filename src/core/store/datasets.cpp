@@ -1,12 +1,13 @@
-#include "store/datasets.h"
+#include "core/store/datasets.h"
 
+#include <array>
 #include <filesystem>
 #include <system_error>
 
-#include "engine/model_types.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
-#include "store/layout.h"
+#include "core/base/vocabulary.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/layout.h"
 
 namespace kavrel {
 
@@ -58,6 +59,21 @@ std::vector<DatasetRow> ListDatasets(TDataKavrel& data) {
   }
   list.First();
   return rows;
+}
+
+void UpdateDatasetProperty(TDataKavrel& data, std::int64_t id, DatasetProperty property,
+                           const std::string& value) {
+  static constexpr std::array<std::string_view, 4> kColumns = {"Group1", "Group2", "Group3",
+                                                               "DatasetNotes"};
+  const bool geography = property != DatasetProperty::kNotes;
+  data.ExecCollection("update Datasets set " +
+                      std::string(kColumns[static_cast<std::size_t>(property)]) + "=" +
+                      Quote(geography ? value + " " : value) + " where ID=" + std::to_string(id));
+}
+
+void UpdateDatasetReadOnly(TDataKavrel& data, std::int64_t id, bool readOnly) {
+  data.ExecCollection("update Datasets set ReadOnly=" + std::string(StatementBool(readOnly)) +
+                      " where ID=" + std::to_string(id));
 }
 
 std::string_view DatasetStatus(const DatasetRow& row, const SettingsState& settings) {

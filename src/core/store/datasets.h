@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/user_dialogs.h"
-#include "store/settings.h"
+#include "core/base/user_dialogs.h"
+#include "core/store/settings.h"
 
 namespace kavrel {
 
@@ -47,6 +47,14 @@ struct DatasetRow {
 // Runs the list statement on the collection query (the window's grid shows that result) and
 // returns its rows.
 std::vector<DatasetRow> ListDatasets(TDataKavrel& data);
+
+// The properties the data sets window edits in place, each written as soon as it changes.
+enum class DatasetProperty { kCountry, kContinent, kRegion, kNotes };
+// Writes one text property of the listed data set `id` (a geography text keeps the blank that the
+// table stores after it).
+void UpdateDatasetProperty(TDataKavrel& data, std::int64_t id, DatasetProperty property,
+                           const std::string& value);
+void UpdateDatasetReadOnly(TDataKavrel& data, std::int64_t id, bool readOnly);
 
 // "Opened" for the current data set's row, "Closed" for the others.
 std::string_view DatasetStatus(const DatasetRow& row, const SettingsState& settings);

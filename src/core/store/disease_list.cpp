@@ -1,7 +1,7 @@
-#include "store/disease_list.h"
+#include "core/store/disease_list.h"
 
-#include "store/data_kavrel.h"
-#include "store/table_cursor.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/table_cursor.h"
 
 namespace kavrel {
 

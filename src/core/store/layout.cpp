@@ -1,8 +1,8 @@
-#include "store/layout.h"
+#include "core/store/layout.h"
 
 #include <filesystem>
 
-#include "store/database.h"
+#include "core/store/database.h"
 
 namespace kavrel {
 

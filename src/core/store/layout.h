@@ -8,9 +8,26 @@
 #include <string>
 #include <string_view>
 
-#include "engine/model_types.h"
+#include "core/base/vocabulary.h"
 
 namespace kavrel {
+
+// InputDiseases columns. Column names match without regard to case, so the engine's own spelling
+// MCasefatality serves the column that the table declares as MCaseFatality.
+inline constexpr std::array<VariableNames, kSexCount> kInputFlagColumns = {{
+    {"MIncidence", "MPrevalence", "MRemission", "MCasefatality", "MDuration", "MMortality",
+     "MRRMortality"},
+    {"FIncidence", "FPrevalence", "FRemission", "FCasefatality", "FDuration", "FMortality",
+     "FRRMortality"},
+}};
+inline constexpr std::array<VariableNames, kSexCount> kProcessedFlagColumns = {{
+    {"MIncidenceproc", "MPrevalenceproc", "MRemissionproc", "MCasefatalityproc", "MDurationproc",
+     "MMortalityproc", "MRRMortalityproc"},
+    {"FIncidenceproc", "FPrevalenceproc", "FRemissionproc", "FCasefatalityproc", "FDurationproc",
+     "FMortalityproc", "FRRMortalityproc"},
+}};
+inline constexpr std::array<std::string_view, kSexCount> kOutputFlagColumns = {"Moutput",
+                                                                               "Foutput"};
 
 class Database;
 

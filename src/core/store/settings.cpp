@@ -1,4 +1,4 @@
-#include "store/settings.h"
+#include "core/store/settings.h"
 
 // Only this file reads and writes INI files, so the library is compiled here, without its
 // character conversion (the files hold paths and names as the system writes them).
@@ -10,8 +10,8 @@
 
 #include <SimpleIni.h>
 
-#include "store/data_kavrel.h"
-#include "store/database.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 
 namespace kavrel {
 

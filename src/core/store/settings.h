@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/user_dialogs.h"
+#include "core/base/user_dialogs.h"
 
 namespace kavrel {
 

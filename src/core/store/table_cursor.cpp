@@ -1,8 +1,8 @@
-#include "store/table_cursor.h"
+#include "core/store/table_cursor.h"
 
 #include <stdexcept>
 
-#include "engine/model_types.h"
+#include "core/base/vocabulary.h"
 
 namespace kavrel {
 

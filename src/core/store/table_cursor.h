@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/database.h"
+#include "core/store/database.h"
 
 namespace kavrel {
 

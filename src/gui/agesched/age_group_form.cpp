@@ -1,4 +1,4 @@
-#include "agesched/age_group_form.h"
+#include "gui/agesched/age_group_form.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -11,10 +11,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "agesched/age_groups.h"
-#include "engine/model_types.h"
-#include "shell/form_helpers.h"
-#include "shell/user_dialogs.h"
+#include "core/agesched/age_groups.h"
+#include "core/base/user_dialogs.h"
+#include "core/base/vocabulary.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "agesched/agesched_form.h"
+#include "gui/agesched/agesched_form.h"
 
 #include <algorithm>
 
@@ -15,10 +15,10 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
-#include "agesched/age_schedule_window.h"
-#include "agesched/fit_options_form.h"
-#include "shell/busy_cursor.h"
-#include "shell/form_helpers.h"
+#include "core/agesched/age_schedule_window.h"
+#include "gui/agesched/fit_options_form.h"
+#include "gui/shell/busy_cursor.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

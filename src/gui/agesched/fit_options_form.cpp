@@ -1,4 +1,4 @@
-#include "agesched/fit_options_form.h"
+#include "gui/agesched/fit_options_form.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -12,8 +12,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "agesched/age_schedule.h"
-#include "shell/form_helpers.h"
+#include "core/agesched/age_schedule.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "agesched/pattern_form.h"
+#include "gui/agesched/pattern_form.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,15 +16,16 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "agesched/age_group_form.h"
-#include "agesched/pattern_window.h"
-#include "exchange/storage_form.h"
-#include "exchange/text_grid_model.h"
-#include "results/result_table.h"
-#include "results/view_options.h"
-#include "shell/busy_cursor.h"
-#include "shell/form_helpers.h"
-#include "shell/user_dialogs.h"
+#include "core/agesched/pattern_window.h"
+#include "core/base/user_dialogs.h"
+#include "core/exchange/grid.h"
+#include "core/results/result_table.h"
+#include "core/results/view_options.h"
+#include "gui/agesched/age_group_form.h"
+#include "gui/exchange/storage_form.h"
+#include "gui/exchange/text_grid_model.h"
+#include "gui/shell/busy_cursor.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 
@@ -136,14 +137,19 @@ void TAgePatForm::Prepare(int maxAge, const std::string& datasetName, DisplaySet
   display_ = display;
   env_.AgeGroups.SetMaxAge(maxAge);
   model_ = std::make_unique<PatternWindow>(PatternWindow::Environment{
-      env_.Data, env_.Dialogs, env_.Storage, env_.CurrentAgeGroups, maxAge,
-      [this] { env_.AgeGroups.Run(); },
-      [this] {
+      env_.Data, env_.Dialogs,
+      [this](const TextGrid& source, bool sideBySide, const std::vector<std::string>& lines,
+             bool newContent) {
+        if (!env_.Storage.ReceiveGrid(source, sideBySide, lines, newContent, env_.Dialogs)) {
+          return false;
+        }
         env_.StorageWindow.Reload();
         env_.StorageWindow.show();
         env_.StorageWindow.raise();
+        return true;
       },
-      datasetName, locale.toString(now.date(), QLocale::ShortFormat).toStdString(),
+      env_.CurrentAgeGroups, maxAge, [this] { env_.AgeGroups.Run(); }, datasetName,
+      locale.toString(now.date(), QLocale::ShortFormat).toStdString(),
       locale.toString(now.time(), QLocale::ShortFormat).toStdString(), separator,
       preferredSchedule});
   if (display_ != nullptr) {

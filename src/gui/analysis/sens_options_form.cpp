@@ -1,4 +1,4 @@
-#include "analysis/sens_options_form.h"
+#include "gui/analysis/sens_options_form.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,10 +11,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "analysis/analysis_window.h"
-#include "analysis/distributions.h"
-#include "analysis/random.h"
-#include "shell/form_helpers.h"
+#include "core/analysis/analysis_window.h"
+#include "core/analysis/distributions.h"
+#include "core/analysis/random.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

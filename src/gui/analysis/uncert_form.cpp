@@ -1,4 +1,4 @@
-#include "analysis/uncert_form.h"
+#include "gui/analysis/uncert_form.h"
 
 #include <algorithm>
 
@@ -16,19 +16,19 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "analysis/analysis_output.h"
-#include "analysis/analysis_window.h"
-#include "analysis/distributions.h"
-#include "analysis/sens_options_form.h"
-#include "analysis/uncertspec_form.h"
-#include "engine/disease.h"
-#include "results/graph_form.h"
-#include "results/table_form.h"
-#include "shell/busy_cursor.h"
-#include "shell/form_helpers.h"
-#include "shell/progress.h"
-#include "shell/small_dialogs.h"
-#include "shell/user_dialogs.h"
+#include "core/analysis/analysis_output.h"
+#include "core/analysis/analysis_window.h"
+#include "core/analysis/distributions.h"
+#include "core/base/progress.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/disease.h"
+#include "gui/analysis/sens_options_form.h"
+#include "gui/analysis/uncertspec_form.h"
+#include "gui/results/graph_form.h"
+#include "gui/results/table_form.h"
+#include "gui/shell/busy_cursor.h"
+#include "gui/shell/form_helpers.h"
+#include "gui/shell/small_dialogs.h"
 
 namespace kavrel {
 

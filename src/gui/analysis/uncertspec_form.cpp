@@ -1,4 +1,4 @@
-#include "analysis/uncertspec_form.h"
+#include "gui/analysis/uncertspec_form.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -12,14 +12,14 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "analysis/analysis_output.h"
-#include "analysis/analysis_window.h"
-#include "analysis/distributions.h"
-#include "exchange/text_grid_model.h"
-#include "results/graph_form.h"
-#include "results/result_table.h"
-#include "shell/form_helpers.h"
-#include "shell/user_dialogs.h"
+#include "core/analysis/analysis_output.h"
+#include "core/analysis/analysis_window.h"
+#include "core/analysis/distributions.h"
+#include "core/base/user_dialogs.h"
+#include "core/results/result_table.h"
+#include "gui/exchange/text_grid_model.h"
+#include "gui/results/graph_form.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

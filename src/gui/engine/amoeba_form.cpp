@@ -1,4 +1,4 @@
-#include "engine/amoeba_form.h"
+#include "gui/engine/amoeba_form.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "engine/amoeba.h"
-#include "shell/form_helpers.h"
+#include "core/engine/amoeba.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "engine/calc_options_form.h"
+#include "gui/engine/calc_options_form.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -13,8 +13,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "engine/calc_options.h"
-#include "shell/form_helpers.h"
+#include "core/engine/calc_options.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

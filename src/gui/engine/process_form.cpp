@@ -1,4 +1,4 @@
-#include "engine/process_form.h"
+#include "gui/engine/process_form.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -8,16 +8,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "agesched/agesched_form.h"
-#include "engine/calc_options_form.h"
-#include "engine/model_types.h"
-#include "engine/trend_form.h"
-#include "results/graph_form.h"
-#include "results/table_form.h"
-#include "shell/busy_cursor.h"
-#include "shell/form_helpers.h"
-#include "shell/processing_window.h"
-#include "shell/user_dialogs.h"
+#include "core/base/user_dialogs.h"
+#include "core/base/vocabulary.h"
+#include "core/shell/processing_window.h"
+#include "gui/agesched/agesched_form.h"
+#include "gui/engine/calc_options_form.h"
+#include "gui/engine/trend_form.h"
+#include "gui/results/graph_form.h"
+#include "gui/results/table_form.h"
+#include "gui/shell/busy_cursor.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "engine/trend_form.h"
+#include "gui/engine/trend_form.h"
 
 #include <QButtonGroup>
 #include <QEvent>
@@ -12,8 +12,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "engine/disease.h"
-#include "engine/trend_window.h"
+#include "core/engine/disease.h"
+#include "core/engine/trend_window.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "exchange/export_form.h"
+#include "gui/exchange/export_form.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -15,15 +15,15 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "agesched/age_group_form.h"
-#include "agesched/age_groups.h"
-#include "exchange/population.h"
-#include "results/result_table.h"
-#include "shell/busy_cursor.h"
-#include "shell/form_helpers.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/table_cursor.h"
+#include "core/agesched/age_groups.h"
+#include "core/base/user_dialogs.h"
+#include "core/exchange/population.h"
+#include "core/results/result_table.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/table_cursor.h"
+#include "gui/agesched/age_group_form.h"
+#include "gui/shell/busy_cursor.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

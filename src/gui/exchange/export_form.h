@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "exchange/export.h"
+#include "core/exchange/export.h"
 
 class QButtonGroup;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "exchange/input_form.h"
+#include "gui/exchange/input_form.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -17,18 +17,18 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "agesched/age_group_form.h"
-#include "agesched/age_groups.h"
-#include "engine/disease.h"
-#include "exchange/grid.h"
-#include "exchange/input_editor.h"
-#include "exchange/male_female_form.h"
-#include "exchange/storage_form.h"
-#include "exchange/text_grid_model.h"
-#include "results/result_table.h"
-#include "results/view_options.h"
-#include "shell/form_helpers.h"
-#include "shell/user_dialogs.h"
+#include "core/agesched/age_groups.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/disease.h"
+#include "core/exchange/grid.h"
+#include "core/exchange/input_editor.h"
+#include "core/results/result_table.h"
+#include "core/results/view_options.h"
+#include "gui/agesched/age_group_form.h"
+#include "gui/exchange/male_female_form.h"
+#include "gui/exchange/storage_form.h"
+#include "gui/exchange/text_grid_model.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "exchange/male_female_form.h"
+#include "gui/exchange/male_female_form.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

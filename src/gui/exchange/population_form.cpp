@@ -1,4 +1,4 @@
-#include "exchange/population_form.h"
+#include "gui/exchange/population_form.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -17,17 +17,17 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "agesched/age_group_form.h"
-#include "agesched/age_groups.h"
-#include "exchange/grid.h"
-#include "exchange/population_window.h"
-#include "exchange/storage_form.h"
-#include "exchange/text_grid_model.h"
-#include "results/result_table.h"
-#include "results/view_options.h"
-#include "shell/busy_cursor.h"
-#include "shell/form_helpers.h"
-#include "shell/user_dialogs.h"
+#include "core/agesched/age_groups.h"
+#include "core/base/user_dialogs.h"
+#include "core/exchange/grid.h"
+#include "core/exchange/population_window.h"
+#include "core/results/result_table.h"
+#include "core/results/view_options.h"
+#include "gui/agesched/age_group_form.h"
+#include "gui/exchange/storage_form.h"
+#include "gui/exchange/text_grid_model.h"
+#include "gui/shell/busy_cursor.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "exchange/storage_form.h"
+#include "gui/exchange/storage_form.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -9,10 +9,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "exchange/grid.h"
-#include "exchange/text_grid_model.h"
-#include "shell/form_helpers.h"
-#include "shell/user_dialogs.h"
+#include "core/base/user_dialogs.h"
+#include "core/exchange/grid.h"
+#include "gui/exchange/text_grid_model.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "exchange/text_grid_model.h"
+#include "gui/exchange/text_grid_model.h"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@
 #include <QLocale>
 #include <QTableView>
 
-#include "exchange/grid.h"
+#include "core/exchange/grid.h"
 
 namespace kavrel {
 

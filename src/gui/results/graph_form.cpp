@@ -1,4 +1,4 @@
-#include "results/graph_form.h"
+#include "gui/results/graph_form.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 
 #include <QWidget>
 
-#include "results/graph_lines.h"
+#include "core/results/graph_lines.h"
 
 class QChart;
 class QPrinter;

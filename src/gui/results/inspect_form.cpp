@@ -1,4 +1,4 @@
-#include "results/inspect_form.h"
+#include "gui/results/inspect_form.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -9,15 +9,15 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "engine/disease.h"
-#include "results/graph_form.h"
-#include "results/inspection.h"
-#include "results/table_form.h"
-#include "shell/busy_cursor.h"
-#include "shell/disease_list_form.h"
-#include "shell/form_helpers.h"
-#include "shell/small_dialogs.h"
-#include "shell/user_dialogs.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/disease.h"
+#include "core/results/inspection.h"
+#include "gui/results/graph_form.h"
+#include "gui/results/table_form.h"
+#include "gui/shell/busy_cursor.h"
+#include "gui/shell/disease_list_form.h"
+#include "gui/shell/form_helpers.h"
+#include "gui/shell/small_dialogs.h"
 
 namespace kavrel {
 

@@ -11,9 +11,9 @@
 #include <QDialog>
 #include <QPointer>
 
-#include "analysis/analysis_output.h"
-#include "results/graph_form.h"
-#include "results/table_form.h"
+#include "core/analysis/analysis_output.h"
+#include "gui/results/graph_form.h"
+#include "gui/results/table_form.h"
 
 class QButtonGroup;
 class QCheckBox;

@@ -1,4 +1,4 @@
-#include "results/table_form.h"
+#include "gui/results/table_form.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,8 +14,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "exchange/text_grid_model.h"
-#include "results/view_options.h"
+#include "core/results/view_options.h"
+#include "gui/exchange/text_grid_model.h"
 
 namespace kavrel {
 

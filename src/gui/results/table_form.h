@@ -9,8 +9,8 @@
 
 #include <QWidget>
 
-#include "exchange/grid.h"
-#include "results/result_table.h"
+#include "core/exchange/grid.h"
+#include "core/results/result_table.h"
 
 class QCheckBox;
 class QPrinter;

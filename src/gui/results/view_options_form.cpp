@@ -1,4 +1,4 @@
-#include "results/view_options_form.h"
+#include "gui/results/view_options_form.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -13,10 +13,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "results/result_table.h"
-#include "results/view_options.h"
-#include "shell/form_helpers.h"
-#include "shell/user_dialogs.h"
+#include "core/base/user_dialogs.h"
+#include "core/results/result_table.h"
+#include "core/results/view_options.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "shell/disease_list_form.h"
+#include "gui/shell/disease_list_form.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -7,8 +7,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "store/data_kavrel.h"
-#include "store/disease_list.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/disease_list.h"
 
 namespace kavrel {
 

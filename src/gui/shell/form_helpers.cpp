@@ -1,4 +1,4 @@
-#include "shell/form_helpers.h"
+#include "gui/shell/form_helpers.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>

@@ -1,4 +1,4 @@
-#include "shell/main_form.h"
+#include "gui/shell/main_form.h"
 
 #include <algorithm>
 
@@ -19,39 +19,40 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "agesched/age_group_form.h"
-#include "agesched/age_groups.h"
-#include "agesched/agesched_form.h"
-#include "agesched/fit_options_form.h"
-#include "agesched/pattern_form.h"
-#include "analysis/random.h"
-#include "analysis/sens_options_form.h"
-#include "analysis/uncert_form.h"
-#include "analysis/uncertainty.h"
-#include "engine/amoeba_form.h"
-#include "engine/calc_options_form.h"
-#include "engine/disease.h"
-#include "engine/model_types.h"
-#include "engine/process_form.h"
-#include "exchange/export_form.h"
-#include "exchange/grid.h"
-#include "exchange/input_form.h"
-#include "exchange/population_form.h"
-#include "exchange/storage_form.h"
-#include "results/inspect_form.h"
-#include "results/inspection.h"
-#include "results/view_options_form.h"
-#include "shell/busy_cursor.h"
-#include "shell/disease_list_form.h"
-#include "shell/messages_log.h"
-#include "shell/preferences_form.h"
-#include "shell/processing_window.h"
-#include "shell/small_dialogs.h"
-#include "store/copy_form.h"
-#include "store/data_kavrel.h"
-#include "store/dataset_form.h"
-#include "store/datasets.h"
-#include "store/table_cursor.h"
+#include "core/agesched/age_groups.h"
+#include "core/analysis/random.h"
+#include "core/analysis/uncertainty.h"
+#include "core/base/messages_log.h"
+#include "core/base/vocabulary.h"
+#include "core/engine/disease.h"
+#include "core/exchange/grid.h"
+#include "core/results/inspection.h"
+#include "core/shell/processing_window.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/datasets.h"
+#include "core/store/layout.h"
+#include "core/store/table_cursor.h"
+#include "gui/agesched/age_group_form.h"
+#include "gui/agesched/agesched_form.h"
+#include "gui/agesched/fit_options_form.h"
+#include "gui/agesched/pattern_form.h"
+#include "gui/analysis/sens_options_form.h"
+#include "gui/analysis/uncert_form.h"
+#include "gui/engine/amoeba_form.h"
+#include "gui/engine/calc_options_form.h"
+#include "gui/engine/process_form.h"
+#include "gui/exchange/export_form.h"
+#include "gui/exchange/input_form.h"
+#include "gui/exchange/population_form.h"
+#include "gui/exchange/storage_form.h"
+#include "gui/results/inspect_form.h"
+#include "gui/results/view_options_form.h"
+#include "gui/shell/busy_cursor.h"
+#include "gui/shell/disease_list_form.h"
+#include "gui/shell/preferences_form.h"
+#include "gui/shell/small_dialogs.h"
+#include "gui/store/copy_form.h"
+#include "gui/store/dataset_form.h"
 
 namespace kavrel {
 
@@ -94,7 +95,7 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   });
   help_ = new HelpViewer(QString::fromStdString(env_.ProgramDir + "help"), this);
   about_ = new AboutBox(this);
-  notes_ = new NotesWindow(env_.Data, nullptr);
+  notes_ = new NotesWindow(model_, nullptr);
   notes_->OnClosed = [this] { Refresh(); };
   storage_ = std::make_unique<StorageGrid>();
   currentAgeGroups_ = std::make_unique<Tagegrouplist>(NewCurrentAgeGroups());
@@ -259,15 +260,7 @@ void TMainForm::InspectResults() {
 void TMainForm::AnalyseResults() {
   if (!model_.DatasetCommandsEnabled()) return;
   std::unique_ptr<Tdiseaseam> disease;
-  Run([&] {
-    model_.PostPendingEdit();
-    TableCursor& diseases = env_.Data.KavrelTable1();
-    if (!diseases.Active() || diseases.RecordCount() == 0) return;
-    disease = std::make_unique<Tdiseaseam>(diseases.FieldText("DiseaseName"));
-    disease->TakeRecord(diseases);
-    Tdisease::Store store{env_.Data, env_.Dialogs, env_.Settings.MaxAge};
-    disease->LoadProcessedFlags(store);
-  });
+  Run([&] { disease = model_.DiseaseForAnalysis(); });
   if (!disease) return;
   ProcessingWindowState processing;
   RandomSource random(model_.AnalysisWindow.Generator, ClockSeed());
@@ -429,12 +422,10 @@ void TMainForm::BuildDiseaseArea() {
   names->addWidget(new QLabel("ICD codes"), 1, 0);
   names->addWidget(icd_, 1, 1);
   layout->addLayout(names);
-  connect(name_, &QLineEdit::textEdited, this, [this](const QString& text) {
-    Run([&] { env_.Data.KavrelTable1().SetText("DiseaseName", text.toStdString()); });
-  });
-  connect(icd_, &QLineEdit::textEdited, this, [this](const QString& text) {
-    Run([&] { env_.Data.KavrelTable1().SetText("ICDcode", text.toStdString()); });
-  });
+  connect(name_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { Run([&] { model_.SetDiseaseName(text.toStdString()); }); });
+  connect(icd_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { Run([&] { model_.SetIcdCode(text.toStdString()); }); });
   auto* navigator = new QHBoxLayout;
   for (int k = 0; k < 8; ++k) {
     auto* button = new QToolButton;
@@ -531,21 +522,17 @@ void TMainForm::BuildDiseaseArea() {
 void TMainForm::ShowDisease() {
   if (refreshing_) return;
   refreshing_ = true;
-  TableCursor& diseases = env_.Data.KavrelTable1();
-  const bool has = diseases.Active() && (diseases.RecordCount() > 0 ||
-                                         diseases.GetState() == TableCursor::State::kInsert);
-  const auto text = [&](const char* field) {
-    return has ? QString::fromStdString(diseases.FieldText(field)) : QString();
-  };
-  const auto flag = [&](std::string_view field) { return has && diseases.FieldBoolean(field); };
-  if (name_->text() != text("DiseaseName")) name_->setText(text("DiseaseName"));
-  if (icd_->text() != text("ICDcode")) icd_->setText(text("ICDcode"));
-  for (int v = 0; v < kVariableCount; ++v) {
-    inputBoxes_[static_cast<std::size_t>(v)]->setChecked(flag(kInputFlagColumns[kMales][v]));
-    inputBoxes_[static_cast<std::size_t>(v + 7)]->setChecked(flag(kInputFlagColumns[kFemales][v]));
+  const MainWindowModel::DiseaseView view = model_.ShownDisease();
+  const QString name = QString::fromStdString(view.Name);
+  const QString code = QString::fromStdString(view.IcdCode);
+  if (name_->text() != name) name_->setText(name);
+  if (icd_->text() != code) icd_->setText(code);
+  for (int s = 0; s < kSexCount; ++s) {
+    for (int v = 0; v < kVariableCount; ++v) {
+      inputBoxes_[static_cast<std::size_t>(v + s * kVariableCount)]->setChecked(view.Inputs[s][v]);
+    }
+    outputBoxes_[static_cast<std::size_t>(s)]->setChecked(view.Outputs[s]);
   }
-  outputBoxes_[0]->setChecked(flag("MOutput"));
-  outputBoxes_[1]->setChecked(flag("FOutput"));
   if (notes_->isVisible()) notes_->ShowDisease();
   refreshing_ = false;
 }
@@ -623,36 +610,7 @@ void TMainForm::ShowDatasets() {
 }
 
 void TMainForm::Navigate(int button) {
-  Run([&] {
-    TableCursor& diseases = env_.Data.KavrelTable1();
-    switch (button) {
-      case 0:
-        diseases.First();
-        break;
-      case 1:
-        diseases.Prior();
-        break;
-      case 2:
-        diseases.Next();
-        break;
-      case 3:
-        diseases.Last();
-        break;
-      case 4:
-        model_.InsertDisease();
-        break;
-      case 5:
-        diseases.Edit();
-        break;
-      case 6:
-        diseases.Post();
-        break;
-      default:
-        diseases.Cancel();
-        break;
-    }
-    model_.UpdateResultButtons();
-  });
+  Run([&] { model_.Navigate(static_cast<MainWindowModel::Navigator>(button)); });
 }
 
 void TMainForm::InsertDisease() { Navigate(4); }
@@ -721,8 +679,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
-NotesWindow::NotesWindow(TDataKavrel& data, QWidget* parent)
-    : QWidget(parent), data_(data), memo_(new QPlainTextEdit) {
+NotesWindow::NotesWindow(MainWindowModel& model, QWidget* parent)
+    : QWidget(parent), model_(model), memo_(new QPlainTextEdit) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(memo_);
   auto* row = new QHBoxLayout;
@@ -736,26 +694,16 @@ NotesWindow::NotesWindow(TDataKavrel& data, QWidget* parent)
 }
 
 void NotesWindow::ShowDisease() {
-  TableCursor& diseases = data_.KavrelTable1();
+  const MainWindowModel::NotesView view = model_.DiseaseNotes();
   loading_ = true;
-  if (diseases.Active() && diseases.RecordCount() > 0) {
-    setWindowTitle(QString::fromStdString("Notes on " + diseases.FieldText("DiseaseName")));
-    const QString remarks = QString::fromStdString(diseases.FieldText("Remarks"));
-    if (memo_->toPlainText() != remarks) memo_->setPlainText(remarks);
-  } else {
-    setWindowTitle("Notes");
-    memo_->clear();
-  }
+  setWindowTitle(QString::fromStdString(view.Caption));
+  const QString remarks = QString::fromStdString(view.Text);
+  if (memo_->toPlainText() != remarks) memo_->setPlainText(remarks);
   loading_ = false;
 }
 
 void NotesWindow::Store() {
-  TableCursor& diseases = data_.KavrelTable1();
-  if (loading_ || !diseases.Active() || diseases.RecordCount() == 0) return;
-  const std::string text = memo_->toPlainText().toStdString();
-  if (text == diseases.FieldText("Remarks")) return;
-  diseases.SetText("Remarks", text);
-  diseases.Post();
+  if (!loading_) model_.StoreNotes(memo_->toPlainText().toStdString());
 }
 
 void NotesWindow::closeEvent(QCloseEvent* event) {

@@ -9,7 +9,7 @@
 #include <QMainWindow>
 #include <QPrinter>
 
-#include "shell/main_window_model.h"
+#include "core/shell/main_window_model.h"
 
 class QAction;
 class QCheckBox;
@@ -200,7 +200,7 @@ class TMainForm final : public QMainWindow {
 class NotesWindow final : public QWidget {
   Q_OBJECT
  public:
-  NotesWindow(TDataKavrel& data, QWidget* parent = nullptr);
+  explicit NotesWindow(MainWindowModel& model, QWidget* parent = nullptr);
   void ShowDisease();
   // Stores the edited text in the disease's Remarks.
   void Store();
@@ -212,7 +212,7 @@ class NotesWindow final : public QWidget {
   void changeEvent(QEvent* event) override;
 
  private:
-  TDataKavrel& data_;
+  MainWindowModel& model_;
   QPlainTextEdit* memo_;
   bool loading_ = false;
 };

@@ -1,4 +1,4 @@
-#include "shell/preferences_form.h"
+#include "gui/shell/preferences_form.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "shell/busy_cursor.h"
-#include "shell/form_helpers.h"
-#include "shell/preferences.h"
-#include "shell/user_dialogs.h"
+#include "core/base/user_dialogs.h"
+#include "core/shell/preferences.h"
+#include "gui/shell/busy_cursor.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 

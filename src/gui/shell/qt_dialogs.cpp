@@ -1,11 +1,11 @@
-#include "shell/qt_dialogs.h"
+#include "gui/shell/qt_dialogs.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
 
-#include "shell/small_dialogs.h"
+#include "gui/shell/small_dialogs.h"
 
 namespace kavrel {
 

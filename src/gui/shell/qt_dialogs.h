@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "shell/user_dialogs.h"
+#include "core/base/user_dialogs.h"
 
 namespace kavrel {
 

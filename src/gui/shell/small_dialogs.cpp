@@ -1,4 +1,4 @@
-#include "shell/small_dialogs.h"
+#include "gui/shell/small_dialogs.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -18,9 +18,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "shell/messages_log.h"
-#include "shell/qt_dialogs.h"
-#include "store/datasets.h"
+#include "core/base/messages_log.h"
+#include "core/store/datasets.h"
+#include "gui/shell/qt_dialogs.h"
 
 namespace kavrel {
 

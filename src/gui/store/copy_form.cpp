@@ -1,4 +1,4 @@
-#include "store/copy_form.h"
+#include "gui/store/copy_form.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -9,13 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "shell/busy_cursor.h"
-#include "shell/user_dialogs.h"
-#include "store/copy_disease.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
-#include "store/settings.h"
-#include "store/table_cursor.h"
+#include "core/base/user_dialogs.h"
+#include "core/exchange/copy_disease.h"
+#include "core/store/settings.h"
+#include "gui/shell/busy_cursor.h"
 
 namespace kavrel {
 
@@ -23,8 +20,8 @@ TCopyForm::TCopyForm(SettingsState& settings, TDataKavrel& data, UserDialogs& di
                      QWidget* parent)
     : QDialog(parent),
       settings_(settings),
-      data_(data),
       dialogs_(dialogs),
+      model_(std::make_unique<CopyWindow>(data, dialogs)),
       diseases_(new QListWidget),
       name_(new QLineEdit),
       collections_(new QComboBox),
@@ -72,11 +69,8 @@ void TCopyForm::Prepare() {
   filling_ = true;
   diseases_->clear();
   name_->clear();
-  QueryResult& rows =
-      data_.QueryDataset("select DiseaseName from InputDiseases order by DiseaseName");
-  for (rows.First(); !rows.Eof(); rows.Next()) {
-    diseases_->addItem(QString::fromStdString(rows.AsText(0)));
-  }
+  model_->Open(settings_.MaxAge);
+  for (const std::string& name : model_->Diseases) diseases_->addItem(QString::fromStdString(name));
   collections_->clear();
   int current = 0;
   for (std::size_t k = 0; k < settings_.Collections.size(); ++k) {
@@ -102,66 +96,28 @@ void TCopyForm::Run() {
 
 void TCopyForm::ChooseCollection(int index) {
   datasets_->clear();
-  files_.clear();
-  collection_.reset();
+  model_->Close();
   if (index < 0 || index >= static_cast<int>(settings_.Collections.size())) return;
-  try {
-    collection_ = std::make_unique<Database>(
-        Database::Open(settings_.Collections[static_cast<std::size_t>(index)].Path()));
-    QueryResult rows =
-        collection_->Query("select datasetname, databasename from datasets order by datasetname");
-    for (rows.First(); !rows.Eof(); rows.Next()) {
-      datasets_->addItem(QString::fromStdString(rows.AsText(0)));
-      files_.push_back(rows.AsText(1));
-    }
-  } catch (const std::exception& error) {
-    collection_.reset();
-    dialogs_.ShowError(error.what());
+  model_->ChooseCollection(settings_.Collections[static_cast<std::size_t>(index)].Path());
+  for (const ListedDataset& listed : model_->Datasets) {
+    datasets_->addItem(QString::fromStdString(listed.Name));
   }
 }
 
 bool TCopyForm::Copy() {
   QListWidgetItem* source = diseases_->currentItem();
-  if (source == nullptr) {
-    dialogs_.ShowInformation(kSelectSourceMessage);
-    return false;
-  }
-  std::vector<CopyDestination> destinations;
+  std::vector<int> rows;
   for (int row = 0; row < datasets_->count(); ++row) {
-    if (!datasets_->item(row)->isSelected()) continue;
-    destinations.push_back(
-        {files_[static_cast<std::size_t>(row)], datasets_->item(row)->text().toStdString(), 0});
+    if (datasets_->item(row)->isSelected()) rows.push_back(row);
   }
-  if (destinations.empty()) {
-    dialogs_.ShowInformation(kSelectDestinationsMessage);
-    return false;
-  }
-  std::vector<CopyOutcome> outcomes;
-  try {
-    BusyCursor busy;
-    outcomes = CopyDisease(data_, dialogs_, settings_.MaxAge, source->text().toStdString(),
-                           name_->text().toStdString(), destinations, collection_.get());
-    // A destination may be the open data set itself.
-    data_.KavrelTable1().Refresh();
-  } catch (const std::exception& error) {
-    dialogs_.ShowError(error.what());
-    return false;
-  }
-  std::string failed;
-  for (const CopyOutcome& outcome : outcomes) {
-    if (!outcome.Copied) failed += "\n" + outcome.File + ": " + outcome.Error;
-  }
-  if (!failed.empty()) {
-    dialogs_.ShowWarning("The disease could not be copied to:" + failed);
-    return false;
-  }
-  return true;
+  BusyCursor busy;
+  return model_->Copy(source == nullptr ? std::string() : source->text().toStdString(),
+                      name_->text().toStdString(), rows);
 }
 
 void TCopyForm::done(int result) {
-  // The window's connections go with it.
-  collection_.reset();
-  files_.clear();
+  // The window's connection goes with it.
+  model_->Close();
   QDialog::done(result);
 }
 

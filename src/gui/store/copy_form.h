@@ -4,8 +4,6 @@
 // for it, into other data sets of any known collection, under a name the user may change.
 
 #include <memory>
-#include <string>
-#include <vector>
 
 #include <QDialog>
 
@@ -15,7 +13,7 @@ class QListWidget;
 
 namespace kavrel {
 
-class Database;
+class CopyWindow;
 class TDataKavrel;
 class UserDialogs;
 struct SettingsState;
@@ -44,10 +42,8 @@ class TCopyForm final : public QDialog {
 
  private:
   SettingsState& settings_;
-  TDataKavrel& data_;
   UserDialogs& dialogs_;
-  std::unique_ptr<Database> collection_;  // the window's own connection
-  std::vector<std::string> files_;        // the listed data sets' files, in list order
+  std::unique_ptr<CopyWindow> model_;
   QListWidget* diseases_;
   QLineEdit* name_;
   QComboBox* collections_;

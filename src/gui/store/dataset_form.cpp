@@ -1,4 +1,4 @@
-#include "store/dataset_form.h"
+#include "gui/store/dataset_form.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,12 +14,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "shell/busy_cursor.h"
-#include "shell/main_window_model.h"
-#include "shell/small_dialogs.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
+#include "core/base/user_dialogs.h"
+#include "core/shell/main_window_model.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "gui/shell/busy_cursor.h"
+#include "gui/shell/small_dialogs.h"
 
 namespace kavrel {
 
@@ -92,13 +92,19 @@ TDatasetForm::TDatasetForm(Environment environment, QWidget* parent)
   geographyLayout->addRow("Region:", region_);
   propertiesLayout->addRow(geography);
   connect(readOnly_, &QCheckBox::toggled, this, [this](bool on) {
-    if (!loading_) WriteProperty("ReadOnly", on ? "True" : "False", false);
+    if (!loading_)
+      WriteProperty([&](std::int64_t id) { UpdateDatasetReadOnly(env_.Data, id, on); });
   });
-  const std::array<std::pair<QLineEdit*, const char*>, 3> groups = {
-      {{country_, "Group1"}, {continent_, "Group2"}, {region_, "Group3"}}};
-  for (const auto& [edit, column] : groups) {
-    connect(edit, &QLineEdit::editingFinished, this, [this, edit = edit, column = column] {
-      if (!loading_) WriteProperty(column, edit->text().toStdString() + " ", true);
+  const std::array<std::pair<QLineEdit*, DatasetProperty>, 3> groups = {
+      {{country_, DatasetProperty::kCountry},
+       {continent_, DatasetProperty::kContinent},
+       {region_, DatasetProperty::kRegion}}};
+  for (const auto& [edit, property] : groups) {
+    connect(edit, &QLineEdit::editingFinished, this, [this, edit = edit, property = property] {
+      if (loading_) return;
+      WriteProperty([&](std::int64_t id) {
+        UpdateDatasetProperty(env_.Data, id, property, edit->text().toStdString());
+      });
     });
   }
 
@@ -110,7 +116,11 @@ TDatasetForm::TDatasetForm(Environment environment, QWidget* parent)
   notesLayout->addWidget(notesHeading_);
   notesLayout->addWidget(notes_);
   connect(notes_, &QPlainTextEdit::textChanged, this, [this] {
-    if (!loading_) WriteProperty("DatasetNotes", notes_->toPlainText().toStdString(), true);
+    if (loading_) return;
+    WriteProperty([&](std::int64_t id) {
+      UpdateDatasetProperty(env_.Data, id, DatasetProperty::kNotes,
+                            notes_->toPlainText().toStdString());
+    });
   });
 
   // New
@@ -291,14 +301,11 @@ void TDatasetForm::ShowRow() {
   loading_ = false;
 }
 
-void TDatasetForm::WriteProperty(const char* column, const std::string& value, bool quoted) {
+void TDatasetForm::WriteProperty(const std::function<void(std::int64_t id)>& write) {
   const DatasetRow* row = Selected();
   if (row == nullptr) return;
   const std::int64_t id = row->Id;
-  Run([&] {
-    env_.Data.ExecCollection("update Datasets set " + std::string(column) + "=" +
-                             (quoted ? Quote(value) : value) + " where ID=" + std::to_string(id));
-  });
+  Run([&] { write(id); });
   const int keep = selected_;
   rows_ = ListDatasets(env_.Data);
   selected_ = keep;

@@ -11,7 +11,7 @@
 
 #include <QDialog>
 
-#include "store/datasets.h"
+#include "core/store/datasets.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -79,7 +79,8 @@ class TDatasetForm final : public QDialog {
  private:
   void ShowRow();
   void UpdateStatus();
-  void WriteProperty(const char* column, const std::string& value, bool quoted);
+  // Writes a property of the selected data set, then lists the data sets again.
+  void WriteProperty(const std::function<void(std::int64_t id)>& write);
   void ShowNewPage();
   void ShowAddPage();
   const DatasetRow* Selected() const;

@@ -1,8 +1,8 @@
-#include "agesched/age_groups.h"
+#include "core/agesched/age_groups.h"
 
 #include <gtest/gtest.h>
 
-#include "store/data_kavrel.h"
+#include "core/store/data_kavrel.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

@@ -1,18 +1,18 @@
-#include "agesched/age_schedule.h"
+#include "core/agesched/age_schedule.h"
 
 #include <cmath>
 #include <functional>
 
 #include <gtest/gtest.h>
 
-#include "agesched/age_schedule_window.h"
-#include "agesched/curves.h"
-#include "agesched/patterns.h"
-#include "engine/amoeba.h"
-#include "engine/disease.h"
-#include "shell/messages_log.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
+#include "core/agesched/age_schedule_window.h"
+#include "core/agesched/curves.h"
+#include "core/agesched/patterns.h"
+#include "core/base/messages_log.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/disease.h"
+#include "core/store/data_kavrel.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

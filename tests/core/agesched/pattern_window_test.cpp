@@ -1,9 +1,9 @@
-#include "agesched/pattern_window.h"
+#include "core/agesched/pattern_window.h"
 
 #include <gtest/gtest.h>
 
-#include "agesched/age_groups.h"
-#include "store/data_kavrel.h"
+#include "core/agesched/age_groups.h"
+#include "core/store/data_kavrel.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {
@@ -12,13 +12,18 @@ namespace {
 struct PatternWindowTest : StoreFixture {
   void SetUp() override { OpenNewCollection(); }
   PatternWindow Window() {
-    return PatternWindow({data, dialogs, storage, groups, 85,
+    auto toStorage = [this](const TextGrid& source, bool sideBySide,
+                            const std::vector<std::string>& lines, bool newContent) {
+      ++storageShown;
+      return storage.ReceiveGrid(source, sideBySide, lines, newContent, dialogs);
+    };
+    return PatternWindow({data, dialogs, toStorage, groups, 85,
                           [this] {
                             groups.Clear();
                             groups.Groups.push_back(std::make_unique<Tagegroup>(0, 50, 85));
                             groups.Groups.push_back(std::make_unique<Tagegroup>(50, 85));
                           },
-                          [this] { ++storageShown; }, "Example", "10-12-2026", "12:00"});
+                          "Example", "10-12-2026", "12:00"});
   }
   StorageGrid storage;
   Tagegrouplist groups = NewCurrentAgeGroups();

@@ -3,17 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/analysis_output.h"
-#include "analysis/analysis_storage.h"
-#include "analysis/analysis_window.h"
-#include "analysis/sensitivity.h"
-#include "analysis/uncertainty.h"
+#include "core/analysis/analysis_output.h"
+#include "core/analysis/analysis_storage.h"
+#include "core/analysis/analysis_window.h"
+#include "core/analysis/sensitivity.h"
+#include "core/analysis/uncertainty.h"
+#include "core/base/messages_log.h"
+#include "core/base/progress.h"
+#include "core/exchange/population.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/datasets.h"
 #include "example_data.h"
-#include "exchange/population.h"
-#include "shell/messages_log.h"
-#include "shell/progress.h"
-#include "store/data_kavrel.h"
-#include "store/datasets.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

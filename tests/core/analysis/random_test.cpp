@@ -1,11 +1,11 @@
-#include "analysis/random.h"
+#include "core/analysis/random.h"
 
 #include <cmath>
 
 #include <gtest/gtest.h>
 
-#include "analysis/distributions.h"
-#include "shell/user_dialogs.h"
+#include "core/analysis/distributions.h"
+#include "core/base/user_dialogs.h"
 
 namespace kavrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/amoeba.h"
+#include "core/engine/amoeba.h"
 
 #include <cmath>
 #include <functional>
@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/arithmetic_error.h"
-#include "engine/disease.h"
-#include "shell/messages_log.h"
-#include "shell/user_dialogs.h"
+#include "core/base/errors.h"
+#include "core/base/messages_log.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/disease.h"
 
 namespace kavrel {
 namespace {

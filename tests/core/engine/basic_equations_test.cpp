@@ -1,4 +1,4 @@
-#include "engine/basic_equations.h"
+#include "core/engine/basic_equations.h"
 
 #include <cmath>
 #include <limits>

@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "engine/calc_options.h"
-#include "engine/calc_settings.h"
-#include "engine/disease.h"
-#include "store/data_kavrel.h"
-#include "store/layout.h"
+#include "core/engine/calc_options.h"
+#include "core/engine/calc_settings.h"
+#include "core/engine/disease.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/layout.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

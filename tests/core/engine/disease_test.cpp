@@ -1,4 +1,4 @@
-#include "engine/disease.h"
+#include "core/engine/disease.h"
 
 #include <cmath>
 #include <random>
@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/arithmetic_error.h"
-#include "engine/basic_equations.h"
-#include "engine/demo_disease.h"
+#include "core/base/errors.h"
+#include "core/engine/basic_equations.h"
+#include "core/engine/demo_disease.h"
 #include "engine/model_fixture.h"
 
 namespace kavrel {

@@ -3,14 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/amoeba.h"
-#include "engine/basic_equations.h"
-#include "engine/calc_options.h"
-#include "engine/demo_disease.h"
-#include "engine/disease.h"
-#include "engine/processing.h"
-#include "shell/messages_log.h"
-#include "shell/user_dialogs.h"
+#include "core/base/messages_log.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/basic_equations.h"
+#include "core/engine/calc_options.h"
+#include "core/engine/demo_disease.h"
+#include "core/engine/disease.h"
+#include "core/engine/processing.h"
 
 namespace kavrel {
 namespace {

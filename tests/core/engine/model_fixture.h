@@ -3,9 +3,9 @@
 #include <array>
 #include <string>
 
-#include "engine/disease.h"
-#include "engine/model_types.h"
-#include "shell/messages_log.h"
+#include "core/base/messages_log.h"
+#include "core/base/vocabulary.h"
+#include "core/engine/disease.h"
 
 namespace kavrel::testing {
 

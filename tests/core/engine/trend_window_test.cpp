@@ -1,9 +1,9 @@
-#include "engine/trend_window.h"
+#include "core/engine/trend_window.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/disease.h"
-#include "shell/user_dialogs.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/disease.h"
 
 namespace kavrel {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/basic_equations.h"
-#include "engine/disease.h"
+#include "core/engine/basic_equations.h"
+#include "core/engine/disease.h"
 #include "engine/model_fixture.h"
 
 namespace kavrel {

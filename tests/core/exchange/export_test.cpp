@@ -1,4 +1,4 @@
-#include "exchange/export.h"
+#include "core/exchange/export.h"
 
 #include <cstring>
 #include <filesystem>
@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/disease.h"
-#include "exchange/xls_writer.h"
-#include "store/data_kavrel.h"
-#include "store/layout.h"
+#include "core/engine/disease.h"
+#include "core/exchange/xls_writer.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/layout.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

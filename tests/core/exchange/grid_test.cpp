@@ -1,11 +1,11 @@
-#include "exchange/grid.h"
+#include "core/exchange/grid.h"
 
 #include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
-#include "shell/user_dialogs.h"
+#include "core/base/user_dialogs.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

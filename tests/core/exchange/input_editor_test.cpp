@@ -1,9 +1,9 @@
-#include "exchange/input_editor.h"
+#include "core/exchange/input_editor.h"
 
 #include <gtest/gtest.h>
 
-#include "store/data_kavrel.h"
-#include "store/layout.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/layout.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

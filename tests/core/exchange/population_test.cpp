@@ -1,11 +1,12 @@
-#include "exchange/population.h"
+#include "core/exchange/population.h"
 
 #include <cmath>
 
 #include <gtest/gtest.h>
 
-#include "shell/messages_log.h"
-#include "store/data_kavrel.h"
+#include "core/base/messages_log.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

@@ -1,10 +1,10 @@
-#include "exchange/population_window.h"
+#include "core/exchange/population_window.h"
 
 #include <gtest/gtest.h>
 
-#include "agesched/age_groups.h"
-#include "shell/messages_log.h"
-#include "store/data_kavrel.h"
+#include "core/agesched/age_groups.h"
+#include "core/base/messages_log.h"
+#include "core/store/data_kavrel.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

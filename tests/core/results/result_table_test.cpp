@@ -1,11 +1,11 @@
-#include "results/result_table.h"
+#include "core/results/result_table.h"
 
 #include <functional>
 
 #include <gtest/gtest.h>
 
-#include "agesched/age_groups.h"
-#include "engine/disease.h"
+#include "core/agesched/age_groups.h"
+#include "core/engine/disease.h"
 
 namespace kavrel {
 namespace {

@@ -1,13 +1,13 @@
-#include "shell/main_window_model.h"
+#include "core/shell/main_window_model.h"
 
 #include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
+#include "core/base/messages_log.h"
+#include "core/store/data_kavrel.h"
 #include "example_data.h"
-#include "shell/messages_log.h"
-#include "store/data_kavrel.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

@@ -1,13 +1,13 @@
-#include "shell/preferences.h"
+#include "core/shell/preferences.h"
 
 #include <gtest/gtest.h>
 
-#include "agesched/age_schedule.h"
-#include "analysis/analysis_window.h"
-#include "engine/amoeba.h"
-#include "engine/calc_options.h"
-#include "exchange/export.h"
-#include "store/data_kavrel.h"
+#include "core/agesched/age_schedule.h"
+#include "core/analysis/analysis_window.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/calc_options.h"
+#include "core/exchange/export.h"
+#include "core/store/data_kavrel.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

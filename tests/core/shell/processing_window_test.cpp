@@ -1,17 +1,17 @@
-#include "shell/processing_window.h"
+#include "core/shell/processing_window.h"
 
 #include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
-#include "engine/disease.h"
-#include "engine/processing.h"
+#include "core/base/messages_log.h"
+#include "core/engine/disease.h"
+#include "core/engine/processing.h"
+#include "core/results/inspection.h"
+#include "core/shell/main_window_model.h"
+#include "core/store/data_kavrel.h"
 #include "example_data.h"
-#include "results/inspection.h"
-#include "shell/main_window_model.h"
-#include "shell/messages_log.h"
-#include "store/data_kavrel.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

@@ -3,9 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/model_types.h"
-#include "store/data_kavrel.h"
-#include "store/layout.h"
+#include "core/base/vocabulary.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/layout.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

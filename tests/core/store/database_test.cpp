@@ -1,11 +1,15 @@
-#include "store/database.h"
+#include "core/store/database.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
+#include "core/store/layout.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {
@@ -146,6 +150,41 @@ TEST(DatabaseTest, TransactionIsAllOrNothing) {
     outer.Commit();
   }
   EXPECT_EQ(db.Query("select * from T").RecordCount(), 3);
+}
+
+TEST(StatementRealTest, FixedScientificText) {
+  const std::pair<double, const char*> cases[] = {
+      {0.0015, " 1.50000000000000E-0003"},
+      {-2.0, "-2.00000000000000E+0000"},
+      {0.0, " 0.00000000000000E+0000"},
+      {1.0, " 1.00000000000000E+0000"},
+      {123456.789, " 1.23456789000000E+0005"},
+      {1e-300, " 1.00000000000000E-0300"},
+      {-1.7976931348623157e308, "-1.79769313486232E+0308"},
+      {9.999999999999999e-4, " 1.00000000000000E-0003"},  // rounding carries into the exponent
+  };
+  for (const auto& [value, text] : cases) {
+    const auto written = StatementReal(value);
+    EXPECT_EQ(written, text);
+    EXPECT_EQ(written.size(), 23u);
+  }
+}
+
+TEST(StatementRealTest, NonFiniteNumbersAreRefused) {
+  EXPECT_THROW(StatementReal(std::numeric_limits<double>::quiet_NaN()), std::domain_error);
+  EXPECT_THROW(StatementReal(std::numeric_limits<double>::infinity()), std::domain_error);
+}
+
+TEST(StatementRealTest, ReadsBackToTheSameNumber) {
+  for (double value : {0.1, 1.0 / 3.0, 2.718281828459045e-7}) {
+    EXPECT_NEAR(std::stod(StatementReal(value)), value, std::fabs(value) * 1e-14);
+  }
+}
+
+TEST(StatementRealTest, FlagColumnsNameTheInputDiseasesColumns) {
+  EXPECT_EQ(kInputFlagColumns[kFemales][kCaseFatality], "FCasefatality");
+  EXPECT_EQ(kProcessedFlagColumns[kMales][kRRMortality], "MRRMortalityproc");
+  EXPECT_EQ(kOutputFlagColumns[kFemales], "Foutput");
 }
 
 }  // namespace

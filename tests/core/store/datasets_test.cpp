@@ -1,12 +1,12 @@
-#include "store/datasets.h"
+#include "core/store/datasets.h"
 
 #include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
-#include "store/data_kavrel.h"
-#include "store/layout.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/layout.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

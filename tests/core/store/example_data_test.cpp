@@ -8,10 +8,11 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/model_types.h"
-#include "store/data_kavrel.h"
-#include "store/datasets.h"
-#include "store/settings.h"
+#include "core/base/vocabulary.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/datasets.h"
+#include "core/store/layout.h"
+#include "core/store/settings.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

@@ -1,12 +1,12 @@
-#include "store/settings.h"
+#include "core/store/settings.h"
 
 #include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
-#include "store/data_kavrel.h"
-#include "store/database.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/layout.h"
+#include "core/base/user_dialogs.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/layout.h"
 
 namespace kavrel {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "store/data_kavrel.h"
+#include "core/store/data_kavrel.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "store/data_kavrel.h"
-#include "store/layout.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/layout.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

@@ -1,11 +1,10 @@
 #pragma once
 
-// The engine's vocabulary: the age axis, the sexes, the seven variables and the names by which
-// windows, tables and database columns refer to them.
+// The system's vocabulary: the age axis, the sexes, the seven variables and the names by which
+// windows, tables and database tables refer to them.
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -53,23 +52,6 @@ inline constexpr VariableNames kVariableCaptions = {"Incidence",     "Prevalence
 inline constexpr VariableNames kVariableTableWords = {
     "Incidence", "Prevalence", "Remission", "Casefatality", "Duration", "Mortality", "RRMortality"};
 
-// InputDiseases columns. Column names match without regard to case, so the engine's own spelling
-// MCasefatality serves the column that the table declares as MCaseFatality.
-inline constexpr std::array<VariableNames, kSexCount> kInputFlagColumns = {{
-    {"MIncidence", "MPrevalence", "MRemission", "MCasefatality", "MDuration", "MMortality",
-     "MRRMortality"},
-    {"FIncidence", "FPrevalence", "FRemission", "FCasefatality", "FDuration", "FMortality",
-     "FRRMortality"},
-}};
-inline constexpr std::array<VariableNames, kSexCount> kProcessedFlagColumns = {{
-    {"MIncidenceproc", "MPrevalenceproc", "MRemissionproc", "MCasefatalityproc", "MDurationproc",
-     "MMortalityproc", "MRRMortalityproc"},
-    {"FIncidenceproc", "FPrevalenceproc", "FRemissionproc", "FCasefatalityproc", "FDurationproc",
-     "FMortalityproc", "FRRMortalityproc"},
-}};
-inline constexpr std::array<std::string_view, kSexCount> kOutputFlagColumns = {"Moutput",
-                                                                               "Foutput"};
-
 // The hazards that can carry a time trend: trend index 0, 1, 2 stands for variable 0, 2, 3.
 inline constexpr int kTrendHazardCount = 3;
 inline constexpr std::array<std::string_view, kTrendHazardCount> kTrendHazardNames = {
@@ -87,18 +69,5 @@ constexpr bool IsHazard(int variable) {
 
 // Label of an age group [lage, hage): "0-4", "7", or "85+" for the open top group.
 std::string GroupLabel(int lage, int hage, int maxAge);
-
-// Real numbers in database statements: a sign position (blank or minus), one digit, a period,
-// 14 digits, E, the exponent's sign and four exponent digits; 23 characters that do not depend on
-// the user's decimal separator. 0.0015 is " 1.50000000000000E-0003". A non-finite value has no
-// such text and raises std::domain_error rather than reaching a statement.
-std::string StatementReal(double value);
-
-// Logical values in statements.
-constexpr std::string_view StatementBool(bool value) { return value ? "True" : "False"; }
-
-// A number as the user typed it: blanks around it ignored, the decimal separator of the user's
-// locale (a period is then refused), the whole text one finite number. Nothing otherwise.
-std::optional<double> ReadNumberText(std::string_view text, char decimalSeparator = '.');
 
 }  // namespace kavrel

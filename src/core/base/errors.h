@@ -1,5 +1,7 @@
 #pragma once
 
+// The error types every layer may raise and catch.
+
 #include <stdexcept>
 #include <string>
 
@@ -11,6 +13,12 @@ namespace kavrel {
 class ArithmeticError : public std::runtime_error {
  public:
   explicit ArithmeticError(const std::string& what) : std::runtime_error(what) {}
+};
+
+// A file operation (a copy, a rename, writing an export or a grid) that failed.
+class InOutError : public std::runtime_error {
+ public:
+  explicit InOutError(const std::string& what) : std::runtime_error(what) {}
 };
 
 }  // namespace kavrel

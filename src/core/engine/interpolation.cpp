@@ -1,4 +1,4 @@
-#include "agesched/interpolation.h"
+#include "core/engine/interpolation.h"
 
 #include <cmath>
 

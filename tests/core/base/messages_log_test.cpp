@@ -1,4 +1,4 @@
-#include "shell/messages_log.h"
+#include "core/base/messages_log.h"
 
 #include <regex>
 #include <thread>

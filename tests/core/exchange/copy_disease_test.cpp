@@ -1,13 +1,13 @@
-#include "store/copy_disease.h"
+#include "core/exchange/copy_disease.h"
 
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
-#include "engine/disease.h"
-#include "store/data_kavrel.h"
-#include "store/disease_list.h"
-#include "store/layout.h"
+#include "core/engine/disease.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/disease_list.h"
+#include "core/store/layout.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {

@@ -1,4 +1,4 @@
-#include "shell/user_dialogs.h"
+#include "core/base/user_dialogs.h"
 
 #include <stdexcept>
 

@@ -1,13 +1,15 @@
-#include "store/copy_disease.h"
+#include "core/exchange/copy_disease.h"
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 
-#include "engine/disease.h"
-#include "shell/user_dialogs.h"
-#include "store/data_kavrel.h"
-#include "store/database.h"
-#include "store/layout.h"
-#include "store/table_cursor.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/disease.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/layout.h"
+#include "core/store/table_cursor.h"
 
 namespace kavrel {
 
@@ -170,6 +172,90 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
   }
   diseases.Refresh();
   return outcomes;
+}
+
+CopyDestination DestinationInOpenCollection(TDataKavrel& data, const std::string& file) {
+  CopyDestination destination{file, "", 0};
+  if (!data.CollectionIsOpen()) return destination;
+  QueryResult& rows = data.QueryCollection("select DataSetName, DataBaseName from Datasets");
+  for (rows.First(); !rows.Eof(); rows.Next()) {
+    std::error_code error;
+    if (std::filesystem::equivalent(rows.AsText(1), file, error)) {
+      destination.DatasetName = rows.AsText(0);
+    }
+  }
+  return destination;
+}
+
+CopyWindow::CopyWindow(TDataKavrel& data, UserDialogs& dialogs) : data_(data), dialogs_(dialogs) {}
+
+CopyWindow::~CopyWindow() = default;
+
+void CopyWindow::Open(int maxAge) {
+  maxAge_ = maxAge;
+  Diseases.clear();
+  QueryResult& rows =
+      data_.QueryDataset("select DiseaseName from InputDiseases order by DiseaseName");
+  for (rows.First(); !rows.Eof(); rows.Next()) Diseases.push_back(rows.AsText(0));
+}
+
+bool CopyWindow::ChooseCollection(const std::string& collectionFile) {
+  Close();
+  try {
+    collection_ = std::make_unique<Database>(Database::Open(collectionFile));
+    QueryResult rows =
+        collection_->Query("select datasetname, databasename from datasets order by datasetname");
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+      Datasets.push_back({rows.AsText(0), rows.AsText(1)});
+    }
+    return true;
+  } catch (const std::exception& error) {
+    Close();
+    dialogs_.ShowError(error.what());
+    return false;
+  }
+}
+
+bool CopyWindow::Copy(const std::string& source, const std::string& destinationName,
+                      const std::vector<int>& rows) {
+  if (source.empty()) {
+    dialogs_.ShowInformation(kSelectSourceMessage);
+    return false;
+  }
+  std::vector<CopyDestination> destinations;
+  for (int row : rows) {
+    if (row < 0 || row >= static_cast<int>(Datasets.size())) continue;
+    const ListedDataset& listed = Datasets[static_cast<std::size_t>(row)];
+    destinations.push_back({listed.File, listed.Name, 0});
+  }
+  if (destinations.empty()) {
+    dialogs_.ShowInformation(kSelectDestinationsMessage);
+    return false;
+  }
+  std::vector<CopyOutcome> outcomes;
+  try {
+    outcomes = CopyDisease(data_, dialogs_, maxAge_, source, destinationName, destinations,
+                           collection_.get());
+    // A destination may be the open data set itself.
+    data_.KavrelTable1().Refresh();
+  } catch (const std::exception& error) {
+    dialogs_.ShowError(error.what());
+    return false;
+  }
+  std::string failed;
+  for (const CopyOutcome& outcome : outcomes) {
+    if (!outcome.Copied) failed += "\n" + outcome.File + ": " + outcome.Error;
+  }
+  if (!failed.empty()) {
+    dialogs_.ShowWarning("The disease could not be copied to:" + failed);
+    return false;
+  }
+  return true;
+}
+
+void CopyWindow::Close() {
+  collection_.reset();
+  Datasets.clear();
 }
 
 }  // namespace kavrel

@@ -1,0 +1,33 @@
+#include "cli/command.h"
+
+namespace kavrel::cli {
+
+CLI::App* Commands::Add(const std::string& name, const std::string& description, CommandRun run) {
+  CLI::App* command = app_.add_subcommand(name, description);
+  commands_.emplace_back(command, std::move(run));
+  return command;
+}
+
+int Commands::RunParsed(std::ostream& out, std::ostream& err) const {
+  for (const auto& [command, run] : commands_) {
+    if (command->parsed()) return run(out, err);
+  }
+  return 2;
+}
+
+void AddDatasetTarget(CLI::App* command, DatasetTarget& target, const std::string& collectionHelp) {
+  command->add_option("DATASET", target.dataset, "Data set file")->required();
+  command->add_option("--collection", target.collection, collectionHelp);
+}
+
+void AddDiseaseTarget(CLI::App* command, DiseaseTarget& target, const std::string& collectionHelp,
+                      bool withSex) {
+  AddDatasetTarget(command, target, collectionHelp);
+  command->add_option("--disease", target.disease, "Disease name")->required();
+  if (!withSex) return;
+  command->add_option("--sex", target.sex, "males or females")
+      ->check(CLI::IsMember({"males", "females"}, CLI::ignore_case))
+      ->transform(CLI::IsMember({"males", "females"}, CLI::ignore_case));
+}
+
+}  // namespace kavrel::cli

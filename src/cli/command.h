@@ -1,0 +1,62 @@
+#pragma once
+
+// The subcommands of kavrel-cli. Each command's file registers it with its own options; the
+// options that many commands share are defined here, once.
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+namespace kavrel::cli {
+
+// A data set file and the collection used alongside it (for an older file's conversion, the
+// standard age patterns, the age group schedules, the destinations' highest ages).
+struct DatasetTarget {
+  std::string dataset;
+  std::string collection;
+};
+
+// A disease of the data set, and for most commands one sex.
+struct DiseaseTarget : DatasetTarget {
+  std::string disease;
+  std::string sex = "males";
+};
+
+// Runs a parsed command: results to out, messages to err; returns the exit code.
+using CommandRun = std::function<int(std::ostream& out, std::ostream& err)>;
+
+class Commands {
+ public:
+  explicit Commands(CLI::App& app) : app_(app) {}
+
+  // A subcommand and what runs when it is given.
+  CLI::App* Add(const std::string& name, const std::string& description, CommandRun run);
+  // Runs the subcommand that was parsed; 2 when there was none.
+  int RunParsed(std::ostream& out, std::ostream& err) const;
+
+ private:
+  CLI::App& app_;
+  std::vector<std::pair<CLI::App*, CommandRun>> commands_;
+};
+
+// The data set file (the required argument DATASET) and --collection.
+void AddDatasetTarget(CLI::App* command, DatasetTarget& target,
+                      const std::string& collectionHelp = "Collection file");
+// The same, with --disease (required) and, unless withSex is false, --sex.
+void AddDiseaseTarget(CLI::App* command, DiseaseTarget& target,
+                      const std::string& collectionHelp = "Collection file", bool withSex = true);
+
+// Each command file's registration, in the order the help lists them.
+void RegisterDemo(Commands& commands);
+void RegisterStoreCommands(Commands& commands);
+void RegisterCalculate(Commands& commands);
+void RegisterAdjust(Commands& commands);
+void RegisterTable(Commands& commands);
+void RegisterAnalysis(Commands& commands);
+void RegisterCopy(Commands& commands);
+
+}  // namespace kavrel::cli

@@ -1,0 +1,37 @@
+#include "core/base/number_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+
+namespace kavrel {
+
+std::optional<double> ReadNumberText(std::string_view text, char decimalSeparator) {
+  std::string plain(text);
+  plain.erase(0, plain.find_first_not_of(' '));
+  plain.erase(plain.find_last_not_of(' ') + 1);
+  if (plain.empty()) return std::nullopt;
+  if (decimalSeparator != '.') {
+    if (plain.find('.') != std::string::npos) return std::nullopt;
+    std::replace(plain.begin(), plain.end(), decimalSeparator, '.');
+  }
+  try {
+    std::size_t used = 0;
+    const double value = std::stod(plain, &used);
+    if (used != plain.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+std::string NumberText(double value, int significantDigits, char decimalSeparator) {
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, "%.*g", significantDigits, value);
+  std::string text(buffer);
+  std::replace(text.begin(), text.end(), '.', decimalSeparator);
+  return text;
+}
+
+}  // namespace kavrel

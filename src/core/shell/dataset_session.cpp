@@ -1,0 +1,56 @@
+#include "core/shell/dataset_session.h"
+
+#include <filesystem>
+
+#include "core/base/user_dialogs.h"
+#include "core/exchange/population.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/datasets.h"
+#include "core/store/settings.h"
+#include "core/store/table_cursor.h"
+
+namespace kavrel {
+
+bool DatasetSession::Open(const std::string& datasetFile, const std::string& collectionFile,
+                          const std::string& programDir) {
+  if (!TDataKavrel::CheckEngine(dialogs_)) return false;
+  std::string collection = collectionFile;
+  if (collection.empty() && std::filesystem::exists(programDir + "Kavrel.ini")) {
+    SettingsState settings;
+    if (LoadSettings(settings, programDir, data_, dialogs_, nullptr) == StartUp::kContinue &&
+        settings.CurrentCollectionIndex >= 0) {
+      collection =
+          settings.Collections[static_cast<size_t>(settings.CurrentCollectionIndex)].Path();
+    }
+  }
+  if (!collection.empty()) data_.OpenCollection(collection);
+  if (!std::filesystem::exists(datasetFile)) {
+    dialogs_.ShowError("The data set file " + datasetFile + " does not exist");
+    return false;
+  }
+  maxAge_ = ProbeHighestAge(data_, datasetFile);
+  if (maxAge_ == 0) {
+    dialogs_.ShowError(datasetFile +
+                       " is not a Kavrel data set: it has no processed-input tables to take its "
+                       "highest age from");
+    return false;
+  }
+  data_.OpenDataset(datasetFile);
+  return true;
+}
+
+bool DatasetSession::LoadPopulation(PopulationSeries& population, bool numbers) {
+  return LoadPopulationData(population, data_, dialogs_, log_, maxAge_, numbers);
+}
+
+std::unique_ptr<Tdiseaseam> DatasetSession::LoadDisease(const std::string& name, int sex,
+                                                        unsigned parts) {
+  if (!data_.KavrelTable1().Locate("DiseaseName", name)) {
+    dialogs_.ShowError("The data set has no disease named " + name);
+    return nullptr;
+  }
+  Tdisease::Store store = Store();
+  return DiseaseUnderCursor(store, sex, parts);
+}
+
+}  // namespace kavrel
