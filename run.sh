@@ -9,7 +9,11 @@ cd "$(dirname "$0")"
 jobs=$(nproc 2>/dev/null || echo 2)
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$jobs"
+# Only what the installation holds: the program, the command-line tool, the templates and the
+# example data set. The test command builds the rest (the tests and the benchmarks).
+targets=(kavrel-cli kavrel_data)
+if grep -q '^KAVREL_GUI:BOOL=ON' build/CMakeCache.txt; then targets+=(kavrel); fi
+cmake --build build -j "$jobs" --target "${targets[@]}"
 cmake --install build --prefix dist | grep -E "data directory|Data directory" || true
 
 cli=dist/bin/kavrel-cli

@@ -21,6 +21,7 @@ packages=(
   libxkbcommon-dev
   libgl-dev
   fonts-dejavu-core
+  clang-format
 )
 
 missing=()

@@ -12,6 +12,7 @@
 
 #include "core/agesched/age_schedule.h"
 #include "core/analysis/analysis_window.h"
+#include "core/base/clock.h"
 #include "core/engine/amoeba.h"
 #include "core/engine/calc_options.h"
 #include "core/exchange/export.h"
@@ -149,6 +150,8 @@ class MainWindowModel {
   }
 
   PopulationSeries Population;
+  // The workspace's clock, for the texts that carry the date and time.
+  Clock Now = SystemClock();
 
  private:
   void EnableDatasetCommands();

@@ -130,11 +130,7 @@ void TAgegroupForm::Do(Command&& command) {
   e.Width = width_->value();
   e.NameEdit = nameEdit_->text().toStdString();
   e.Selected = ages_->currentRow();
-  try {
-    command();
-  } catch (const std::exception& error) {
-    dialogs_.ShowError(error.what());
-  }
+  RunCommand(dialogs_, command);
   Show();
 }
 

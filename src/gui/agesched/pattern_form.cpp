@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDateTime>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -10,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -131,9 +129,8 @@ QPushButton* TAgePatForm::Button(const QString& text) const { return FindButton(
 
 void TAgePatForm::Prepare(int maxAge, const std::string& datasetName, DisplaySettings* display,
                           int preferredSchedule) {
-  const QLocale locale;
-  const QDateTime now = QDateTime::currentDateTime();
-  const char separator = locale.decimalPoint() == "," ? ',' : '.';
+  const LocalDateTime now = LocalDateAndTime(env_.Now);
+  const char separator = LocaleDecimalSeparator();
   display_ = display;
   env_.AgeGroups.SetMaxAge(maxAge);
   model_ = std::make_unique<PatternWindow>(PatternWindow::Environment{
@@ -148,10 +145,8 @@ void TAgePatForm::Prepare(int maxAge, const std::string& datasetName, DisplaySet
         env_.StorageWindow.raise();
         return true;
       },
-      env_.CurrentAgeGroups, maxAge, [this] { env_.AgeGroups.Run(); }, datasetName,
-      locale.toString(now.date(), QLocale::ShortFormat).toStdString(),
-      locale.toString(now.time(), QLocale::ShortFormat).toStdString(), separator,
-      preferredSchedule});
+      env_.CurrentAgeGroups, maxAge, [this] { env_.AgeGroups.Run(); }, datasetName, now.Date,
+      now.Time, separator, preferredSchedule});
   if (display_ != nullptr) {
     model_->RatesIndex = display_->RatesIndex;
     model_->Decimals = display_->Decimals;
@@ -177,13 +172,7 @@ void TAgePatForm::Edit(int maxAge, const std::string& datasetName, DisplaySettin
 template <typename Command>
 void TAgePatForm::Do(Command&& command) {
   if (!model_) return;
-  QWidget* focus = QApplication::focusWidget();
-  if (focus != nullptr && focus != view_ && view_->isAncestorOf(focus)) view_->setFocus();
-  try {
-    command();
-  } catch (const std::exception& error) {
-    env_.Dialogs.ShowError(error.what());
-  }
+  RunCommand(env_.Dialogs, command, {view_});
   Show();
 }
 

@@ -14,6 +14,8 @@ class QPushButton;
 class QSpinBox;
 class QTableView;
 
+#include "core/base/clock.h"
+
 namespace kavrel {
 
 class PatternWindow;
@@ -36,6 +38,7 @@ class TAgePatForm final : public QDialog {
     Tagegrouplist& CurrentAgeGroups;
     TAgegroupForm& AgeGroups;
     TCSVForm& StorageWindow;
+    const Clock& Now;  // the workspace's clock
   };
   explicit TAgePatForm(Environment environment, QWidget* parent = nullptr);
   ~TAgePatForm() override;

@@ -105,7 +105,7 @@ void TUncertspecForm::Prepare(UncertaintySettingsWindow& model, Tuncertklas& ana
   model_ = &model;
   analysis_ = &analysis;
   maxAge_ = maxAge;
-  const char separator = QLocale().decimalPoint() == "," ? ',' : '.';
+  const char separator = LocaleDecimalSeparator();
   delete model_grid_;
   // "Mean" (column 1) is the saved input: only the spread parameters are typed.
   model_grid_ = new TextGridModel(model.Grid,
@@ -172,7 +172,7 @@ void TUncertspecForm::SetDistribution(int kind) {
 
 void TUncertspecForm::CellsEdited() {
   if (model_ == nullptr) return;
-  const char separator = QLocale().decimalPoint() == "," ? ',' : '.';
+  const char separator = LocaleDecimalSeparator();
   model_->CellsEdited(separator);
   model_->ComputeInputIntervals();
   Show();

@@ -16,7 +16,6 @@
 #include "gui/engine/trend_form.h"
 #include "gui/results/graph_form.h"
 #include "gui/results/table_form.h"
-#include "gui/shell/busy_cursor.h"
 #include "gui/shell/form_helpers.h"
 
 namespace kavrel {
@@ -141,12 +140,7 @@ void TProcessForm::Process(ProcessingWindow& model, bool openGraph, bool openTab
 template <typename Command>
 void TProcessForm::Do(Command&& command) {
   if (model_ == nullptr) return;
-  try {
-    BusyCursor busy;
-    command();
-  } catch (const std::exception& error) {
-    dialogs_.ShowError(error.what());
-  }
+  RunCommand(dialogs_, command, {}, true);
   // Also after an error: the buttons follow what was calculated.
   Show();
 }

@@ -14,6 +14,7 @@
 
 #include "core/engine/disease.h"
 #include "core/engine/trend_window.h"
+#include "gui/shell/form_helpers.h"
 
 namespace kavrel {
 
@@ -95,7 +96,7 @@ TTrendForm::TTrendForm(UserDialogs& dialogs, QWidget* parent)
 TTrendForm::~TTrendForm() = default;
 
 void TTrendForm::Prepare(Tdisease& disease) {
-  const char separator = QLocale().decimalPoint() == "," ? ',' : '.';
+  const char separator = LocaleDecimalSeparator();
   model_ = std::make_unique<TrendWindow>(disease, dialogs_, separator);
   setWindowTitle(QString::fromStdString(model_->Caption()));
   hazards_->setExclusive(false);

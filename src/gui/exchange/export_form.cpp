@@ -4,12 +4,10 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -155,15 +153,14 @@ bool TExportForm::ChooseFile() {
     const auto path = ChooseExportFile(state_, env_.Dialogs);
     if (!path) return false;
     BusyCursor busy;
-    const QLocale locale;
-    const QDateTime now = QDateTime::currentDateTime();
+    const LocalDateTime now = LocalDateAndTime(env_.Now);
     ExportContext context{env_.Data,
                           env_.Dialogs,
                           maxAge_,
                           population_->PopulationNumbers,
                           population_->AllCauseMortality,
-                          locale.toString(now.date(), QLocale::ShortFormat).toStdString(),
-                          locale.toString(now.time(), QLocale::ShortFormat).toStdString()};
+                          now.Date,
+                          now.Time};
     if (!RunExport(state_, env_.CurrentAgeGroups, *path, context)) return false;
     env_.Dialogs.ShowInformation("The results were written to " + *path + ".");
     return true;

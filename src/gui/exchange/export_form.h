@@ -13,6 +13,8 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 
+#include "core/base/clock.h"
+
 namespace kavrel {
 
 class TAgegroupForm;
@@ -33,6 +35,7 @@ class TExportForm final : public QDialog {
     // set them, and the preferred age schedule of spreadsheet and text exports (0: none).
     ExportWindowState& State;
     const int& PreferredSchedule;
+    const Clock& Now;  // the workspace's clock
   };
   TExportForm(Environment environment, QWidget* parent = nullptr);
 

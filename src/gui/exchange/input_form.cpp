@@ -3,14 +3,12 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -158,9 +156,8 @@ TInputForm::TInputForm(Environment environment, QWidget* parent)
 TInputForm::~TInputForm() = default;
 
 void TInputForm::Prepare(const Request& request) {
-  const QLocale locale;
-  const QDateTime now = QDateTime::currentDateTime();
-  const char separator = locale.decimalPoint() == "," ? ',' : '.';
+  const LocalDateTime now = LocalDateAndTime(env_.Now);
+  const char separator = LocaleDecimalSeparator();
   env_.AgeGroups.SetMaxAge(request.MaxAge);
   editor_ = std::make_unique<InputEditor>(InputEditor::Environment{
       request.Disease, request.Variable, request.MaxAge, env_.Data, env_.Dialogs, env_.Storage,
@@ -169,9 +166,7 @@ void TInputForm::Prepare(const Request& request) {
         env_.AgeGroups.Run();
         return true;
       },
-      request.DatasetName, locale.toString(now.date(), QLocale::ShortFormat).toStdString(),
-      locale.toString(now.time(), QLocale::ShortFormat).toStdString(), separator,
-      request.PreferredSchedule,
+      request.DatasetName, now.Date, now.Time, separator, request.PreferredSchedule,
       [this] {
         env_.StorageWindow.Reload();
         env_.StorageWindow.show();
@@ -211,16 +206,7 @@ template <typename Command>
 void TInputForm::Do(Command&& command) {
   if (!editor_) return;
   // A cell still being typed in belongs to the grid before any command reads it.
-  for (QTableView* view : {menView_, womenView_}) {
-    // Taking the focus from the cell editor makes it hand its text to the grid.
-    QWidget* focus = QApplication::focusWidget();
-    if (focus != nullptr && focus != view && view->isAncestorOf(focus)) view->setFocus();
-  }
-  try {
-    command();
-  } catch (const std::exception& error) {
-    env_.Dialogs.ShowError(error.what());
-  }
+  RunCommand(env_.Dialogs, command, {menView_, womenView_});
   Show();
 }
 

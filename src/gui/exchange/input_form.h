@@ -16,6 +16,8 @@ class QPushButton;
 class QSpinBox;
 class QTableView;
 
+#include "core/base/clock.h"
+
 namespace kavrel {
 
 class InputEditor;
@@ -39,6 +41,7 @@ class TInputForm final : public QDialog {
     Tagegrouplist& CurrentAgeGroups;
     TAgegroupForm& AgeGroups;
     TCSVForm& StorageWindow;
+    const Clock& Now;  // the workspace's clock
   };
   struct Request {
     Tdisease& Disease;

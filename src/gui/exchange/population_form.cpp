@@ -3,14 +3,12 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -129,21 +127,18 @@ void TPopInForm::Prepare(PopulationSeries& population, bool mortality, int maxAg
     rates_->setCurrentIndex(shown.RatesIndex);
     decimals_->setValue(shown.Decimals);
   }
-  const QLocale locale;
-  const QDateTime now = QDateTime::currentDateTime();
-  const char separator = locale.decimalPoint() == "," ? ',' : '.';
+  const LocalDateTime now = LocalDateAndTime(env_.Now);
+  const char separator = LocaleDecimalSeparator();
   env_.AgeGroups.SetMaxAge(maxAge);
-  window_ = std::make_unique<PopulationWindow>(PopulationWindow::Environment{
-      population, env_.Data, env_.Dialogs, env_.Log, env_.Storage, env_.CurrentAgeGroups, maxAge,
-      [this] { env_.AgeGroups.Run(); },
-      [this] {
-        env_.StorageWindow.Reload();
-        env_.StorageWindow.show();
-        env_.StorageWindow.raise();
-      },
-      datasetName, locale.toString(now.date(), QLocale::ShortFormat).toStdString(),
-      locale.toString(now.time(), QLocale::ShortFormat).toStdString(), separator,
-      preferredSchedule});
+  window_ = std::make_unique<PopulationWindow>(
+      PopulationWindow::Environment{population, env_.Data, env_.Dialogs, env_.Log, env_.Storage,
+                                    env_.CurrentAgeGroups, maxAge, [this] { env_.AgeGroups.Run(); },
+                                    [this] {
+                                      env_.StorageWindow.Reload();
+                                      env_.StorageWindow.show();
+                                      env_.StorageWindow.raise();
+                                    },
+                                    datasetName, now.Date, now.Time, separator, preferredSchedule});
   window_->RatesIndex = rates_->currentIndex();
   window_->Decimals = decimals_->value();
   window_->Open(mortality ? PopulationWindow::kMortalityMode : PopulationWindow::kPopulationMode);
@@ -176,14 +171,7 @@ void TPopInForm::Edit(PopulationSeries& population, bool mortality, int maxAge,
 template <typename Command>
 void TPopInForm::Do(Command&& command) {
   if (!window_) return;
-  // Taking the focus from the cell editor makes it hand its text to the grid.
-  QWidget* focus = QApplication::focusWidget();
-  if (focus != nullptr && focus != view_ && view_->isAncestorOf(focus)) view_->setFocus();
-  try {
-    command();
-  } catch (const std::exception& error) {
-    env_.Dialogs.ShowError(error.what());
-  }
+  RunCommand(env_.Dialogs, command, {view_});
   Show();
 }
 

@@ -16,6 +16,8 @@ class QPushButton;
 class QSpinBox;
 class QTableView;
 
+#include "core/base/clock.h"
+
 namespace kavrel {
 
 class MessagesLog;
@@ -41,6 +43,7 @@ class TPopInForm final : public QDialog {
     Tagegrouplist& CurrentAgeGroups;
     TAgegroupForm& AgeGroups;
     TCSVForm& StorageWindow;
+    const Clock& Now;  // the workspace's clock
   };
 
   explicit TPopInForm(Environment environment, QWidget* parent = nullptr);

@@ -1,13 +1,48 @@
 #include "gui/shell/form_helpers.h"
 
+#include <optional>
+
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QBoxLayout>
 #include <QButtonGroup>
+#include <QDateTime>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "core/base/user_dialogs.h"
+#include "gui/shell/busy_cursor.h"
+
 namespace kavrel {
+
+void RunCommand(UserDialogs& dialogs, const std::function<void()>& command,
+                std::initializer_list<QAbstractItemView*> grids, bool busy) {
+  // Taking the focus from a cell editor makes it hand its text to the grid.
+  for (QAbstractItemView* grid : grids) {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus != nullptr && focus != grid && grid->isAncestorOf(focus)) grid->setFocus();
+  }
+  try {
+    std::optional<BusyCursor> cursor;
+    if (busy) cursor.emplace();
+    command();
+  } catch (const std::exception& error) {
+    dialogs.ShowError(error.what());
+  }
+}
+
+LocalDateTime LocalDateAndTime(const Clock& clock) {
+  const QDateTime now = QDateTime::fromMSecsSinceEpoch(
+      std::chrono::duration_cast<std::chrono::milliseconds>(clock().time_since_epoch()).count());
+  const QLocale locale;
+  return {locale.toString(now.date(), QLocale::ShortFormat).toStdString(),
+          locale.toString(now.time(), QLocale::ShortFormat).toStdString()};
+}
+
+char LocaleDecimalSeparator() { return QLocale().decimalPoint() == "," ? ',' : '.'; }
 
 QGroupBox* RadioBox(const QString& title, QButtonGroup* group,
                     std::initializer_list<const char*> items, bool horizontal) {

@@ -2,11 +2,16 @@
 
 // Small pieces the windows share.
 
+#include <functional>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 #include <QString>
 
+#include "core/base/clock.h"
+
+class QAbstractItemView;
 class QButtonGroup;
 class QEvent;
 class QGroupBox;
@@ -14,6 +19,24 @@ class QPushButton;
 class QWidget;
 
 namespace kavrel {
+
+class UserDialogs;
+
+// Runs one of a window's commands: a cell still being typed in one of the grids is handed to its
+// grid first, then the command runs (under the hourglass cursor when busy), and an error it raises
+// is shown in a message box. The window draws its model again afterwards, also after an error.
+void RunCommand(UserDialogs& dialogs, const std::function<void()>& command,
+                std::initializer_list<QAbstractItemView*> grids = {}, bool busy = false);
+
+// The date and the time of the clock as the user's locale writes them, short.
+struct LocalDateTime {
+  std::string Date;
+  std::string Time;
+};
+LocalDateTime LocalDateAndTime(const Clock& clock);
+
+// The decimal separator of the user's locale, as the core reads and writes numbers with it.
+char LocaleDecimalSeparator();
 
 // A text of the system as Qt shows it.
 inline QString Q(std::string_view text) {

@@ -47,8 +47,8 @@
 #include "gui/exchange/storage_form.h"
 #include "gui/results/inspect_form.h"
 #include "gui/results/view_options_form.h"
-#include "gui/shell/busy_cursor.h"
 #include "gui/shell/disease_list_form.h"
+#include "gui/shell/form_helpers.h"
 #include "gui/shell/preferences_form.h"
 #include "gui/shell/small_dialogs.h"
 #include "gui/store/copy_form.h"
@@ -73,12 +73,7 @@ constexpr std::array<const char*, 8> kNavigatorHints = {"First disease",
 
 template <typename Command>
 void TMainForm::Run(Command&& command) {
-  try {
-    BusyCursor busy;
-    command();
-  } catch (const std::exception& e) {
-    env_.Dialogs.ShowError(e.what());
-  }
+  RunCommand(env_.Dialogs, command, {}, true);
   Refresh();
 }
 
@@ -101,11 +96,11 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   currentAgeGroups_ = std::make_unique<Tagegrouplist>(NewCurrentAgeGroups());
   storageForm_ = std::make_unique<TCSVForm>(*storage_, env_.Dialogs, nullptr);
   ageGroupForm_ = new TAgegroupForm(*currentAgeGroups_, env_.Data, env_.Dialogs, this);
-  inputForm_ = new TInputForm(
-      {env_.Data, env_.Dialogs, *storage_, *currentAgeGroups_, *ageGroupForm_, *storageForm_},
-      this);
+  inputForm_ = new TInputForm({env_.Data, env_.Dialogs, *storage_, *currentAgeGroups_,
+                               *ageGroupForm_, *storageForm_, model_.Now},
+                              this);
   populationForm_ = new TPopInForm({env_.Data, env_.Dialogs, env_.Log, *storage_,
-                                    *currentAgeGroups_, *ageGroupForm_, *storageForm_},
+                                    *currentAgeGroups_, *ageGroupForm_, *storageForm_, model_.Now},
                                    this);
   calcForm_ = new TCalcOpForm(model_.CalcWindow, this);
   amoebaForm_ = new TAmoebeForm(model_.SimplexWindow, this);
@@ -167,7 +162,7 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   preferencesForm_->setWindowModality(Qt::WindowModal);
   copyForm_->setWindowModality(Qt::WindowModal);
   exportForm_ = new TExportForm({env_.Data, env_.Dialogs, *currentAgeGroups_, *ageGroupForm_,
-                                 model_.ExportWindow, model_.Preferences.Table.Age[2]},
+                                 model_.ExportWindow, model_.Preferences.Table.Age[2], model_.Now},
                                 this);
   exportForm_->setWindowModality(Qt::WindowModal);
   inspectForm_->setWindowModality(Qt::WindowModal);
@@ -175,9 +170,9 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   // Modal to the main window only, so the storage grid and the notes stay at hand.
   inputForm_->setWindowModality(Qt::WindowModal);
   populationForm_->setWindowModality(Qt::WindowModal);
-  patternForm_ = new TAgePatForm(
-      {env_.Data, env_.Dialogs, *storage_, *currentAgeGroups_, *ageGroupForm_, *storageForm_},
-      this);
+  patternForm_ = new TAgePatForm({env_.Data, env_.Dialogs, *storage_, *currentAgeGroups_,
+                                  *ageGroupForm_, *storageForm_, model_.Now},
+                                 this);
   patternForm_->setWindowModality(Qt::WindowModal);
   processForm_->setWindowModality(Qt::WindowModal);
   ageGroupForm_->setWindowModality(Qt::WindowModal);

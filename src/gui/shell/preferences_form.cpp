@@ -11,7 +11,6 @@
 
 #include "core/base/user_dialogs.h"
 #include "core/shell/preferences.h"
-#include "gui/shell/busy_cursor.h"
 #include "gui/shell/form_helpers.h"
 
 namespace kavrel {
@@ -107,12 +106,7 @@ void TSetprefForm::Show() {
 
 template <typename Command>
 void TSetprefForm::Do(Command&& command) {
-  try {
-    BusyCursor busy;
-    command();
-  } catch (const std::exception& error) {
-    env_.Dialogs.ShowError(error.what());
-  }
+  RunCommand(env_.Dialogs, command, {}, true);
   current_->setText(QString::fromStdString(env_.Preferences.Name));
 }
 
