@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/agesched/age_groups.h"
+#include "core/exchange/grid.h"
 #include "core/store/data_kavrel.h"
 #include "store/store_fixture.h"
 

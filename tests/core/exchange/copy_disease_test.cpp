@@ -1,11 +1,15 @@
 #include "core/exchange/copy_disease.h"
 
 #include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "core/engine/disease.h"
 #include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 #include "core/store/disease_list.h"
 #include "core/store/layout.h"
 #include "store/store_fixture.h"
@@ -128,6 +132,43 @@ TEST_F(CopyDiseaseTest, AFailingDestinationIsLeftAsItWas) {
   EXPECT_EQ(dialogs.Texts().back(), kSelectSourceMessage);
   EXPECT_TRUE(CopyDisease(data, dialogs, 100, "Asthma", "x", {}, nullptr).empty());
   EXPECT_EQ(dialogs.Texts().back(), kSelectDestinationsMessage);
+}
+
+// The copy window: the diseases of the open data set, the data sets of a collection read through
+// a connection of its own, the messages for what is not chosen, and a copy to a listed data set.
+TEST_F(CopyDiseaseTest, CopyWindowListsChoosesAndCopies) {
+  OpenNewCollection("Local.mdb");
+  const std::string target = Destination("Target.mdb", 85);
+  data.ExecCollection(
+      "insert into Datasets (DataSetName, DataBaseName, HighestAge) values ('Target', " +
+      Quote(target) + ", 85)");
+  data.CloseCollection();  // the window does not need the program's collection
+
+  CopyWindow window(data, dialogs);
+  window.Open(100);
+  EXPECT_EQ(window.Diseases, std::vector<std::string>{"Asthma"});
+  ASSERT_TRUE(window.ChooseCollection(dir.File("Local.mdb")));
+  ASSERT_EQ(window.Datasets.size(), 1u);
+  EXPECT_EQ(window.Datasets[0].Name, "Target");
+  EXPECT_EQ(window.Datasets[0].File, target);
+
+  EXPECT_FALSE(window.Copy("", "Asthma", {0}));
+  EXPECT_FALSE(window.Copy("Asthma", "Asthma", {}));
+  EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{std::string(kSelectSourceMessage),
+                                                       std::string(kSelectDestinationsMessage)}));
+  ASSERT_TRUE(window.Copy("Asthma", "Asthma bronchiale", {0}));
+  auto copied = Database::Open(target);
+  EXPECT_EQ(copied.Query("select * from InputDiseases where DiseaseName='Asthma bronchiale'")
+                .RecordCount(),
+            1);
+
+  // A file that is not a collection: the message, and nothing listed.
+  const std::string text = dir.File("notes.txt");
+  std::ofstream(text) << "not a database";
+  EXPECT_FALSE(window.ChooseCollection(text));
+  EXPECT_TRUE(window.Datasets.empty());
+  EXPECT_EQ(dialogs.Texts().size(), 3u);
+  window.Close();
 }
 
 TEST_F(CopyDiseaseTest, DiseaseListAndCheckList) {

@@ -114,6 +114,74 @@ TEST_F(MainWindowModelTest, ExitStoresAPendingEditAndRemovingTheOpenCollectionCl
             1);
 }
 
+// The disease area as the main window draws it: the navigator moves the cursor and the result
+// buttons follow; typing edits the record, Cancel gives it back; the notes are stored per disease.
+TEST_F(MainWindowModelTest, NavigatorDiseaseAreaAndNotes) {
+  auto model = Model();
+  ASSERT_EQ(model.Start(), StartUp::kContinue);
+  ASSERT_TRUE(model.OpenDataset(ListDatasets(data)[0]));
+  using Nav = MainWindowModel::Navigator;
+
+  auto view = model.ShownDisease();
+  ASSERT_TRUE(view.Present);
+  EXPECT_EQ(view.Name, "Asthma");
+  EXPECT_TRUE(view.Inputs[kMales][kIncidence]);
+  EXPECT_TRUE(view.Inputs[kFemales][kCaseFatality]);
+  EXPECT_FALSE(view.Inputs[kMales][kPrevalence]);
+  EXPECT_FALSE(view.Outputs[kMales]);
+
+  model.Navigate(Nav::kNext);
+  EXPECT_EQ(model.ShownDisease().Name, "Ischaemic heart disease");
+  EXPECT_TRUE(model.ShownDisease().Inputs[kMales][kPrevalence]);
+  model.Navigate(Nav::kLast);
+  EXPECT_EQ(model.ShownDisease().Name, "Stroke");
+  model.Navigate(Nav::kPrior);
+  EXPECT_EQ(model.ShownDisease().Name, "Diabetes mellitus");
+  model.Navigate(Nav::kFirst);
+  EXPECT_EQ(model.ShownDisease().Name, "Asthma");
+
+  // A typed name shows at once and is gone again after Cancel.
+  model.SetDiseaseName("Asthma, all forms");
+  EXPECT_EQ(model.ShownDisease().Name, "Asthma, all forms");
+  model.Navigate(Nav::kCancel);
+  EXPECT_EQ(model.ShownDisease().Name, "Asthma");
+  // A typed code is posted by Post.
+  model.SetIcdCode("J45");
+  model.Navigate(Nav::kPost);
+  EXPECT_EQ(
+      data.QueryDataset("select ICDcode from InputDiseases where DiseaseName='Asthma'").AsText(0),
+      "J45");
+
+  // A saved result turns the result buttons on when the cursor reaches the disease.
+  data.ExecDataset("update InputDiseases set FOutput=True where DiseaseName='Stroke'");
+  data.KavrelTable1().Refresh();
+  model.Navigate(Nav::kLast);
+  EXPECT_TRUE(model.ResultButtonsEnabled());
+  EXPECT_TRUE(model.ShownDisease().Outputs[kFemales]);
+  model.Navigate(Nav::kFirst);
+  EXPECT_FALSE(model.ResultButtonsEnabled());
+
+  // Notes: stored for the disease under the cursor, unchanged text writes nothing.
+  EXPECT_EQ(model.DiseaseNotes().Caption, "Notes on Asthma");
+  EXPECT_EQ(model.DiseaseNotes().Text, "");
+  model.StoreNotes("Self-reported, 2019 survey");
+  model.Navigate(Nav::kNext);
+  EXPECT_EQ(model.DiseaseNotes().Text, "");
+  model.Navigate(Nav::kFirst);
+  EXPECT_EQ(model.DiseaseNotes().Text, "Self-reported, 2019 survey");
+  EXPECT_EQ(
+      data.QueryDataset("select Remarks from InputDiseases where DiseaseName='Asthma'").AsText(0),
+      "Self-reported, 2019 survey");
+
+  // The analysis takes the disease under the cursor with its processed flags.
+  model.Navigate(Nav::kLast);
+  const auto stroke = model.DiseaseForAnalysis();
+  ASSERT_NE(stroke, nullptr);
+  EXPECT_EQ(stroke->DiseaseName, "Stroke");
+  EXPECT_TRUE(stroke->Processed[kIncidence][kMales]);
+  EXPECT_TRUE(dialogs.Texts().empty());
+}
+
 // A data set without population data: each missing table is asked for, and Yes opens its window.
 TEST_F(MainWindowModelTest, MissingPopulationDataIsAskedFor) {
   auto model = Model();

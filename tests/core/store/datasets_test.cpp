@@ -71,6 +71,24 @@ TEST_F(DatasetsTest, NewDataSetIsMadeListedAndOpened) {
   EXPECT_EQ(ProbeHighestAge(data, dir.File("data/Alzheimer's country.mdb")), 100);
 }
 
+// The properties the window edits in place: geography texts keep the blank the table stores after
+// them, notes are stored as typed, apostrophes cannot break the statement.
+TEST_F(DatasetsTest, PropertiesAreWrittenInPlace) {
+  ASSERT_TRUE(MakeNew("Netherlands", 100));
+  const std::int64_t id = ListDatasets(data)[0].Id;
+  UpdateDatasetProperty(data, id, DatasetProperty::kCountry, "Cote d'Ivoire");
+  UpdateDatasetProperty(data, id, DatasetProperty::kRegion, "West Africa");
+  UpdateDatasetProperty(data, id, DatasetProperty::kNotes, "Census '98; mortality 2001");
+  UpdateDatasetReadOnly(data, id, true);
+  const DatasetRow row = ListDatasets(data)[0];
+  EXPECT_EQ(row.Country, "Cote d'Ivoire ");
+  EXPECT_EQ(row.Region, "West Africa ");
+  EXPECT_EQ(row.Notes, "Census '98; mortality 2001");
+  EXPECT_TRUE(row.ReadOnly);
+  UpdateDatasetReadOnly(data, id, false);
+  EXPECT_FALSE(ListDatasets(data)[0].ReadOnly);
+}
+
 TEST_F(DatasetsTest, NewDataSetRefusals) {
   ASSERT_TRUE(MakeNew("Europe", 100));
   const std::string before = ReadAll(dir.File("data/Europe.mdb"));
