@@ -37,4 +37,4 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVREL_WER
   -DKAVREL_GUI=OFF -DKAVREL_BENCH=OFF -DCMAKE_CXX_FLAGS="$tsan" -DCMAKE_EXE_LINKER_FLAGS="$tsan"
 cmake --build build-tsan -j "$jobs" --target analysis_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L analysis
+  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L core-analysis

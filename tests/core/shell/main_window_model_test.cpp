@@ -161,12 +161,14 @@ TEST_F(MainWindowModelTest, NavigatorDiseaseAreaAndNotes) {
   model.Navigate(Nav::kFirst);
   EXPECT_FALSE(model.ResultButtonsEnabled());
 
-  // Notes: stored for the disease under the cursor, unchanged text writes nothing.
+  // Notes: stored for the disease under the cursor and for no other.
   EXPECT_EQ(model.DiseaseNotes().Caption, "Notes on Asthma");
-  EXPECT_EQ(model.DiseaseNotes().Text, "");
+  model.Navigate(Nav::kNext);
+  const std::string heartNotes = model.DiseaseNotes().Text;
+  model.Navigate(Nav::kFirst);
   model.StoreNotes("Self-reported, 2019 survey");
   model.Navigate(Nav::kNext);
-  EXPECT_EQ(model.DiseaseNotes().Text, "");
+  EXPECT_EQ(model.DiseaseNotes().Text, heartNotes);
   model.Navigate(Nav::kFirst);
   EXPECT_EQ(model.DiseaseNotes().Text, "Self-reported, 2019 survey");
   EXPECT_EQ(
