@@ -20,6 +20,7 @@
 #include "core/results/result_table.h"
 #include "core/results/view_options.h"
 #include "gui/agesched/age_group_form.h"
+#include "gui/exchange/grid_editor.h"
 #include "gui/exchange/storage_form.h"
 #include "gui/exchange/text_grid_model.h"
 #include "gui/shell/busy_cursor.h"
@@ -30,22 +31,17 @@ namespace kavrel {
 TAgePatForm::TAgePatForm(Environment environment, QWidget* parent)
     : QDialog(parent),
       env_(environment),
+      grid_(new GridEditor(environment.Dialogs, 240, this)),
+      display_(new DisplayControls(this)),
       names_(new QListWidget),
       nameEdit_(new QLineEdit),
-      view_(new QTableView),
-      rates_(new QComboBox),
-      decimals_(new QSpinBox),
       define_(new QPushButton("Define")),
       clear_(new QPushButton("Clear")) {
   setWindowTitle("Standard age patterns");
   auto* current = new QGroupBox("Current standard age patterns");
   auto* currentLayout = new QVBoxLayout(current);
   currentLayout->addWidget(names_);
-  view_->verticalHeader()->hide();
-  view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-  view_->setMinimumWidth(240);
   names_->setMaximumWidth(220);
-  view_->installEventFilter(this);
 
   auto* item = new QGroupBox("Age pattern item");
   auto* itemLayout = new QVBoxLayout(item);
@@ -68,26 +64,20 @@ TAgePatForm::TAgePatForm(Environment environment, QWidget* parent)
   auto* read = new QPushButton("&Read file");
   storageLayout->addWidget(store);
   storageLayout->addWidget(read);
-  for (auto text : kRatesPerItems) rates_->addItem(Q(text));
-  decimals_->setRange(0, 10);
-  decimals_->setValue(4);
-  auto* display = new QFormLayout;
-  display->addRow("Rates per:", rates_);
-  display->addRow("Decimals", decimals_);
   auto* close = new QPushButton("&Close");
 
   auto* right = new QVBoxLayout;
   right->addWidget(item);
   right->addWidget(ages);
   right->addWidget(storage);
-  right->addLayout(display);
+  right->addLayout(display_->NewLayout());
   right->addStretch();
   right->addWidget(close);
   auto* left = new QVBoxLayout;
   left->addWidget(current);
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(left);
-  layout->addWidget(view_, 1);
+  layout->addWidget(grid_->View(), 1);
   layout->addLayout(right);
   resize(820, 480);
 
@@ -111,27 +101,25 @@ TAgePatForm::TAgePatForm(Environment environment, QWidget* parent)
       env_.StorageWindow.raise();
     }
   });
-  connect(rates_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (showing_) return;
-    if (display_ != nullptr) display_->RatesIndex = index;
-    Do([&] { model_->SetRatesIndex(index); });
-  });
-  connect(decimals_, &QSpinBox::valueChanged, this, [this](int value) {
-    if (display_ != nullptr && !showing_) display_->Decimals = value;
-    if (grid_ != nullptr) grid_->SetDecimals(value);
-  });
+  display_->RatesChanged = [this](int index) { Do([&] { model_->SetRatesIndex(index); }); };
+  display_->DecimalsChanged = [this](int value) {
+    if (model_) model_->Decimals = value;
+    grid_->SetDecimals(value);
+  };
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 TAgePatForm::~TAgePatForm() = default;
 
 QPushButton* TAgePatForm::Button(const QString& text) const { return FindButton(this, text); }
+QTableView* TAgePatForm::Grid() const { return grid_->View(); }
+QComboBox* TAgePatForm::RatesPer() const { return display_->Rates(); }
 
 void TAgePatForm::Prepare(int maxAge, const std::string& datasetName, DisplaySettings* display,
                           int preferredSchedule) {
   const LocalDateTime now = LocalDateAndTime(env_.Now);
   const char separator = LocaleDecimalSeparator();
-  display_ = display;
+  display_->Bind(display);
   env_.AgeGroups.SetMaxAge(maxAge);
   model_ = std::make_unique<PatternWindow>(PatternWindow::Environment{
       env_.Data, env_.Dialogs,
@@ -147,19 +135,11 @@ void TAgePatForm::Prepare(int maxAge, const std::string& datasetName, DisplaySet
       },
       env_.CurrentAgeGroups, maxAge, [this] { env_.AgeGroups.Run(); }, datasetName, now.Date,
       now.Time, separator, preferredSchedule});
-  if (display_ != nullptr) {
-    model_->RatesIndex = display_->RatesIndex;
-    model_->Decimals = display_->Decimals;
+  if (display != nullptr) {
+    model_->RatesIndex = display->RatesIndex;
+    model_->Decimals = display->Decimals;
   }
-  delete grid_;
-  grid_ = new TextGridModel(model_->Grid,
-                            {.LabelsAsRowHeadings = false,
-                             .Editable = true,
-                             .FirstNumericColumn = 1,
-                             .DecimalSeparator = separator,
-                             .Thousands = false},
-                            this);
-  view_->setModel(grid_);
+  grid_->Attach(model_->Grid, separator);
   Do([&] { model_->Open(); });
 }
 
@@ -172,23 +152,20 @@ void TAgePatForm::Edit(int maxAge, const std::string& datasetName, DisplaySettin
 template <typename Command>
 void TAgePatForm::Do(Command&& command) {
   if (!model_) return;
-  RunCommand(env_.Dialogs, command, {view_});
+  RunCommand(env_.Dialogs, command, {grid_->View()});
   Show();
 }
 
 void TAgePatForm::Show() {
   if (!model_) return;
-  showing_ = true;
   names_->clear();
   for (const std::string& name : model_->Names) names_->addItem(QString::fromStdString(name));
   nameEdit_->setText(QString::fromStdString(model_->NameEdit));
-  rates_->setCurrentIndex(model_->RatesIndex);
-  decimals_->setValue(model_->Decimals);
+  display_->Show(model_->RatesIndex, model_->Decimals);
   define_->setEnabled(model_->DefineEnabled);
   clear_->setEnabled(model_->DefineEnabled);
   grid_->SetDecimals(model_->Decimals);
   grid_->Reload();
-  showing_ = false;
 }
 
 void TAgePatForm::NewItem() {
@@ -218,16 +195,6 @@ void TAgePatForm::DeleteItem() {
     BusyCursor busy;
     model_->DeleteItem(name);
   });
-}
-
-bool TAgePatForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == view_ && grid_ != nullptr &&
-      RunClipboardKey(
-          event, [this] { CopyFromView(*view_, *grid_); }, [this] { CutFromView(*view_, *grid_); },
-          [this] { PasteIntoView(*view_, *grid_, false, env_.Dialogs); })) {
-    return true;
-  }
-  return QDialog::eventFilter(watched, event);
 }
 
 void TAgePatForm::done(int result) {

@@ -18,13 +18,14 @@ class QTableView;
 
 namespace kavrel {
 
+class DisplayControls;
+class GridEditor;
 class PatternWindow;
 class StorageGrid;
 class TAgegroupForm;
 class TCSVForm;
 class TDataKavrel;
 class Tagegrouplist;
-class TextGridModel;
 class UserDialogs;
 struct DisplaySettings;
 
@@ -57,12 +58,11 @@ class TAgePatForm final : public QDialog {
   PatternWindow* Model() const { return model_.get(); }
   QListWidget* Names() const { return names_; }
   QLineEdit* NameEdit() const { return nameEdit_; }
-  QTableView* Grid() const { return view_; }
-  QComboBox* RatesPer() const { return rates_; }
+  QTableView* Grid() const;
+  QComboBox* RatesPer() const;
   QPushButton* Button(const QString& text) const;
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void done(int result) override;
 
  private:
@@ -72,14 +72,10 @@ class TAgePatForm final : public QDialog {
 
   Environment env_;
   std::unique_ptr<PatternWindow> model_;
-  TextGridModel* grid_ = nullptr;
-  DisplaySettings* display_ = nullptr;
-  bool showing_ = false;
+  GridEditor* grid_;
+  DisplayControls* display_;
   QListWidget* names_;
   QLineEdit* nameEdit_;
-  QTableView* view_;
-  QComboBox* rates_;
-  QSpinBox* decimals_;
   QPushButton* define_;
   QPushButton* clear_;
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -23,6 +24,7 @@
 #include "core/results/result_table.h"
 #include "core/results/view_options.h"
 #include "gui/agesched/age_group_form.h"
+#include "gui/exchange/grid_editor.h"
 #include "gui/exchange/male_female_form.h"
 #include "gui/exchange/storage_form.h"
 #include "gui/exchange/text_grid_model.h"
@@ -31,15 +33,6 @@
 namespace kavrel {
 
 namespace {
-
-QTableView* NewGridView() {
-  auto* view = new QTableView;
-  view->verticalHeader()->hide();
-  view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 8);
-  view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-  view->setMinimumWidth(190);
-  return view;
-}
 
 QPushButton* AddButton(QLayout* layout, const char* text) {
   auto* button = new QPushButton(text);
@@ -52,21 +45,20 @@ QPushButton* AddButton(QLayout* layout, const char* text) {
 TInputForm::TInputForm(Environment environment, QWidget* parent)
     : QDialog(parent),
       env_(environment),
-      menView_(NewGridView()),
-      womenView_(NewGridView()),
+      men_(new GridEditor(environment.Dialogs, 190, this)),
+      women_(new GridEditor(environment.Dialogs, 190, this)),
       applyTo_(new QButtonGroup(this)),
-      rates_(new QComboBox),
-      decimals_(new QSpinBox),
+      display_(new DisplayControls(this)),
       ratesBox_(new QGroupBox("Rates")),
       hazards_(new QButtonGroup(this)),
       applyBox_(new QGroupBox("Apply to:")) {
   auto* grids = new QHBoxLayout;
-  for (auto [view, heading] : {std::pair{menView_, "Men"}, std::pair{womenView_, "Women"}}) {
+  for (auto [editor, heading] : {std::pair{men_, "Men"}, std::pair{women_, "Women"}}) {
     auto* column = new QVBoxLayout;
     column->addWidget(new QLabel(heading));
-    column->addWidget(view);
+    column->addWidget(editor->View());
     grids->addLayout(column);
-    view->installEventFilter(this);
+    editor->PasteKey = [this] { Paste(); };
   }
 
   auto* applyLayout = new QVBoxLayout(applyBox_);
@@ -77,15 +69,6 @@ TInputForm::TInputForm(Environment environment, QWidget* parent)
     applyLayout->addWidget(item);
   }
   applyTo_->button(InputEditor::kBoth)->setChecked(true);
-
-  for (auto item : kRatesPerItems) rates_->addItem(QString::fromUtf8(item.data(), item.size()));
-  decimals_->setRange(0, 10);
-  decimals_->setValue(4);
-  auto* display = new QGridLayout;
-  display->addWidget(new QLabel("Rates per:"), 0, 0);
-  display->addWidget(rates_, 0, 1);
-  display->addWidget(new QLabel("Decimals"), 1, 0);
-  display->addWidget(decimals_, 1, 1);
 
   auto* hazardsLayout = new QVBoxLayout(ratesBox_);
   auto* asHazards = new QRadioButton("Hazards");
@@ -114,7 +97,7 @@ TInputForm::TInputForm(Environment environment, QWidget* parent)
 
   auto* options = new QVBoxLayout;
   options->addWidget(applyBox_);
-  options->addLayout(display);
+  options->addLayout(display_->NewLayout());
   options->addWidget(ratesBox_);
   options->addWidget(ageBox);
   options->addWidget(storageBox);
@@ -136,17 +119,14 @@ TInputForm::TInputForm(Environment environment, QWidget* parent)
   connect(applyTo_, &QButtonGroup::idClicked, this, [this](int choice) {
     if (editor_) editor_->ApplyTo = choice;
   });
-  connect(rates_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (display_ != nullptr) display_->RatesIndex = index;
+  display_->RatesChanged = [this](int index) {
     if (editor_ && index != editor_->RatesIndex) Do([&] { editor_->SetRatesIndex(index); });
-  });
-  connect(decimals_, &QSpinBox::valueChanged, this, [this](int value) {
-    if (display_ != nullptr) display_->Decimals = value;
+  };
+  display_->DecimalsChanged = [this](int value) {
     if (editor_) editor_->Decimals = value;
-    for (TextGridModel* model : {menModel_, womenModel_}) {
-      if (model != nullptr) model->SetDecimals(value);
-    }
-  });
+    men_->SetDecimals(value);
+    women_->SetDecimals(value);
+  };
   connect(hazards_, &QButtonGroup::idClicked, this, [this](int id) {
     if (editor_) editor_->SetIncidenceAsHazards(id == 1);
   });
@@ -154,6 +134,10 @@ TInputForm::TInputForm(Environment environment, QWidget* parent)
 }
 
 TInputForm::~TInputForm() = default;
+
+QTableView* TInputForm::Grid(int sex) const { return Editor(sex).View(); }
+QComboBox* TInputForm::RatesPer() const { return display_->Rates(); }
+QSpinBox* TInputForm::Decimals() const { return display_->Decimals(); }
 
 void TInputForm::Prepare(const Request& request) {
   const LocalDateTime now = LocalDateAndTime(env_.Now);
@@ -172,50 +156,43 @@ void TInputForm::Prepare(const Request& request) {
         env_.StorageWindow.show();
         env_.StorageWindow.raise();
       }});
-  display_ = request.Display;
-  editor_->RatesIndex = display_ != nullptr ? display_->RatesIndex : request.RatesIndex;
-  editor_->Decimals = display_ != nullptr ? display_->Decimals : request.Decimals;
+  display_->Bind(request.Display);
+  editor_->RatesIndex =
+      request.Display != nullptr ? request.Display->RatesIndex : request.RatesIndex;
+  editor_->Decimals = request.Display != nullptr ? request.Display->Decimals : request.Decimals;
   editor_->Open(request.DataPoints ? InputEditor::Mode::kDataPoints : InputEditor::Mode::kNormal);
 
-  const TextGridModel::Layout layout{.LabelsAsRowHeadings = false,
-                                     .Editable = true,
-                                     .FirstNumericColumn = 1,
-                                     .DecimalSeparator = separator};
-  delete menModel_;
-  delete womenModel_;
-  menModel_ = new TextGridModel(editor_->MenGrid, layout, this);
-  womenModel_ = new TextGridModel(editor_->WomenGrid, layout, this);
-  menView_->setModel(menModel_);
-  womenView_->setModel(womenModel_);
+  men_->Attach(editor_->MenGrid, separator, true);
+  women_->Attach(editor_->WomenGrid, separator, true);
   setWindowTitle(QString::fromStdString(editor_->Caption()));
-  rates_->setCurrentIndex(editor_->RatesIndex);
-  decimals_->setValue(editor_->Decimals);
-  for (TextGridModel* model : {menModel_, womenModel_}) model->SetDecimals(editor_->Decimals);
+  display_->Show(editor_->RatesIndex, editor_->Decimals);
+  men_->SetDecimals(editor_->Decimals);
+  women_->SetDecimals(editor_->Decimals);
   Show();
 }
 
 void TInputForm::Edit(const Request& request) {
   Prepare(request);
   exec();
+  men_->Detach();
+  women_->Detach();
   editor_.reset();
-  menView_->setModel(nullptr);
-  womenView_->setModel(nullptr);
 }
 
 template <typename Command>
 void TInputForm::Do(Command&& command) {
   if (!editor_) return;
   // A cell still being typed in belongs to the grid before any command reads it.
-  RunCommand(env_.Dialogs, command, {menView_, womenView_});
+  RunCommand(env_.Dialogs, command, {men_->View(), women_->View()});
   Show();
 }
 
 void TInputForm::Show() {
   if (!editor_) return;
-  menModel_->Reload();
-  womenModel_->Reload();
-  menView_->setEnabled(editor_->MenGrid.Enabled);
-  womenView_->setEnabled(editor_->WomenGrid.Enabled);
+  men_->Reload();
+  women_->Reload();
+  men_->View()->setEnabled(editor_->MenGrid.Enabled);
+  women_->View()->setEnabled(editor_->WomenGrid.Enabled);
   applyTo_->button(editor_->ApplyTo)->setChecked(true);
   applyBox_->setEnabled(editor_->ApplyToEnabled);
   ratesBox_->setVisible(editor_->RatesChoiceVisible());
@@ -261,32 +238,17 @@ int TInputForm::FocusedGrid() const {
 }
 
 void TInputForm::Copy() {
-  if (const int sex = FocusedGrid(); sex >= 0 && GridModel(sex) != nullptr) {
-    CopyFromView(*Grid(sex), *GridModel(sex));
-  }
+  if (const int sex = FocusedGrid(); sex >= 0) Editor(sex).Copy();
 }
 
 void TInputForm::Cut() {
-  if (const int sex = FocusedGrid(); sex >= 0 && GridModel(sex) != nullptr) {
-    CutFromView(*Grid(sex), *GridModel(sex));
-  }
+  if (const int sex = FocusedGrid(); sex >= 0) Editor(sex).Cut();
 }
 
 void TInputForm::Paste() {
   if (!editor_) return;
   const int sex = ChoosePasteGrid ? ChoosePasteGrid() : 1;
-  if (sex != 0 && sex != 1) return;
-  PasteIntoView(*Grid(sex), *GridModel(sex), false, env_.Dialogs);
-}
-
-bool TInputForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == menView_ || watched == womenView_) {
-    if (RunClipboardKey(
-            event, [this] { Copy(); }, [this] { Cut(); }, [this] { Paste(); })) {
-      return true;
-    }
-  }
-  return QDialog::eventFilter(watched, event);
+  if (sex == 0 || sex == 1) Editor(sex).Paste();
 }
 
 void TInputForm::done(int result) {

@@ -20,6 +20,8 @@ class QTableView;
 
 namespace kavrel {
 
+class DisplayControls;
+class GridEditor;
 class InputEditor;
 class StorageGrid;
 class TAgegroupForm;
@@ -27,7 +29,6 @@ class TCSVForm;
 class TDataKavrel;
 class Tagegrouplist;
 class Tdisease;
-class TextGridModel;
 class UserDialogs;
 struct DisplaySettings;
 
@@ -79,14 +80,13 @@ class TInputForm final : public QDialog {
   std::function<int()> ChoosePasteGrid;
 
   InputEditor* Model() const { return editor_.get(); }
-  QTableView* Grid(int sex) const { return sex == 0 ? menView_ : womenView_; }
-  QComboBox* RatesPer() const { return rates_; }
-  QSpinBox* Decimals() const { return decimals_; }
+  QTableView* Grid(int sex) const;
+  QComboBox* RatesPer() const;
+  QSpinBox* Decimals() const;
   QButtonGroup* ApplyTo() const { return applyTo_; }
   QGroupBox* RatesBox() const { return ratesBox_; }
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void done(int result) override;
 
  private:
@@ -95,21 +95,17 @@ class TInputForm final : public QDialog {
   void Show();
   // The grid that has the focus: 0 men, 1 women, -1 neither.
   int FocusedGrid() const;
-  TextGridModel* GridModel(int sex) const { return sex == 0 ? menModel_ : womenModel_; }
+  GridEditor& Editor(int sex) const { return sex == 0 ? *men_ : *women_; }
 
   Environment env_;
   std::unique_ptr<InputEditor> editor_;
-  QTableView* menView_;
-  QTableView* womenView_;
-  TextGridModel* menModel_ = nullptr;
-  TextGridModel* womenModel_ = nullptr;
+  GridEditor* men_;
+  GridEditor* women_;
   QButtonGroup* applyTo_;
-  QComboBox* rates_;
-  QSpinBox* decimals_;
+  DisplayControls* display_;
   QGroupBox* ratesBox_;
   QButtonGroup* hazards_;
   QGroupBox* applyBox_;
-  DisplaySettings* display_ = nullptr;
 };
 
 }  // namespace kavrel

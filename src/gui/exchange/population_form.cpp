@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,6 +23,7 @@
 #include "core/results/result_table.h"
 #include "core/results/view_options.h"
 #include "gui/agesched/age_group_form.h"
+#include "gui/exchange/grid_editor.h"
 #include "gui/exchange/storage_form.h"
 #include "gui/exchange/text_grid_model.h"
 #include "gui/shell/busy_cursor.h"
@@ -32,18 +34,14 @@ namespace kavrel {
 TPopInForm::TPopInForm(Environment environment, QWidget* parent)
     : QDialog(parent),
       env_(environment),
-      view_(new QTableView),
-      rates_(new QComboBox),
-      decimals_(new QSpinBox),
+      grid_(new GridEditor(environment.Dialogs, 300, this)),
+      display_(new DisplayControls(this)),
       viewChoice_(new QButtonGroup(this)),
       viewBox_(new QGroupBox("View")),
       save_(new QPushButton("&Save")) {
-  view_->verticalHeader()->hide();
-  view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 8);
-  view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-  view_->setMinimumWidth(300);
-  view_->installEventFilter(this);
-
+  grid_->Editable = [this] { return window_ && window_->GridEditable(); };
+  // Every typed, cut or pasted value marks the window changed.
+  grid_->CellsChanged = [this] { window_->CellsChanged(); };
   auto* viewLayout = new QVBoxLayout(viewBox_);
   auto* interpolated = new QRadioButton("Interpolated");
   auto* original = new QRadioButton("Original");
@@ -52,15 +50,6 @@ TPopInForm::TPopInForm(Environment environment, QWidget* parent)
   viewLayout->addWidget(interpolated);
   viewLayout->addWidget(original);
   original->setChecked(true);
-
-  for (auto item : kRatesPerItems) rates_->addItem(QString::fromUtf8(item.data(), item.size()));
-  decimals_->setRange(0, 10);
-  decimals_->setValue(4);
-  auto* display = new QGridLayout;
-  display->addWidget(new QLabel("Rates per:"), 0, 0);
-  display->addWidget(rates_, 0, 1);
-  display->addWidget(new QLabel("Decimals"), 1, 0);
-  display->addWidget(decimals_, 1, 1);
 
   const auto box = [](const char* title, std::initializer_list<QPushButton*> buttons) {
     auto* group = new QGroupBox(title);
@@ -79,7 +68,7 @@ TPopInForm::TPopInForm(Environment environment, QWidget* parent)
 
   auto* options = new QVBoxLayout;
   options->addWidget(viewBox_);
-  options->addLayout(display);
+  options->addLayout(display_->NewLayout());
   options->addWidget(box("Age groups", {define, clear}));
   options->addWidget(box("Storage grid", {store, read}));
   options->addWidget(box("Data", {deleteAll, cancel}));
@@ -89,7 +78,7 @@ TPopInForm::TPopInForm(Environment environment, QWidget* parent)
   closeRow->addWidget(close);
   options->addLayout(closeRow);
   auto* layout = new QHBoxLayout(this);
-  layout->addWidget(view_, 1);
+  layout->addWidget(grid_->View(), 1);
   layout->addLayout(options);
   resize(560, 560);
 
@@ -102,31 +91,28 @@ TPopInForm::TPopInForm(Environment environment, QWidget* parent)
   connect(deleteAll, &QPushButton::clicked, this, &TPopInForm::DeleteAll);
   connect(cancel, &QPushButton::clicked, this, &TPopInForm::CancelChanges);
   connect(viewChoice_, &QButtonGroup::idClicked, this, &TPopInForm::SetView);
-  connect(rates_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (display_ != nullptr) display_->RatesIndex = index;
+  display_->RatesChanged = [this](int index) {
     if (window_ && index != window_->RatesIndex) Do([&] { window_->SetRatesIndex(index); });
-  });
-  connect(decimals_, &QSpinBox::valueChanged, this, [this](int value) {
-    if (display_ != nullptr) display_->Decimals = value;
+  };
+  display_->DecimalsChanged = [this](int value) {
     if (!window_) return;
     window_->Decimals = value;
     Show();
-  });
+  };
 }
 
 TPopInForm::~TPopInForm() = default;
 
 QPushButton* TPopInForm::Button(const QString& text) const { return FindButton(this, text); }
+QTableView* TPopInForm::Grid() const { return grid_->View(); }
+QComboBox* TPopInForm::RatesPer() const { return display_->Rates(); }
+QSpinBox* TPopInForm::Decimals() const { return display_->Decimals(); }
 
 void TPopInForm::Prepare(PopulationSeries& population, bool mortality, int maxAge,
                          const std::string& datasetName, DisplaySettings* display,
                          int preferredSchedule) {
-  display_ = display;
-  if (display_ != nullptr) {
-    const DisplaySettings shown = *display_;
-    rates_->setCurrentIndex(shown.RatesIndex);
-    decimals_->setValue(shown.Decimals);
-  }
+  display_->Bind(display);
+  if (display != nullptr) display_->Show(display->RatesIndex, display->Decimals);
   const LocalDateTime now = LocalDateAndTime(env_.Now);
   const char separator = LocaleDecimalSeparator();
   env_.AgeGroups.SetMaxAge(maxAge);
@@ -139,22 +125,10 @@ void TPopInForm::Prepare(PopulationSeries& population, bool mortality, int maxAg
                                       env_.StorageWindow.raise();
                                     },
                                     datasetName, now.Date, now.Time, separator, preferredSchedule});
-  window_->RatesIndex = rates_->currentIndex();
-  window_->Decimals = decimals_->value();
+  window_->RatesIndex = display_->Rates()->currentIndex();
+  window_->Decimals = display_->Decimals()->value();
   window_->Open(mortality ? PopulationWindow::kMortalityMode : PopulationWindow::kPopulationMode);
-  delete model_;
-  model_ = new TextGridModel(window_->Grid,
-                             {.LabelsAsRowHeadings = false,
-                              .Editable = true,
-                              .FirstNumericColumn = 1,
-                              .DecimalSeparator = separator,
-                              .Thousands = !mortality},
-                             this);
-  view_->setModel(model_);
-  // Every typed value marks the window changed.
-  connect(model_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from) {
-    if (window_ && from.isValid() && window_->GridEditable()) window_->CellsChanged();
-  });
+  grid_->Attach(window_->Grid, separator, !mortality);
   setWindowTitle(QString::fromStdString(window_->Caption()));
   Show();
 }
@@ -164,27 +138,26 @@ void TPopInForm::Edit(PopulationSeries& population, bool mortality, int maxAge,
                       int preferredSchedule) {
   Prepare(population, mortality, maxAge, datasetName, display, preferredSchedule);
   exec();
+  grid_->Detach();
   window_.reset();
-  view_->setModel(nullptr);
 }
 
 template <typename Command>
 void TPopInForm::Do(Command&& command) {
   if (!window_) return;
-  RunCommand(env_.Dialogs, command, {view_});
+  RunCommand(env_.Dialogs, command, {grid_->View()});
   Show();
 }
 
 void TPopInForm::Show() {
   if (!window_) return;
   const bool mortality = window_->GetMode() == PopulationWindow::kMortalityMode;
-  model_->SetEditable(window_->GridEditable());
-  model_->SetDecimals(mortality ? window_->Decimals : 0);
-  model_->Reload();
+  grid_->Model()->SetEditable(window_->GridEditable());
+  grid_->SetDecimals(mortality ? window_->Decimals : 0);
+  grid_->Reload();
   viewChoice_->button(window_->GetView())->setChecked(true);
   viewBox_->setEnabled(window_->ViewEnabled);
-  rates_->setEnabled(mortality);
-  decimals_->setEnabled(mortality);
+  display_->SetEnabled(mortality);
   for (QPushButton* button : originalOnly_) button->setEnabled(window_->OriginalCommandsEnabled());
   save_->setEnabled(window_->GetView() == PopulationWindow::kOriginal);
 }
@@ -222,30 +195,11 @@ void TPopInForm::SetView(int view) {
   Do([&] { window_->SetView(static_cast<PopulationWindow::View>(view)); });
 }
 
-void TPopInForm::Copy() {
-  if (model_ != nullptr) CopyFromView(*view_, *model_);
-}
+void TPopInForm::Copy() { grid_->Copy(); }
 
-void TPopInForm::Cut() {
-  if (model_ == nullptr || !window_ || !window_->GridEditable()) return;
-  CutFromView(*view_, *model_);
-  window_->CellsChanged();
-}
+void TPopInForm::Cut() { grid_->Cut(); }
 
-void TPopInForm::Paste() {
-  if (model_ == nullptr || !window_ || !window_->GridEditable()) return;
-  if (PasteIntoView(*view_, *model_, false, env_.Dialogs)) window_->CellsChanged();
-}
-
-bool TPopInForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == view_) {
-    if (RunClipboardKey(
-            event, [this] { Copy(); }, [this] { Cut(); }, [this] { Paste(); })) {
-      return true;
-    }
-  }
-  return QDialog::eventFilter(watched, event);
-}
+void TPopInForm::Paste() { grid_->Paste(); }
 
 void TPopInForm::reject() {
   if (window_) {

@@ -20,6 +20,8 @@ class QTableView;
 
 namespace kavrel {
 
+class DisplayControls;
+class GridEditor;
 class MessagesLog;
 class PopulationWindow;
 class StorageGrid;
@@ -27,7 +29,6 @@ class TAgegroupForm;
 class TCSVForm;
 class TDataKavrel;
 class Tagegrouplist;
-class TextGridModel;
 class UserDialogs;
 struct DisplaySettings;
 struct PopulationSeries;
@@ -73,14 +74,13 @@ class TPopInForm final : public QDialog {
   void Paste();
 
   PopulationWindow* Model() const { return window_.get(); }
-  QTableView* Grid() const { return view_; }
-  QComboBox* RatesPer() const { return rates_; }
-  QSpinBox* Decimals() const { return decimals_; }
+  QTableView* Grid() const;
+  QComboBox* RatesPer() const;
+  QSpinBox* Decimals() const;
   QButtonGroup* ViewChoice() const { return viewChoice_; }
   QPushButton* Button(const QString& text) const;
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   // "&Close" and the frame: asks when there are unsaved changes.
   void reject() override;
 
@@ -91,15 +91,12 @@ class TPopInForm final : public QDialog {
 
   Environment env_;
   std::unique_ptr<PopulationWindow> window_;
-  TextGridModel* model_ = nullptr;
-  QTableView* view_;
-  QComboBox* rates_;
-  QSpinBox* decimals_;
+  GridEditor* grid_;
+  DisplayControls* display_;
   QButtonGroup* viewChoice_;
   QGroupBox* viewBox_;
   std::vector<QPushButton*> originalOnly_;
   QPushButton* save_;
-  DisplaySettings* display_ = nullptr;
 };
 
 }  // namespace kavrel

@@ -1,0 +1,127 @@
+#include "gui/exchange/grid_editor.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QSpinBox>
+#include <QTableView>
+
+#include "core/results/result_table.h"
+#include "core/results/view_options.h"
+#include "gui/exchange/text_grid_model.h"
+#include "gui/shell/form_helpers.h"
+
+namespace kavrel {
+
+GridEditor::GridEditor(UserDialogs& dialogs, int minimumWidth, QObject* parent)
+    : QObject(parent), dialogs_(dialogs), view_(new QTableView) {
+  view_->verticalHeader()->hide();
+  view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 8);
+  view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  view_->setMinimumWidth(minimumWidth);
+  view_->installEventFilter(this);
+}
+
+void GridEditor::Attach(TextGrid& grid, char decimalSeparator, bool thousands) {
+  Detach();
+  model_ = new TextGridModel(grid,
+                             {.LabelsAsRowHeadings = false,
+                              .Editable = true,
+                              .FirstNumericColumn = 1,
+                              .DecimalSeparator = decimalSeparator,
+                              .Thousands = thousands},
+                             this);
+  view_->setModel(model_);
+  connect(model_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from) {
+    if (from.isValid() && MayEdit()) Changed();
+  });
+}
+
+void GridEditor::Detach() {
+  view_->setModel(nullptr);
+  delete model_;
+  model_ = nullptr;
+}
+
+void GridEditor::Reload() {
+  if (model_ != nullptr) model_->Reload();
+}
+
+void GridEditor::SetDecimals(int decimals) {
+  if (model_ != nullptr) model_->SetDecimals(decimals);
+}
+
+void GridEditor::Copy() {
+  if (model_ != nullptr) CopyFromView(*view_, *model_);
+}
+
+void GridEditor::Cut() {
+  if (model_ == nullptr || !MayEdit()) return;
+  CutFromView(*view_, *model_);
+  Changed();
+}
+
+bool GridEditor::Paste() {
+  if (model_ == nullptr || !MayEdit()) return false;
+  if (!PasteIntoView(*view_, *model_, false, dialogs_)) return false;
+  Changed();
+  return true;
+}
+
+void GridEditor::Changed() {
+  if (CellsChanged) CellsChanged();
+}
+
+bool GridEditor::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == view_ && RunClipboardKey(
+                              event, [this] { Copy(); }, [this] { Cut(); },
+                              [this] {
+                                if (PasteKey) {
+                                  PasteKey();
+                                } else {
+                                  Paste();
+                                }
+                              })) {
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+DisplayControls::DisplayControls(QObject* parent)
+    : QObject(parent), rates_(new QComboBox), decimals_(new QSpinBox) {
+  for (auto item : kRatesPerItems) rates_->addItem(Q(item));
+  decimals_->setRange(0, 10);
+  decimals_->setValue(4);
+  connect(rates_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (showing_) return;
+    if (display_ != nullptr) display_->RatesIndex = index;
+    if (RatesChanged) RatesChanged(index);
+  });
+  connect(decimals_, &QSpinBox::valueChanged, this, [this](int value) {
+    if (showing_) return;
+    if (display_ != nullptr) display_->Decimals = value;
+    if (DecimalsChanged) DecimalsChanged(value);
+  });
+}
+
+QFormLayout* DisplayControls::NewLayout() const {
+  auto* layout = new QFormLayout;
+  layout->addRow("Rates per:", rates_);
+  layout->addRow("Decimals", decimals_);
+  return layout;
+}
+
+void DisplayControls::Show(int ratesIndex, int decimals) {
+  showing_ = true;
+  rates_->setCurrentIndex(ratesIndex);
+  decimals_->setValue(decimals);
+  showing_ = false;
+}
+
+void DisplayControls::SetEnabled(bool enabled) {
+  rates_->setEnabled(enabled);
+  decimals_->setEnabled(enabled);
+}
+
+}  // namespace kavrel

@@ -1,0 +1,92 @@
+#pragma once
+
+// What the grid windows (the input editor, the population window, the standard age pattern window)
+// share: an editable grid over a core text grid with its clipboard keys, and the "Rates per:" and
+// "Decimals" controls kept in the preferences' display settings.
+
+#include <functional>
+
+#include <QObject>
+
+class QComboBox;
+class QEvent;
+class QFormLayout;
+class QSpinBox;
+class QTableView;
+
+namespace kavrel {
+
+class TextGrid;
+class TextGridModel;
+class UserDialogs;
+struct DisplaySettings;
+
+// One editable grid of a window: the view (age labels in the first column, columns stretched), its
+// table model over the core grid, and Ctrl+C, Ctrl+X and Ctrl+V.
+class GridEditor final : public QObject {
+  Q_OBJECT
+ public:
+  GridEditor(UserDialogs& dialogs, int minimumWidth, QObject* parent);
+
+  QTableView* View() const { return view_; }
+  TextGridModel* Model() const { return model_; }
+
+  // Shows the grid: value cells as numbers with the locale's separator, with thousands
+  // separators where `thousands`.
+  void Attach(TextGrid& grid, char decimalSeparator, bool thousands = false);
+  void Detach();
+  void Reload();
+  void SetDecimals(int decimals);
+
+  void Copy();
+  // Cut and paste change the grid only while Editable says so (always when it is not set).
+  void Cut();
+  bool Paste();
+
+  std::function<bool()> Editable;
+  // Told of every change the user makes: a typed cell, a cut, a paste.
+  std::function<void()> CellsChanged;
+  // What Ctrl+V runs instead of Paste (the input editor first asks which grid).
+  std::function<void()> PasteKey;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool MayEdit() const { return !Editable || Editable(); }
+  void Changed();
+
+  UserDialogs& dialogs_;
+  QTableView* view_;
+  TextGridModel* model_ = nullptr;
+};
+
+// "Rates per:" and "Decimals". A change the user makes is written to the display settings (when
+// bound) and handed on; what the window shows from its model is not.
+class DisplayControls final : public QObject {
+  Q_OBJECT
+ public:
+  explicit DisplayControls(QObject* parent);
+
+  QComboBox* Rates() const { return rates_; }
+  QSpinBox* Decimals() const { return decimals_; }
+  // The two labelled rows, for the window's layout.
+  QFormLayout* NewLayout() const;
+  // The settings that follow the user's choices (may be null).
+  void Bind(DisplaySettings* display) { display_ = display; }
+  DisplaySettings* Bound() const { return display_; }
+  // Shows the model's choices without writing them anywhere.
+  void Show(int ratesIndex, int decimals);
+  void SetEnabled(bool enabled);
+
+  std::function<void(int ratesIndex)> RatesChanged;
+  std::function<void(int decimals)> DecimalsChanged;
+
+ private:
+  QComboBox* rates_;
+  QSpinBox* decimals_;
+  DisplaySettings* display_ = nullptr;
+  bool showing_ = false;
+};
+
+}  // namespace kavrel
