@@ -95,12 +95,7 @@ TAgePatForm::TAgePatForm(Environment environment, QWidget* parent)
   connect(deleteItem, &QPushButton::clicked, this, &TAgePatForm::DeleteItem);
   connect(define_, &QPushButton::clicked, this, &TAgePatForm::Define);
   connect(store, &QPushButton::clicked, this, [this] { Do([&] { model_->StoreData(); }); });
-  connect(read, &QPushButton::clicked, this, [this] {
-    if (env_.StorageWindow.ReadFile()) {
-      env_.StorageWindow.show();
-      env_.StorageWindow.raise();
-    }
-  });
+  connect(read, &QPushButton::clicked, this, [this] { env_.ReadStorageFile(); });
   display_->RatesChanged = [this](int index) { Do([&] { model_->SetRatesIndex(index); }); };
   display_->DecimalsChanged = [this](int value) {
     if (model_) model_->Decimals = value;
@@ -128,9 +123,7 @@ void TAgePatForm::Prepare(int maxAge, const std::string& datasetName, DisplaySet
         if (!env_.Storage.ReceiveGrid(source, sideBySide, lines, newContent, env_.Dialogs)) {
           return false;
         }
-        env_.StorageWindow.Reload();
-        env_.StorageWindow.show();
-        env_.StorageWindow.raise();
+        env_.ShowStorage();
         return true;
       },
       env_.CurrentAgeGroups, maxAge, [this] { env_.AgeGroups.Run(); }, datasetName, now.Date,

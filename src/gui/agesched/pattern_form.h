@@ -7,6 +7,8 @@
 
 #include <QDialog>
 
+#include "gui/exchange/grid_editor.h"
+
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -14,33 +16,16 @@ class QPushButton;
 class QSpinBox;
 class QTableView;
 
-#include "core/base/clock.h"
-
 namespace kavrel {
 
-class DisplayControls;
-class GridEditor;
 class PatternWindow;
-class StorageGrid;
-class TAgegroupForm;
-class TCSVForm;
-class TDataKavrel;
-class Tagegrouplist;
 class UserDialogs;
 struct DisplaySettings;
 
 class TAgePatForm final : public QDialog {
   Q_OBJECT
  public:
-  struct Environment {
-    TDataKavrel& Data;
-    UserDialogs& Dialogs;
-    StorageGrid& Storage;
-    Tagegrouplist& CurrentAgeGroups;
-    TAgegroupForm& AgeGroups;
-    TCSVForm& StorageWindow;
-    const Clock& Now;  // the workspace's clock
-  };
+  using Environment = GridWindowEnvironment;
   explicit TAgePatForm(Environment environment, QWidget* parent = nullptr);
   ~TAgePatForm() override;
 

@@ -9,10 +9,23 @@
 
 #include "core/results/result_table.h"
 #include "core/results/view_options.h"
+#include "gui/exchange/storage_form.h"
 #include "gui/exchange/text_grid_model.h"
 #include "gui/shell/form_helpers.h"
 
 namespace kavrel {
+
+void GridWindowEnvironment::ShowStorage() const {
+  StorageWindow.Reload();
+  StorageWindow.show();
+  StorageWindow.raise();
+}
+
+void GridWindowEnvironment::ReadStorageFile() const {
+  if (!StorageWindow.ReadFile()) return;
+  StorageWindow.show();
+  StorageWindow.raise();
+}
 
 GridEditor::GridEditor(UserDialogs& dialogs, int minimumWidth, QObject* parent)
     : QObject(parent), dialogs_(dialogs), view_(new QTableView) {

@@ -8,6 +8,8 @@
 
 #include <QObject>
 
+#include "core/base/clock.h"
+
 class QComboBox;
 class QEvent;
 class QFormLayout;
@@ -16,10 +18,34 @@ class QTableView;
 
 namespace kavrel {
 
+class MessagesLog;
+class StorageGrid;
+class TAgegroupForm;
+class TCSVForm;
+class TDataKavrel;
+class Tagegrouplist;
 class TextGrid;
 class TextGridModel;
 class UserDialogs;
 struct DisplaySettings;
+
+// What the grid windows are given: the data module, the dialogs, the messages log, the storage grid
+// and its window, the shared age groups with their editor, and the workspace's clock.
+struct GridWindowEnvironment {
+  TDataKavrel& Data;
+  UserDialogs& Dialogs;
+  MessagesLog& Log;
+  StorageGrid& Storage;
+  Tagegrouplist& CurrentAgeGroups;
+  TAgegroupForm& AgeGroups;
+  TCSVForm& StorageWindow;
+  const Clock& Now;
+
+  // Shows the storage grid window with what the storage grid holds now.
+  void ShowStorage() const;
+  // "Read file": the storage grid reads a comma-delimited file and shows it.
+  void ReadStorageFile() const;
+};
 
 // One editable grid of a window: the view (age labels in the first column, columns stretched), its
 // table model over the core grid, and Ctrl+C, Ctrl+X and Ctrl+V.

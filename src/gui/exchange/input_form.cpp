@@ -143,19 +143,15 @@ void TInputForm::Prepare(const Request& request) {
   const LocalDateTime now = LocalDateAndTime(env_.Now);
   const char separator = LocaleDecimalSeparator();
   env_.AgeGroups.SetMaxAge(request.MaxAge);
-  editor_ = std::make_unique<InputEditor>(InputEditor::Environment{
-      request.Disease, request.Variable, request.MaxAge, env_.Data, env_.Dialogs, env_.Storage,
-      env_.CurrentAgeGroups,
-      [this] {
-        env_.AgeGroups.Run();
-        return true;
-      },
-      request.DatasetName, now.Date, now.Time, separator, request.PreferredSchedule,
-      [this] {
-        env_.StorageWindow.Reload();
-        env_.StorageWindow.show();
-        env_.StorageWindow.raise();
-      }});
+  editor_ = std::make_unique<InputEditor>(
+      InputEditor::Environment{request.Disease, request.Variable, request.MaxAge, env_.Data,
+                               env_.Dialogs, env_.Storage, env_.CurrentAgeGroups,
+                               [this] {
+                                 env_.AgeGroups.Run();
+                                 return true;
+                               },
+                               request.DatasetName, now.Date, now.Time, separator,
+                               request.PreferredSchedule, [this] { env_.ShowStorage(); }});
   display_->Bind(request.Display);
   editor_->RatesIndex =
       request.Display != nullptr ? request.Display->RatesIndex : request.RatesIndex;
@@ -221,12 +217,7 @@ void TInputForm::StoreData() {
   Do([&] { editor_->StoreData(); });
 }
 
-void TInputForm::ReadFile() {
-  if (env_.StorageWindow.ReadFile()) {
-    env_.StorageWindow.show();
-    env_.StorageWindow.raise();
-  }
-}
+void TInputForm::ReadFile() { env_.ReadStorageFile(); }
 
 int TInputForm::FocusedGrid() const {
   // The window's focus child, also while the window itself is not the active one.

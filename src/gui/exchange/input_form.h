@@ -9,6 +9,8 @@
 
 #include <QDialog>
 
+#include "gui/exchange/grid_editor.h"
+
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
@@ -16,18 +18,9 @@ class QPushButton;
 class QSpinBox;
 class QTableView;
 
-#include "core/base/clock.h"
-
 namespace kavrel {
 
-class DisplayControls;
-class GridEditor;
 class InputEditor;
-class StorageGrid;
-class TAgegroupForm;
-class TCSVForm;
-class TDataKavrel;
-class Tagegrouplist;
 class Tdisease;
 class UserDialogs;
 struct DisplaySettings;
@@ -35,15 +28,7 @@ struct DisplaySettings;
 class TInputForm final : public QDialog {
   Q_OBJECT
  public:
-  struct Environment {
-    TDataKavrel& Data;
-    UserDialogs& Dialogs;
-    StorageGrid& Storage;
-    Tagegrouplist& CurrentAgeGroups;
-    TAgegroupForm& AgeGroups;
-    TCSVForm& StorageWindow;
-    const Clock& Now;  // the workspace's clock
-  };
+  using Environment = GridWindowEnvironment;
   struct Request {
     Tdisease& Disease;
     int Variable;

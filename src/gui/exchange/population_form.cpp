@@ -116,15 +116,10 @@ void TPopInForm::Prepare(PopulationSeries& population, bool mortality, int maxAg
   const LocalDateTime now = LocalDateAndTime(env_.Now);
   const char separator = LocaleDecimalSeparator();
   env_.AgeGroups.SetMaxAge(maxAge);
-  window_ = std::make_unique<PopulationWindow>(
-      PopulationWindow::Environment{population, env_.Data, env_.Dialogs, env_.Log, env_.Storage,
-                                    env_.CurrentAgeGroups, maxAge, [this] { env_.AgeGroups.Run(); },
-                                    [this] {
-                                      env_.StorageWindow.Reload();
-                                      env_.StorageWindow.show();
-                                      env_.StorageWindow.raise();
-                                    },
-                                    datasetName, now.Date, now.Time, separator, preferredSchedule});
+  window_ = std::make_unique<PopulationWindow>(PopulationWindow::Environment{
+      population, env_.Data, env_.Dialogs, env_.Log, env_.Storage, env_.CurrentAgeGroups, maxAge,
+      [this] { env_.AgeGroups.Run(); }, [this] { env_.ShowStorage(); }, datasetName, now.Date,
+      now.Time, separator, preferredSchedule});
   window_->RatesIndex = display_->Rates()->currentIndex();
   window_->Decimals = display_->Decimals()->value();
   window_->Open(mortality ? PopulationWindow::kMortalityMode : PopulationWindow::kPopulationMode);

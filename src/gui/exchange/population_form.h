@@ -9,6 +9,8 @@
 
 #include <QDialog>
 
+#include "gui/exchange/grid_editor.h"
+
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
@@ -16,19 +18,9 @@ class QPushButton;
 class QSpinBox;
 class QTableView;
 
-#include "core/base/clock.h"
-
 namespace kavrel {
 
-class DisplayControls;
-class GridEditor;
-class MessagesLog;
 class PopulationWindow;
-class StorageGrid;
-class TAgegroupForm;
-class TCSVForm;
-class TDataKavrel;
-class Tagegrouplist;
 class UserDialogs;
 struct DisplaySettings;
 struct PopulationSeries;
@@ -36,16 +28,7 @@ struct PopulationSeries;
 class TPopInForm final : public QDialog {
   Q_OBJECT
  public:
-  struct Environment {
-    TDataKavrel& Data;
-    UserDialogs& Dialogs;
-    MessagesLog& Log;
-    StorageGrid& Storage;
-    Tagegrouplist& CurrentAgeGroups;
-    TAgegroupForm& AgeGroups;
-    TCSVForm& StorageWindow;
-    const Clock& Now;  // the workspace's clock
-  };
+  using Environment = GridWindowEnvironment;
 
   explicit TPopInForm(Environment environment, QWidget* parent = nullptr);
   ~TPopInForm() override;

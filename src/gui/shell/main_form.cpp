@@ -42,6 +42,7 @@
 #include "gui/engine/calc_options_form.h"
 #include "gui/engine/process_form.h"
 #include "gui/exchange/export_form.h"
+#include "gui/exchange/grid_editor.h"
 #include "gui/exchange/input_form.h"
 #include "gui/exchange/population_form.h"
 #include "gui/exchange/storage_form.h"
@@ -96,12 +97,11 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   currentAgeGroups_ = std::make_unique<Tagegrouplist>(NewCurrentAgeGroups());
   storageForm_ = std::make_unique<TCSVForm>(*storage_, env_.Dialogs, nullptr);
   ageGroupForm_ = new TAgegroupForm(*currentAgeGroups_, env_.Data, env_.Dialogs, this);
-  inputForm_ = new TInputForm({env_.Data, env_.Dialogs, *storage_, *currentAgeGroups_,
-                               *ageGroupForm_, *storageForm_, model_.Now},
-                              this);
-  populationForm_ = new TPopInForm({env_.Data, env_.Dialogs, env_.Log, *storage_,
-                                    *currentAgeGroups_, *ageGroupForm_, *storageForm_, model_.Now},
-                                   this);
+  gridWindows_ = std::make_unique<GridWindowEnvironment>(
+      GridWindowEnvironment{env_.Data, env_.Dialogs, env_.Log, *storage_, *currentAgeGroups_,
+                            *ageGroupForm_, *storageForm_, model_.Now});
+  inputForm_ = new TInputForm(*gridWindows_, this);
+  populationForm_ = new TPopInForm(*gridWindows_, this);
   calcForm_ = new TCalcOpForm(model_.CalcWindow, this);
   amoebaForm_ = new TAmoebeForm(model_.SimplexWindow, this);
   viewForm_ = new TViewOpForm(
@@ -170,9 +170,7 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   // Modal to the main window only, so the storage grid and the notes stay at hand.
   inputForm_->setWindowModality(Qt::WindowModal);
   populationForm_->setWindowModality(Qt::WindowModal);
-  patternForm_ = new TAgePatForm({env_.Data, env_.Dialogs, *storage_, *currentAgeGroups_,
-                                  *ageGroupForm_, *storageForm_, model_.Now},
-                                 this);
+  patternForm_ = new TAgePatForm(*gridWindows_, this);
   patternForm_->setWindowModality(Qt::WindowModal);
   processForm_->setWindowModality(Qt::WindowModal);
   ageGroupForm_->setWindowModality(Qt::WindowModal);

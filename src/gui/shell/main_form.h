@@ -23,6 +23,7 @@ class QToolButton;
 namespace kavrel {
 
 class HelpViewer;
+struct GridWindowEnvironment;
 class MessagesLog;
 class MessagesWindow;
 class AboutBox;
@@ -176,6 +177,8 @@ class TMainForm final : public QMainWindow {
   // The storage grid's content and the shared current age groups live as long as the program.
   std::unique_ptr<StorageGrid> storage_;
   std::unique_ptr<Tagegrouplist> currentAgeGroups_;
+  // What the input, population and age pattern windows share.
+  std::unique_ptr<GridWindowEnvironment> gridWindows_;
   TAgegroupForm* ageGroupForm_ = nullptr;
   std::unique_ptr<TCSVForm> storageForm_;  // a window of its own, usable beside the editors
   TInputForm* inputForm_ = nullptr;
