@@ -1,5 +1,6 @@
 #include "gui/shell/qt_dialogs.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -18,6 +19,23 @@ QStringList ToList(const std::vector<std::string>& items) {
 }
 
 // "Kavrel database (*.mdb)|*.mdb" as Qt writes filters: "Kavrel database (*.mdb)".
+// A question asked in the middle of a long command shows the normal cursor while it waits for the
+// user, then the hourglass again.
+class ArrowWhileAsking {
+ public:
+  ArrowWhileAsking() : busy_(QApplication::overrideCursor() != nullptr) {
+    if (busy_) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  }
+  ~ArrowWhileAsking() {
+    if (busy_) QApplication::restoreOverrideCursor();
+  }
+  ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+  ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+
+ private:
+  bool busy_;
+};
+
 QString QtFilter(const std::string& filter) {
   const QString text = QString::fromStdString(filter);
   const int bar = text.indexOf('|');
@@ -27,6 +45,7 @@ QString QtFilter(const std::string& filter) {
 }  // namespace
 
 DialogButton QtUserDialogs::Message(std::string_view text, DialogKind kind, DialogButtons buttons) {
+  const ArrowWhileAsking arrow;
   QMessageBox box(parent_);
   box.setWindowTitle("Kavrel");
   box.setText(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
@@ -65,12 +84,14 @@ DialogButton QtUserDialogs::Message(std::string_view text, DialogKind kind, Dial
 }
 
 int QtUserDialogs::ChooseFromList(std::string_view caption, const std::vector<std::string>& items) {
+  const ArrowWhileAsking arrow;
   ListChoiceDialog dialog(parent_);
   return dialog.Choose(QString::fromUtf8(caption.data(), static_cast<int>(caption.size())),
                        ToList(items));
 }
 
 std::optional<std::string> QtUserDialogs::ChooseFile(const FileDialogRequest& request) {
+  const ArrowWhileAsking arrow;
   QFileDialog dialog(parent_, QString::fromStdString(request.title),
                      QString::fromStdString(request.directory), QtFilter(request.filter));
   dialog.setAcceptMode(request.mode == FileDialogRequest::Mode::kSave ? QFileDialog::AcceptSave
@@ -87,6 +108,7 @@ std::optional<std::string> QtUserDialogs::ChooseFile(const FileDialogRequest& re
 std::optional<std::vector<int>> QtUserDialogs::CheckList(std::string_view caption,
                                                          const std::vector<std::string>& items,
                                                          const std::vector<bool>& checked) {
+  const ArrowWhileAsking arrow;
   CheckListDialog dialog(parent_);
   dialog.Fill(QString::fromUtf8(caption.data(), static_cast<int>(caption.size())), ToList(items),
               checked);
@@ -95,6 +117,7 @@ std::optional<std::vector<int>> QtUserDialogs::CheckList(std::string_view captio
 }
 
 std::optional<std::uint32_t> QtUserDialogs::ChooseColour(std::uint32_t initial) {
+  const ArrowWhileAsking arrow;
   const QColor start(static_cast<int>(initial & 0xff), static_cast<int>((initial >> 8) & 0xff),
                      static_cast<int>((initial >> 16) & 0xff));
   const QColor chosen = QColorDialog::getColor(start, parent_);
@@ -105,6 +128,7 @@ std::optional<std::uint32_t> QtUserDialogs::ChooseColour(std::uint32_t initial) 
 }
 
 std::optional<std::string> QtUserDialogs::SaveAsName(std::string_view currentName) {
+  const ArrowWhileAsking arrow;
   SaveAsDialog dialog(parent_);
   dialog.SetCurrentName(
       QString::fromUtf8(currentName.data(), static_cast<int>(currentName.size())));
