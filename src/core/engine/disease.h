@@ -151,6 +151,10 @@ class Tdisease {
   std::array<double, 4> HazardMax{};            // by variable index; 0, 2, 3 used
   std::array<std::int32_t, 4> EnforceWeight{};  // by variable index; 0, 2, 3 used
   bool TrendsOn = false;
+  // The trend window closed with changes: a save then writes the trends as they are now, also
+  // when none are left. Otherwise a save writes them only when they were applied and leaves the
+  // stored ones alone, so that processing from the original inputs never loses them.
+  bool TrendsEdited = false;
   std::int32_t TrendStart = 0;
   Tcalcsettings CalcSettings;
   std::unique_ptr<Tbasicequations> Equations;  // exists only while a calculation runs

@@ -17,6 +17,9 @@ namespace {
 std::string SexText(int sex) { return std::string(kSexNames.at(static_cast<size_t>(sex))); }
 std::string QuotedSex(int sex) { return Quote(SexText(sex)); }
 
+// The rows of one sex, however the sex was written ("Males", "males", "Males ").
+std::string SexCondition(int sex) { return " and upper(trim(Sex))=upper(" + QuotedSex(sex) + ")"; }
+
 std::string Trimmed(const std::string& text) {
   const auto begin = text.find_first_not_of(' ');
   if (begin == std::string::npos) return "";
@@ -52,11 +55,22 @@ void SetFlag(TableCursor& diseases, std::string_view column, bool value) {
   diseases.Post();
 }
 
+// The sex a stored Sex text names, however it was written ("Males", "males ", "FEMALES"); -1 for
+// a text that names neither.
+int SexOfText(const std::string& stored) {
+  std::string text = Trimmed(stored);
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (text == "males") return kMales;
+  if (text == "females") return kFemales;
+  return -1;
+}
+
 // The single-year row of a series table for one sex: the row whose trimmed Sex is the sex's
 // name. False (and no move) when the table holds none for it.
 bool FindSexRow(QueryResult& rows, int sex) {
   for (rows.First(); !rows.Eof(); rows.Next()) {
-    if (Trimmed(rows.AsText(2)) == SexText(sex)) return true;
+    if (SexOfText(rows.AsText(2)) == sex) return true;
   }
   return false;
 }
@@ -73,8 +87,7 @@ void Tdisease::LoadInputRows(Store& store, int v) {
   const int s = Sex;
   QueryResult& rows = store.Data.QueryDataset("select Lage, Hage, Waarde from " + InputTable(v) +
                                               " where inputid=" + std::to_string(InputId) +
-                                              " and Sex=" + QuotedSex(s) + " order by Lage");
-  const int count = rows.RecordCount();
+                                              SexCondition(s) + " order by Lage");
   auto& list = InputRows[v][s];
   int index = 0;
   for (rows.First(); !rows.Eof(); rows.Next()) {
@@ -86,10 +99,6 @@ void Tdisease::LoadInputRows(Store& store, int v) {
     row.Waarde = rows.AsDouble(2);
     list.push_back(row);
     ++InputRowCount[v][s];
-  }
-  if (count == 0) {
-    // A flag without rows is repaired.
-    SetFlag(store.Data.KavrelTable1(), kInputFlagColumns[s][v], false);
   }
 }
 
@@ -108,7 +117,9 @@ void Tdisease::LoadInputs(Store& store) {
       Sex = static_cast<std::uint8_t>(s);
       const auto first = InputRows[v][s].size();
       LoadInputRows(store, v);
-      if (InputRows[v][s].size() == first) InputPresent[v][s] = false;  // repaired above
+      // A flag without rows counts as absent. Reading leaves the file as it is: the flag is put
+      // right when the input is saved.
+      if (InputRows[v][s].size() == first) InputPresent[v][s] = false;
       for (auto k = first; k < InputRows[v][s].size(); ++k) {
         const Tinputdat& row = InputRows[v][s][k];
         for (int a = std::max(row.Lage, 0); a < row.Hage && a <= kHighestPossibleAge; ++a) {
@@ -150,7 +161,7 @@ bool Tdisease::StoreInput(Store& store, int v, int sex) {
   }
   Atomically(store, [&] {
     store.Data.ExecDataset("delete from " + InputTable(v) + " where InputId=" +
-                           std::to_string(InputId) + " and sex=" + QuotedSex(sex));
+                           std::to_string(InputId) + SexCondition(sex));
     SaveInputRows(store, v, sex);
   });
   return true;
@@ -193,8 +204,8 @@ void Tdisease::LoadTrends(Store& store, int sex) {
   for (int h = 0; h < kTrendHazardCount; ++h) {
     Trends[h].Blocks.clear();
     QueryResult& rows = store.Data.QueryDataset(
-        "select * from trends where InputId=" + std::to_string(InputId) + " and Sex=" +
-        QuotedSex(sex) + " and VarName=" + Quote(kTrendHazardNames[h]) + " order by endt DESC");
+        "select * from trends where InputId=" + std::to_string(InputId) + SexCondition(sex) +
+        " and VarName=" + Quote(kTrendHazardNames[h]) + " order by endt DESC");
     if (rows.RecordCount() > 0) TrendsOn = true;
     for (rows.First(); !rows.Eof(); rows.Next()) {
       Trendblok block;
@@ -224,15 +235,14 @@ bool Tdisease::LoadAdjusted(Store& store, int sex) {
 
 void Tdisease::SaveAdjusted(Store& store) {
   const int s = Sex;
-  const std::string where =
-      " where InputId=" + std::to_string(InputId) + " and sex=" + QuotedSex(s);
+  const std::string where = " where InputId=" + std::to_string(InputId) + SexCondition(s);
   const std::string head =
       Quote(DiseaseName) + ", " + std::to_string(InputId) + ", " + QuotedSex(s);
   Atomically(store, [&] {
     for (int v = 0; v < kVariableCount; ++v)
       store.Data.ExecDataset("delete from " + IntermTable(v) + where);
-    store.Data.ExecDataset("delete from Trends" + where);
-    if (TrendsOn) {
+    if (TrendsOn || TrendsEdited) {
+      store.Data.ExecDataset("delete from Trends" + where);
       for (int h = 0; h < kTrendHazardCount; ++h) {
         for (const Trendblok& block : Trends[h].Blocks) {
           store.Data.ExecDataset("insert into Trends values (" + head + ", " +
@@ -263,7 +273,8 @@ void Tdisease::LoadOutputs(Store& store) {
     QueryResult& rows = store.Data.QueryDataset("select * from " + OutputTable(v) +
                                                 " where InputId=" + std::to_string(InputId));
     for (rows.First(); !rows.Eof(); rows.Next()) {
-      const int sex = Trimmed(rows.AsText(2)) == "Males" ? kMales : kFemales;
+      const int sex = SexOfText(rows.AsText(2));
+      if (sex < 0) continue;
       for (int a = 0; a <= store.MaxAge; ++a) OutputSeries[v][sex][a] = rows.AsDouble(3 + a);
     }
   }
@@ -276,6 +287,9 @@ void Tdisease::SaveOutputs(Store& store) {
     const std::string head =
         Quote(DiseaseName) + ", " + std::to_string(InputId) + ", " + QuotedSex(s);
     for (int v = 0; v < kVariableCount; ++v) {
+      // Whatever the flags say, the disease keeps one result row per sex: the new one.
+      store.Data.ExecDataset("delete from " + OutputTable(v) + " where InputId=" +
+                             std::to_string(InputId) + SexCondition(s));
       store.Data.ExecDataset("insert into " + OutputTable(v) + " values (" + head +
                              SeriesValues(OutputSeries[v][s], store.MaxAge) + ")");
     }
@@ -294,13 +308,7 @@ Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store) {
       "Output for " + DiseaseName + " for " + SexText(s) + " already exists. Overwrite?",
       DialogKind::kConfirmation, DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
   if (answer == DialogButton::kYes) {
-    Atomically(store, [&] {
-      for (int v = 0; v < kVariableCount; ++v) {
-        store.Data.ExecDataset("delete from " + OutputTable(v) + " where InputId=" +
-                               std::to_string(InputId) + " and sex=" + QuotedSex(s));
-      }
-      SaveOutputs(store);
-    });
+    SaveOutputs(store);
     return SaveResultOutcome::kSaved;
   }
   if (answer != DialogButton::kNo) return SaveResultOutcome::kCancelled;

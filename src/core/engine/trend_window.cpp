@@ -125,6 +125,7 @@ bool TrendWindow::LeaveValue(const std::string& text) {
 }
 
 bool TrendWindow::Close() {
+  disease_.TrendsEdited = true;
   disease_.TrendsOn = disease_.CheckTrends();
   return disease_.TrendsOn;
 }

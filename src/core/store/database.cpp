@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <stdexcept>
@@ -261,7 +262,7 @@ Database Database::Open(const std::string& path, bool create) {
     throw DatabaseError("Cannot open '" + path + "': " + message);
   }
   sqlite3_extended_result_codes(handle, 1);
-  sqlite3_busy_timeout(handle, 2000);
+  sqlite3_busy_timeout(handle, kBusyTimeoutMilliseconds);
   // Table and column names of the system's statements match without regard to case already;
   // LIKE does too by default.
   return Database(handle, path);
@@ -295,17 +296,55 @@ Database& Database::operator=(Database&& other) noexcept {
   return *this;
 }
 
-void Database::Fail(std::string_view statement) const {
-  throw DatabaseError(std::string(sqlite3_errmsg(handle_)) + " [" + std::string(statement) + "]");
+void Database::SetBusyTimeout(int milliseconds) { sqlite3_busy_timeout(handle_, milliseconds); }
+
+namespace {
+
+std::string FileName(const std::string& path) {
+  return std::filesystem::path(path).filename().string();
+}
+
+// The first line of an engine error, in the user's terms; empty where the engine's own text is
+// the clearest there is (a statement the program got wrong).
+std::string UserTerms(int code, const std::string& path) {
+  const std::string file = FileName(path);
+  switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return "The data set " + file +
+             " is in use by another program; try again when it has finished.";
+    case SQLITE_READONLY:
+      return "The file " + file + " cannot be written: it or its folder is read-only.";
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return "The file " + file + " is damaged. Data set, Tools, Repair may recover it.";
+    case SQLITE_FULL:
+      return "The disk that holds " + file + " is full. Nothing was written.";
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+      return "The file " + file + " could not be read or written.";
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
+void Database::Fail(std::string_view statement, const char* engineMessage) const {
+  const std::string engine =
+      std::string(engineMessage != nullptr ? engineMessage : sqlite3_errmsg(handle_)) + " [" +
+      std::string(statement) + "]";
+  const std::string terms = UserTerms(sqlite3_extended_errcode(handle_), path_);
+  throw DatabaseError(terms.empty() ? engine : terms + "\n" + engine);
 }
 
 void Database::Exec(std::string_view statement) {
   const std::string sql = RewriteStatement(statement);
   char* error = nullptr;
   if (sqlite3_exec(handle_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    std::string message = error != nullptr ? error : "unknown error";
+    const std::string message = error != nullptr ? error : "unknown error";
     sqlite3_free(error);
-    throw DatabaseError(message + " [" + sql + "]");
+    Fail(sql, message.c_str());
   }
 }
 
@@ -432,7 +471,7 @@ Database::RebuildReport Database::RebuildInto(const std::string& target) {
 // byte for byte as it was.
 Database::Transaction::Transaction(Database& db)
     : db_(&db), name_("kavrel_" + std::to_string(db.depth_ + 1)) {
-  db_->Exec(db_->depth_ == 0 ? std::string("begin") : "savepoint " + name_);
+  db_->Exec(db_->depth_ == 0 ? std::string("begin immediate") : "savepoint " + name_);
   ++db_->depth_;
 }
 

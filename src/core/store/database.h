@@ -20,6 +20,9 @@ struct sqlite3;
 
 namespace kavrel {
 
+// How long a write waits for another program that works on the same file.
+inline constexpr int kBusyTimeoutMilliseconds = 30000;
+
 // An error of the database engine, carrying the engine's message.
 class DatabaseError : public std::runtime_error {
  public:
@@ -119,6 +122,8 @@ class Database {
   Database& operator=(const Database&) = delete;
 
   const std::string& Path() const { return path_; }
+  // How long a statement waits for another program that holds the file before it gives up.
+  void SetBusyTimeout(int milliseconds);
   void Exec(std::string_view statement);
   QueryResult Query(std::string_view statement);
   // Exact-case test of a table name, as the upgrade step needs it.
@@ -141,7 +146,9 @@ class Database {
   RebuildReport RebuildInto(const std::string& target);
 
   // All or nothing: commits when Commit is called, rolls back when destroyed without it.
-  // Transactions nest; an inner one that commits is undone with its outer one.
+  // Transactions nest; an inner one that commits is undone with its outer one. The outermost one
+  // takes the write lock at once (waiting for another program as long as the busy timeout
+  // allows), so that a save never fails half way because another program started writing.
   class Transaction {
    public:
     explicit Transaction(Database& db);
@@ -158,7 +165,9 @@ class Database {
 
  private:
   Database(sqlite3* handle, std::string path) : handle_(handle), path_(std::move(path)) {}
-  [[noreturn]] void Fail(std::string_view statement) const;
+  // Raises the engine's error of the last call: the problem in the user's terms, naming the file,
+  // with the engine's text and the statement on a second line.
+  [[noreturn]] void Fail(std::string_view statement, const char* engineMessage = nullptr) const;
 
   sqlite3* handle_ = nullptr;
   std::string path_;

@@ -37,7 +37,8 @@ struct DiseaseDataTest : StoreFixture {
   Tdisease::Store store{data, dialogs, kMaxAge};
 };
 
-TEST_F(DiseaseDataTest, InputsAreSpreadAndFlagsRepaired) {
+// A flag without rows counts as absent; reading leaves the file as it was.
+TEST_F(DiseaseDataTest, InputsAreSpreadAndAFlagWithoutRowsIsAbsent) {
   AddRow(kIncidence, kMales, 0, 5, 0.001);
   AddRow(kIncidence, kMales, 5, 85, 0.002);
   AddRow(kIncidence, kMales, 85, 86, 0.004);
@@ -55,8 +56,33 @@ TEST_F(DiseaseDataTest, InputsAreSpreadAndFlagsRepaired) {
   EXPECT_EQ(disease.InputRows[kIncidence][kMales][1].Label(kMaxAge), "5-84");
   EXPECT_FALSE(disease.IncidenceIsHazard);
   EXPECT_FALSE(disease.InputPresent[kPrevalence][kFemales]);
-  EXPECT_FALSE(table().FieldBoolean("FPrevalence"));
-  EXPECT_EQ(Count("select * from InputDiseases where FPrevalence=True"), 0);
+  EXPECT_TRUE(table().FieldBoolean("FPrevalence"));
+  EXPECT_EQ(Count("select * from InputDiseases where FPrevalence=True"), 1);
+}
+
+// Rows whose sex was written in other letters ("males", "FEMALES ") are the same sex's rows:
+// reading finds them and a save replaces them, so a disease never has two rows of one sex.
+TEST_F(DiseaseDataTest, SexTextsInOtherLettersAreTheSameSex) {
+  data.ExecDataset("insert into InputIncidence values ('Alzheimer''s disease', " +
+                   std::to_string(disease.InputId) + ", 'males', 0, 86, 0.002)");
+  table().SetBoolean("MIncidence", true);
+  table().Post();
+  disease.LoadInputs(store);
+  EXPECT_TRUE(disease.InputPresent[kIncidence][kMales]);
+  EXPECT_EQ(disease.InputSeries[kIncidence][kMales][40], 0.002);
+  EXPECT_TRUE(table().FieldBoolean("MIncidence"));
+
+  disease.Sex = kFemales;
+  disease.InputPresent[kIncidence][kFemales] = true;
+  for (int v = 0; v < kVariableCount; ++v) disease.OutputSeries[v][kFemales].fill(0.01);
+  disease.SaveOutputs(store);
+  data.ExecDataset("update OutputIncidence set Sex='FEMALES '");
+  // Saved again, also with the "has results" flag off: still one row.
+  table().SetBoolean("FOutput", false);
+  table().Post();
+  disease.SaveOutputs(store);
+  EXPECT_EQ(Count("select * from OutputIncidence"), 1);
+  EXPECT_EQ(Count("select * from OutputIncidence where Sex='Females'"), 1);
 }
 
 TEST_F(DiseaseDataTest, StoringInputRowsAsksBeforeReplacing) {
@@ -121,8 +147,12 @@ TEST_F(DiseaseDataTest, AdjustedInputsAndTrendsRoundTrip) {
   EXPECT_TRUE(again.FromOutput[kPrevalence][kFemales]);
   EXPECT_FALSE(again.FromOutput[kIncidence][kFemales]);
 
-  // Saving with trends off deletes the stored trends of the sex.
+  // Saving with the trends not applied keeps the stored ones; only the trend window removes them.
   disease.TrendsOn = false;
+  disease.SaveAdjusted(store);
+  EXPECT_EQ(Count("select * from Trends"), 3);
+  disease.Trends = {};
+  disease.TrendsEdited = true;
   disease.SaveAdjusted(store);
   EXPECT_EQ(Count("select * from Trends"), 0);
 }
