@@ -104,10 +104,8 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
   }
   if (options.save) {
     set.dialogs.AnswerQuestionsWith(DialogButton::kYes);
-    disease.SaveResult(store);
-    if (!disease.CalcSettings.SaveToTable(sex, set.data, disease.InputId, set.dialogs)) {
-      return kError;
-    }
+    // The result with the options it was made with, in one transaction.
+    disease.SaveResult(store, true);
   }
   return 0;
 }

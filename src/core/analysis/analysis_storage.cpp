@@ -44,6 +44,20 @@ std::string Ages(const Series& series, int maxAge) {
   return values;
 }
 
+std::string SexWhere(int inputId, int sex) {
+  return " where InputId=" + std::to_string(inputId) + " and upper(trim(Sex))=upper(" +
+         SexText(sex) + ")";
+}
+
+// The disease's rows of the sex in the set's seven tables go, inside the store's transaction, so
+// that an interruption leaves the old set or the new one and never none.
+void DeleteRows(TDataKavrel& data, AnalysisSet set, int inputId, int sex) {
+  const SetText text = TextOf(set);
+  for (int v = 0; v < kVariableCount; ++v) {
+    data.ExecDataset("delete from " + text.Table(v) + SexWhere(inputId, sex));
+  }
+}
+
 std::string Head(const Tdisease& disease, int sex) {
   return Quote(disease.DiseaseName) + ", " + std::to_string(disease.InputId) + ", " + SexText(sex);
 }
@@ -54,20 +68,11 @@ bool PrepareSet(AnalysisSet set, TDataKavrel& data, UserDialogs& dialogs, int in
                 int maxAge) {
   const SetText text = TextOf(set);
   const std::string first = text.Table(0);
-  const std::string where =
-      " where InputId=" + std::to_string(inputId) + " and sex=" + SexText(sex);
   if (data.DatasetHasTable(first)) {
-    if (data.QueryDataset("select DiseaseName from " + first +
-                          " where inputid=" + std::to_string(inputId) + " and sex=" + SexText(sex))
+    if (data.QueryDataset("select DiseaseName from " + first + SexWhere(inputId, sex))
             .RecordCount() > 0) {
-      if (dialogs.Message(text.Question, DialogKind::kConfirmation,
-                          DialogButton::kOK | DialogButton::kCancel) != DialogButton::kOK) {
-        return false;
-      }
-      Database::Transaction transaction(data.Dataset());
-      for (int v = 0; v < kVariableCount; ++v)
-        data.ExecDataset("delete from " + text.Table(v) + where);
-      transaction.Commit();
+      return dialogs.Message(text.Question, DialogKind::kConfirmation,
+                             DialogButton::kOK | DialogButton::kCancel) == DialogButton::kOK;
     }
     return true;
   }
@@ -91,6 +96,7 @@ bool PrepareSet(AnalysisSet set, TDataKavrel& data, UserDialogs& dialogs, int in
 void StoreVariants(TDataKavrel& data, const Tdisease& disease, int sex, const Tsenssum& variants,
                    int maxAge) {
   Database::Transaction transaction(data.Dataset());
+  DeleteRows(data, AnalysisSet::kSense, disease.InputId, sex);
   for (const auto& variant : variants.Variants) {
     for (int v = 0; v < kVariableCount; ++v) {
       data.ExecDataset("insert into " + SenseTable(v) + " values (" + Head(disease, sex) + ", " +
@@ -104,6 +110,7 @@ void StoreVariants(TDataKavrel& data, const Tdisease& disease, int sex, const Ts
 void StoreRuns(TDataKavrel& data, const Tdisease& disease, int sex,
                const std::vector<Tresultin>& runs, int maxAge) {
   Database::Transaction transaction(data.Dataset());
+  DeleteRows(data, AnalysisSet::kUncert, disease.InputId, sex);
   for (std::size_t k = 0; k < runs.size(); ++k) {
     for (int v = 0; v < kVariableCount; ++v) {
       data.ExecDataset("insert into " + UncertTable(v) + " values (" + Head(disease, sex) + ", " +
@@ -116,6 +123,7 @@ void StoreRuns(TDataKavrel& data, const Tdisease& disease, int sex,
 void StoreSummary(TDataKavrel& data, const Tdisease& disease, int sex,
                   const Tuncertsummary& summary, int maxAge) {
   Database::Transaction transaction(data.Dataset());
+  DeleteRows(data, AnalysisSet::kUncertSum, disease.InputId, sex);
   for (const auto& interval : summary.Intervals) {
     for (int v = 0; v < kVariableCount; ++v) {
       for (int side = 0; side < 2; ++side) {

@@ -223,24 +223,29 @@ std::string Tcalcsettings::InsertStatement(int sex, int inputId) const {
 bool Tcalcsettings::SaveToTable(int sex, TDataKavrel& data, int inputId,
                                 UserDialogs& dialogs) const {
   Database::Transaction transaction(data.Dataset());
+  try {
+    WriteToTable(sex, data, inputId);
+  } catch (const DatabaseError& error) {
+    if (std::string_view(error.what()) != kCalcOptionsTableError) throw;
+    dialogs.ShowError(kCalcOptionsTableError);
+    return false;
+  }
+  transaction.Commit();
+  return true;
+}
+
+void Tcalcsettings::WriteToTable(int sex, TDataKavrel& data, int inputId) const {
   if (data.DatasetHasTable("CalculationOptions")) {
-    if (data.QueryDataset("select inputid from CalculationOptions where inputid=" +
-                          SexWhere(inputId, sex))
-            .RecordCount() > 0) {
-      data.ExecDataset("delete from CalculationOptions where InputId=" + SexWhere(inputId, sex));
-    }
+    data.ExecDataset("delete from CalculationOptions where InputId=" + SexWhere(inputId, sex));
   } else {
     try {
       data.ExecDataset(kCreateCalculationOptions);
       data.ExecDataset(CreateIndexStatement("CalculationOptions", "InputID"));
     } catch (const DatabaseError&) {
-      dialogs.ShowError(kCalcOptionsTableError);
-      return false;
+      throw DatabaseError(std::string(kCalcOptionsTableError));
     }
   }
   data.ExecDataset(InsertStatement(sex, inputId));
-  transaction.Commit();
-  return true;
 }
 
 bool Tcalcsettings::SetColumn(CalcSettingsRecord& record, std::string_view column,

@@ -72,6 +72,9 @@ class Tcalcsettings {
   // Replaces the disease's stored row for sex, creating the table on first need. False, after
   // "Error creating table for calculation options.", when the table cannot be made.
   bool SaveToTable(int sex, TDataKavrel& data, int inputId, UserDialogs& dialogs) const;
+  // The same inside the caller's transaction; a table that cannot be made raises DatabaseError
+  // with kCalcOptionsTableError.
+  void WriteToTable(int sex, TDataKavrel& data, int inputId) const;
   // One column by its name (any letter case) set from a text, as the command line gives it; false
   // for an unknown column or a value its type cannot take.
   static bool SetColumn(CalcSettingsRecord& record, std::string_view column,

@@ -126,7 +126,8 @@ class Tdisease {
   // Adjusted inputs, trends and outputs of the current sex.
   void SaveOutputs(Store& store);
   // "Save result": save, replace the stored result, or save under a new name.
-  SaveResultOutcome SaveResult(Store& store);
+  // withOptions: the calculation options of the sex are stored in the same transaction.
+  SaveResultOutcome SaveResult(Store& store, bool withOptions = false);
 
   std::int32_t InputId = 0;
   std::string DiseaseName;

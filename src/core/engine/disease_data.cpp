@@ -297,18 +297,27 @@ void Tdisease::SaveOutputs(Store& store) {
   });
 }
 
-Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store) {
+Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store, bool withOptions) {
   const int s = Sex;
   TableCursor& diseases = store.Data.KavrelTable1();
+  // The result, its adjusted inputs and trends, the flags and (withOptions) the calculation
+  // options it was made with: one transaction, so that an interruption or a failure leaves the old
+  // result with its options or the new one with its options, never a mix.
+  const auto write = [&] {
+    Atomically(store, [&] {
+      SaveOutputs(store);
+      if (withOptions) CalcSettings.WriteToTable(s, store.Data, InputId);
+    });
+  };
   if (!diseases.FieldBoolean(kOutputFlagColumns[s])) {
-    SaveOutputs(store);
+    write();
     return SaveResultOutcome::kSaved;
   }
   const DialogButton answer = store.Dialogs.Message(
       "Output for " + DiseaseName + " for " + SexText(s) + " already exists. Overwrite?",
       DialogKind::kConfirmation, DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
   if (answer == DialogButton::kYes) {
-    SaveOutputs(store);
+    write();
     return SaveResultOutcome::kSaved;
   }
   if (answer != DialogButton::kNo) return SaveResultOutcome::kCancelled;
@@ -364,7 +373,7 @@ Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store) {
                                  StatementReal(row.Waarde) + ")");
         }
       }
-      SaveOutputs(store);
+      write();
     });
   } catch (...) {
     DiseaseName = oldName;

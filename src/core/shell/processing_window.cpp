@@ -119,8 +119,7 @@ void ProcessingWindow::SaveChanges() {
 void ProcessingWindow::SaveResult() {
   Tdisease& d = env_.Disease;
   Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
-  if (d.SaveResult(store) == Tdisease::SaveResultOutcome::kCancelled) return;
-  d.CalcSettings.SaveToTable(Sex(), env_.Data, d.InputId, env_.Dialogs);
+  d.SaveResult(store, true);
 }
 
 TableText ProcessingWindow::Table(bool numbers, int decimals, int ratesIndex) const {

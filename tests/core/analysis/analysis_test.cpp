@@ -158,7 +158,8 @@ TEST_F(AnalysisTest, StoredSummaryAndVariantsRoundTrip) {
     EXPECT_NEAR(loaded.Intervals[2].Bounds[kMortality][1][a],
                 analysis.Summary.Intervals[2].Bounds[kMortality][1][a], 1e-14);
   }
-  // Storing again asks; Cancel deletes nothing, OK deletes the sex's rows only.
+  // Storing again asks; Cancel deletes nothing; OK deletes nothing yet: the store replaces the
+  // sex's rows in its own transaction, so an interruption in between loses nothing.
   dialogs.Push(DialogButton::kCancel);
   EXPECT_FALSE(PrepareSet(AnalysisSet::kUncertSum, data, dialogs, disease.InputId, kMales, maxAge));
   EXPECT_EQ(dialogs.Texts().back(), "Uncertainty summary data already exists. Overwrite?");
@@ -167,7 +168,9 @@ TEST_F(AnalysisTest, StoredSummaryAndVariantsRoundTrip) {
       PrepareSet(AnalysisSet::kUncertSum, data, dialogs, disease.InputId, kFemales, maxAge));
   dialogs.Push(DialogButton::kOK);
   EXPECT_TRUE(PrepareSet(AnalysisSet::kUncertSum, data, dialogs, disease.InputId, kMales, maxAge));
-  EXPECT_EQ(data.QueryDataset("select * from UncertSumIncidence").RecordCount(), 0);
+  EXPECT_EQ(data.QueryDataset("select * from UncertSumIncidence").RecordCount(), 10);
+  StoreSummary(data, disease, kMales, analysis.Summary, maxAge);
+  EXPECT_EQ(data.QueryDataset("select * from UncertSumIncidence").RecordCount(), 10);
 
   Tsensklas sensitivity(disease);
   sensitivity.StepCount = 1;
