@@ -111,6 +111,7 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
     return kUsage;
   }
   if (set.dialogs.ErrorsShown() > errorsBefore) return kError;
+  if (set.Failed()) return set.FailedExit(err);
 
   const AgeScheduleWorkspace& ws = window.Workspace;
   out << "Age,Original,Current,Adjusted\n";

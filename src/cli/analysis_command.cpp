@@ -197,6 +197,7 @@ int RunUncertainty(const AnalysisOptions& options, std::ostream& out, std::ostre
       }
     }
   }
+  if (session.set.Failed()) return session.set.FailedExit(err);
   if (!options.saveKind.empty()) {
     session.set.dialogs.AnswerQuestionsWith(DialogButton::kOK);
     const bool full = options.saveKind == "full";
@@ -240,6 +241,7 @@ int RunSensitivity(const AnalysisOptions& options, std::ostream& out, std::ostre
       }
     }
   }
+  if (session.set.Failed()) return session.set.FailedExit(err);
   if (options.save) {
     session.set.dialogs.AnswerQuestionsWith(DialogButton::kOK);
     if (!PrepareSet(AnalysisSet::kSense, session.data(), session.set.dialogs, disease.InputId,

@@ -93,7 +93,9 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
     err << kInsufficientInputMessage << '\n';
     return kUsage;
   }
-  if (!RunCalculation(disease, calculation, controls)) return kError;
+  // A value that could not be read while loading fails the command as a fault of the model does.
+  if (set.Failed()) return set.FailedExit(err);
+  if (!RunCalculation(disease, calculation, controls)) return set.FailedExit(err);
 
   out << "Age,Incidence,Prevalence,Remission,Case fatality,Duration,Mortality,RR mortality\n";
   for (int a = 0; a <= set.maxAge; ++a) {
@@ -102,6 +104,7 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
       out << ',' << CsvNumber(disease.OutputSeries[v][sex][a]);
     out << '\n';
   }
+  if (set.Failed()) return set.FailedExit(err);
   if (options.save) {
     set.dialogs.AnswerQuestionsWith(DialogButton::kYes);
     // The result with the options it was made with, in one transaction.

@@ -13,7 +13,6 @@ DialogButton CliDialogs::Message(std::string_view text, DialogKind kind, DialogB
     }
     throw UnansweredQuestion(std::string(text));
   }
-  if (kind == DialogKind::kError) ++errors_;
   const char* prefix = kind == DialogKind::kError     ? "Error: "
                        : kind == DialogKind::kWarning ? "Warning: "
                                                       : "";

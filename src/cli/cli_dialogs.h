@@ -24,8 +24,6 @@ class CliDialogs final : public UserDialogs {
   // From now on a question offering this button is answered with it (a flag such as --save
   // answers "Overwrite?" with Yes); other questions still stop the command.
   void AnswerQuestionsWith(DialogButton button) { answer_ = button; }
-  // How many error boxes have been shown: a command that showed one has failed.
-  int ErrorsShown() const { return errors_; }
 
   DialogButton Message(std::string_view text, DialogKind kind, DialogButtons buttons) override;
   int ChooseFromList(std::string_view caption, const std::vector<std::string>& items) override;
@@ -38,7 +36,6 @@ class CliDialogs final : public UserDialogs {
  private:
   std::ostream& err_;
   std::optional<DialogButton> answer_;
-  int errors_ = 0;
 };
 
 }  // namespace kavrel::cli

@@ -29,6 +29,16 @@ struct OpenedDataset {
     return true;
   }
 
+  // An error has been shown or an internal error logged: the command has failed and must store
+  // nothing more.
+  bool Failed() const { return dialogs.ErrorsShown() > 0 || log.InternalErrors() > 0; }
+  // Says so on standard error with the count; the command's exit code.
+  int FailedExit(std::ostream& err) const {
+    err << "Error: the command failed with " << dialogs.ErrorsShown() << " error(s) and "
+        << log.InternalErrors() << " internal error(s); nothing was stored.\n";
+    return kError;
+  }
+
   CliDialogs dialogs;
   TDataKavrel data;
   MessagesLog log;

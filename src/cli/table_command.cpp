@@ -86,7 +86,7 @@ int RunTable(const TableOptions& options, std::ostream& out, std::ostream& err) 
     if (r + 2 == text.Rows.size()) continue;  // the blank row before "All ages"
     Line(out, text.Rows[r]);
   }
-  return 0;
+  return set.Failed() ? set.FailedExit(err) : 0;
 }
 
 int RunExportCommand(const ExportOptions& options, std::ostream&, std::ostream& err) {

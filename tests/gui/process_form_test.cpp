@@ -451,7 +451,7 @@ class ProcessFormTest final : public QObject {
     WhenShown(form, [&] {
       form->Button("Calc&ulate")->click();
       QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
-               QString("There is unsufficient input to calculate results. Add a variable first"));
+               QString("There is insufficient input to calculate results. Add a variable first"));
       QVERIFY(!form->Button("&Save result")->isEnabled());
     });
     p.form.StartProcess();

@@ -48,6 +48,34 @@ std::size_t MessagesLog::CountOf(const std::string& text) const {
   }));
 }
 
+namespace {
+
+constexpr std::string_view kInternalError = "Internal error";
+
+// The message text of a line, after the time and the separator.
+std::string_view TextOf(const std::string& line) {
+  const auto at = line.find(kSeparator);
+  return at == std::string::npos ? std::string_view(line)
+                                 : std::string_view(line).substr(at + sizeof kSeparator - 1);
+}
+
+}  // namespace
+
+std::size_t MessagesLog::InternalErrors() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<std::size_t>(std::count_if(lines_.begin(), lines_.end(), [](const auto& l) {
+    return TextOf(l).starts_with(kInternalError);
+  }));
+}
+
+std::string MessagesLog::FirstInternalError(std::size_t skip) const {
+  std::lock_guard lock(mutex_);
+  for (std::size_t k = skip; k < lines_.size(); ++k) {
+    if (TextOf(lines_[k]).starts_with(kInternalError)) return std::string(TextOf(lines_[k]));
+  }
+  return {};
+}
+
 void MessagesLog::SetListener(Listener listener) {
   std::lock_guard lock(mutex_);
   listener_ = std::move(listener);

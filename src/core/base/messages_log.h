@@ -27,6 +27,10 @@ class MessagesLog {
   std::size_t Count() const;
   // Number of lines whose message text (after the time) equals text.
   std::size_t CountOf(const std::string& text) const;
+  // Number of "Internal error: ..." lines: faults of the model, the minimiser or the smoothing.
+  std::size_t InternalErrors() const;
+  // The text of the first internal error after the first `skip` lines; empty when there is none.
+  std::string FirstInternalError(std::size_t skip = 0) const;
 
   void SetListener(Listener listener);
 

@@ -13,6 +13,7 @@ void UserDialogs::ShowWarning(std::string_view text) {
 }
 
 void UserDialogs::ShowError(std::string_view text) {
+  ++errorsShown_;
   Message(text, DialogKind::kError, DialogButton::kOK);
 }
 

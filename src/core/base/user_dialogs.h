@@ -75,6 +75,13 @@ class UserDialogs {
   void ShowError(std::string_view text);
   // A confirmation with Yes and No; true for Yes.
   bool AskYesNo(std::string_view text);
+
+  // How many error boxes have been shown. A command that showed one has failed: it stores
+  // nothing more and says so.
+  int ErrorsShown() const { return errorsShown_; }
+
+ private:
+  int errorsShown_ = 0;
 };
 
 // Answers from a queue set up by a test and records everything shown, so tests can assert the

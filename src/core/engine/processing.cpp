@@ -1,5 +1,6 @@
 #include "core/engine/processing.h"
 
+#include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
 
 namespace kavrel {
@@ -10,6 +11,19 @@ bool SufficientInput(const Tdisease& disease, int sex) {
   const bool bothMortalityRatios =
       disease.InputPresent[kCaseFatality][sex] && disease.InputPresent[kRRMortality][sex];
   return bothMortalityRatios ? given > 3 : given > 2;
+}
+
+std::string CalculationFailedMessage(const std::string& disease, int sex, std::size_t internalErrors,
+                                     const std::string& first) {
+  std::string text = "The calculation of " + disease + " for " +
+                     std::string(kSexNames.at(static_cast<std::size_t>(sex))) + " failed";
+  if (internalErrors > 0) {
+    text += ": " + std::to_string(internalErrors) + " internal error" +
+            (internalErrors == 1 ? "" : "s") + ", the first \"" + first + "\"";
+  }
+  return text +
+         ". Its results cannot be saved; check the inputs and the calculation options (the "
+         "messages window lists every error).";
 }
 
 bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls& controls) {
@@ -27,7 +41,19 @@ bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls
     }
   } enableAfter{disease, controls.Processing};
   disease.TrendsOn = disease.CheckTrends() && controls.Processing.TrendApplyChecked;
+  const int errorsBefore = controls.Dialogs.ErrorsShown();
+  const std::size_t linesBefore = env.Log.Count();
+  const std::size_t internalBefore = env.Log.InternalErrors();
   if (!disease.Calculate(env, controls)) return false;
+  // A fault of the model or the minimiser, or an error shown on the way, makes the whole
+  // calculation fail: its outputs are not taken and cannot be saved.
+  const std::size_t internal = env.Log.InternalErrors() - internalBefore;
+  if (internal > 0 || controls.Dialogs.ErrorsShown() > errorsBefore) {
+    disease.Calculated[s] = false;
+    controls.Dialogs.ShowError(CalculationFailedMessage(
+        disease.DiseaseName, s, internal, env.Log.FirstInternalError(linesBefore)));
+    return false;
+  }
   disease.CopyToOutput();
   disease.Calculated[s] = true;
   return true;

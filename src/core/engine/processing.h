@@ -3,6 +3,8 @@
 // The processing window's "Calc&ulate" as one operation the window and the command-line tool
 // share: the sufficiency test, the trend check, the calculation and the copy into the outputs.
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "core/engine/calc_options.h"
@@ -11,7 +13,7 @@
 namespace kavrel {
 
 inline constexpr std::string_view kInsufficientInputMessage =
-    "There is unsufficient input to calculate results. Add a variable first";
+    "There is insufficient input to calculate results. Add a variable first";
 
 // At least three variables with own input for the sex, case fatality and RR mortality counting
 // as one. Variables taken from output do not count.
@@ -20,6 +22,12 @@ bool SufficientInput(const Tdisease& disease, int sex);
 // "Calc&ulate" for the disease's current sex. False when nothing was calculated (insufficient
 // input, or the calculation refused its settings; the user has been told). The "Save result" and
 // "From output" states follow Calculated afterwards, also when the calculation fails.
+// A calculation that logged an internal error or showed an error fails as a whole: Calculated
+// is cleared, one message says so, and false is returned.
 bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls& controls);
+
+// "The calculation of D for Males failed: N internal errors, the first "...". ..."
+std::string CalculationFailedMessage(const std::string& disease, int sex, std::size_t internalErrors,
+                                     const std::string& first);
 
 }  // namespace kavrel

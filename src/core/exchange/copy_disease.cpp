@@ -63,10 +63,13 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
       "MRRMortalityproc,    FIncidence,  FPrevalence, FRemission,  FCaseFatality,   FDuration,   "
       "FMortality,  FRRMortality,    FOutput, FIncidenceproc,  FPrevalenceproc, FRemissionproc,  "
       "FCaseFatalityproc,   FDurationproc,   FMortalityproc,  FRRMortalityproc, IncidencePopRate";
-  std::string values = Quote(d) + ", " + Quote(row.AsText(2) + " ") + ", " + Quote(row.AsText(3));
+  // The texts go over exactly as they are stored.
+  std::string values = Quote(d) + ", " + Quote(row.AsText(2)) + ", " + Quote(row.AsText(3));
   for (int k = 4; k <= 34 && k < row.FieldCount(); ++k) values += ", " + row.AsText(k);
 
-  // Everything stored for the source disease.
+  // Everything stored for the source disease. A value that cannot be read stops the copy before
+  // any destination is written: a copy never carries zeros in the place of figures.
+  const int errorsBefore = dialogs.ErrorsShown();
   TableCursor& diseases = data.KavrelTable1();
   diseases.Locate("InputId", std::to_string(sourceId));
   Tdiseaseam disease(source);
@@ -80,6 +83,13 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
     disease.LoadTrends(store, s);
     trends[s] = disease.Trends;
     disease.CalcSettings.LoadFromTable(s, data, sourceId);
+  }
+  std::array<bool, kSexCount> hasResults{};
+  for (int s = 0; s < kSexCount; ++s) hasResults[s] = diseases.FieldBoolean(kOutputFlagColumns[s]);
+  if (const int errors = dialogs.ErrorsShown() - errorsBefore; errors > 0) {
+    throw DatabaseError("The disease " + source + " could not be read completely (" +
+                        std::to_string(errors) + " error" + (errors == 1 ? "" : "s") +
+                        "); nothing was copied.");
   }
 
   std::vector<CopyOutcome> outcomes;
@@ -139,6 +149,7 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
       for (int v = 0; v < kVariableCount; ++v) {
         db.Exec("delete from " + OutputTable(v) + " where InputId=" + ids + ";");
         for (int s = 0; s < kSexCount; ++s) {
+          if (!hasResults[s]) continue;  // a sex without results gets no result rows
           db.Exec("insert into " + OutputTable(v) + " values (" + head(s) +
                   Values(disease.OutputSeries[v][s], maxAge) + ");");
         }

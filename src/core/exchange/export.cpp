@@ -362,6 +362,7 @@ bool RunExport(const ExportWindowState& window, const Tagegrouplist& groups,
     return false;
   }
   TableCursor& diseases = context.Data.KavrelTable1();
+  const int errorsBefore = context.Dialogs.ErrorsShown();
   std::unique_ptr<Texportgen> writer;
   switch (window.Format) {
     case ExportFormat::kPrevent:
@@ -409,6 +410,14 @@ bool RunExport(const ExportWindowState& window, const Tagegrouplist& groups,
       }
       break;
     }
+  }
+  // A value that could not be read or written makes the whole export fail: the chosen file is
+  // left as it was rather than holding zeros in the place of figures.
+  if (const int errors = context.Dialogs.ErrorsShown() - errorsBefore; errors > 0) {
+    context.Dialogs.ShowError("Nothing was exported to " + fs::path(path).filename().string() +
+                              ": " + std::to_string(errors) + " error" + (errors == 1 ? "" : "s") +
+                              " while the results were read or written.");
+    return false;
   }
   writer->Finish();
   return true;

@@ -79,7 +79,7 @@ TEST_F(CopyDiseaseTest, CopiesEverythingWithEachDestinationsWidthAndTrends) {
   auto db = Database::Open(narrow);
   auto disease = db.Query("select * from InputDiseases");
   ASSERT_EQ(disease.RecordCount(), 1);
-  EXPECT_EQ(disease.AsText("ICDcode"), "J45 ");
+  EXPECT_EQ(disease.AsText("ICDcode"), "J45");  // exactly as stored, no blank added
   EXPECT_EQ(disease.AsText("Remarks"), "Notes on asthma");
   EXPECT_TRUE(disease.AsBoolean("MIncidence"));
   EXPECT_TRUE(disease.AsBoolean("FOutput"));
@@ -108,6 +108,31 @@ TEST_F(CopyDiseaseTest, CopiesEverythingWithEachDestinationsWidthAndTrends) {
   EXPECT_EQ(
       replaced.Query("select InputId from InputDiseases where DiseaseName='Asthma'").AsInteger(0),
       3);
+}
+
+// A sex without results gets no result rows in the destination, so a later save there leaves one
+// row per sex; a source value that cannot be read stops the copy before anything is written.
+TEST_F(CopyDiseaseTest, NoResultRowsForASexWithoutResultsAndNoCopyOfUnreadableValues) {
+  data.ExecDataset("update InputDiseases set MOutput=False");
+  for (int v = 0; v < kVariableCount; ++v) {
+    data.ExecDataset("delete from " + OutputTable(v) + " where Sex='Males'");
+  }
+  data.KavrelTable1().Refresh();
+  const std::string target = Destination("Target.mdb", 100);
+  const auto outcomes = CopyDisease(data, dialogs, 100, "Asthma", "Asthma", {{target, "", 0}},
+                                    nullptr);
+  ASSERT_TRUE(outcomes.at(0).Copied) << outcomes.at(0).Error;
+  auto copied = Database::Open(target);
+  EXPECT_EQ(copied.Query("select * from OutputIncidence where Sex='Males'").RecordCount(), 0);
+  EXPECT_EQ(copied.Query("select * from OutputIncidence where Sex='Females'").RecordCount(), 1);
+
+  data.ExecDataset("update InputIncidence set Waarde='about 0.004'");
+  const std::string untouched = Destination("Untouched.mdb", 100);
+  const std::string before = ReadAll(untouched);
+  EXPECT_THROW(
+      CopyDisease(data, dialogs, 100, "Asthma", "Asthma", {{untouched, "", 0}}, nullptr),
+      DatabaseError);
+  EXPECT_EQ(ReadAll(untouched), before);
 }
 
 TEST_F(CopyDiseaseTest, AFailingDestinationIsLeftAsItWas) {
