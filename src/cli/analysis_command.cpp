@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <memory>
 #include <sstream>
 
@@ -120,11 +121,18 @@ struct AnalysisSession {
 
 }  // namespace
 
-int RunRandom(int generator, long long seed, int count, std::ostream& out, std::ostream&) {
+int RunRandom(int generator, long long seed, int count, std::ostream& out, std::ostream& err) {
+  if (seed < 0 || seed > 4294967295LL) {
+    err << "--seed " << seed << ": a seed from 0 to 4294967295\n";
+    return kUsage;
+  }
   RandomSource random(generator, static_cast<std::uint32_t>(seed));
   for (int k = 0; k < count; ++k) out << CsvNumber(random.Next()) << '\n';
   return 0;
 }
+
+// Keeps an analysis within a few gigabytes of memory.
+constexpr int kMaxIterations = 200000;
 
 int RunUncertainty(const AnalysisOptions& options, std::ostream& out, std::ostream& err) {
   std::array<int, kVariableCount> distributions{};
@@ -158,6 +166,30 @@ int RunUncertainty(const AnalysisOptions& options, std::ostream& out, std::ostre
   if (options.generator < 0 || options.generator > 6) {
     err << "--generator takes 0 to 6\n";
     return kUsage;
+  }
+  if (!std::isfinite(options.coefficient) || options.coefficient < 0.0 ||
+      options.coefficient > 10.0) {
+    err << "--coefficient " << options.coefficient << ": a variation coefficient from 0 to 10\n";
+    return kUsage;
+  }
+  // -1 (the default) seeds from the clock; any other seed is the generator's 32-bit runtime seed.
+  if (options.seed != -1 && (options.seed < 0 || options.seed > 4294967295LL)) {
+    err << "--seed " << options.seed << ": a seed from 0 to 4294967295\n";
+    return kUsage;
+  }
+  // Every run's seven output series are kept until the summary is made.
+  const double bytesPerRun = kVariableCount * kAgeCount * sizeof(double) * 2.0;
+  const double needed = bytesPerRun * std::max(options.iterations, 0);
+  if (options.iterations > kMaxIterations) {
+    err << "--iterations " << options.iterations << ": at most " << kMaxIterations
+        << " (each iteration keeps about " << static_cast<int>(bytesPerRun / 1024)
+        << " KB; that many would need about " << static_cast<long long>(needed / 1048576.0)
+        << " MB)\n";
+    return kUsage;
+  }
+  if (needed > 100.0 * 1048576.0) {
+    err << options.iterations << " iterations keep about "
+        << static_cast<long long>(needed / 1048576.0) << " MB of results in memory\n";
   }
 
   AnalysisSession session(err);

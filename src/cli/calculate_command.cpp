@@ -75,6 +75,10 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
       return kUsage;
     }
   }
+  if (auto refusal = CheckCalcSettings(record)) {
+    err << *refusal << '\n';
+    return kUsage;
+  }
   CalcOptionsWindowState windows;
   AmoebaWindowState simplex;
   ProcessingWindowState processing;

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <limits>
 
+#include "core/base/number_text.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/amoeba.h"
 #include "core/engine/calc_options.h"
+#include "core/engine/input_checks.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "core/store/layout.h"
@@ -276,6 +279,47 @@ bool Tcalcsettings::SetColumn(CalcSettingsRecord& record, std::string_view colum
     }
   }
   return false;
+}
+
+std::optional<std::string> CheckCalcSettings(const CalcSettingsRecord& r) {
+  const auto number = [](const std::string& text) {
+    const auto value = ReadNumberText(text);
+    return value ? *value : std::numeric_limits<double>::quiet_NaN();
+  };
+  const struct {
+    const char* column;
+    double value;
+    double low;
+    double high;
+  } checks[] = {
+      {"Agegroup", static_cast<double>(r.Agegroup), 1, 20},
+      {"InciEnforce", static_cast<double>(r.InciEnforce), 0, 100},
+      {"RemiEnforce", static_cast<double>(r.RemiEnforce), 0, 100},
+      {"CfatEnforce", static_cast<double>(r.CfatEnforce), 0, 100},
+      {"InciWeight", static_cast<double>(r.InciWeight), 1, 20},
+      {"PrevWeight", static_cast<double>(r.PrevWeight), 1, 20},
+      {"RemiWeight", static_cast<double>(r.RemiWeight), 1, 20},
+      {"CfatWeight", static_cast<double>(r.CfatWeight), 1, 20},
+      {"DuraWeight", static_cast<double>(r.DuraWeight), 1, 20},
+      {"MortWeight", static_cast<double>(r.MortWeight), 1, 20},
+      {"RRMortWeight", static_cast<double>(r.RRMortWeight), 1, 20},
+      {"InciValue", number(r.InciValue), 1e-12, 1e3},
+      {"RemiValue", number(r.RemiValue), 1e-12, 1e3},
+      {"CfatValue", number(r.CfatValue), 1e-12, 1e3},
+      {"MaxIter", number(r.MaxIter), 1, 1e7},
+      {"Precision", number(r.Precision), 1e-300, 1},
+      {"Simplex", number(r.Simplex), 1e-12, 10},
+      {"Alpha", number(r.Alpha), 1e-6, 10},
+      {"Beta", number(r.Beta), 1e-6, 0.999999},
+      {"Gamma", number(r.Gamma), 1.000001, 10},
+  };
+  for (const auto& c : checks) {
+    if (auto refusal =
+            CheckRange(c.value, c.low, c.high, std::string("The calculation option ") + c.column)) {
+      return refusal;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace kavrel

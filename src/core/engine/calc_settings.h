@@ -5,6 +5,7 @@
 // name; the two are never exchanged.)
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,10 @@ struct CalcSettingsRecord {
 
   bool operator==(const CalcSettingsRecord&) const = default;
 };
+
+// The ranges the calculation and downhill simplex option windows allow: a refusal naming the
+// column, its value and the range, or nothing when every option is in range.
+std::optional<std::string> CheckCalcSettings(const CalcSettingsRecord& record);
 
 inline constexpr std::string_view kCalcOptionsTableError =
     "Error creating table for calculation options.";

@@ -160,8 +160,8 @@ bool Tdisease::StoreInput(Store& store, int v, int sex) {
     return false;
   }
   Atomically(store, [&] {
-    store.Data.ExecDataset("delete from " + InputTable(v) + " where InputId=" +
-                           std::to_string(InputId) + SexCondition(sex));
+    store.Data.ExecDataset("delete from " + InputTable(v) +
+                           " where InputId=" + std::to_string(InputId) + SexCondition(sex));
     SaveInputRows(store, v, sex);
   });
   return true;
@@ -288,8 +288,8 @@ void Tdisease::SaveOutputs(Store& store) {
         Quote(DiseaseName) + ", " + std::to_string(InputId) + ", " + QuotedSex(s);
     for (int v = 0; v < kVariableCount; ++v) {
       // Whatever the flags say, the disease keeps one result row per sex: the new one.
-      store.Data.ExecDataset("delete from " + OutputTable(v) + " where InputId=" +
-                             std::to_string(InputId) + SexCondition(s));
+      store.Data.ExecDataset("delete from " + OutputTable(v) +
+                             " where InputId=" + std::to_string(InputId) + SexCondition(s));
       store.Data.ExecDataset("insert into " + OutputTable(v) + " values (" + head +
                              SeriesValues(OutputSeries[v][s], store.MaxAge) + ")");
     }

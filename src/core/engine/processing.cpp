@@ -2,6 +2,7 @@
 
 #include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
+#include "core/engine/input_checks.h"
 
 namespace kavrel {
 
@@ -13,8 +14,8 @@ bool SufficientInput(const Tdisease& disease, int sex) {
   return bothMortalityRatios ? given > 3 : given > 2;
 }
 
-std::string CalculationFailedMessage(const std::string& disease, int sex, std::size_t internalErrors,
-                                     const std::string& first) {
+std::string CalculationFailedMessage(const std::string& disease, int sex,
+                                     std::size_t internalErrors, const std::string& first) {
   std::string text = "The calculation of " + disease + " for " +
                      std::string(kSexNames.at(static_cast<std::size_t>(sex))) + " failed";
   if (internalErrors > 0) {
@@ -40,6 +41,13 @@ bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls
       processing.FromOutputEnabled = disease.Calculated[disease.Sex];
     }
   } enableAfter{disease, controls.Processing};
+  // Inputs that no model can take (negative, infinite, a prevalence above 1, overlapping age
+  // groups) are refused before anything is calculated.
+  if (auto refusal = CheckInputs(disease, s, env.MaxAge)) {
+    disease.Calculated[s] = false;
+    controls.Dialogs.ShowError(*refusal);
+    return false;
+  }
   disease.TrendsOn = disease.CheckTrends() && controls.Processing.TrendApplyChecked;
   const int errorsBefore = controls.Dialogs.ErrorsShown();
   const std::size_t linesBefore = env.Log.Count();
@@ -50,8 +58,8 @@ bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls
   const std::size_t internal = env.Log.InternalErrors() - internalBefore;
   if (internal > 0 || controls.Dialogs.ErrorsShown() > errorsBefore) {
     disease.Calculated[s] = false;
-    controls.Dialogs.ShowError(CalculationFailedMessage(
-        disease.DiseaseName, s, internal, env.Log.FirstInternalError(linesBefore)));
+    controls.Dialogs.ShowError(CalculationFailedMessage(disease.DiseaseName, s, internal,
+                                                        env.Log.FirstInternalError(linesBefore)));
     return false;
   }
   disease.CopyToOutput();

@@ -27,7 +27,7 @@ bool SufficientInput(const Tdisease& disease, int sex);
 bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls& controls);
 
 // "The calculation of D for Males failed: N internal errors, the first "...". ..."
-std::string CalculationFailedMessage(const std::string& disease, int sex, std::size_t internalErrors,
-                                     const std::string& first);
+std::string CalculationFailedMessage(const std::string& disease, int sex,
+                                     std::size_t internalErrors, const std::string& first);
 
 }  // namespace kavrel

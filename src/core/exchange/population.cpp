@@ -6,11 +6,24 @@
 #include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/amoeba.h"
+#include "core/engine/input_checks.h"
 #include "core/engine/interpolation.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 
 namespace kavrel {
+
+namespace {
+
+// The stored groups of total mortality or population, in order and without overlap.
+std::optional<std::string> CheckPopulationGroups(const std::vector<Tpopinputdat>& groups,
+                                                 int maxAge, const std::string& what) {
+  std::vector<AgeSpan> spans;
+  for (const Tpopinputdat& g : groups) spans.push_back({g.Lage, g.Hage});
+  return CheckAgeGroups(spans, maxAge, "The age groups of the " + what);
+}
+
+}  // namespace
 
 namespace {
 
@@ -72,6 +85,10 @@ PopulationLoad LoadMortality(PopulationSeries& population, TDataKavrel& data, Us
                ? PopulationLoad::kProvideNow
                : PopulationLoad::kMissing;
   }
+  if (auto refusal = CheckPopulationGroups(groups, maxAge, "total mortality")) {
+    dialogs.ShowError(*refusal);
+    return PopulationLoad::kFailed;
+  }
   const Tpopinputdat& last = groups.back();
   const bool lastIsNode = last.Hage - last.Lage < 2;
   const int nodes = static_cast<int>(groups.size()) - (lastIsNode ? 0 : 1);
@@ -82,11 +99,12 @@ PopulationLoad LoadMortality(PopulationSeries& population, TDataKavrel& data, Us
       for (int k = 0; k < nodes; ++k) {
         const Tpopinputdat& g = groups[static_cast<size_t>(k)];
         const double rate = sex == kMales ? g.Males : g.Females;
-        if (!(rate > 0.0)) {
+        if (!(rate > 0.0) || !std::isfinite(rate)) {
           // The logarithm of a rate that is not positive does not exist.
           dialogs.ShowError("The total mortality of " + std::string(kSexNames[sex]) + " at ages " +
-                            GroupLabel(g.Lage, g.Hage, maxAge) +
-                            " is not above 0, so it cannot be converted to single years of age.");
+                            GroupLabel(g.Lage, g.Hage, maxAge) + " is " +
+                            (std::isfinite(rate) ? "not above 0" : "not a finite number") +
+                            ", so it cannot be converted to single years of age.");
           return PopulationLoad::kFailed;
         }
         spline.X[k] = g.Lage + (g.Hage - g.Lage) / 2.0 - 0.5;
@@ -134,6 +152,21 @@ PopulationLoad LoadPopulation(PopulationSeries& population, TDataKavrel& data, U
                            DialogButton::kYes | DialogButton::kNo) == DialogButton::kYes
                ? PopulationLoad::kProvideNow
                : PopulationLoad::kMissing;
+  }
+  if (auto refusal = CheckPopulationGroups(population.PopulationGroups, maxAge, "population")) {
+    dialogs.ShowError(*refusal);
+    return PopulationLoad::kFailed;
+  }
+  for (const Tpopinputdat& g : population.PopulationGroups) {
+    for (int sex = 0; sex < kSexCount; ++sex) {
+      const double persons = sex == kMales ? g.Males : g.Females;
+      if (!std::isfinite(persons) || persons < 0.0) {
+        dialogs.ShowError("The number of " + std::string(kSexNames[sex]) + " at ages " +
+                          GroupLabel(g.Lage, g.Hage, maxAge) + " is " + std::to_string(persons) +
+                          "; it must be a finite number, not negative.");
+        return PopulationLoad::kFailed;
+      }
+    }
   }
   for (const Tpopinputdat& g : population.PopulationGroups) {
     const int width = g.Hage - g.Lage;

@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# What a careless or unlucky user does to kavrel-cli, and what must hold afterwards:
+#  - errors are never passed off as success: the command exits non-zero and stores nothing;
+#  - a save killed at any point leaves the old data or the new, never a mix and never nothing;
+#  - two programs saving at once both succeed and leave one result row per disease and sex.
+# KAVREL_FAULT_ROUNDS sets the number of kills per kind of save and of concurrent rounds (20).
+set -uo pipefail
+cli=$1
+example=$2
+rounds=${KAVREL_FAULT_ROUNDS:-20}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+passed=0
+
+fail() {
+  echo "FAILED: $*"
+  failures=$((failures + 1))
+}
+ok() { passed=$((passed + 1)); }
+query() { sqlite3 "$1" "$2"; }
+fresh() { cp "$example" "$work/$1"; echo "$work/$1"; }
+
+# --- Errors passed off as success ---------------------------------------------------------------
+# expect_failure NAME SQL-TO-BREAK-THE-FILE -- CLI ARGUMENTS (the file is appended first)
+expect_failure() {
+  local name=$1 sql=$2
+  shift 3
+  local file
+  file=$(fresh "$name.mdb")
+  [ -n "$sql" ] && query "$file" "$sql"
+  local before
+  before=$(query "$file" "select count(*) from OutputIncidence; select count(*) from CalculationOptions;")
+  if "$cli" "$1" "$file" "${@:2}" > "$work/out" 2> "$work/err"; then
+    fail "$name: exit 0"
+  elif [ "$(query "$file" "select count(*) from OutputIncidence; select count(*) from CalculationOptions;")" != "$before" ]; then
+    fail "$name: stored something"
+  else
+    ok
+  fi
+}
+expect_failure text-value "update InputIncidence set Waarde='about 0.0046' where InputId=1 and Lage=40" \
+  -- calculate --disease Asthma --save
+expect_failure huge-incidence "update InputIncidence set Waarde=1e300 where InputId=1" \
+  -- calculate --disease Asthma --save
+expect_failure alpha-option "" -- calculate --disease "Ischaemic heart disease" --option Alpha=1e308 --save
+expect_failure negative-weight "" -- calculate --disease "Ischaemic heart disease" --option PrevWeight=-100 --save
+expect_failure zero-groups "" -- calculate --disease "Ischaemic heart disease" --option Agegroup=0 --save
+expect_failure negative-incidence "update InputIncidence set Waarde=-0.01 where InputId=1 and Lage=40" \
+  -- calculate --disease Asthma --save
+expect_failure prevalence-above-one "update InputPrevalence set Waarde=5 where InputId=2 and Lage=40" \
+  -- calculate --disease "Ischaemic heart disease" --save
+expect_failure overlapping-groups "update InputIncidence set Lage=3 where InputId=1 and Lage=5" \
+  -- calculate --disease Asthma --save
+expect_failure negative-population "update Population set Males=-5 where Lage=40" \
+  -- calculate --disease Asthma --save
+expect_failure infinite-mortality "update TotalMortality set Males=9e999 where Lage=40" \
+  -- calculate --disease Asthma --save
+expect_failure coefficient-nan "" -- uncertainty --disease Stroke --iterations 5 --coefficient nan
+expect_failure seed-negative "" -- uncertainty --disease Stroke --iterations 5 --seed -5
+expect_failure seed-too-large "" -- uncertainty --disease Stroke --iterations 5 --seed 4294967296
+expect_failure too-many-iterations "" -- uncertainty --disease Stroke --iterations 100000000
+
+# Commands that only read leave the file byte for byte as it was, also with sex texts in other
+# letters; a copy keeps the ICD code exactly.
+file=$(fresh read.mdb)
+query "$file" "update InputIncidence set Sex='males' where InputId=1 and Sex='Males'"
+sum=$(md5sum < "$file")
+"$cli" calculate "$file" --disease Asthma > /dev/null 2>&1
+"$cli" table "$file" --disease Asthma > /dev/null 2>&1
+"$cli" list "$file" > /dev/null 2>&1
+[ "$(md5sum < "$file")" = "$sum" ] && ok || fail "reading commands wrote to the file"
+target=$(fresh target.mdb)
+"$cli" copy "$file" --disease Asthma --to "$target" > /dev/null 2>&1
+"$cli" copy "$file" --disease Asthma --to "$target" > /dev/null 2>&1
+code="select '[' || ICDcode || ']' from InputDiseases where DiseaseName='Asthma'"
+[ "$(query "$target" "$code")" = "$(query "$file" "$code")" ] && ok || fail "copy changed the ICD code"
+
+# --- Killed in the middle of a save ---------------------------------------------------------------
+# kill_during NAME CHECK -- CLI ARGUMENTS: runs the command `rounds` times, each killed after a
+# random moment within its usual duration, and runs CHECK on the file after each.
+kill_during() {
+  local name=$1 check=$2
+  shift 3
+  local file
+  file=$(fresh "kill-$name.mdb")
+  # The analyses vary a stored result.
+  "$cli" calculate "$file" --disease Stroke --adjusted --save > /dev/null 2>&1
+  local start end duration
+  start=$(date +%s%N)
+  cp "$file" "$work/before.mdb"
+  "$cli" "$1" "$file" "${@:2}" > /dev/null 2>&1
+  end=$(date +%s%N)
+  [ -n "${FROM_SCRATCH:-}" ] && cp "$work/before.mdb" "$file"
+  duration=$(((end - start) / 1000))  # microseconds
+  [ "$duration" -gt 0 ] || duration=1000
+  local k bad=0
+  cp "$file" "$work/pristine.mdb"
+  for ((k = 0; k < rounds; k++)); do
+    # FROM_SCRATCH: every round interrupts the first save of the file, whose old state is none.
+    [ -n "${FROM_SCRATCH:-}" ] && cp "$work/pristine.mdb" "$file"
+    "$cli" "$1" "$file" "${@:2}" > /dev/null 2>&1 &
+    local pid=$!
+    local delay=$((RANDOM * duration / 32768))
+    sleep "$(printf '0.%06d' "$delay")"
+    kill -9 "$pid" 2> /dev/null
+    wait "$pid" 2> /dev/null
+    if [ "$(query "$file" "pragma integrity_check")" != "ok" ]; then
+      bad=1
+      echo "$name: integrity check failed after kill $k"
+      break
+    fi
+    if ! $check "$file"; then
+      bad=1
+      echo "$name: inconsistent after kill $k"
+      break
+    fi
+  done
+  [ $bad -eq 0 ] && ok || fail "kill during $name"
+}
+
+# The result of the heart disease for men: every output table holds one row, with its options
+# and its flag, as the first save left them.
+result_whole() {
+  local f=$1 n
+  for t in Incidence Prevalence Remission Casefatality Duration Mortality RRMortality; do
+    n=$(query "$f" "select count(*) from Output$t where InputId=2 and Sex='Males'")
+    [ "$n" = 1 ] || return 1
+  done
+  [ "$(query "$f" "select count(*) from CalculationOptions where InputId=2 and Sex='Males'")" = 1 ] || return 1
+  [ "$(query "$f" "select MOutput from InputDiseases where InputId=2")" = 1 ]
+}
+# Before the first save: no result, no options, no flag.
+result_none() {
+  local f=$1
+  for t in Incidence Prevalence Remission Casefatality Duration Mortality RRMortality; do
+    [ "$(query "$f" "select count(*) from Output$t where InputId=2")" = 0 ] || return 1
+  done
+  [ "$(query "$f" "select count(*) from CalculationOptions where InputId=2")" = 0 ] || return 1
+  [ "$(query "$f" "select MOutput from InputDiseases where InputId=2")" = 0 ]
+}
+result_none_or_whole() { result_none "$1" || result_whole "$1"; }
+# An analysis set: every table holds the same number of rows, never none once saved.
+set_whole() {
+  local f=$1 prefix=$2 n first=""
+  for t in Incidence Prevalence Remission Casefatality Duration Mortality RRMortality; do
+    n=$(query "$f" "select count(*) from $prefix$t where InputId=5 and Sex='Males'")
+    [ "${n:-0}" -gt 0 ] 2> /dev/null || return 1
+    [ -z "$first" ] && first=$n
+    [ "$n" = "$first" ] || return 1
+  done
+}
+summary_whole() { set_whole "$1" UncertSum; }
+variants_whole() { set_whole "$1" Sense; }
+
+kill_during calculate result_whole -- calculate --disease "Ischaemic heart disease" --save
+FROM_SCRATCH=1 kill_during first-calculate result_none_or_whole -- \
+  calculate --disease "Ischaemic heart disease" --save
+kill_during uncertainty summary_whole -- uncertainty --disease Stroke --iterations 30 --seed 7 --save summary
+kill_during sensitivity variants_whole -- sensitivity --disease Stroke --save
+
+# --- Two programs saving at once --------------------------------------------------------------
+file=$(fresh concurrent.mdb)
+bad=0
+for ((k = 0; k < rounds; k++)); do
+  "$cli" calculate "$file" --disease "Ischaemic heart disease" --save > /dev/null 2> "$work/a" &
+  a=$!
+  if ((k % 2 == 0)); then
+    "$cli" calculate "$file" --disease "Ischaemic heart disease" --save > /dev/null 2> "$work/b" &
+  else
+    "$cli" calculate "$file" --disease Stroke --adjusted --save > /dev/null 2> "$work/b" &
+  fi
+  b=$!
+  wait $a || { bad=1; echo "round $k: first save failed: $(cat "$work/a")"; }
+  wait $b || { bad=1; echo "round $k: second save failed: $(cat "$work/b")"; }
+done
+for id in 2 5; do
+  n=$(query "$file" "select count(*) from OutputIncidence where InputId=$id and Sex='Males'")
+  [ "$n" = 1 ] || { bad=1; echo "disease $id: $n result rows"; }
+done
+[ $bad -eq 0 ] && ok || fail "two programs saving at once"
+
+echo "faults: $passed passed, $failures failed"
+[ $failures -eq 0 ]
