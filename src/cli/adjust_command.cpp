@@ -36,7 +36,7 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
   const int sex = SexByName(options.sex);
 
   OpenedDataset set(err);
-  if (!set.Open(options.dataset, options.collection)) return kError;
+  if (!set.Open(options.dataset, options.collection, options.save)) return kError;
   PopulationSeries population;
   if (!set.session.LoadPopulation(population)) return kError;
   const auto loaded =

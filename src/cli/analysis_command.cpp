@@ -63,7 +63,9 @@ struct AnalysisSession {
 
   int Open(const AnalysisOptions& options, std::ostream& err) {
     sex = SexByName(options.sex);
-    if (!set.Open(options.dataset, options.collection)) return kError;
+    if (!set.Open(options.dataset, options.collection, options.save || !options.saveKind.empty())) {
+      return kError;
+    }
     if (!set.session.LoadPopulation(population, false)) return kError;
     disease = set.session.LoadDisease(options.disease, sex, kAdjustedInputs);
     if (!disease) return kError;

@@ -52,7 +52,7 @@ int RunList(const CalculateOptions& options, std::ostream& out, std::ostream& er
 int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostream& err) {
   const int sex = SexByName(options.sex);
   OpenedDataset set(err);
-  if (!set.Open(options.dataset, options.collection)) return kError;
+  if (!set.Open(options.dataset, options.collection, options.save)) return kError;
 
   PopulationSeries population;
   if (!set.session.LoadPopulation(population)) return kError;

@@ -23,8 +23,10 @@ struct OpenedDataset {
     log.SetListener([&err](const std::string& line) { err << line << '\n'; });
   }
 
-  bool Open(const std::string& dataset, const std::string& collectionFile) {
-    if (!session.Open(dataset, collectionFile, ExecutableDirectory())) return false;
+  // writes: the command may store into the data set; one that only reads leaves an older file
+  // unconverted.
+  bool Open(const std::string& dataset, const std::string& collectionFile, bool writes = false) {
+    if (!session.Open(dataset, collectionFile, ExecutableDirectory(), writes)) return false;
     maxAge = session.MaxAge();
     return true;
   }

@@ -28,12 +28,13 @@ struct Session {
 
   bool Start(const StoreOptions& options) {
     if (!TDataKavrel::CheckEngine(dialogs)) return false;
-    if (LoadSettings(settings, ExecutableDirectory(), data, dialogs, nullptr) ==
-        StartUp::kTerminate) {
-      return false;
-    }
     std::string file = options.collection;
     if (file.empty()) {
+      // Without a named collection, the installation's current one.
+      if (LoadSettings(settings, ExecutableDirectory(), data, dialogs, nullptr) ==
+          StartUp::kTerminate) {
+        return false;
+      }
       if (settings.CurrentCollectionIndex < 0) {
         dialogs.ShowError("No collection is current; name one with --collection");
         return false;

@@ -12,7 +12,7 @@
 namespace kavrel {
 
 bool DatasetSession::Open(const std::string& datasetFile, const std::string& collectionFile,
-                          const std::string& programDir) {
+                          const std::string& programDir, bool mayConvert) {
   if (!TDataKavrel::CheckEngine(dialogs_)) return false;
   std::string collection = collectionFile;
   if (collection.empty() && std::filesystem::exists(programDir + "Kavrel.ini")) {
@@ -35,7 +35,7 @@ bool DatasetSession::Open(const std::string& datasetFile, const std::string& col
                        "highest age from");
     return false;
   }
-  data_.OpenDataset(datasetFile);
+  data_.OpenDataset(datasetFile, mayConvert);
   return true;
 }
 

@@ -27,8 +27,10 @@ class DatasetSession {
   // installation in programDir when it has one), then the data set with the highest age read
   // from the width of its tables. False, with the message shown, when the file is missing or is
   // not a data set.
+  // A command that only reads passes mayConvert false: an older file is then refused, not
+  // converted.
   bool Open(const std::string& datasetFile, const std::string& collectionFile,
-            const std::string& programDir);
+            const std::string& programDir, bool mayConvert = true);
 
   // The all-cause mortality and, with `numbers`, the population numbers; false when they are
   // missing (the user has been told).

@@ -79,10 +79,16 @@ Database& TDataKavrel::Collection() {
   return *kavrelDatasets_;
 }
 
-void TDataKavrel::OpenDataset(const std::string& file) {
+void TDataKavrel::OpenDataset(const std::string& file, bool mayConvert) {
   CloseDataset();
   kavrelinput_.emplace(Database::Open(file));
   try {
+    if (!mayConvert && !kavrelinput_->HasTable("Trends")) {
+      throw DatabaseError(
+          std::filesystem::path(file).filename().string() +
+          " is a data set of an older layout. This command only reads and leaves "
+          "it as it is; opening it in Kavrel, or a command that saves, converts it.");
+    }
     UpgradeDataset();
     kavrelTable1_.Open(*kavrelinput_);
   } catch (...) {
@@ -294,7 +300,14 @@ void TDataKavrel::UpgradeDataset() {
 
   data.Exec(CreateTableStatement("Trends", kTrendsColumns));
   data.Exec(CreateIndexStatement("Trends", "InputID"));
-  data.Exec("Alter table InputDiseases Add IncidencePopRate logical");
+  // A file that has the column already (half converted by hand or by another program) keeps it.
+  bool hasPopRate = false;
+  try {
+    data.Query("select IncidencePopRate from InputDiseases where 0");
+    hasPopRate = true;
+  } catch (const DatabaseError&) {
+  }
+  if (!hasPopRate) data.Exec("Alter table InputDiseases Add IncidencePopRate logical");
 
   // The 33 columns of the old options become the 38 of the new: Only0 and Trends after
   // BirthPrev, the three Exact flags after the ignore flags, all false.

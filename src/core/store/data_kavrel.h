@@ -33,7 +33,9 @@ class TDataKavrel {
   std::string InputTemplatePath;
   std::string CollectionTemplatePath;
 
-  void OpenDataset(const std::string& file);
+  // Opens a data set file; one of an older layout is converted first (mayConvert), or refused
+  // with a message and left as it is (a command that only reads).
+  void OpenDataset(const std::string& file, bool mayConvert = true);
   void CloseDataset();
   bool DatasetIsOpen() const { return kavrelinput_.has_value(); }
   const std::string& DatasetFile() const;

@@ -145,5 +145,32 @@ TEST_F(UpgradeTest, OlderDataSetWithoutOptionsOrPatterns) {
   EXPECT_FALSE(data.DatasetHasTable("CalculationOptions"));
 }
 
+// A command that only reads refuses an older file and leaves it, and the collection, as they were;
+// a file that already has the newer IncidencePopRate column but no Trends table converts.
+TEST_F(UpgradeTest, ReadingLeavesAnOlderFileAndAHalfConvertedOneConverts) {
+  WriteOldDataset(dir.File("Old.mdb"));
+  const std::string before = ReadAll(dir.File("Old.mdb"));
+  try {
+    data.OpenDataset(dir.File("Old.mdb"), false);
+    FAIL() << "opened";
+  } catch (const DatabaseError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Old.mdb is a data set of an older layout. This command only reads and leaves it as "
+              "it is; opening it in Kavrel, or a command that saves, converts it.");
+  }
+  EXPECT_FALSE(data.DatasetIsOpen());
+  EXPECT_EQ(ReadAll(dir.File("Old.mdb")), before);
+
+  {
+    auto db = Database::Open(dir.File("Half.mdb"), true);
+    db.Exec(
+        "create table InputDiseases (InputId integer primary key autoincrement, DiseaseName "
+        "char(50), IncidencePopRate logical)");
+  }
+  data.CloseCollection();
+  data.OpenDataset(dir.File("Half.mdb"));
+  EXPECT_TRUE(data.DatasetHasTable("Trends"));
+}
+
 }  // namespace
 }  // namespace kavrel
