@@ -22,6 +22,8 @@ packages=(
   libgl-dev
   fonts-dejavu-core
   clang-format
+  clang
+  libclang-rt-14-dev
 )
 
 missing=()

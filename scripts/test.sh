@@ -38,3 +38,6 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVREL_WER
 cmake --build build-tsan -j "$jobs" --target analysis_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L core-analysis
+
+echo "== Fuzzing (clang, libFuzzer)"
+KAVREL_FUZZ_SECONDS=${KAVREL_FUZZ_SECONDS:-10} bash scripts/fuzz.sh

@@ -26,11 +26,19 @@ DiseaseListForm::DiseaseListForm(TDataKavrel& data, QWidget* parent)
   for (int k = 0; k < 3; ++k) {
     sort_[static_cast<std::size_t>(k)] = new QRadioButton(texts[static_cast<std::size_t>(k)]);
     sortLayout->addWidget(sort_[static_cast<std::size_t>(k)]);
-    connect(sort_[static_cast<std::size_t>(k)], &QRadioButton::toggled, this, [this](bool on) {
-      if (on) Fill();
+  }
+  // The list is filled by the main window when it shows the window, and again on a new order.
+  sort_[1]->setChecked(true);
+  for (QRadioButton* button : sort_) {
+    connect(button, &QRadioButton::toggled, this, [this](bool on) {
+      if (!on) return;
+      try {
+        Fill();
+      } catch (const std::exception&) {
+        list_->clear();  // the data set went away under the window: nothing to list
+      }
     });
   }
-  sort_[1]->setChecked(true);
   layout->addWidget(sortBox);
   auto* close = new QPushButton("&Close");
   connect(close, &QPushButton::clicked, this, &QDialog::accept);

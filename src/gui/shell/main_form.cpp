@@ -536,7 +536,13 @@ void TMainForm::Refresh() {
   datasetAction_->setEnabled(model_.DatasetCommandEnabled());
   openAction_->setEnabled(model_.CollectionOpenEnabled());
   closeAction_->setEnabled(model_.CollectionCloseEnabled());
-  for (QMenu* menu : datasetMenus_) menu->setEnabled(dataset);
+  for (QMenu* menu : datasetMenus_) {
+    // The commands themselves too, so that no shortcut or script reaches one without a data set.
+    menu->setEnabled(dataset);
+    for (QAction* action : menu->actions()) {
+      if (action->menu() == nullptr && !action->isSeparator()) action->setEnabled(dataset);
+    }
+  }
   for (QWidget* widget :
        std::initializer_list<QWidget*>{name_, icd_, males_, females_, notesButton_}) {
     widget->setEnabled(dataset);
@@ -613,6 +619,7 @@ void TMainForm::DeleteDisease() {
 }
 
 void TMainForm::GoTo() {
+  if (!model_.DatasetCommandsEnabled()) return;
   DiseaseListForm list(env_.Data, this);
   list.setWindowTitle(
       QString::fromStdString("Diseases in dataset " + env_.Settings.CurrentDatasetName));

@@ -119,8 +119,8 @@ TEST_F(CopyDiseaseTest, NoResultRowsForASexWithoutResultsAndNoCopyOfUnreadableVa
   }
   data.KavrelTable1().Refresh();
   const std::string target = Destination("Target.mdb", 100);
-  const auto outcomes = CopyDisease(data, dialogs, 100, "Asthma", "Asthma", {{target, "", 0}},
-                                    nullptr);
+  const auto outcomes =
+      CopyDisease(data, dialogs, 100, "Asthma", "Asthma", {{target, "", 0}}, nullptr);
   ASSERT_TRUE(outcomes.at(0).Copied) << outcomes.at(0).Error;
   auto copied = Database::Open(target);
   EXPECT_EQ(copied.Query("select * from OutputIncidence where Sex='Males'").RecordCount(), 0);
@@ -129,9 +129,8 @@ TEST_F(CopyDiseaseTest, NoResultRowsForASexWithoutResultsAndNoCopyOfUnreadableVa
   data.ExecDataset("update InputIncidence set Waarde='about 0.004'");
   const std::string untouched = Destination("Untouched.mdb", 100);
   const std::string before = ReadAll(untouched);
-  EXPECT_THROW(
-      CopyDisease(data, dialogs, 100, "Asthma", "Asthma", {{untouched, "", 0}}, nullptr),
-      DatabaseError);
+  EXPECT_THROW(CopyDisease(data, dialogs, 100, "Asthma", "Asthma", {{untouched, "", 0}}, nullptr),
+               DatabaseError);
   EXPECT_EQ(ReadAll(untouched), before);
 }
 
