@@ -30,6 +30,8 @@ int RunCopy(const CopyOptions& options, std::ostream& out, std::ostream& err) {
     out << CsvField(outcome.File) << ',' << outcome.InputId << ','
         << CsvField(outcome.Copied ? "copied" : outcome.Error) << '\n';
     all = all && outcome.Copied;
+    if (!outcome.Copied)
+      err << "Error: " << outcome.File << " was left as it was: " << outcome.Error << '\n';
   }
   return all && !outcomes.empty() ? 0 : 1;
 }

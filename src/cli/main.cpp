@@ -4,6 +4,7 @@
 
 #include <iostream>
 #include <memory>
+#include <new>
 
 #include <CLI/CLI.hpp>
 
@@ -27,6 +28,9 @@ int main(int argc, char** argv) {
   }
   try {
     return commands.RunParsed(std::cout, std::cerr);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "Error: there is not enough memory for this command; nothing was stored.\n";
+    return 1;
   } catch (const kavrel::cli::UnansweredQuestion& e) {
     std::cerr << e.what() << '\n';
     return 2;

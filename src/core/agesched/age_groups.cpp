@@ -39,10 +39,23 @@ void FillFromSchedule(Tagegrouplist& list, TDataKavrel& data, int number, int ma
   QueryResult& rows = data.QueryCollection(
       "select Lage, Hage from StandardAgeSchedules where inputid=" + std::to_string(number) +
       " order by lage");
+  // A schedule covers the ages from 0 without gaps: every group starts where the one before it
+  // ended. A broken one (edited by hand or by another program) is refused rather than giving
+  // tables with impossible groups and a wrong "All ages".
+  int expected = 0;
   for (rows.First(); !rows.Eof(); rows.Next()) {
     const int lage = static_cast<int>(rows.AsInteger(0));
     const int hage = std::min(static_cast<int>(rows.AsInteger(1)), maxAge + 1);
+    if (lage != expected || hage <= lage) {
+      list.Clear();
+      throw DatabaseError("The age group schedule " + std::to_string(number) +
+                          " is broken at the group " + std::to_string(lage) + " up to " +
+                          std::to_string(hage) +
+                          ": its groups must run from age 0 without gaps, "
+                          "each ending after it starts.");
+    }
     list.Groups.push_back(std::make_unique<Tagegroup>(lage, hage, maxAge));
+    expected = hage;
     if (hage >= maxAge + 1) break;
   }
 }

@@ -176,7 +176,11 @@ bool Tuncertklas::Start(Tdisease& disease, const std::array<bool, kVariableCount
 Tagegrouplist UncertaintyAgeGroups(TDataKavrel* data, int schedule, int maxAge) {
   if (data != nullptr && schedule > 0) {
     Tagegrouplist list;
-    FillFromSchedule(list, *data, schedule, maxAge);
+    try {
+      FillFromSchedule(list, *data, schedule, maxAge);
+    } catch (const DatabaseError&) {
+      list.Clear();  // a broken schedule: the standard groups instead
+    }
     if (!list.Groups.empty()) return list;
   }
   return FiveYearGroups(maxAge, "Standard");

@@ -231,7 +231,15 @@ T QueryResult::Converted(int field, T (*convert)(const Value&)) const {
   try {
     return convert(v);
   } catch (const std::out_of_range& e) {
-    report_(e.what());
+    // Where the value stands, so the user can find it: the column and the row's first fields
+    // (the disease's name and number in the input and series tables).
+    std::string where = " (column " + names_.at(static_cast<std::size_t>(field));
+    for (int k = 0; k < std::min(FieldCount(), 3); ++k) {
+      if (k == field) continue;
+      where += ", " + names_[static_cast<std::size_t>(k)] + " " +
+               ToText(rows_[row_][static_cast<std::size_t>(k)], false);
+    }
+    report_(e.what() + where + ")");
     return T{};
   }
 }

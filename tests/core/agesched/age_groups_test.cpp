@@ -149,5 +149,33 @@ TEST_F(AgeGroupEditorTest, SavedSchedulesReadAndDelete) {
   EXPECT_EQ(list.Id, 2);
 }
 
+// A schedule edited by hand into a gap, an inverted or an empty group, or negative ages is
+// refused with the group named, and nothing of it is used.
+TEST_F(AgeGroupEditorTest, ABrokenScheduleIsRefused) {
+  const struct {
+    const char* rows;
+    const char* group;
+  } cases[] = {
+      {"(7, 'Gap', 0, 10), (7, 'Gap', 20, 86)", "20 up to 86"},
+      {"(7, 'Inverted', 0, 10), (7, 'Inverted', 10, 5)", "10 up to 5"},
+      {"(7, 'Empty', 0, 10), (7, 'Empty', 10, 10)", "10 up to 10"},
+      {"(7, 'Negative', -5, 10), (7, 'Negative', 10, 86)", "-5 up to 10"},
+  };
+  for (const auto& c : cases) {
+    data.ExecCollection("delete from StandardAgeSchedules");
+    data.ExecCollection(std::string("insert into StandardAgeSchedules (InputID, Name, Lage, Hage) "
+                                    "values ") +
+                        c.rows);
+    Tagegrouplist read;
+    try {
+      FillFromSchedule(read, data, 7, 85);
+      ADD_FAILURE() << c.rows;
+    } catch (const DatabaseError& error) {
+      EXPECT_NE(std::string(error.what()).find(c.group), std::string::npos) << error.what();
+    }
+    EXPECT_TRUE(read.Groups.empty());
+  }
+}
+
 }  // namespace
 }  // namespace kavrel
