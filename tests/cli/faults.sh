@@ -30,10 +30,10 @@ expect_failure() {
   file=$(fresh "$name.mdb")
   [ -n "$sql" ] && query "$file" "$sql"
   local before
-  before=$(query "$file" "select count(*) from OutputIncidence; select count(*) from CalculationOptions;")
+  before=$(query "$file" "select count(*) from OutputIncidence; select count(*) from CalculationOptions; select count(*) from IntermIncidence;")
   if "$cli" "$1" "$file" "${@:2}" > "$work/out" 2> "$work/err"; then
     fail "$name: exit 0"
-  elif [ "$(query "$file" "select count(*) from OutputIncidence; select count(*) from CalculationOptions;")" != "$before" ]; then
+  elif [ "$(query "$file" "select count(*) from OutputIncidence; select count(*) from CalculationOptions; select count(*) from IntermIncidence;")" != "$before" ]; then
     fail "$name: stored something"
   else
     ok
@@ -56,6 +56,8 @@ expect_failure negative-population "update Population set Males=-5 where Lage=40
   -- calculate --disease Asthma --save
 expect_failure infinite-mortality "update TotalMortality set Males=9e999 where Lage=40" \
   -- calculate --disease Asthma --save
+expect_failure missing-value "update InputIncidence set Waarde=NULL where InputId=1 and Lage=40" \
+  -- adjust --disease Asthma --variable incidence --method spline --no-high --save
 expect_failure coefficient-nan "" -- uncertainty --disease Stroke --iterations 5 --coefficient nan
 expect_failure seed-negative "" -- uncertainty --disease Stroke --iterations 5 --seed -5
 expect_failure seed-too-large "" -- uncertainty --disease Stroke --iterations 5 --seed 4294967296

@@ -97,6 +97,12 @@ void Tdisease::LoadInputRows(Store& store, int v) {
     row.Lage = static_cast<std::int32_t>(rows.AsInteger(0));
     row.Hage = static_cast<std::int32_t>(rows.AsInteger(1));
     row.Waarde = rows.AsDouble(2);
+    if (rows.IsNull(2)) {
+      // SQLite keeps a value that was not a number (NaN) as null: missing, not 0.
+      store.Dialogs.ShowError("The value of " + std::string(kVariableDisplayNames[v]) + " of " +
+                              DiseaseName + " for " + SexText(s) + " at ages " +
+                              GroupLabel(row.Lage, row.Hage, store.MaxAge) + " is missing.");
+    }
     list.push_back(row);
     ++InputRowCount[v][s];
   }
