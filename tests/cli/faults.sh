@@ -63,6 +63,20 @@ expect_failure seed-negative "" -- uncertainty --disease Stroke --iterations 5 -
 expect_failure seed-too-large "" -- uncertainty --disease Stroke --iterations 5 --seed 4294967296
 expect_failure too-many-iterations "" -- uncertainty --disease Stroke --iterations 100000000
 
+# A Prevent export into a database of another layout fails in one message and leaves it as it was.
+file=$(fresh prevent.mdb)
+"$cli" calculate "$file" --disease Asthma --save > /dev/null 2>&1
+target="$work/other-layout.mdb"
+query "$target" "create table Disease (x integer)"
+sum=$(md5sum < "$target")
+if "$cli" export "$file" --format prevent --out "$target" > /dev/null 2> "$work/err"; then
+  fail "prevent export into another layout: exit 0"
+elif [ "$(md5sum < "$target")" != "$sum" ] || [ "$(wc -l < "$work/err")" -gt 3 ]; then
+  fail "prevent export into another layout: target changed or $(wc -l < "$work/err") messages"
+else
+  ok
+fi
+
 # Commands that only read leave the file byte for byte as it was, also with sex texts in other
 # letters; a copy keeps the ICD code exactly.
 file=$(fresh read.mdb)

@@ -267,7 +267,9 @@ void Texportprevent::Run(const std::string& statement) {
   try {
     database_->Exec(statement + ";");
   } catch (const DatabaseError& e) {
-    ctx_.Dialogs.ShowError(e.what());  // and on with the next statement
+    // The first failure is shown; a target of another layout would otherwise give one box per
+    // statement. The export then fails as a whole and the target is left as it was.
+    if (failedStatements_++ == 0) ctx_.Dialogs.ShowError(e.what());
   }
 }
 

@@ -159,6 +159,7 @@ class Texportprevent final : public Texportgen {
   void Finish() override;
 
  private:
+  int failedStatements_ = 0;
   void Run(const std::string& statement);
   std::string path_;
   std::string temporary_;
