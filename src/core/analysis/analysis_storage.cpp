@@ -45,8 +45,7 @@ std::string Ages(const Series& series, int maxAge) {
 }
 
 std::string SexWhere(int inputId, int sex) {
-  return " where InputId=" + std::to_string(inputId) + " and upper(trim(Sex))=upper(" +
-         SexText(sex) + ")";
+  return " where InputId=" + std::to_string(inputId) + SexCondition(sex);
 }
 
 // The disease's rows of the sex in the set's seven tables go, inside the store's transaction, so

@@ -100,9 +100,7 @@ std::array<bool*, kVariableCount> Ignores(CalcSettingsRecord& r) {
   return {&r.InciIgn, &r.PrevIgn, &r.RemiIgn, &r.CfatIgn, &r.DuraIgn, &r.MortIgn, &r.RRMortIgn};
 }
 
-std::string SexWhere(int inputId, int sex) {
-  return std::to_string(inputId) + " and sex=" + Quote(kSexNames.at(static_cast<size_t>(sex)));
-}
+std::string SexWhere(int inputId, int sex) { return std::to_string(inputId) + SexCondition(sex); }
 
 }  // namespace
 

@@ -17,9 +17,6 @@ namespace {
 std::string SexText(int sex) { return std::string(kSexNames.at(static_cast<size_t>(sex))); }
 std::string QuotedSex(int sex) { return Quote(SexText(sex)); }
 
-// The rows of one sex, however the sex was written ("Males", "males", "Males ").
-std::string SexCondition(int sex) { return " and upper(trim(Sex))=upper(" + QuotedSex(sex) + ")"; }
-
 std::string Trimmed(const std::string& text) {
   const auto begin = text.find_first_not_of(' ');
   if (begin == std::string::npos) return "";

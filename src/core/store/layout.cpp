@@ -6,6 +6,10 @@
 
 namespace kavrel {
 
+std::string SexCondition(int sex) {
+  return " and upper(trim(Sex))=upper(" + Quote(kSexNames.at(static_cast<std::size_t>(sex))) + ")";
+}
+
 namespace {
 
 std::string VariableTable(std::string_view prefix, int variable) {

@@ -31,6 +31,10 @@ inline constexpr std::array<std::string_view, kSexCount> kOutputFlagColumns = {"
 
 class Database;
 
+// " and upper(trim(Sex))=upper('Males')": the rows of one sex in any table with a Sex column,
+// however the sex was written ("Males", "males", "FEMALES "), to follow "where InputId=N".
+std::string SexCondition(int sex);
+
 // Table names built from the seven variables, in variable order.
 std::string InputTable(int variable);      // InputIncidence ...
 std::string IntermTable(int variable);     // IntermIncidence ... (processed inputs)

@@ -50,6 +50,15 @@ void WriteOldDataset(const std::string& path, bool brokenOptions = false) {
   db.Exec("insert into StandardAgeSchedules values (2, 'Decades', 0, 50)");
 }
 
+// An older data set with nothing but its diseases table (and the columns given).
+void WriteBareDataset(const std::string& path, const std::string& moreColumns = "") {
+  auto db = Database::Open(path, true);
+  db.Exec(
+      "create table InputDiseases (InputId integer primary key autoincrement, DiseaseName "
+      "char(50)" +
+      moreColumns + ")");
+}
+
 struct UpgradeTest : StoreFixture {
   void SetUp() override {
     OpenNewCollection();
@@ -133,12 +142,7 @@ TEST_F(UpgradeTest, AFailedConversionLeavesBothFilesAsTheyWere) {
 }
 
 TEST_F(UpgradeTest, OlderDataSetWithoutOptionsOrPatterns) {
-  {
-    auto db = Database::Open(dir.File("Bare.mdb"), true);
-    db.Exec(
-        "create table InputDiseases (InputId integer primary key autoincrement, DiseaseName "
-        "char(50))");
-  }
+  WriteBareDataset(dir.File("Bare.mdb"));
   data.CloseCollection();
   data.OpenDataset(dir.File("Bare.mdb"));
   EXPECT_TRUE(data.DatasetHasTable("Trends"));
@@ -161,12 +165,7 @@ TEST_F(UpgradeTest, ReadingLeavesAnOlderFileAndAHalfConvertedOneConverts) {
   EXPECT_FALSE(data.DatasetIsOpen());
   EXPECT_EQ(ReadAll(dir.File("Old.mdb")), before);
 
-  {
-    auto db = Database::Open(dir.File("Half.mdb"), true);
-    db.Exec(
-        "create table InputDiseases (InputId integer primary key autoincrement, DiseaseName "
-        "char(50), IncidencePopRate logical)");
-  }
+  WriteBareDataset(dir.File("Half.mdb"), ", IncidencePopRate logical");
   data.CloseCollection();
   data.OpenDataset(dir.File("Half.mdb"));
   EXPECT_TRUE(data.DatasetHasTable("Trends"));
