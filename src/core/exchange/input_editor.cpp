@@ -5,6 +5,7 @@
 
 #include "core/base/number_text.h"
 #include "core/base/user_dialogs.h"
+#include "core/engine/input_checks.h"
 #include "core/results/result_table.h"
 #include "core/store/data_kavrel.h"
 
@@ -75,12 +76,33 @@ std::vector<int> InputEditor::ChosenSexes() const {
   return {ApplyTo};
 }
 
+bool InputEditor::ValuesAllowed(int sex) {
+  TextGrid& grid = Grid(sex);
+  if (!grid.Enabled) return true;
+  const std::string of = std::string(kVariableDisplayNames[env_.Variable]) + " of " +
+                         env_.Disease.DiseaseName + " for " + std::string(kSexNames[sex]);
+  for (int row = 1; row < grid.RowCount(); ++row) {
+    if (grid.Cell(0, row).empty()) continue;
+    const auto value = ReadCellNumber(grid.Cell(1, row), env_.DecimalSeparator);
+    if (!value) continue;
+    if (auto refusal = CheckInputValue(env_.Variable, *value / Multiplier(),
+                                       of + " at ages " + grid.Cell(0, row))) {
+      grid.CurrentColumn = 1;
+      grid.CurrentRow = row;
+      env_.Dialogs.ShowError(*refusal);
+      return false;
+    }
+  }
+  return true;
+}
+
 bool InputEditor::Save() {
   Tdisease& d = env_.Disease;
   const int v = env_.Variable;
   if (mode_ == Mode::kDataPoints) {
     const int sex = d.Sex;
     if (!ValidateGrid(Grid(sex), 1, 1, env_.Dialogs, env_.DecimalSeparator)) return false;
+    if (!ValuesAllowed(sex)) return false;
     for (std::size_t k = 0; k < env_.CurrentAgeGroups.Groups.size(); ++k) {
       const auto& g = *env_.CurrentAgeGroups.Groups[k];
       const auto value =
@@ -95,6 +117,7 @@ bool InputEditor::Save() {
   }
   for (int sex : {kMales, kFemales}) {
     if (!ValidateGrid(Grid(sex), 1, 1, env_.Dialogs, env_.DecimalSeparator)) return false;
+    if (!ValuesAllowed(sex)) return false;
   }
   Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
   for (int sex : {kMales, kFemales}) {

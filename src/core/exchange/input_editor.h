@@ -66,6 +66,8 @@ class InputEditor {
   void SetIncidenceAsHazards(bool hazards) { env_.Disease.IncidenceIsHazard = hazards; }
 
  private:
+  // Every value of the sex's grid may be stored: a refusal makes its cell the current one.
+  bool ValuesAllowed(int sex);
   void FillGrid(int sex);
   std::vector<int> ChosenSexes() const;
   // The question before records are destroyed; false when cancelled.

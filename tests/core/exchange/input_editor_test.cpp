@@ -61,6 +61,29 @@ TEST_F(InputEditorTest, GridsMultiplierAndSaving) {
   again.MenGrid.SetCell(1, 1, "lots");
   EXPECT_FALSE(again.Save());
   EXPECT_EQ(dialogs.Texts().back(), kInvalidCellMessage);
+
+  // Numbers no model can take are refused with their place, the cell made current, nothing saved.
+  const struct {
+    const char* cell;
+    const char* message;
+  } refused[] = {
+      {"-5", "Prevalence of Asthma for Males at ages 50+ is -5e-05; it must not be negative."},
+      {"200000",
+       "Prevalence of Asthma for Males at ages 50+ is 2; a prevalence must lie between 0 "
+       "and 1."},
+  };
+  for (const auto& c : refused) {
+    auto editor2 = Editor();
+    editor2.Open(InputEditor::Mode::kNormal);
+    editor2.SetRatesIndex(4);
+    editor2.MenGrid.SetCell(1, 2, c.cell);
+    EXPECT_FALSE(editor2.Save());
+    EXPECT_EQ(dialogs.Texts().back(), c.message);
+    EXPECT_EQ(editor2.MenGrid.CurrentRow, 2);
+  }
+  EXPECT_EQ(
+      data.QueryDataset("select * from InputPrevalence where Waarde<0 or Waarde>1").RecordCount(),
+      0);
 }
 
 TEST_F(InputEditorTest, DataPointsChangeTheSeriesOnly) {
