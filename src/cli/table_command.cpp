@@ -56,6 +56,8 @@ int RunTable(const TableOptions& options, std::ostream& out, std::ostream& err) 
   const auto loaded = set.session.LoadDisease(options.disease, sex,
                                               kOriginalInputs | kAdjustedInputs | kStoredOutputs);
   if (!loaded) return kError;
+  // A table with values that could not be read is not printed: zeros in their place would pass.
+  if (set.Failed()) return set.FailedExit(err);
   Tdiseaseam& disease = *loaded;
 
   Tagegrouplist groups = FiveYearGroups(set.maxAge, "Standard");

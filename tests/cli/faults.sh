@@ -52,6 +52,12 @@ expect_failure prevalence-above-one "update InputPrevalence set Waarde=5 where I
   -- calculate --disease "Ischaemic heart disease" --save
 expect_failure overlapping-groups "update InputIncidence set Lage=3 where InputId=1 and Lage=5" \
   -- calculate --disease Asthma --save
+expect_failure short-table "alter table OutputMortality drop column A100" \
+  -- calculate --disease Asthma --save
+expect_failure wide-table "alter table IntermIncidence add column A101 float; alter table IntermIncidence add column A105 float" \
+  -- calculate --disease Asthma --save
+expect_failure many-text-values "update InputIncidence set Waarde='n/a' where InputId=1" \
+  -- calculate --disease Asthma --save
 expect_failure negative-population "update Population set Males=-5 where Lage=40" \
   -- calculate --disease Asthma --save
 expect_failure infinite-mortality "update TotalMortality set Males=9e999 where Lage=40" \
@@ -73,6 +79,20 @@ if "$cli" export "$file" --format prevent --out "$target" > /dev/null 2> "$work/
   fail "prevent export into another layout: exit 0"
 elif [ "$(md5sum < "$target")" != "$sum" ] || [ "$(wc -l < "$work/err")" -gt 3 ]; then
   fail "prevent export into another layout: target changed or $(wc -l < "$work/err") messages"
+else
+  ok
+fi
+
+# Many values that cannot be read: one message naming the disease, how many and the first; a
+# table with them is not printed.
+file=$(fresh unreadable.mdb)
+"$cli" calculate "$file" --disease Asthma --save > /dev/null 2>&1
+query "$file" "update OutputIncidence set A40='n/a', A41='n/a', A42='?' where InputId=1"
+if "$cli" table "$file" --disease Asthma > "$work/out" 2> "$work/err"; then
+  fail "unreadable table: exit 0"
+elif [ -s "$work/out" ] || [ "$(grep -c "Reading the data of Asthma: 3 errors; the first: result Incidence of Asthma" "$work/err")" != 1 ] ||
+  [ "$(wc -l < "$work/err")" -gt 2 ]; then
+  fail "unreadable table: printed, or not one message: $(head -c 300 "$work/err")"
 else
   ok
 fi
@@ -174,6 +194,42 @@ FROM_SCRATCH=1 kill_during first-calculate result_none_or_whole -- \
   calculate --disease "Ischaemic heart disease" --save
 kill_during uncertainty summary_whole -- uncertainty --disease Stroke --iterations 30 --seed 7 --save summary
 kill_during sensitivity variants_whole -- sensitivity --disease Stroke --save
+
+# A copy killed at any point leaves its destination without the disease or with all of it.
+source=$(fresh copy-source.mdb)
+"$cli" calculate "$source" --disease Asthma --save > /dev/null 2>&1
+dest="$work/copy-dest.mdb"
+copy_state() {
+  query "$1" "select count(*) from InputDiseases where DiseaseName='Asthma';
+    select count(*) from InputIncidence i join InputDiseases d on i.InputId=d.InputId where d.DiseaseName='Asthma';
+    select count(*) from OutputIncidence o join InputDiseases d on o.InputId=d.InputId where d.DiseaseName='Asthma';
+    select count(*) from CalculationOptions o join InputDiseases d on o.InputId=d.InputId where d.DiseaseName='Asthma'"
+}
+cp "$example" "$dest"
+query "$dest" "delete from InputIncidence where InputId=1; delete from InputDiseases where InputId=1"
+cp "$dest" "$work/copy-empty.mdb"
+none=$(copy_state "$dest")
+start=$(date +%s%N)
+"$cli" copy "$source" --disease Asthma --to "$dest" > /dev/null 2>&1
+duration=$((($(date +%s%N) - start) / 1000))
+whole=$(copy_state "$dest")
+bad=0
+[ "$whole" != "$none" ] || { bad=1; echo "copy: the uninterrupted copy wrote nothing"; }
+for ((k = 0; k < rounds; k++)); do
+  cp "$work/copy-empty.mdb" "$dest"
+  "$cli" copy "$source" --disease Asthma --to "$dest" > /dev/null 2>&1 &
+  pid=$!
+  sleep "$(printf '0.%06d' $((RANDOM * duration / 32768)))"
+  kill -9 "$pid" 2> /dev/null
+  wait "$pid" 2> /dev/null
+  state=$(copy_state "$dest")
+  if [ "$(query "$dest" "pragma integrity_check")" != ok ] || { [ "$state" != "$none" ] && [ "$state" != "$whole" ]; }; then
+    bad=1
+    echo "copy: destination half-written after kill $k: $(echo $state)"
+    break
+  fi
+done
+[ $bad -eq 0 ] && ok || fail "kill during copy"
 
 # --- Two programs saving at once --------------------------------------------------------------
 file=$(fresh concurrent.mdb)

@@ -14,7 +14,42 @@ void UserDialogs::ShowWarning(std::string_view text) {
 
 void UserDialogs::ShowError(std::string_view text) {
   ++errorsShown_;
+  if (groupDepth_ > 0) {
+    if (groupCount_++ == 0) groupFirst_ = text;
+    return;
+  }
   Message(text, DialogKind::kError, DialogButton::kOK);
+}
+
+UserDialogs::ErrorGroup::ErrorGroup(UserDialogs& dialogs, std::string what)
+    : dialogs_(dialogs), outermost_(dialogs.groupDepth_ == 0) {
+  ++dialogs_.groupDepth_;
+  if (outermost_) {
+    dialogs_.groupWhat_ = std::move(what);
+    dialogs_.groupFirst_.clear();
+    dialogs_.groupCount_ = 0;
+  }
+}
+
+std::string UserDialogs::ErrorGroup::TakeSummary() {
+  if (!outermost_ || dialogs_.groupCount_ == 0) return {};
+  const int count = dialogs_.groupCount_;
+  dialogs_.groupCount_ = 0;
+  std::string text = dialogs_.groupWhat_ + ": ";
+  if (count == 1) return text + dialogs_.groupFirst_;
+  return text + std::to_string(count) + " errors; the first: " + dialogs_.groupFirst_;
+}
+
+UserDialogs::ErrorGroup::~ErrorGroup() {
+  const std::string text = TakeSummary();
+  --dialogs_.groupDepth_;
+  if (text.empty()) return;
+  try {
+    dialogs_.Message(text, DialogKind::kError, DialogButton::kOK);
+  } catch (...) {
+    // A box that cannot be shown while unwinding must not end the program; the errors are
+    // counted already, so the command still fails.
+  }
 }
 
 bool UserDialogs::AskYesNo(std::string_view text) {

@@ -80,8 +80,32 @@ class UserDialogs {
   // nothing more and says so.
   int ErrorsShown() const { return errorsShown_; }
 
+  // While a group is open, errors are gathered instead of shown one box each: reading a table
+  // with hundreds of unreadable values gives the user one box, saying what was being read, how
+  // many errors there were and the first of them. Each gathered error counts in ErrorsShown. A
+  // group opened inside another adds to the outer one.
+  class ErrorGroup {
+   public:
+    // what: what is being done, for example "Reading the data of Asthma".
+    ErrorGroup(UserDialogs& dialogs, std::string what);
+    ~ErrorGroup();
+    // For a caller that says more itself: the box's text (empty when nothing was gathered), and
+    // no box when the group closes.
+    std::string TakeSummary();
+    ErrorGroup(const ErrorGroup&) = delete;
+    ErrorGroup& operator=(const ErrorGroup&) = delete;
+
+   private:
+    UserDialogs& dialogs_;
+    bool outermost_;
+  };
+
  private:
   int errorsShown_ = 0;
+  int groupDepth_ = 0;
+  std::string groupWhat_;
+  std::string groupFirst_;
+  int groupCount_ = 0;
 };
 
 // Answers from a queue set up by a test and records everything shown, so tests can assert the

@@ -72,6 +72,13 @@ bool FindSexRow(QueryResult& rows, int sex) {
   return false;
 }
 
+// A value of the rows that cannot be read is reported with the table it stands in, in the user's
+// words: "input Incidence of Asthma for Males: 'about' is not a number (column Waarde, ...)".
+void NameTheRows(QueryResult& rows, UserDialogs& dialogs, const std::string& place) {
+  rows.ReportErrorsTo(
+      [&dialogs, place](const std::string& what) { dialogs.ShowError(place + ": " + what); });
+}
+
 }  // namespace
 
 void Tdisease::TakeRecord(const TableCursor& diseases) {
@@ -85,6 +92,9 @@ void Tdisease::LoadInputRows(Store& store, int v) {
   QueryResult& rows = store.Data.QueryDataset("select Lage, Hage, Waarde from " + InputTable(v) +
                                               " where inputid=" + std::to_string(InputId) +
                                               SexCondition(s) + " order by Lage");
+  NameTheRows(rows, store.Dialogs,
+              "input " + std::string(kVariableDisplayNames[v]) + " of " + DiseaseName + " for " +
+                  SexText(s));
   auto& list = InputRows[v][s];
   int index = 0;
   for (rows.First(); !rows.Eof(); rows.Next()) {
@@ -106,6 +116,7 @@ void Tdisease::LoadInputRows(Store& store, int v) {
 }
 
 void Tdisease::LoadInputs(Store& store) {
+  UserDialogs::ErrorGroup errors(store.Dialogs, "Reading the inputs of " + DiseaseName);
   TableCursor& diseases = store.Data.KavrelTable1();
   for (int v = 0; v < kVariableCount; ++v) {
     for (int s = 0; s < kSexCount; ++s) {
@@ -221,6 +232,8 @@ void Tdisease::LoadTrends(Store& store, int sex) {
 }
 
 bool Tdisease::LoadAdjusted(Store& store, int sex) {
+  UserDialogs::ErrorGroup errors(
+      store.Dialogs, "Reading the adjusted inputs of " + DiseaseName + " for " + SexText(sex));
   LoadTrends(store, sex);
   bool loaded = false;
   for (int v = 0; v < kVariableCount; ++v) {
@@ -229,6 +242,9 @@ bool Tdisease::LoadAdjusted(Store& store, int sex) {
                                                 " where InputId=" + std::to_string(InputId));
     // A flag whose row is missing leaves the series as it is.
     if (!FindSexRow(rows, sex)) continue;
+    NameTheRows(rows, store.Dialogs,
+                "adjusted " + std::string(kVariableDisplayNames[v]) + " of " + DiseaseName +
+                    " for " + SexText(sex));
     FromOutput[v][sex] = !InputPresent[v][sex];
     for (int a = 0; a <= store.MaxAge; ++a) InputSeries[v][sex][a] = rows.AsDouble(3 + a);
     loaded = true;
@@ -270,6 +286,7 @@ void Tdisease::SaveAdjusted(Store& store) {
 }
 
 void Tdisease::LoadOutputs(Store& store) {
+  UserDialogs::ErrorGroup errors(store.Dialogs, "Reading the results of " + DiseaseName);
   LoadAdjusted(store, kMales);
   LoadAdjusted(store, kFemales);
   for (int v = 0; v < kVariableCount; ++v) {
@@ -278,6 +295,9 @@ void Tdisease::LoadOutputs(Store& store) {
     for (rows.First(); !rows.Eof(); rows.Next()) {
       const int sex = SexOfText(rows.AsText(2));
       if (sex < 0) continue;
+      NameTheRows(rows, store.Dialogs,
+                  "result " + std::string(kVariableDisplayNames[v]) + " of " + DiseaseName +
+                      " for " + SexText(sex));
       for (int a = 0; a <= store.MaxAge; ++a) OutputSeries[v][sex][a] = rows.AsDouble(3 + a);
     }
   }
@@ -392,6 +412,7 @@ bool LoadDiseaseUnderCursor(Tdisease& disease, Tdisease::Store& store, int sex, 
   if (!diseases.Active() || diseases.RecordCount() == 0) return false;
   disease.TakeRecord(diseases);
   disease.Sex = static_cast<std::uint8_t>(sex);
+  UserDialogs::ErrorGroup errors(store.Dialogs, "Reading the data of " + disease.DiseaseName);
   if ((parts & kOriginalInputs) != 0) disease.LoadInputs(store);
   if ((parts & kAdjustedInputs) != 0) {
     disease.LoadProcessedFlags(store);

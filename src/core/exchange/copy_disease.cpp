@@ -75,21 +75,27 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
   Tdiseaseam disease(source);
   disease.TakeRecord(diseases);
   Tdisease::Store store{data, dialogs, sourceMaxAge};
-  disease.LoadInputs(store);
-  disease.LoadProcessedFlags(store);
-  disease.LoadOutputs(store);
   std::array<std::array<Ttrendhazard, kTrendHazardCount>, kSexCount> trends;
-  for (int s = 0; s < kSexCount; ++s) {
-    disease.LoadTrends(store, s);
-    trends[s] = disease.Trends;
-    disease.CalcSettings.LoadFromTable(s, data, sourceId);
-  }
   std::array<bool, kSexCount> hasResults{};
-  for (int s = 0; s < kSexCount; ++s) hasResults[s] = diseases.FieldBoolean(kOutputFlagColumns[s]);
+  std::string readErrors;
+  {
+    // All errors of the reading in one box.
+    UserDialogs::ErrorGroup errors(dialogs, "Reading the disease " + source);
+    disease.LoadInputs(store);
+    disease.LoadProcessedFlags(store);
+    disease.LoadOutputs(store);
+    for (int s = 0; s < kSexCount; ++s) {
+      disease.LoadTrends(store, s);
+      trends[s] = disease.Trends;
+      disease.CalcSettings.LoadFromTable(s, data, sourceId);
+    }
+    for (int s = 0; s < kSexCount; ++s)
+      hasResults[s] = diseases.FieldBoolean(kOutputFlagColumns[s]);
+  }
   if (const int errors = dialogs.ErrorsShown() - errorsBefore; errors > 0) {
     throw DatabaseError("The disease " + source + " could not be read completely (" +
                         std::to_string(errors) + " error" + (errors == 1 ? "" : "s") +
-                        "); nothing was copied.");
+                        "); nothing was copied." + (readErrors.empty() ? "" : "\n" + readErrors));
   }
 
   std::vector<CopyOutcome> outcomes;

@@ -386,39 +386,50 @@ bool RunExport(const ExportWindowState& window, const Tagegrouplist& groups,
       if (diseases.Active() && key > 0) diseases.Locate("InputId", std::to_string(key));
     }
   } returnAfter{diseases, current};
-  switch (window.Diseases) {
-    case ExportDiseases::kCurrent:
-      if (diseases.RecordCount() > 0) writer->ExportDisease();
-      if (!writer->HasOutput) {
-        context.Dialogs.ShowError(kNothingToExportMessage);
-        return false;
-      }
-      break;
-    case ExportDiseases::kAll:
-    case ExportDiseases::kSelected: {
-      int withOutput = 0;
-      diseases.First();
-      for (int k = 0; k < diseases.RecordCount(); ++k) {
-        if (k > 0) diseases.Next();
-        const bool hasOutput = diseases.FieldBoolean("MOutput") || diseases.FieldBoolean("FOutput");
-        if (window.Diseases == ExportDiseases::kSelected) {
-          if (!hasOutput) continue;
-          const bool checked = std::find(window.Selected.begin(), window.Selected.end(),
-                                         withOutput) != window.Selected.end();
-          ++withOutput;
-          if (!checked) continue;
+  bool nothingToExport = false;
+  std::string readErrors;
+  {
+    // Every error of the walk in the one box below.
+    UserDialogs::ErrorGroup errors(context.Dialogs, "Exporting the results");
+    switch (window.Diseases) {
+      case ExportDiseases::kCurrent:
+        if (diseases.RecordCount() > 0) writer->ExportDisease();
+        nothingToExport = !writer->HasOutput;
+        break;
+      case ExportDiseases::kAll:
+      case ExportDiseases::kSelected: {
+        int withOutput = 0;
+        diseases.First();
+        for (int k = 0; k < diseases.RecordCount(); ++k) {
+          if (k > 0) diseases.Next();
+          const bool hasOutput =
+              diseases.FieldBoolean("MOutput") || diseases.FieldBoolean("FOutput");
+          if (window.Diseases == ExportDiseases::kSelected) {
+            if (!hasOutput) continue;
+            const bool checked = std::find(window.Selected.begin(), window.Selected.end(),
+                                           withOutput) != window.Selected.end();
+            ++withOutput;
+            if (!checked) continue;
+          }
+          writer->ExportDisease();
         }
-        writer->ExportDisease();
+        break;
       }
-      break;
     }
+    readErrors = errors.TakeSummary();
   }
   // A value that could not be read or written makes the whole export fail: the chosen file is
   // left as it was rather than holding zeros in the place of figures.
   if (const int errors = context.Dialogs.ErrorsShown() - errorsBefore; errors > 0) {
-    context.Dialogs.ShowError("Nothing was exported to " + fs::path(path).filename().string() +
-                              ": " + std::to_string(errors) + " error" + (errors == 1 ? "" : "s") +
-                              " while the results were read or written.");
+    context.Dialogs.ShowError(
+        "Nothing was exported to " + fs::path(path).filename().string() + ": " +
+        (readErrors.empty() ? std::to_string(errors) + " error" + (errors == 1 ? "" : "s") +
+                                  " while the results were read or written."
+                            : readErrors));
+    return false;
+  }
+  if (nothingToExport) {
+    context.Dialogs.ShowError(kNothingToExportMessage);
     return false;
   }
   writer->Finish();

@@ -28,7 +28,7 @@ bool DatasetSession::Open(const std::string& datasetFile, const std::string& col
     dialogs_.ShowError("The data set file " + datasetFile + " does not exist");
     return false;
   }
-  maxAge_ = ProbeHighestAge(data_, datasetFile);
+  maxAge_ = ProbeHighestAge(data_, datasetFile, mayConvert);
   if (maxAge_ == 0) {
     dialogs_.ShowError(datasetFile +
                        " is not a Kavrel data set: it has no processed-input tables to take its "

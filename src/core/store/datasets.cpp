@@ -148,9 +148,9 @@ bool AcceptNewCollectionName(std::string_view name, UserDialogs& dialogs) {
   return false;
 }
 
-int ProbeHighestAge(TDataKavrel& data, const std::string& file) {
+int ProbeHighestAge(TDataKavrel& data, const std::string& file, bool mayConvert) {
   int found = 0;
-  data.OpenDataset(file);
+  data.OpenDataset(file, mayConvert);
   for (int n = kLowestHighestAge; n <= kHighestHighestAge; n += 5) {
     try {
       data.QueryDataset("select A" + std::to_string(n) + " from IntermIncidence");
@@ -159,7 +159,24 @@ int ProbeHighestAge(TDataKavrel& data, const std::string& file) {
       break;
     }
   }
+  // Every series table must reach that age; one that stops short would be read as zeros.
+  std::string shortTable;
+  for (int v = 0; found > 0 && v < kVariableCount && shortTable.empty(); ++v) {
+    for (const std::string& table : {IntermTable(v), OutputTable(v)}) {
+      try {
+        data.QueryDataset("select A" + std::to_string(found) + " from " + table);
+      } catch (const DatabaseError&) {
+        shortTable = table;
+        break;
+      }
+    }
+  }
   data.CloseDataset();
+  if (!shortTable.empty()) {
+    throw DatabaseError(fs::path(file).filename().string() + " is damaged: its table " +
+                        shortTable + " does not reach the data set's highest age, " +
+                        std::to_string(found) + ". It was left as it is.");
+  }
   return found;
 }
 

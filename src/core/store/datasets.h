@@ -129,6 +129,6 @@ bool AcceptNewCollectionName(std::string_view name, UserDialogs& dialogs);
 
 // Highest age of an existing data set file from the width of its processed-input tables:
 // the last of 65, 70, ... 110 whose column A<n> IntermIncidence has; 0 when none.
-int ProbeHighestAge(TDataKavrel& data, const std::string& file);
+int ProbeHighestAge(TDataKavrel& data, const std::string& file, bool mayConvert = true);
 
 }  // namespace kavrel

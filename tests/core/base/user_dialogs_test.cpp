@@ -37,3 +37,44 @@ TEST(ScriptedDialogsTest, UnexpectedQuestionsFailLoudly) {
 
 }  // namespace
 }  // namespace kavrel
+
+namespace kavrel {
+namespace {
+
+// Reading a table with many bad values gives one box; every error still counts as shown.
+TEST(ErrorGroupTest, GathersErrorsIntoOneBox) {
+  ScriptedDialogs dialogs;
+  {
+    UserDialogs::ErrorGroup outer(dialogs, "Reading the data of Asthma");
+    dialogs.ShowError("'a' is not a number");
+    {
+      UserDialogs::ErrorGroup inner(dialogs, "Reading the results of Asthma");
+      dialogs.ShowError("'b' is not a number");
+    }
+    dialogs.ShowInformation("not an error");  // other boxes are shown as they come
+    dialogs.ShowError("'c' is not a number");
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"not an error"});
+  }
+  EXPECT_EQ(dialogs.ErrorsShown(), 3);
+  EXPECT_EQ(dialogs.Texts().back(),
+            "Reading the data of Asthma: 3 errors; the first: 'a' is not a number");
+
+  {
+    UserDialogs::ErrorGroup one(dialogs, "Reading the inputs of Asthma");
+    dialogs.ShowError("'d' is not a number");
+  }
+  EXPECT_EQ(dialogs.Texts().back(), "Reading the inputs of Asthma: 'd' is not a number");
+
+  { UserDialogs::ErrorGroup none(dialogs, "Reading nothing"); }
+  {
+    UserDialogs::ErrorGroup taken(dialogs, "Exporting the results");
+    dialogs.ShowError("'e' is not a number");
+    EXPECT_EQ(taken.TakeSummary(), "Exporting the results: 'e' is not a number");
+  }
+  EXPECT_EQ(dialogs.Texts().size(), 3U);
+  dialogs.ShowError("after the groups");
+  EXPECT_EQ(dialogs.Texts().back(), "after the groups");
+}
+
+}  // namespace
+}  // namespace kavrel

@@ -69,6 +69,20 @@ TEST_F(DatasetsTest, NewDataSetIsMadeListedAndOpened) {
   EXPECT_NO_THROW(data.QueryDataset("select A65 from OutputRRMortality"));
   EXPECT_THROW(data.QueryDataset("select A66 from OutputRRMortality"), DatabaseError);
   EXPECT_EQ(ProbeHighestAge(data, dir.File("data/Alzheimer's country.mdb")), 100);
+
+  // A series table that stops short of the highest age is refused, not read as zeros.
+  const std::string file = dir.File("data/Alzheimer's country.mdb");
+  data.OpenDataset(file);
+  data.ExecDataset("alter table OutputMortality drop column A100");
+  data.CloseDataset();
+  try {
+    ProbeHighestAge(data, file);
+    FAIL() << "probed";
+  } catch (const DatabaseError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Alzheimer's country.mdb is damaged: its table OutputMortality does not reach the "
+              "data set's highest age, 100. It was left as it is.");
+  }
 }
 
 // The properties the window edits in place: geography texts keep the blank the table stores after

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/store/data_kavrel.h"
+#include "core/store/datasets.h"
 #include "core/store/layout.h"
 #include "store/store_fixture.h"
 
@@ -163,6 +164,9 @@ TEST_F(UpgradeTest, ReadingLeavesAnOlderFileAndAHalfConvertedOneConverts) {
               "it is; opening it in Kavrel, or a command that saves, converts it.");
   }
   EXPECT_FALSE(data.DatasetIsOpen());
+  EXPECT_EQ(ReadAll(dir.File("Old.mdb")), before);
+  // Finding the highest age, the first step of every command, reads too.
+  EXPECT_THROW(ProbeHighestAge(data, dir.File("Old.mdb"), false), DatabaseError);
   EXPECT_EQ(ReadAll(dir.File("Old.mdb")), before);
 
   WriteBareDataset(dir.File("Half.mdb"), ", IncidencePopRate logical");
