@@ -138,10 +138,10 @@ void Uncertainty(benchmark::State& state, int threads) {
   Tuncertklas analysis(disease, {});
   analysis.Reset(kMales, checked, FiveYearGroups(setup.maxAge, "Standard"), 0.1);
   analysis.Iterations = 100;
-  AnalysisSetup run{setup.maxAge,     setup.population.AllCauseMortality,
-                    setup.log,        setup.dialogs,
-                    setup.options,    setup.simplex,
-                    setup.processing, threads};
+  AnalysisSetup run{setup.maxAge,  setup.population.AllCauseMortality,
+                    setup.log,     setup.options,
+                    setup.simplex, setup.processing,
+                    threads};
   run.Simplex.WarnOnMaxIterations = false;
   NoProgress progress;
   std::array<Series, kVariableCount> central{};

@@ -90,8 +90,8 @@ struct AnalysisSession {
     simplex.WarnOnMaxIterations = false;
     simplex.AskMoreIterations = false;
     setup = std::make_unique<AnalysisSetup>(AnalysisSetup{set.maxAge, population.AllCauseMortality,
-                                                          set.log, set.dialogs, windows, simplex,
-                                                          processing, options.threads});
+                                                          set.log, windows, simplex, processing,
+                                                          options.threads});
     for (int v = 0; v < kVariableCount; ++v) checked[v] = disease->Processed[v][sex];
     if (!options.variables.empty()) {
       checked.fill(false);

@@ -3,6 +3,7 @@
 #include "gui/engine/process_form.h"
 
 #include <fstream>
+#include <thread>
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -14,11 +15,13 @@
 #include <QLineSeries>
 #include <QListWidget>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
+#include <QThread>
 
 #include "core/agesched/age_schedule.h"
 #include "gui/agesched/agesched_form.h"
@@ -438,6 +441,79 @@ class ProcessFormTest final : public QObject {
       QVERIFY(inspect->Outputs().empty());
     });
     p.form.ResultButton(1)->click();
+  }
+
+  // A long uncertainty analysis runs off the window's thread: Cancel part way keeps nothing and
+  // stores nothing, the window stays usable and a second run completes. Log lines added by a
+  // worker reach the messages window on the window's thread.
+  void analysisCancelledAndRedone() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TProcessForm* form = p.form.ProcessForm();
+    WhenShown(form, [&] {
+      form->Button("Calc&ulate")->click();
+      form->Button("&Save result")->click();
+    });
+    p.form.StartProcess();
+
+    int shown = 0;
+    bool onGuiThread = true;
+    p.form.LogShown = [&] {
+      ++shown;
+      onGuiThread = onGuiThread && QThread::currentThread() == qApp->thread();
+    };
+    std::thread([&p] { p.log.AddMessage("a line from a worker"); }).join();
+    QTRY_COMPARE(shown, 1);
+    QVERIFY(onGuiThread);
+
+    TUncertForm* analysis = p.form.AnalysisForm();
+    WhenShown(analysis, [&] {
+      analysis->Kind()->button(1)->click();
+      TUncertspecForm* settings = analysis->SettingsForm();
+      const auto iterations = [&](int count) {
+        WhenShown(settings, [&, count] { settings->Iterations()->setValue(count); });
+        analysis->Button("Settings")->click();
+      };
+      iterations(20000);
+      // Cancel as soon as the first runs are counted.
+      bool cancelled = false;
+      QTimer watch;
+      connect(&watch, &QTimer::timeout, analysis, [&] {
+        auto* progress = analysis->findChild<QProgressDialog*>();
+        if (progress != nullptr && progress->value() > 0 && !cancelled) {
+          QVERIFY(!analysis->Button("Start")->isEnabled());  // disabled, not frozen
+          cancelled = true;
+          progress->findChild<QPushButton*>()->click();  // its Cancel
+        }
+      });
+      watch.start(5);
+      analysis->Button("Start")->click();
+      watch.stop();
+      QVERIFY(cancelled);
+      QVERIFY(analysis->Button("Start")->isEnabled());
+      QVERIFY(!analysis->Button("Show output")->isEnabled());
+      QVERIFY(!p.data.DatasetHasTable("UncertSumIncidence") ||
+              p.data.QueryDataset("select count(*) from UncertSumIncidence").AsInteger(0) == 0);
+
+      iterations(30);
+      analysis->Button("Start")->click();
+      QVERIFY(analysis->Button("Show output")->isEnabled());
+      // "Save" keeps the numbers shown: no second run.
+      const auto before = p.log.Count();
+      analysis->Button("Save")->click();
+      QCOMPARE(p.log.Count(), before);
+      QVERIFY(p.data.QueryDataset("select count(*) from UncertSumIncidence").AsInteger(0) > 0);
+      analysis->SaveResults()->button(1)->click();  // "Full"
+    });
+    p.form.ResultButton(0)->click();
+    // Opened again, the window shows the kind and the saving it was closed with.
+    WhenShown(analysis, [&] {
+      QVERIFY(analysis->Kind()->button(1)->isChecked());
+      QVERIFY(analysis->SaveResults()->button(1)->isChecked());
+    });
+    p.form.ResultButton(0)->click();
   }
 
   void insufficientInputIsRefused() {

@@ -4,10 +4,14 @@
 #include <atomic>
 #include <exception>
 #include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "core/base/messages_log.h"
 #include "core/base/progress.h"
+#include "core/base/user_dialogs.h"
 #include "core/engine/disease.h"
 #include "core/engine/processing.h"
 
@@ -32,6 +36,28 @@ std::unique_ptr<Tdiseaseam> CopyForCalculation(const Tdisease& from) {
   return copy;
 }
 
+// A worker's dialogs: nobody is asked, errors are kept for the caller.
+class RunDialogs final : public UserDialogs {
+ public:
+  DialogButton Message(std::string_view text, DialogKind kind, DialogButtons buttons) override {
+    if (kind == DialogKind::kError && first_.empty()) first_ = text;
+    if (buttons.Has(DialogButton::kNo)) return DialogButton::kNo;
+    if (buttons.Has(DialogButton::kCancel)) return DialogButton::kCancel;
+    return buttons.Has(DialogButton::kOK) ? DialogButton::kOK : DialogButton::kYes;
+  }
+  int ChooseFromList(std::string_view, const std::vector<std::string>&) override { return -1; }
+  std::optional<std::string> ChooseFile(const FileDialogRequest&) override { return {}; }
+  std::optional<std::vector<int>> CheckList(std::string_view, const std::vector<std::string>&,
+                                            const std::vector<bool>&) override {
+    return {};
+  }
+  std::optional<std::string> SaveAsName(std::string_view) override { return {}; }
+  const std::string& FirstError() const { return first_; }
+
+ private:
+  std::string first_;
+};
+
 }  // namespace
 
 int WorkerCount(int threads, std::size_t runs) {
@@ -51,8 +77,11 @@ std::vector<Tresultin> RunCalculations(const Tdisease& disease,
   std::mutex progressMutex;
   std::exception_ptr failure;
   std::mutex failureMutex;
+  int errors = 0;
+  std::string firstError;
 
   const auto work = [&] {
+    RunDialogs dialogs;
     try {
       auto own = CopyForCalculation(disease);
       std::array<Series, kSexCount> otherCause{};
@@ -60,7 +89,7 @@ std::vector<Tresultin> RunCalculations(const Tdisease& disease,
       CalcOptionsWindowState options = setup.Options;
       AmoebaWindowState simplex = setup.Simplex;
       ProcessingWindowState processing = setup.Processing;
-      CalcControls controls{options, simplex, processing, setup.Dialogs};
+      CalcControls controls{options, simplex, processing, dialogs};
       while (!stop) {
         const std::size_t k = next++;
         if (k >= inputs.size()) break;
@@ -78,6 +107,11 @@ std::vector<Tresultin> RunCalculations(const Tdisease& disease,
       if (!failure) failure = std::current_exception();
       stop = true;
     }
+    if (dialogs.ErrorsShown() > 0) {
+      std::lock_guard<std::mutex> lock(failureMutex);
+      if (errors == 0) firstError = dialogs.FirstError();
+      errors += dialogs.ErrorsShown();
+    }
   };
 
   const int workers = WorkerCount(setup.Threads, inputs.size());
@@ -90,6 +124,11 @@ std::vector<Tresultin> RunCalculations(const Tdisease& disease,
     for (auto& thread : threads) thread.join();
   }
   progress.Finish();
+  if (errors > 0) {
+    throw std::runtime_error("The analysis failed: its runs showed " + std::to_string(errors) +
+                             " error" + (errors == 1 ? "" : "s") + ", the first \"" + firstError +
+                             "\". Nothing was kept.");
+  }
   if (failure) std::rethrow_exception(failure);
   if (stop) return {};
   return results;

@@ -19,6 +19,10 @@ class Progress;
 class Tdisease;
 class UserDialogs;
 
+// The analyses run where nobody may be asked anything: their workers never see the program's
+// dialogs. A question a run would put is answered No (or cancelled), an error it would show is
+// kept; after the runs the first kept error, with their count, fails the analysis.
+
 // One run's result: the sex and its seven output series.
 struct Tresultin {
   std::uint8_t Sex = kMales;
@@ -29,12 +33,11 @@ struct Tresultin {
 using RunInputs = std::array<Series, kVariableCount>;
 
 // What every run is calculated with. The minimiser's two questions are off: nothing may stop a
-// run to ask.
+// run to ask. Only the log is shared between the runs (it is safe across threads).
 struct AnalysisSetup {
   int MaxAge;
   const std::array<Series, kSexCount>& AllCauseMortality;
   MessagesLog& Log;
-  UserDialogs& Dialogs;
   CalcOptionsWindowState Options;
   AmoebaWindowState Simplex;
   ProcessingWindowState Processing;
@@ -42,7 +45,9 @@ struct AnalysisSetup {
 };
 
 // Calculates the disease (its current sex, its trends and options) once per inputs entry.
-// Returns the results in the entries' order; empty when cancelled through progress.
+// Returns the results in the entries' order; empty when cancelled through progress. Runs on any
+// thread: it reads the disease and the setup and writes nothing else but the log and progress.
+// Throws std::runtime_error when a run failed or showed an error.
 std::vector<Tresultin> RunCalculations(const Tdisease& disease,
                                        const std::vector<RunInputs>& inputs,
                                        const AnalysisSetup& setup, Progress& progress);

@@ -23,6 +23,12 @@ AnalysisWindow::AnalysisWindow(Environment environment, Tdiseaseam& disease)
     : env_(std::move(environment)), disease_(disease) {}
 
 void AnalysisWindow::Show() {
+  const AnalysisOptionsState& last = env_.AnalysisOptions;
+  kind_ = last.LastUncertainty ? Kind::kUncertainty : Kind::kSensitivity;
+  sex_ = last.LastSex == kFemales ? kFemales : kMales;
+  SaveFull = last.LastSaveFull;
+  stepCount_ = std::clamp(last.LastStepCount, 0, 100);
+  stepPercent_ = std::clamp(last.LastStepPercent, 1, 100);
   rememberedWarn_ = env_.Simplex.WarnOnMaxIterations;
   rememberedAsk_ = env_.Simplex.AskMoreIterations;
   env_.Simplex.WarnOnMaxIterations = false;
@@ -125,11 +131,24 @@ bool AnalysisWindow::ResultsEnabled() const {
 }
 
 AnalysisSetup AnalysisWindow::Setup() const {
-  return AnalysisSetup{env_.MaxAge,  env_.AllCauseMortality, env_.Log,        env_.Dialogs,
-                       env_.Options, env_.Simplex,           env_.Processing, env_.Threads};
+  return AnalysisSetup{env_.MaxAge,  env_.AllCauseMortality, env_.Log,    env_.Options,
+                       env_.Simplex, env_.Processing,        env_.Threads};
 }
 
 bool AnalysisWindow::Start(Progress& progress) {
+  if (!BeginRun()) return false;
+  try {
+    ComputeRun(progress);
+  } catch (...) {
+    EndRun();
+    throw;
+  }
+  return EndRun();
+}
+
+bool AnalysisWindow::BeginRun() {
+  pending_.reset();
+  pendingSetup_.reset();
   if (!StartEnabled()) return false;
   // The disease's options of the sex in the windows, and its trends when "Apply" says so.
   disease_.CalcSettings.ShowInWindows(sex_, env_.Options, env_.Simplex, env_.Processing);
@@ -138,42 +157,74 @@ bool AnalysisWindow::Start(Progress& progress) {
   Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
   disease_.LoadTrends(store, sex_);
   disease_.TrendsOn = disease_.CheckTrends() && env_.Processing.TrendApplyChecked;
+  auto run = std::make_unique<PendingRun>();
   if (Sensitivity) {
-    return Sensitivity->Start(disease_, CheckedArray(), Setup(), env_.Data, env_.Dialogs, progress);
+    run->Inputs = Sensitivity->PrepareRuns(disease_, CheckedArray(), env_.MaxAge);
+  } else {
+    auto inputs = Uncertainty->PrepareRuns(disease_, CheckedArray(), env_.Random, env_.Dialogs);
+    if (!inputs) return false;
+    run->Inputs = std::move(*inputs);
   }
-  return Uncertainty->Start(disease_, CheckedArray(), env_.Random, Setup(), env_.Data, env_.Dialogs,
-                            progress);
+  pending_ = std::move(run);
+  pendingSetup_ = std::make_unique<AnalysisSetup>(Setup());
+  return true;
 }
 
-bool AnalysisWindow::Save(Progress& progress) {
+void AnalysisWindow::ComputeRun(Progress& progress) {
+  if (!pending_) return;
+  pending_->Results = RunCalculations(disease_, pending_->Inputs, *pendingSetup_, progress);
+}
+
+bool AnalysisWindow::EndRun() {
+  if (!pending_) return false;
+  auto run = std::move(pending_);
+  pendingSetup_.reset();
   if (Sensitivity) {
-    if (!Sensitivity->HasResults) return false;
-    if (!PrepareSet(AnalysisSet::kSense, env_.Data, env_.Dialogs, disease_.InputId, sex_,
-                    env_.MaxAge)) {
-      return false;
-    }
+    return Sensitivity->TakeRuns(run->Results, disease_, env_.MaxAge, env_.Data, env_.Dialogs);
+  }
+  return Uncertainty->TakeRuns(std::move(run->Results), disease_, env_.MaxAge, env_.Data,
+                               env_.Dialogs);
+}
+
+bool AnalysisWindow::Save() {
+  if (!BeginSave()) return false;
+  Store();
+  return true;
+}
+
+bool AnalysisWindow::BeginSave() {
+  if (!ResultsEnabled()) return false;
+  const AnalysisSet set = Sensitivity ? AnalysisSet::kSense
+                          : SaveFull  ? AnalysisSet::kUncert
+                                      : AnalysisSet::kUncertSum;
+  return PrepareSet(set, env_.Data, env_.Dialogs, disease_.InputId, sex_, env_.MaxAge);
+}
+
+void AnalysisWindow::Store() {
+  if (Sensitivity) {
     StoreVariants(env_.Data, disease_, sex_, Sensitivity->Results, env_.MaxAge);
-    return true;
-  }
-  if (!Uncertainty->Start(disease_, CheckedArray(), env_.Random, Setup(), env_.Data, env_.Dialogs,
-                          progress)) {
-    return false;
-  }
-  const AnalysisSet set = SaveFull ? AnalysisSet::kUncert : AnalysisSet::kUncertSum;
-  if (!PrepareSet(set, env_.Data, env_.Dialogs, disease_.InputId, sex_, env_.MaxAge)) {
-    return false;
-  }
-  if (SaveFull) {
+  } else if (SaveFull) {
     StoreRuns(env_.Data, disease_, sex_, Uncertainty->Runs, env_.MaxAge);
   } else {
     StoreSummary(env_.Data, disease_, sex_, Uncertainty->Summary, env_.MaxAge);
   }
-  return true;
+}
+
+void AnalysisWindow::SetIntervals(const std::vector<int>& numbers) {
+  if (!Uncertainty) return;
+  Uncertainty->Summary.SetIntervals(numbers);
+  if (Uncertainty->HasResults) Uncertainty->Summarise(disease_, env_.MaxAge);
 }
 
 void AnalysisWindow::Close() {
   env_.Simplex.WarnOnMaxIterations = rememberedWarn_;
   env_.Simplex.AskMoreIterations = rememberedAsk_;
+  AnalysisOptionsState& last = env_.AnalysisOptions;
+  last.LastUncertainty = kind_ == Kind::kUncertainty;
+  last.LastSex = sex_;
+  last.LastSaveFull = SaveFull;
+  last.LastStepCount = stepCount_;
+  last.LastStepPercent = stepPercent_;
   Sensitivity.reset();
   Uncertainty.reset();
 }

@@ -27,6 +27,12 @@ struct AnalysisOptionsState {
   bool UseAsInput = false;
   std::array<int, kVariableCount> DefaultDistributions{};  // "normal" each
   int Generator = kDefaultGenerator;
+  // What the analysis window showed when it closed last, shown again when it opens.
+  bool LastUncertainty = false;
+  int LastSex = kMales;
+  bool LastSaveFull = false;
+  int LastStepCount = 3;
+  int LastStepPercent = 5;
   // The default variation coefficient; nothing (after "'x' is not a valid floating point
   // value") when the text is not a number.
   std::optional<double> Coefficient(UserDialogs& dialogs) const;
@@ -77,11 +83,26 @@ class AnalysisWindow {
   bool StartEnabled() const;
   bool ResultsEnabled() const;  // "Show output" and "Save"
 
-  // "Start"; false when nothing was run (the user told why).
+  // "Start"; false when nothing was run (the user told why). The same in three steps for a
+  // window that keeps its thread free: BeginRun reads the data set and prepares the runs (false:
+  // nothing to run, the user told why); ComputeRun calculates them and may run on any thread, as it
+  // reads only the disease and the prepared runs (it throws when a run failed); EndRun takes the
+  // results in (false when the run was cancelled). Between BeginRun and EndRun nothing else of
+  // the window may be called.
   bool Start(Progress& progress);
-  // "Save": the uncertainty analysis runs again first, as the system does.
-  bool Save(Progress& progress);
-  // The minimiser's two flags back as they were.
+  bool BeginRun();
+  void ComputeRun(Progress& progress);
+  bool EndRun();
+  // "Save": the results already computed, stored (the same numbers that were shown). False when
+  // there is nothing to save or the user declined replacing a stored set. BeginSave asks, Store
+  // writes (one transaction per set, on any thread while the window waits).
+  bool Save();
+  bool BeginSave();
+  void Store();
+  // "Select intervals": the summary computed anew from the finished runs for the levels
+  // (numbers of the interval table).
+  void SetIntervals(const std::vector<int>& numbers);
+  // The minimiser's two flags back as they were; what the window shows is remembered.
   void Close();
 
   std::unique_ptr<Tsensklas> Sensitivity;
@@ -101,6 +122,12 @@ class AnalysisWindow {
   bool rememberedAsk_ = false;
   int stepCount_ = 3;
   int stepPercent_ = 5;
+  struct PendingRun {
+    std::vector<RunInputs> Inputs;
+    std::vector<Tresultin> Results;
+  };
+  std::unique_ptr<PendingRun> pending_;
+  std::unique_ptr<AnalysisSetup> pendingSetup_;
 };
 
 // "Uncertainty settings" for the checked variables of an uncertainty analysis.

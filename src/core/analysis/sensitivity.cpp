@@ -40,49 +40,60 @@ std::string Tsensklas::LabelsText() const {
   return text;
 }
 
-bool Tsensklas::Start(Tdisease& disease, const std::array<bool, kVariableCount>& checked,
-                      const AnalysisSetup& setup, TDataKavrel& data, UserDialogs& dialogs,
-                      Progress& progress) {
+std::vector<RunInputs> Tsensklas::PrepareRuns(const Tdisease& disease,
+                                              const std::array<bool, kVariableCount>& checked,
+                                              int maxAge) {
   Results.Variants.clear();
   HasResults = false;
+  pending_.clear();
   const int sex = disease.Sex;
-  std::vector<int> variables;
-  for (int v = 0; v < kVariableCount; ++v) {
-    if (checked[v]) variables.push_back(v);
-  }
   std::vector<RunInputs> inputs;
-  std::vector<std::pair<int, const Tsensin*>> labels;
-  for (int v : variables) {
-    for (const Tsensin& step : Steps) {
+  for (int v = 0; v < kVariableCount; ++v) {
+    if (!checked[v]) continue;
+    for (std::size_t k = 0; k < Steps.size(); ++k) {
       RunInputs run{};
       for (int w = 0; w < kVariableCount; ++w) {
         run[w] = disease.Processed[w][sex] ? SavedInputs[w][sex] : disease.InputSeries[w][sex];
       }
-      for (int a = 0; a <= setup.MaxAge; ++a) {
-        run[v][a] = (1.0 + step.Factor) * SavedInputs[v][sex][a];
+      for (int a = 0; a <= maxAge; ++a) {
+        run[v][a] = (1.0 + Steps[k].Factor) * SavedInputs[v][sex][a];
       }
       inputs.push_back(run);
-      labels.emplace_back(v, &step);
+      pending_.emplace_back(v, k);
     }
   }
-  const auto runs = RunCalculations(disease, inputs, setup, progress);
-  if (runs.size() != inputs.size()) return false;
+  return inputs;
+}
+
+bool Tsensklas::TakeRuns(const std::vector<Tresultin>& runs, Tdisease& disease, int maxAge,
+                         TDataKavrel& data, UserDialogs& dialogs) {
+  if (runs.size() != pending_.size()) return false;
+  const int sex = disease.Sex;
   for (std::size_t k = 0; k < runs.size(); ++k) {
     Tsensresultin variant;
     static_cast<Tresultin&>(variant) = runs[k];
-    variant.VarName = kVariableDisplayNames[labels[k].first];
-    variant.Variant = labels[k].second->Label;
+    variant.VarName = kVariableDisplayNames[pending_[k].first];
+    variant.Variant = Steps[pending_[k].second].Label;
     Results.Variants.push_back(std::move(variant));
   }
+  pending_.clear();
   // The saved inputs once more, then the stored outputs as the originals.
   for (int w = 0; w < kVariableCount; ++w) {
     if (disease.Processed[w][sex]) disease.InputSeries[w][sex] = SavedInputs[w][sex];
   }
   disease.Calculated[sex] = true;
-  Tdisease::Store store{data, dialogs, setup.MaxAge};
+  Tdisease::Store store{data, dialogs, maxAge};
   disease.LoadOutputs(store);
   HasResults = true;
   return true;
+}
+
+bool Tsensklas::Start(Tdisease& disease, const std::array<bool, kVariableCount>& checked,
+                      const AnalysisSetup& setup, TDataKavrel& data, UserDialogs& dialogs,
+                      Progress& progress) {
+  const auto inputs = PrepareRuns(disease, checked, setup.MaxAge);
+  return TakeRuns(RunCalculations(disease, inputs, setup, progress), disease, setup.MaxAge, data,
+                  dialogs);
 }
 
 void AddSensitivityColumns(Tkolomlijst& list, const Tdisease& disease, int sex,

@@ -3,7 +3,9 @@
 // The sensitivity analysis: one input variable at a time scaled by fixed percentages, the fitting
 // calculation run for each, the seven outputs kept as variants.
 
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/analysis/analysis_runs.h"
@@ -51,6 +53,15 @@ class Tsensklas {
   bool Start(Tdisease& disease, const std::array<bool, kVariableCount>& checked,
              const AnalysisSetup& setup, TDataKavrel& data, UserDialogs& dialogs,
              Progress& progress);
+  // Start in its parts, for a window that runs the calculations off its own thread: the runs'
+  // inputs; RunCalculations on them (any thread); the results taken in (false when cancelled).
+  std::vector<RunInputs> PrepareRuns(const Tdisease& disease,
+                                     const std::array<bool, kVariableCount>& checked, int maxAge);
+  bool TakeRuns(const std::vector<Tresultin>& runs, Tdisease& disease, int maxAge,
+                TDataKavrel& data, UserDialogs& dialogs);
+
+ private:
+  std::vector<std::pair<int, std::size_t>> pending_;  // variable and step of each run
 };
 
 // A variant beside the original outputs: "Original output" and "Sensitivity output" columns.

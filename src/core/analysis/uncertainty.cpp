@@ -147,30 +147,47 @@ std::vector<RunInputs> Tuncertklas::DrawInputs(int sex, RandomSource& random) co
   return inputs;
 }
 
-bool Tuncertklas::Start(Tdisease& disease, const std::array<bool, kVariableCount>& checked,
-                        RandomSource& random, const AnalysisSetup& setup, TDataKavrel& data,
-                        UserDialogs& dialogs, Progress& progress) {
+std::optional<std::vector<RunInputs>> Tuncertklas::PrepareRuns(
+    const Tdisease& disease, const std::array<bool, kVariableCount>& checked, RandomSource& random,
+    UserDialogs& dialogs) {
   Runs.clear();
   HasResults = false;
   if (Iterations < 2) {
     dialogs.ShowError(kTooFewIterations);
-    return false;
+    return std::nullopt;
   }
   for (int v = 0; v < kVariableCount; ++v) {
     if (!checked[v]) Specs[v].reset();
   }
-  const int sex = disease.Sex;
-  const auto inputs = DrawInputs(sex, random);
-  Runs = RunCalculations(disease, inputs, setup, progress);
+  return DrawInputs(disease.Sex, random);
+}
+
+bool Tuncertklas::TakeRuns(std::vector<Tresultin> runs, Tdisease& disease, int maxAge,
+                           TDataKavrel& data, UserDialogs& dialogs) {
+  Runs = std::move(runs);
   if (Runs.empty()) return false;
+  const int sex = disease.Sex;
   disease.Calculated[sex] = true;
-  Tdisease::Store store{data, dialogs, setup.MaxAge};
+  Tdisease::Store store{data, dialogs, maxAge};
   disease.LoadOutputs(store);
   HasResults = true;
-  std::array<Series, kVariableCount> central{};
-  for (int v = 0; v < kVariableCount; ++v) central[v] = disease.OutputSeries[v][sex];
-  Summary.Compute(Runs, central, setup.MaxAge);
+  Summarise(disease, maxAge);
   return true;
+}
+
+void Tuncertklas::Summarise(const Tdisease& disease, int maxAge) {
+  std::array<Series, kVariableCount> central{};
+  for (int v = 0; v < kVariableCount; ++v) central[v] = disease.OutputSeries[v][disease.Sex];
+  Summary.Compute(Runs, central, maxAge);
+}
+
+bool Tuncertklas::Start(Tdisease& disease, const std::array<bool, kVariableCount>& checked,
+                        RandomSource& random, const AnalysisSetup& setup, TDataKavrel& data,
+                        UserDialogs& dialogs, Progress& progress) {
+  const auto inputs = PrepareRuns(disease, checked, random, dialogs);
+  if (!inputs) return false;
+  return TakeRuns(RunCalculations(disease, *inputs, setup, progress), disease, setup.MaxAge, data,
+                  dialogs);
 }
 
 Tagegrouplist UncertaintyAgeGroups(TDataKavrel* data, int schedule, int maxAge) {

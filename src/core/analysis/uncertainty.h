@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,17 @@ class Tuncertklas {
   bool Start(Tdisease& disease, const std::array<bool, kVariableCount>& checked,
              RandomSource& random, const AnalysisSetup& setup, TDataKavrel& data,
              UserDialogs& dialogs, Progress& progress);
+  // Start in its parts, for a window that runs the calculations off its own thread: the drawn
+  // inputs (nothing, the user told, for fewer than 2 iterations); RunCalculations on them (any
+  // thread); the results taken in (false when cancelled).
+  std::optional<std::vector<RunInputs>> PrepareRuns(const Tdisease& disease,
+                                                    const std::array<bool, kVariableCount>& checked,
+                                                    RandomSource& random, UserDialogs& dialogs);
+  bool TakeRuns(std::vector<Tresultin> runs, Tdisease& disease, int maxAge, TDataKavrel& data,
+                UserDialogs& dialogs);
+  // The summary anew from the finished runs, for other intervals; the central values are the
+  // disease's outputs of its sex.
+  void Summarise(const Tdisease& disease, int maxAge);
 };
 
 // The uncertainty uniform age groups: the table preferences' schedule, or five-year groups.

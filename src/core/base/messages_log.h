@@ -14,7 +14,9 @@ class MessagesLog {
  public:
   // Gives the time of day as the log shows it; the workspace's clock, fixed in tests.
   using TimeOfDay = std::function<std::string()>;
-  // Told of each line as it is added (the command-line tool writes it to standard error).
+  // Told of each line as it is added (the command-line tool writes it to standard error), on the
+  // thread that adds it, which may be a calculation worker: a listener that draws hands the news
+  // to its own thread (a queued call) instead of touching a widget there.
   using Listener = std::function<void(const std::string& line)>;
 
   MessagesLog();

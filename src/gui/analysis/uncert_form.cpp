@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -26,35 +25,12 @@
 #include "gui/analysis/uncertspec_form.h"
 #include "gui/results/graph_form.h"
 #include "gui/results/table_form.h"
+#include "gui/shell/background.h"
 #include "gui/shell/busy_cursor.h"
 #include "gui/shell/form_helpers.h"
 #include "gui/shell/small_dialogs.h"
 
 namespace kavrel {
-
-namespace {
-
-// The run's progress on the window's bar; the window stays responsive between runs.
-class BarProgress final : public Progress {
- public:
-  explicit BarProgress(QProgressBar& bar) : bar_(bar) {}
-  void Start(int total) override {
-    bar_.setRange(0, std::max(total, 1));
-    bar_.setValue(0);
-    bar_.setVisible(true);
-  }
-  void Advance(int units) override {
-    bar_.setValue(bar_.value() + units);
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  }
-  void Finish() override {}
-  bool CancelRequested() const override { return false; }
-
- private:
-  QProgressBar& bar_;
-};
-
-}  // namespace
 
 TUncertForm::TUncertForm(Environment environment, QWidget* parent)
     : QDialog(parent),
@@ -72,7 +48,6 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
       start_(new QPushButton("Start")),
       showOutput_(new QPushButton("Show output")),
       save_(new QPushButton("Save")),
-      progress_(new QProgressBar),
       settingsForm_(new TUncertspecForm(
           environment.Dialogs, environment.View,
           [this] {
@@ -132,9 +107,8 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
   columns->addLayout(left);
   columns->addLayout(right);
   auto* bottom = new QHBoxLayout;
-  bottom->addWidget(progress_, 1);
+  bottom->addStretch(1);
   bottom->addWidget(close);
-  progress_->setVisible(false);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(columns);
   layout->addLayout(bottom);
@@ -265,28 +239,43 @@ void TUncertForm::Show() {
 
 void TUncertForm::Start() {
   if (model_ == nullptr) return;
+  // Prepared and taken in here; the runs themselves on a worker, the window waiting with Cancel.
   try {
-    BusyCursor busy;
-    BarProgress progress(*progress_);
-    model_->Start(progress);
+    bool begun = false;
+    {
+      BusyCursor busy;
+      begun = model_->BeginRun();
+    }
+    if (begun) {
+      SharedProgress progress;
+      try {
+        RunInBackground(this, "Analysis", progress,
+                        [this](SharedProgress& shared) { model_->ComputeRun(shared); });
+      } catch (...) {
+        model_->EndRun();
+        throw;
+      }
+      BusyCursor busy;
+      model_->EndRun();
+    }
   } catch (const std::exception& error) {
     env_.Dialogs.ShowError(error.what());
   }
-  progress_->setVisible(false);
-  progress_->setValue(0);
   Show();
 }
 
 void TUncertForm::Save() {
   if (model_ == nullptr) return;
   try {
-    BusyCursor busy;
-    BarProgress progress(*progress_);
-    model_->Save(progress);
+    if (model_->BeginSave()) {
+      SharedProgress progress;
+      RunInBackground(
+          this, "Saving the analysis", progress, [this](SharedProgress&) { model_->Store(); },
+          false);
+    }
   } catch (const std::exception& error) {
     env_.Dialogs.ShowError(error.what());
   }
-  progress_->setVisible(false);
   Show();
 }
 
@@ -314,12 +303,12 @@ void TUncertForm::ChooseIntervals() {
       return i.Number == level.Number;
     }));
   }
-  const auto rows = env_.Dialogs.CheckList("Intervals", labels, checked);
+  const auto rows = env_.Dialogs.CheckList("Select intervals", labels, checked);
   if (!rows) return;
   std::vector<int> numbers;
   for (int row : *rows) numbers.push_back(kIntervalTable[static_cast<std::size_t>(row)].Number);
-  model_->Uncertainty->Summary.SetIntervals(numbers);
-  model_->Uncertainty->HasResults = false;  // the results were for the other intervals
+  // A finished run's summary is computed anew for the chosen levels.
+  model_->SetIntervals(numbers);
   Show();
 }
 

@@ -15,7 +15,6 @@ class QButtonGroup;
 class QGroupBox;
 class QLabel;
 class QListWidget;
-class QProgressBar;
 class QPushButton;
 class QSpinBox;
 
@@ -67,6 +66,7 @@ class TUncertForm final : public QDialog {
   TUncertspecForm* SettingsForm() const { return settingsForm_; }
 
   QButtonGroup* Kind() const { return kind_; }
+  QButtonGroup* SaveResults() const { return saveResults_; }
   QButtonGroup* Sex() const { return sex_; }
   QListWidget* Variables() const { return variables_; }
   QPushButton* Button(const QString& text) const;
@@ -98,7 +98,6 @@ class TUncertForm final : public QDialog {
   QPushButton* start_;
   QPushButton* showOutput_;
   QPushButton* save_;
-  QProgressBar* progress_;
   std::vector<QPointer<QWidget>> outputs_;
   TUncertspecForm* settingsForm_;  // the graph and table windows opened from here
 };

@@ -86,8 +86,16 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
               [this](bool mortality) { ShowPopulation(mortality); }}) {
   setWindowTitle("Kavrel");
   messages_ = new MessagesWindow(env_.Log, this);
+  // Lines may be added by the analyses' worker threads: the window is refreshed on this thread,
+  // by a queued call.
   env_.Log.SetListener([this](const std::string&) {
-    if (messages_ != nullptr) messages_->Refresh();
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (messages_ != nullptr) messages_->Refresh();
+          if (LogShown) LogShown();
+        },
+        Qt::QueuedConnection);
   });
   help_ = new HelpViewer(QString::fromStdString(env_.ProgramDir + "help"), this);
   about_ = new AboutBox(this);

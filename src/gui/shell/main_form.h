@@ -98,6 +98,9 @@ class TMainForm final : public QMainWindow {
   void ShowHelp(int topic);
   void Exit();
 
+  // Told on this window's thread each time the messages window has taken in new log lines.
+  std::function<void()> LogShown;
+
   // For tests and screenshots.
   QLineEdit* NameEdit() const { return name_; }
   QLineEdit* IcdEdit() const { return icd_; }

@@ -87,7 +87,7 @@ struct AnalysisTest : ::testing::Test {
     disease.TrendsOn = false;
   }
   AnalysisSetup Setup(int threads) {
-    AnalysisSetup setup{maxAge, population.AllCauseMortality, log, dialogs, {}, {}, {}, threads};
+    AnalysisSetup setup{maxAge, population.AllCauseMortality, log, {}, {}, {}, threads};
     setup.Simplex.WarnOnMaxIterations = false;
     setup.Simplex.AskMoreIterations = false;
     return setup;
@@ -283,11 +283,38 @@ TEST_F(AnalysisTest, WindowModels) {
   settings.CellsEdited('.');
   EXPECT_EQ(dialogs.Texts().back(), kInvalidCellMessage);
 
+  // A finished run: other intervals are computed from its runs, and "Save" stores those numbers
+  // without running again.
+  uncertainty.Iterations = 6;
+  ASSERT_TRUE(window.Start(progress));
+  const std::vector<Tresultin> runs = uncertainty.Runs;
+  window.SetIntervals({2, 5});
+  EXPECT_TRUE(window.ResultsEnabled());
+  EXPECT_EQ(window.IntervalsLabel(), "60% 90% ");
+  const double upper = uncertainty.Summary.Intervals[1].Bounds[kPrevalence][1][60];
+  EXPECT_GT(upper, disease.OutputSeries[kPrevalence][kMales][60]);
+  window.SaveFull = true;
+  ASSERT_TRUE(window.Save());
+  EXPECT_EQ(uncertainty.Runs.size(), runs.size());
+  EXPECT_EQ(uncertainty.Runs.back().Outputs[kPrevalence], runs.back().Outputs[kPrevalence]);
+  EXPECT_EQ(data.QueryDataset("select count(*) from UncertPrevalence").AsInteger(0), 6);
+
   analysisOptions.DefaultValue = "0,1x";
   EXPECT_FALSE(analysisOptions.Coefficient(dialogs));
   EXPECT_EQ(dialogs.Texts().back(), "'0,1x' is not a valid floating point value");
   window.Close();
   EXPECT_TRUE(simplex.AskMoreIterations);
+  // What the window showed comes back when it opens again.
+  EXPECT_TRUE(analysisOptions.LastUncertainty);
+  EXPECT_TRUE(analysisOptions.LastSaveFull);
+  analysisOptions.DefaultValue = "0.1";
+  AnalysisWindow again({data, dialogs, log, maxAge, population.AllCauseMortality, options, simplex,
+                        processing, analysisOptions, random, FiveYearGroups(maxAge, "Standard"), 2},
+                       disease);
+  again.Show();
+  EXPECT_EQ(again.CurrentKind(), AnalysisWindow::Kind::kUncertainty);
+  EXPECT_TRUE(again.SaveFull);
+  again.Close();
   EXPECT_TRUE(simplex.WarnOnMaxIterations);
 }
 

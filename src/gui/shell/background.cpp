@@ -1,0 +1,90 @@
+#include "gui/shell/background.h"
+
+#include <atomic>
+#include <exception>
+#include <thread>
+#include <vector>
+
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QWidget>
+
+#include "core/base/progress.h"
+
+namespace kavrel {
+
+namespace {
+std::atomic<int> running{0};
+}  // namespace
+
+bool BackgroundWorkRunning() { return running > 0; }
+
+bool RunInBackground(QWidget* owner, const QString& title, SharedProgress& progress,
+                     const std::function<void(SharedProgress&)>& work, bool cancellable) {
+  std::atomic<bool> finished{false};
+  std::exception_ptr failure;
+  QProgressDialog window(title, cancellable ? QString("Cancel") : QString(), 0, 0, owner);
+  window.setWindowTitle(title);
+  window.setWindowModality(Qt::WindowModal);
+  window.setAutoClose(false);
+  window.setAutoReset(false);
+  window.setMinimumDuration(300);  // short work shows no window
+  window.setMinimumWidth(360);
+  if (!cancellable) window.setCancelButton(nullptr);
+  bool cancelled = false;
+  const auto cancel = [&] {
+    if (cancelled) return;
+    cancelled = true;
+    progress.RequestCancel();
+    window.setLabelText(title + ": cancelling after the current step...");
+    window.show();  // cancelling hides it; it stays until the work has stopped
+  };
+  QObject::connect(&window, &QProgressDialog::canceled, &window, cancel);
+  QEventLoop loop;
+  QTimer poll;
+  poll.setInterval(50);
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (window.wasCanceled()) cancel();
+    if (progress.Total() > 0 && window.maximum() != progress.Total()) {
+      window.setMaximum(progress.Total());
+    }
+    if (progress.Total() > 0) {
+      window.setValue(std::min(progress.Done(), progress.Total()));
+      if (!cancelled) {
+        window.setLabelText(title +
+                            QString(": %1 of %2").arg(progress.Done()).arg(progress.Total()));
+      }
+    }
+    if (finished) loop.quit();
+  });
+  // The owner's controls are disabled, not the owner itself: that would disable this window too.
+  std::vector<QWidget*> disabled;
+  if (owner != nullptr) {
+    for (QWidget* child : owner->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (child->isWindow() || !child->isEnabled()) continue;
+      child->setEnabled(false);
+      disabled.push_back(child);
+    }
+  }
+  ++running;
+  std::thread worker([&] {
+    try {
+      work(progress);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    finished = true;
+  });
+  poll.start();
+  loop.exec();
+  worker.join();
+  --running;
+  poll.stop();
+  window.hide();
+  for (QWidget* child : disabled) child->setEnabled(true);
+  if (failure) std::rethrow_exception(failure);
+  return !cancelled && !progress.CancelRequested();
+}
+
+}  // namespace kavrel
