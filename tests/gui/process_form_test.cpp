@@ -15,6 +15,7 @@
 #include <QLineSeries>
 #include <QListWidget>
 #include <QPrinter>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,6 +25,7 @@
 #include <QThread>
 
 #include "core/agesched/age_schedule.h"
+#include "core/store/layout.h"
 #include "gui/agesched/agesched_form.h"
 #include "gui/analysis/uncert_form.h"
 #include "gui/analysis/uncertspec_form.h"
@@ -514,6 +516,67 @@ class ProcessFormTest final : public QObject {
       QVERIFY(analysis->SaveResults()->button(1)->isChecked());
     });
     p.form.ResultButton(0)->click();
+  }
+
+  // An option window's values stay over a data set's reopening; a disease's stored options come
+  // back when its processing starts.
+  void optionsThatStay() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    MainWindowModel& model = p.form.Model();
+    TCalcOpForm* options = p.form.CalcOptionsForm();
+    QVERIFY(!model.CalcWindow.OpenTable);
+    WhenShown(options, [&] { options->Box("Table")->click(); });
+    p.form.Action("&Calculation")->trigger();
+    p.form.DatasetForm()->CloseCurrent();
+    OpenExample(p);
+    QVERIFY(model.CalcWindow.OpenTable);
+
+    p.data.ExecDataset("update CalculationOptions set Agegroup=3, PrevWeight=7 where InputId=5");
+    QVERIFY(p.data.KavrelTable1().Locate("DiseaseName", "Stroke"));
+    TProcessForm* form = p.form.ProcessForm();
+    WhenShown(form, [&] {
+      QCOMPARE(model.CalcWindow.AgeGroupWidth, 3);
+      QCOMPARE(model.CalcWindow.Weight[kPrevalence], 7);
+      form->Button("&Close")->click();
+    });
+    p.form.StartProcess();
+  }
+
+  // A disease without stored options: the window (with a fresh installation's options) and the
+  // command-line tool calculate the same numbers.
+  void windowAndCommandLineAgree() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    const std::string file = (installation.root / "KavrelData" / "data" / "Example.mdb").string();
+    QProcess cli;
+    cli.start(KAVREL_CLI,
+              {"calculate", QString::fromStdString(file), "--disease", "Ischaemic heart disease"});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n');
+    QVERIFY(lines.size() > 86);
+    const QStringList age84 = lines[85].split(',');
+    QCOMPARE(age84[0], QString("84"));
+
+    QVERIFY(p.data.KavrelTable1().Locate("DiseaseName", "Ischaemic heart disease"));
+    TProcessForm* form = p.form.ProcessForm();
+    WhenShown(form, [&] {
+      form->Button("Calc&ulate")->click();
+      form->Button("&Save result")->click();
+    });
+    p.form.StartProcess();
+    for (int v = 0; v < kVariableCount; ++v) {
+      const double stored = p.data
+                                .QueryDataset("select A84 from " + OutputTable(v) +
+                                              " where InputId=2 and Sex='Males'")
+                                .AsDouble(0);
+      QCOMPARE(stored, age84[v + 1].toDouble());
+    }
   }
 
   void insufficientInputIsRefused() {

@@ -166,13 +166,18 @@ void Tcalcsettings::TakeFromWindows(int sex, const CalcOptionsWindowState& optio
   r.Gamma = simplex.Gamma;
 }
 
-void Tcalcsettings::LoadFromTable(int sex, TDataKavrel& data, int inputId) {
-  if (!data.DatasetHasTable("CalculationOptions")) return;
+void Tcalcsettings::SetDefaults(int sex) {
+  Records.at(static_cast<std::size_t>(sex)) = CalcSettingsRecord{};
+  TakeFromWindows(sex, CalcOptionsWindowState{}, AmoebaWindowState{}, ProcessingWindowState{});
+}
+
+bool Tcalcsettings::LoadFromTable(int sex, TDataKavrel& data, int inputId) {
+  if (!data.DatasetHasTable("CalculationOptions")) return false;
   QueryResult& row =
       data.QueryDataset("select * from CalculationOptions where inputid=" + SexWhere(inputId, sex));
   if (row.RecordCount() == 0) {
     SetDefaults(sex);
-    return;
+    return false;
   }
   // Read into a copy first: a row that cannot be read leaves the record as it was.
   CalcSettingsRecord r;
@@ -198,6 +203,7 @@ void Tcalcsettings::LoadFromTable(int sex, TDataKavrel& data, int inputId) {
     }
   }
   Records.at(static_cast<size_t>(sex)) = r;
+  return true;
 }
 
 std::string Tcalcsettings::InsertStatement(int sex, int inputId) const {

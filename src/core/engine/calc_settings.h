@@ -25,13 +25,13 @@ struct CalcSettingsRecord {
   int Agegroup = 6;               // "Width of age groups"
   bool Linearsmooth = true;       // "Linear interpolation"
   bool MovAvsmooth = true;        // "Moving average"
-  bool CuSplinesmooth = true;     // "Cubic spline"
+  bool CuSplinesmooth = false;    // "Cubic spline"
   bool BirthPrev = true;          // "Prevalence at birth"
   bool Only0 = false;             // "Input for age 0 only"
   bool Trends = false;            // processing window "Apply"
   std::string InciValue = "0.1";  // hazards maximum, as typed
   std::string RemiValue = "0.5";
-  std::string CfatValue = "2.0";
+  std::string CfatValue = "2";
   int InciEnforce = 10;
   int RemiEnforce = 10;
   int CfatEnforce = 10;
@@ -64,7 +64,9 @@ class Tcalcsettings {
  public:
   std::array<CalcSettingsRecord, kSexCount> Records;
 
-  void SetDefaults(int sex) { Records.at(sex) = CalcSettingsRecord{}; }
+  // The defaults are what the option windows show in a fresh installation, so that a disease
+  // without stored options is calculated alike by the windows and the command-line tool.
+  void SetDefaults(int sex);
   // Record sex into the controls (the Ignore boxes show the negation of the stored flags).
   void ShowInWindows(int sex, CalcOptionsWindowState& options, AmoebaWindowState& simplex,
                      ProcessingWindowState& processing) const;
@@ -73,7 +75,8 @@ class Tcalcsettings {
                        const AmoebaWindowState& simplex, const ProcessingWindowState& processing);
   // The disease's stored row for sex, or the defaults when it has none; nothing changes when the
   // data set has no options table. A stored number that is not a number raises DatabaseError.
-  void LoadFromTable(int sex, TDataKavrel& data, int inputId);
+  // True when a stored row was read.
+  bool LoadFromTable(int sex, TDataKavrel& data, int inputId);
   // Replaces the disease's stored row for sex, creating the table on first need. False, after
   // "Error creating table for calculation options.", when the table cannot be made.
   bool SaveToTable(int sex, TDataKavrel& data, int inputId, UserDialogs& dialogs) const;

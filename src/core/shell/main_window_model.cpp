@@ -194,6 +194,8 @@ void MainWindowModel::Exit() {
   SaveCurrentCollection(env_.Settings);
 }
 
+void MainWindowModel::OptionsWindowClosed() { Preferences.TakeFromWindows(Windows()); }
+
 void MainWindowModel::EnableDatasetCommands() {
   UpdateResultButtons();
   Preferences.FitSens.SetMaxAge(env_.Settings.MaxAge);

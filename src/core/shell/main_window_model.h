@@ -76,6 +76,10 @@ class MainWindowModel {
   // the edit cannot be stored nothing is closed.
   void Exit();
 
+  // An option window closed: its values become the current preference set's, so the next data
+  // set opening shows them again instead of the set's older values.
+  void OptionsWindowClosed();
+
   // The data sets window's Open and Close.
   bool OpenDataset(const DatasetRow& row);
   void CloseDataset();

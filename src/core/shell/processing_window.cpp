@@ -35,6 +35,14 @@ std::vector<std::string> ProcessingWindow::AvailableInputs() const {
 
 void ProcessingWindow::Open() {
   env_.Options.SetUpWeights(env_.Disease, Sex());
+  // The disease's stored options of the sex, when it has them (weights, Exact, Ignore included);
+  // otherwise the windows keep the preference set's.
+  Tdisease& d = env_.Disease;
+  if (d.CalcSettings.LoadFromTable(Sex(), env_.Data, d.InputId)) {
+    const bool trends = State.TrendApplyChecked;
+    d.CalcSettings.ShowInWindows(Sex(), env_.Options, env_.Simplex, State);
+    State.TrendApplyChecked = trends;
+  }
   State.TrendApplyEnabled = false;
   State.SaveResultEnabled = env_.Disease.Calculated[Sex()];
   State.FromOutputEnabled = env_.Disease.Calculated[Sex()];

@@ -173,6 +173,10 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
                                  model_.ExportWindow, model_.Preferences.Table.Age[2], model_.Now},
                                 this);
   exportForm_->setWindowModality(Qt::WindowModal);
+  for (QDialog* options : std::initializer_list<QDialog*>{calcForm_, amoebaForm_, viewForm_,
+                                                          fitForm_, sensForm_, exportForm_}) {
+    connect(options, &QDialog::finished, this, [this] { model_.OptionsWindowClosed(); });
+  }
   inspectForm_->setWindowModality(Qt::WindowModal);
   processForm_->SetOptionsWindow(calcForm_);
   // Modal to the main window only, so the storage grid and the notes stay at hand.
