@@ -15,6 +15,7 @@
 #include "core/base/user_dialogs.h"
 #include "core/base/vocabulary.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -106,6 +107,7 @@ TAgegroupForm::TAgegroupForm(Tagegrouplist& list, TDataKavrel& data, UserDialogs
   wire(deleteSaved_, &AgeGroupEditor::DeleteSaved);
   connect(close_, &QPushButton::clicked, this, &QDialog::accept);
   Show();
+  AddHelp(this, 4400);
 }
 
 TAgegroupForm::~TAgegroupForm() = default;

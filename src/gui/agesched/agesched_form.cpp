@@ -19,6 +19,7 @@
 #include "gui/agesched/fit_options_form.h"
 #include "gui/shell/busy_cursor.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -103,6 +104,7 @@ TAgeschedForm::TAgeschedForm(Environment environment, QWidget* parent)
   layout->addLayout(bottom);
   connect(applyTo_, &QButtonGroup::idClicked, this,
           [this](int choice) { Do([&] { model_->SetApplyTo(choice); }); });
+  AddHelp(this, 5300);
 }
 
 TAgeschedForm::~TAgeschedForm() = default;

@@ -14,6 +14,7 @@
 
 #include "core/agesched/age_schedule.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -120,9 +121,13 @@ TFitOpForm::TFitOpForm(FitOptionsWindowState& state, QWidget* parent)
           [this](const QString& text) { state_.LowValue = text.toStdString(); });
   connect(highValue_, &QLineEdit::textEdited, this,
           [this](const QString& text) { state_.HighValue = text.toStdString(); });
-  connect(pages_, &QTabWidget::currentChanged, this, [this](int page) { state_.Page = page; });
+  connect(pages_, &QTabWidget::currentChanged, this, [this](int page) {
+    state_.Page = page;
+    SetHelpTopic(this, state_.HelpTopic());
+  });
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
   Show();
+  AddHelp(this, 5310);
 }
 
 void TFitOpForm::Show() {

@@ -25,6 +25,7 @@
 #include "gui/exchange/text_grid_model.h"
 #include "gui/shell/busy_cursor.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -102,6 +103,7 @@ TAgePatForm::TAgePatForm(Environment environment, QWidget* parent)
     grid_->SetDecimals(value);
   };
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  AddHelp(this, 5350);
 }
 
 TAgePatForm::~TAgePatForm() = default;

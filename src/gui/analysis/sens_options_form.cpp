@@ -15,6 +15,7 @@
 #include "core/analysis/distributions.h"
 #include "core/analysis/random.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -73,6 +74,7 @@ TSensOpForm::TSensOpForm(AnalysisOptionsState& state, QWidget* parent)
   });
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
   Show();
+  AddHelp(this, 5500);
 }
 
 void TSensOpForm::Show() {

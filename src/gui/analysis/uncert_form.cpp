@@ -28,6 +28,7 @@
 #include "gui/shell/background.h"
 #include "gui/shell/busy_cursor.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 #include "gui/shell/small_dialogs.h"
 
 namespace kavrel {
@@ -178,6 +179,7 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
     const int row = chooser.Choose(list);
     return std::make_pair(row, chooser.GraphChosen());
   };
+  AddHelp(this, 4800);
 }
 
 TUncertForm::~TUncertForm() = default;

@@ -20,6 +20,7 @@
 #include "gui/exchange/text_grid_model.h"
 #include "gui/results/graph_form.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -97,6 +98,7 @@ TUncertspecForm::TUncertspecForm(UserDialogs& dialogs, const ViewOptionsState& v
   connect(openGraph, &QPushButton::clicked, this, &TUncertspecForm::OpenGraph);
   connect(options, &QPushButton::clicked, this, [showOptions] { showOptions(); });
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  AddHelp(this, 4900);
 }
 
 TUncertspecForm::~TUncertspecForm() = default;

@@ -10,6 +10,7 @@
 
 #include "core/engine/amoeba.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -74,6 +75,7 @@ TAmoebeForm::TAmoebeForm(AmoebaWindowState& state, QWidget* parent)
   connect(reset, &QPushButton::clicked, this, &TAmoebeForm::ResetDefaults);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
   Show();
+  AddHelp(this, 5250);
 }
 
 void TAmoebeForm::ResetDefaults() {

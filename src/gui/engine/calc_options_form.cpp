@@ -15,6 +15,7 @@
 
 #include "core/engine/calc_options.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -159,9 +160,13 @@ TCalcOpForm::TCalcOpForm(CalcOptionsWindowState& state, QWidget* parent)
     state_.SetInputForAge0Only(checked);
     Show();
   });
-  connect(pages_, &QTabWidget::currentChanged, this, [this](int page) { state_.Page = page; });
+  connect(pages_, &QTabWidget::currentChanged, this, [this](int page) {
+    state_.Page = page;
+    SetHelpTopic(this, state_.HelpTopic());
+  });
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
   Show();
+  AddHelp(this, 5210);
 }
 
 QCheckBox* TCalcOpForm::Box(const QString& text) const {

@@ -17,6 +17,7 @@
 #include "gui/results/graph_form.h"
 #include "gui/results/table_form.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -92,6 +93,7 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   connect(apply_, &QCheckBox::toggled, this, [this](bool checked) {
     if (model_ != nullptr) model_->State.TrendApplyChecked = checked;
   });
+  AddHelp(this, 3700);
 }
 
 TProcessForm::~TProcessForm() = default;

@@ -15,6 +15,7 @@
 #include "core/engine/disease.h"
 #include "core/engine/trend_window.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -91,6 +92,7 @@ TTrendForm::TTrendForm(UserDialogs& dialogs, QWidget* parent)
     Show();
   });
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  AddHelp(this, 4700);
 }
 
 TTrendForm::~TTrendForm() = default;

@@ -22,6 +22,7 @@
 #include "gui/agesched/age_group_form.h"
 #include "gui/shell/busy_cursor.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -101,6 +102,7 @@ TExportForm::TExportForm(Environment environment, QWidget* parent)
   connect(change_, &QPushButton::clicked, this, &TExportForm::ChangeAgeGroups);
   connect(file, &QPushButton::clicked, this, &TExportForm::ChooseFile);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  AddHelp(this, 4200);
 }
 
 void TExportForm::Prepare(const PopulationSeries& population, int maxAge,

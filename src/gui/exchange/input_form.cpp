@@ -29,6 +29,7 @@
 #include "gui/exchange/storage_form.h"
 #include "gui/exchange/text_grid_model.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -131,6 +132,7 @@ TInputForm::TInputForm(Environment environment, QWidget* parent)
     if (editor_) editor_->SetIncidenceAsHazards(id == 1);
   });
   ChoosePasteGrid = [this] { return TMFEditForm(this).Choose(); };
+  AddHelp(this, 3600);
 }
 
 TInputForm::~TInputForm() = default;

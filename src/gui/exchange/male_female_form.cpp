@@ -6,6 +6,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "gui/shell/help.h"
+
 namespace kavrel {
 
 TMFEditForm::TMFEditForm(QWidget* parent)
@@ -26,6 +28,7 @@ TMFEditForm::TMFEditForm(QWidget* parent)
     chosen_ = 1;
     accept();
   });
+  AddHelp(this, 3610);
 }
 
 int TMFEditForm::Choose() {

@@ -28,6 +28,7 @@
 #include "gui/exchange/text_grid_model.h"
 #include "gui/shell/busy_cursor.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -62,7 +63,7 @@ TPopInForm::TPopInForm(Environment environment, QWidget* parent)
   auto* store = new QPushButton("S&tore data");
   auto* read = new QPushButton("&Read file");
   auto* deleteAll = new QPushButton("Delete all");
-  auto* cancel = new QPushButton("&Cancel");
+  auto* cancel = new QPushButton("Ca&ncel");
   auto* close = new QPushButton("&Close");
   originalOnly_ = {define, clear, deleteAll, cancel};
 
@@ -99,6 +100,7 @@ TPopInForm::TPopInForm(Environment environment, QWidget* parent)
     window_->Decimals = value;
     Show();
   };
+  AddHelp(this, 3500);
 }
 
 TPopInForm::~TPopInForm() = default;

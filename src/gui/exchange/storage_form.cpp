@@ -13,6 +13,7 @@
 #include "core/exchange/grid.h"
 #include "gui/exchange/text_grid_model.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -63,6 +64,7 @@ TCSVForm::TCSVForm(StorageGrid& storage, UserDialogs& dialogs, QWidget* parent)
   layout->addLayout(buttons);
   resize(640, 420);
   Reload();
+  AddHelp(this, 4450);
 }
 
 void TCSVForm::Reload() {

@@ -24,6 +24,8 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include "gui/shell/help.h"
+
 namespace kavrel {
 
 namespace {
@@ -104,6 +106,7 @@ TGrafForm::TGrafForm(int maxAge, QWidget* parent)
           [change](bool on) { change([on](PlotLine& line) { line.RightAxis = on; }); });
   connect(width_, &QSpinBox::valueChanged, this,
           [change](int value) { change([value](PlotLine& line) { line.Width = value; }); });
+  AddHelp(this, 5020);
 }
 
 void TGrafForm::SetLines(std::vector<PlotLine> lines) {

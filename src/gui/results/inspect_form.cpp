@@ -17,6 +17,7 @@
 #include "gui/shell/busy_cursor.h"
 #include "gui/shell/disease_list_form.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 #include "gui/shell/small_dialogs.h"
 
 namespace kavrel {
@@ -86,6 +87,7 @@ TInspectForm::TInspectForm(TDataKavrel& data, UserDialogs& dialogs, MessagesLog&
   connect(graphBox_, &QCheckBox::toggled, this, &TInspectForm::ShowGraph);
   connect(tableBox_, &QCheckBox::toggled, this, &TInspectForm::ShowTable);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  AddHelp(this, 4000);
 }
 
 TInspectForm::~TInspectForm() = default;

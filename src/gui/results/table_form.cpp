@@ -16,6 +16,7 @@
 
 #include "core/results/view_options.h"
 #include "gui/exchange/text_grid_model.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -68,6 +69,7 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent,
   connect(print, &QPushButton::clicked, this, &TTableForm::Print);
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   Recompute();
+  AddHelp(this, 5110);
 }
 
 TTableForm::~TTableForm() = default;

@@ -17,6 +17,7 @@
 #include "core/results/result_table.h"
 #include "core/results/view_options.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -173,6 +174,9 @@ TViewOpForm::TViewOpForm(ViewOptionsState& state, UserDialogs& dialogs,
   bottom->addWidget(close);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pages_);
+  // The graph pages share a topic; the tables page has its own.
+  connect(pages_, &QTabWidget::currentChanged, this,
+          [this](int page) { SetHelpTopic(this, page == 2 ? 5100 : 5010); });
   layout->addLayout(bottom);
 
   connect(inputWidth_, &QSpinBox::valueChanged, this, [this](int value) {
@@ -200,6 +204,7 @@ TViewOpForm::TViewOpForm(ViewOptionsState& state, UserDialogs& dialogs,
   });
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
   Show();
+  AddHelp(this, 5010);
 }
 
 void TViewOpForm::Show() {

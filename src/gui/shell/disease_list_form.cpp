@@ -9,6 +9,7 @@
 
 #include "core/store/data_kavrel.h"
 #include "core/store/disease_list.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -45,6 +46,7 @@ DiseaseListForm::DiseaseListForm(TDataKavrel& data, QWidget* parent)
   connect(list_, &QTreeWidget::itemDoubleClicked, this, &QDialog::accept);
   layout->addWidget(close, 0, Qt::AlignRight);
   resize(380, 360);
+  AddHelp(this, 3400);
 }
 
 void DiseaseListForm::Fill() {

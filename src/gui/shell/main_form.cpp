@@ -50,6 +50,7 @@
 #include "gui/results/view_options_form.h"
 #include "gui/shell/disease_list_form.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 #include "gui/shell/preferences_form.h"
 #include "gui/shell/small_dialogs.h"
 #include "gui/store/copy_form.h"
@@ -98,6 +99,9 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
         Qt::QueuedConnection);
   });
   help_ = new HelpViewer(QString::fromStdString(env_.ProgramDir + "help"), this);
+  // Help from every window: its button and F1 open its topic here.
+  SetHelpHandler([this](QWidget*, int topic) { ShowHelp(topic); });
+  qApp->installEventFilter(NewHelpKeyFilter(this));
   about_ = new AboutBox(this);
   notes_ = new NotesWindow(model_, nullptr);
   notes_->OnClosed = [this] { Refresh(); };
@@ -200,6 +204,7 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
 TMainForm::~TMainForm() {
   env_.Data.KavrelTable1().SetListener(nullptr);
   env_.Log.SetListener(nullptr);
+  SetHelpHandler(nullptr);
   delete notes_;
 }
 
@@ -514,7 +519,8 @@ void TMainForm::BuildDiseaseArea() {
 
   auto* bottom = new QHBoxLayout;
   auto* help = new QPushButton("Help");
-  connect(help, &QPushButton::clicked, this, [this] { ShowHelp(3010); });
+  SetHelpTopic(this, 3010);
+  connect(help, &QPushButton::clicked, this, [this] { ShowHelpFor(this); });
   auto* exit = new QPushButton("E&xit");
   connect(exit, &QPushButton::clicked, this, [this] { Exit(); });
   bottom->addStretch();
@@ -660,7 +666,23 @@ void TMainForm::ShowMessages() {
   messages_->raise();
 }
 
-void TMainForm::ShowHelp(int topic) { help_->ShowTopic(topic); }
+void TMainForm::ShowHelp(int topic) {
+  // Over a modal window the viewer belongs to that window, which would otherwise block it: it
+  // opens in front of it and stays usable while the window is open.
+  QWidget* modal = QApplication::activeModalWidget();
+  HelpViewer* viewer = help_;
+  if (modal != nullptr && modal != this && modal != help_) {
+    if (modalHelp_ == nullptr || modalHelp_->parentWidget() != modal) {
+      delete modalHelp_;
+      modalHelp_ = new HelpViewer(QString::fromStdString(env_.ProgramDir + "help"), modal);
+      modalHelp_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    viewer = modalHelp_;
+  }
+  viewer->ShowTopic(topic);
+  viewer->activateWindow();
+  shownHelp_ = viewer;
+}
 
 bool TMainForm::StoreEdits() {
   bool stored = false;
@@ -703,6 +725,7 @@ NotesWindow::NotesWindow(MainWindowModel& model, QWidget* parent)
   layout->addLayout(row);
   resize(420, 300);
   setWindowTitle("Notes");
+  AddHelp(this, 4300);
 }
 
 void NotesWindow::ShowDisease() {

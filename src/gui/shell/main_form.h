@@ -7,9 +7,11 @@
 #include <memory>
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QPrinter>
 
 #include "core/shell/main_window_model.h"
+#include "gui/shell/small_dialogs.h"
 
 class QAction;
 class QCheckBox;
@@ -111,6 +113,8 @@ class TMainForm final : public QMainWindow {
   NotesWindow* Notes() const { return notes_; }
   MessagesWindow* Messages() const { return messages_; }
   HelpViewer* Help() const { return help_; }
+  // The viewer that showed the last topic (the main one, or the one over a modal window).
+  HelpViewer* ShownHelp() const { return shownHelp_; }
   std::array<QCheckBox*, 14> InputBoxes() const { return inputBoxes_; }
   std::array<QCheckBox*, 2> OutputBoxes() const { return outputBoxes_; }
   QPushButton* ResultButton(int k) const { return resultButtons_[static_cast<std::size_t>(k)]; }
@@ -177,6 +181,8 @@ class TMainForm final : public QMainWindow {
   MessagesWindow* messages_ = nullptr;
   AboutBox* about_ = nullptr;
   HelpViewer* help_ = nullptr;
+  QPointer<HelpViewer> modalHelp_;  // the viewer over a modal window
+  QPointer<HelpViewer> shownHelp_;
   // The storage grid's content and the shared current age groups live as long as the program.
   std::unique_ptr<StorageGrid> storage_;
   std::unique_ptr<Tagegrouplist> currentAgeGroups_;

@@ -12,6 +12,7 @@
 #include "core/base/user_dialogs.h"
 #include "core/shell/preferences.h"
 #include "gui/shell/form_helpers.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -85,9 +86,8 @@ TSetprefForm::TSetprefForm(Environment environment, QWidget* parent)
   connect(read, &QPushButton::clicked, this, &TSetprefForm::Read);
   connect(remove, &QPushButton::clicked, this, &TSetprefForm::Delete);
   connect(restore, &QPushButton::clicked, this, &TSetprefForm::Restore);
-  connect(help, &QPushButton::clicked, this, [this] {
-    if (env_.ShowHelp) env_.ShowHelp(5600);
-  });
+  SetHelpTopic(this, 5600);
+  connect(help, &QPushButton::clicked, this, [this] { ShowHelpFor(this); });
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
 }
 

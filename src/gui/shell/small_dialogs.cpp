@@ -20,6 +20,7 @@
 
 #include "core/base/messages_log.h"
 #include "core/store/datasets.h"
+#include "gui/shell/help.h"
 #include "gui/shell/qt_dialogs.h"
 
 namespace kavrel {
@@ -35,6 +36,7 @@ ListChoiceDialog::ListChoiceDialog(QWidget* parent) : QDialog(parent), list_(new
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(list_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
   resize(320, 280);
+  AddHelp(this, 3410);
 }
 
 int ListChoiceDialog::Choose(const QString& caption, const QStringList& items) {
@@ -50,7 +52,7 @@ CheckListDialog::CheckListDialog(QWidget* parent) : QDialog(parent), list_(new Q
   layout->addWidget(list_);
   auto* row = new QHBoxLayout;
   auto* close = new QPushButton("&Close");
-  auto* cancel = new QPushButton("&Cancel");
+  auto* cancel = new QPushButton("Ca&ncel");
   row->addStretch();
   row->addWidget(close);
   row->addWidget(cancel);
@@ -61,6 +63,7 @@ CheckListDialog::CheckListDialog(QWidget* parent) : QDialog(parent), list_(new Q
     reject();
   });
   resize(300, 300);
+  AddHelp(this, 110);
 }
 
 void CheckListDialog::Fill(const QString& caption, const QStringList& items,
@@ -103,6 +106,7 @@ SaveAsDialog::SaveAsDialog(QWidget* parent)
   layout->addLayout(row);
   connect(save, &QPushButton::clicked, this, &SaveAsDialog::TrySave);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  AddHelp(this, 3750);
 }
 
 void SaveAsDialog::SetCurrentName(const QString& name) {
@@ -137,6 +141,7 @@ NewCollectionDialog::NewCollectionDialog(UserDialogs& dialogs, QWidget* parent)
   connect(ok, &QPushButton::clicked, this, &NewCollectionDialog::TryAccept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   edit_->setFocus();
+  AddHelp(this, 4520);
 }
 
 QString NewCollectionDialog::Name() const { return edit_->text(); }
@@ -167,6 +172,7 @@ OutputItemChooser::OutputItemChooser(QWidget* parent)
     chosen_ = list_->row(item);
     accept();
   });
+  AddHelp(this, 4810);
 }
 
 int OutputItemChooser::Choose(const QStringList& items) {
@@ -215,6 +221,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
   auto* ok = new QPushButton("OK");
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   layout->addWidget(ok, 0, Qt::AlignRight);
+  AddHelp(this, 1000);
 }
 
 MessagesWindow::MessagesWindow(MessagesLog& log, QWidget* parent)
@@ -239,6 +246,7 @@ MessagesWindow::MessagesWindow(MessagesLog& log, QWidget* parent)
   connect(close, &QPushButton::clicked, this, &QDialog::hide);
   resize(520, 300);
   Refresh();
+  AddHelp(this, 4330);
 }
 
 void MessagesWindow::Refresh() {

@@ -13,6 +13,7 @@
 #include "core/exchange/copy_disease.h"
 #include "core/store/settings.h"
 #include "gui/shell/busy_cursor.h"
+#include "gui/shell/help.h"
 
 namespace kavrel {
 
@@ -61,6 +62,7 @@ TCopyForm::TCopyForm(SettingsState& settings, TDataKavrel& data, UserDialogs& di
   });
   connect(copy, &QPushButton::clicked, this, &TCopyForm::Copy);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
+  AddHelp(this, 4350);
 }
 
 TCopyForm::~TCopyForm() = default;

@@ -19,6 +19,7 @@
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "gui/shell/busy_cursor.h"
+#include "gui/shell/help.h"
 #include "gui/shell/small_dialogs.h"
 
 namespace kavrel {
@@ -223,8 +224,8 @@ TDatasetForm::TDatasetForm(Environment environment, QWidget* parent)
   connect(pages_, &QTabWidget::currentChanged, this, &TDatasetForm::SetPage);
   auto* bottom = new QHBoxLayout;
   auto* help = new QPushButton("Help");
-  connect(help, &QPushButton::clicked, this,
-          [this] { env_.ShowHelp(kHelpTopics[static_cast<std::size_t>(pages_->currentIndex())]); });
+  SetHelpTopic(this, kHelpTopics[0]);
+  connect(help, &QPushButton::clicked, this, [this] { ShowHelpFor(this); });
   auto* done = new QPushButton("&Close");
   connect(done, &QPushButton::clicked, this, &QDialog::accept);
   bottom->addStretch();
@@ -312,6 +313,9 @@ void TDatasetForm::WriteProperty(const std::function<void(std::int64_t id)>& wri
 }
 
 void TDatasetForm::SetPage(int page) {
+  if (page >= 0 && page < static_cast<int>(kHelpTopics.size())) {
+    SetHelpTopic(this, kHelpTopics[static_cast<std::size_t>(page)]);
+  }
   if (page == 3) {
     NewPage.Reset();
     newAge_->setValue(kDefaultHighestAge);

@@ -1,0 +1,112 @@
+#include "gui/shell/help.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QPushButton>
+#include <QVariant>
+#include <QWidget>
+
+namespace kavrel {
+
+namespace {
+
+constexpr const char* kTopicProperty = "kavrelHelpTopic";
+
+HelpHandler& Handler() {
+  static HelpHandler handler;
+  return handler;
+}
+
+// The box layout that holds the widget, searched from layout down; null when none does.
+QBoxLayout* HoldingLayout(QLayout* layout, QWidget* widget, int* index) {
+  if (layout == nullptr) return nullptr;
+  for (int k = 0; k < layout->count(); ++k) {
+    QLayoutItem* item = layout->itemAt(k);
+    if (item->widget() == widget) {
+      auto* box = qobject_cast<QBoxLayout*>(layout);
+      if (box != nullptr) *index = k;
+      return box;
+    }
+    if (QBoxLayout* found = HoldingLayout(item->layout(), widget, index)) return found;
+  }
+  return nullptr;
+}
+
+class HelpKeyFilter final : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1) {
+      return false;
+    }
+    // The first widget to receive the key (the one with the keyboard) opens its window's help.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr) return false;
+    ShowHelpFor(widget);
+    return true;
+  }
+};
+
+}  // namespace
+
+void SetHelpTopic(QWidget* window, int topic) {
+  if (window != nullptr) window->setProperty(kTopicProperty, topic);
+}
+
+int HelpTopicOf(const QWidget* widget) {
+  for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+    const QVariant topic = w->property(kTopicProperty);
+    if (topic.isValid()) return topic.toInt();
+  }
+  return 0;
+}
+
+QPushButton* AddHelp(QWidget* window, int topic) {
+  SetHelpTopic(window, topic);
+  auto* help = new QPushButton("Help");
+  help->setObjectName("kavrelHelpButton");
+  QObject::connect(help, &QPushButton::clicked, window, [window] { ShowHelpFor(window); });
+  for (QDialogButtonBox* box : window->findChildren<QDialogButtonBox*>()) {
+    if (box->window() != window) continue;
+    box->addButton(help, QDialogButtonBox::HelpRole);
+    return help;
+  }
+  for (const char* caption : {"&Close", "Close", "E&xit", "&Cancel", "Cancel", "OK", "&OK"}) {
+    for (QPushButton* button : window->findChildren<QPushButton*>()) {
+      if (button->text() != caption || button->window() != window) continue;
+      int index = 0;
+      if (QBoxLayout* row = HoldingLayout(window->layout(), button, &index)) {
+        row->insertWidget(index + 1, help);
+        return help;
+      }
+    }
+  }
+  if (auto* box = qobject_cast<QBoxLayout*>(window->layout())) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(help);
+    box->addLayout(row);
+  } else if (window->layout() != nullptr) {
+    window->layout()->addWidget(help);
+  } else {
+    help->setParent(window);
+  }
+  return help;
+}
+
+void SetHelpHandler(HelpHandler handler) { Handler() = std::move(handler); }
+
+void ShowHelpFor(QWidget* window) {
+  const int topic = HelpTopicOf(window);
+  if (Handler()) Handler()(window, topic > 0 ? topic : 1000);
+}
+
+QObject* NewHelpKeyFilter(QObject* parent) { return new HelpKeyFilter(parent); }
+
+}  // namespace kavrel
