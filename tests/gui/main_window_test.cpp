@@ -24,6 +24,7 @@
 #include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
 #include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 #include "gui/shell/disease_list_form.h"
 #include "gui/shell/main_form.h"
 #include "gui/shell/small_dialogs.h"
@@ -189,6 +190,95 @@ class MainWindowTest final : public QObject {
     p.form.RemoveCollection();
     QCOMPARE(p.settings.Collections.size(), std::size_t{1});
     QVERIFY(p.dialogs.AllAnswered());
+  }
+
+  // Every data set command, succeeding or failing, leaves the main window and the data sets
+  // window showing the same data set; a failure keeps what was open; a new or added data set does
+  // not close the one in use.
+  void datasetCommandsKeepBothWindowsConsistent() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TDatasetForm* sets = p.form.DatasetForm();
+    const auto rowOf = [sets](const char* name) {
+      return sets->Grid()->row(sets->Grid()->findItems(name, Qt::MatchStartsWith).value(0));
+    };
+    // The example stays open, at Stroke, in both windows.
+    QVERIFY(p.data.KavrelTable1().Locate("DiseaseName", "Stroke"));
+    const auto exampleStillOpen = [&](const char* after) {
+      const QString what(after);
+      QVERIFY2(p.data.DatasetIsOpen(), qPrintable(what));
+      QVERIFY2(p.data.DatasetFile().ends_with("Example.mdb"), qPrintable(what));
+      QCOMPARE(p.settings.CurrentDatasetName, std::string("Example"));
+      QVERIFY2(p.form.windowTitle().contains("Example"), qPrintable(what));
+      QVERIFY2(p.form.NameEdit()->text() == "Stroke",
+               qPrintable(what + ": " + p.form.NameEdit()->text()));
+      sets->Bind();
+      sets->Select(rowOf("Example"));
+      QVERIFY2(sets->Status()->text() == "Opened", qPrintable(what));
+    };
+    exampleStillOpen("opening");
+
+    // New: succeeding, then failing (the name is taken).
+    sets->Pages()->setCurrentIndex(3);
+    QTest::keyClicks(sets->NewName(), "Netherlands");
+    sets->NewFile()->setText(QString::fromStdString(
+        (installation.root / "KavrelData" / "data" / "Netherlands.mdb").string()));
+    sets->SaveNew();
+    exampleStillOpen("a new data set");
+    sets->Select(rowOf("Netherlands"));
+    QCOMPARE(sets->Status()->text(), QString("Closed"));
+    sets->Pages()->setCurrentIndex(3);
+    QTest::keyClicks(sets->NewName(), "Netherlands");
+    sets->NewFile()->setText(QString::fromStdString((installation.root / "Other.mdb").string()));
+    sets->SaveNew();
+    exampleStillOpen("a new data set refused");
+
+    // Add: a text file named .mdb, and a database that is not a data set, both refused in the
+    // user's words.
+    const fs::path text = installation.root / "notes.mdb";
+    std::ofstream(text) << "not a database";
+    const fs::path foreign = installation.root / "foreign.mdb";
+    {
+      Database db = Database::Open(foreign.string(), true);
+      db.Exec("create table Something (x integer)");
+    }
+    for (const fs::path& file : {text, foreign}) {
+      sets->Pages()->setCurrentIndex(4);
+      sets->AddFile()->setText(QString::fromStdString(file.string()));
+      QTest::keyClicks(sets->AddName(), "Bad");
+      sets->SaveAdded();
+      const std::string shown = p.dialogs.Texts().back();
+      QVERIFY2(shown.find("Alter table") == std::string::npos &&
+                   shown.find("no such table") == std::string::npos,
+               shown.c_str());
+      exampleStillOpen("a refused addition");
+    }
+    QVERIFY(p.dialogs.Texts().back().find("is not a Kavrel data set") != std::string::npos);
+
+    // Open: a data set whose file has gone is refused and the example stays.
+    fs::remove(installation.root / "KavrelData" / "data" / "Netherlands.mdb");
+    sets->Bind();
+    sets->Select(rowOf("Netherlands"));
+    sets->OpenSelected();
+    exampleStillOpen("a failed opening");
+
+    // Compact and repair of the open data set.
+    sets->Select(rowOf("Example"));
+    sets->CompactSelected();
+    exampleStillOpen("compacting");
+    sets->Select(rowOf("Example"));
+    sets->RepairSelected();
+    exampleStillOpen("repairing");
+
+    // Close: both windows show nothing open.
+    sets->CloseCurrent();
+    QVERIFY(!p.data.DatasetIsOpen());
+    QVERIFY(!p.form.windowTitle().contains("Example"));
+    sets->Bind();
+    sets->Select(rowOf("Example"));
+    QCOMPARE(sets->Status()->text(), QString("Closed"));
   }
 
   void addDeleteCompactRepairDatasets() {

@@ -210,8 +210,28 @@ void MainWindowModel::EnableDatasetCommands() {
 }
 
 bool MainWindowModel::OpenDataset(const DatasetRow& row) {
+  // A data set that cannot be opened leaves the one in use open.
+  const std::string previousName = env_.Settings.CurrentDatasetName;
+  const std::string previousFile = env_.Data.DatasetIsOpen() ? env_.Data.DatasetFile() : "";
+  const int previousMaxAge = env_.Settings.MaxAge;
+  const std::int64_t previousKey =
+      env_.Data.DatasetIsOpen() && env_.Data.KavrelTable1().RecordCount() > 0
+          ? env_.Data.KavrelTable1().Key()
+          : 0;
   if (!OpenCurrentDataset(env_.Settings, env_.Data, env_.Dialogs, row)) {
     resultButtons_ = false;
+    if (previousFile.empty()) return false;
+    try {
+      env_.Data.OpenDataset(previousFile);
+      env_.Settings.CurrentDatasetName = previousName;
+      env_.Settings.CurrentDatasetFile = previousFile;
+      env_.Settings.MaxAge = previousMaxAge;
+      if (previousKey > 0) env_.Data.KavrelTable1().Locate("InputId", std::to_string(previousKey));
+      EnableDatasetCommands();
+    } catch (const std::exception& error) {
+      env_.Log.AddMessage(std::string("The data set in use could not be opened again: ") +
+                          error.what());
+    }
     return false;
   }
   EnableDatasetCommands();

@@ -57,6 +57,23 @@ bool TDataKavrel::CheckEngine(UserDialogs& dialogs) {
   return false;
 }
 
+KeepOpenDataset::KeepOpenDataset(TDataKavrel& data) : data_(data) {
+  if (!data.DatasetIsOpen()) return;
+  file_ = data.DatasetFile();
+  TableCursor& diseases = data.KavrelTable1();
+  if (diseases.Active() && diseases.RecordCount() > 0) key_ = diseases.Key();
+}
+
+KeepOpenDataset::~KeepOpenDataset() {
+  if (file_.empty() || data_.IsOpenDataset(file_)) return;
+  try {
+    data_.OpenDataset(file_);
+    if (key_ > 0) data_.KavrelTable1().Locate("InputId", std::to_string(key_));
+  } catch (const std::exception&) {
+    // It opened before; if it cannot now, the user's next command says so.
+  }
+}
+
 void TDataKavrel::Report(const std::string& what) { dialogs_.ShowError(what); }
 
 const std::string& TDataKavrel::DatasetFile() const {
@@ -178,20 +195,26 @@ void TDataKavrel::WithFileClosed(const std::string& file,
                                  const std::function<void(const std::string&)>& work) {
   const bool reopen = IsOpenDataset(file);
   const std::string path = file;  // file may name the connection's own path
+  const std::int64_t key =
+      reopen && kavrelTable1_.Active() && kavrelTable1_.RecordCount() > 0 ? kavrelTable1_.Key() : 0;
+  const auto openAgain = [&] {
+    OpenDataset(path);
+    if (key > 0) kavrelTable1_.Locate("InputId", std::to_string(key));
+  };
   if (reopen) CloseDataset();
   try {
     work(path);
   } catch (...) {
     if (reopen) {
       try {
-        OpenDataset(path);
+        openAgain();
       } catch (const std::exception&) {
         // The first failure is the one to report.
       }
     }
     throw;
   }
-  if (reopen) OpenDataset(path);
+  if (reopen) openAgain();
 }
 
 void TDataKavrel::CompactDatabase(const std::string& file) {
@@ -287,6 +310,11 @@ void TDataKavrel::UpgradeCollection() {
 void TDataKavrel::UpgradeDataset() {
   Database& data = *kavrelinput_;
   if (data.HasTable("Trends")) return;
+  if (!HasTableAnyCase(data, "InputDiseases")) {
+    throw DatabaseError(std::filesystem::path(data.Path()).filename().string() +
+                        " is not a Kavrel data set: it has no table of diseases. It was left "
+                        "as it is.");
+  }
   const bool hasPatterns = HasTableAnyCase(data, "StandardAgePatterns");
   const bool hasSchedules = HasTableAnyCase(data, "StandardAgeSchedules");
   if ((hasPatterns || hasSchedules) && !kavrelDatasets_) {

@@ -5,6 +5,7 @@
 // helpers through which everything else reads and writes the databases. Opening a database brings
 // its layout up to date.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,6 +19,24 @@ namespace kavrel {
 
 inline constexpr std::string_view kEngineMissingMessage =
     "This application requires the SQLite database engine, which could not be started";
+
+class TDataKavrel;
+
+// Work on another file through the data set connection (making, adding or probing a data set)
+// leaves the program's open data set as it was: opened again afterwards, at the same disease,
+// also when the work failed.
+class KeepOpenDataset {
+ public:
+  explicit KeepOpenDataset(TDataKavrel& data);
+  ~KeepOpenDataset();
+  KeepOpenDataset(const KeepOpenDataset&) = delete;
+  KeepOpenDataset& operator=(const KeepOpenDataset&) = delete;
+
+ private:
+  TDataKavrel& data_;
+  std::string file_;
+  std::int64_t key_ = 0;
+};
 
 class TDataKavrel {
  public:

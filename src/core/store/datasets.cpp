@@ -149,6 +149,7 @@ bool AcceptNewCollectionName(std::string_view name, UserDialogs& dialogs) {
 }
 
 int ProbeHighestAge(TDataKavrel& data, const std::string& file, bool mayConvert) {
+  KeepOpenDataset keep(data);
   int found = 0;
   data.OpenDataset(file, mayConvert);
   for (int n = kLowestHighestAge; n <= kHighestHighestAge; n += 5) {
@@ -181,6 +182,7 @@ int ProbeHighestAge(TDataKavrel& data, const std::string& file, bool mayConvert)
 }
 
 bool SaveNewDataset(TDataKavrel& data, UserDialogs& dialogs, NewDatasetPage& page) {
+  KeepOpenDataset keep(data);
   struct ResetAtEnd {
     NewDatasetPage& page;
     ~ResetAtEnd() { page.Reset(); }
@@ -220,6 +222,7 @@ bool SaveNewDataset(TDataKavrel& data, UserDialogs& dialogs, NewDatasetPage& pag
 }
 
 bool SaveAddedDataset(TDataKavrel& data, UserDialogs& dialogs, AddDatasetPage& page) {
+  KeepOpenDataset keep(data);
   struct ResetAtEnd {
     AddDatasetPage& page;
     ~ResetAtEnd() { page.Reset(); }

@@ -380,6 +380,7 @@ void TDatasetForm::SaveNew() {
   newReadOnly_->setChecked(false);
   loading_ = false;
   ShowNewPage();
+  env_.MainChanged();
   Bind();
   pages_->setCurrentIndex(3);
 }
@@ -398,6 +399,7 @@ void TDatasetForm::SaveAdded() {
   addAge_->setValue(kDefaultHighestAge);
   addReadOnly_->setChecked(false);
   ShowAddPage();
+  env_.MainChanged();
   Bind();
   pages_->setCurrentIndex(4);
 }
@@ -426,6 +428,7 @@ void TDatasetForm::CompactSelected() {
   if (const DatasetRow* row = Selected()) {
     const std::string file = row->File;
     Run([&] { env_.Data.CompactDatabase(file); });
+    env_.MainChanged();
   }
 }
 
@@ -433,6 +436,7 @@ void TDatasetForm::RepairSelected() {
   if (const DatasetRow* row = Selected()) {
     const std::string file = row->File;
     Run([&] { env_.Data.RepairDatabase(file); });
+    env_.MainChanged();
   }
 }
 
