@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 #include <QThread>
@@ -570,6 +571,8 @@ class ProcessFormTest final : public QObject {
       form->Button("&Save result")->click();
     });
     p.form.StartProcess();
+    QCOMPARE(p.form.statusBar()->currentMessage(),
+             QString("Result of Ischaemic heart disease, Males, saved"));
     for (int v = 0; v < kVariableCount; ++v) {
       const double stored = p.data
                                 .QueryDataset("select A84 from " + OutputTable(v) +

@@ -124,10 +124,15 @@ void ProcessingWindow::SaveChanges() {
   env_.Disease.SaveAdjusted(store);
 }
 
-void ProcessingWindow::SaveResult() {
+std::string ProcessingWindow::SaveResult() {
   Tdisease& d = env_.Disease;
   Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
-  d.SaveResult(store, true);
+  const auto outcome = d.SaveResult(store, true);
+  if (outcome == Tdisease::SaveResultOutcome::kCancelled) return {};
+  const std::string what = "Result of " + d.DiseaseName + ", " +
+                           std::string(kSexNames.at(static_cast<std::size_t>(Sex()))) + ", saved";
+  return outcome == Tdisease::SaveResultOutcome::kSavedUnderNewName ? what + " under this new name"
+                                                                    : what;
 }
 
 TableText ProcessingWindow::Table(bool numbers, int decimals, int ratesIndex) const {

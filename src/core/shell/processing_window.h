@@ -73,7 +73,9 @@ class ProcessingWindow {
   // "Save changes": the adjusted inputs and trends.
   void SaveChanges();
   // "&Save result": the outputs (with the overwrite question) and the options of the sex.
-  void SaveResult();
+  // The confirmation for the user ("Result of Asthma, Males, saved"); empty when nothing was saved
+  // (the user cancelled).
+  std::string SaveResult();
 
   // The table window's content: five-year groups, the input columns of the variables with own
   // input or taken from output, and the outputs once calculated.

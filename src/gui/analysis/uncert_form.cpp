@@ -274,6 +274,11 @@ void TUncertForm::Save() {
       RunInBackground(
           this, "Saving the analysis", progress, [this](SharedProgress&) { model_->Store(); },
           false);
+      const bool sensitivity = model_->CurrentKind() == AnalysisWindow::Kind::kSensitivity;
+      ShowStatus(QString::fromStdString(
+          std::string(sensitivity ? "Sensitivity analysis" : "Uncertainty analysis") + " of " +
+          model_->Disease().DiseaseName + ", " +
+          std::string(kSexNames.at(static_cast<std::size_t>(model_->Sex()))) + ", saved"));
     }
   } catch (const std::exception& error) {
     env_.Dialogs.ShowError(error.what());

@@ -185,7 +185,14 @@ void TProcessForm::SaveChanges() {
 }
 
 void TProcessForm::SaveResult() {
-  Do([this] { model_->SaveResult(); });
+  std::string saved;
+  Do([&] { saved = model_->SaveResult(); });
+  if (saved.empty()) return;
+  // Saved under a new name: the window, its tables and graphs say so.
+  setWindowTitle(QString::fromStdString(model_->Caption()));
+  for (TTableForm* table : Tables()) table->SetTitle(model_->TableTitle());
+  for (TGrafForm* graph : Graphs()) graph->ShowGraph(model_->GraphCaption(), kProcessingGraphTitle);
+  ShowStatus(QString::fromStdString(saved));
 }
 
 void TProcessForm::ShowOptions() {

@@ -165,6 +165,7 @@ bool TExportForm::ChooseFile() {
                           now.Time};
     if (!RunExport(state_, env_.CurrentAgeGroups, *path, context)) return false;
     env_.Dialogs.ShowInformation("The results were written to " + *path + ".");
+    ShowStatus(QString::fromStdString("Results exported to " + *path));
     return true;
   } catch (const std::exception& error) {
     env_.Dialogs.ShowError(error.what());

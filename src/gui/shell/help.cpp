@@ -100,6 +100,21 @@ QPushButton* AddHelp(QWidget* window, int topic) {
   return help;
 }
 
+namespace {
+std::function<void(const QString&)>& StatusHandler() {
+  static std::function<void(const QString&)> handler;
+  return handler;
+}
+}  // namespace
+
+void SetStatusHandler(std::function<void(const QString&)> handler) {
+  StatusHandler() = std::move(handler);
+}
+
+void ShowStatus(const QString& text) {
+  if (StatusHandler()) StatusHandler()(text);
+}
+
 void SetHelpHandler(HelpHandler handler) { Handler() = std::move(handler); }
 
 void ShowHelpFor(QWidget* window) {

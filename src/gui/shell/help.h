@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include <QString>
+
 class QObject;
 class QPushButton;
 class QWidget;
@@ -26,6 +28,11 @@ using HelpHandler = std::function<void(QWidget* from, int topic)>;
 void SetHelpHandler(HelpHandler handler);
 // Opens the help of the window (its topic at this moment).
 void ShowHelpFor(QWidget* window);
+
+// A confirmation on the main window's status line ("Result of Asthma, Males, saved"); nothing
+// when no main window listens.
+void SetStatusHandler(std::function<void(const QString&)> handler);
+void ShowStatus(const QString& text);
 
 // Catches F1 anywhere in the program and opens the help of the window that has the keyboard.
 QObject* NewHelpKeyFilter(QObject* parent);

@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -101,6 +102,7 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   help_ = new HelpViewer(QString::fromStdString(env_.ProgramDir + "help"), this);
   // Help from every window: its button and F1 open its topic here.
   SetHelpHandler([this](QWidget*, int topic) { ShowHelp(topic); });
+  SetStatusHandler([this](const QString& text) { statusBar()->showMessage(text, 20000); });
   qApp->installEventFilter(NewHelpKeyFilter(this));
   about_ = new AboutBox(this);
   notes_ = new NotesWindow(model_, nullptr);
@@ -205,6 +207,7 @@ TMainForm::~TMainForm() {
   env_.Data.KavrelTable1().SetListener(nullptr);
   env_.Log.SetListener(nullptr);
   SetHelpHandler(nullptr);
+  SetStatusHandler(nullptr);
   delete notes_;
 }
 

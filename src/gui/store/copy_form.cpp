@@ -113,8 +113,13 @@ bool TCopyForm::Copy() {
     if (datasets_->item(row)->isSelected()) rows.push_back(row);
   }
   BusyCursor busy;
-  return model_->Copy(source == nullptr ? std::string() : source->text().toStdString(),
-                      name_->text().toStdString(), rows);
+  const bool copied = model_->Copy(source == nullptr ? std::string() : source->text().toStdString(),
+                                   name_->text().toStdString(), rows);
+  if (copied) {
+    ShowStatus(source->text() + " copied to " + QString::number(rows.size()) +
+               (rows.size() == 1 ? " data set" : " data sets"));
+  }
+  return copied;
 }
 
 void TCopyForm::done(int result) {

@@ -427,8 +427,14 @@ void TDatasetForm::DeleteSelected() {
 void TDatasetForm::CompactSelected() {
   if (const DatasetRow* row = Selected()) {
     const std::string file = row->File;
-    Run([&] { env_.Data.CompactDatabase(file); });
+    const QString name = QString::fromStdString(row->Name);
+    bool compacted = false;
+    Run([&] {
+      env_.Data.CompactDatabase(file);
+      compacted = true;
+    });
     env_.MainChanged();
+    if (compacted) ShowStatus("Data set " + name + " compacted");
   }
 }
 
