@@ -161,9 +161,13 @@ bool AnalysisWindow::BeginRun() {
   if (Sensitivity) {
     run->Inputs = Sensitivity->PrepareRuns(disease_, CheckedArray(), env_.MaxAge);
   } else {
-    auto inputs = Uncertainty->PrepareRuns(disease_, CheckedArray(), env_.Random, env_.Dialogs);
-    if (!inputs) return false;
-    run->Inputs = std::move(*inputs);
+    // The inputs are drawn with the runs (many iterations take a while).
+    if (!Uncertainty->ReadyRuns(CheckedArray(), env_.Dialogs)) return false;
+    // The stored outputs are the central values; read here, so that the summary (seconds for
+    // many runs) is computed with the runs, away from the window's thread.
+    Tdisease::Store outputs{env_.Data, env_.Dialogs, env_.MaxAge};
+    disease_.LoadOutputs(outputs);
+    run->Summary = Uncertainty->Summary;
   }
   pending_ = std::move(run);
   pendingSetup_ = std::make_unique<AnalysisSetup>(Setup());
@@ -172,7 +176,18 @@ bool AnalysisWindow::BeginRun() {
 
 void AnalysisWindow::ComputeRun(Progress& progress) {
   if (!pending_) return;
+  if (Uncertainty) pending_->Inputs = Uncertainty->DrawInputs(sex_, env_.Random);
   pending_->Results = RunCalculations(disease_, pending_->Inputs, *pendingSetup_, progress);
+  if (Uncertainty && !pending_->Results.empty()) {
+    std::array<Series, kVariableCount> central{};
+    for (int v = 0; v < kVariableCount; ++v) central[v] = disease_.OutputSeries[v][sex_];
+    pending_->Summary.Compute(pending_->Results, central, env_.MaxAge);
+  }
+}
+
+void AnalysisWindow::DiscardRun() {
+  pending_.reset();
+  pendingSetup_.reset();
 }
 
 bool AnalysisWindow::EndRun() {
@@ -182,8 +197,12 @@ bool AnalysisWindow::EndRun() {
   if (Sensitivity) {
     return Sensitivity->TakeRuns(run->Results, disease_, env_.MaxAge, env_.Data, env_.Dialogs);
   }
-  return Uncertainty->TakeRuns(std::move(run->Results), disease_, env_.MaxAge, env_.Data,
-                               env_.Dialogs);
+  if (run->Results.empty()) return false;
+  Uncertainty->Runs = std::move(run->Results);
+  Uncertainty->Summary = std::move(run->Summary);
+  Uncertainty->HasResults = true;
+  disease_.Calculated[sex_] = true;
+  return true;
 }
 
 bool AnalysisWindow::Save() {

@@ -93,6 +93,8 @@ class AnalysisWindow {
   bool BeginRun();
   void ComputeRun(Progress& progress);
   bool EndRun();
+  // A run cancelled after ComputeRun ended: its results are not taken in.
+  void DiscardRun();
   // "Save": the results already computed, stored (the same numbers that were shown). False when
   // there is nothing to save or the user declined replacing a stored set. BeginSave asks, Store
   // writes (one transaction per set, on any thread while the window waits).
@@ -125,6 +127,7 @@ class AnalysisWindow {
   struct PendingRun {
     std::vector<RunInputs> Inputs;
     std::vector<Tresultin> Results;
+    Tuncertsummary Summary;  // an uncertainty run's, computed with the runs
   };
   std::unique_ptr<PendingRun> pending_;
   std::unique_ptr<AnalysisSetup> pendingSetup_;

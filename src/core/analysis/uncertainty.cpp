@@ -147,18 +147,23 @@ std::vector<RunInputs> Tuncertklas::DrawInputs(int sex, RandomSource& random) co
   return inputs;
 }
 
-std::optional<std::vector<RunInputs>> Tuncertklas::PrepareRuns(
-    const Tdisease& disease, const std::array<bool, kVariableCount>& checked, RandomSource& random,
-    UserDialogs& dialogs) {
+bool Tuncertklas::ReadyRuns(const std::array<bool, kVariableCount>& checked, UserDialogs& dialogs) {
   Runs.clear();
   HasResults = false;
   if (Iterations < 2) {
     dialogs.ShowError(kTooFewIterations);
-    return std::nullopt;
+    return false;
   }
   for (int v = 0; v < kVariableCount; ++v) {
     if (!checked[v]) Specs[v].reset();
   }
+  return true;
+}
+
+std::optional<std::vector<RunInputs>> Tuncertklas::PrepareRuns(
+    const Tdisease& disease, const std::array<bool, kVariableCount>& checked, RandomSource& random,
+    UserDialogs& dialogs) {
+  if (!ReadyRuns(checked, dialogs)) return std::nullopt;
   return DrawInputs(disease.Sex, random);
 }
 

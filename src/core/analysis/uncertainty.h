@@ -104,6 +104,8 @@ class Tuncertklas {
   std::optional<std::vector<RunInputs>> PrepareRuns(const Tdisease& disease,
                                                     const std::array<bool, kVariableCount>& checked,
                                                     RandomSource& random, UserDialogs& dialogs);
+  // PrepareRuns without the drawing: the checks and the specifications of the checked variables.
+  bool ReadyRuns(const std::array<bool, kVariableCount>& checked, UserDialogs& dialogs);
   bool TakeRuns(std::vector<Tresultin> runs, Tdisease& disease, int maxAge, TDataKavrel& data,
                 UserDialogs& dialogs);
   // The summary anew from the finished runs, for other intervals; the central values are the

@@ -250,15 +250,19 @@ void TUncertForm::Start() {
     }
     if (begun) {
       SharedProgress progress;
+      bool completed = false;
       try {
-        RunInBackground(this, "Analysis", progress,
-                        [this](SharedProgress& shared) { model_->ComputeRun(shared); });
+        completed = RunInBackground(this, "Analysis", progress,
+                                    [this](SharedProgress& shared) { model_->ComputeRun(shared); });
       } catch (...) {
-        model_->EndRun();
+        model_->DiscardRun();
         throw;
       }
-      BusyCursor busy;
-      model_->EndRun();
+      if (completed) {
+        model_->EndRun();
+      } else {
+        model_->DiscardRun();  // cancelled, also when the last runs had just ended
+      }
     }
   } catch (const std::exception& error) {
     env_.Dialogs.ShowError(error.what());

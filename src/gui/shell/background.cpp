@@ -1,5 +1,6 @@
 #include "gui/shell/background.h"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <thread>
@@ -46,15 +47,12 @@ bool RunInBackground(QWidget* owner, const QString& title, SharedProgress& progr
   poll.setInterval(50);
   QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
     if (window.wasCanceled()) cancel();
-    if (progress.Total() > 0 && window.maximum() != progress.Total()) {
-      window.setMaximum(progress.Total());
-    }
-    if (progress.Total() > 0) {
-      window.setValue(std::min(progress.Done(), progress.Total()));
-      if (!cancelled) {
-        window.setLabelText(title +
-                            QString(": %1 of %2").arg(progress.Done()).arg(progress.Total()));
-      }
+    const int total = progress.Total();
+    const int done = std::min(progress.Done(), total);
+    if (total > 0) {
+      if (window.maximum() != total) window.setMaximum(total);
+      if (!cancelled) window.setLabelText(title + QString(": %1 of %2").arg(done).arg(total));
+      window.setValue(done);
     }
     if (finished) loop.quit();
   });
