@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QTimer>
@@ -45,8 +46,12 @@ bool RunInBackground(QWidget* owner, const QString& title, SharedProgress& progr
   QEventLoop loop;
   QTimer poll;
   poll.setInterval(50);
+  QElapsedTimer clock;
+  clock.start();
   QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
     if (window.wasCanceled()) cancel();
+    // Work that has not counted yet (preparing) shows the window too, with its Cancel.
+    if (!finished && !window.isVisible() && clock.elapsed() > 300) window.show();
     const int total = progress.Total();
     const int done = std::min(progress.Done(), total);
     if (total > 0) {
