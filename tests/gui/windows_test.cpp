@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 
@@ -221,6 +222,28 @@ class WindowsTest final : public QObject {
         QVERIFY2(captions.size() == 1, qPrintable(menu->text() + ": " + captions.join(", ")));
       }
     }
+  }
+
+  // A graph opens beside the window that opened it and on the screen, also when that window
+  // stands near the screen's edge.
+  void windowsOpenNearTheirOpenerAndOnScreen() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    p.form.move(60, 50);
+    p.form.show();
+    const QRect screen = p.form.screen()->availableGeometry();
+    auto* graph = new TGrafForm(100, &p.form);
+    graph->resize(500, 400);
+    graph->show();
+    QVERIFY(std::abs(graph->x() - p.form.frameGeometry().x() - 40) <= 1);
+    QVERIFY(screen.contains(graph->frameGeometry().topLeft()));
+    p.form.move(screen.right() - 100, screen.bottom() - 100);
+    auto* table = new TTableForm(
+        "Table", [](bool, int, int) { return TableText{}; }, &p.form);
+    table->resize(400, 300);
+    table->show();
+    QVERIFY(screen.contains(QRect(table->pos(), table->size())));
   }
 
   // Over a modal window the help opens in front of it and can be used while it stays open.

@@ -1,12 +1,16 @@
 #include "gui/shell/help.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QBoxLayout>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QVariant>
 #include <QWidget>
 
@@ -36,12 +40,43 @@ QBoxLayout* HoldingLayout(QLayout* layout, QWidget* widget, int* index) {
   return nullptr;
 }
 
+// A window about to show: one that is not a dialog (graphs, tables, the storage grid, the age
+// schedule window) opens beside the window that opened it instead of at a screen corner; every
+// window is kept on the screen, its title bar included.
+void PlaceOnScreen(QWidget* window) {
+  const Qt::WindowType type = window->windowType();
+  if (type != Qt::Window && type != Qt::Dialog) return;
+  const bool placed = window->property("kavrelPlaced").toBool();
+  window->setProperty("kavrelPlaced", true);
+  QWidget* opener = window->parentWidget() != nullptr ? window->parentWidget()->window()
+                                                      : QApplication::activeWindow();
+  if (opener == window) opener = nullptr;
+  QPoint at = window->pos();
+  if (!placed && qobject_cast<QDialog*>(window) == nullptr && opener != nullptr) {
+    at = opener->frameGeometry().topLeft() + QPoint(40, 40);
+  }
+  QScreen* screen = opener != nullptr ? opener->screen() : window->screen();
+  if (screen == nullptr) return;
+  const QRect free = screen->availableGeometry();
+  constexpr int kTitleBar = 32;
+  const QSize size = window->size();
+  at.setX(std::max(free.left(), std::min(at.x(), free.right() - size.width())));
+  at.setY(std::max(free.top(), std::min(at.y(), free.bottom() - size.height() - kTitleBar)));
+  if (at != window->pos()) window->move(at);
+}
+
 class HelpKeyFilter final : public QObject {
  public:
   using QObject::QObject;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) {
+      if (auto* widget = qobject_cast<QWidget*>(watched); widget != nullptr && widget->isWindow()) {
+        PlaceOnScreen(widget);
+      }
+      return false;
+    }
     if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1) {
       return false;
     }
