@@ -150,6 +150,7 @@ int main(int argc, char** argv) {
                                          form.Model().SimplexWindow, form.Model().ViewWindow,
                                          &form.Model().TableAgeGroups, &form.Model().FitWindow});
     kavrel::TProcessForm* process = form.ProcessForm();
+    process->show();  // the graph and table open beside a shown window
     process->Prepare(processing, true, true);
     process->Calculate();
     process->SaveResult();  // so the analysis window below has adjusted inputs to vary

@@ -1,5 +1,7 @@
 #include "gui/engine/process_form.h"
 
+#include <utility>
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -130,8 +132,17 @@ void TProcessForm::Prepare(ProcessingWindow& model, bool openGraph, bool openTab
   setWindowTitle(QString::fromStdString(model.Caption()));
   model.Open();
   Show();
-  if (openGraph) OpenGraph();
-  if (openTable) OpenTable();
+  pendingGraph_ = openGraph;
+  pendingTable_ = openTable;
+  if (isVisible()) showEvent(nullptr);
+}
+
+void TProcessForm::showEvent(QShowEvent* event) {
+  if (event != nullptr) QDialog::showEvent(event);
+  const bool graph = std::exchange(pendingGraph_, false);
+  const bool table = std::exchange(pendingTable_, false);
+  if (graph) OpenGraph();
+  if (table) OpenTable();
 }
 
 void TProcessForm::Process(ProcessingWindow& model, bool openGraph, bool openTable) {

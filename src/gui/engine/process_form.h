@@ -69,6 +69,9 @@ class TProcessForm final : public QDialog {
 
  protected:
   void done(int result) override;
+  // The graph and table asked for at the start open once this window shows: beside it and in
+  // front of it.
+  void showEvent(QShowEvent* event) override;
 
  private:
   template <typename Command>
@@ -77,6 +80,8 @@ class TProcessForm final : public QDialog {
 
   UserDialogs& dialogs_;
   ProcessingWindow* model_ = nullptr;
+  bool pendingGraph_ = false;
+  bool pendingTable_ = false;
   QListWidget* available_;
   QCheckBox* apply_;
   QPushButton* fromOutput_;

@@ -51,15 +51,33 @@ void PlaceOnScreen(QWidget* window) {
   QWidget* opener = window->parentWidget() != nullptr ? window->parentWidget()->window()
                                                       : QApplication::activeWindow();
   if (opener == window) opener = nullptr;
-  QPoint at = window->pos();
-  if (!placed && qobject_cast<QDialog*>(window) == nullptr && opener != nullptr) {
-    at = opener->frameGeometry().topLeft() + QPoint(40, 40);
+  // An opener that is not on the screen yet (a window opening with its graph) has no place:
+  // the window above it has.
+  while (opener != nullptr && !opener->isVisible()) {
+    opener = opener->parentWidget() != nullptr ? opener->parentWidget()->window() : nullptr;
   }
   QScreen* screen = opener != nullptr ? opener->screen() : window->screen();
   if (screen == nullptr) return;
   const QRect free = screen->availableGeometry();
   constexpr int kTitleBar = 32;
   const QSize size = window->size();
+  QPoint at = window->pos();
+  if (!placed && qobject_cast<QDialog*>(window) == nullptr && opener != nullptr) {
+    // Beside the opener where there is room, else on the side with the most room, so that as
+    // little as possible of either is covered.
+    const QRect by = opener->frameGeometry();
+    constexpr int kGap = 8;
+    at.setY(by.top());
+    if (by.right() + kGap + size.width() <= free.right()) {
+      at.setX(by.right() + kGap);
+    } else if (by.left() - kGap - size.width() >= free.left()) {
+      at.setX(by.left() - kGap - size.width());
+    } else if (free.right() - by.right() >= by.left() - free.left()) {
+      at.setX(free.right() - size.width());
+    } else {
+      at.setX(free.left());
+    }
+  }
   at.setX(std::max(free.left(), std::min(at.x(), free.right() - size.width())));
   at.setY(std::max(free.top(), std::min(at.y(), free.bottom() - size.height() - kTitleBar)));
   if (at != window->pos()) window->move(at);
