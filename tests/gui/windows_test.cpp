@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
@@ -222,6 +223,31 @@ class WindowsTest final : public QObject {
         QVERIFY2(captions.size() == 1, qPrintable(menu->text() + ": " + captions.join(", ")));
       }
     }
+  }
+
+  // The generator test of the analysis options draws while "Press" is held down, and stops when
+  // it is released; the processing window can stay on top.
+  void generatorTestAndStayOnTop() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    TSensOpForm* options = p.form.AnalysisOptionsForm();
+    emit options->PressButton()->pressed();
+    QTRY_VERIFY(!options->TestNumber()->text().isEmpty());
+    const QString first = options->TestNumber()->text();
+    QVERIFY(QRegularExpression("^-?\\d\\.\\d{12}$").match(first).hasMatch());
+    QTRY_VERIFY(options->TestNumber()->text() != first);  // drawing goes on
+    emit options->PressButton()->released();
+    const QString last = options->TestNumber()->text();
+    QTest::qWait(50);
+    QCOMPARE(options->TestNumber()->text(), last);
+
+    TProcessForm* process = p.form.ProcessForm();
+    process->SetStayOnTop(true);
+    QVERIFY(process->StaysOnTop());
+    QVERIFY(process->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    process->SetStayOnTop(false);
+    QVERIFY(!process->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   }
 
   // A graph opens beside the window that opened it and on the screen, also when that window

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/analysis/analysis_window.h"
@@ -19,13 +20,18 @@
 
 namespace kavrel {
 
+TSensOpForm::~TSensOpForm() = default;
+
 TSensOpForm::TSensOpForm(AnalysisOptionsState& state, QWidget* parent)
     : QDialog(parent),
       state_(state),
       pages_(new QTabWidget),
       value_(new QLineEdit),
       useAsInput_(new QCheckBox("Use as input")),
-      generator_(new QComboBox) {
+      generator_(new QComboBox),
+      press_(new QPushButton("Press")),
+      testNumber_(new QLabel),
+      drawing_(new QTimer(this)) {
   setWindowTitle(Q(AnalysisOptionsState::kCaption));
   auto* uncertainty = new QWidget;
   auto* uncertaintyLayout = new QHBoxLayout(uncertainty);
@@ -52,7 +58,23 @@ TSensOpForm::TSensOpForm(AnalysisOptionsState& state, QWidget* parent)
   for (auto name : kGeneratorNames) generator_->addItem(Q(name));
   availableLayout->addWidget(generator_);
   rngLayout->addWidget(available);
+  auto* test = new QGroupBox("Test");
+  auto* testLayout = new QHBoxLayout(test);
+  testLayout->addWidget(press_);
+  testLayout->addWidget(testNumber_, 1);
+  rngLayout->addWidget(test);
   rngLayout->addStretch();
+  // Held down, "Press" draws from the chosen generator, a number per tick of the event loop, so
+  // the window stays responsive; releasing it stops.
+  drawing_->setInterval(0);
+  connect(press_, &QPushButton::pressed, this, [this] {
+    testSource_ = std::make_unique<RandomSource>(state_.Generator, ClockSeed());
+    drawing_->start();
+  });
+  connect(press_, &QPushButton::released, drawing_, &QTimer::stop);
+  connect(drawing_, &QTimer::timeout, this, [this] {
+    if (testSource_) testNumber_->setText(QString::number(testSource_->Next(), 'f', 12));
+  });
   pages_->addTab(new QWidget, "Sensitivity");
   pages_->addTab(uncertainty, "Uncertainty");
   pages_->addTab(rng, "RNG");

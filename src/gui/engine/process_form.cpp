@@ -7,8 +7,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "core/base/user_dialogs.h"
 #include "core/base/vocabulary.h"
@@ -95,6 +97,22 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   connect(apply_, &QCheckBox::toggled, this, [this](bool checked) {
     if (model_ != nullptr) model_->State.TrendApplyChecked = checked;
   });
+  // The pop-up menu: "Stay on top", "Show notes", "Preferences".
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    QMenu menu(this);
+    QAction* top = menu.addAction("Stay on top");
+    top->setCheckable(true);
+    top->setChecked(stayOnTop_);
+    connect(top, &QAction::toggled, this, &TProcessForm::SetStayOnTop);
+    QAction* notes = menu.addAction("Show notes");
+    notes->setEnabled(static_cast<bool>(showNotes_));
+    connect(notes, &QAction::triggered, this, [this] { showNotes_(); });
+    QAction* preferences = menu.addAction("Preferences");
+    preferences->setEnabled(static_cast<bool>(showPreferences_));
+    connect(preferences, &QAction::triggered, this, [this] { showPreferences_(); });
+    menu.exec(mapToGlobal(at));
+  });
   AddHelp(this, 3700);
 }
 
@@ -135,6 +153,16 @@ void TProcessForm::Prepare(ProcessingWindow& model, bool openGraph, bool openTab
   pendingGraph_ = openGraph;
   pendingTable_ = openTable;
   if (isVisible()) showEvent(nullptr);
+}
+
+void TProcessForm::SetStayOnTop(bool on) {
+  stayOnTop_ = on;
+  // On the platform window: changing the widget's flags would hide it, which ends the dialog.
+  if (QWindow* window = windowHandle()) {
+    window->setFlag(Qt::WindowStaysOnTopHint, on);
+  } else {
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+  }
 }
 
 void TProcessForm::showEvent(QShowEvent* event) {

@@ -55,6 +55,14 @@ class TProcessForm final : public QDialog {
     showViewOptions_ = std::move(show);
   }
   void ShowOptions();
+  // The pop-up menu's "Show notes" and "Preferences" (the main window's commands).
+  void SetPopupCommands(std::function<void()> notes, std::function<void()> preferences) {
+    showNotes_ = std::move(notes);
+    showPreferences_ = std::move(preferences);
+  }
+  // "Stay on top" of the pop-up menu.
+  void SetStayOnTop(bool on);
+  bool StaysOnTop() const { return stayOnTop_; }
   // "&Variable" and a click on a variable in the list: the age schedule window, beside this one.
   void SetAgeScheduleWindow(TAgeschedForm* window) { ageSchedule_ = window; }
   void AdjustVariable();
@@ -81,6 +89,9 @@ class TProcessForm final : public QDialog {
   UserDialogs& dialogs_;
   ProcessingWindow* model_ = nullptr;
   bool pendingGraph_ = false;
+  bool stayOnTop_ = false;
+  std::function<void()> showNotes_;
+  std::function<void()> showPreferences_;
   bool pendingTable_ = false;
   QListWidget* available_;
   QCheckBox* apply_;

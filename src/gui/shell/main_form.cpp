@@ -185,6 +185,19 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   }
   inspectForm_->setWindowModality(Qt::WindowModal);
   processForm_->SetOptionsWindow(calcForm_);
+  processForm_->SetPopupCommands(
+      [this] {
+        notes_->ShowDisease();
+        notes_->show();
+        notes_->raise();
+      },
+      [this] {
+        // Over the processing window, which would otherwise block it.
+        const Qt::WindowFlags flags = preferencesForm_->windowFlags();
+        preferencesForm_->setParent(processForm_, flags);
+        preferencesForm_->exec();
+        preferencesForm_->setParent(this, flags);
+      });
   // Modal to the main window only, so the storage grid and the notes stay at hand.
   inputForm_->setWindowModality(Qt::WindowModal);
   populationForm_->setWindowModality(Qt::WindowModal);
