@@ -6,9 +6,11 @@
 #include <thread>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QChart>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +36,7 @@
 #include "gui/engine/calc_options_form.h"
 #include "gui/engine/trend_form.h"
 #include "gui/exchange/export_form.h"
+#include "gui/exchange/storage_form.h"
 #include "gui/results/graph_form.h"
 #include "gui/results/inspect_form.h"
 #include "gui/results/table_form.h"
@@ -411,6 +414,19 @@ class ProcessFormTest final : public QObject {
         TGrafForm* inputs = settings->OpenGraph();
         QVERIFY(inputs->Chart()->title().endsWith(" input"));
         QCOMPARE(inputs->Lines().size(), std::size_t{11});
+        // Pasted parameters are read into the distributions (Ctrl+V in the grid).
+        QTableView* cells = settings->Grid();
+        cells->setCurrentIndex(grid->index(1, 2));
+        QApplication::clipboard()->setText("0.5");
+        QTest::keyClick(cells, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(grid->index(1, 2).data(Qt::EditRole).toString().left(3), QString("0.5"));
+        // "S&tore data" hands the grid to the storage grid under the data set's name.
+        settings->Button("S&tore data")->click();
+        QVERIFY(p.form.StorageForm()->isVisible());
+        QCOMPARE(p.form.StorageForm()->View()->model()->index(0, 0).data().toString(),
+                 QString("Kavrel input, database Example"));
+        // "Define": other age groups, every distribution made anew for them.
+        QVERIFY(settings->Button("Define")->isEnabled());
       });
       analysis->Button("Settings")->click();
       analysis->Button("Start")->click();

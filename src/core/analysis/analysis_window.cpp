@@ -325,11 +325,28 @@ void UncertaintySettingsWindow::SetDistribution(int kind) {
   const int v = Shown();
   if (v < 0) return;
   analysis_.DistChoice[v] = std::clamp(kind, 0, 4);
+  Rebuild();
+}
+
+void UncertaintySettingsWindow::Rebuild() {
   std::array<bool, kVariableCount> checked{};
   for (int w : variables_) checked[w] = true;
   analysis_.RebuildSpecs(sex_, checked, groups_, coefficient_);
   Fill();
   ComputeInputIntervals();
+}
+
+void UncertaintySettingsWindow::SetAgeGroups(const Tagegrouplist& groups) {
+  if (groups.Groups.empty()) return;
+  groups_ = groups.Copy();
+  Rebuild();
+}
+
+void UncertaintySettingsWindow::StoreData(const GridReceiver& send, const std::string& datasetName,
+                                          const std::string& date, const std::string& time) const {
+  if (!send) return;
+  send(Grid, true, {"Kavrel input, database " + datasetName, "Written " + date + ", " + time},
+       true);
 }
 
 void UncertaintySettingsWindow::CellsEdited(char decimalSeparator) {

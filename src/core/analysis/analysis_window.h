@@ -161,9 +161,18 @@ class UncertaintySettingsWindow {
   void SetRatesIndex(int index);
   // The input intervals of the shown variable into the summary's bounds.
   void ComputeInputIntervals();
+  // "Define": new age groups; every checked variable's distributions made anew for them, at their
+  // defaults.
+  void SetAgeGroups(const Tagegrouplist& groups);
+  const Tagegrouplist& AgeGroups() const { return groups_; }
+  // "S&tore data": the grid to the storage grid, side by side as new content, under the lines
+  // naming the data set and the time.
+  void StoreData(const GridReceiver& send, const std::string& datasetName, const std::string& date,
+                 const std::string& time) const;
 
  private:
   void Fill();
+  void Rebuild();
   double Multiplier() const;
 
   Tuncertklas& analysis_;

@@ -16,7 +16,12 @@
 #include "core/analysis/analysis_window.h"
 #include "core/analysis/distributions.h"
 #include "core/base/user_dialogs.h"
+#include "core/exchange/grid.h"
 #include "core/results/result_table.h"
+#include "core/results/view_options.h"
+#include "gui/agesched/age_group_form.h"
+#include "gui/exchange/grid_editor.h"
+#include "gui/exchange/storage_form.h"
 #include "gui/exchange/text_grid_model.h"
 #include "gui/results/graph_form.h"
 #include "gui/shell/form_helpers.h"
@@ -36,7 +41,10 @@ TUncertspecForm::TUncertspecForm(UserDialogs& dialogs, const ViewOptionsState& v
       iterations_(new QSpinBox),
       rates_(new QComboBox),
       decimals_(new QSpinBox),
-      view_(new QTableView) {
+      grid_(new GridEditor(dialogs, 420, this)),
+      define_(new QPushButton("Define")),
+      store_(new QPushButton("S&tore data")),
+      read_(new QPushButton("&Read file")) {
   setWindowTitle("Uncertainty settings");
   auto* general = new QGroupBox("General settings");
   auto* generalLayout = new QFormLayout(general);
@@ -63,18 +71,26 @@ TUncertspecForm::TUncertspecForm(UserDialogs& dialogs, const ViewOptionsState& v
   display->addRow("Decimals", decimals_);
   auto* options = new QPushButton("Options");
   options->setEnabled(static_cast<bool>(showOptions));
+  auto* ages = new QGroupBox("Age groups");
+  auto* agesLayout = new QHBoxLayout(ages);
+  agesLayout->addWidget(define_);
+  auto* storage = new QGroupBox("Storage grid");
+  auto* storageLayout = new QHBoxLayout(storage);
+  storageLayout->addWidget(store_);
+  storageLayout->addWidget(read_);
+  for (QPushButton* button : {define_, store_, read_}) button->setEnabled(false);
   auto* close = new QPushButton("&Close");
   auto* panel = new QVBoxLayout;
   panel->addWidget(general);
   panel->addWidget(variable);
   panel->addLayout(display);
+  panel->addWidget(ages);
+  panel->addWidget(storage);
   panel->addWidget(options);
   panel->addStretch();
   panel->addWidget(close);
-  view_->verticalHeader()->hide();
-  view_->setMinimumWidth(420);
   auto* layout = new QHBoxLayout(this);
-  layout->addWidget(view_, 1);
+  layout->addWidget(grid_->View(), 1);
   layout->addLayout(panel);
   resize(760, 520);
 
@@ -88,12 +104,44 @@ TUncertspecForm::TUncertspecForm(UserDialogs& dialogs, const ViewOptionsState& v
   });
   connect(rates_, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (showing_ || model_ == nullptr) return;
+    if (display_ != nullptr) display_->RatesIndex = index;
     model_->SetRatesIndex(index);
     Show();
   });
   connect(decimals_, &QSpinBox::valueChanged, this, [this](int value) {
+    if (showing_) return;
+    if (display_ != nullptr) display_->Decimals = value;
     if (model_ != nullptr) model_->Decimals = value;
-    if (model_grid_ != nullptr) model_grid_->SetDecimals(value);
+    grid_->SetDecimals(value);
+  });
+  // Typed, cut or pasted cells are read into the distributions.
+  grid_->CellsChanged = [this] {
+    if (!showing_) CellsEdited();
+  };
+  connect(define_, &QPushButton::clicked, this, [this] {
+    if (model_ == nullptr || grids_ == nullptr) return;
+    grids_->AgeGroups.Run();
+    RunCommand(dialogs_, [&] { model_->SetAgeGroups(grids_->CurrentAgeGroups); });
+    Show();
+  });
+  connect(store_, &QPushButton::clicked, this, [this] {
+    if (model_ == nullptr || grids_ == nullptr) return;
+    const LocalDateTime now = LocalDateAndTime(grids_->Now);
+    RunCommand(dialogs_, [&] {
+      model_->StoreData(
+          [this](const TextGrid& source, bool sideBySide, const std::vector<std::string>& lines,
+                 bool newContent) {
+            if (!grids_->Storage.ReceiveGrid(source, sideBySide, lines, newContent, dialogs_)) {
+              return false;
+            }
+            grids_->ShowStorage();
+            return true;
+          },
+          datasetName_ ? datasetName_() : std::string(), now.Date, now.Time);
+    });
+  });
+  connect(read_, &QPushButton::clicked, this, [this] {
+    if (grids_ != nullptr) grids_->ReadStorageFile();
   });
   connect(openGraph, &QPushButton::clicked, this, &TUncertspecForm::OpenGraph);
   connect(options, &QPushButton::clicked, this, [showOptions] { showOptions(); });
@@ -103,26 +151,36 @@ TUncertspecForm::TUncertspecForm(UserDialogs& dialogs, const ViewOptionsState& v
 
 TUncertspecForm::~TUncertspecForm() = default;
 
+QTableView* TUncertspecForm::Grid() const { return grid_->View(); }
+
+QPushButton* TUncertspecForm::Button(const QString& text) const { return FindButton(this, text); }
+
+void TUncertspecForm::SetGridWindows(const GridWindowEnvironment* grids, DisplaySettings* display,
+                                     std::function<std::string()> datasetName) {
+  grids_ = grids;
+  display_ = display;
+  datasetName_ = std::move(datasetName);
+}
+
 void TUncertspecForm::Prepare(UncertaintySettingsWindow& model, Tuncertklas& analysis, int maxAge) {
   model_ = &model;
   analysis_ = &analysis;
   maxAge_ = maxAge;
   const char separator = LocaleDecimalSeparator();
-  delete model_grid_;
   // "Mean" (column 1) is the saved input: only the spread parameters are typed.
-  model_grid_ = new TextGridModel(model.Grid,
-                                  {.LabelsAsRowHeadings = false,
-                                   .Editable = true,
-                                   .FirstNumericColumn = 1,
-                                   .DecimalSeparator = separator,
-                                   .Thousands = false,
-                                   .Reformat = true,
-                                   .FirstEditableColumn = 2},
-                                  this);
-  view_->setModel(model_grid_);
-  connect(model_grid_, &QAbstractItemModel::dataChanged, this, [this] {
-    if (!showing_) CellsEdited();
-  });
+  grid_->Attach(model.Grid, {.LabelsAsRowHeadings = false,
+                             .Editable = true,
+                             .FirstNumericColumn = 1,
+                             .DecimalSeparator = separator,
+                             .Thousands = false,
+                             .Reformat = true,
+                             .FirstEditableColumn = 2});
+  // "Rates per:" and "Decimals" start from the preferences' display settings.
+  if (display_ != nullptr) {
+    model.Decimals = display_->Decimals;
+    model.SetRatesIndex(display_->RatesIndex);
+  }
+  for (QPushButton* button : {define_, store_, read_}) button->setEnabled(grids_ != nullptr);
   model.ComputeInputIntervals();
   Show();
 }
@@ -141,11 +199,12 @@ void TUncertspecForm::Show() {
   distribution_->setCurrentIndex(model_->Distribution());
   iterations_->setValue(analysis_->Iterations);
   rates_->setCurrentIndex(model_->RatesIndex);
-  model_grid_->SetDecimals(model_->Decimals);
-  model_grid_->Reload();
+  decimals_->setValue(model_->Decimals);
+  grid_->SetDecimals(model_->Decimals);
+  grid_->Reload();
   // Only as many parameter columns as the distribution has.
   for (int c = 1; c < model_->Grid.ColumnCount(); ++c) {
-    view_->setColumnHidden(c, model_->Grid.Cell(c, 0).empty());
+    grid_->View()->setColumnHidden(c, model_->Grid.Cell(c, 0).empty());
   }
   showing_ = false;
   if (graph_ && graph_->isVisible()) graph_->Refresh();
@@ -192,6 +251,7 @@ TGrafForm* TUncertspecForm::OpenGraph() {
 
 void TUncertspecForm::done(int result) {
   if (graph_) graph_->close();
+  if (grids_ != nullptr) grids_->StorageWindow.close();
   model_ = nullptr;
   QDialog::done(result);
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include <QDialog>
 #include <QPointer>
@@ -17,8 +18,10 @@ class QTableView;
 
 namespace kavrel {
 
+class GridEditor;
 class TGrafForm;
-class TextGridModel;
+struct GridWindowEnvironment;
+struct DisplaySettings;
 class Tuncertklas;
 class UncertaintySettingsWindow;
 class UserDialogs;
@@ -44,7 +47,14 @@ class TUncertspecForm final : public QDialog {
   QLabel* VariableName() const { return name_; }
   QComboBox* Distribution() const { return distribution_; }
   QSpinBox* Iterations() const { return iterations_; }
-  QTableView* Grid() const { return view_; }
+  QTableView* Grid() const;
+  QPushButton* Button(const QString& text) const;
+
+  // The shared grid windows (age group editor, storage grid), the display settings that "Rates
+  // per:" and "Decimals" start from and follow, and the open data set's name; without them
+  // "Define", "S&tore data" and "&Read file" are disabled.
+  void SetGridWindows(const GridWindowEnvironment* grids, DisplaySettings* display,
+                      std::function<std::string()> datasetName);
 
  protected:
   void done(int result) override;
@@ -65,8 +75,13 @@ class TUncertspecForm final : public QDialog {
   QSpinBox* iterations_;
   QComboBox* rates_;
   QSpinBox* decimals_;
-  QTableView* view_;
-  TextGridModel* model_grid_ = nullptr;
+  GridEditor* grid_;
+  QPushButton* define_;
+  QPushButton* store_;
+  QPushButton* read_;
+  const GridWindowEnvironment* grids_ = nullptr;
+  DisplaySettings* display_ = nullptr;
+  std::function<std::string()> datasetName_;
   QPointer<TGrafForm> graph_;
 };
 

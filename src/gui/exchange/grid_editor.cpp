@@ -37,14 +37,16 @@ GridEditor::GridEditor(UserDialogs& dialogs, int minimumWidth, QObject* parent)
 }
 
 void GridEditor::Attach(TextGrid& grid, char decimalSeparator, bool thousands) {
+  Attach(grid, {.LabelsAsRowHeadings = false,
+                .Editable = true,
+                .FirstNumericColumn = 1,
+                .DecimalSeparator = decimalSeparator,
+                .Thousands = thousands});
+}
+
+void GridEditor::Attach(TextGrid& grid, const TextGridModel::Layout& layout) {
   Detach();
-  model_ = new TextGridModel(grid,
-                             {.LabelsAsRowHeadings = false,
-                              .Editable = true,
-                              .FirstNumericColumn = 1,
-                              .DecimalSeparator = decimalSeparator,
-                              .Thousands = thousands},
-                             this);
+  model_ = new TextGridModel(grid, layout, this);
   view_->setModel(model_);
   connect(model_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from) {
     if (from.isValid() && MayEdit()) Changed();

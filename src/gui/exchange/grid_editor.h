@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include "core/base/clock.h"
+#include "gui/exchange/text_grid_model.h"
 
 class QComboBox;
 class QEvent;
@@ -25,7 +26,6 @@ class TCSVForm;
 class TDataKavrel;
 class Tagegrouplist;
 class TextGrid;
-class TextGridModel;
 class UserDialogs;
 struct DisplaySettings;
 
@@ -60,6 +60,8 @@ class GridEditor final : public QObject {
   // Shows the grid: value cells as numbers with the locale's separator, with thousands
   // separators where `thousands`.
   void Attach(TextGrid& grid, char decimalSeparator, bool thousands = false);
+  // The same with the model's layout given (read-only columns, formatting).
+  void Attach(TextGrid& grid, const TextGridModel::Layout& layout);
   void Detach();
   void Reload();
   void SetDecimals(int decimals);

@@ -39,6 +39,7 @@
 #include "gui/agesched/pattern_form.h"
 #include "gui/analysis/sens_options_form.h"
 #include "gui/analysis/uncert_form.h"
+#include "gui/analysis/uncertspec_form.h"
 #include "gui/engine/amoeba_form.h"
 #include "gui/engine/calc_options_form.h"
 #include "gui/engine/process_form.h"
@@ -185,6 +186,9 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   }
   inspectForm_->setWindowModality(Qt::WindowModal);
   processForm_->SetOptionsWindow(calcForm_);
+  analysisForm_->SettingsForm()->SetGridWindows(
+      gridWindows_.get(), &model_.UncertaintyDisplay,
+      [this] { return env_.Settings.CurrentDatasetName; });
   processForm_->SetPopupCommands(
       [this] {
         notes_->ShowDisease();

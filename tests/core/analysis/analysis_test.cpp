@@ -279,6 +279,27 @@ TEST_F(AnalysisTest, WindowModels) {
   const double saved = uncertainty.SavedInputs[kRemission][kMales][40];
   EXPECT_LT(uncertainty.Summary.Intervals[4].Bounds[kRemission][0][40], saved);
   EXPECT_GT(uncertainty.Summary.Intervals[4].Bounds[kRemission][1][40], saved);
+  // "Define": ten-year groups, the distributions made anew for them.
+  Tagegrouplist tens;
+  for (int low = 0; low <= maxAge; low += 10) {
+    tens.Groups.push_back(std::make_unique<Tagegroup>(low, std::min(low + 10, maxAge + 1), maxAge));
+  }
+  settings.SetAgeGroups(tens);
+  EXPECT_EQ(settings.Grid.RowCount(), static_cast<int>(tens.Groups.size()) + 1);
+  EXPECT_EQ(settings.Grid.Cell(0, 1), "0-9");
+  // "S&tore data": the grid with the lines that say where it came from.
+  std::vector<std::string> header;
+  settings.StoreData(
+      [&](const TextGrid& grid, bool sideBySide, const std::vector<std::string>& lines, bool) {
+        EXPECT_TRUE(sideBySide);
+        EXPECT_EQ(grid.RowCount(), settings.Grid.RowCount());
+        header = lines;
+        return true;
+      },
+      "Example", "10-12-2026", "12:00");
+  EXPECT_EQ(header, (std::vector<std::string>{"Kavrel input, database Example",
+                                              "Written 10-12-2026, 12:00"}));
+  settings.SetAgeGroups(FiveYearGroups(maxAge, "Standard"));
   settings.Grid.SetCell(3, 1, "abc");
   settings.CellsEdited('.');
   EXPECT_EQ(dialogs.Texts().back(), kInvalidCellMessage);
