@@ -188,6 +188,12 @@ class WindowsTest final : public QObject {
         if (asked != topic) problems << name + ": Help asked " + QString::number(asked);
       }
       if (!Clashes(window).isEmpty()) problems << name + ": " + Clashes(window);
+      // Shown at its default size, the title fits.
+      window->show();
+      if (window->width() < window->fontMetrics().horizontalAdvance(window->windowTitle()) + 100) {
+        problems << name + ": title clipped at width " + QString::number(window->width());
+      }
+      window->hide();
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
     // Pages with topics of their own.

@@ -1,5 +1,7 @@
 #include "gui/exchange/male_female_form.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,7 +21,6 @@ TMFEditForm::TMFEditForm(QWidget* parent)
   row->addWidget(females_);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(box);
-  setFixedSize(sizeHint());
   connect(males_, &QRadioButton::clicked, this, [this] {
     chosen_ = 0;
     accept();
@@ -29,6 +30,9 @@ TMFEditForm::TMFEditForm(QWidget* parent)
     accept();
   });
   AddHelp(this, 3610);
+  // Its own size, wide enough for the title.
+  setFixedSize(std::max(sizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + 140),
+               sizeHint().height());
 }
 
 int TMFEditForm::Choose() {

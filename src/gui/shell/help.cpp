@@ -60,6 +60,12 @@ void PlaceOnScreen(QWidget* window) {
   if (screen == nullptr) return;
   const QRect free = screen->availableGeometry();
   constexpr int kTitleBar = 32;
+  // Wide enough for its title beside the title bar's buttons.
+  const int titleWidth = window->fontMetrics().horizontalAdvance(window->windowTitle()) + 140;
+  if (window->width() < titleWidth && titleWidth <= free.width() &&
+      window->maximumWidth() >= titleWidth) {
+    window->resize(titleWidth, window->height());
+  }
   const QSize size = window->size();
   QPoint at = window->pos();
   if (!placed && qobject_cast<QDialog*>(window) == nullptr && opener != nullptr) {

@@ -44,9 +44,17 @@ QString QtFilter(const std::string& filter) {
 
 }  // namespace
 
+QWidget* QtUserDialogs::Owner() const {
+  // The window the user is working in: a box asked from the processing window opens over it and
+  // gives the keyboard back to it, not to the main window behind.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  return parent_;
+}
+
 DialogButton QtUserDialogs::Message(std::string_view text, DialogKind kind, DialogButtons buttons) {
   const ArrowWhileAsking arrow;
-  QMessageBox box(parent_);
+  QMessageBox box(Owner());
   box.setWindowTitle("Kavrel");
   box.setText(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
   switch (kind) {
@@ -85,14 +93,14 @@ DialogButton QtUserDialogs::Message(std::string_view text, DialogKind kind, Dial
 
 int QtUserDialogs::ChooseFromList(std::string_view caption, const std::vector<std::string>& items) {
   const ArrowWhileAsking arrow;
-  ListChoiceDialog dialog(parent_);
+  ListChoiceDialog dialog(Owner());
   return dialog.Choose(QString::fromUtf8(caption.data(), static_cast<int>(caption.size())),
                        ToList(items));
 }
 
 std::optional<std::string> QtUserDialogs::ChooseFile(const FileDialogRequest& request) {
   const ArrowWhileAsking arrow;
-  QFileDialog dialog(parent_, QString::fromStdString(request.title),
+  QFileDialog dialog(Owner(), QString::fromStdString(request.title),
                      QString::fromStdString(request.directory), QtFilter(request.filter));
   dialog.setAcceptMode(request.mode == FileDialogRequest::Mode::kSave ? QFileDialog::AcceptSave
                                                                       : QFileDialog::AcceptOpen);
@@ -109,7 +117,7 @@ std::optional<std::vector<int>> QtUserDialogs::CheckList(std::string_view captio
                                                          const std::vector<std::string>& items,
                                                          const std::vector<bool>& checked) {
   const ArrowWhileAsking arrow;
-  CheckListDialog dialog(parent_);
+  CheckListDialog dialog(Owner());
   dialog.Fill(QString::fromUtf8(caption.data(), static_cast<int>(caption.size())), ToList(items),
               checked);
   dialog.exec();
@@ -120,7 +128,7 @@ std::optional<std::uint32_t> QtUserDialogs::ChooseColour(std::uint32_t initial) 
   const ArrowWhileAsking arrow;
   const QColor start(static_cast<int>(initial & 0xff), static_cast<int>((initial >> 8) & 0xff),
                      static_cast<int>((initial >> 16) & 0xff));
-  const QColor chosen = QColorDialog::getColor(start, parent_);
+  const QColor chosen = QColorDialog::getColor(start, Owner());
   if (!chosen.isValid()) return std::nullopt;
   return static_cast<std::uint32_t>(chosen.red()) |
          (static_cast<std::uint32_t>(chosen.green()) << 8) |
@@ -129,7 +137,7 @@ std::optional<std::uint32_t> QtUserDialogs::ChooseColour(std::uint32_t initial) 
 
 std::optional<std::string> QtUserDialogs::SaveAsName(std::string_view currentName) {
   const ArrowWhileAsking arrow;
-  SaveAsDialog dialog(parent_);
+  SaveAsDialog dialog(Owner());
   dialog.SetCurrentName(
       QString::fromUtf8(currentName.data(), static_cast<int>(currentName.size())));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;

@@ -24,6 +24,7 @@ class QtUserDialogs final : public UserDialogs {
   std::optional<std::uint32_t> ChooseColour(std::uint32_t initial) override;
 
  private:
+  QWidget* Owner() const;
   QWidget* parent_;
 };
 
