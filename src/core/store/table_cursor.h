@@ -63,6 +63,7 @@ class TableCursor {
 
   // Called after every move, post, cancel, delete and refresh, so bound controls can redraw.
   void SetListener(std::function<void()> listener) { listener_ = std::move(listener); }
+  const std::function<void()>& Listener() const { return listener_; }
 
  private:
   void Load();

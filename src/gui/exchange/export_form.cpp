@@ -14,12 +14,14 @@
 #include <QVBoxLayout>
 
 #include "core/agesched/age_groups.h"
+#include "core/base/progress.h"
 #include "core/base/user_dialogs.h"
 #include "core/exchange/population.h"
 #include "core/results/result_table.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/table_cursor.h"
 #include "gui/agesched/age_group_form.h"
+#include "gui/shell/background.h"
 #include "gui/shell/busy_cursor.h"
 #include "gui/shell/form_helpers.h"
 #include "gui/shell/help.h"
@@ -163,7 +165,19 @@ bool TExportForm::ChooseFile() {
                           population_->AllCauseMortality,
                           now.Date,
                           now.Time};
-    if (!RunExport(state_, env_.CurrentAgeGroups, *path, context)) return false;
+    // Off the window's thread; questions and messages are put on it.
+    bool exported = false;
+    SharedProgress progress;
+    {
+      QuietCursor quiet(env_.Data.KavrelTable1());
+      RunInBackground(
+          this, "Exporting", progress,
+          [&](SharedProgress&) {
+            exported = RunExport(state_, env_.CurrentAgeGroups, *path, context);
+          },
+          false);
+    }
+    if (!exported) return false;
     env_.Dialogs.ShowInformation("The results were written to " + *path + ".");
     ShowStatus(QString::fromStdString("Results exported to " + *path));
     return true;

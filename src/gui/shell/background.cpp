@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include "core/base/progress.h"
+#include "core/store/table_cursor.h"
 
 namespace kavrel {
 
@@ -21,6 +22,15 @@ std::atomic<int> running{0};
 }  // namespace
 
 bool BackgroundWorkRunning() { return running > 0; }
+
+QuietCursor::QuietCursor(TableCursor& cursor) : cursor_(cursor), listener_(cursor.Listener()) {
+  cursor_.SetListener(nullptr);
+}
+
+QuietCursor::~QuietCursor() {
+  cursor_.SetListener(listener_);
+  if (listener_) listener_();
+}
 
 bool RunInBackground(QWidget* owner, const QString& title, SharedProgress& progress,
                      const std::function<void(SharedProgress&)>& work, bool cancellable) {

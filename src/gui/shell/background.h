@@ -17,12 +17,28 @@ class QWidget;
 namespace kavrel {
 
 class SharedProgress;
+class TableCursor;
 
 // Runs work(progress) on a worker thread and waits for it with the event loop running. Returns
 // false when the user cancelled (the work was asked to stop between its units and has ended);
 // rethrows here what the work threw. cancellable: whether the window offers Cancel.
 bool RunInBackground(QWidget* owner, const QString& title, SharedProgress& progress,
                      const std::function<void(SharedProgress&)>& work, bool cancellable = true);
+
+// For background work that moves the data module's diseases cursor: the windows that follow the
+// cursor are told nothing while it runs (they would be told on the worker's thread) and are told
+// once when it has ended.
+class QuietCursor {
+ public:
+  explicit QuietCursor(TableCursor& cursor);
+  ~QuietCursor();
+  QuietCursor(const QuietCursor&) = delete;
+  QuietCursor& operator=(const QuietCursor&) = delete;
+
+ private:
+  TableCursor& cursor_;
+  std::function<void()> listener_;
+};
 
 // Whether background work is running now (the program's other commands wait for it).
 bool BackgroundWorkRunning();

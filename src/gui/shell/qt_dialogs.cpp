@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
+#include <QThread>
 
 #include "gui/shell/small_dialogs.h"
 
@@ -44,6 +45,22 @@ QString QtFilter(const std::string& filter) {
 
 }  // namespace
 
+namespace {
+
+// A question asked by background work (a worker thread) is put to the user on the GUI thread,
+// which waits for the work in its event loop; the worker waits for the answer.
+template <typename Ask>
+auto OnGuiThread(Ask&& ask) -> decltype(ask()) {
+  decltype(ask()) answer{};
+  QMetaObject::invokeMethod(
+      qApp, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
+  return answer;
+}
+
+bool OffGuiThread() { return QThread::currentThread() != qApp->thread(); }
+
+}  // namespace
+
 QWidget* QtUserDialogs::Owner() const {
   // The window the user is working in: a box asked from the processing window opens over it and
   // gives the keyboard back to it, not to the main window behind.
@@ -53,6 +70,7 @@ QWidget* QtUserDialogs::Owner() const {
 }
 
 DialogButton QtUserDialogs::Message(std::string_view text, DialogKind kind, DialogButtons buttons) {
+  if (OffGuiThread()) return OnGuiThread([&] { return Message(text, kind, buttons); });
   const ArrowWhileAsking arrow;
   QMessageBox box(Owner());
   box.setWindowTitle("Kavrel");
@@ -92,6 +110,7 @@ DialogButton QtUserDialogs::Message(std::string_view text, DialogKind kind, Dial
 }
 
 int QtUserDialogs::ChooseFromList(std::string_view caption, const std::vector<std::string>& items) {
+  if (OffGuiThread()) return OnGuiThread([&] { return ChooseFromList(caption, items); });
   const ArrowWhileAsking arrow;
   ListChoiceDialog dialog(Owner());
   return dialog.Choose(QString::fromUtf8(caption.data(), static_cast<int>(caption.size())),
@@ -99,6 +118,7 @@ int QtUserDialogs::ChooseFromList(std::string_view caption, const std::vector<st
 }
 
 std::optional<std::string> QtUserDialogs::ChooseFile(const FileDialogRequest& request) {
+  if (OffGuiThread()) return OnGuiThread([&] { return ChooseFile(request); });
   const ArrowWhileAsking arrow;
   QFileDialog dialog(Owner(), QString::fromStdString(request.title),
                      QString::fromStdString(request.directory), QtFilter(request.filter));
@@ -116,6 +136,7 @@ std::optional<std::string> QtUserDialogs::ChooseFile(const FileDialogRequest& re
 std::optional<std::vector<int>> QtUserDialogs::CheckList(std::string_view caption,
                                                          const std::vector<std::string>& items,
                                                          const std::vector<bool>& checked) {
+  if (OffGuiThread()) return OnGuiThread([&] { return CheckList(caption, items, checked); });
   const ArrowWhileAsking arrow;
   CheckListDialog dialog(Owner());
   dialog.Fill(QString::fromUtf8(caption.data(), static_cast<int>(caption.size())), ToList(items),
@@ -125,6 +146,7 @@ std::optional<std::vector<int>> QtUserDialogs::CheckList(std::string_view captio
 }
 
 std::optional<std::uint32_t> QtUserDialogs::ChooseColour(std::uint32_t initial) {
+  if (OffGuiThread()) return OnGuiThread([&] { return ChooseColour(initial); });
   const ArrowWhileAsking arrow;
   const QColor start(static_cast<int>(initial & 0xff), static_cast<int>((initial >> 8) & 0xff),
                      static_cast<int>((initial >> 16) & 0xff));
@@ -136,6 +158,7 @@ std::optional<std::uint32_t> QtUserDialogs::ChooseColour(std::uint32_t initial) 
 }
 
 std::optional<std::string> QtUserDialogs::SaveAsName(std::string_view currentName) {
+  if (OffGuiThread()) return OnGuiThread([&] { return SaveAsName(currentName); });
   const ArrowWhileAsking arrow;
   SaveAsDialog dialog(Owner());
   dialog.SetCurrentName(

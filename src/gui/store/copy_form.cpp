@@ -9,9 +9,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/base/progress.h"
 #include "core/base/user_dialogs.h"
 #include "core/exchange/copy_disease.h"
+#include "core/store/data_kavrel.h"
 #include "core/store/settings.h"
+#include "gui/shell/background.h"
 #include "gui/shell/busy_cursor.h"
 #include "gui/shell/help.h"
 
@@ -22,6 +25,7 @@ TCopyForm::TCopyForm(SettingsState& settings, TDataKavrel& data, UserDialogs& di
     : QDialog(parent),
       settings_(settings),
       dialogs_(dialogs),
+      data_(data),
       model_(std::make_unique<CopyWindow>(data, dialogs)),
       diseases_(new QListWidget),
       name_(new QLineEdit),
@@ -112,9 +116,15 @@ bool TCopyForm::Copy() {
   for (int row = 0; row < datasets_->count(); ++row) {
     if (datasets_->item(row)->isSelected()) rows.push_back(row);
   }
-  BusyCursor busy;
-  const bool copied = model_->Copy(source == nullptr ? std::string() : source->text().toStdString(),
-                                   name_->text().toStdString(), rows);
+  const std::string sourceName = source == nullptr ? std::string() : source->text().toStdString();
+  const std::string newName = name_->text().toStdString();
+  bool copied = false;
+  // Off the window's thread: copying into many data sets takes a while.
+  SharedProgress progress;
+  QuietCursor quiet(data_.KavrelTable1());
+  RunInBackground(
+      this, "Copying " + QString::fromStdString(sourceName), progress,
+      [&](SharedProgress&) { copied = model_->Copy(sourceName, newName, rows); }, false);
   if (copied) {
     ShowStatus(source->text() + " copied to " + QString::number(rows.size()) +
                (rows.size() == 1 ? " data set" : " data sets"));

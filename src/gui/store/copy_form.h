@@ -43,6 +43,7 @@ class TCopyForm final : public QDialog {
  private:
   SettingsState& settings_;
   UserDialogs& dialogs_;
+  TDataKavrel& data_;
   std::unique_ptr<CopyWindow> model_;
   QListWidget* diseases_;
   QLineEdit* name_;

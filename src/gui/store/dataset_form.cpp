@@ -14,10 +14,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "core/base/progress.h"
 #include "core/base/user_dialogs.h"
 #include "core/shell/main_window_model.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
+#include "gui/shell/background.h"
 #include "gui/shell/busy_cursor.h"
 #include "gui/shell/help.h"
 #include "gui/shell/small_dialogs.h"
@@ -430,7 +432,11 @@ void TDatasetForm::CompactSelected() {
     const QString name = QString::fromStdString(row->Name);
     bool compacted = false;
     Run([&] {
-      env_.Data.CompactDatabase(file);
+      SharedProgress progress;
+      QuietCursor quiet(env_.Data.KavrelTable1());
+      RunInBackground(
+          this, "Compacting " + name, progress,
+          [&](SharedProgress&) { env_.Data.CompactDatabase(file); }, false);
       compacted = true;
     });
     env_.MainChanged();
@@ -441,7 +447,13 @@ void TDatasetForm::CompactSelected() {
 void TDatasetForm::RepairSelected() {
   if (const DatasetRow* row = Selected()) {
     const std::string file = row->File;
-    Run([&] { env_.Data.RepairDatabase(file); });
+    Run([&] {
+      SharedProgress progress;
+      QuietCursor quiet(env_.Data.KavrelTable1());
+      RunInBackground(
+          this, "Checking " + QString::fromStdString(file), progress,
+          [&](SharedProgress&) { env_.Data.RepairDatabase(file); }, false);
+    });
     env_.MainChanged();
   }
 }
