@@ -61,7 +61,8 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
   fitOptions.AddLow = !options.noLow;
   fitOptions.AddHigh = !options.noHigh;
   fitOptions.LowAge = options.lowAge;
-  fitOptions.HighAge = options.highAge;
+  // By default just beyond the data set's last group, so the interpolations take every data set.
+  fitOptions.HighAge = options.highAge >= 0 ? options.highAge : set.maxAge + 5;
   fitOptions.LowValue = options.lowValue;
   fitOptions.HighValue = options.highValue;
   if (lowAge >= 0) {
@@ -153,10 +154,9 @@ void RegisterAdjust(Commands& commands) {
   command->add_flag("--no-high", adjust->noHigh, "Interpolate without the high end point");
   command->add_option("--low-age", adjust->lowAge, "Age of the low end point")
       ->capture_default_str();
-  command
-      ->add_option("--high-age", adjust->highAge,
-                   "Age of the high end point (beyond the last group's midpoint)")
-      ->capture_default_str();
+  command->add_option("--high-age", adjust->highAge,
+                      "Age of the high end point, beyond the last group's midpoint (default: the "
+                      "highest age + 5)");
   command->add_option("--low-value", adjust->lowValue, "Value at the low end point")
       ->capture_default_str();
   command->add_option("--high-value", adjust->highValue, "Value at the high end point")

@@ -20,7 +20,7 @@ struct AdjustOptions : DiseaseTarget {
   bool noHigh = false;
   // The end points of the polynomial and the spline: ages and values ("default" is 0).
   int lowAge = 0;
-  int highAge = 95;
+  int highAge = -1;  // the highest age + 5
   std::string lowValue = "default";
   std::string highValue = "default";
   bool save = false;

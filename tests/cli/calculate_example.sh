@@ -29,9 +29,15 @@ for method in linear polynomial spline moving-average curve-linear curve-quadrat
     --method "$method" --ages 40-90 --no-high > "$work/adjust.csv"
   [ "$(wc -l < "$work/adjust.csv")" -eq 102 ] || { echo "adjust $method"; exit 1; }
 done
+# With the options as they come the interpolations take the example (its last group is 100+); an
+# end point placed inside the groups is refused.
+for method in spline polynomial; do
+  "$cli" adjust "$work/Example.mdb" --disease "Ischaemic heart disease" --variable prevalence \
+    --method "$method" > /dev/null || { echo "default end points refused ($method)"; exit 1; }
+done
 set +e
 "$cli" adjust "$work/Example.mdb" --disease "Ischaemic heart disease" --variable prevalence \
-  --method spline > /dev/null 2>&1
+  --method spline --high-age 95 > /dev/null 2>&1
 [ $? -eq 1 ] || { echo "an end point inside the groups was not refused"; exit 1; }
 set -e
 "$cli" adjust "$work/Example.mdb" --disease Asthma --variable incidence --method moving-average \

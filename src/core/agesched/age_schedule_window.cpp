@@ -57,6 +57,16 @@ void AgeScheduleWindow::Open() {
   options_.ResetAgeRange(ctx_.MaxAge);
   options_.LowValue = NineDigits(d.InputSeries[v][s][0], ctx_.DecimalSeparator);
   options_.HighValue = NineDigits(d.InputSeries[v][s][ctx_.MaxAge], ctx_.DecimalSeparator);
+  // End points this input's groups would refuse move just outside them: the low one to age 0,
+  // the high one to the highest age + 5, so that the interpolations work on the user's data with
+  // the options as they come.
+  if (d.InputPresent[v][s] && !d.InputRows[v][s].empty()) {
+    const auto midpoint = [](const Tinputdat& row) {
+      return row.Lage + (row.Hage - row.Lage) / 2.0;
+    };
+    if (options_.LowAge >= midpoint(d.InputRows[v][s].front())) options_.LowAge = 0;
+    if (options_.HighAge <= midpoint(d.InputRows[v][s].back())) options_.HighAge = ctx_.MaxAge + 5;
+  }
   open_ = true;
 }
 

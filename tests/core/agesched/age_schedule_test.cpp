@@ -76,9 +76,20 @@ TEST_F(ScheduleTest, PolynomialAndSplineNodes) {
   EXPECT_NEAR(ws.Adjusted[0], 0.0, 1e-12);
   EXPECT_NEAR(ws.Adjusted[5], 5.0, 2.0);
 
-  // Refusals leave Adjusted as it was.
+  // Opening moves end points that the input's groups would refuse just outside them.
+  options.AddHigh = true;
+  options.HighAge = 10;
+  options.LowAge = 3;
   AgeScheduleWindow window(ctx, options);
   window.Open();
+  EXPECT_EQ(options.HighAge, ctx.MaxAge + 5);
+  EXPECT_EQ(options.LowAge, 0);
+  window.RunInterpolation(2);
+  window.RunInterpolation(1);
+  EXPECT_EQ(dialogs.ErrorsShown(), 0);
+  options.AddHigh = false;
+
+  // Refusals leave Adjusted as it was.
   ws.Adjusted.fill(9.0);
   window.Workspace.Adjusted.fill(9.0);
   options.AddHigh = true;
