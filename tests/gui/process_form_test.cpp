@@ -598,6 +598,24 @@ class ProcessFormTest final : public QObject {
     }
   }
 
+  // Ischaemic heart disease (prevalence, mortality, remission) with mortality ignored: nothing
+  // determines case fatality, so the fit is refused with the reason instead of running.
+  void undeterminedFitIsRefused() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    QVERIFY(p.data.KavrelTable1().Locate("DiseaseName", "Ischaemic heart disease"));
+    TProcessForm* form = p.form.ProcessForm();
+    WhenShown(form, [&] {
+      p.form.Model().CalcWindow.Ignore[kMortality] = true;
+      form->Button("Calc&ulate")->click();
+      QVERIFY(QString::fromStdString(p.dialogs.Texts().back()).contains("stop ignoring Mortality"));
+      QVERIFY(!form->Button("&Save result")->isEnabled());
+    });
+    p.form.StartProcess();
+  }
+
   void insufficientInputIsRefused() {
     Installation installation;
     Program p(installation);

@@ -14,6 +14,47 @@ bool SufficientInput(const Tdisease& disease, int sex) {
   return bothMortalityRatios ? given > 3 : given > 2;
 }
 
+std::optional<std::string> UndeterminedFit(const Tdisease& disease, int sex,
+                                           const CalcOptionsWindowState& options) {
+  const auto available = [&](int v) {
+    return disease.InputPresent[v][sex] || disease.FromOutput[v][sex];
+  };
+  // Exactly incidence, remission and case fatality: calculated directly, nothing is fitted.
+  bool hazardsOnly = available(kIncidence) && available(kRemission) && available(kCaseFatality);
+  for (int v : {kPrevalence, kDuration, kMortality, kRRMortality}) hazardsOnly &= !available(v);
+  if (hazardsOnly) return std::nullopt;
+  const auto used = [&](int v) {
+    if (!available(v) || options.Ignore[static_cast<std::size_t>(v)]) return false;
+    return !(v == kPrevalence && options.InputForAge0Only);
+  };
+  std::string ignored;
+  int count = 0;
+  for (int v = 0; v < kVariableCount; ++v) {
+    if (used(v)) ++count;
+    if (available(v) && !used(v)) {
+      ignored += (ignored.empty() ? "" : ", ") + std::string(kVariableDisplayNames[v]);
+    }
+  }
+  if (used(kCaseFatality) && used(kRRMortality)) --count;
+  const std::string stopIgnoring =
+      ignored.empty() ? std::string(".")
+                      : "; stop ignoring " + ignored + " (calculation options, Weights).";
+  if (count < 3) {
+    return "The inputs the fit would use cannot determine incidence, remission and case fatality: "
+           "it needs at least three (case fatality and RR mortality together count as one), and " +
+           std::to_string(count) + (count == 1 ? " is" : " are") + " left. Add an input" +
+           stopIgnoring;
+  }
+  const bool fatalityFitted = !options.Exact[2];
+  if (fatalityFitted && !used(kCaseFatality) && !used(kMortality) && !used(kRRMortality) &&
+      !used(kDuration)) {
+    return "Case fatality cannot be determined from the inputs the fit would use: it needs case "
+           "fatality, mortality, RR mortality or duration" +
+           stopIgnoring;
+  }
+  return std::nullopt;
+}
+
 std::string CalculationFailedMessage(const std::string& disease, int sex,
                                      std::size_t internalErrors, const std::string& first) {
   std::string text = "The calculation of " + disease + " for " +
@@ -31,6 +72,12 @@ bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls
   const int s = disease.Sex;
   if (!SufficientInput(disease, s)) {
     controls.Dialogs.ShowInformation(kInsufficientInputMessage);
+    return false;
+  }
+  // A hazard the fit would search that nothing determines is refused before the fit runs.
+  if (auto refusal = UndeterminedFit(disease, s, controls.Options)) {
+    disease.Calculated[s] = false;
+    controls.Dialogs.ShowError(*refusal);
     return false;
   }
   struct EnableAfter {

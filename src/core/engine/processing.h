@@ -4,6 +4,7 @@
 // share: the sufficiency test, the trend check, the calculation and the copy into the outputs.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,13 @@ inline constexpr std::string_view kInsufficientInputMessage =
 // At least three variables with own input for the sex, case fatality and RR mortality counting
 // as one. Variables taken from output do not count.
 bool SufficientInput(const Tdisease& disease, int sex);
+
+// Whether the inputs the fit will use (available and not ignored) can determine the hazards it
+// searches: at least three of them (case fatality and RR mortality together count as one), and
+// for case fatality one of case fatality, mortality, RR mortality or duration. A refusal says
+// which inputs would determine it; nothing when the fit can run (or no fit is needed).
+std::optional<std::string> UndeterminedFit(const Tdisease& disease, int sex,
+                                           const CalcOptionsWindowState& options);
 
 // "Calc&ulate" for the disease's current sex. False when nothing was calculated (insufficient
 // input, or the calculation refused its settings; the user has been told). The "Save result" and

@@ -286,6 +286,44 @@ TEST_F(FittingTest, SufficiencyAndTheProcessingSequence) {
     EXPECT_EQ(SufficientInput(d, kFemales), c.sufficient);
   }
 
+  // Inputs the fit would not use (ignored) cannot determine a hazard: refused before the fit runs.
+  struct Determinacy {
+    std::vector<int> given;
+    std::vector<int> ignored;
+    bool exactFatality;
+    const char* refusal;  // the start of the refusal, or null when the fit can run
+  };
+  const Determinacy fits[] = {
+      {{kPrevalence, kMortality, kRemission}, {}, false, nullptr},
+      {{kPrevalence, kMortality, kRemission}, {kMortality}, false, "The inputs the fit would use"},
+      {{kIncidence, kPrevalence, kRemission}, {}, false, "Case fatality cannot be determined"},
+      {{kIncidence, kPrevalence, kRemission}, {}, true, nullptr},
+      {{kIncidence, kPrevalence, kDuration}, {}, false, nullptr},
+      {{kIncidence, kRemission, kCaseFatality}, {kCaseFatality}, false, nullptr},  // no fit
+  };
+  for (const Determinacy& c : fits) {
+    Tdisease d("d");
+    CalcOptionsWindowState options;
+    for (int v : c.given) d.InputPresent[v][kMales] = true;
+    for (int v : c.ignored) options.Ignore[static_cast<std::size_t>(v)] = true;
+    options.Exact[2] = c.exactFatality;
+    const auto refusal = UndeterminedFit(d, kMales, options);
+    if (c.refusal == nullptr) {
+      EXPECT_FALSE(refusal) << *refusal;
+    } else {
+      ASSERT_TRUE(refusal);
+      EXPECT_EQ(refusal->rfind(c.refusal, 0), 0u) << *refusal;
+    }
+  }
+  {
+    Tdisease d("d");
+    CalcOptionsWindowState options;
+    for (int v : {kPrevalence, kMortality, kRemission}) d.InputPresent[v][kMales] = true;
+    options.Ignore[kMortality] = true;
+    EXPECT_NE(UndeterminedFit(d, kMales, options)->find("stop ignoring Mortality"),
+              std::string::npos);
+  }
+
   Tdiseaseam d("d");
   d.InputPresent[kIncidence][kMales] = true;
   auto controls = Controls();
