@@ -24,6 +24,7 @@
 #include "gui/exchange/input_form.h"
 #include "gui/exchange/storage_form.h"
 #include "gui/exchange/text_grid_model.h"
+#include "gui/shell/form_helpers.h"
 #include "gui_fixture.h"
 
 namespace kavrel {
@@ -115,6 +116,63 @@ class InputEditorTest final : public QObject {
     });
     QTest::mouseClick(prevalence, Qt::LeftButton);
     QVERIFY(!prevalence->isChecked());
+  }
+
+  // Closing with unsaved edits asks "Save changes to ...?"; each answer does what it says, and
+  // nothing is asked when nothing changed.
+  void closingWithUnsavedEditsAsks() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TInputForm* form = p.form.InputForm();
+    const auto edit = [&](const char* value) {
+      QTableView* men = form->Grid(0);
+      men->model()->setData(men->model()->index(0, 1), value);
+    };
+    const auto close = [&] { FindButton(form, "&Close")->click(); };
+    const QString question("Save changes to Incidence of Asthma?");
+
+    // Cancel: the editor stays with the edit; No: closed, nothing stored.
+    p.dialogs.Push(0);  // Incidence
+    WhenShown(form, [&] {
+      edit("0.009");
+      p.dialogs.Push(DialogButton::kCancel);
+      close();
+      QVERIFY(form->isVisible());
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()), question);
+      QCOMPARE(Cell(form->Grid(0), 0, 1, Qt::EditRole), QString("0.009"));
+      p.dialogs.Push(DialogButton::kNo);
+      close();
+      QVERIFY(!form->isVisible());
+    });
+    p.form.EditInput();
+    QCOMPARE(StoredValue(p.data, "Males", 0), 0.00457);
+
+    // Yes: stored as "Save" stores (asking before replacing the rows), then closed.
+    p.dialogs.Push(0);
+    WhenShown(form, [&] {
+      edit("0.008");
+      p.dialogs.Push(DialogButton::kYes);  // save the changes
+      p.dialogs.Push(DialogButton::kYes);  // replace the men's rows
+      p.dialogs.Push(DialogButton::kYes);  // and the women's
+      close();
+      QVERIFY(!form->isVisible());
+    });
+    p.form.EditInput();
+    QCOMPARE(StoredValue(p.data, "Males", 0), 0.008);
+
+    // Nothing changed (a unit change only shows the same values otherwise): no question.
+    p.dialogs.Push(0);
+    const auto shown = p.dialogs.Texts().size();
+    WhenShown(form, [&] {
+      form->RatesPer()->setCurrentIndex(4);
+      close();
+      QVERIFY(!form->isVisible());
+    });
+    p.form.EditInput();
+    QCOMPARE(p.dialogs.Texts().size(), shown);
+    QVERIFY(p.dialogs.AllAnswered());
   }
 
   void defineStorePasteAndCopy() {

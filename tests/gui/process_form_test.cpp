@@ -616,6 +616,49 @@ class ProcessFormTest final : public QObject {
     p.form.StartProcess();
   }
 
+  // Closing with a calculated, unsaved result asks; after "Save result" nothing is asked.
+  void closingWithAnUnsavedResultAsks() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TProcessForm* form = p.form.ProcessForm();
+    const QString question("The result of Asthma for Males has not been saved. Save it?");
+    WhenShown(form, [&] {
+      form->Button("Calc&ulate")->click();
+      p.dialogs.Push(DialogButton::kCancel);
+      form->Button("&Close")->click();
+      QVERIFY(form->isVisible());
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()), question);
+      p.dialogs.Push(DialogButton::kNo);
+      form->Button("&Close")->click();
+      QVERIFY(!form->isVisible());
+    });
+    p.form.StartProcess();
+    QVERIFY(!p.form.OutputBoxes()[0]->isChecked());  // nothing stored
+
+    WhenShown(form, [&] {
+      form->Button("Calc&ulate")->click();
+      p.dialogs.Push(DialogButton::kYes);  // save it
+      form->Button("&Close")->click();
+      QVERIFY(!form->isVisible());
+    });
+    p.form.StartProcess();
+    QVERIFY(p.form.OutputBoxes()[0]->isChecked());
+
+    const auto shown = p.dialogs.Texts().size();
+    WhenShown(form, [&] {
+      form->Button("Calc&ulate")->click();
+      p.dialogs.Push(DialogButton::kYes);  // replace the stored result
+      form->Button("&Save result")->click();
+      form->Button("&Close")->click();
+      QVERIFY(!form->isVisible());
+    });
+    p.form.StartProcess();
+    QVERIFY(p.dialogs.Texts().size() == shown + 1);  // the replace question only
+    QVERIFY(p.dialogs.AllAnswered());
+  }
+
   void insufficientInputIsRefused() {
     Installation installation;
     Program p(installation);

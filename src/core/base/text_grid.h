@@ -36,6 +36,10 @@ class TextGrid {
   void ClearCells();
   // Empties the value cells, from the first column and row on; headings and labels stay.
   void ClearValues(int firstColumn = 1, int firstRow = 1);
+  // The same texts in the same cells (current cell and selection aside).
+  bool SameCells(const TextGrid& other) const {
+    return columns_ == other.columns_ && cells_ == other.cells_;
+  }
 
   bool Enabled = true;
   int CurrentColumn = 1;

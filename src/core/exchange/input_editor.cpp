@@ -69,6 +69,26 @@ void InputEditor::Open(Mode mode) {
     FillGrid(kMales);
     FillGrid(kFemales);
   }
+  MarkSaved();
+}
+
+void InputEditor::MarkSaved() {
+  savedMen_ = MenGrid;
+  savedWomen_ = WomenGrid;
+}
+
+bool InputEditor::HasUnsavedChanges() const {
+  return !Closed && (!MenGrid.SameCells(savedMen_) || !WomenGrid.SameCells(savedWomen_));
+}
+
+bool InputEditor::MayClose() {
+  if (!HasUnsavedChanges()) return true;
+  const DialogButton answer = env_.Dialogs.Message(
+      "Save changes to " + std::string(kVariableDisplayNames[env_.Variable]) + " of " +
+          env_.Disease.DiseaseName + "?",
+      DialogKind::kConfirmation, DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
+  if (answer == DialogButton::kYes) return Save();
+  return answer == DialogButton::kNo;
 }
 
 std::vector<int> InputEditor::ChosenSexes() const {
@@ -112,6 +132,7 @@ bool InputEditor::Save() {
       }
     }
     d.ModelSeries[v][sex] = d.InputSeries[v][sex];
+    MarkSaved();
     Closed = true;
     return true;
   }
@@ -129,6 +150,7 @@ bool InputEditor::Save() {
     }
     d.StoreInput(store, v, sex);
   }
+  MarkSaved();
   Closed = true;
   return true;
 }
@@ -200,6 +222,8 @@ void InputEditor::SetRatesIndex(int index) {
       Grid(sex).SetCell(1, static_cast<int>(k) + 1, Shown(records[k].Waarde));
     }
   }
+  // The stored values in another unit: nothing to save.
+  MarkSaved();
 }
 
 }  // namespace kavrel

@@ -58,6 +58,11 @@ class InputEditor {
 
   // "&Save"; false when a cell was refused (nothing saved) or a replace was cancelled.
   bool Save();
+  // Whether the grids differ from what was last shown from, or stored into, the disease.
+  bool HasUnsavedChanges() const;
+  // Closing: with unsaved changes, "Save changes to Incidence of Asthma?" with Yes (save; the
+  // window stays when the save is refused), No (discard) and Cancel (stay). True: may close.
+  bool MayClose();
   void Define();
   void Clear();
   void Delete();
@@ -75,8 +80,12 @@ class InputEditor {
   double Multiplier() const;
   std::string Shown(double value) const;
 
+  void MarkSaved();
+
   Environment env_;
   Mode mode_ = Mode::kNormal;
+  TextGrid savedMen_;
+  TextGrid savedWomen_;
 };
 
 }  // namespace kavrel

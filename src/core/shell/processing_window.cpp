@@ -52,7 +52,20 @@ bool ProcessingWindow::Calculate() {
   CalcControls controls{env_.Options, env_.Simplex, State, env_.Dialogs};
   const ModelEnvironment model{env_.MaxAge, env_.Population.AllCauseMortality, otherCause_,
                                env_.Log};
-  return RunCalculation(env_.Disease, model, controls);
+  const bool calculated = RunCalculation(env_.Disease, model, controls);
+  if (calculated) unsavedResult_ = true;
+  return calculated;
+}
+
+bool ProcessingWindow::MayClose() {
+  if (!unsavedResult_) return true;
+  const DialogButton answer = env_.Dialogs.Message(
+      "The result of " + env_.Disease.DiseaseName + " for " +
+          std::string(kSexNames.at(static_cast<std::size_t>(Sex()))) +
+          " has not been saved. Save it?",
+      DialogKind::kConfirmation, DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
+  if (answer == DialogButton::kYes) return !SaveResult().empty();
+  return answer == DialogButton::kNo;
 }
 
 int ProcessingWindow::ChooseVariable(const char* caption, bool ownInputOnly) {
@@ -129,6 +142,7 @@ std::string ProcessingWindow::SaveResult() {
   Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
   const auto outcome = d.SaveResult(store, true);
   if (outcome == Tdisease::SaveResultOutcome::kCancelled) return {};
+  unsavedResult_ = false;
   const std::string what = "Result of " + d.DiseaseName + ", " +
                            std::string(kSexNames.at(static_cast<std::size_t>(Sex()))) + ", saved";
   return outcome == Tdisease::SaveResultOutcome::kSavedUnderNewName ? what + " under this new name"

@@ -76,6 +76,12 @@ class ProcessingWindow {
   // The confirmation for the user ("Result of Asthma, Males, saved"); empty when nothing was saved
   // (the user cancelled).
   std::string SaveResult();
+  // A result calculated in this window and not saved since.
+  bool UnsavedResult() const { return unsavedResult_; }
+  // Closing: with an unsaved result, "The result of Asthma for Males has not been saved. Save
+  // it?" with Yes (save; the window stays when the save is cancelled), No and Cancel. True: may
+  // close.
+  bool MayClose();
 
   // The table window's content: five-year groups, the input columns of the variables with own
   // input or taken from output, and the outputs once calculated.
@@ -93,6 +99,7 @@ class ProcessingWindow {
 
  private:
   int ChooseVariable(const char* caption, bool ownInputOnly);
+  bool unsavedResult_ = false;
 
   Environment env_;
   std::array<Series, kSexCount> otherCause_{};

@@ -283,6 +283,12 @@ TTableForm* TProcessForm::OpenTable() {
 }
 
 void TProcessForm::done(int result) {
+  // A calculated result is not thrown away without a question.
+  if (model_ != nullptr) {
+    bool mayClose = true;
+    Do([&] { mayClose = model_->MayClose(); });
+    if (!mayClose) return;
+  }
   // Closing ends the processing of the disease: its tables go with it.
   for (TTableForm* table : Tables()) table->close();
   for (TGrafForm* graph : Graphs()) graph->close();

@@ -245,6 +245,12 @@ void TInputForm::Paste() {
 }
 
 void TInputForm::done(int result) {
+  // Unsaved edits are not thrown away without a question (Close, the title bar's X, Escape).
+  if (editor_) {
+    bool mayClose = true;
+    Do([&] { mayClose = editor_->MayClose(); });
+    if (!mayClose) return;
+  }
   // Closing the editor also closes the storage grid.
   env_.StorageWindow.close();
   QDialog::done(result);
