@@ -136,6 +136,14 @@ class InputEditorTest final : public QObject {
     // Cancel: the editor stays with the edit; No: closed, nothing stored.
     p.dialogs.Push(0);  // Incidence
     WhenShown(form, [&] {
+      // Enter in a grid moves down a row; it starts no command ("Define" would destroy data).
+      QTableView* men = form->Grid(0);
+      const auto before = p.dialogs.Texts().size();
+      men->setCurrentIndex(men->model()->index(0, 0));
+      QTest::keyClick(men, Qt::Key_Return);
+      QCOMPARE(men->currentIndex().row(), 1);
+      QCOMPARE(p.dialogs.Texts().size(), before);
+      QVERIFY(form->isVisible());
       edit("0.009");
       p.dialogs.Push(DialogButton::kCancel);
       close();

@@ -81,6 +81,12 @@ class PopulationFormTest final : public QObject {
       // Whole persons with thousands separators.
       QVERIFY(model->index(1, 1).data().toString().contains(','));
       QVERIFY(!model->index(1, 1).data().toString().contains('.'));
+      // Enter in the grid moves down a row and starts nothing.
+      const auto asked = p.dialogs.Texts().size();
+      form->Grid()->setCurrentIndex(model->index(0, 0));
+      QTest::keyClick(form->Grid(), Qt::Key_Enter);
+      QCOMPARE(form->Grid()->currentIndex().row(), 1);
+      QCOMPARE(p.dialogs.Texts().size(), asked);
       form->Button("Delete all")->click();
       QCOMPARE(model->index(1, 1).data(Qt::EditRole).toString(), QString());
       QCOMPARE(model->index(1, 0).data().toString(), QString("1-4"));

@@ -104,6 +104,7 @@ TAgePatForm::TAgePatForm(Environment environment, QWidget* parent)
   };
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
   AddHelp(this, 5350);
+  KeepFromEnter(this);
 }
 
 TAgePatForm::~TAgePatForm() = default;

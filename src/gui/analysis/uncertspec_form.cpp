@@ -147,6 +147,7 @@ TUncertspecForm::TUncertspecForm(UserDialogs& dialogs, const ViewOptionsState& v
   connect(options, &QPushButton::clicked, this, [showOptions] { showOptions(); });
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
   AddHelp(this, 4900);
+  KeepFromEnter(this);
 }
 
 TUncertspecForm::~TUncertspecForm() = default;

@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QFormLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
 
@@ -100,7 +102,26 @@ bool GridEditor::eventFilter(QObject* watched, QEvent* event) {
                               })) {
     return true;
   }
+  // Enter moves to the next row, as in a spreadsheet; it never reaches the window's buttons
+  // (some of which destroy data).
+  if (watched == view_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      const QModelIndex current = view_->currentIndex();
+      if (model_ != nullptr && current.isValid() && current.row() + 1 < model_->rowCount()) {
+        view_->setCurrentIndex(model_->index(current.row() + 1, current.column()));
+      }
+      return true;
+    }
+  }
   return QObject::eventFilter(watched, event);
+}
+
+void KeepFromEnter(QWidget* window) {
+  for (QPushButton* button : window->findChildren<QPushButton*>()) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+  }
 }
 
 DisplayControls::DisplayControls(QObject* parent)

@@ -89,6 +89,10 @@ class GridEditor final : public QObject {
   TextGridModel* model_ = nullptr;
 };
 
+// No button of the window is pressed by Enter (the grid windows' buttons include destructive
+// ones such as "Define"); the buttons still answer clicks and their Alt keys.
+void KeepFromEnter(QWidget* window);
+
 // "Rates per:" and "Decimals". A change the user makes is written to the display settings (when
 // bound) and handed on; what the window shows from its model is not.
 class DisplayControls final : public QObject {

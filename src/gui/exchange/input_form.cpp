@@ -133,6 +133,7 @@ TInputForm::TInputForm(Environment environment, QWidget* parent)
   });
   ChoosePasteGrid = [this] { return TMFEditForm(this).Choose(); };
   AddHelp(this, 3600);
+  KeepFromEnter(this);
 }
 
 TInputForm::~TInputForm() = default;

@@ -101,6 +101,7 @@ TPopInForm::TPopInForm(Environment environment, QWidget* parent)
     Show();
   };
   AddHelp(this, 3500);
+  KeepFromEnter(this);
 }
 
 TPopInForm::~TPopInForm() = default;
