@@ -308,6 +308,8 @@ std::unique_ptr<Tdiseaseam> MainWindowModel::DiseaseForAnalysis() {
 
 void MainWindowModel::Navigate(Navigator button) {
   TableCursor& diseases = env_.Data.KavrelTable1();
+  // Moving on stores a typed name or code first, as Post does; a blank name stays unstored.
+  if (button != Navigator::kCancel && button != Navigator::kEdit) PostPendingDiseaseEdit(env_.Data);
   switch (button) {
     case Navigator::kFirst:
       diseases.First();
@@ -328,8 +330,7 @@ void MainWindowModel::Navigate(Navigator button) {
       diseases.Edit();
       break;
     case Navigator::kPost:
-      diseases.Post();
-      break;
+      break;  // posted above
     case Navigator::kCancel:
       diseases.Cancel();
       break;

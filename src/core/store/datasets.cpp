@@ -105,7 +105,12 @@ bool OpenCurrentDataset(SettingsState& settings, TDataKavrel& data, UserDialogs&
 
 void PostPendingDiseaseEdit(TDataKavrel& data) {
   TableCursor& diseases = data.KavrelTable1();
-  if (diseases.Active() && diseases.GetState() != TableCursor::State::kBrowse) diseases.Post();
+  if (!diseases.Active() || diseases.GetState() == TableCursor::State::kBrowse) return;
+  // A disease is found by its name everywhere: a blank one is not stored.
+  if (diseases.FieldText("DiseaseName").find_first_not_of(" \t\r\n") == std::string::npos) {
+    throw DatabaseError(std::string(kBlankDiseaseNameMessage));
+  }
+  diseases.Post();
 }
 
 void CloseCurrentDataset(SettingsState& settings, TDataKavrel& data) {

@@ -71,6 +71,10 @@ bool OpenCurrentDataset(SettingsState& settings, TDataKavrel& data, UserDialogs&
 // open with the edit.
 void CloseCurrentDataset(SettingsState& settings, TDataKavrel& data);
 // Posts the diseases cursor's pending edit, if any.
+inline constexpr std::string_view kBlankDiseaseNameMessage =
+    "A disease needs a name: type one, or press Cancel to keep the name it had.";
+// Stores a name or code typed but not yet posted; a blank name is refused (DatabaseError) and the
+// edit stays.
 void PostPendingDiseaseEdit(TDataKavrel& data);
 
 // The "New" and "Add" pages of the data sets window.

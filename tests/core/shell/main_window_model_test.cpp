@@ -145,6 +145,18 @@ TEST_F(MainWindowModelTest, NavigatorDiseaseAreaAndNotes) {
   EXPECT_EQ(model.ShownDisease().Name, "Asthma, all forms");
   model.Navigate(Nav::kCancel);
   EXPECT_EQ(model.ShownDisease().Name, "Asthma");
+  // A blank name is refused, by Post and by moving on; the edit stays until Cancel.
+  model.SetDiseaseName("  ");
+  for (const Nav button : {Nav::kPost, Nav::kNext}) {
+    try {
+      model.Navigate(button);
+      ADD_FAILURE() << "a blank name was stored";
+    } catch (const DatabaseError& error) {
+      EXPECT_EQ(std::string(error.what()), kBlankDiseaseNameMessage);
+    }
+  }
+  model.Navigate(Nav::kCancel);
+  EXPECT_EQ(model.ShownDisease().Name, "Asthma");
   // A typed code is posted by Post.
   model.SetIcdCode("J45");
   model.Navigate(Nav::kPost);
