@@ -347,6 +347,14 @@ class ProcessFormTest final : public QObject {
       schedule->Button("Stop &Manual")->click();
       QVERIFY(schedule->Button("&Apply")->isEnabled());
       const double before = form->Graphs().front()->Lines().front().Data->at(4);
+      // The manual adjustment's line is on show, not kept: Apply asks. Cancel stays; No applies
+      // the kept series.
+      p.dialogs.Push(DialogButton::kCancel);
+      schedule->Button("&Apply")->click();
+      QVERIFY(schedule->isVisible());
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString("Keep the adjusted result and apply it?"));
+      p.dialogs.Push(DialogButton::kNo);
       schedule->Button("&Apply")->click();
       QVERIFY(!schedule->isVisible());
       const PlotLine& incidence = form->Graphs().front()->Lines().front();

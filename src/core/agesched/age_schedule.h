@@ -81,13 +81,20 @@ struct AgeScheduleWorkspace {
   // Notified when a line is to be drawn again (or hidden): the window draws, the core does not.
   std::function<void(ScheduleLine line, bool visible)> OnDraw;
   void Draw(ScheduleLine line) const {
+    if (line == ScheduleLine::kAdjusted) adjustedShown_ = true;
     if (OnDraw) OnDraw(line, true);
   }
   void Hide(ScheduleLine line) const {
+    if (line == ScheduleLine::kAdjusted) adjustedShown_ = false;
     if (OnDraw) OnDraw(line, false);
   }
+  // An adjusted result is on show that has not been kept.
+  bool AdjustedShown() const { return adjustedShown_; }
   // The series smoothing, fitting and manual adjustment start from.
   const Series& Source() const { return ApplyRadio == 0 ? Original : Current; }
+
+ private:
+  mutable bool adjustedShown_ = false;  // what is drawn, not what is computed
 };
 
 // What the procedures work on besides the workspace.

@@ -204,8 +204,15 @@ void AgeScheduleWindow::SetApplyTo(int choice) {
   Workspace.ApplyRadio = choice == 0 ? 0 : 1;
 }
 
-void AgeScheduleWindow::Apply() {
-  if (!OthersEnabled()) return;
+bool AgeScheduleWindow::Apply() {
+  if (!OthersEnabled()) return false;
+  if (Workspace.AdjustedShown()) {
+    const DialogButton answer =
+        ctx_.Dialogs.Message(kKeepAndApplyQuestion, DialogKind::kConfirmation,
+                             DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
+    if (answer == DialogButton::kCancel) return false;
+    if (answer == DialogButton::kYes) KeepResult();
+  }
   Tdisease& d = ctx_.Disease;
   const int v = ctx_.Variable;
   const int s = d.Sex;
@@ -214,6 +221,7 @@ void AgeScheduleWindow::Apply() {
   }
   d.InputSeries[v][s] = d.ModelSeries[v][s];
   Close();
+  return true;
 }
 
 void AgeScheduleWindow::Cancel() {

@@ -14,6 +14,8 @@ namespace kavrel {
 
 class TDataKavrel;
 
+inline constexpr std::string_view kKeepAndApplyQuestion = "Keep the adjusted result and apply it?";
+
 class AgeScheduleWindow {
  public:
   // context.Options is the smooth-and-fit options window's state; opening sets its age range and
@@ -43,8 +45,10 @@ class AgeScheduleWindow {
   int Variable() const { return ctx_.Variable; }
   void SetApplyTo(int choice);
   // ModelSeries := Current (negatives as 0) over 0 ... MaxAge, then InputSeries := ModelSeries;
-  // the window closes.
-  void Apply();
+  // the window closes. With an adjusted result on show that was not kept, first "Keep the
+  // adjusted result and apply it?": Yes keeps it, No applies the current series, Cancel applies
+  // nothing and the window stays (false).
+  bool Apply();
   void Cancel();
   void Close();
 

@@ -209,7 +209,9 @@ void TAgeschedForm::Keep() {
 
 void TAgeschedForm::Apply() {
   if (model_ == nullptr) return;
-  model_->Apply();
+  bool applied = false;
+  Do([&] { applied = model_->Apply(); });
+  if (!applied) return;  // the user chose to go on adjusting
   if (applied_) applied_();
   close();
 }

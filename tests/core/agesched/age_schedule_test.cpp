@@ -405,5 +405,37 @@ TEST_F(ScheduleTest, WindowCommandsKeepApplyCancel) {
   }
 }
 
+// "Apply" with an adjusted result on show that was not kept asks; each answer does what it says.
+TEST_F(ScheduleTest, ApplyAsksAboutAnAdjustedResultNotKept) {
+  Groups({Row(0, 50, 1.0), Row(50, 101, 3.0)});
+  options.AddLow = options.AddHigh = false;
+  const auto ctx = Context();
+  // Cancel applies nothing; No applies the current series (the input, -1, as 0); Yes the
+  // adjusted one.
+  for (const DialogButton answer : {DialogButton::kCancel, DialogButton::kNo, DialogButton::kYes}) {
+    disease.InputSeries[variable][kMales].fill(-1.0);
+    AgeScheduleWindow window(ctx, options);
+    window.Open();
+    window.RunInterpolation(0);  // piecewise linear, on show, not kept
+    const double adjusted = window.Workspace.Adjusted[60];
+    ASSERT_GT(adjusted, 1.0);
+    dialogs.Push(answer);
+    EXPECT_EQ(window.Apply(), answer != DialogButton::kCancel);
+    EXPECT_EQ(dialogs.Texts().back(), kKeepAndApplyQuestion);
+    const double expected = answer == DialogButton::kCancel ? -1.0
+                            : answer == DialogButton::kNo   ? 0.0
+                                                            : adjusted;
+    EXPECT_DOUBLE_EQ(disease.InputSeries[variable][kMales][60], expected);
+  }
+  // Kept first: no question.
+  AgeScheduleWindow window(ctx, options);
+  window.Open();
+  window.RunInterpolation(0);
+  window.KeepResult();
+  const auto asked = dialogs.Texts().size();
+  EXPECT_TRUE(window.Apply());
+  EXPECT_EQ(dialogs.Texts().size(), asked);
+}
+
 }  // namespace
 }  // namespace kavrel
