@@ -22,6 +22,7 @@
 #include "core/exchange/grid.h"
 #include "gui/agesched/age_group_form.h"
 #include "gui/exchange/input_form.h"
+#include "gui/exchange/male_female_form.h"
 #include "gui/exchange/storage_form.h"
 #include "gui/exchange/text_grid_model.h"
 #include "gui/shell/form_helpers.h"
@@ -181,6 +182,50 @@ class InputEditorTest final : public QObject {
     p.form.EditInput();
     QCOMPARE(p.dialogs.Texts().size(), shown);
     QVERIFY(p.dialogs.AllAnswered());
+  }
+
+  // A paste goes into the grid that has the keyboard without a question; the question, when it
+  // comes, can be cancelled (Escape) and then nothing is pasted.
+  void pasteIntoTheFocusedGridAndCancelTheChoice() {
+    TMFEditForm chooser;
+    QTimer::singleShot(0, &chooser, [&] { QTest::keyClick(&chooser, Qt::Key_Escape); });
+    QCOMPARE(chooser.Choose(), -1);
+
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TInputForm* form = p.form.InputForm();
+    p.dialogs.Push(0);  // Incidence
+    WhenShown(form, [&] {
+      bool asked = false;
+      form->ChoosePasteGrid = [&] {
+        asked = true;
+        return -1;
+      };
+      QTableView* women = form->Grid(1);
+      women->setFocus();
+      women->setCurrentIndex(women->model()->index(2, 1));
+      QApplication::clipboard()->setText("0.123");
+      form->Paste();
+      QVERIFY(!asked);
+      QCOMPARE(Cell(women, 2, 1, Qt::EditRole), QString("0.123"));
+      form->setFocus();  // no grid has the keyboard: asked, and cancelled
+      form->Paste();
+      QVERIFY(asked);
+      p.dialogs.Push(DialogButton::kNo);  // discard the paste on closing
+    });
+    p.form.EditInput();
+
+    // Duration is in years: "Rates per:" is not offered, whatever the last unit was.
+    p.form.Model().InputDisplay.RatesIndex = 4;
+    p.dialogs.Push(4);  // Duration
+    WhenShown(form, [&] {
+      QVERIFY(!form->RatesPer()->isEnabled());
+      QCOMPARE(form->RatesPer()->currentIndex(), 0);
+    });
+    p.form.EditInput();
+    QCOMPARE(p.form.Model().InputDisplay.RatesIndex, 4);  // the setting itself is kept
   }
 
   void defineStorePasteAndCopy() {

@@ -53,6 +53,10 @@ class InputEditor {
   void Open(Mode mode);
   std::string Caption() const;
   bool RatesChoiceVisible() const { return env_.Variable == kIncidence; }
+  // Duration (years) and RR mortality (a ratio) are not rates: "Rates per:" stays at 1.
+  bool RatesPerOffered() const {
+    return env_.Variable != kDuration && env_.Variable != kRRMortality;
+  }
   bool IncidenceAsHazards() const { return env_.Disease.IncidenceIsHazard; }
   TextGrid& Grid(int sex) { return sex == kMales ? MenGrid : WomenGrid; }
 

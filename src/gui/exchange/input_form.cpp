@@ -159,6 +159,7 @@ void TInputForm::Prepare(const Request& request) {
   editor_->RatesIndex =
       request.Display != nullptr ? request.Display->RatesIndex : request.RatesIndex;
   editor_->Decimals = request.Display != nullptr ? request.Display->Decimals : request.Decimals;
+  if (!editor_->RatesPerOffered()) editor_->RatesIndex = 0;
   editor_->Open(request.DataPoints ? InputEditor::Mode::kDataPoints : InputEditor::Mode::kNormal);
 
   men_->Attach(editor_->MenGrid, separator, true);
@@ -195,6 +196,7 @@ void TInputForm::Show() {
   applyTo_->button(editor_->ApplyTo)->setChecked(true);
   applyBox_->setEnabled(editor_->ApplyToEnabled);
   ratesBox_->setVisible(editor_->RatesChoiceVisible());
+  display_->Rates()->setEnabled(editor_->RatesPerOffered());
   hazards_->button(editor_->IncidenceAsHazards() ? 1 : 0)->setChecked(true);
 }
 
@@ -241,7 +243,9 @@ void TInputForm::Cut() {
 
 void TInputForm::Paste() {
   if (!editor_) return;
-  const int sex = ChoosePasteGrid ? ChoosePasteGrid() : 1;
+  // Into the grid that has the keyboard; the question only when that is not clear.
+  int sex = FocusedGrid();
+  if (sex < 0) sex = ChoosePasteGrid ? ChoosePasteGrid() : -1;
   if (sex == 0 || sex == 1) Editor(sex).Paste();
 }
 

@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -21,6 +22,12 @@ TMFEditForm::TMFEditForm(QWidget* parent)
   row->addWidget(females_);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(box);
+  auto* cancel = new QPushButton("Cancel");
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
   connect(males_, &QRadioButton::clicked, this, [this] {
     chosen_ = 0;
     accept();
@@ -42,7 +49,8 @@ int TMFEditForm::Choose() {
     item->setChecked(false);
     item->setAutoExclusive(true);
   }
-  chosen_ = 1;
+  // Cancel, Escape or the title bar's X: no grid, nothing pasted.
+  chosen_ = -1;
   exec();
   return chosen_;
 }
