@@ -182,12 +182,16 @@ class ProcessFormTest final : public QObject {
         trends->Hazards()->button(0)->click();
         trends->Number()->setValue(1);  // a new period ending now
         QCOMPARE(trends->End()->value(), 0);
-        trends->Start()->setValue(-10);
+        // Typed as years back: 10 is ten years ago.
+        trends->Start()->selectAll();
+        QTest::keyClicks(trends->Start(), "10");
+        QCOMPARE(trends->Start()->value(), 10);
+        QCOMPARE(trends->Start()->text(), QString("10 years ago"));
         trends->Value()->setText("2");
         trends->AddButton()->click();
         QVERIFY(trends->DeleteButton()->isEnabled());
-        trends->Number()->setValue(2);  // the next one ends the year before
-        QCOMPARE(trends->End()->value(), -11);
+        trends->Number()->setValue(2);         // the next one ends the year before
+        QCOMPARE(trends->End()->value(), 11);  // eleven years ago
         trends->accept();
       });
       form->Button("Set")->click();

@@ -38,8 +38,11 @@ TTrendForm::TTrendForm(UserDialogs& dialogs, QWidget* parent)
     hazards_->addButton(item, id++);
     hazardLayout->addWidget(item);
   }
-  start_->setMinimum(-110);
-  end_->setRange(-110, 0);
+  // Years back as the user counts them (20: twenty years ago); the model counts back negatively.
+  start_->setMaximum(110);
+  start_->setSuffix(" years ago");
+  end_->setRange(0, 110);
+  end_->setSuffix(" years ago");
   end_->setEnabled(false);
   auto* form = new QFormLayout(period_);
   form->addRow("Number", number_);
@@ -72,9 +75,9 @@ TTrendForm::TTrendForm(UserDialogs& dialogs, QWidget* parent)
     model_->SetNumber(number);
     Show();
   });
-  connect(start_, &QSpinBox::valueChanged, this, [this](int start) {
+  connect(start_, &QSpinBox::valueChanged, this, [this](int yearsAgo) {
     if (!model_ || showing_) return;
-    model_->SetStart(start);
+    model_->SetStart(-yearsAgo);
     Show();
   });
   connect(value_, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -122,9 +125,9 @@ void TTrendForm::Show() {
   period_->setEnabled(m.BlockControlsEnabled);
   number_->setRange(0, m.NumberMax);
   number_->setValue(m.Number);
-  start_->setMaximum(m.StartMax);
-  start_->setValue(m.Start);
-  end_->setValue(m.End);
+  start_->setMinimum(-m.StartMax);
+  start_->setValue(-m.Start);
+  end_->setValue(-m.End);
   value_->setText(QString::fromStdString(m.ValueText));
   start_->setEnabled(m.StartEnabled);
   value_->setEnabled(m.ValueEnabled);
