@@ -91,8 +91,11 @@ class InputEditorTest final : public QObject {
       QTableView* women = form->Grid(1);
       women->model()->setData(women->model()->index(1, 1), "high");
       form->Save();
+      // The message names the grid, the row and the column, and the cell is selected.
       QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
-               QString::fromStdString(std::string(kInvalidCellMessage)));
+               QString::fromStdString(std::string(kInvalidCellMessage)) +
+                   "\r\nWomen, row 2 (Age 5-9), column Value: \"high\"");
+      QCOMPARE(women->currentIndex(), women->model()->index(1, 1));
       QVERIFY(form->isVisible());
       women->model()->setData(women->model()->index(1, 1), "400");
       p.dialogs.Push(DialogButton::kYes);  // overwrite the men's rows

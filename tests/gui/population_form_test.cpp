@@ -90,11 +90,21 @@ class PopulationFormTest final : public QObject {
       form->Button("Delete all")->click();
       QCOMPARE(model->index(1, 1).data(Qt::EditRole).toString(), QString());
       QCOMPARE(model->index(1, 0).data().toString(), QString("1-4"));
-      // Closing with changes asks; No keeps the window open.
-      p.dialogs.Push(DialogButton::kNo);
+      // Closing with changes asks "Save changes to Population?": Cancel keeps the window; Yes
+      // saves, which the empty cells refuse (the window stays, the first empty cell selected);
+      // No closes and the stored numbers come back.
+      p.dialogs.Push(DialogButton::kCancel);
       form->Button("&Close")->click();
       QVERIFY(form->isVisible());
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString("Save changes to Population?"));
       p.dialogs.Push(DialogButton::kYes);
+      form->Button("&Close")->click();
+      QVERIFY(form->isVisible());
+      QVERIFY(QString::fromStdString(p.dialogs.Texts().back()).contains("row 1"));
+      QCOMPARE(form->Grid()->currentIndex().row(), 0);
+      QCOMPARE(form->Grid()->currentIndex().column(), 1);
+      p.dialogs.Push(DialogButton::kNo);
       form->Button("&Close")->click();
       QVERIFY(!form->isVisible());
     });

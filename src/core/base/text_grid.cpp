@@ -43,24 +43,109 @@ std::optional<double> ReadCellNumber(std::string_view text, char decimalSeparato
   return ReadNumberText(text, decimalSeparator);
 }
 
+namespace {
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "1,250,000" with ',' as the group separator: the groups after the first have three digits.
+std::optional<std::string> WithoutGroups(std::string_view number, std::string_view group) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const auto at = number.find(group, start);
+    parts.push_back(number.substr(start, at == std::string_view::npos ? at : at - start));
+    if (at == std::string_view::npos) break;
+    start = at + group.size();
+  }
+  // "0,125" is a decimal, never a thousand and something.
+  if (parts.size() < 2 || !AllDigits(parts.front()) || parts.front().size() > 3 ||
+      parts.front().front() == '0') {
+    return std::nullopt;
+  }
+  std::string joined(parts.front());
+  for (std::size_t k = 1; k < parts.size(); ++k) {
+    if (parts[k].size() != 3 || !AllDigits(parts[k])) return std::nullopt;
+    joined += parts[k];
+  }
+  return joined;
+}
+
+}  // namespace
+
+std::string NormalNumberText(std::string_view text, char decimalSeparator) {
+  std::string plain(text);
+  plain.erase(0, plain.find_first_not_of(' '));
+  plain.erase(plain.find_last_not_of(' ') + 1);
+  if (plain.empty() || ReadCellNumber(plain, decimalSeparator)) return std::string(text);
+  const char other = decimalSeparator == ',' ? '.' : ',';
+  std::string sign;
+  if (plain.front() == '-' || plain.front() == '+') {
+    sign = plain.substr(0, 1);
+    plain.erase(0, 1);
+  }
+  // The integer part and the fraction with the cells' separator.
+  const auto point = plain.find(decimalSeparator);
+  const std::string whole = plain.substr(0, point);
+  const std::string fraction = point == std::string::npos ? "" : plain.substr(point);
+  for (const std::string_view group :
+       {std::string_view(&other, 1), std::string_view(" "), std::string_view("\xc2\xa0")}) {
+    if (const auto joined = WithoutGroups(whole, group)) {
+      const std::string candidate = sign + *joined + fraction;
+      if (ReadCellNumber(candidate, decimalSeparator)) return candidate;
+    }
+  }
+  // One other separator and no own one: a decimal written the other way.
+  if (point == std::string::npos && std::count(plain.begin(), plain.end(), other) == 1) {
+    std::string candidate = sign + plain;
+    std::replace(candidate.begin(), candidate.end(), other, decimalSeparator);
+    if (ReadCellNumber(candidate, decimalSeparator)) return candidate;
+  }
+  return std::string(text);
+}
+
+std::string CellPlace(const TextGrid& grid, std::string_view gridName, int column, int row) {
+  std::string place;
+  if (!gridName.empty()) place = std::string(gridName) + ", ";
+  place += "row " + std::to_string(row);
+  if (const std::string& label = grid.Cell(0, row); !label.empty() && column > 0) {
+    const std::string& heading = grid.Cell(0, 0);
+    place += " (" + (heading.empty() ? label : heading + " " + label) + ")";
+  }
+  const std::string& heading = grid.Cell(column, 0);
+  return place + ", column " + (heading.empty() ? std::to_string(column) : heading);
+}
+
 bool ValidateGrid(TextGrid& grid, int firstColumn, int firstRow, UserDialogs& dialogs,
-                  char decimalSeparator) {
+                  char decimalSeparator, std::string_view gridName) {
   if (!grid.Enabled) return true;
-  for (int c = firstColumn; c < grid.ColumnCount(); ++c) {
-    for (int r = firstRow; r < grid.RowCount(); ++r) {
-      if (grid.Cell(0, r).empty()) continue;
-      if (!ReadCellNumber(grid.Cell(c, r), decimalSeparator)) {
-        grid.CurrentColumn = c;
-        grid.CurrentRow = r;
-        dialogs.ShowError(kInvalidCellMessage);
-        return false;
+  for (int r = firstRow; r < grid.RowCount(); ++r) {
+    if (grid.Cell(0, r).empty()) continue;
+    for (int c = firstColumn; c < grid.ColumnCount(); ++c) {
+      const std::string& text = grid.Cell(c, r);
+      if (ReadCellNumber(text, decimalSeparator)) continue;
+      grid.CurrentColumn = c;
+      grid.CurrentRow = r;
+      grid.Select(c, r, c, r);
+      std::string message = std::string(kInvalidCellMessage) + "\r\n" +
+                            CellPlace(grid, gridName, c, r) + ": " +
+                            (text.empty() ? std::string("empty") : "\"" + text + "\"");
+      const char other = decimalSeparator == ',' ? '.' : ',';
+      if (text.find(other) != std::string::npos) {
+        message += std::string("\r\nNumbers are written here with a ") +
+                   (decimalSeparator == ',' ? "comma" : "point") + " before the decimals.";
       }
+      dialogs.ShowError(message);
+      return false;
     }
   }
   return true;
 }
 
-bool PasteIntoGrid(TextGrid& grid, std::string_view clipboard, bool mayGrow, UserDialogs& dialogs) {
+bool PasteIntoGrid(TextGrid& grid, std::string_view clipboard, bool mayGrow, UserDialogs& dialogs,
+                   char decimalSeparator) {
   if (clipboard.empty()) return false;
   const int rows =
       std::max<int>(1, static_cast<int>(std::count(clipboard.begin(), clipboard.end(), '\r')));
@@ -82,8 +167,10 @@ bool PasteIntoGrid(TextGrid& grid, std::string_view clipboard, bool mayGrow, Use
     for (int c = 0; c < columns; ++c) {
       const auto end = clipboard.find_first_of("\t\r", k);
       const std::size_t stop = end == std::string_view::npos ? clipboard.size() : end;
-      grid.SetCell(grid.CurrentColumn + c, grid.CurrentRow + r,
-                   std::string(clipboard.substr(k, stop - k)));
+      const std::string_view text = clipboard.substr(k, stop - k);
+      grid.SetCell(
+          grid.CurrentColumn + c, grid.CurrentRow + r,
+          decimalSeparator != 0 ? NormalNumberText(text, decimalSeparator) : std::string(text));
       if (end == std::string_view::npos) {
         k = clipboard.size() + 1;
         break;

@@ -61,14 +61,26 @@ class TextGrid {
 // A number as a cell holds it, with the locale's decimal separator; nothing for other text.
 std::optional<double> ReadCellNumber(std::string_view text, char decimalSeparator);
 
+// A number as a spreadsheet or another program may give it, in the form the cells hold: thousands
+// separators dropped ("1,250,000" where the decimal separator is a point, "1.250.000" or
+// "1 250 000" where it is a comma) and a decimal written with the other separator ("12,5" where
+// it is a point) read as such. Text that is no number in either form stays as it is, to be
+// refused by name when the grid is saved.
+std::string NormalNumberText(std::string_view text, char decimalSeparator);
+
+// Where a cell is, for a refusal: "Men, row 3 (Age 10-14), column Value".
+std::string CellPlace(const TextGrid& grid, std::string_view gridName, int column, int row);
+
 // Every cell of a labelled row (column 0 not empty), from the first column and row on, must be a
-// number; the first that is not becomes the current cell and the user is told. A disabled grid
-// is valid.
+// number; the first that is not becomes the current cell and the user is told which it is
+// (`gridName` names the grid in the message when there are more). A disabled grid is valid.
 bool ValidateGrid(TextGrid& grid, int firstColumn, int firstRow, UserDialogs& dialogs,
-                  char decimalSeparator);
+                  char decimalSeparator, std::string_view gridName = {});
 // Pastes tab-separated clipboard text at the current cell. Without growing, a block that does
-// not fit is refused with a message. False when nothing was pasted.
-bool PasteIntoGrid(TextGrid& grid, std::string_view clipboard, bool mayGrow, UserDialogs& dialogs);
+// not fit is refused with a message. False when nothing was pasted. With a decimal separator
+// given, pasted numbers are taken in the cells' form (NormalNumberText).
+bool PasteIntoGrid(TextGrid& grid, std::string_view clipboard, bool mayGrow, UserDialogs& dialogs,
+                   char decimalSeparator = 0);
 // The selection as clipboard text: cells separated by tabs, rows ended by CR LF.
 std::string CopyGridSelection(const TextGrid& grid);
 // Copies, then sets every selected cell to "0".

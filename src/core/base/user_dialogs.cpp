@@ -57,6 +57,19 @@ bool UserDialogs::AskYesNo(std::string_view text) {
          DialogButton::kYes;
 }
 
+bool UserDialogs::MayCloseWindow(bool changed, std::string_view what,
+                                 const std::function<bool()>& save,
+                                 const std::function<void()>& discard) {
+  if (!changed) return true;
+  const DialogButton answer =
+      Message("Save changes to " + std::string(what) + "?", DialogKind::kConfirmation,
+              DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
+  if (answer == DialogButton::kYes) return save();
+  if (answer != DialogButton::kNo) return false;
+  if (discard) discard();
+  return true;
+}
+
 std::vector<std::string> ScriptedDialogs::Texts() const {
   std::vector<std::string> texts;
   for (const auto& s : shown_) {

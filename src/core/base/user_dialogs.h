@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -75,6 +76,11 @@ class UserDialogs {
   void ShowError(std::string_view text);
   // A confirmation with Yes and No; true for Yes.
   bool AskYesNo(std::string_view text);
+  // Closing a window that holds edits not stored yet: no question when nothing `changed`;
+  // otherwise "Save changes to WHAT?" with Yes (runs `save`; the window stays when it fails), No
+  // (runs `discard` when given) and Cancel (the window stays). True when the window may close.
+  bool MayCloseWindow(bool changed, std::string_view what, const std::function<bool()>& save,
+                      const std::function<void()>& discard = nullptr);
 
   // How many error boxes have been shown. A command that showed one has failed: it stores
   // nothing more and says so.

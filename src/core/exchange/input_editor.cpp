@@ -82,13 +82,10 @@ bool InputEditor::HasUnsavedChanges() const {
 }
 
 bool InputEditor::MayClose() {
-  if (!HasUnsavedChanges()) return true;
-  const DialogButton answer = env_.Dialogs.Message(
-      "Save changes to " + std::string(kVariableDisplayNames[env_.Variable]) + " of " +
-          env_.Disease.DiseaseName + "?",
-      DialogKind::kConfirmation, DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
-  if (answer == DialogButton::kYes) return Save();
-  return answer == DialogButton::kNo;
+  return env_.Dialogs.MayCloseWindow(
+      HasUnsavedChanges(),
+      std::string(kVariableDisplayNames[env_.Variable]) + " of " + env_.Disease.DiseaseName,
+      [this] { return Save(); });
 }
 
 std::vector<int> InputEditor::ChosenSexes() const {
@@ -121,7 +118,9 @@ bool InputEditor::Save() {
   const int v = env_.Variable;
   if (mode_ == Mode::kDataPoints) {
     const int sex = d.Sex;
-    if (!ValidateGrid(Grid(sex), 1, 1, env_.Dialogs, env_.DecimalSeparator)) return false;
+    if (!ValidateGrid(Grid(sex), 1, 1, env_.Dialogs, env_.DecimalSeparator,
+                      sex == kMales ? "Men" : "Women"))
+      return false;
     if (!ValuesAllowed(sex)) return false;
     for (std::size_t k = 0; k < env_.CurrentAgeGroups.Groups.size(); ++k) {
       const auto& g = *env_.CurrentAgeGroups.Groups[k];
@@ -137,7 +136,9 @@ bool InputEditor::Save() {
     return true;
   }
   for (int sex : {kMales, kFemales}) {
-    if (!ValidateGrid(Grid(sex), 1, 1, env_.Dialogs, env_.DecimalSeparator)) return false;
+    if (!ValidateGrid(Grid(sex), 1, 1, env_.Dialogs, env_.DecimalSeparator,
+                      sex == kMales ? "Men" : "Women"))
+      return false;
     if (!ValuesAllowed(sex)) return false;
   }
   Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};

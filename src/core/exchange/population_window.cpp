@@ -257,13 +257,10 @@ void PopulationWindow::ReadFile() {
 }
 
 bool PopulationWindow::Close() {
-  if (Modified &&
-      env_.Dialogs.Message(kLoseChangesQuestion, DialogKind::kWarning,
-                           DialogButton::kYes | DialogButton::kNo) != DialogButton::kYes) {
-    return false;
-  }
+  const bool discard = Modified;
+  if (!env_.Dialogs.MayCloseWindow(Modified, Caption(), [this] { return Save(); })) return false;
   ViewEnabled = true;
-  if (Modified) {
+  if (discard && Modified) {
     // The changes go: the series come again from what is stored.
     Modified = false;
     Reload();

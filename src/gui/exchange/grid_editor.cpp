@@ -4,11 +4,13 @@
 #include <QEvent>
 #include <QFormLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
 
+#include "core/base/text_grid.h"
 #include "core/results/result_table.h"
 #include "core/results/view_options.h"
 #include "gui/exchange/storage_form.h"
@@ -53,6 +55,13 @@ void GridEditor::Attach(TextGrid& grid, const TextGridModel::Layout& layout) {
   connect(model_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from) {
     if (from.isValid() && MayEdit()) Changed();
   });
+  // The grid knows the current cell, so that a reload keeps it and a refusal can move it.
+  connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (!current.isValid() || model_ == nullptr) return;
+            model_->Grid().CurrentColumn = model_->GridColumn(current.column());
+            model_->Grid().CurrentRow = current.row() + 1;
+          });
 }
 
 void GridEditor::Detach() {
@@ -62,7 +71,16 @@ void GridEditor::Detach() {
 }
 
 void GridEditor::Reload() {
-  if (model_ != nullptr) model_->Reload();
+  if (model_ == nullptr) return;
+  const TextGrid& grid = model_->Grid();
+  const int row = grid.CurrentRow;
+  const int column = grid.CurrentColumn;
+  model_->Reload();
+  const QModelIndex current = model_->index(row - 1, model_->ViewColumn(column));
+  if (current.isValid()) {
+    view_->setCurrentIndex(current);
+    view_->scrollTo(current);
+  }
 }
 
 void GridEditor::SetDecimals(int decimals) {

@@ -63,7 +63,11 @@ bool TextGridModel::setData(const QModelIndex& index, const QVariant& value, int
   if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) {
     return false;
   }
-  grid_.SetCell(GridColumn(index.column()), index.row() + 1, value.toString().toStdString());
+  // A number typed the way another program writes it is kept in the cells' form.
+  const int column = GridColumn(index.column());
+  std::string text = value.toString().toStdString();
+  if (column >= layout_.FirstNumericColumn) text = NormalNumberText(text, layout_.DecimalSeparator);
+  grid_.SetCell(column, index.row() + 1, std::move(text));
   emit dataChanged(index, index);
   return true;
 }
@@ -134,7 +138,11 @@ bool PasteIntoView(const QTableView& view, TextGridModel& model, bool mayGrow,
   if (!text.endsWith('\n')) text += '\n';
   text.replace('\n', "\r\n");
   TakeSelection(view, model);
-  if (!PasteIntoGrid(model.Grid(), text.toStdString(), mayGrow, dialogs)) return false;
+  // The editing grids take pasted numbers in their own form; the storage grid holds any text.
+  if (!PasteIntoGrid(model.Grid(), text.toStdString(), mayGrow, dialogs,
+                     mayGrow ? 0 : model.DecimalSeparator())) {
+    return false;
+  }
   model.Reload();
   return true;
 }

@@ -41,6 +41,7 @@ class TextGridModel final : public QAbstractTableModel {
     return gridColumn - (layout_.LabelsAsRowHeadings ? 1 : 0);
   }
   TextGrid& Grid() { return grid_; }
+  char DecimalSeparator() const { return layout_.DecimalSeparator; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

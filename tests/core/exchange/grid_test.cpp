@@ -27,8 +27,11 @@ TEST(GridOperationsTest, Validation) {
   grid.SetCell(0, 2, "5+");
   grid.SetCell(1, 2, "1.5");
   EXPECT_FALSE(ValidateGrid(grid, 1, 1, dialogs, ','));  // a point where the locale has a comma
-  EXPECT_EQ(dialogs.Texts().back(), kInvalidCellMessage);
+  EXPECT_TRUE(dialogs.Texts().back().starts_with(kInvalidCellMessage));
   EXPECT_EQ(grid.CurrentRow, 2);
+  EXPECT_EQ(dialogs.Texts().back().substr(kInvalidCellMessage.size()),
+            "\r\nrow 2 (5+), column 1: \"1.5\"\r\nNumbers are written here with a comma before "
+            "the decimals.");
   EXPECT_TRUE(ValidateGrid(grid, 1, 1, dialogs, '.') == false);  // "0,25" with a point locale
   grid.SetCell(1, 1, "0.25");
   EXPECT_TRUE(ValidateGrid(grid, 1, 1, dialogs, '.'));  // row 3 has no label: not checked
@@ -36,6 +39,33 @@ TEST(GridOperationsTest, Validation) {
   EXPECT_FALSE(ValidateGrid(grid, 1, 1, dialogs, '.'));  // an empty cell in a labelled row
   grid.Enabled = false;
   EXPECT_TRUE(ValidateGrid(grid, 1, 1, dialogs, '.'));
+}
+
+TEST(GridOperationsTest, NumbersAsOtherProgramsWriteThem) {
+  struct Case {
+    const char* text;
+    char separator;
+    const char* cells;  // what the grid keeps
+  };
+  const Case cases[] = {
+      {"12.5", '.', "12.5"},              // already the cells' form
+      {"12,5", '.', "12.5"},              // a decimal comma where the point is used
+      {"0,125", '.', "0.125"},            //
+      {"-0,5", '.', "-0.5"},              //
+      {"1,250", '.', "1250"},             // a thousands separator wins where it fits
+      {"1,250,000.5", '.', "1250000.5"},  //
+      {"1.250.000", ',', "1250000"},      // the other way round
+      {"1 250 000,5", ',', "1250000,5"},  //
+      {"12.5", ',', "12,5"},              //
+      {"1,2,3", '.', "1,2,3"},            // no number in either form: left to be refused
+      {"12,5,", '.', "12,5,"},            //
+      {"abc", '.', "abc"},                //
+      {"0-4", '.', "0-4"},                // an age label
+      {"", '.', ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NormalNumberText(c.text, c.separator), c.cells) << c.text << " with " << c.separator;
+  }
 }
 
 TEST(GridOperationsTest, CopyCutAndPaste) {

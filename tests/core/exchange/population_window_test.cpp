@@ -124,17 +124,20 @@ TEST_F(PopulationWindowTest, CancelDeleteAllClearAndClose) {
   EXPECT_EQ(window.Grid.Cell(1, 2), "0.05");
   EXPECT_FALSE(window.Modified);
 
-  // "Clear" empties groups and grid; closing asks, No keeps the window, Yes reloads the stored.
+  // "Clear" empties groups and grid; closing asks "Save changes to Total mortality?": Cancel
+  // keeps the window, Yes saves (here refused: no values, the window stays), No reloads the
+  // stored groups.
   dialogs.Push(DialogButton::kNo);
   window.Clear();
   EXPECT_EQ(window.Grid.RowCount(), 2);
   EXPECT_TRUE(population.MortalityGroups.empty());
-  dialogs.Push(DialogButton::kNo);
+  dialogs.Push(DialogButton::kCancel);
   EXPECT_FALSE(window.Close());
-  EXPECT_EQ(dialogs.Texts().back(), kLoseChangesQuestion);
-  dialogs.Push(DialogButton::kYes);
+  EXPECT_EQ(dialogs.Texts().back(), "Save changes to Total mortality?");
+  dialogs.Push(DialogButton::kNo);
   EXPECT_TRUE(window.Close());
   EXPECT_EQ(population.MortalityGroups.size(), 3u);
+  EXPECT_TRUE(window.Close());  // nothing changed: no question
   EXPECT_TRUE(dialogs.AllAnswered());
 }
 
