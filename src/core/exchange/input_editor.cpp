@@ -6,6 +6,7 @@
 #include "core/base/number_text.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/input_checks.h"
+#include "core/exchange/pasted_block.h"
 #include "core/results/result_table.h"
 #include "core/store/data_kavrel.h"
 
@@ -153,6 +154,62 @@ bool InputEditor::Save() {
   }
   MarkSaved();
   Closed = true;
+  return true;
+}
+
+bool InputEditor::Paste(std::string_view clipboard, int focusedSex,
+                        const std::function<int()>& chooseSex) {
+  const int reference = focusedSex == kFemales || !MenGrid.Enabled ? kFemales : kMales;
+  auto read = ReadPastedBlock(clipboard, GridAgeGroups(Grid(reference), env_.MaxAge), env_.MaxAge,
+                              env_.DecimalSeparator);
+  if (auto* refusal = std::get_if<std::string>(&read)) {
+    env_.Dialogs.ShowError(*refusal);
+    return false;
+  }
+  const PastedBlock& block = std::get<PastedBlock>(read);
+  std::vector<std::pair<int, int>> targets;  // (block column, sex)
+  if (block.ValueColumns() == 1) {
+    int sex = focusedSex;
+    if (sex != kMales && sex != kFemales) sex = chooseSex ? chooseSex() : -1;
+    if (sex != kMales && sex != kFemales) return false;
+    targets.emplace_back(0, sex);
+  } else if (block.ValueColumns() == 2) {
+    // Labels are matched against one grid: both must have the same groups.
+    for (int row = 0; MenGrid.Enabled && WomenGrid.Enabled &&
+                      row < std::max(MenGrid.RowCount(), WomenGrid.RowCount());
+         ++row) {
+      if (MenGrid.Cell(0, row) != WomenGrid.Cell(0, row)) {
+        env_.Dialogs.ShowError(
+            "The men's and the women's grids have different age groups: paste one column into "
+            "each. Nothing was pasted.");
+        return false;
+      }
+    }
+    targets.emplace_back(block.WomenFirst ? 1 : 0, kMales);
+    targets.emplace_back(block.WomenFirst ? 0 : 1, kFemales);
+  } else {
+    env_.Dialogs.ShowError("The pasted text has " + std::to_string(block.ValueColumns()) +
+                           " columns of values; the input editor takes one (into the grid you "
+                           "are in) or two (men, then women), each with or without a column of "
+                           "age labels before them. Nothing was pasted.");
+    return false;
+  }
+  // Nothing changes unless every column fits.
+  TextGrid men = MenGrid;
+  TextGrid women = WomenGrid;
+  if (focusedSex == kMales || focusedSex == kFemales) {
+    men.CurrentRow = women.CurrentRow = Grid(focusedSex).CurrentRow;
+  }
+  for (auto [from, sex] : targets) {
+    TextGrid& grid = sex == kMales ? men : women;
+    if (!grid.Enabled) continue;
+    if (auto refusal = PlaceBlockColumn(block, from, grid, 1)) {
+      env_.Dialogs.ShowError(*refusal);
+      return false;
+    }
+  }
+  MenGrid = std::move(men);
+  WomenGrid = std::move(women);
   return true;
 }
 

@@ -67,6 +67,11 @@ class InputEditor {
   // Closing: with unsaved changes, "Save changes to Incidence of Asthma?" with Yes (save; the
   // window stays when the save is refused), No (discard) and Cancel (stay). True: may close.
   bool MayClose();
+  // Clipboard text pasted into the editor: one column of values into the grid that has the
+  // keyboard (`focusedSex`, or the one `chooseSex` returns; -1 there cancels), two columns into
+  // the men's and the women's grid, each with or without a leading column of age labels that
+  // must be the grids' groups. False when nothing was pasted (the user was told why).
+  bool Paste(std::string_view clipboard, int focusedSex, const std::function<int()>& chooseSex);
   void Define();
   void Clear();
   void Delete();

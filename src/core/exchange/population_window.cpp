@@ -6,6 +6,7 @@
 #include "core/agesched/age_groups.h"
 #include "core/base/number_text.h"
 #include "core/base/user_dialogs.h"
+#include "core/exchange/pasted_block.h"
 #include "core/results/result_table.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
@@ -254,6 +255,37 @@ void PopulationWindow::StoreData() {
 
 void PopulationWindow::ReadFile() {
   if (env_.Storage.ReadFile(env_.Dialogs) && env_.ShowStorage) env_.ShowStorage();
+}
+
+bool PopulationWindow::Paste(std::string_view clipboard) {
+  if (!GridEditable()) return false;
+  auto read = ReadPastedBlock(clipboard, GridAgeGroups(Grid, env_.MaxAge), env_.MaxAge,
+                              env_.DecimalSeparator);
+  if (auto* refusal = std::get_if<std::string>(&read)) {
+    env_.Dialogs.ShowError(*refusal);
+    return false;
+  }
+  const PastedBlock& block = std::get<PastedBlock>(read);
+  const int columns = block.ValueColumns();
+  const int first = columns == 2 ? 1 : std::clamp(Grid.CurrentColumn, 1, 2);
+  if (columns > 2) {
+    env_.Dialogs.ShowError("The pasted text has " + std::to_string(columns) +
+                           " columns of values; this grid takes one or two (males, females), "
+                           "with or without a column of age labels before them. Nothing was "
+                           "pasted.");
+    return false;
+  }
+  TextGrid grid = Grid;
+  for (int k = 0; k < columns; ++k) {
+    const int from = columns == 2 && block.WomenFirst ? 1 - k : k;
+    if (auto refusal = PlaceBlockColumn(block, from, grid, first + k)) {
+      env_.Dialogs.ShowError(*refusal);
+      return false;
+    }
+  }
+  Grid = std::move(grid);
+  Modified = true;
+  return true;
 }
 
 bool PopulationWindow::Close() {

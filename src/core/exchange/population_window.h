@@ -84,6 +84,10 @@ class PopulationWindow {
   void ReadFile();
   // A paste or a typed cell.
   void CellsChanged() { Modified = true; }
+  // Clipboard text pasted at the grid's current cell: one column of values into the current
+  // column, two into males and females; with or without a leading column of age labels, which
+  // must be the grid's groups. False when nothing was pasted (the user was told why).
+  bool Paste(std::string_view clipboard);
   // "&Close": true when the window may close (after the question, when there were changes).
   bool Close();
 

@@ -1,5 +1,7 @@
 #include "gui/exchange/grid_editor.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
 #include <QFormLayout>
@@ -86,6 +88,12 @@ void GridEditor::Reload() {
 void GridEditor::SetDecimals(int decimals) {
   if (model_ != nullptr) model_->SetDecimals(decimals);
 }
+
+void GridEditor::TakeCurrentCell() {
+  if (model_ != nullptr) TakeSelection(*view_, *model_);
+}
+
+std::string GridEditor::ClipboardText() { return QApplication::clipboard()->text().toStdString(); }
 
 void GridEditor::Copy() {
   if (model_ != nullptr) CopyFromView(*view_, *model_);

@@ -5,6 +5,7 @@
 // "Decimals" controls kept in the preferences' display settings.
 
 #include <functional>
+#include <string>
 
 #include <QObject>
 
@@ -65,6 +66,11 @@ class GridEditor final : public QObject {
   void Detach();
   void Reload();
   void SetDecimals(int decimals);
+
+  // The view's current cell and selection into the grid, as a command about to read them.
+  void TakeCurrentCell();
+  // The system clipboard's text.
+  static std::string ClipboardText();
 
   void Copy();
   // Cut and paste change the grid only while Editable says so (always when it is not set).

@@ -243,10 +243,12 @@ void TInputForm::Cut() {
 
 void TInputForm::Paste() {
   if (!editor_) return;
-  // Into the grid that has the keyboard; the question only when that is not clear.
-  int sex = FocusedGrid();
-  if (sex < 0) sex = ChoosePasteGrid ? ChoosePasteGrid() : -1;
-  if (sex == 0 || sex == 1) Editor(sex).Paste();
+  // Into the grid that has the keyboard; the question only when that is not clear and the
+  // block has one column.
+  const int sex = FocusedGrid();
+  if (sex >= 0) Editor(sex).TakeCurrentCell();
+  const std::string text = GridEditor::ClipboardText();
+  Do([&] { editor_->Paste(text, sex, ChoosePasteGrid); });
 }
 
 void TInputForm::done(int result) {

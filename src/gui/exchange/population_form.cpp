@@ -43,6 +43,7 @@ TPopInForm::TPopInForm(Environment environment, QWidget* parent)
   grid_->Editable = [this] { return window_ && window_->GridEditable(); };
   // Every typed, cut or pasted value marks the window changed.
   grid_->CellsChanged = [this] { window_->CellsChanged(); };
+  grid_->PasteKey = [this] { Paste(); };
   auto* viewLayout = new QVBoxLayout(viewBox_);
   auto* interpolated = new QRadioButton("Interpolated");
   auto* original = new QRadioButton("Original");
@@ -197,7 +198,12 @@ void TPopInForm::Copy() { grid_->Copy(); }
 
 void TPopInForm::Cut() { grid_->Cut(); }
 
-void TPopInForm::Paste() { grid_->Paste(); }
+void TPopInForm::Paste() {
+  if (!window_) return;
+  grid_->TakeCurrentCell();
+  const std::string text = GridEditor::ClipboardText();
+  Do([&] { window_->Paste(text); });
+}
 
 void TPopInForm::reject() {
   if (window_) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/base/user_dialogs.h"
+#include "core/exchange/pasted_block.h"
 #include "store/store_fixture.h"
 
 namespace kavrel {
@@ -185,6 +186,69 @@ TEST(StorageGridTest, NamesAndPlacements) {
   dialogs.PushFile(std::nullopt);
   EXPECT_FALSE(storage.ReadFile(dialogs));
   EXPECT_FALSE(storage.FileWasRead);
+}
+
+}  // namespace
+}  // namespace kavrel
+
+namespace kavrel {
+namespace {
+
+TEST(PastedBlockTest, AgeLabelsAsPeopleWriteThem) {
+  struct Case {
+    const char* text;
+    int lage, hage;  // -1: not an age label
+  };
+  const Case cases[] = {
+      {"0-4", 0, 5},
+      {"0 - 4", 0, 5},
+      {"0\xe2\x80\x93"
+       "4",
+       0, 5},
+      {"5 to 9", 5, 10},
+      {"85+", 85, 101},
+      {"85 and over", 85, 101},
+      {"40", 40, 41},
+      {"95-100", 95, 101},
+      {"9-5", -1, -1},
+      {"0.5", -1, -1},
+      {"Age", -1, -1},
+      {"", -1, -1},
+  };
+  for (const Case& c : cases) {
+    const auto span = ReadAgeLabel(c.text, 100);
+    EXPECT_EQ(span ? span->Lage : -1, c.lage) << c.text;
+    EXPECT_EQ(span ? span->Hage : -1, c.hage) << c.text;
+  }
+}
+
+TEST(PastedBlockTest, LabelsHeadingsAndRefusals) {
+  const std::vector<AgeSpan> groups = {{0, 5}, {5, 10}, {10, 101}};
+  // Labels put each row in its group's row, headings say women come first.
+  auto read =
+      ReadPastedBlock("Age\tFemales\tMales\r\n10+\t3\t4\r\n0-4\t1\t2,5\r\n", groups, 100, '.');
+  ASSERT_TRUE(std::holds_alternative<PastedBlock>(read));
+  const auto& block = std::get<PastedBlock>(read);
+  EXPECT_EQ(block.GridRows, (std::vector<int>{3, 1}));
+  EXPECT_EQ(block.Values[1], (std::vector<std::string>{"1", "2.5"}));
+  EXPECT_TRUE(block.WomenFirst);
+  // Two columns of whole numbers that are not the groups: values, not labels.
+  read = ReadPastedBlock("120\t130\n140\t150\n", groups, 100, '.');
+  ASSERT_TRUE(std::holds_alternative<PastedBlock>(read));
+  EXPECT_TRUE(std::get<PastedBlock>(read).GridRows.empty());
+  EXPECT_EQ(std::get<PastedBlock>(read).ValueColumns(), 2);
+  // Refusals name the line.
+  const std::pair<const char*, const char*> refused[] = {
+      {"0-4\t1\n5-14\t2\n", "Line 2 of the pasted text is for ages 5-14"},
+      {"0-4\t1\n0-4\t2\n", "The age group 0-4 appears twice"},
+      {"1\t2\n3\n", "Line 2 of the pasted text has 1 cell where the first has 2"},
+      {"\r\n", "There is nothing to paste."},
+  };
+  for (auto [text, start] : refused) {
+    read = ReadPastedBlock(text, groups, 100, '.');
+    ASSERT_TRUE(std::holds_alternative<std::string>(read)) << text;
+    EXPECT_TRUE(std::get<std::string>(read).starts_with(start)) << std::get<std::string>(read);
+  }
 }
 
 }  // namespace
