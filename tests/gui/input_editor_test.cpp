@@ -356,6 +356,7 @@ class InputEditorTest final : public QObject {
           QItemSelectionModel::ClearAndSelect);
       form->Copy();
       QCOMPARE(QApplication::clipboard()->text(), QString("0.001\r\n0.002\r\n"));
+      p.dialogs.Push(DialogButton::kNo);  // the pasted values are not saved
       form->reject();
     });
     p.form.EditInput();  // no variable chosen: nothing opens

@@ -199,6 +199,12 @@ class ProcessFormTest final : public QObject {
       QVERIFY(form->Apply()->isChecked());
       form->Button("Calc&ulate")->click();
       QVERIFY(form->Button("&Save result")->isEnabled());
+      // The new trend and the result are not saved: closing asks for each.
+      p.dialogs.Push(DialogButton::kNo);
+      p.dialogs.Push(DialogButton::kNo);
+      form->reject();
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts()[p.dialogs.Texts().size() - 2]),
+               QString("Save changes to the adjusted inputs of Asthma for Males?"));
     });
     p.form.StartProcess();
   }
@@ -318,6 +324,7 @@ class ProcessFormTest final : public QObject {
       form->Button("Calc&ulate")->click();
       const TextGrid& grid = table->Grid();
       QVERIFY(grid.Cell(grid.ColumnCount() - 1, 0).find("onset") == std::string::npos);
+      p.dialogs.Push(DialogButton::kNo);  // the result is not saved
     });
     p.form.StartProcess();
   }
@@ -370,6 +377,13 @@ class ProcessFormTest final : public QObject {
       QCOMPARE(schedule->windowTitle(), QString("Adjusting Asthma Remission"));
       schedule->Button("&Cancel")->click();
       QVERIFY(!schedule->isVisible());
+      // The applied series is not saved: closing asks; Cancel stays, No closes.
+      p.dialogs.Push(DialogButton::kCancel);
+      form->reject();
+      QVERIFY(form->isVisible());
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString("Save changes to the adjusted inputs of Asthma for Males?"));
+      p.dialogs.Push(DialogButton::kNo);
     });
     p.form.StartProcess();
   }
@@ -439,6 +453,21 @@ class ProcessFormTest final : public QObject {
                  QString("Kavrel input, database Example"));
         // "Define": other age groups, every distribution made anew for them.
         QVERIFY(settings->Button("Define")->isEnabled());
+        // A parameter that is no number is not taken: closing asks; Cancel stays, Yes refuses it
+        // by name and stays, No drops it.
+        grid->setData(grid->index(2, 2), "wide");
+        p.dialogs.Push(DialogButton::kCancel);
+        settings->Button("&Close")->click();
+        QVERIFY(settings->isVisible());
+        QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+                 QString("Save changes to the uncertainty settings of Incidence?"));
+        p.dialogs.Push(DialogButton::kYes);
+        settings->Button("&Close")->click();
+        QVERIFY(settings->isVisible());
+        QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()).section("\r\n", 1),
+                 QString("Incidence, row 3 (Age 10-14), column Deviation: \"wide\""));
+        QCOMPARE(cells->currentIndex(), grid->index(2, 2));
+        p.dialogs.Push(DialogButton::kNo);
       });
       analysis->Button("Settings")->click();
       analysis->Button("Start")->click();

@@ -182,6 +182,21 @@ void AgeGroupEditor::Cancel() {
   Selected = -1;
 }
 
+bool AgeGroupEditor::HasUnsavedChanges() const {
+  return editing_ && (!backup_ || backup_->Labels() != list_.Labels());
+}
+
+bool AgeGroupEditor::MayClose() {
+  if (!editing_) return true;
+  return dialogs_.MayCloseWindow(
+      HasUnsavedChanges(), "the age groups " + NameEdit,
+      [this] {
+        Done();
+        return true;
+      },
+      [this] { Cancel(); });
+}
+
 void AgeGroupEditor::Read() {
   const auto choice = ChooseAgeSchedule(data_, dialogs_);
   if (!choice) return;

@@ -93,6 +93,12 @@ class AgeGroupEditor {
   void Cancel();
   void Read();
   void DeleteSaved();
+  // Groups changed while editing and not confirmed with "Done".
+  bool HasUnsavedChanges() const;
+  // Closing while editing: with changes, "Save changes to the age groups NAME?" with Yes (Done),
+  // No (Cancel) and Cancel (editing goes on); without, the editing ends as Cancel ends it. True:
+  // may close.
+  bool MayClose();
 
  private:
   void StartEditing();

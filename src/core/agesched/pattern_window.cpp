@@ -28,6 +28,7 @@ void PatternWindow::ShowPattern(bool valuesInFull) {
         1, row,
         NumberText(Pattern[k].Value * Multiplier(), valuesInFull ? 15 : 9, env_.DecimalSeparator));
   }
+  shown_ = Grid;
 }
 
 void PatternWindow::Open() {
@@ -109,8 +110,30 @@ void PatternWindow::StoreData() {
 }
 
 void PatternWindow::SetRatesIndex(int index) {
+  // What was typed is kept: read in the old unit, shown in the new one.
+  const bool typed = HasUnsavedChanges();
+  std::vector<std::string> cells;
+  for (std::size_t k = 0; k < Pattern.size(); ++k) {
+    cells.push_back(Grid.Cell(1, static_cast<int>(k) + 1));
+  }
+  const double before = Multiplier();
   RatesIndex = std::clamp(index, 0, 5);
-  ShowPattern();
+  if (!typed) {
+    ShowPattern(DefineEnabled);
+    return;
+  }
+  for (std::string& cell : cells) {
+    if (const auto value = ReadNumberText(cell, env_.DecimalSeparator)) {
+      cell = NumberText(*value / before * Multiplier(), 15, env_.DecimalSeparator);
+    }
+  }
+  ShowPattern(true);
+  for (std::size_t k = 0; k < cells.size(); ++k) Grid.SetCell(1, static_cast<int>(k) + 1, cells[k]);
+}
+
+bool PatternWindow::MayClose() {
+  return env_.Dialogs.MayCloseWindow(HasUnsavedChanges(), "the age pattern " + NameEdit,
+                                     [this] { return SaveItem(); });
 }
 
 }  // namespace kavrel

@@ -57,13 +57,20 @@ class PatternWindow {
   // "&Delete item" for the selected name (empty: none).
   bool DeleteItem(const std::string& selected);
   void StoreData();
+  // Another unit: the grid shows the same rates in it, also those typed and not saved yet.
   void SetRatesIndex(int index);
+  // A new pattern with values typed or pasted and not saved.
+  bool HasUnsavedChanges() const { return DefineEnabled && !Grid.SameCells(shown_); }
+  // Closing: "Save changes to the age pattern NAME?" with Yes (save; the window stays when the
+  // save is refused), No and Cancel. True: may close.
+  bool MayClose();
 
  private:
   void ShowPattern(bool valuesInFull = false);
   double Multiplier() const;
 
   Environment env_;
+  TextGrid shown_;  // the grid as last shown from the pattern
 };
 
 }  // namespace kavrel

@@ -305,6 +305,15 @@ void UncertaintySettingsWindow::Fill() {
     const auto texts = d.ParamsToText(Multiplier());
     for (int c = 0; c < 4; ++c) Grid.SetCell(c + 1, row, texts[static_cast<std::size_t>(c)]);
   }
+  filled_ = Grid;
+}
+
+bool UncertaintySettingsWindow::MayClose(char decimalSeparator) {
+  return dialogs_.MayCloseWindow(HasUnsavedChanges(),
+                                 "the uncertainty settings of " + VariableName(), [&] {
+                                   CellsEdited(decimalSeparator);
+                                   return !HasUnsavedChanges();
+                                 });
 }
 
 void UncertaintySettingsWindow::StepLeft() {
@@ -352,7 +361,18 @@ void UncertaintySettingsWindow::StoreData(const GridReceiver& send, const std::s
 void UncertaintySettingsWindow::CellsEdited(char decimalSeparator) {
   const int v = Shown();
   if (v < 0 || !analysis_.Specs[v]) return;
-  if (!ValidateGrid(Grid, 1, 1, dialogs_, decimalSeparator)) return;
+  // Only the parameters the distribution has are checked: its other columns stay empty.
+  TextGrid check = Grid;
+  for (int r = 1; r < check.RowCount(); ++r) {
+    for (int c = 1; c < check.ColumnCount(); ++c) {
+      if (filled_.Cell(c, r).empty() && check.Cell(c, r).empty()) check.SetCell(c, r, "0");
+    }
+  }
+  if (!ValidateGrid(check, 1, 1, dialogs_, decimalSeparator, VariableName())) {
+    Grid.CurrentColumn = check.CurrentColumn;
+    Grid.CurrentRow = check.CurrentRow;
+    return;
+  }
   auto& distributions = analysis_.Specs[v]->Distributions;
   for (std::size_t k = 0; k < distributions.size(); ++k) {
     std::array<std::string, 4> texts;

@@ -169,6 +169,11 @@ class UncertaintySettingsWindow {
   // naming the data set and the time.
   void StoreData(const GridReceiver& send, const std::string& datasetName, const std::string& date,
                  const std::string& time) const;
+  // Cells typed that could not be taken (a text that is no number).
+  bool HasUnsavedChanges() const { return !Grid.SameCells(filled_); }
+  // Closing: with such cells, "Save changes to the uncertainty settings of Incidence?" with Yes
+  // (take them; the window stays while one is refused), No (drop them) and Cancel. True: may close.
+  bool MayClose(char decimalSeparator);
 
  private:
   void Fill();
@@ -182,6 +187,7 @@ class UncertaintySettingsWindow {
   Tagegrouplist groups_;  // a copy: the window outlives the caller's list
   double coefficient_;
   UserDialogs& dialogs_;
+  TextGrid filled_;  // the grid as last filled from the distributions
 };
 
 }  // namespace kavrel

@@ -38,12 +38,14 @@ struct Trendblok {
   std::int32_t Startt = 0;  // first year of the block, 0 or negative
   std::int32_t Endt = 0;    // last year, >= Startt
   double Waarde = 1.0;      // yearly factor of the hazard during the block (1.02: +2 % a year)
+  bool operator==(const Trendblok&) const = default;
 };
 
 // The trend of one hazard: its blocks, most recent first (Endt descending), not overlapping.
 struct Ttrendhazard {
   std::vector<Trendblok> Blocks;
   void Clear() { Blocks.clear(); }
+  bool operator==(const Ttrendhazard&) const = default;
 };
 
 // The factor of a hazard in calendar year t relative to the present (1 at t = 0): the present

@@ -1,6 +1,7 @@
 #include "core/engine/trend_window.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 #include "core/base/number_text.h"
@@ -61,6 +62,8 @@ void TrendWindow::ShowBlock() {
     Start = End = StartMax = blocks.empty() ? 0 : blocks.back().Startt - 1;
     ValueText.assign(1, '0');  // not = "0": GCC 12 reports a false -Wrestrict for that at -O3
     StartEnabled = ValueEnabled = AddEnabled = true;
+    shownStart_ = Start;
+    shownValue_ = ValueText;
     return;
   }
   const Trendblok& block = blocks[static_cast<std::size_t>(Number - 1)];
@@ -128,6 +131,29 @@ bool TrendWindow::Close() {
   disease_.TrendsEdited = true;
   disease_.TrendsOn = disease_.CheckTrends();
   return disease_.TrendsOn;
+}
+
+bool TrendWindow::MayClose() {
+  return dialogs_.MayCloseWindow(HasUnsavedChanges(), "the trends of " + disease_.DiseaseName,
+                                 [this] { return Add(); });
+}
+
+std::vector<std::string> TrendWindow::Periods() const {
+  static constexpr std::array<const char*, kTrendHazardCount> kNames = {"Incidence", "Remission",
+                                                                        "Case fatality"};
+  std::vector<std::string> lines;
+  for (int h = 0; h < kTrendHazardCount; ++h) {
+    for (const Trendblok& block : disease_.Trends[h].Blocks) {
+      std::string line = kNames[static_cast<std::size_t>(h)];
+      line += ": " + std::to_string(-block.Startt) + " to " + std::to_string(-block.Endt);
+      line += " years ago, ";
+      if (block.Waarde > 1.0) line += '+';
+      line += FactorToPercentText(block.Waarde, decimalSeparator_);
+      line += " % a year";
+      lines.push_back(std::move(line));
+    }
+  }
+  return lines;
 }
 
 }  // namespace kavrel

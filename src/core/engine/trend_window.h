@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kavrel {
 
@@ -55,6 +56,16 @@ class TrendWindow {
   // "&Close": the check the calculation runs; true when any hazard has a period. The disease's
   // TrendsOn follows it.
   bool Close();
+  // A new period with a start or value typed and not added.
+  bool HasUnsavedChanges() const {
+    return AddEnabled && (ValueText != shownValue_ || Start != shownStart_);
+  }
+  // Closing: with such a period, "Save changes to the trends of Asthma?" with Yes (add it; the
+  // window stays when its value is refused), No and Cancel. True: may close.
+  bool MayClose();
+  // The periods entered, every hazard, as the window lists them: "Incidence: 20 to 11 years ago,
+  // +2 % a year".
+  std::vector<std::string> Periods() const;
 
  private:
   int Count() const;
@@ -64,6 +75,8 @@ class TrendWindow {
   Tdisease& disease_;
   UserDialogs& dialogs_;
   char decimalSeparator_;
+  int shownStart_ = 0;
+  std::string shownValue_ = "0";
 };
 
 }  // namespace kavrel

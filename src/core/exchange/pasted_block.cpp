@@ -76,8 +76,8 @@ std::optional<AgeSpan> ReadAgeLabel(std::string_view label, int maxAge) {
     return AgeSpan{*low, maxAge + 1};
   }
   // "-", the en dash and "to" between the two ends.
-  for (std::string_view between : {std::string_view("-"), std::string_view("\xe2\x80\x93"),
-                                    std::string_view("to")}) {
+  for (std::string_view between :
+       {std::string_view("-"), std::string_view("\xe2\x80\x93"), std::string_view("to")}) {
     if (!rest.starts_with(between)) continue;
     at += between.size();
     SkipBlanks(text, at);
@@ -157,9 +157,8 @@ std::variant<PastedBlock, std::string> ReadPastedBlock(std::string_view clipboar
     if (!labels) break;
     if (!ReadAgeLabel(row.front(), maxAge)) labels = false;
   }
-  if (labels && std::all_of(rows.begin(), rows.end(), [&](const auto& row) {
-        return isNumber(row.front());
-      })) {
+  if (labels && std::all_of(rows.begin(), rows.end(),
+                            [&](const auto& row) { return isNumber(row.front()); })) {
     labels = std::all_of(rows.begin(), rows.end(),
                          [&](const auto& row) { return groupRow(row.front()) > 0; });
   }
@@ -173,9 +172,9 @@ std::variant<PastedBlock, std::string> ReadPastedBlock(std::string_view clipboar
                ", which is not one of this grid's age groups (" + GroupsText(groups, maxAge) +
                "). Nothing was pasted.";
       }
-      if (std::find(block.GridRows.begin(), block.GridRows.end(), target) !=
-          block.GridRows.end()) {
-        return "The age group " + row.front() + " appears twice in the pasted text. Nothing was "
+      if (std::find(block.GridRows.begin(), block.GridRows.end(), target) != block.GridRows.end()) {
+        return "The age group " + row.front() +
+               " appears twice in the pasted text. Nothing was "
                "pasted.";
       }
       block.GridRows.push_back(target);

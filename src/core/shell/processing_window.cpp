@@ -58,6 +58,15 @@ bool ProcessingWindow::Calculate() {
 }
 
 bool ProcessingWindow::MayClose() {
+  const std::string of = env_.Disease.DiseaseName + " for " +
+                         std::string(kSexNames.at(static_cast<std::size_t>(Sex())));
+  if (!env_.Dialogs.MayCloseWindow(unsavedAdjustments_, "the adjusted inputs of " + of, [this] {
+        const int errors = env_.Dialogs.ErrorsShown();
+        SaveChanges();
+        return env_.Dialogs.ErrorsShown() == errors;
+      })) {
+    return false;
+  }
   if (!unsavedResult_) return true;
   const DialogButton answer = env_.Dialogs.Message(
       "The result of " + env_.Disease.DiseaseName + " for " +
@@ -109,6 +118,7 @@ void ProcessingWindow::Original() {
       series[a] = row.Waarde;
     }
   }
+  unsavedAdjustments_ = true;
 }
 
 void ProcessingWindow::Adjusted() {
@@ -121,6 +131,7 @@ void ProcessingWindow::Adjusted() {
   d.CalcSettings.ShowInWindows(Sex(), env_.Options, env_.Simplex, State);
   State.TrendApplyEnabled = d.TrendsOn;
   State.TrendApplyChecked = d.TrendsOn;
+  unsavedAdjustments_ = false;
 }
 
 void ProcessingWindow::FromOutput() {
@@ -130,11 +141,14 @@ void ProcessingWindow::FromOutput() {
   d.FromOutput[v][Sex()] = true;
   d.InputSeries[v][Sex()] = d.ModelSeries[v][Sex()];
   env_.Options.SetUpWeights(d, Sex());
+  unsavedAdjustments_ = true;
 }
 
 void ProcessingWindow::SaveChanges() {
   Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  const int errors = env_.Dialogs.ErrorsShown();
   env_.Disease.SaveAdjusted(store);
+  if (env_.Dialogs.ErrorsShown() == errors) unsavedAdjustments_ = false;
 }
 
 std::string ProcessingWindow::SaveResult() {

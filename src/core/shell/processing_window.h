@@ -78,8 +78,13 @@ class ProcessingWindow {
   std::string SaveResult();
   // A result calculated in this window and not saved since.
   bool UnsavedResult() const { return unsavedResult_; }
-  // Closing: with an unsaved result, "The result of Asthma for Males has not been saved. Save
-  // it?" with Yes (save; the window stays when the save is cancelled), No and Cancel. True: may
+  // Inputs adjusted (applied from the age schedule window, taken back to the original or from
+  // output) or trends changed in this window, and not saved with "Save changes" since.
+  bool UnsavedAdjustments() const { return unsavedAdjustments_; }
+  void AdjustmentsChanged() { unsavedAdjustments_ = true; }
+  // Closing: with unsaved adjustments, "Save changes to the adjusted inputs of Asthma for Males?",
+  // then with an unsaved result, "The result of Asthma for Males has not been saved. Save it?",
+  // each with Yes (save; the window stays when the save is cancelled), No and Cancel. True: may
   // close.
   bool MayClose();
 
@@ -100,6 +105,7 @@ class ProcessingWindow {
  private:
   int ChooseVariable(const char* caption, bool ownInputOnly);
   bool unsavedResult_ = false;
+  bool unsavedAdjustments_ = false;
 
   Environment env_;
   std::array<Series, kSexCount> otherCause_{};

@@ -152,7 +152,13 @@ void TAgegroupForm::Show() {
 }
 
 void TAgegroupForm::reject() {
-  if (editor_->Editing()) Do([this] { editor_->Cancel(); });
+  // Groups edited and not confirmed: asked; unchanged ones end their editing as Cancel does.
+  if (editor_->Editing()) {
+    bool mayClose = false;  // stays false when the question or the save fails
+    Do([&] { mayClose = editor_->MayClose(); });
+    if (!mayClose) return;
+    if (editor_->Editing()) Do([this] { editor_->Cancel(); });
+  }
   QDialog::reject();
 }
 

@@ -194,6 +194,12 @@ void TAgePatForm::DeleteItem() {
 }
 
 void TAgePatForm::done(int result) {
+  // A new pattern typed and not saved is not thrown away without a question.
+  if (model_) {
+    bool mayClose = false;  // stays false when the question or the save fails
+    Do([&] { mayClose = model_->MayClose(); });
+    if (!mayClose) return;
+  }
   env_.StorageWindow.close();
   QDialog::done(result);
 }

@@ -251,6 +251,13 @@ TGrafForm* TUncertspecForm::OpenGraph() {
 }
 
 void TUncertspecForm::done(int result) {
+  if (model_ != nullptr) {
+    bool mayClose = false;  // stays false when the question or the save fails
+    RunCommand(dialogs_, [&] { mayClose = model_->MayClose(LocaleDecimalSeparator()); },
+               {grid_->View()});
+    Show();
+    if (!mayClose) return;
+  }
   if (graph_) graph_->close();
   if (grids_ != nullptr) grids_->StorageWindow.close();
   model_ = nullptr;

@@ -258,13 +258,18 @@ void TProcessForm::Adjust(int variable) {
   ageSchedule_->close();
   ageModel_ = model_->AgeSchedule(variable);
   if (!ageModel_) return;
-  ageSchedule_->Adjust(*ageModel_, model_->MaxAge(), [this] { Show(); });
+  ageSchedule_->Adjust(*ageModel_, model_->MaxAge(), [this] {
+    if (model_ != nullptr) model_->AdjustmentsChanged();
+    Show();
+  });
 }
 
 void TProcessForm::SetTrends() {
   if (model_ == nullptr) return;
+  const auto before = model_->Disease().Trends;
   const bool any = trendForm_->Edit(model_->Disease());
   model_->TrendsSet(any);
+  if (model_->Disease().Trends != before) model_->AdjustmentsChanged();
   Show();
 }
 
@@ -285,7 +290,7 @@ TTableForm* TProcessForm::OpenTable() {
 void TProcessForm::done(int result) {
   // A calculated result is not thrown away without a question.
   if (model_ != nullptr) {
-    bool mayClose = true;
+    bool mayClose = false;  // stays false when the question or the save fails
     Do([&] { mayClose = model_->MayClose(); });
     if (!mayClose) return;
   }

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
@@ -29,7 +30,8 @@ TTrendForm::TTrendForm(UserDialogs& dialogs, QWidget* parent)
       end_(new QSpinBox),
       value_(new QLineEdit),
       add_(new QPushButton("Add")),
-      delete_(new QPushButton("Delete")) {
+      delete_(new QPushButton("Delete")),
+      periods_(new QListWidget) {
   auto* hazardBox = new QGroupBox("Hazards");
   auto* hazardLayout = new QVBoxLayout(hazardBox);
   int id = 0;
@@ -62,6 +64,12 @@ TTrendForm::TTrendForm(UserDialogs& dialogs, QWidget* parent)
   top->addWidget(hazardBox);
   top->addWidget(period_, 1);
   layout->addLayout(top);
+  auto* periodsBox = new QGroupBox("Periods entered");
+  auto* periodsLayout = new QVBoxLayout(periodsBox);
+  periods_->setFocusPolicy(Qt::NoFocus);
+  periods_->setMinimumHeight(periods_->fontMetrics().height() * 5);
+  periodsLayout->addWidget(periods_);
+  layout->addWidget(periodsBox, 1);
   layout->addLayout(closeRow);
   value_->installEventFilter(this);
 
@@ -133,7 +141,25 @@ void TTrendForm::Show() {
   value_->setEnabled(m.ValueEnabled);
   add_->setEnabled(m.AddEnabled);
   delete_->setEnabled(m.DeleteEnabled);
+  periods_->clear();
+  const auto periods = m.Periods();
+  for (const std::string& line : periods) periods_->addItem(QString::fromStdString(line));
+  if (periods.empty()) periods_->addItem("None");
   showing_ = false;
+}
+
+void TTrendForm::done(int result) {
+  // A new period typed and not added is not dropped without a question.
+  if (model_) {
+    bool mayClose = false;  // stays false when the question or the save fails
+    RunCommand(dialogs_, [&] {
+      model_->SetValueText(value_->text().toStdString());
+      mayClose = model_->MayClose();
+    });
+    Show();
+    if (!mayClose) return;
+  }
+  QDialog::done(result);
 }
 
 bool TTrendForm::eventFilter(QObject* watched, QEvent* event) {

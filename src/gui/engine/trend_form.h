@@ -10,6 +10,7 @@
 class QButtonGroup;
 class QGroupBox;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QSpinBox;
 
@@ -38,9 +39,11 @@ class TTrendForm final : public QDialog {
   QLineEdit* Value() const { return value_; }
   QPushButton* AddButton() const { return add_; }
   QPushButton* DeleteButton() const { return delete_; }
+  QListWidget* Periods() const { return periods_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void done(int result) override;
 
  private:
   void Show();
@@ -55,6 +58,7 @@ class TTrendForm final : public QDialog {
   QLineEdit* value_;
   QPushButton* add_;
   QPushButton* delete_;
+  QListWidget* periods_;
   bool showing_ = false;
 };
 

@@ -54,8 +54,8 @@ void GridEditor::Attach(TextGrid& grid, const TextGridModel::Layout& layout) {
   Detach();
   model_ = new TextGridModel(grid, layout, this);
   view_->setModel(model_);
-  connect(model_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from) {
-    if (from.isValid() && MayEdit()) Changed();
+  connect(model_, &TextGridModel::CellEdited, this, [this] {
+    if (MayEdit()) Changed();
   });
   // The grid knows the current cell, so that a reload keeps it and a refusal can move it.
   connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,

@@ -254,7 +254,7 @@ void TInputForm::Paste() {
 void TInputForm::done(int result) {
   // Unsaved edits are not thrown away without a question (Close, the title bar's X, Escape).
   if (editor_) {
-    bool mayClose = true;
+    bool mayClose = false;  // stays false when the question or the save fails
     Do([&] { mayClose = editor_->MayClose(); });
     if (!mayClose) return;
   }

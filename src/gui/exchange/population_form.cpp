@@ -207,7 +207,7 @@ void TPopInForm::Paste() {
 
 void TPopInForm::reject() {
   if (window_) {
-    bool close = true;
+    bool close = false;  // stays false when the question or the save fails
     Do([&] { close = window_->Close(); });
     if (!close) return;
   }

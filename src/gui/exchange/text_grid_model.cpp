@@ -69,6 +69,7 @@ bool TextGridModel::setData(const QModelIndex& index, const QVariant& value, int
   if (column >= layout_.FirstNumericColumn) text = NormalNumberText(text, layout_.DecimalSeparator);
   grid_.SetCell(column, index.row() + 1, std::move(text));
   emit dataChanged(index, index);
+  emit CellEdited();
   return true;
 }
 

@@ -51,6 +51,10 @@ class TextGridModel final : public QAbstractTableModel {
                       int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+ signals:
+  // A cell the user typed (not a reload or a change of decimals).
+  void CellEdited();
+
  private:
   TextGrid& grid_;
   Layout layout_;
