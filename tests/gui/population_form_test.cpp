@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include "core/agesched/age_groups.h"
 #include "core/exchange/population_window.h"
 #include "gui/agesched/age_group_form.h"
 #include "gui/agesched/pattern_form.h"
@@ -151,6 +152,93 @@ class PopulationFormTest final : public QObject {
     QCOMPARE(
         p.data.QueryCollection("select Waarde from StandardAgePatterns where Lage=50").AsDouble(0),
         0.002);
+  }
+
+  // The windows that hold edits ask on closing exactly when something would be lost, and each
+  // answer does what it says.
+  void closingQuestionsOfPatternsAndAgeGroups() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TAgePatForm* patterns = p.form.PatternForm();
+    TAgegroupForm* ages = p.form.AgeGroupForm();
+    const auto twoGroups = [&] {
+      WhenShown(ages, [&] {
+        ages->Button("New")->click();
+        ages->Width()->setValue(50);
+        ages->Button("Fill schedule")->click();
+        ages->Button("Done")->click();
+        ages->Button("&Close")->click();
+      });
+    };
+    WhenShown(patterns, [&] {
+      patterns->Button("&New item")->click();
+      twoGroups();
+      patterns->Button("Define")->click();
+      const auto asked = p.dialogs.Texts().size();
+      patterns->Button("&Close")->click();  // nothing typed yet: no question
+      QCOMPARE(p.dialogs.Texts().size(), asked);
+    });
+    p.form.Action("&Age patterns")->trigger();
+    WhenShown(patterns, [&] {
+      patterns->Button("&New item")->click();
+      twoGroups();
+      patterns->Button("Define")->click();
+      QAbstractItemModel* grid = patterns->Grid()->model();
+      grid->setData(grid->index(0, 1), "0.001");
+      grid->setData(grid->index(1, 1), "0.002");
+      // Per 1000: what was typed is kept in the new unit.
+      patterns->RatesPer()->setCurrentIndex(2);
+      QCOMPARE(grid->index(1, 1).data(Qt::EditRole).toString(), QString("2"));
+      p.dialogs.Push(DialogButton::kCancel);
+      patterns->Button("&Close")->click();
+      QVERIFY(patterns->isVisible());
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString("Save changes to the age pattern New Age Pattern Name?"));
+      p.dialogs.Push(DialogButton::kYes);  // saved, then closed
+      patterns->Button("&Close")->click();
+      QVERIFY(!patterns->isVisible());
+    });
+    p.form.Action("&Age patterns")->trigger();
+    QCOMPARE(p.data.QueryCollection("select Waarde from StandardAgePatterns where Lage=50")
+                 .AsDouble(0),
+             0.002);
+    WhenShown(patterns, [&] {
+      patterns->Button("&New item")->click();
+      twoGroups();
+      patterns->Button("Define")->click();
+      patterns->Grid()->model()->setData(patterns->Grid()->model()->index(0, 1), "5");
+      p.dialogs.Push(DialogButton::kNo);  // dropped
+      patterns->Button("&Close")->click();
+      QVERIFY(!patterns->isVisible());
+    });
+    p.form.Action("&Age patterns")->trigger();
+    // Only the saved pattern is stored: its three groups.
+    QCOMPARE(p.data.QueryCollection("select count(*) from StandardAgePatterns").AsInteger(0), 3);
+
+    // Age groups being edited: Escape asks; Cancel goes on editing, No restores the groups, Yes
+    // keeps the new ones as "Done" does.
+    Tagegrouplist& list = ages->List();
+    list.Clear();
+    list.Groups.push_back(std::make_unique<Tagegroup>(0, 101, 100));
+    for (const auto& [answer, groups] : {std::pair{DialogButton::kNo, 1}, {DialogButton::kYes, 3}}) {
+      WhenShown(ages, [&, answer = answer] {
+        ages->Button("New")->click();
+        ages->Width()->setValue(40);
+        ages->Button("Fill schedule")->click();
+        p.dialogs.Push(DialogButton::kCancel);
+        QTest::keyClick(ages, Qt::Key_Escape);
+        QVERIFY(ages->isVisible());
+        QVERIFY(ages->Editor().Editing());
+        p.dialogs.Push(answer);
+        QTest::keyClick(ages, Qt::Key_Escape);
+        QVERIFY(!ages->isVisible());
+      });
+      ages->Run();
+      QCOMPARE(static_cast<int>(list.Groups.size()), groups);
+    }
+    QVERIFY(p.dialogs.AllAnswered());
   }
 };
 

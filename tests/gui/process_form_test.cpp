@@ -192,7 +192,19 @@ class ProcessFormTest final : public QObject {
         QVERIFY(trends->DeleteButton()->isEnabled());
         trends->Number()->setValue(2);         // the next one ends the year before
         QCOMPARE(trends->End()->value(), 11);  // eleven years ago
+        QCOMPARE(trends->Periods()->item(0)->text(),
+                 QString("Incidence: 10 to 0 years ago, +2 % a year"));
+        // A second period typed and not added: closing asks. Cancel stays; No drops it.
+        trends->Value()->setText("-1");
+        p.dialogs.Push(DialogButton::kCancel);
         trends->accept();
+        QVERIFY(trends->isVisible());
+        QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+                 QString("Save changes to the trends of Asthma?"));
+        p.dialogs.Push(DialogButton::kNo);
+        trends->accept();
+        QVERIFY(!trends->isVisible());
+        QCOMPARE(trends->Periods()->count(), 1);
       });
       form->Button("Set")->click();
       QVERIFY(form->Apply()->isEnabled());

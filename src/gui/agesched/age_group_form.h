@@ -34,6 +34,7 @@ class TAgegroupForm final : public QDialog {
   void Run();
 
   AgeGroupEditor& Editor() { return *editor_; }
+  Tagegrouplist& List() { return list_; }
   QListWidget* Ages() const { return ages_; }
   QSpinBox* Width() const { return width_; }
   QLineEdit* NameEdit() const { return nameEdit_; }
