@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
@@ -232,6 +233,38 @@ class InputEditorTest final : public QObject {
     });
     p.form.EditInput();
     QCOMPARE(p.form.Model().InputDisplay.RatesIndex, 4);  // the setting itself is kept
+  }
+
+  // "Rates per:" belongs to each variable of each disease: kept in the data set, shown over the
+  // grids, never carried to another variable; a value typed before the unit changes stays what
+  // was meant.
+  void ratesPerKeptPerVariable() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TInputForm* form = p.form.InputForm();
+    const auto open = [&](int variable, const std::function<void()>& body) {
+      p.dialogs.Push(variable);
+      WhenShown(form, body);
+      p.form.EditInput();
+    };
+    open(0, [&] {  // incidence
+      QCOMPARE(form->RatesPer()->currentIndex(), 0);
+      QTableView* men = form->Grid(0);
+      men->model()->setData(men->model()->index(0, 1), "0.002");  // typed, per person
+      form->RatesPer()->setCurrentIndex(4);                       // per 100,000
+      QCOMPARE(Cell(men, 0, 1, Qt::EditRole), QString("200"));
+      QCOMPARE(form->findChildren<QLabel*>().front()->text(), QString("Men, per 100,000"));
+      p.dialogs.Push(DialogButton::kNo);  // the typed value is not saved
+    });
+    open(1, [&] { QCOMPARE(form->RatesPer()->currentIndex(), 0); });  // prevalence: its own
+    open(0, [&] {
+      QCOMPARE(form->RatesPer()->currentIndex(), 4);
+      QCOMPARE(Cell(form->Grid(0), 0, 1, Qt::EditRole), QString("457"));
+    });
+    QCOMPARE(StoredRatesIndex(p.data, 1, kIncidence), 4);  // the first disease
+    QVERIFY(p.dialogs.AllAnswered());
   }
 
   void pasteASpreadsheetBlockWithAgeLabels() {

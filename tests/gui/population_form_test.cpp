@@ -201,9 +201,9 @@ class PopulationFormTest final : public QObject {
       QVERIFY(!patterns->isVisible());
     });
     p.form.Action("&Age patterns")->trigger();
-    QCOMPARE(p.data.QueryCollection("select Waarde from StandardAgePatterns where Lage=50")
-                 .AsDouble(0),
-             0.002);
+    QCOMPARE(
+        p.data.QueryCollection("select Waarde from StandardAgePatterns where Lage=50").AsDouble(0),
+        0.002);
     WhenShown(patterns, [&] {
       patterns->Button("&New item")->click();
       twoGroups();
@@ -222,7 +222,8 @@ class PopulationFormTest final : public QObject {
     Tagegrouplist& list = ages->List();
     list.Clear();
     list.Groups.push_back(std::make_unique<Tagegroup>(0, 101, 100));
-    for (const auto& [answer, groups] : {std::pair{DialogButton::kNo, 1}, {DialogButton::kYes, 3}}) {
+    for (const auto& [answer, groups] :
+         {std::pair{DialogButton::kNo, 1}, {DialogButton::kYes, 3}}) {
       WhenShown(ages, [&, answer = answer] {
         ages->Button("New")->click();
         ages->Width()->setValue(40);

@@ -6,6 +6,7 @@
 
 #include "core/base/user_dialogs.h"
 #include "core/engine/disease.h"
+#include "core/exchange/input_editor.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "core/store/layout.h"
@@ -77,6 +78,7 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
   Tdisease::Store store{data, dialogs, sourceMaxAge};
   std::array<std::array<Ttrendhazard, kTrendHazardCount>, kSexCount> trends;
   std::array<bool, kSexCount> hasResults{};
+  std::array<int, kVariableCount> units{};  // "Rates per:" of each variable
   std::string readErrors;
   {
     // All errors of the reading in one box.
@@ -91,6 +93,7 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
     }
     for (int s = 0; s < kSexCount; ++s)
       hasResults[s] = diseases.FieldBoolean(kOutputFlagColumns[s]);
+    for (int v = 0; v < kVariableCount; ++v) units[v] = StoredRatesIndex(data, sourceId, v);
   }
   if (const int errors = dialogs.ErrorsShown() - errorsBefore; errors > 0) {
     throw DatabaseError("The disease " + source + " could not be read completely (" +
@@ -179,6 +182,7 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
         db.Exec(CreateIndexStatement("CalculationOptions", "InputID"));
       }
       for (int s = 0; s < kSexCount; ++s) db.Exec(disease.CalcSettings.InsertStatement(s, id));
+      WriteRatesIndexes(db, id, units);
       transaction.Commit();
       outcome.InputId = id;
       outcome.Copied = true;

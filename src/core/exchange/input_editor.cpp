@@ -9,8 +9,57 @@
 #include "core/exchange/pasted_block.h"
 #include "core/results/result_table.h"
 #include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 
 namespace kavrel {
+
+namespace {
+
+constexpr std::string_view kUnitsTable = "InputUnits";
+
+}  // namespace
+
+int StoredRatesIndex(TDataKavrel& data, int inputId, int variable) {
+  if (variable == kDuration || variable == kRRMortality) return 0;
+  if (!data.DatasetHasTable(kUnitsTable)) return 0;
+  auto rows = data.QueryDataset("select RatesIndex from " + std::string(kUnitsTable) +
+                                " where InputId=" + std::to_string(inputId) +
+                                " and Variable=" + std::to_string(variable));
+  if (rows.RecordCount() == 0 || rows.IsNull(0)) return 0;
+  return std::clamp(static_cast<int>(rows.AsInteger(0)), 0, 5);
+}
+
+namespace {
+
+void WriteRatesIndex(Database& db, int inputId, int variable, int index) {
+  const std::string table(kUnitsTable);
+  db.Exec("create table if not exists " + table +
+          " (InputId integer, Variable integer, RatesIndex integer)");
+  db.Exec("delete from " + table + " where InputId=" + std::to_string(inputId) +
+          " and Variable=" + std::to_string(variable));
+  if (index <= 0 || variable == kDuration || variable == kRRMortality) return;
+  db.Exec("insert into " + table + " values (" + std::to_string(inputId) + ", " +
+          std::to_string(variable) + ", " + std::to_string(std::min(index, 5)) + ")");
+}
+
+}  // namespace
+
+void StoreRatesIndex(TDataKavrel& data, int inputId, int variable, int index) {
+  if (variable == kDuration || variable == kRRMortality) return;
+  Database::Transaction transaction(data.Dataset());
+  WriteRatesIndex(data.Dataset(), inputId, variable, index);
+  transaction.Commit();
+}
+
+void WriteRatesIndexes(Database& db, int inputId, const std::array<int, kVariableCount>& indexes) {
+  for (int v = 0; v < kVariableCount; ++v) WriteRatesIndex(db, inputId, v, indexes[v]);
+}
+
+void DeleteStoredRatesIndexes(TDataKavrel& data, int inputId) {
+  if (!data.DatasetHasTable(kUnitsTable)) return;
+  data.ExecDataset("delete from " + std::string(kUnitsTable) +
+                   " where InputId=" + std::to_string(inputId));
+}
 
 InputEditor::InputEditor(Environment environment) : env_(std::move(environment)) {}
 
@@ -65,6 +114,9 @@ void InputEditor::Open(Mode mode) {
     ApplyToEnabled = false;
     FillGrid(sex);
   } else {
+    if (env_.Disease.InputId > 0) {
+      RatesIndex = StoredRatesIndex(env_.Data, env_.Disease.InputId, env_.Variable);
+    }
     MenGrid.Enabled = WomenGrid.Enabled = true;
     ApplyToEnabled = true;
     FillGrid(kMales);
@@ -273,15 +325,37 @@ void InputEditor::StoreData() {
 }
 
 void InputEditor::SetRatesIndex(int index) {
+  const double before = Multiplier();
   RatesIndex = std::clamp(index, 0, 5);
+  // Stored values are shown again in the new unit; values typed and not saved yet are converted,
+  // so that they stay what the user meant and still count as changes.
   for (int sex : {kMales, kFemales}) {
+    TextGrid& grid = Grid(sex);
+    TextGrid& saved = sex == kMales ? savedMen_ : savedWomen_;
     const auto& records = env_.Disease.InputRows[env_.Variable][sex];
     for (std::size_t k = 0; k < records.size(); ++k) {
-      Grid(sex).SetCell(1, static_cast<int>(k) + 1, Shown(records[k].Waarde));
+      const int row = static_cast<int>(k) + 1;
+      const std::string stored = Shown(records[k].Waarde);
+      if (grid.Cell(1, row) == saved.Cell(1, row)) {
+        grid.SetCell(1, row, stored);
+      } else if (const auto typed = ReadCellNumber(grid.Cell(1, row), env_.DecimalSeparator)) {
+        grid.SetCell(1, row, NumberText(*typed / before * Multiplier(), 9, env_.DecimalSeparator));
+      }
+      saved.SetCell(1, row, stored);
     }
   }
-  // The stored values in another unit: nothing to save.
-  MarkSaved();
+  // The unit is kept with the disease for this variable.
+  if (mode_ == Mode::kNormal && env_.Disease.InputId > 0) {
+    StoreRatesIndex(env_.Data, env_.Disease.InputId, env_.Variable, RatesIndex);
+  }
+}
+
+std::string InputEditor::UnitText() const {
+  if (env_.Variable == kDuration) return "years";
+  if (env_.Variable == kRRMortality) return "ratio";
+  return RatesIndex == 0 ? "per person"
+                         : "per " + std::string(kRatesPerItems.at(
+                                        static_cast<std::size_t>(std::clamp(RatesIndex, 0, 5))));
 }
 
 }  // namespace kavrel

@@ -4,6 +4,7 @@
 // men and women side by side, with its commands. The window shows the two grids and forwards
 // clicks; the age group editor and the storage grid are reached through the callers' objects.
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,19 @@
 #include "core/exchange/grid.h"
 
 namespace kavrel {
+
+class Database;
+
+// The unit in which a variable of a disease is entered and shown ("Rates per:"), kept in the data
+// set with the disease: an index into the "Rates per:" items, 0 (per 1) when none was chosen.
+// Duration and RR mortality are never rates: always 0.
+int StoredRatesIndex(TDataKavrel& data, int inputId, int variable);
+void StoreRatesIndex(TDataKavrel& data, int inputId, int variable, int index);
+// A deleted disease's units go with it (inside the caller's transaction).
+void DeleteStoredRatesIndexes(TDataKavrel& data, int inputId);
+// Every variable's unit of a disease at once, into another data set's file (inside the caller's
+// transaction), as a copy of the disease takes them along.
+void WriteRatesIndexes(Database& db, int inputId, const std::array<int, kVariableCount>& indexes);
 
 class InputEditor {
  public:
@@ -52,6 +66,9 @@ class InputEditor {
   // Normal mode for the input editor, data-points mode for the age schedule window.
   void Open(Mode mode);
   std::string Caption() const;
+  // The unit of the values shown, for the grids' headings: "per 100,000", "per person", "years",
+  // "ratio".
+  std::string UnitText() const;
   bool RatesChoiceVisible() const { return env_.Variable == kIncidence; }
   // Duration (years) and RR mortality (a ratio) are not rates: "Rates per:" stays at 1.
   bool RatesPerOffered() const {

@@ -5,6 +5,7 @@
 #include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/disease.h"
+#include "core/exchange/input_editor.h"
 #include "core/results/result_table.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
@@ -404,6 +405,7 @@ bool MainWindowModel::DeleteDisease() {
     for (int v = 0; v < kVariableCount; ++v) {
       env_.Data.ExecDataset("delete from " + OutputTable(v) + " where InputId=" + id);
     }
+    DeleteStoredRatesIndexes(env_.Data, std::stoi(id));
     transaction.Commit();
   } catch (...) {
     diseases.Refresh();

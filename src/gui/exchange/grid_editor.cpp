@@ -157,7 +157,7 @@ DisplayControls::DisplayControls(QObject* parent)
   decimals_->setValue(4);
   connect(rates_, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (showing_) return;
-    if (display_ != nullptr) display_->RatesIndex = index;
+    if (display_ != nullptr && bindRates_) display_->RatesIndex = index;
     if (RatesChanged) RatesChanged(index);
   });
   connect(decimals_, &QSpinBox::valueChanged, this, [this](int value) {

@@ -111,7 +111,11 @@ class DisplayControls final : public QObject {
   // The two labelled rows, for the window's layout.
   QFormLayout* NewLayout() const;
   // The settings that follow the user's choices (may be null).
-  void Bind(DisplaySettings* display) { display_ = display; }
+  // Without `rates`, only the decimals follow (the unit belongs to what the window shows).
+  void Bind(DisplaySettings* display, bool rates = true) {
+    display_ = display;
+    bindRates_ = rates;
+  }
   DisplaySettings* Bound() const { return display_; }
   // Shows the model's choices without writing them anywhere.
   void Show(int ratesIndex, int decimals);
@@ -124,6 +128,7 @@ class DisplayControls final : public QObject {
   QComboBox* rates_;
   QSpinBox* decimals_;
   DisplaySettings* display_ = nullptr;
+  bool bindRates_ = true;
   bool showing_ = false;
 };
 

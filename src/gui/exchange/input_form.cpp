@@ -56,7 +56,8 @@ TInputForm::TInputForm(Environment environment, QWidget* parent)
   auto* grids = new QHBoxLayout;
   for (auto [editor, heading] : {std::pair{men_, "Men"}, std::pair{women_, "Women"}}) {
     auto* column = new QVBoxLayout;
-    column->addWidget(new QLabel(heading));
+    headings_.push_back(new QLabel(heading));
+    column->addWidget(headings_.back());
     column->addWidget(editor->View());
     grids->addLayout(column);
     editor->PasteKey = [this] { Paste(); };
@@ -155,9 +156,10 @@ void TInputForm::Prepare(const Request& request) {
                                },
                                request.DatasetName, now.Date, now.Time, separator,
                                request.PreferredSchedule, [this] { env_.ShowStorage(); }});
-  display_->Bind(request.Display);
-  editor_->RatesIndex =
-      request.Display != nullptr ? request.Display->RatesIndex : request.RatesIndex;
+  // The unit is the variable's own, stored with the disease (Open reads it); the decimals are
+  // the program's.
+  display_->Bind(request.Display, false);
+  editor_->RatesIndex = request.RatesIndex;
   editor_->Decimals = request.Display != nullptr ? request.Display->Decimals : request.Decimals;
   if (!editor_->RatesPerOffered()) editor_->RatesIndex = 0;
   editor_->Open(request.DataPoints ? InputEditor::Mode::kDataPoints : InputEditor::Mode::kNormal);
@@ -197,6 +199,11 @@ void TInputForm::Show() {
   applyBox_->setEnabled(editor_->ApplyToEnabled);
   ratesBox_->setVisible(editor_->RatesChoiceVisible());
   display_->Rates()->setEnabled(editor_->RatesPerOffered());
+  display_->Show(editor_->RatesIndex, editor_->Decimals);
+  // The unit stands over the values, so that a value is never read in the wrong one.
+  const QString unit = QString::fromStdString(editor_->UnitText());
+  headings_[0]->setText("Men, " + unit);
+  headings_[1]->setText("Women, " + unit);
   hazards_->button(editor_->IncidenceAsHazards() ? 1 : 0)->setChecked(true);
 }
 

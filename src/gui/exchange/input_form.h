@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QDialog>
 
@@ -14,6 +15,7 @@
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QSpinBox;
 class QTableView;
@@ -91,6 +93,7 @@ class TInputForm final : public QDialog {
   QGroupBox* ratesBox_;
   QButtonGroup* hazards_;
   QGroupBox* applyBox_;
+  std::vector<QLabel*> headings_;  // over the men's and the women's grid
 };
 
 }  // namespace kavrel
