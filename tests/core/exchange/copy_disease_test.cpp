@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/engine/disease.h"
+#include "core/exchange/input_editor.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "core/store/disease_list.h"
@@ -69,6 +70,7 @@ TEST_F(CopyDiseaseTest, CopiesEverythingWithEachDestinationsWidthAndTrends) {
       db.Exec(std::string("insert into InputDiseases (DiseaseName) values ('") + name + "')");
     }
   }
+  StoreRatesIndex(data, 1, kIncidence, 4);  // entered per 100,000
   const auto outcomes = CopyDisease(data, dialogs, 100, "Asthma", "Asthma",
                                     {{narrow, "", 85}, {replacing, "", 0}}, nullptr);
   ASSERT_EQ(outcomes.size(), 2u);
@@ -102,6 +104,8 @@ TEST_F(CopyDiseaseTest, CopiesEverythingWithEachDestinationsWidthAndTrends) {
   auto options = db.Query("select Agegroup from CalculationOptions order by Sex desc");
   ASSERT_EQ(options.RecordCount(), 2);
   EXPECT_EQ(options.AsInteger(0), 4);
+  // The units the variables are entered in go along.
+  EXPECT_EQ(db.Query("select Variable, RatesIndex from InputUnits").AsInteger(1), 4);
 
   auto replaced = Database::Open(replacing);
   EXPECT_EQ(replaced.Query("select * from InputDiseases").RecordCount(), 3);
