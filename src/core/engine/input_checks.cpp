@@ -46,6 +46,38 @@ std::optional<std::string> CheckInputValue(int variable, double value, const std
   return std::nullopt;
 }
 
+std::optional<std::string> InputValueWarning(int variable, double value, const std::string& where) {
+  if (variable == kRRMortality && value < 1.0) {
+    return where + " is " + Shown(value) +
+           ", below 1. The model gives the diseased at least the mortality of the healthy, so "
+           "the calculation cannot reproduce it.";
+  }
+  if (variable == kDuration && value == 0.0) {
+    return where +
+           " is 0. A disease lasts for some time, so the calculation cannot reproduce "
+           "a duration of 0.";
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> InputWarnings(const Tdisease& disease, int sex, int maxAge) {
+  std::vector<std::string> warnings;
+  const std::string of =
+      " of " + disease.DiseaseName + " for " + std::string(kSexNames.at(static_cast<size_t>(sex)));
+  for (int v : {kDuration, kRRMortality}) {
+    if (!disease.InputPresent[v][sex]) continue;
+    for (const Tinputdat& row : disease.InputRows[v][sex]) {
+      const std::string where = std::string(kVariableDisplayNames[v]) + of + " at ages " +
+                                GroupLabel(row.Lage, row.Hage, maxAge);
+      if (auto warning = InputValueWarning(v, row.Waarde, where)) {
+        warnings.push_back(*warning);
+        break;
+      }
+    }
+  }
+  return warnings;
+}
+
 std::optional<std::string> CheckInputs(const Tdisease& disease, int sex, int maxAge) {
   const std::string of =
       " of " + disease.DiseaseName + " for " + std::string(kSexNames.at(static_cast<size_t>(sex)));

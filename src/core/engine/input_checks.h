@@ -27,6 +27,13 @@ std::optional<std::string> CheckAgeGroups(const std::vector<AgeSpan>& groups, in
 // ("Prevalence of Asthma for Males at age 40").
 std::optional<std::string> CheckInputValue(int variable, double value, const std::string& where);
 
+// A value the model takes but cannot reproduce: an RR mortality below 1 (the diseased die at
+// least as often as the healthy in this model) or a duration of 0. Nothing for other values.
+std::optional<std::string> InputValueWarning(int variable, double value, const std::string& where);
+
+// The warnings for the own inputs of the sex, one per variable at most (its first group).
+std::vector<std::string> InputWarnings(const Tdisease& disease, int sex, int maxAge);
+
 // Every input the calculation of the sex uses: the age groups of the inputs and the single-year
 // values of the variables that are available (own inputs or outputs taken as inputs).
 std::optional<std::string> CheckInputs(const Tdisease& disease, int sex, int maxAge);

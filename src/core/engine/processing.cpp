@@ -95,6 +95,10 @@ bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls
     controls.Dialogs.ShowError(*refusal);
     return false;
   }
+  // Inputs the model takes but cannot reproduce: the user is told, the calculation goes on.
+  for (const std::string& warning : InputWarnings(disease, s, env.MaxAge)) {
+    controls.Dialogs.ShowWarning(warning);
+  }
   disease.TrendsOn = disease.CheckTrends() && controls.Processing.TrendApplyChecked;
   const int errorsBefore = controls.Dialogs.ErrorsShown();
   const std::size_t linesBefore = env.Log.Count();

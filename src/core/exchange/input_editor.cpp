@@ -155,18 +155,30 @@ bool InputEditor::ValuesAllowed(int sex) {
     if (grid.Cell(0, row).empty()) continue;
     const auto value = ReadCellNumber(grid.Cell(1, row), env_.DecimalSeparator);
     if (!value) continue;
-    if (auto refusal = CheckInputValue(env_.Variable, *value / Multiplier(),
-                                       of + " at ages " + grid.Cell(0, row))) {
+    const std::string where = of + " at ages " + grid.Cell(0, row);
+    if (auto refusal = CheckInputValue(env_.Variable, *value / Multiplier(), where)) {
       grid.CurrentColumn = 1;
       grid.CurrentRow = row;
       env_.Dialogs.ShowError(*refusal);
       return false;
+    }
+    // A value the model cannot reproduce is stored only when the user says so.
+    if (auto warning = InputValueWarning(env_.Variable, *value / Multiplier(), where);
+        warning && !warningAccepted_) {
+      grid.CurrentColumn = 1;
+      grid.CurrentRow = row;
+      if (env_.Dialogs.Message(*warning + "\r\nSave it anyway?", DialogKind::kWarning,
+                               DialogButton::kYes | DialogButton::kNo) != DialogButton::kYes) {
+        return false;
+      }
+      warningAccepted_ = true;  // one question for the whole save
     }
   }
   return true;
 }
 
 bool InputEditor::Save() {
+  warningAccepted_ = false;
   Tdisease& d = env_.Disease;
   const int v = env_.Variable;
   if (mode_ == Mode::kDataPoints) {

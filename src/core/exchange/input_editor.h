@@ -110,6 +110,7 @@ class InputEditor {
 
   Environment env_;
   Mode mode_ = Mode::kNormal;
+  bool warningAccepted_ = false;
   TextGrid savedMen_;
   TextGrid savedWomen_;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/engine/input_checks.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/layout.h"
 #include "store/store_fixture.h"
@@ -98,6 +99,38 @@ TEST_F(InputEditorTest, DataPointsChangeTheSeriesOnly) {
   EXPECT_EQ(disease.ModelSeries[kPrevalence][kMales][49], 0.003);
   EXPECT_EQ(disease.InputRows[kPrevalence][kMales][0].Waarde, 0.0025);
   EXPECT_EQ(data.QueryDataset("select * from InputPrevalence").RecordCount(), 0);
+}
+
+// Values the model cannot reproduce are stored only when the user says so, with one question for
+// the whole save; the calculation warns about them again.
+TEST_F(InputEditorTest, ValuesTheModelCannotReproduceAreWarnedAbout) {
+  disease.InputRows[kRRMortality][kMales] = {{0, kMales, 0, 50, 2.0}, {1, kMales, 50, 86, 1.5}};
+  InputEditor editor({disease, kRRMortality, 85, data, dialogs, storage, groups, nullptr, "Example",
+                      "10-12-2026", "12:00"});
+  editor.Open(InputEditor::Mode::kNormal);
+  editor.MenGrid.SetCell(1, 1, "0.8");
+  editor.MenGrid.SetCell(1, 2, "0.9");
+  dialogs.Push(DialogButton::kNo);
+  EXPECT_FALSE(editor.Save());
+  EXPECT_EQ(dialogs.Texts().back(),
+            "RR Mortality of Asthma for Males at ages 0-49 is 0.8, below 1. The model gives the "
+            "diseased at least the mortality of the healthy, so the calculation cannot reproduce "
+            "it.\r\nSave it anyway?");
+  EXPECT_EQ(editor.MenGrid.CurrentRow, 1);
+  EXPECT_EQ(data.QueryDataset("select * from InputRRMortality").RecordCount(), 0);
+  dialogs.Push(DialogButton::kYes);  // once, for both rows
+  dialogs.Push(DialogButton::kYes);  // no rows stored yet for the women: none to replace
+  EXPECT_TRUE(editor.Save());
+  EXPECT_EQ(data.QueryDataset("select * from InputRRMortality").RecordCount(), 2);
+  disease.InputPresent[kRRMortality][kMales] = true;
+  const auto warnings = InputWarnings(disease, kMales, 85);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_TRUE(warnings.front().starts_with("RR Mortality of Asthma for Males at ages 0-49 is 0.8"));
+  EXPECT_EQ(InputValueWarning(kDuration, 0.0, "Duration").value_or(""),
+            "Duration is 0. A disease lasts for some time, so the calculation cannot reproduce a "
+            "duration of 0.");
+  EXPECT_FALSE(InputValueWarning(kDuration, 0.5, "Duration"));
+  EXPECT_FALSE(InputValueWarning(kRRMortality, 1.0, "RR mortality"));
 }
 
 TEST_F(InputEditorTest, DefineClearDeleteAndStore) {
