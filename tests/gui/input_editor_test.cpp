@@ -22,6 +22,7 @@
 #include "core/agesched/age_groups.h"
 #include "core/exchange/grid.h"
 #include "gui/agesched/age_group_form.h"
+#include "gui/agesched/pattern_form.h"
 #include "gui/exchange/input_form.h"
 #include "gui/exchange/male_female_form.h"
 #include "gui/exchange/population_form.h"
@@ -264,6 +265,74 @@ class InputEditorTest final : public QObject {
       QCOMPARE(Cell(form->Grid(0), 0, 1, Qt::EditRole), QString("457"));
     });
     QCOMPARE(StoredRatesIndex(p.data, 1, kIncidence), 4);  // the first disease
+    QVERIFY(p.dialogs.AllAnswered());
+  }
+
+  // In every grid window Enter moves to the next row and starts nothing; Escape closes the window,
+  // without a question when nothing changed and with one when something did.
+  void enterAndEscapeInTheGridWindows() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    struct Window {
+      QDialog* dialog;
+      std::function<QTableView*()> grid;
+      std::function<void()> open;
+      std::function<void()> prepare;  // inside the window, before the keys
+    };
+    TAgegroupForm* ages = p.form.AgeGroupForm();
+    TInputForm* input = p.form.InputForm();
+    TPopInForm* population = p.form.PopulationForm();
+    TAgePatForm* patterns = p.form.PatternForm();
+    const Window windows[] = {
+        {input, [&] { return input->Grid(1); },
+         [&] {
+           p.dialogs.Push(0);
+           p.form.EditInput();
+         },
+         [] {}},
+        {population, [&] { return population->Grid(); }, [&] { p.form.ShowPopulation(true); },
+         [] {}},
+        {patterns, [&] { return patterns->Grid(); },
+         [&] { p.form.Action("&Age patterns")->trigger(); },
+         [&] {
+           // A new pattern over twenty-year groups.
+           patterns->Button("&New item")->click();
+           WhenShown(ages, [&] {
+             ages->Button("New")->click();
+             ages->Width()->setValue(20);
+             ages->Button("Fill schedule")->click();
+             ages->Button("Done")->click();
+             ages->Button("&Close")->click();
+           });
+           patterns->Button("Define")->click();
+         }},
+    };
+    for (const Window& window : windows) {
+      for (bool edited : {false, true}) {
+        WhenShown(window.dialog, [&] {
+          window.prepare();
+          QTableView* grid = window.grid();
+          grid->setFocus();
+          grid->setCurrentIndex(grid->model()->index(0, 0));
+          const auto asked = p.dialogs.Texts().size();
+          QTest::keyClick(grid, Qt::Key_Return);
+          QTest::keyClick(grid, Qt::Key_Enter);
+          QVERIFY2(grid->currentIndex().row() == 2, qPrintable(window.dialog->windowTitle()));
+          QCOMPARE(p.dialogs.Texts().size(), asked);
+          QVERIFY(window.dialog->isVisible());
+          if (edited) {
+            grid->model()->setData(grid->model()->index(0, 1), "0.5");
+            p.dialogs.Push(DialogButton::kNo);
+          }
+          QTest::keyClick(window.dialog, Qt::Key_Escape);
+          QVERIFY(!window.dialog->isVisible());
+          QCOMPARE(p.dialogs.Texts().size(), asked + (edited ? 1 : 0));
+        });
+        window.open();
+      }
+    }
     QVERIFY(p.dialogs.AllAnswered());
   }
 
