@@ -151,17 +151,27 @@ bool PopulationWindow::Save() {
     groups[k].Males = males / Multiplier();
     groups[k].Females = females / Multiplier();
   }
-  const auto any = [&groups](auto test) {
-    return std::any_of(groups.begin(), groups.end(),
-                       [&](const Tpopinputdat& g) { return test(g.Males) || test(g.Females); });
+  // The first cell whose value fails the test becomes the current one and is named.
+  const auto refuse = [&](auto test, const std::string& message) {
+    for (std::size_t k = 0; k < groups.size(); ++k) {
+      for (int column : {1, 2}) {
+        if (!test(column == 1 ? groups[k].Males : groups[k].Females)) continue;
+        const int row = static_cast<int>(k) + 1;
+        Grid.CurrentColumn = column;
+        Grid.CurrentRow = row;
+        env_.Dialogs.ShowError(message + "\r\n" + CellPlace(Grid, {}, column, row));
+        return true;
+      }
+    }
+    return false;
   };
-  if (mode_ == kMortalityMode && any([](double v) { return v == 0.0; })) {
-    env_.Dialogs.ShowError(kMortalityZeroMessage);
+  if (mode_ == kMortalityMode &&
+      refuse([](double v) { return v == 0.0; }, std::string(kMortalityZeroMessage))) {
     return false;
   }
   // A negative rate has no logarithm and a negative number of persons no meaning.
-  if (any([](double v) { return v < 0.0; })) {
-    env_.Dialogs.ShowError(Caption() + " input contains a negative value\r\nData not saved");
+  if (refuse([](double v) { return v < 0.0; },
+             Caption() + " input contains a negative value\r\nData not saved")) {
     return false;
   }
   const std::string table = TableName();

@@ -53,7 +53,9 @@ TEST_F(PopulationWindowTest, DefineTypeSaveAndTheSeries) {
   window.Grid.SetCell(1, 3, "50");
   window.Grid.SetCell(2, 3, "40");
   EXPECT_FALSE(window.Save());
-  EXPECT_EQ(dialogs.Texts().back(), kMortalityZeroMessage);
+  EXPECT_EQ(dialogs.Texts().back(),
+            std::string(kMortalityZeroMessage) + "\r\nrow 2 (Age 45-64), column Males");
+  EXPECT_EQ(window.Grid.CurrentRow, 2);  // the cell is selected
   EXPECT_EQ(Rows("TotalMortality"), 0);
   window.Grid.SetCell(1, 2, "5");
   ASSERT_TRUE(window.Save());
@@ -92,7 +94,9 @@ TEST_F(PopulationWindowTest, PopulationNumbersNegativeValuesAndStoring) {
     window.Grid.SetCell(2, row, "42000");
   }
   EXPECT_FALSE(window.Save());
-  EXPECT_EQ(dialogs.Texts().back(), "Population input contains a negative value\r\nData not saved");
+  EXPECT_EQ(dialogs.Texts().back(),
+            "Population input contains a negative value\r\nData not saved\r\nrow 1 (Age 0-44), "
+            "column Females");
   window.Grid.SetCell(2, 1, "440000");
   ASSERT_TRUE(window.Save());
   EXPECT_DOUBLE_EQ(population.PopulationNumbers[kMales][0], 10000.0);  // 450000 over 45 years
