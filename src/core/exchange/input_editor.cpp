@@ -258,6 +258,19 @@ bool InputEditor::Paste(std::string_view clipboard, int focusedSex,
                            "age labels before them. Nothing was pasted.");
     return false;
   }
+  if (!block.Spans.empty()) {
+    // Grids without groups take those of the pasted labels.
+    for (auto [from, sex] : targets) {
+      auto& records = env_.Disease.InputRows[env_.Variable][sex];
+      records.clear();
+      for (const AgeSpan& span : block.Spans) {
+        records.push_back({static_cast<std::int32_t>(records.size()),
+                           static_cast<std::uint8_t>(sex), span.Lage, span.Hage, 0.0});
+      }
+      env_.Disease.InputRowCount[env_.Variable][sex] = static_cast<std::int32_t>(records.size());
+      FillGrid(sex);
+    }
+  }
   // Nothing changes unless every column fits.
   TextGrid men = MenGrid;
   TextGrid women = WomenGrid;

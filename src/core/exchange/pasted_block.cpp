@@ -120,12 +120,17 @@ std::variant<PastedBlock, std::string> ReadPastedBlock(std::string_view clipboar
   }
   if (rows.empty()) return std::string("There is nothing to paste.");
 
+  PastedBlock block;
   const auto isNumber = [&](const std::string& cell) {
     return ReadCellNumber(NormalNumberText(cell, decimalSeparator), decimalSeparator).has_value();
   };
+  // A grid without groups takes those of the labels, in their order.
+  const bool newGroups = std::none_of(groups.begin(), groups.end(),
+                                      [](const AgeSpan& group) { return group.Hage > 0; });
   const auto groupRow = [&](const std::string& cell) -> int {
     const auto span = ReadAgeLabel(cell, maxAge);
     if (!span) return 0;
+    if (newGroups) return static_cast<int>(block.Spans.size()) + 1;
     for (std::size_t g = 0; g < groups.size(); ++g) {
       if (groups[g].Lage == span->Lage && groups[g].Hage == span->Hage) {
         return static_cast<int>(g) + 1;
@@ -134,7 +139,6 @@ std::variant<PastedBlock, std::string> ReadPastedBlock(std::string_view clipboar
     return -1;
   };
 
-  PastedBlock block;
   // A row of headings: no number in it at all ("Age", "Men", "Women").
   std::vector<std::string> headings;
   if (rows.size() > 1 && std::none_of(rows.front().begin(), rows.front().end(), isNumber)) {
@@ -178,10 +182,17 @@ std::variant<PastedBlock, std::string> ReadPastedBlock(std::string_view clipboar
                "pasted.";
       }
       block.GridRows.push_back(target);
+      if (newGroups) block.Spans.push_back(*ReadAgeLabel(row.front(), maxAge));
       row.erase(row.begin());
     }
     for (auto& cell : row) cell = NormalNumberText(cell, decimalSeparator);
     block.Values.push_back(std::move(row));
+  }
+  if (newGroups && labels) {
+    std::vector<AgeSpan> spans = block.Spans;
+    if (auto refusal = CheckAgeGroups(spans, maxAge, "The age groups of the pasted text")) {
+      return *refusal + " Nothing was pasted.";
+    }
   }
   const std::size_t first = labels ? 1 : 0;
   if (headings.size() >= first + 2) {

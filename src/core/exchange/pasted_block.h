@@ -19,6 +19,9 @@ struct PastedBlock {
   std::vector<std::vector<std::string>> Values;
   // With age labels: the grid row (1, 2, ...) of each block row. Empty without labels.
   std::vector<int> GridRows;
+  // Read against a grid without groups: the groups the labels give, in their order (the grid
+  // takes them). Empty otherwise.
+  std::vector<AgeSpan> Spans;
   // The headings name women before men ("Women", "Females", ...).
   bool WomenFirst = false;
   int ValueColumns() const { return Values.empty() ? 0 : static_cast<int>(Values.front().size()); }
@@ -29,8 +32,8 @@ struct PastedBlock {
 std::optional<AgeSpan> ReadAgeLabel(std::string_view text, int maxAge);
 
 // Reads clipboard text (tab-separated cells, rows ended by CR LF or LF) against the grid's age
-// groups. A refusal (text) when the block has age labels that are not the grid's groups or rows
-// of different lengths.
+// groups; against a grid without groups, labelled rows give the groups. A refusal (text) when the
+// block has age labels that are not the grid's groups or rows of different lengths.
 std::variant<PastedBlock, std::string> ReadPastedBlock(std::string_view clipboard,
                                                        const std::vector<AgeSpan>& groups,
                                                        int maxAge, char decimalSeparator);

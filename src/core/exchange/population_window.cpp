@@ -285,6 +285,16 @@ bool PopulationWindow::Paste(std::string_view clipboard) {
                            "pasted.");
     return false;
   }
+  if (!block.Spans.empty()) {
+    // A grid without groups takes those of the pasted labels.
+    auto& groups = Groups();
+    groups.clear();
+    for (const AgeSpan& span : block.Spans) {
+      groups.push_back({static_cast<int>(groups.size()), span.Lage, span.Hage, 0.0, 0.0});
+    }
+    Redraw();
+    ViewEnabled = false;
+  }
   TextGrid grid = Grid;
   for (int k = 0; k < columns; ++k) {
     const int from = columns == 2 && block.WomenFirst ? 1 - k : k;

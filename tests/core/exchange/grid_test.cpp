@@ -237,6 +237,17 @@ TEST(PastedBlockTest, LabelsHeadingsAndRefusals) {
   ASSERT_TRUE(std::holds_alternative<PastedBlock>(read));
   EXPECT_TRUE(std::get<PastedBlock>(read).GridRows.empty());
   EXPECT_EQ(std::get<PastedBlock>(read).ValueColumns(), 2);
+  // A grid without groups takes those of the labels; labels that are no schedule are refused.
+  read = ReadPastedBlock("Age\tMales\tFemales\n0-49\t1\t2\n50+\t3\t4\n", {{-1, -1}}, 100, '.');
+  ASSERT_TRUE(std::holds_alternative<PastedBlock>(read));
+  EXPECT_EQ(std::get<PastedBlock>(read).GridRows, (std::vector<int>{1, 2}));
+  ASSERT_EQ(std::get<PastedBlock>(read).Spans.size(), 2u);
+  EXPECT_EQ(std::get<PastedBlock>(read).Spans[1].Lage, 50);
+  EXPECT_EQ(std::get<PastedBlock>(read).Spans[1].Hage, 101);
+  read = ReadPastedBlock("50+\t3\n0-49\t1\n", {}, 100, '.');
+  ASSERT_TRUE(std::holds_alternative<std::string>(read));
+  EXPECT_TRUE(std::get<std::string>(read).starts_with("The age groups of the pasted text"))
+      << std::get<std::string>(read);
   // Refusals name the line.
   const std::pair<const char*, const char*> refused[] = {
       {"0-4\t1\n5-14\t2\n", "Line 2 of the pasted text is for ages 5-14"},
