@@ -255,6 +255,7 @@ void TInputForm::Paste() {
   const int sex = FocusedGrid();
   if (sex >= 0) Editor(sex).TakeCurrentCell();
   const std::string text = GridEditor::ClipboardText();
+  if (text.empty()) return;  // nothing on the clipboard: nothing to say
   Do([&] { editor_->Paste(text, sex, ChoosePasteGrid); });
 }
 

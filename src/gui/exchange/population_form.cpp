@@ -202,6 +202,7 @@ void TPopInForm::Paste() {
   if (!window_) return;
   grid_->TakeCurrentCell();
   const std::string text = GridEditor::ClipboardText();
+  if (text.empty()) return;  // nothing on the clipboard: nothing to say
   Do([&] { window_->Paste(text); });
 }
 

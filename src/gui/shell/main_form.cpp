@@ -648,6 +648,11 @@ void TMainForm::ShowDatasets() {
 
 void TMainForm::Navigate(int button) {
   Run([&] { model_.Navigate(static_cast<MainWindowModel::Navigator>(button)); });
+  if (button == static_cast<int>(MainWindowModel::Navigator::kInsert)) {
+    // A new disease: its name is typed over the offered one.
+    name_->setFocus();
+    name_->selectAll();
+  }
 }
 
 void TMainForm::InsertDisease() { Navigate(4); }
