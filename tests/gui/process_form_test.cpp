@@ -207,6 +207,19 @@ class ProcessFormTest final : public QObject {
         QCOMPARE(trends->Periods()->count(), 1);
       });
       form->Button("Set")->click();
+      // Again, and Yes adds the typed period before closing.
+      WhenShown(trends, [&] {
+        trends->Hazards()->button(0)->click();
+        trends->Number()->setValue(2);
+        trends->Value()->setText("-1");
+        p.dialogs.Push(DialogButton::kYes);
+        trends->accept();
+        QVERIFY(!trends->isVisible());
+        QCOMPARE(trends->Periods()->count(), 2);
+        QCOMPARE(trends->Periods()->item(1)->text(),
+                 QString("Incidence: 11 to 11 years ago, -1 % a year"));
+      });
+      form->Button("Set")->click();
       QVERIFY(form->Apply()->isEnabled());
       QVERIFY(form->Apply()->isChecked());
       form->Button("Calc&ulate")->click();
@@ -389,15 +402,28 @@ class ProcessFormTest final : public QObject {
       QCOMPARE(schedule->windowTitle(), QString("Adjusting Asthma Remission"));
       schedule->Button("&Cancel")->click();
       QVERIFY(!schedule->isVisible());
-      // The applied series is not saved: closing asks; Cancel stays, No closes.
+      // The applied series is not saved: closing asks; Cancel stays, Yes saves it and closes.
       p.dialogs.Push(DialogButton::kCancel);
       form->reject();
       QVERIFY(form->isVisible());
       QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
                QString("Save changes to the adjusted inputs of Asthma for Males?"));
-      p.dialogs.Push(DialogButton::kNo);
+      p.dialogs.Push(DialogButton::kYes);
+      form->reject();
+      QVERIFY(!form->isVisible());
     });
     p.form.StartProcess();
+    // Saved: the adjusted incidence is stored, and closing again asks nothing.
+    QVERIFY(p.data.QueryDataset("select * from IntermIncidence where Sex='Males'").RecordCount() >
+            0);
+    WhenShown(form, [&] {
+      const auto asked = p.dialogs.Texts().size();
+      form->reject();
+      QVERIFY(!form->isVisible());
+      QCOMPARE(p.dialogs.Texts().size(), asked);
+    });
+    p.form.StartProcess();
+    QVERIFY(p.dialogs.AllAnswered());
   }
 
   void sensitivityAndUncertainty() {
