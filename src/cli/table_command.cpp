@@ -79,7 +79,7 @@ int RunTable(const TableOptions& options, std::ostream& out, std::ostream& err) 
   AddStandardColumns(
       list, disease, sex,
       options.input == "original" ? InputColumns::kOriginal : InputColumns::kAdjusted,
-      ColumnVisibility{}, false);
+      ColumnVisibility{}, options.incidence == "hazard");
   list.Recalculate(!options.numbers, options.decimals, ratesIndex);
   const TableText text = BuildTableText(list, options.decimals);
   Line(out, text.Groups);
@@ -145,7 +145,8 @@ int RunExportCommand(const ExportOptions& options, std::ostream&, std::ostream& 
                         population.PopulationNumbers,
                         population.AllCauseMortality,
                         Now("%x"),
-                        Now("%X")};
+                        Now("%X"),
+                        options.incidence == "hazard"};
   return RunExport(window, groups, options.out, context) ? 0 : kError;
 }
 
@@ -161,6 +162,11 @@ void RegisterTable(Commands& commands) {
   command->add_option("--schedule", table->schedule, "Age group schedule number (collection)");
   command->add_option("--input", table->input, "adjusted or original input columns")
       ->check(CLI::IsMember({"adjusted", "original"}));
+  command
+      ->add_option("--incidence", table->incidence,
+                   "Output incidence as a hazard among the healthy or as a rate in the whole "
+                   "population (default)")
+      ->check(CLI::IsMember({"hazard", "rate"}));
 
   auto options = std::make_shared<ExportOptions>();
   CLI::App* exportCommand =
@@ -179,6 +185,10 @@ void RegisterTable(Commands& commands) {
   exportCommand->add_option("--rates-per", options->ratesPer,
                             "1, 100, 1000, 10000, 100000 or 1000000");
   exportCommand->add_option("--decimals", options->decimals, "Decimals, 0 to 10");
+  exportCommand
+      ->add_option("--incidence", options->incidence,
+                   "Output incidence of the csv and xls tables: hazard or rate (default)")
+      ->check(CLI::IsMember({"hazard", "rate"}));
 }
 
 }  // namespace kavrel::cli

@@ -13,6 +13,7 @@ struct TableOptions : DiseaseTarget {
   int decimals = 4;
   int schedule = 0;
   std::string input = "adjusted";
+  std::string incidence = "rate";  // output incidence: "hazard" or "rate" (whole population)
 };
 
 struct ExportOptions : DatasetTarget {
@@ -22,6 +23,7 @@ struct ExportOptions : DatasetTarget {
   std::string numbers = "both";
   int ratesPer = 1;
   int decimals = 4;
+  std::string incidence = "rate";
 };
 
 // The stored outputs' standard result table of one disease and sex, as CSV.

@@ -57,12 +57,15 @@ std::vector<PlotLine> SensitivityPlotLines(const Tdisease& disease, int sex,
 // "Original (o) and sensitivity (s) results, " + varied variable + ", " + variant.
 std::string SensitivityGraphTitle(const Tsensresultin& variant);
 
-// The tables, by the given age groups.
+// The tables, by the given age groups; output incidence as hazards or as rates in the whole
+// population, as the view options' "Output rates" says.
 TableText UncertaintyTable(int variable, const Tdisease& disease, int sex, Tuncertsummary& summary,
                            const PopulationSeries& population, int maxAge,
-                           const Tagegrouplist& groups, bool numbers, int decimals, int ratesIndex);
+                           const Tagegrouplist& groups, bool numbers, int decimals, int ratesIndex,
+                           bool hazards);
 TableText SensitivityTable(const Tsensresultin& variant, const Tdisease& disease, int sex,
                            const PopulationSeries& population, int maxAge,
-                           const Tagegrouplist& groups, bool numbers, int decimals, int ratesIndex);
+                           const Tagegrouplist& groups, bool numbers, int decimals, int ratesIndex,
+                           bool hazards);
 
 }  // namespace kavrel

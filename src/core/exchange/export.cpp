@@ -107,7 +107,8 @@ bool Texportgen::LoadDisease() {
 void Texportgen::BuildColumns() {
   disease_->Calculated[Sex] = true;
   columns_.Env.IncidenceIsHazard = disease_->IncidenceIsHazard;
-  AddStandardColumns(columns_, *disease_, Sex, InputColumns::kAdjusted, ColumnVisibility{}, false);
+  AddStandardColumns(columns_, *disease_, Sex, InputColumns::kAdjusted, ColumnVisibility{},
+                     ctx_.HazardsOutput);
 }
 
 void Texportgen::ExportDisease() {

@@ -78,6 +78,9 @@ struct ExportContext {
   const std::array<Series, kSexCount>& AllCauseMortality;
   std::string Date;  // local short date and time, from the workspace's clock
   std::string Time;
+  // The table formats' output incidence: hazards (true) or rates in the whole population, as the
+  // view options' "Output rates" says. The Prevent format always holds hazards.
+  bool HazardsOutput = false;
 };
 
 // The export run to a chosen file: the diseases walked as the window's choice says, from the

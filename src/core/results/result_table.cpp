@@ -87,7 +87,7 @@ void Tkolomnew::Recalculate(const Tkolomlijst& columns, bool ratesWanted, int de
 
 void Tkolomnewhaz::Recalculate(const Tkolomlijst& columns, bool, int decimals, int ratesIndex) {
   ShowingNumbers = false;
-  UnitSuffix = RatesSuffix(ratesIndex);
+  UnitSuffix = FixedUnit.empty() ? RatesSuffix(ratesIndex) : FixedUnit;
   const Series& v = *SeriesData;
   for (std::size_t r = 0; r < columns.Rows.size(); ++r) {
     const Tkolages& row = columns.Rows[r];
@@ -105,7 +105,17 @@ void Tkolomnewinci::Recalculate(const Tkolomlijst& columns, bool ratesWanted, in
                                 int ratesIndex) {
   ShowingNumbers = !ratesWanted && NumbersAllowed;
   if (ShowingNumbers) Hazards = false;  // counts are new cases in the whole population
-  UnitSuffix = RatesOrNumbersSuffix(ratesIndex);
+  // The caption says which incidence the column holds: hazards among the healthy, or new cases
+  // per head of the whole population.
+  if (ShowingNumbers) {
+    UnitSuffix = " (numbers)";
+  } else {
+    UnitSuffix = Hazards ? " (hazard" : " (population rate";
+    if (ratesIndex > 0) {
+      UnitSuffix += " * " + std::to_string(kRatesPerTable.at(static_cast<size_t>(ratesIndex)));
+    }
+    UnitSuffix += ")";
+  }
   const Series& v = *SeriesData;
   const Series& w = *Weights;
   const bool givenAsHazard = columns.Env.IncidenceIsHazard;
@@ -180,7 +190,7 @@ void Tkolomnewdura::Recalculate(const Tkolomlijst& columns, bool ratesWanted, in
 void Tkolomnewrrmort::Recalculate(const Tkolomlijst& columns, bool ratesWanted, int decimals,
                                   int ratesIndex) {
   Tkolomnewdurarrmort::Recalculate(columns, ratesWanted, decimals, ratesIndex);
-  UnitSuffix = " (number)";
+  UnitSuffix = " (ratio)";
 }
 
 // Mean age of onset: the mean age in completed years, weighted by new cases, plus half a year.
@@ -283,6 +293,7 @@ void AddStandardColumns(Tkolomlijst& list, const Tdisease& disease, int sex, Inp
       Add<Tkolomnew>(list, visible.Input[v], true, true, series, caption, "Input");
     } else if (v == kDuration || v == kRRMortality) {
       Add<Tkolomnewhaz>(list, visible.Input[v], false, false, series, caption, "Input");
+      list.Columns.back()->FixedUnit = v == kDuration ? " (years)" : " (ratio)";
     } else {
       Add<Tkolomnewhaz>(list, visible.Input[v], true, false, series, caption, "Input");
     }

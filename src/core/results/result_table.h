@@ -65,6 +65,8 @@ class Tkolomnew : public Tkolom {
 
   std::string Group;
   std::string UnitSuffix;
+  // A variable that is no rate shows its own unit (" (years)", " (ratio)") instead of " (rates)".
+  std::string FixedUnit;
   const Series* SeriesData;
   bool NumbersAllowed;
   bool RatesApply;

@@ -347,10 +347,10 @@ void TUncertForm::ShowOutput() {
     } else {
       auto* window = new TTableForm(
           SensitivityTableTitle(variant),
-          [&disease, sex, &variant, &population, maxAge, &groups](bool numbers, int decimals,
-                                                                  int ratesIndex) {
+          [&disease, sex, &variant, &population, maxAge, &groups, &view = env_.View](
+              bool numbers, int decimals, int ratesIndex) {
             return SensitivityTable(variant, disease, sex, population, maxAge, groups, numbers,
-                                    decimals, ratesIndex);
+                                    decimals, ratesIndex, view.HazardsOutput);
           },
           this, &env_.View);
       window->show();
@@ -367,10 +367,10 @@ void TUncertForm::ShowOutput() {
   } else {
     auto* window = new TTableForm(
         UncertaintyTableTitle(disease.DiseaseName, row),
-        [row, &disease, sex, &summary, &population, maxAge, &groups](bool numbers, int decimals,
-                                                                     int ratesIndex) {
+        [row, &disease, sex, &summary, &population, maxAge, &groups, &view = env_.View](
+            bool numbers, int decimals, int ratesIndex) {
           return UncertaintyTable(row, disease, sex, summary, population, maxAge, groups, numbers,
-                                  decimals, ratesIndex);
+                                  decimals, ratesIndex, view.HazardsOutput);
         },
         this, &env_.View);
     window->show();

@@ -164,7 +164,8 @@ bool TExportForm::ChooseFile() {
                           population_->PopulationNumbers,
                           population_->AllCauseMortality,
                           now.Date,
-                          now.Time};
+                          now.Time,
+                          env_.HazardsOutput};
     // Off the window's thread; questions and messages are put on it.
     bool exported = false;
     SharedProgress progress;

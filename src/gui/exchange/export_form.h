@@ -36,6 +36,8 @@ class TExportForm final : public QDialog {
     ExportWindowState& State;
     const int& PreferredSchedule;
     const Clock& Now;  // the workspace's clock
+    // The view options' "Output rates": the tables' incidence is the one the screen shows.
+    const bool& HazardsOutput;
   };
   TExportForm(Environment environment, QWidget* parent = nullptr);
 

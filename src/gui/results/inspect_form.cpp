@@ -256,7 +256,8 @@ void TInspectForm::ShowUncertainty() {
       UncertaintyTableTitle(disease.DiseaseName, row),
       [model, row, &disease, sex, summary](bool numbers, int decimals, int ratesIndex) {
         return UncertaintyTable(row, disease, sex, *summary, model->Population(), model->MaxAge(),
-                                model->TableGroups(), numbers, decimals, ratesIndex);
+                                model->TableGroups(), numbers, decimals, ratesIndex,
+                                model->View().HazardsOutput);
       },
       this, &model_->View());
   window->show();
@@ -293,7 +294,8 @@ void TInspectForm::ShowSensitivity() {
       SensitivityTableTitle(variant),
       [model, &variant, &disease, sex](bool numbers, int decimals, int ratesIndex) {
         return SensitivityTable(variant, disease, sex, model->Population(), model->MaxAge(),
-                                model->TableGroups(), numbers, decimals, ratesIndex);
+                                model->TableGroups(), numbers, decimals, ratesIndex,
+                                model->View().HazardsOutput);
       },
       this, &model_->View());
   window->show();

@@ -176,9 +176,10 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
                        this);
   preferencesForm_->setWindowModality(Qt::WindowModal);
   copyForm_->setWindowModality(Qt::WindowModal);
-  exportForm_ = new TExportForm({env_.Data, env_.Dialogs, *currentAgeGroups_, *ageGroupForm_,
-                                 model_.ExportWindow, model_.Preferences.Table.Age[2], model_.Now},
-                                this);
+  exportForm_ = new TExportForm(
+      {env_.Data, env_.Dialogs, *currentAgeGroups_, *ageGroupForm_, model_.ExportWindow,
+       model_.Preferences.Table.Age[2], model_.Now, model_.ViewWindow.HazardsOutput},
+      this);
   exportForm_->setWindowModality(Qt::WindowModal);
   for (QDialog* options : std::initializer_list<QDialog*>{calcForm_, amoebaForm_, viewForm_,
                                                           fitForm_, sensForm_, exportForm_}) {

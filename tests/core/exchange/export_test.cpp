@@ -108,9 +108,49 @@ TEST_F(ExportTest, TextFileAllDiseasesBothModes) {
   EXPECT_EQ(count("\r\n0+,"), 6u);  // the total row of every table
   EXPECT_NE(text.find(",Input,Output,Output,"), std::string::npos);
   EXPECT_NE(text.find("Age,Incidence,Incidence,Prevalence,"), std::string::npos);
-  EXPECT_NE(text.find(", (rates), (rates), (rates),"), std::string::npos);
+  EXPECT_NE(text.find(", (rates), (population rate), (rates),"), std::string::npos);
   EXPECT_NE(text.find(", (rates), (numbers), (numbers),"), std::string::npos);
   EXPECT_NE(text.find("\r\n95-99,"), std::string::npos);
+}
+
+// The file holds the figures the screen shows, column for column, with the incidence the view
+// options choose (hazards among the healthy or rates in the whole population).
+TEST_F(ExportTest, FileAndScreenAgreeInBothIncidenceModes) {
+  window.Format = ExportFormat::kCsv;
+  window.Diseases = ExportDiseases::kCurrent;  // Asthma
+  window.Numbers = ExportNumbers::kRates;
+  window.Decimals = 8;
+  for (bool hazards : {false, true}) {
+    auto context = Context();
+    context.HazardsOutput = hazards;
+    const std::string file = dir.File(hazards ? "hazards.csv" : "rates.csv");
+    ASSERT_TRUE(RunExport(window, groups, file, context));
+    const std::string text = ReadAll(file);
+
+    Tdisease disease("Asthma");
+    data.KavrelTable1().Locate("DiseaseName", "Asthma");
+    disease.TakeRecord(data.KavrelTable1());
+    Tdisease::Store store{data, dialogs, 100};
+    disease.LoadProcessedFlags(store);
+    disease.LoadOutputs(store);
+    disease.Calculated[kMales] = true;
+    Tkolomlijst list(TableEnvironment{population, mortality, 100, disease.IncidenceIsHazard});
+    list.BuildRows(groups, kMales);
+    AddStandardColumns(list, disease, kMales, InputColumns::kAdjusted, ColumnVisibility{}, hazards);
+    list.Recalculate(true, 8, 0);
+    const TableText screen = BuildTableText(list, 8);
+    EXPECT_NE(std::find(screen.Headers.begin(), screen.Headers.end(),
+                        hazards ? "Incidence (hazard)" : "Incidence (population rate)"),
+              screen.Headers.end());
+    // Every row of the men's table, as the file has it (the file ends each row with a comma).
+    for (const auto& row : screen.Rows) {
+      if (row.front().empty()) continue;  // the blank row before "All ages"
+      std::string line;
+      for (const auto& cell : row) line += cell + ",";
+      if (row.front() == "All ages") line = "0+" + line.substr(std::string("All ages").size());
+      EXPECT_NE(text.find("\r\n" + line + "\r\n"), std::string::npos) << line;
+    }
+  }
 }
 
 TEST_F(ExportTest, SpreadsheetCellsAndTheNATextCell) {

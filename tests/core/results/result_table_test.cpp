@@ -138,7 +138,7 @@ TEST_F(ResultTableTest, WeightedColumns) {
   EXPECT_EQ(dura.UnitSuffix, " (years)");
   Tkolomnewrrmort rr(list, true, false, false, &incidence, &duration, "RR mortality", "");
   rr.Recalculate(list, true, 1, 0);
-  EXPECT_EQ(rr.UnitSuffix, " (number)");
+  EXPECT_EQ(rr.UnitSuffix, " (ratio)");
 }
 
 TEST_F(ResultTableTest, MeanAgeOfOnset) {
