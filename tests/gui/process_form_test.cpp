@@ -6,12 +6,14 @@
 #include <thread>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QChart>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -166,6 +168,34 @@ class ProcessFormTest final : public QObject {
     const std::string text((std::istreambuf_iterator<char>(written)), {});
     QVERIFY(text.find("Disease: Asthma") != std::string::npos);
     QVERIFY(text.find("Females") != std::string::npos);
+  }
+
+  // Ctrl+C in a result table copies the selected cells, or the whole table with its two heading
+  // rows, as tab-separated text a spreadsheet pastes into cells; the pop-up menu has "Copy".
+  void resultTableCopiesForASpreadsheet() {
+    TTableForm table("Males, Disease: Asthma", [](bool, int, int) {
+      TableText text;
+      text.Groups = {"", "Output", "Output"};
+      text.Headers = {"Age", "Incidence (hazard)", "Duration (years)"};
+      text.Decimals = {0, 4, 4};
+      text.Rows = {{"0-4", "0.0010", "12.5000"}, {"5-9", "0.0020", "11.0000"}};
+      return text;
+    });
+    table.show();
+    QTableView* view = table.View();
+    QCOMPARE(view->actions().size(), 1);
+    QCOMPARE(view->actions().front()->text(), QString("&Copy"));
+    view->setFocus();
+    view->setCurrentIndex(view->model()->index(0, 0));
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(),
+             QString("\tOutput\tOutput\r\nAge\tIncidence (hazard)\tDuration (years)\r\n"
+                     "0-4\t0.0010\t12.5000\r\n5-9\t0.0020\t11.0000\r\n"));
+    view->selectionModel()->select(
+        QItemSelection(view->model()->index(0, 1), view->model()->index(1, 2)),
+        QItemSelectionModel::ClearAndSelect);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QString("0.0010\t12.5000\r\n0.0020\t11.0000\r\n"));
   }
 
   void trendsSetInTheTrendWindow() {

@@ -195,6 +195,34 @@ std::string CopyGridSelection(const TextGrid& grid) {
   return text;
 }
 
+std::string CopyWholeGrid(const TextGrid& grid) {
+  std::string text;
+  const auto line = [&](int row, int part) {
+    for (int c = 0; c < grid.ColumnCount(); ++c) {
+      std::string cell = grid.Cell(c, row);
+      if (row == 0) {
+        // Heading cells of one line stand in the lower heading row.
+        const auto split = cell.find('\n');
+        if (split == std::string::npos) {
+          cell = part == 0 ? std::string() : cell;
+        } else {
+          cell = part == 0 ? cell.substr(0, split) : cell.substr(split + 1);
+        }
+      }
+      if (c > 0) text += '\t';
+      text += cell;
+    }
+    text += "\r\n";
+  };
+  bool twoLines = false;
+  for (int c = 0; c < grid.ColumnCount(); ++c)
+    twoLines |= grid.Cell(c, 0).find('\n') != std::string::npos;
+  if (twoLines) line(0, 0);
+  line(0, 1);
+  for (int r = 1; r < grid.RowCount(); ++r) line(r, 1);
+  return text;
+}
+
 std::string CutGridSelection(TextGrid& grid) {
   std::string text = CopyGridSelection(grid);
   for (int r = grid.SelectionTop; r <= grid.SelectionBottom; ++r) {

@@ -83,6 +83,9 @@ bool PasteIntoGrid(TextGrid& grid, std::string_view clipboard, bool mayGrow, Use
                    char decimalSeparator = 0);
 // The selection as clipboard text: cells separated by tabs, rows ended by CR LF.
 std::string CopyGridSelection(const TextGrid& grid);
+// The whole grid as clipboard text, for a spreadsheet: tab-separated cells, rows ended by CR LF;
+// a heading cell of two lines ("Output\nIncidence (hazard)") gives two heading rows.
+std::string CopyWholeGrid(const TextGrid& grid);
 // Copies, then sets every selected cell to "0".
 std::string CutGridSelection(TextGrid& grid);
 

@@ -1,10 +1,15 @@
 #include "gui/results/table_form.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPrintDialog>
@@ -68,11 +73,41 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent,
   connect(decimals_, &QSpinBox::valueChanged, this, &TTableForm::Recompute);
   connect(print, &QPushButton::clicked, this, &TTableForm::Print);
   connect(close, &QPushButton::clicked, this, &QWidget::close);
+  auto* copy = new QAction("&Copy", view_);
+  copy->setShortcut(QKeySequence::Copy);  // shown in the menu; the key itself is caught below
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  view_->addAction(copy);
+  view_->installEventFilter(this);
+  view_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  connect(copy, &QAction::triggered, this, &TTableForm::Copy);
   Recompute();
   AddHelp(this, 5110);
 }
 
 TTableForm::~TTableForm() = default;
+
+bool TTableForm::eventFilter(QObject* watched, QEvent* event) {
+  // The view would copy its current cell only.
+  if (watched == view_ &&
+      (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Copy)) {
+      if (event->type() == QEvent::KeyPress) Copy();
+      event->accept();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TTableForm::Copy() {
+  const QModelIndexList selected = view_->selectionModel()->selectedIndexes();
+  if (selected.size() > 1) {
+    CopyFromView(*view_, *model_);
+  } else {
+    QApplication::clipboard()->setText(QString::fromStdString(CopyWholeGrid(grid_)));
+  }
+}
 
 void TTableForm::Print() {
   QPrinter printer;

@@ -41,8 +41,16 @@ class TTableForm final : public QWidget {
   // "&Print": the caption, then the table in columns, as many pages as it needs.
   void PrintTable(QPrinter& printer);
   void Print();
+  // Ctrl+C and the pop-up "Copy": the selected cells, or the whole table with its headings when
+  // no more than one cell is selected, as tab-separated text a spreadsheet pastes into cells.
+  void Copy();
 
   QTableView* View() const { return view_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ public:
   QCheckBox* Numbers() const { return numbers_; }
   QComboBox* RatesPer() const { return rates_; }
   const TextGrid& Grid() const { return grid_; }
