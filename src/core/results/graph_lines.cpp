@@ -1,6 +1,7 @@
 #include "core/results/graph_lines.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/engine/disease.h"
 
@@ -68,6 +69,33 @@ std::optional<double> FixedAxisMaximum(const std::vector<PlotLine>& lines, bool 
   }
   if (largest < 0.00101) return 0.001;
   return std::nullopt;
+}
+
+AxisTicks RoundTicks(double largest, int wanted) {
+  AxisTicks ticks;
+  if (!(largest > 0.0) || !std::isfinite(largest)) return ticks;  // 0 ... 1 by 1
+  wanted = std::max(wanted, 1);
+  const double raw = largest / wanted;
+  int power = static_cast<int>(std::floor(std::log10(raw)));
+  double unit = std::pow(10.0, power);
+  double factor = 10.0;
+  for (double candidate : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+    // A little tolerance: 0.3 / 3 is a step of 0.1, not of 0.2.
+    if (candidate * unit >= raw * (1.0 - 1e-9)) {
+      factor = candidate;
+      break;
+    }
+  }
+  if (factor == 10.0) {
+    factor = 1.0;
+    ++power;
+    unit *= 10.0;
+  }
+  ticks.Step = factor * unit;
+  ticks.Maximum = std::ceil(largest / ticks.Step * (1.0 - 1e-9)) * ticks.Step;
+  // 2.5 needs a decimal more than its power of ten.
+  ticks.Decimals = std::max(0, -power + (factor == 2.5 ? 1 : 0));
+  return ticks;
 }
 
 }  // namespace kavrel

@@ -47,4 +47,14 @@ std::string GraphCaption(const Tdisease& disease, int sex);
 std::optional<double> FixedAxisMaximum(const std::vector<PlotLine>& lines, bool rightAxis,
                                        int maxAge);
 
+// Tick marks of an axis from 0 at round values: the step is 1, 2, 2.5 or 5 times a power of ten,
+// chosen so that about `wanted` steps reach the largest value; the axis ends at the first tick at
+// or above it. Decimals: enough to write every tick exactly.
+struct AxisTicks {
+  double Step = 1.0;
+  double Maximum = 1.0;
+  int Decimals = 0;
+};
+AxisTicks RoundTicks(double largest, int wanted = 5);
+
 }  // namespace kavrel

@@ -57,8 +57,12 @@ TGrafForm::TGrafForm(int maxAge, QWidget* parent)
   chart_->setBackgroundBrush(Qt::white);
   chart_->legend()->setAlignment(Qt::AlignRight);
   age_->setTitleText("Age");
+  // Ages every ten years (every five on a short axis), from 0.
   age_->setRange(0, maxAge);
   age_->setLabelFormat("%d");
+  age_->setTickType(QValueAxis::TicksDynamic);
+  age_->setTickAnchor(0.0);
+  age_->setTickInterval(maxAge > 50 ? 10.0 : 5.0);
   for (QValueAxis* axis : {age_, left_, right_}) axis->setGridLineVisible(false);
   chart_->addAxis(age_, Qt::AlignBottom);
   chart_->addAxis(left_, Qt::AlignLeft);
@@ -153,6 +157,8 @@ void TGrafForm::ApplyStyle(int k) {
     if (axis != age_) series->detachAxis(axis);
   }
   series->attachAxis(line.RightAxis ? right_ : left_);
+  // The legend says which lines are read against the right axis.
+  series->setName(QString::fromStdString(line.Title) + (line.RightAxis ? " (right axis)" : ""));
   // A line left out of the legend (the upper bound of an interval) keeps its colour there.
   for (QLegendMarker* marker : chart_->legend()->markers(series)) {
     marker->setVisible(line.InLegend && line.Visible);
@@ -184,8 +190,13 @@ void TGrafForm::AdjustAxes() {
       }
     }
     const auto fixed = FixedAxisMaximum(lines_, right, maxAge_);
-    // A small margin above the highest value, as a 98 % zoom leaves it.
-    axis->setRange(0.0, fixed ? *fixed : largest / 0.98);
+    // Ticks at round values, the axis ending at the first one above the highest value.
+    const AxisTicks ticks = RoundTicks(fixed ? *fixed : largest);
+    axis->setRange(0.0, ticks.Maximum);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0.0);
+    axis->setTickInterval(ticks.Step);
+    axis->setLabelFormat(QString("%.%1f").arg(ticks.Decimals));
     axis->setVisible(!right || used);
   }
 }

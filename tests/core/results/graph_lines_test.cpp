@@ -50,5 +50,31 @@ TEST(GraphLinesTest, SmallValuesFixTheAxisAtOneInAThousand) {
   EXPECT_EQ(FixedAxisMaximum(lines, false, 99), 0.001);  // ages above the highest do not count
 }
 
+TEST(GraphLinesTest, TicksAtRoundValues) {
+  struct Case {
+    double largest;
+    double step, maximum;
+    int decimals;
+  };
+  const Case cases[] = {
+      {0.234, 0.05, 0.25, 2},      // not 0.0585, 0.117, 0.175, 0.234
+      {0.2026, 0.05, 0.25, 2},     //
+      {1.0, 0.2, 1.0, 1},          // the largest value on a tick
+      {0.3, 0.1, 0.3, 1},          //
+      {0.012, 0.0025, 0.0125, 4},  // 2.5 needs one decimal more
+      {102.8, 25.0, 125.0, 0},     //
+      {7.0, 2.0, 8.0, 0},          //
+      {0.001, 0.0002, 0.001, 4},   //
+      {48000.0, 10000.0, 50000.0, 0},
+      {0.0, 1.0, 1.0, 0},  // nothing to show
+  };
+  for (const Case& c : cases) {
+    const AxisTicks ticks = RoundTicks(c.largest);
+    EXPECT_NEAR(ticks.Step, c.step, c.step * 1e-12) << c.largest;
+    EXPECT_NEAR(ticks.Maximum, c.maximum, c.maximum * 1e-12) << c.largest;
+    EXPECT_EQ(ticks.Decimals, c.decimals) << c.largest;
+  }
+}
+
 }  // namespace
 }  // namespace kavrel
