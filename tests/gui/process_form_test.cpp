@@ -13,6 +13,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
+#include <QImage>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -196,6 +198,39 @@ class ProcessFormTest final : public QObject {
         QItemSelectionModel::ClearAndSelect);
     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QString("0.0010\t12.5000\r\n0.0020\t11.0000\r\n"));
+  }
+
+  // "Save as picture": a PNG at the chosen resolution and a PDF page, read back.
+  void graphSavedAsPicture() {
+    Installation installation;
+    Series values{};
+    for (int a = 0; a <= 100; ++a) values[a] = 0.001 * a;
+    TGrafForm graph(100);
+    PlotLine line;
+    line.Title = "Prevalence (o)";
+    line.Data = &values;
+    graph.SetLines({line});
+    graph.ShowGraph("Disease: Asthma, Males", "Input (i) and output (o) variables");
+    const QString png = QString::fromStdString((installation.root / "graph.png").string());
+    const QString pdf = QString::fromStdString((installation.root / "graph.pdf").string());
+    std::string error;
+    QVERIFY(graph.SavePicture(png.toStdString(), 150, error));
+    QImage image(png);
+    QCOMPARE(image.size(), QSize(1500, 937));
+    QCOMPARE(qRound(image.dotsPerMeterX() * 0.0254), 150);
+    // The chart was drawn: the picture is not blank.
+    int dark = 0;
+    for (int y = 0; y < image.height(); y += 4) {
+      for (int x = 0; x < image.width(); x += 4) dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+    }
+    QVERIFY(dark > 500);
+    graph.ChoosePictureFile = [&] { return std::optional<std::string>(pdf.toStdString()); };
+    graph.SaveAsPicture();
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(5), QByteArray("%PDF-"));
+    QVERIFY(!graph.SavePicture((installation.root / "graph.gif").string(), 150, error));
+    QCOMPARE(QString::fromStdString(error).left(34), QString("A picture is saved as .png or .pdf"));
   }
 
   void trendsSetInTheTrendWindow() {

@@ -7,19 +7,27 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDate>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QLocale>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPen>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -71,12 +79,16 @@ TGrafForm::TGrafForm(int maxAge, QWidget* parent)
   view_->setMinimumSize(560, 360);
 
   width_->setRange(1, 10);
+  resolution_ = new QComboBox;
+  for (int dpi : {96, 150, 300, 600}) resolution_->addItem(QString("%1 dpi").arg(dpi), dpi);
+  resolution_->setCurrentIndex(2);
   auto* optionsLayout = new QFormLayout(options_);
   optionsLayout->addRow(lineList_);
   optionsLayout->addRow("Line name", lineName_);
   optionsLayout->addRow(visible_);
   optionsLayout->addRow(rightAxis_);
   optionsLayout->addRow("Line width", width_);
+  optionsLayout->addRow("Picture", resolution_);
   options_->setVisible(false);
 
   auto* buttons = new QHBoxLayout;
@@ -84,6 +96,9 @@ TGrafForm::TGrafForm(int maxAge, QWidget* parent)
   auto* print = new QPushButton("&Print");
   connect(print, &QPushButton::clicked, this, &TGrafForm::Print);
   buttons->addWidget(print);
+  auto* picture = new QPushButton("Save as p&icture");
+  connect(picture, &QPushButton::clicked, this, &TGrafForm::SaveAsPicture);
+  buttons->addWidget(picture);
   buttons->addStretch();
   buttons->addWidget(close_);
   auto* top = new QHBoxLayout;
@@ -240,6 +255,78 @@ void TGrafForm::PrintChart(QPrinter& printer) {
     view_->render(&painter);
   }
   printer.setPageOrientation(previous);
+}
+
+bool TGrafForm::SavePicture(const std::string& path, int dpi, std::string& error) {
+  const QString file = QString::fromStdString(path);
+  const bool pdf = file.endsWith(".pdf", Qt::CaseInsensitive);
+  if (!pdf && !file.endsWith(".png", Qt::CaseInsensitive)) {
+    error = "A picture is saved as .png or .pdf: " + path;
+    return false;
+  }
+  QSaveFile out(file);
+  if (!out.open(QIODevice::WriteOnly)) {
+    error = "Cannot write " + path + ": " + out.errorString().toStdString();
+    return false;
+  }
+  const QString title =
+      windowTitle() + "    " + QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+  // The chart under its title line, scaled to the picture; the view's own size gives the shape.
+  const auto draw = [&](QPainter& painter, const QRect& area) {
+    QFont font = painter.font();
+    font.setPixelSize(std::max(10, area.height() / 40));
+    painter.setFont(font);
+    const int line = QFontMetrics(font).height() * 3 / 2;
+    const int margin = area.width() / 40;
+    painter.drawText(QRect(area.left() + margin, area.top(), area.width() - 2 * margin, line),
+                     Qt::AlignLeft | Qt::AlignVCenter, title);
+    view_->render(&painter,
+                  QRectF(area.left(), area.top() + line, area.width(), area.height() - line));
+  };
+  bool written = false;
+  if (pdf) {
+    QPdfWriter writer(&out);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageOrientation(QPageLayout::Landscape);
+    writer.setResolution(300);
+    writer.setTitle(title);
+    QPainter painter(&writer);
+    draw(painter, QRect(QPoint(0, 0), writer.pageLayout().paintRectPixels(300).size()));
+    written = painter.end();
+  } else {
+    const int dots = std::clamp(dpi, 72, 1200);
+    QImage image(10 * dots, 10 * dots * 5 / 8, QImage::Format_RGB32);
+    image.setDotsPerMeterX(static_cast<int>(dots / 0.0254));
+    image.setDotsPerMeterY(static_cast<int>(dots / 0.0254));
+    image.fill(Qt::white);
+    {
+      QPainter painter(&image);
+      painter.setRenderHint(QPainter::Antialiasing);
+      draw(painter, image.rect());
+    }
+    written = image.save(&out, "PNG");
+  }
+  if (!written || !out.commit()) {
+    error = "Cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+void TGrafForm::SaveAsPicture() {
+  std::optional<std::string> path;
+  if (ChoosePictureFile) {
+    path = ChoosePictureFile();
+  } else {
+    const QString chosen = QFileDialog::getSaveFileName(this, "Save as picture", QString(),
+                                                        "PNG image (*.png);;PDF document (*.pdf)");
+    if (!chosen.isEmpty()) path = chosen.toStdString();
+  }
+  if (!path) return;
+  std::string error;
+  if (!SavePicture(*path, resolution_->currentData().toInt(), error)) {
+    QMessageBox::critical(this, "Kavrel", QString::fromStdString(error));
+  }
 }
 
 void TGrafForm::Print() {

@@ -3,6 +3,8 @@
 // TGrafForm: single-year series of a disease plotted against age, each line with its own
 // visibility, axis, colour and width, which the options panel changes line by line.
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@ class QChart;
 class QPrinter;
 class QChartView;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineSeries;
@@ -42,6 +45,13 @@ class TGrafForm final : public QWidget {
   // "&Print": the chart on a landscape page; the printer's own orientation is restored after.
   void PrintChart(QPrinter& printer);
   void Print();
+  // "Save as &picture": the chart under a title line (the caption and the date), as a PNG image
+  // at `dpi` dots per inch on a 10 by 6.25 inch picture, or as a PDF page (vector), by the file's
+  // extension. Written whole or not at all; false (with `error` set) when it could not be.
+  bool SavePicture(const std::string& path, int dpi, std::string& error);
+  void SaveAsPicture();
+  // The file for "Save as picture"; nothing when cancelled (a test sets its own).
+  std::function<std::optional<std::string>()> ChoosePictureFile;
 
   QChart* Chart() const { return chart_; }
   const std::vector<PlotLine>& Lines() const { return lines_; }
@@ -51,6 +61,7 @@ class TGrafForm final : public QWidget {
   QCheckBox* VisibleBox() const { return visible_; }
   QCheckBox* RightAxisBox() const { return rightAxis_; }
   QSpinBox* WidthBox() const { return width_; }
+  QComboBox* ResolutionBox() const { return resolution_; }
   QPushButton* OptionsButton() const { return optionsButton_; }
   QPushButton* CloseButton() const { return close_; }
 
@@ -77,6 +88,7 @@ class TGrafForm final : public QWidget {
   QCheckBox* visible_;
   QCheckBox* rightAxis_;
   QSpinBox* width_;
+  QComboBox* resolution_;  // of a saved PNG picture
   QPushButton* optionsButton_;
   QPushButton* close_;
   bool showing_ = false;
