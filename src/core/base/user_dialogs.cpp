@@ -117,6 +117,7 @@ int ScriptedDialogs::ChooseFromList(std::string_view caption,
 
 std::optional<std::string> ScriptedDialogs::ChooseFile(const FileDialogRequest& request) {
   shown_.push_back({"file", request.title, DialogKind::kInformation, {}});
+  lastFileRequest_ = request;
   return Next<std::optional<std::string>>("file", request.title);
 }
 

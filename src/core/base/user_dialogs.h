@@ -137,6 +137,8 @@ class ScriptedDialogs final : public UserDialogs {
   // The message texts shown, in order.
   std::vector<std::string> Texts() const;
   bool AllAnswered() const { return answers_.empty(); }
+  // The request of the last file dialog (its folder, filter, default name).
+  const FileDialogRequest& LastFileRequest() const { return lastFileRequest_; }
 
   DialogButton Message(std::string_view text, DialogKind kind, DialogButtons buttons) override;
   int ChooseFromList(std::string_view caption, const std::vector<std::string>& items) override;
@@ -154,6 +156,7 @@ class ScriptedDialogs final : public UserDialogs {
 
   std::deque<Answer> answers_;
   std::vector<Shown> shown_;
+  FileDialogRequest lastFileRequest_;
 };
 
 }  // namespace kavrel

@@ -315,7 +315,7 @@ void Texportprevent::Finish() {
   PutInPlace(temporary_, path_);
 }
 
-std::optional<std::string> ChooseExportFile(const ExportWindowState& window, UserDialogs& dialogs) {
+std::optional<std::string> ChooseExportFile(ExportWindowState& window, UserDialogs& dialogs) {
   if (window.Format == ExportFormat::kAccess) {
     dialogs.ShowError(kNotImplementedMessage);
     return std::nullopt;
@@ -325,8 +325,10 @@ std::optional<std::string> ChooseExportFile(const ExportWindowState& window, Use
   request.mode = FileDialogRequest::Mode::kSave;
   request.defaultExtension = kind.Extension;
   request.filter = kind.Filter;
+  request.directory = window.LastFolder;
   auto path = dialogs.ChooseFile(request);
   if (!path) return std::nullopt;
+  window.LastFolder = std::filesystem::path(*path).parent_path().string();
   // The Prevent database must exist already: it is written into, not replaced.
   const bool replaces =
       window.Format == ExportFormat::kExcel || window.Format == ExportFormat::kCsv;

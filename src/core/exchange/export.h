@@ -43,6 +43,8 @@ struct ExportWindowState {
   int Decimals = 4;
   // "Selected": checked positions among the diseases that have outputs, in table order.
   std::vector<int> Selected;
+  // The folder of the last file exported to, where the file dialog opens the next time.
+  std::string LastFolder;
   bool SelectEnabled() const { return Diseases == ExportDiseases::kSelected; }
   bool ChangeAgeGroupsEnabled() const {
     return Format == ExportFormat::kExcel || Format == ExportFormat::kCsv;
@@ -64,7 +66,8 @@ Tagegrouplist AgeGroupsForFormat(ExportFormat format, int exportage, TDataKavrel
 // "Choose file": the file dialog of the format and, for the spreadsheet and text formats, the
 // question before an existing file is replaced. Nothing when the user cancelled; the access format
 // is refused with its message.
-std::optional<std::string> ChooseExportFile(const ExportWindowState& window, UserDialogs& dialogs);
+// The dialog opens in the folder last exported to, which a chosen file makes the new one.
+std::optional<std::string> ChooseExportFile(ExportWindowState& window, UserDialogs& dialogs);
 // "Select": the diseases that have outputs, in table order, in the check list "Select diseases",
 // all unchecked; the checked positions go to the window's Selected. False when cancelled.
 bool SelectExportDiseases(ExportWindowState& window, TDataKavrel& data, UserDialogs& dialogs);

@@ -268,6 +268,8 @@ TEST_F(ExportTest, ChooseFileAndSelectDiseases) {
   window.Format = ExportFormat::kPrevent;
   dialogs.PushFile(path);
   EXPECT_EQ(ChooseExportFile(window, dialogs), path);
+  // The dialog opens where the user last exported to.
+  EXPECT_EQ(dialogs.LastFileRequest().directory, fs::path(path).parent_path().string());
   EXPECT_TRUE(dialogs.AllAnswered());
 
   // "Select" offers the diseases with outputs, in table order; the cursor stays.
