@@ -78,7 +78,7 @@ std::vector<PlotLine> SensitivityPlotLines(const Tdisease& disease, int sex,
     lines.push_back({name + " (o)", &disease.OutputSeries[v][sex], style.Visible, style.RightAxis,
                      view.InputLines[v].LineColour, view.InputLineWidth});
     lines.push_back({name + " (s)", &variant.Outputs[v], style.Visible, style.RightAxis,
-                     style.LineColour, view.OutputLineWidth});
+                     style.LineColour, view.OutputLineWidth, true, true});
   }
   return lines;
 }

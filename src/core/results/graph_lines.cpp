@@ -19,7 +19,7 @@ std::vector<PlotLine> InputOutputLines(const Tdisease& disease, int sex,
     if (!shown(v)) continue;
     const LineSettings& style = view.InputLines[v];
     lines.push_back({std::string(kVariableDisplayNames[v]) + " (i)", &series[v][sex], style.Visible,
-                     style.RightAxis, style.LineColour, view.InputLineWidth});
+                     style.RightAxis, style.LineColour, view.InputLineWidth, true, true});
   }
   if (disease.Calculated[sex]) {
     for (int v = 0; v < kVariableCount; ++v) {

@@ -22,6 +22,9 @@ struct PlotLine {
   Colour LineColour = 0;
   int Width = 1;
   bool InLegend = true;
+  // Drawn dashed: the inputs (i) beside the outputs, the varied results (s) beside the original,
+  // so that the two are told apart also where the colours are close or the print is grey.
+  bool Dashed = false;
 };
 
 inline constexpr char kProcessingGraphTitle[] = "Input (i) and output (o) variables";

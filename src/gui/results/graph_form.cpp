@@ -166,6 +166,7 @@ void TGrafForm::ApplyStyle(int k) {
   QLineSeries* series = series_[static_cast<std::size_t>(k)];
   QPen pen(ToQColor(line.LineColour));
   pen.setWidth(line.Width);
+  if (line.Dashed) pen.setStyle(Qt::DashLine);
   series->setPen(pen);
   series->setVisible(line.Visible);
   for (QAbstractAxis* axis : series->attachedAxes()) {
