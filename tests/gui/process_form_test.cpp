@@ -229,6 +229,14 @@ class ProcessFormTest final : public QObject {
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.read(5), QByteArray("%PDF-"));
+    // "Colour" recolours the selected line; the pop-up menu offers Copy.
+    graph.ToggleOptions();
+    graph.LineList()->setCurrentRow(0);
+    graph.ChooseLineColour = [](Colour) { return std::optional<Colour>(Rgb(255, 0, 0)); };
+    graph.ColourButton()->click();
+    QCOMPARE(graph.Lines().front().LineColour, Rgb(255, 0, 0));
+    QCOMPARE(graph.LineSeries(0)->pen().color(), QColor(255, 0, 0));
+    QCOMPARE(graph.findChildren<QAction*>().size() >= 1, true);
     QVERIFY(!graph.SavePicture((installation.root / "graph.gif").string(), 150, error));
     QCOMPARE(QString::fromStdString(error).left(34), QString("A picture is saved as .png or .pdf"));
   }

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
+#include <QAction>
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDate>
 #include <QFileDialog>
@@ -82,12 +84,14 @@ TGrafForm::TGrafForm(int maxAge, QWidget* parent)
   resolution_ = new QComboBox;
   for (int dpi : {96, 150, 300, 600}) resolution_->addItem(QString("%1 dpi").arg(dpi), dpi);
   resolution_->setCurrentIndex(2);
+  colour_ = new QPushButton("Colo&r");
   auto* optionsLayout = new QFormLayout(options_);
   optionsLayout->addRow(lineList_);
   optionsLayout->addRow("Line name", lineName_);
   optionsLayout->addRow(visible_);
   optionsLayout->addRow(rightAxis_);
   optionsLayout->addRow("Line width", width_);
+  optionsLayout->addRow(colour_);
   optionsLayout->addRow("Picture", resolution_);
   options_->setVisible(false);
 
@@ -125,6 +129,26 @@ TGrafForm::TGrafForm(int maxAge, QWidget* parent)
           [change](bool on) { change([on](PlotLine& line) { line.RightAxis = on; }); });
   connect(width_, &QSpinBox::valueChanged, this,
           [change](int value) { change([value](PlotLine& line) { line.Width = value; }); });
+  connect(colour_, &QPushButton::clicked, this, [this, change] {
+    const int k = lineList_->currentRow();
+    if (k < 0 || k >= static_cast<int>(lines_.size())) return;
+    const Colour now = lines_[static_cast<std::size_t>(k)].LineColour;
+    std::optional<Colour> chosen;
+    if (ChooseLineColour) {
+      chosen = ChooseLineColour(now);
+    } else if (const QColor colour = QColorDialog::getColor(ToQColor(now), this);
+               colour.isValid()) {
+      chosen = Rgb(colour.red(), colour.green(), colour.blue());
+    }
+    if (chosen) change([&](PlotLine& line) { line.LineColour = *chosen; });
+  });
+  // The chart's pop-up menu: "Copy Ctrl C", the chart as a picture on the clipboard.
+  auto* copy = new QAction("&Copy", view_);
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  connect(copy, &QAction::triggered, this, &TGrafForm::CopyChart);
+  view_->addAction(copy);
+  view_->setContextMenuPolicy(Qt::ActionsContextMenu);
   AddHelp(this, 5020);
 }
 

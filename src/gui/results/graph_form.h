@@ -50,6 +50,9 @@ class TGrafForm final : public QWidget {
   // extension. Written whole or not at all; false (with `error` set) when it could not be.
   bool SavePicture(const std::string& path, int dpi, std::string& error);
   void SaveAsPicture();
+  // "Colour" of the selected line: the colour chosen from the given one, nothing when cancelled
+  // (a test sets its own).
+  std::function<std::optional<Colour>(Colour)> ChooseLineColour;
   // The file for "Save as picture"; nothing when cancelled (a test sets its own).
   std::function<std::optional<std::string>()> ChoosePictureFile;
 
@@ -62,6 +65,7 @@ class TGrafForm final : public QWidget {
   QCheckBox* RightAxisBox() const { return rightAxis_; }
   QSpinBox* WidthBox() const { return width_; }
   QComboBox* ResolutionBox() const { return resolution_; }
+  QPushButton* ColourButton() const { return colour_; }
   QPushButton* OptionsButton() const { return optionsButton_; }
   QPushButton* CloseButton() const { return close_; }
 
@@ -89,6 +93,7 @@ class TGrafForm final : public QWidget {
   QCheckBox* rightAxis_;
   QSpinBox* width_;
   QComboBox* resolution_;  // of a saved PNG picture
+  QPushButton* colour_;
   QPushButton* optionsButton_;
   QPushButton* close_;
   bool showing_ = false;
