@@ -229,6 +229,21 @@ class ProcessFormTest final : public QObject {
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.read(5), QByteArray("%PDF-"));
+    // Printed: a landscape page with the title line over the chart.
+    const QString printed = QString::fromStdString((installation.root / "printed.pdf").string());
+    {
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(printed);
+      graph.PrintChart(printer);
+    }
+    QFile printedFile(printed);
+    QVERIFY(printedFile.open(QIODevice::ReadOnly));
+    QCOMPARE(printedFile.read(5), QByteArray("%PDF-"));
+    if (qEnvironmentVariableIsSet("KAVREL_TEST_KEEP")) {
+      QFile::copy(printed, qEnvironmentVariable("KAVREL_TEST_KEEP") + "/printed-graph.pdf");
+      QFile::copy(png, qEnvironmentVariable("KAVREL_TEST_KEEP") + "/saved-graph.png");
+    }
     // "Colour" recolours the selected line; the pop-up menu offers Copy.
     graph.ToggleOptions();
     graph.LineList()->setCurrentRow(0);

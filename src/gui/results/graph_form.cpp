@@ -276,10 +276,28 @@ void TGrafForm::PrintChart(QPrinter& printer) {
   const QPageLayout::Orientation previous = printer.pageLayout().orientation();
   printer.setPageOrientation(QPageLayout::Landscape);
   {
+    // The title line says which disease and sex the printed graph shows, and when.
     QPainter painter(&printer);
-    view_->render(&painter);
+    DrawPicture(painter, painter.viewport());
   }
   printer.setPageOrientation(previous);
+}
+
+QString TGrafForm::PictureTitle() const {
+  return windowTitle() + "    " + QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+}
+
+void TGrafForm::DrawPicture(QPainter& painter, const QRect& area) {
+  // The chart under its title line, scaled to the area; the view's own size gives the shape.
+  QFont font = painter.font();
+  font.setPixelSize(std::max(10, area.height() / 40));
+  painter.setFont(font);
+  const int line = QFontMetrics(font).height() * 3 / 2;
+  const int margin = area.width() / 40;
+  painter.drawText(QRect(area.left() + margin, area.top(), area.width() - 2 * margin, line),
+                   Qt::AlignLeft | Qt::AlignVCenter, PictureTitle());
+  view_->render(&painter,
+                QRectF(area.left(), area.top() + line, area.width(), area.height() - line));
 }
 
 bool TGrafForm::SavePicture(const std::string& path, int dpi, std::string& error) {
@@ -294,29 +312,15 @@ bool TGrafForm::SavePicture(const std::string& path, int dpi, std::string& error
     error = "Cannot write " + path + ": " + out.errorString().toStdString();
     return false;
   }
-  const QString title =
-      windowTitle() + "    " + QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
-  // The chart under its title line, scaled to the picture; the view's own size gives the shape.
-  const auto draw = [&](QPainter& painter, const QRect& area) {
-    QFont font = painter.font();
-    font.setPixelSize(std::max(10, area.height() / 40));
-    painter.setFont(font);
-    const int line = QFontMetrics(font).height() * 3 / 2;
-    const int margin = area.width() / 40;
-    painter.drawText(QRect(area.left() + margin, area.top(), area.width() - 2 * margin, line),
-                     Qt::AlignLeft | Qt::AlignVCenter, title);
-    view_->render(&painter,
-                  QRectF(area.left(), area.top() + line, area.width(), area.height() - line));
-  };
   bool written = false;
   if (pdf) {
     QPdfWriter writer(&out);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageOrientation(QPageLayout::Landscape);
     writer.setResolution(300);
-    writer.setTitle(title);
+    writer.setTitle(PictureTitle());
     QPainter painter(&writer);
-    draw(painter, QRect(QPoint(0, 0), writer.pageLayout().paintRectPixels(300).size()));
+    DrawPicture(painter, QRect(QPoint(0, 0), writer.pageLayout().paintRectPixels(300).size()));
     written = painter.end();
   } else {
     const int dots = std::clamp(dpi, 72, 1200);
@@ -327,7 +331,7 @@ bool TGrafForm::SavePicture(const std::string& path, int dpi, std::string& error
     {
       QPainter painter(&image);
       painter.setRenderHint(QPainter::Antialiasing);
-      draw(painter, image.rect());
+      DrawPicture(painter, image.rect());
     }
     written = image.save(&out, "PNG");
   }

@@ -13,7 +13,10 @@
 #include "core/results/graph_lines.h"
 
 class QChart;
+class QPainter;
 class QPrinter;
+class QRect;
+class QString;
 class QChartView;
 class QCheckBox;
 class QComboBox;
@@ -77,6 +80,9 @@ class TGrafForm final : public QWidget {
   void AdjustAxes();
   void ShowLine(int k);
   void ApplyStyle(int k);
+  // The caption and today's date, over a printed or saved graph.
+  QString PictureTitle() const;
+  void DrawPicture(QPainter& painter, const QRect& area);
 
   int maxAge_;
   std::vector<PlotLine> lines_;
