@@ -113,6 +113,10 @@ class ProcessFormTest final : public QObject {
           table->PrintTable(printer);
         }
         QVERIFY(fs::file_size(file) > 1000);
+        if (qEnvironmentVariableIsSet("KAVREL_TEST_KEEP")) {
+          QFile::copy(QString::fromStdString(file),
+                      qEnvironmentVariable("KAVREL_TEST_KEEP") + "/" + name);
+        }
       }
       form->Button("&Save result")->click();
       form->Button("&Close")->click();

@@ -5,12 +5,14 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDate>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -116,27 +118,46 @@ void TTableForm::Print() {
 }
 
 void TTableForm::PrintTable(QPrinter& printer) {
-  QPainter painter(&printer);
   QFont font("DejaVu Sans Mono");
   font.setStyleHint(QFont::Monospace);
   font.setPointSize(7);
-  painter.setFont(font);
   const QFontMetrics metrics(font, &printer);
-  const QRect page = painter.viewport();
   const int line = metrics.height();
+  const int gap = metrics.horizontalAdvance("   ");
   // Column widths from the widest text of each column.
   std::vector<int> widths(static_cast<std::size_t>(grid_.ColumnCount()), 0);
   for (int r = 0; r < grid_.RowCount(); ++r) {
     for (int c = 0; c < grid_.ColumnCount(); ++c) {
       for (const QString& part : QString::fromStdString(grid_.Cell(c, r)).split('\n')) {
         widths[static_cast<std::size_t>(c)] =
-            std::max(widths[static_cast<std::size_t>(c)], metrics.horizontalAdvance(part) + 12);
+            std::max(widths[static_cast<std::size_t>(c)], metrics.horizontalAdvance(part) + gap);
       }
     }
   }
+  int total = 0;
+  for (int width : widths) total += width;
+  // A wide table goes on landscape pages (the printer's own orientation is restored after), and
+  // one wider still is printed smaller, so that no column is cut off.
+  const QPageLayout::Orientation previous = printer.pageLayout().orientation();
+  if (total > printer.pageLayout().paintRectPixels(printer.resolution()).width()) {
+    printer.setPageOrientation(QPageLayout::Landscape);
+  }
+  QPainter painter(&printer);
+  painter.setFont(font);
+  QRect page = painter.viewport();
+  if (total > page.width()) {
+    const double scale = static_cast<double>(page.width()) / total;
+    painter.scale(scale, scale);
+    page = QRect(0, 0, total, static_cast<int>(page.height() / scale));
+  }
   int y = line;
+  int pageNumber = 1;
+  const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
   const auto header = [&] {
-    painter.drawText(0, y, windowTitle());
+    // Every page says what it shows, when it was printed, and which page it is.
+    painter.drawText(0, y, windowTitle() + "    " + date);
+    painter.drawText(QRect(0, y - line, page.width(), line), Qt::AlignRight | Qt::AlignBottom,
+                     QString("Page %1").arg(pageNumber));
     y += 2 * line;
     for (int part = 0; part < 2; ++part) {
       int x = 0;
@@ -154,6 +175,7 @@ void TTableForm::PrintTable(QPrinter& printer) {
   for (int r = 1; r < grid_.RowCount(); ++r) {
     if (y + line > page.height()) {
       printer.newPage();
+      ++pageNumber;
       y = line;
       header();
     }
@@ -164,6 +186,8 @@ void TTableForm::PrintTable(QPrinter& printer) {
     }
     y += line;
   }
+  painter.end();
+  printer.setPageOrientation(previous);
 }
 
 void TTableForm::SetTitle(std::string title) {
