@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
 #include <QProgressDialog>
@@ -30,6 +31,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include "core/agesched/age_schedule.h"
 #include "core/store/layout.h"
@@ -202,6 +204,17 @@ class ProcessFormTest final : public QObject {
         QItemSelectionModel::ClearAndSelect);
     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QString("0.0010\t12.5000\r\n0.0020\t11.0000\r\n"));
+    // Pasting and cutting are refused: the table is read only.
+    QString said;
+    QTimer::singleShot(0, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        said = box->text();
+        box->accept();
+      }
+    });
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(said, QString("This table is read only."));
+    QCOMPARE(view->model()->index(0, 1).data().toString(), QString("0.0010"));
   }
 
   // "Save as picture": a PNG at the chosen resolution and a PDF page, read back.

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -95,6 +96,14 @@ bool TTableForm::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->matches(QKeySequence::Copy)) {
       if (event->type() == QEvent::KeyPress) Copy();
+      event->accept();
+      return true;
+    }
+    // Results are not typed over.
+    if (key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Cut)) {
+      if (event->type() == QEvent::KeyPress) {
+        QMessageBox::critical(this, "Kavrel", "This table is read only.");
+      }
       event->accept();
       return true;
     }
