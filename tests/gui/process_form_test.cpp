@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
 #include <QProgressDialog>
@@ -47,6 +46,7 @@
 #include "gui/results/inspect_form.h"
 #include "gui/results/table_form.h"
 #include "gui/results/view_options_form.h"
+#include "gui/shell/form_helpers.h"
 #include "gui/shell/preferences_form.h"
 #include "gui_fixture.h"
 
@@ -205,15 +205,13 @@ class ProcessFormTest final : public QObject {
     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QString("0.0010\t12.5000\r\n0.0020\t11.0000\r\n"));
     // Pasting and cutting are refused: the table is read only.
-    QString said;
-    QTimer::singleShot(0, [&] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        said = box->text();
-        box->accept();
-      }
-    });
+    ScriptedDialogs dialogs;
+    SetProgramDialogs(&dialogs);
     QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(said, QString("This table is read only."));
+    QTest::keyClick(view, Qt::Key_X, Qt::ControlModifier);
+    SetProgramDialogs(nullptr);
+    QCOMPARE(dialogs.Texts().size(), std::size_t{2});
+    QCOMPARE(QString::fromStdString(dialogs.Texts().back()), QString("This table is read only."));
     QCOMPARE(view->model()->index(0, 1).data().toString(), QString("0.0010"));
   }
 

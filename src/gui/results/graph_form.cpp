@@ -8,10 +8,8 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QDate>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,7 +20,6 @@
 #include <QLineSeries>
 #include <QListWidget>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPen>
@@ -34,6 +31,8 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include "core/base/user_dialogs.h"
+#include "gui/shell/form_helpers.h"
 #include "gui/shell/help.h"
 
 namespace kavrel {
@@ -136,9 +135,8 @@ TGrafForm::TGrafForm(int maxAge, QWidget* parent)
     std::optional<Colour> chosen;
     if (ChooseLineColour) {
       chosen = ChooseLineColour(now);
-    } else if (const QColor colour = QColorDialog::getColor(ToQColor(now), this);
-               colour.isValid()) {
-      chosen = Rgb(colour.red(), colour.green(), colour.blue());
+    } else if (UserDialogs* dialogs = ProgramDialogs()) {
+      chosen = dialogs->ChooseColour(now);
     }
     if (chosen) change([&](PlotLine& line) { line.LineColour = *chosen; });
   });
@@ -343,18 +341,22 @@ bool TGrafForm::SavePicture(const std::string& path, int dpi, std::string& error
 }
 
 void TGrafForm::SaveAsPicture() {
+  UserDialogs* dialogs = ProgramDialogs();
   std::optional<std::string> path;
   if (ChoosePictureFile) {
     path = ChoosePictureFile();
-  } else {
-    const QString chosen = QFileDialog::getSaveFileName(this, "Save as picture", QString(),
-                                                        "PNG image (*.png);;PDF document (*.pdf)");
-    if (!chosen.isEmpty()) path = chosen.toStdString();
+  } else if (dialogs != nullptr) {
+    FileDialogRequest request;
+    request.mode = FileDialogRequest::Mode::kSave;
+    request.title = "Save as picture";
+    request.filter = "PNG image (*.png)|*.png|PDF document (*.pdf)|*.pdf";
+    request.defaultExtension = "png";
+    path = dialogs->ChooseFile(request);
   }
   if (!path) return;
   std::string error;
-  if (!SavePicture(*path, resolution_->currentData().toInt(), error)) {
-    QMessageBox::critical(this, "Kavrel", QString::fromStdString(error));
+  if (!SavePicture(*path, resolution_->currentData().toInt(), error) && dialogs != nullptr) {
+    dialogs->ShowError(error);
   }
 }
 

@@ -13,7 +13,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -22,8 +21,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/base/user_dialogs.h"
 #include "core/results/view_options.h"
 #include "gui/exchange/text_grid_model.h"
+#include "gui/shell/form_helpers.h"
 #include "gui/shell/help.h"
 
 namespace kavrel {
@@ -101,8 +102,9 @@ bool TTableForm::eventFilter(QObject* watched, QEvent* event) {
     }
     // Results are not typed over.
     if (key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Cut)) {
-      if (event->type() == QEvent::KeyPress) {
-        QMessageBox::critical(this, "Kavrel", "This table is read only.");
+      UserDialogs* dialogs = ProgramDialogs();
+      if (event->type() == QEvent::KeyPress && dialogs != nullptr) {
+        dialogs->ShowError("This table is read only.");
       }
       event->accept();
       return true;

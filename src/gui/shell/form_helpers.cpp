@@ -18,6 +18,16 @@
 
 namespace kavrel {
 
+namespace {
+
+UserDialogs* programDialogs = nullptr;  // touched on the GUI thread only
+
+}  // namespace
+
+void SetProgramDialogs(UserDialogs* dialogs) { programDialogs = dialogs; }
+
+UserDialogs* ProgramDialogs() { return programDialogs; }
+
 void RunCommand(UserDialogs& dialogs, const std::function<void()>& command,
                 std::initializer_list<QAbstractItemView*> grids, bool busy) {
   // Taking the focus from a cell editor makes it hand its text to the grid.

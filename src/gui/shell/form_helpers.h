@@ -22,6 +22,11 @@ namespace kavrel {
 
 class UserDialogs;
 
+// The program's dialogs, for the windows made without them (result tables and graphs): set by the
+// main window for its lifetime; null before and after.
+void SetProgramDialogs(UserDialogs* dialogs);
+UserDialogs* ProgramDialogs();
+
 // Runs one of a window's commands: a cell still being typed in one of the grids is handed to its
 // grid first, then the command runs (under the hourglass cursor when busy), and an error it raises
 // is shown in a message box. The window draws its model again afterwards, also after an error.

@@ -103,6 +103,7 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   help_ = new HelpViewer(QString::fromStdString(env_.ProgramDir + "help"), this);
   // Help from every window: its button and F1 open its topic here.
   SetHelpHandler([this](QWidget*, int topic) { ShowHelp(topic); });
+  SetProgramDialogs(&env_.Dialogs);
   SetStatusHandler([this](const QString& text) { statusBar()->showMessage(text, 20000); });
   qApp->installEventFilter(NewHelpKeyFilter(this));
   about_ = new AboutBox(this);
@@ -222,6 +223,7 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+  if (ProgramDialogs() == &env_.Dialogs) SetProgramDialogs(nullptr);
   env_.Data.KavrelTable1().SetListener(nullptr);
   env_.Log.SetListener(nullptr);
   SetHelpHandler(nullptr);
