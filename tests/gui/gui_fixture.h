@@ -10,6 +10,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <unistd.h>
@@ -19,6 +21,7 @@
 #include "core/store/data_kavrel.h"
 #include "core/store/settings.h"
 #include "example_data.h"
+#include "gui/agesched/age_group_form.h"
 #include "gui/shell/main_form.h"
 #include "gui/store/dataset_form.h"
 
@@ -75,6 +78,18 @@ void WhenShown(QDialog* dialog, Body body) {
       QTest::qFail("the window stayed open when closed: a question was not answered", __FILE__,
                    __LINE__);
     }
+  });
+}
+
+// The age group editor, when it next shows, makes new groups `width` years wide up to the highest
+// age and closes: what "Define" then takes.
+inline void NewAgeGroupsWhenShown(TAgegroupForm* ages, int width) {
+  WhenShown(ages, [ages, width] {
+    ages->Button("New")->click();
+    ages->Width()->setValue(width);
+    ages->Button("Fill schedule")->click();
+    ages->Button("Done")->click();
+    ages->Button("&Close")->click();
   });
 }
 

@@ -34,6 +34,7 @@
 namespace kavrel {
 
 using gui_test::Installation;
+using gui_test::NewAgeGroupsWhenShown;
 using gui_test::OpenExample;
 using gui_test::Program;
 using gui_test::WhenShown;
@@ -299,13 +300,7 @@ class InputEditorTest final : public QObject {
          [&] {
            // A new pattern over twenty-year groups.
            patterns->Button("&New item")->click();
-           WhenShown(ages, [&] {
-             ages->Button("New")->click();
-             ages->Width()->setValue(20);
-             ages->Button("Fill schedule")->click();
-             ages->Button("Done")->click();
-             ages->Button("&Close")->click();
-           });
+           NewAgeGroupsWhenShown(ages, 20);
            patterns->Button("Define")->click();
          }},
     };

@@ -21,6 +21,7 @@
 namespace kavrel {
 
 using gui_test::Installation;
+using gui_test::NewAgeGroupsWhenShown;
 using gui_test::OpenExample;
 using gui_test::Program;
 using gui_test::WhenShown;
@@ -163,15 +164,7 @@ class PopulationFormTest final : public QObject {
     OpenExample(p);
     TAgePatForm* patterns = p.form.PatternForm();
     TAgegroupForm* ages = p.form.AgeGroupForm();
-    const auto twoGroups = [&] {
-      WhenShown(ages, [&] {
-        ages->Button("New")->click();
-        ages->Width()->setValue(50);
-        ages->Button("Fill schedule")->click();
-        ages->Button("Done")->click();
-        ages->Button("&Close")->click();
-      });
-    };
+    const auto twoGroups = [&] { NewAgeGroupsWhenShown(ages, 50); };  // 0-49, 50-99, 100+
     WhenShown(patterns, [&] {
       patterns->Button("&New item")->click();
       twoGroups();
