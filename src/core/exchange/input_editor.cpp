@@ -369,9 +369,13 @@ void InputEditor::SetRatesIndex(int index) {
       saved.SetCell(1, row, stored);
     }
   }
-  // The unit is kept with the disease for this variable.
+  // The unit is kept with the disease for this variable; a data set opened read only keeps none
+  // (the window still shows the values in it).
   if (mode_ == Mode::kNormal && env_.Disease.InputId > 0) {
-    StoreRatesIndex(env_.Data, env_.Disease.InputId, env_.Variable, RatesIndex);
+    try {
+      StoreRatesIndex(env_.Data, env_.Disease.InputId, env_.Variable, RatesIndex);
+    } catch (const DatabaseError&) {
+    }
   }
 }
 
