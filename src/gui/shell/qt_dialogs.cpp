@@ -37,10 +37,13 @@ class ArrowWhileAsking {
   bool busy_;
 };
 
+// "Description|pattern|Description|pattern" as the file dialog takes it: the descriptions, each
+// a choice of its own.
 QString QtFilter(const std::string& filter) {
-  const QString text = QString::fromStdString(filter);
-  const int bar = text.indexOf('|');
-  return bar < 0 ? text : text.left(bar);
+  const QStringList parts = QString::fromStdString(filter).split('|');
+  QStringList descriptions;
+  for (int k = 0; k < parts.size(); k += 2) descriptions.append(parts[k]);
+  return descriptions.join(";;");
 }
 
 }  // namespace
