@@ -66,12 +66,12 @@ TGrafForm::TGrafForm(int maxAge, QWidget* parent)
   chart_->setBackgroundBrush(Qt::white);
   chart_->legend()->setAlignment(Qt::AlignRight);
   age_->setTitleText("Age");
-  // Ages every ten years (every five on a short axis), from 0.
+  // Ages every twenty years (every ten on a short axis), from 0: a narrow graph writes them all.
   age_->setRange(0, maxAge);
   age_->setLabelFormat("%d");
   age_->setTickType(QValueAxis::TicksDynamic);
   age_->setTickAnchor(0.0);
-  age_->setTickInterval(maxAge > 50 ? 10.0 : 5.0);
+  age_->setTickInterval(maxAge > 50 ? 20.0 : 10.0);
   for (QValueAxis* axis : {age_, left_, right_}) axis->setGridLineVisible(false);
   chart_->addAxis(age_, Qt::AlignBottom);
   chart_->addAxis(left_, Qt::AlignLeft);

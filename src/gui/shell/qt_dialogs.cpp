@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -123,8 +124,11 @@ int QtUserDialogs::ChooseFromList(std::string_view caption, const std::vector<st
 std::optional<std::string> QtUserDialogs::ChooseFile(const FileDialogRequest& request) {
   if (OffGuiThread()) return OnGuiThread([&] { return ChooseFile(request); });
   const ArrowWhileAsking arrow;
-  QFileDialog dialog(Owner(), QString::fromStdString(request.title),
-                     QString::fromStdString(request.directory), QtFilter(request.filter));
+  // Without a folder of its own the dialog starts in the user's home, not in the program's folder.
+  const QString directory =
+      request.directory.empty() ? QDir::homePath() : QString::fromStdString(request.directory);
+  QFileDialog dialog(Owner(), QString::fromStdString(request.title), directory,
+                     QtFilter(request.filter));
   dialog.setAcceptMode(request.mode == FileDialogRequest::Mode::kSave ? QFileDialog::AcceptSave
                                                                       : QFileDialog::AcceptOpen);
   if (request.mode == FileDialogRequest::Mode::kOpen) dialog.setFileMode(QFileDialog::ExistingFile);
