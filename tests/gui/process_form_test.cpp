@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -32,7 +33,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include "core/agesched/age_groups.h"
 #include "core/agesched/age_schedule.h"
+#include "core/results/view_options.h"
 #include "core/store/layout.h"
 #include "gui/agesched/agesched_form.h"
 #include "gui/analysis/uncert_form.h"
@@ -57,6 +60,20 @@ using gui_test::OpenExample;
 using gui_test::Program;
 using gui_test::WhenShown;
 namespace fs = std::filesystem;
+
+namespace {
+
+// The pages of a PDF file Qt wrote: its page objects.
+int CountPages(const std::string& pdf) {
+  int pages = 0;
+  for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
+       at = pdf.find("/Type /Page", at + 1)) {
+    if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
+  }
+  return pages;
+}
+
+}  // namespace
 
 class ProcessFormTest final : public QObject {
   Q_OBJECT
@@ -181,7 +198,7 @@ class ProcessFormTest final : public QObject {
   // Ctrl+C in a result table copies the selected cells, or the whole table with its two heading
   // rows, as tab-separated text a spreadsheet pastes into cells; the pop-up menu has "Copy".
   void resultTableCopiesForASpreadsheet() {
-    TTableForm table("Males, Disease: Asthma", [](bool, int, int) {
+    TTableForm table("Males, Disease: Asthma", [](const TableRequest&) {
       TableText text;
       text.Groups = {"", "Output", "Output"};
       text.Headers = {"Age", "Incidence (hazard)", "Duration (years)"};
@@ -213,6 +230,82 @@ class ProcessFormTest final : public QObject {
     QCOMPARE(dialogs.Texts().size(), std::size_t{2});
     QCOMPARE(QString::fromStdString(dialogs.Texts().back()), QString("This table is read only."));
     QCOMPARE(view->model()->index(0, 1).data().toString(), QString("0.0010"));
+  }
+
+  // The options panel: "Output rates" and the window's own age groups reach the builder; "S&tore
+  // data" hands the table with its header lines to the storage grid; the print has the page header
+  // and both blocks.
+  void resultTableOptionsStoreAndPrint() {
+    Installation installation;
+    std::vector<TableRequest> requests;
+    ViewOptionsState view;
+    view.HazardsOutput = true;
+    TTableForm table(
+        "Males, Disease: Asthma",
+        [&](const TableRequest& request) {
+          requests.push_back(request);
+          TableText text;
+          text.Groups = {"", "Input", "Output"};
+          text.Headers = {"Age", "Prevalence (rates)", "Incidence (hazard)"};
+          text.Rows = {{"0-49", "0.0100", "0.0010"}, {"", "", ""}, {"All ages", "0.0200", "0.0020"}};
+          text.Print.Inputs = {"Input variables", {"0-49", "", "All ages"},
+                               {{"Prevalence", " (rates)", "0.0100", "", "0.0200"}}};
+          text.Print.Outputs = {"Output variables", {"0-49", "", "All ages"},
+                                {{"Incidence", " (hazard)", "0.0010", "", "0.0020"}}};
+          return text;
+        },
+        nullptr, &view);
+    QVERIFY(requests.back().Hazards);
+    QVERIFY(requests.back().Groups == nullptr);
+    table.show();
+    QVERIFY(!table.OptionsPanel()->isVisible());
+    table.Button("&Options")->click();
+    QVERIFY(table.OptionsPanel()->isVisible());
+    QCOMPARE(table.Button("Hide &Options")->text(), QString("Hide &Options"));
+    QVERIFY(!table.Button("&Close")->isEnabled());
+    table.OutputRates()->setCurrentIndex(1);  // "Population"
+    QVERIFY(!requests.back().Hazards);
+    // "Define": the editor's groups become this window's.
+    Services().DefineAgeGroups = [](Tagegrouplist& groups) {
+      groups.Groups.push_back(std::make_unique<Tagegroup>(0, 50, 100));
+      groups.Groups.push_back(std::make_unique<Tagegroup>(50, 100));
+    };
+    std::vector<std::string> storedLines;
+    TextGrid stored(1, 1);
+    Services().StoreGrid = [&](const TextGrid& grid, const std::vector<std::string>& lines) {
+      stored = grid;
+      storedLines = lines;
+    };
+    Services().DatasetName = [] { return std::string("Example"); };
+    table.Button("Define")->click();
+    QVERIFY(requests.back().Groups != nullptr);
+    QCOMPARE(requests.back().Groups->Groups.size(), std::size_t{2});
+    table.Button("Hide &Options")->click();
+    QVERIFY(table.Button("&Close")->isEnabled());
+    table.Button("S&tore data")->click();
+    QCOMPARE(storedLines.size(), std::size_t{3});
+    QCOMPARE(QString::fromStdString(storedLines[0]),
+             QString("Kavrel input and output, database Example"));
+    QCOMPARE(QString::fromStdString(storedLines[1]),
+             QString("Males, Disease: Asthma (Rates), sex: Males"));
+    QCOMPARE(QString::fromStdString(stored.Cell(1, 0)), QString("Input"));
+    QCOMPARE(QString::fromStdString(stored.Cell(2, 1)), QString("Incidence (hazard)"));
+    QCOMPARE(QString::fromStdString(stored.Cell(0, 4)), QString("All ages"));
+    // Printed to PDF: one page with the header and both blocks.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const std::string file = (installation.root / "table.pdf").string();
+    printer.setOutputFileName(QString::fromStdString(file));
+    table.PrintTable(printer);
+    Services() = ProgramServices{};
+    std::ifstream in(file, std::ios::binary);
+    const std::string pdf((std::istreambuf_iterator<char>(in)), {});
+    QVERIFY(pdf.starts_with("%PDF"));
+    QCOMPARE(CountPages(pdf), 1);
+    if (qEnvironmentVariableIsSet("KAVREL_TEST_KEEP")) {
+      QFile::copy(QString::fromStdString(file),
+                  qEnvironmentVariable("KAVREL_TEST_KEEP") + "/options-table.pdf");
+    }
   }
 
   // "Save as picture": a PNG at the chosen resolution and a PDF page, read back.

@@ -117,7 +117,7 @@ class WindowsTest final : public QObject {
 
     // Windows made for the test alone, as their callers make them.
     TGrafForm graph(100);
-    TTableForm table("Table", [](bool, int, int) { return TableText{}; });
+    TTableForm table("Table", [](const TableRequest&) { return TableText{}; });
     ListChoiceDialog list;
     CheckListDialog checks;
     SaveAsDialog saveAs;
@@ -275,7 +275,7 @@ class WindowsTest final : public QObject {
     QVERIFY(screen.contains(graph->frameGeometry().topLeft()));
     p.form.move(screen.right() - 100, screen.bottom() - 100);
     auto* table = new TTableForm(
-        "Table", [](bool, int, int) { return TableText{}; }, &p.form);
+        "Table", [](const TableRequest&) { return TableText{}; }, &p.form);
     table->resize(400, 300);
     table->show();
     QVERIFY(screen.contains(QRect(table->pos(), table->size())));

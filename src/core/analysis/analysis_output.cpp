@@ -101,24 +101,20 @@ Tkolomlijst NewList(const Tdisease& disease, int sex, const PopulationSeries& po
 
 TableText UncertaintyTable(int variable, const Tdisease& disease, int sex, Tuncertsummary& summary,
                            const PopulationSeries& population, int maxAge,
-                           const Tagegrouplist& groups, bool numbers, int decimals, int ratesIndex,
-                           bool hazards) {
-  Tkolomlijst list = NewList(disease, sex, population, maxAge, groups);
+                           const Tagegrouplist& groups, const TableRequest& request) {
+  Tkolomlijst list = NewList(disease, sex, population, maxAge,
+                             ChooseTableGroups(request, &groups, maxAge));
   AddUncertaintyColumns(list, variable, disease, sex, summary);
-  list.SetHazardMode(hazards);
-  list.Recalculate(!numbers, decimals, ratesIndex);
-  return BuildTableText(list, decimals);
+  return RecalculateTable(list, request);
 }
 
 TableText SensitivityTable(const Tsensresultin& variant, const Tdisease& disease, int sex,
                            const PopulationSeries& population, int maxAge,
-                           const Tagegrouplist& groups, bool numbers, int decimals, int ratesIndex,
-                           bool hazards) {
-  Tkolomlijst list = NewList(disease, sex, population, maxAge, groups);
+                           const Tagegrouplist& groups, const TableRequest& request) {
+  Tkolomlijst list = NewList(disease, sex, population, maxAge,
+                             ChooseTableGroups(request, &groups, maxAge));
   AddSensitivityColumns(list, disease, sex, variant, ColumnVisibility{});
-  list.SetHazardMode(hazards);
-  list.Recalculate(!numbers, decimals, ratesIndex);
-  return BuildTableText(list, decimals);
+  return RecalculateTable(list, request);
 }
 
 }  // namespace kavrel

@@ -57,15 +57,13 @@ std::vector<PlotLine> SensitivityPlotLines(const Tdisease& disease, int sex,
 // "Original (o) and sensitivity (s) results, " + varied variable + ", " + variant.
 std::string SensitivityGraphTitle(const Tsensresultin& variant);
 
-// The tables, by the given age groups; output incidence as hazards or as rates in the whole
-// population, as the view options' "Output rates" says.
+// The tables, by the given age groups (or the request's own); output incidence as hazards or as
+// rates in the whole population, as the request says.
 TableText UncertaintyTable(int variable, const Tdisease& disease, int sex, Tuncertsummary& summary,
                            const PopulationSeries& population, int maxAge,
-                           const Tagegrouplist& groups, bool numbers, int decimals, int ratesIndex,
-                           bool hazards);
+                           const Tagegrouplist& groups, const TableRequest& request);
 TableText SensitivityTable(const Tsensresultin& variant, const Tdisease& disease, int sex,
                            const PopulationSeries& population, int maxAge,
-                           const Tagegrouplist& groups, bool numbers, int decimals, int ratesIndex,
-                           bool hazards);
+                           const Tagegrouplist& groups, const TableRequest& request);
 
 }  // namespace kavrel

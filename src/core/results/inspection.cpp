@@ -71,21 +71,17 @@ void InspectionWindow::Chosen() {
   Load();
 }
 
-TableText InspectionWindow::Table(bool numbers, int decimals, int ratesIndex) const {
+TableText InspectionWindow::Table(const TableRequest& request) const {
   if (!disease_) return {};
   Tkolomlijst list(TableEnvironment{env_.Population.PopulationNumbers,
                                     env_.Population.AllCauseMortality, env_.MaxAge,
                                     disease_->IncidenceIsHazard});
-  if (env_.TableGroups != nullptr && !env_.TableGroups->Groups.empty()) {
-    list.BuildRows(*env_.TableGroups, sex_);
-  } else {
-    list.BuildRows(FiveYearGroups(env_.MaxAge, "Standard"), sex_);
-  }
-  AddStandardColumns(
-      list, *disease_, sex_, Original ? InputColumns::kOriginal : InputColumns::kAdjusted,
-      ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible}, env_.View.HazardsOutput);
-  list.Recalculate(!numbers, decimals, ratesIndex);
-  return BuildTableText(list, decimals);
+  list.BuildRows(ChooseTableGroups(request, env_.TableGroups, env_.MaxAge), sex_);
+  AddStandardColumns(list, *disease_, sex_,
+                     Original ? InputColumns::kOriginal : InputColumns::kAdjusted,
+                     ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible},
+                     request.Hazards);
+  return RecalculateTable(list, request);
 }
 
 Tagegrouplist InspectionWindow::TableGroups() const {

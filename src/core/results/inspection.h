@@ -64,7 +64,7 @@ class InspectionWindow {
   // After the disease list moved the cursor.
   void Chosen();
 
-  TableText Table(bool numbers, int decimals, int ratesIndex) const;
+  TableText Table(const TableRequest& request) const;
   std::string TableTitle() const;
   std::vector<PlotLine> GraphLines() const;
   std::string GraphCaption() const;

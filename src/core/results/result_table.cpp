@@ -346,8 +346,24 @@ TableText BuildTableText(const Tkolomlijst& list, int decimals) {
     auto last = row(n - 1);
     last[0] = "All ages";
     text.Rows.push_back(last);
+    text.Sex = list.Rows.front().Sex;
   }
+  text.Print = BuildPrintLayout(list, "", "", "", "");
+  text.Print.PageHeader.clear();
   return text;
+}
+
+Tagegrouplist ChooseTableGroups(const TableRequest& request, const Tagegrouplist* tableGroups,
+                                int maxAge) {
+  if (request.Groups != nullptr && !request.Groups->Groups.empty()) return request.Groups->Copy();
+  if (tableGroups != nullptr && !tableGroups->Groups.empty()) return tableGroups->Copy();
+  return FiveYearGroups(maxAge, "Standard");
+}
+
+TableText RecalculateTable(Tkolomlijst& list, const TableRequest& request) {
+  list.SetHazardMode(request.Hazards);
+  list.Recalculate(!request.Numbers, request.Decimals, request.RatesIndex);
+  return BuildTableText(list, request.Decimals);
 }
 
 std::string TableCaption(std::string_view base, bool numbers, int ratesIndex) {
@@ -367,12 +383,17 @@ std::vector<std::string> StoreDataLines(std::string_view datasetName, std::strin
           "Written " + std::string(date) + ", " + std::string(time)};
 }
 
+std::vector<std::string> PrintPageHeader(std::string_view datasetName, std::string_view caption,
+                                         std::string_view date, std::string_view time) {
+  return {"Kavrel, date: " + std::string(date) + ", time: " + std::string(time),
+          "Dataset: " + std::string(datasetName) + ", " + std::string(caption)};
+}
+
 PrintLayout BuildPrintLayout(const Tkolomlijst& list, std::string_view datasetName,
                              std::string_view caption, std::string_view date,
                              std::string_view time) {
   PrintLayout layout;
-  layout.PageHeader = {"Kavrel, date: " + std::string(date) + ", time: " + std::string(time),
-                       "Dataset: " + std::string(datasetName) + ", " + std::string(caption)};
+  layout.PageHeader = PrintPageHeader(datasetName, caption, date, time);
   std::vector<std::string> labels;
   const std::size_t n = list.Rows.size();
   for (std::size_t r = 0; r + 1 < n; ++r) labels.push_back(list.Rows[r].Label);

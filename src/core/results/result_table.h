@@ -183,23 +183,16 @@ struct ColumnVisibility {
 void AddStandardColumns(Tkolomlijst& list, const Tdisease& disease, int sex, InputColumns inputs,
                         const ColumnVisibility& visible, bool hazards);
 
-// The table as text, as the grid shows it.
-struct TableText {
-  std::vector<std::string> Groups;   // the heading above each column ("" for the age column)
-  std::vector<std::string> Headers;  // "Age", then caption + suffix per visible column
-  std::vector<std::vector<std::string>> Rows;  // labels and cells; a blank row before "All ages"
-  std::vector<int> Decimals;                   // display decimals per column
+// What a table window asks for: rates or numbers, decimals, the "Rates per:" item, output
+// incidence as hazards or as rates in the whole population, and its own age groups ("Define"; null:
+// the tables' groups).
+struct TableRequest {
+  bool Numbers = false;
+  int Decimals = 4;
+  int RatesIndex = 0;
+  bool Hazards = false;
+  const Tagegrouplist* Groups = nullptr;
 };
-TableText BuildTableText(const Tkolomlijst& list, int decimals);
-
-// The window caption: base + " (Numbers)", " (Rates * 10,000)" or " (Rates)".
-std::string TableCaption(std::string_view base, bool numbers, int ratesIndex);
-inline constexpr std::array<std::string_view, 6> kRatesPerItems = {
-    "1", "100", "1000", "10,000", "100,000", "1,000,000"};
-
-// "S&tore data": the three header lines.
-std::vector<std::string> StoreDataLines(std::string_view datasetName, std::string_view caption,
-                                        int sex, std::string_view date, std::string_view time);
 
 // "&Print": the page header and the two blocks as data.
 struct PrintBlock {
@@ -212,6 +205,36 @@ struct PrintLayout {
   PrintBlock Inputs;   // up to seven columns of the first column's group
   PrintBlock Outputs;  // up to eight of the rest
 };
+
+// The table as text, as the grid shows it.
+struct TableText {
+  std::vector<std::string> Groups;   // the heading above each column ("" for the age column)
+  std::vector<std::string> Headers;  // "Age", then caption + suffix per visible column
+  std::vector<std::vector<std::string>> Rows;  // labels and cells; a blank row before "All ages"
+  std::vector<int> Decimals;                   // display decimals per column
+  int Sex = kMales;
+  PrintLayout Print;  // every column, visible or not, in the printed blocks (no page header)
+};
+TableText BuildTableText(const Tkolomlijst& list, int decimals);
+// The groups a table is built on: the window's own, else the tables' groups, else five-year
+// groups.
+Tagegrouplist ChooseTableGroups(const TableRequest& request, const Tagegrouplist* tableGroups,
+                                int maxAge);
+// Sets the incidence mode, recalculates for the request and returns the text.
+TableText RecalculateTable(Tkolomlijst& list, const TableRequest& request);
+
+// The window caption: base + " (Numbers)", " (Rates * 10,000)" or " (Rates)".
+std::string TableCaption(std::string_view base, bool numbers, int ratesIndex);
+inline constexpr std::array<std::string_view, 6> kRatesPerItems = {
+    "1", "100", "1000", "10,000", "100,000", "1,000,000"};
+
+// "S&tore data": the three header lines.
+std::vector<std::string> StoreDataLines(std::string_view datasetName, std::string_view caption,
+                                        int sex, std::string_view date, std::string_view time);
+
+// "&Print": the page header and the two blocks.
+std::vector<std::string> PrintPageHeader(std::string_view datasetName, std::string_view caption,
+                                         std::string_view date, std::string_view time);
 PrintLayout BuildPrintLayout(const Tkolomlijst& list, std::string_view datasetName,
                              std::string_view caption, std::string_view date,
                              std::string_view time);

@@ -163,21 +163,16 @@ std::string ProcessingWindow::SaveResult() {
                                                                     : what;
 }
 
-TableText ProcessingWindow::Table(bool numbers, int decimals, int ratesIndex) const {
+TableText ProcessingWindow::Table(const TableRequest& request) const {
   const Tdisease& d = env_.Disease;
   Tkolomlijst list(TableEnvironment{env_.Population.PopulationNumbers,
                                     env_.Population.AllCauseMortality, env_.MaxAge,
                                     d.IncidenceIsHazard});
-  if (env_.TableGroups != nullptr && !env_.TableGroups->Groups.empty()) {
-    list.BuildRows(*env_.TableGroups, Sex());
-  } else {
-    list.BuildRows(FiveYearGroups(env_.MaxAge, "Standard"), Sex());
-  }
+  list.BuildRows(ChooseTableGroups(request, env_.TableGroups, env_.MaxAge), Sex());
   AddStandardColumns(list, d, Sex(), InputColumns::kProcessing,
                      ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible},
-                     env_.View.HazardsOutput);
-  list.Recalculate(!numbers, decimals, ratesIndex);
-  return BuildTableText(list, decimals);
+                     request.Hazards);
+  return RecalculateTable(list, request);
 }
 
 std::vector<PlotLine> ProcessingWindow::GraphLines() const {

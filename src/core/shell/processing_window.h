@@ -95,7 +95,7 @@ class ProcessingWindow {
   // The age schedule window's model for variable v of the disease and sex.
   std::unique_ptr<AgeScheduleWindow> AgeSchedule(int v);
 
-  TableText Table(bool numbers, int decimals, int ratesIndex) const;
+  TableText Table(const TableRequest& request) const;
   std::string TableTitle() const;
   // The graph window's lines, caption and highest age.
   std::vector<PlotLine> GraphLines() const;

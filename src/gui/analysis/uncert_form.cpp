@@ -347,10 +347,8 @@ void TUncertForm::ShowOutput() {
     } else {
       auto* window = new TTableForm(
           SensitivityTableTitle(variant),
-          [&disease, sex, &variant, &population, maxAge, &groups, &view = env_.View](
-              bool numbers, int decimals, int ratesIndex) {
-            return SensitivityTable(variant, disease, sex, population, maxAge, groups, numbers,
-                                    decimals, ratesIndex, view.HazardsOutput);
+          [&disease, sex, &variant, &population, maxAge, &groups](const TableRequest& request) {
+            return SensitivityTable(variant, disease, sex, population, maxAge, groups, request);
           },
           this, &env_.View);
       window->show();
@@ -367,10 +365,8 @@ void TUncertForm::ShowOutput() {
   } else {
     auto* window = new TTableForm(
         UncertaintyTableTitle(disease.DiseaseName, row),
-        [row, &disease, sex, &summary, &population, maxAge, &groups, &view = env_.View](
-            bool numbers, int decimals, int ratesIndex) {
-          return UncertaintyTable(row, disease, sex, summary, population, maxAge, groups, numbers,
-                                  decimals, ratesIndex, view.HazardsOutput);
+        [row, &disease, sex, &summary, &population, maxAge, &groups](const TableRequest& request) {
+          return UncertaintyTable(row, disease, sex, summary, population, maxAge, groups, request);
         },
         this, &env_.View);
     window->show();

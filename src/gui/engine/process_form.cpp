@@ -278,9 +278,7 @@ TTableForm* TProcessForm::OpenTable() {
   ProcessingWindow* model = model_;
   auto* table = new TTableForm(
       model->TableTitle(),
-      [model](bool numbers, int decimals, int ratesIndex) {
-        return model->Table(numbers, decimals, ratesIndex);
-      },
+      [model](const TableRequest& request) { return model->Table(request); },
       this, view_);
   tables_.emplace_back(table);
   table->show();

@@ -361,7 +361,9 @@ void TGrafForm::SaveAsPicture() {
 }
 
 void TGrafForm::Print() {
-  QPrinter printer;
+  // The program's printer, as "&Printer setup" left it; a window alone prints on its own.
+  QPrinter own;
+  QPrinter& printer = Services().Printer != nullptr ? *Services().Printer : own;
   QPrintDialog dialog(&printer, this);
   if (dialog.exec() == QDialog::Accepted) PrintChart(printer);
 }

@@ -125,10 +125,8 @@ void TInspectForm::Redraw() {
     if (!table_) {
       table_ = new TTableForm(
           model->TableTitle(),
-          [model](bool numbers, int decimals, int ratesIndex) {
-            return model->Table(numbers, decimals, ratesIndex);
-          },
-          this);
+          [model](const TableRequest& request) { return model->Table(request); }, this,
+          &model->View());
     }
     table_->SetTitle(model->TableTitle());
     table_->show();
@@ -254,10 +252,9 @@ void TInspectForm::ShowUncertainty() {
   InspectionWindow* model = model_;
   auto* window = new TTableForm(
       UncertaintyTableTitle(disease.DiseaseName, row),
-      [model, row, &disease, sex, summary](bool numbers, int decimals, int ratesIndex) {
+      [model, row, &disease, sex, summary](const TableRequest& request) {
         return UncertaintyTable(row, disease, sex, *summary, model->Population(), model->MaxAge(),
-                                model->TableGroups(), numbers, decimals, ratesIndex,
-                                model->View().HazardsOutput);
+                                model->TableGroups(), request);
       },
       this, &model_->View());
   window->show();
@@ -292,10 +289,9 @@ void TInspectForm::ShowSensitivity() {
   InspectionWindow* model = model_;
   auto* window = new TTableForm(
       SensitivityTableTitle(variant),
-      [model, &variant, &disease, sex](bool numbers, int decimals, int ratesIndex) {
+      [model, &variant, &disease, sex](const TableRequest& request) {
         return SensitivityTable(variant, disease, sex, model->Population(), model->MaxAge(),
-                                model->TableGroups(), numbers, decimals, ratesIndex,
-                                model->View().HazardsOutput);
+                                model->TableGroups(), request);
       },
       this, &model_->View());
   window->show();

@@ -5,7 +5,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDate>
+#include <QDateTime>
+#include <QGroupBox>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,6 +22,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/agesched/age_groups.h"
 #include "core/base/user_dialogs.h"
 #include "core/results/view_options.h"
 #include "gui/exchange/text_grid_model.h"
@@ -45,7 +47,12 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent,
       view_(new QTableView),
       numbers_(new QCheckBox("Numbers")),
       rates_(new QComboBox),
-      decimals_(new QSpinBox) {
+      decimals_(new QSpinBox),
+      outputRates_(new QComboBox),
+      options_(new QGroupBox("Options")),
+      groupsLabel_(new QLabel),
+      optionsButton_(new QPushButton("&Options")),
+      close_(new QPushButton("&Close")) {
   setAttribute(Qt::WA_DeleteOnClose);
   view_->setModel(model_);
   view_->verticalHeader()->hide();
@@ -53,12 +60,30 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent,
   for (auto item : kRatesPerItems) rates_->addItem(QString::fromUtf8(item.data(), item.size()));
   decimals_->setRange(0, 10);
   decimals_->setValue(view != nullptr ? view->Decimals : 4);
+  outputRates_->addItems({"Hazards", "Population"});
+  outputRates_->setToolTip(
+      "Output incidence as hazards (new cases per person without the disease) or as rates in the "
+      "whole population");
   if (view != nullptr) {
     rates_->setCurrentIndex(view->RatesIndex);
     numbers_->setChecked(view->Numbers);
+    outputRates_->setCurrentIndex(view->HazardsOutput ? 0 : 1);
+  } else {
+    outputRates_->setCurrentIndex(1);
   }
+  // The options panel: output incidence and the window's own age groups.
+  auto* define = new QPushButton("Define");
+  groupsLabel_->setText("Age groups: as the tables' age groups");
+  auto* optionsLayout = new QHBoxLayout(options_);
+  optionsLayout->addWidget(new QLabel("Output rates"));
+  optionsLayout->addWidget(outputRates_);
+  optionsLayout->addSpacing(20);
+  optionsLayout->addWidget(groupsLabel_);
+  optionsLayout->addWidget(define);
+  optionsLayout->addStretch();
+  options_->hide();
+  auto* store = new QPushButton("S&tore data");
   auto* print = new QPushButton("&Print");
-  auto* close = new QPushButton("&Close");
   auto* controls = new QHBoxLayout;
   controls->addWidget(numbers_);
   controls->addWidget(new QLabel("Rates per:"));
@@ -66,17 +91,27 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent,
   controls->addWidget(new QLabel("Decimals"));
   controls->addWidget(decimals_);
   controls->addStretch();
-  controls->addWidget(print);
-  controls->addWidget(close);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(optionsButton_);
+  buttons->addWidget(store);
+  buttons->addWidget(print);
+  buttons->addWidget(close_);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(view_);
   layout->addLayout(controls);
+  layout->addWidget(options_);
+  layout->addLayout(buttons);
   resize(900, 560);
   connect(numbers_, &QCheckBox::toggled, this, &TTableForm::Recompute);
   connect(rates_, &QComboBox::currentIndexChanged, this, &TTableForm::Recompute);
   connect(decimals_, &QSpinBox::valueChanged, this, &TTableForm::Recompute);
+  connect(outputRates_, &QComboBox::currentIndexChanged, this, &TTableForm::Recompute);
+  connect(define, &QPushButton::clicked, this, &TTableForm::DefineAgeGroups);
+  connect(optionsButton_, &QPushButton::clicked, this, &TTableForm::ToggleOptions);
+  connect(store, &QPushButton::clicked, this, &TTableForm::StoreData);
   connect(print, &QPushButton::clicked, this, &TTableForm::Print);
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  connect(close_, &QPushButton::clicked, this, &QWidget::close);
   auto* copy = new QAction("&Copy", view_);
   copy->setShortcut(QKeySequence::Copy);  // shown in the menu; the key itself is caught below
   copy->setShortcutContext(Qt::WidgetShortcut);
@@ -88,7 +123,11 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent,
   AddHelp(this, 5110);
 }
 
-TTableForm::~TTableForm() = default;
+TTableForm::~TTableForm() {
+  // The model reads the grid, a member gone before the base class closes the view.
+  view_->setModel(nullptr);
+  delete model_;
+}
 
 bool TTableForm::eventFilter(QObject* watched, QEvent* event) {
   // The view would copy its current cell only.
@@ -123,30 +162,48 @@ void TTableForm::Copy() {
 }
 
 void TTableForm::Print() {
-  QPrinter printer;
+  // The program's printer, as "&Printer setup" left it; a window alone prints on its own.
+  QPrinter own;
+  QPrinter& printer = Services().Printer != nullptr ? *Services().Printer : own;
   QPrintDialog dialog(&printer, this);
   if (dialog.exec() == QDialog::Accepted) PrintTable(printer);
 }
 
-void TTableForm::PrintTable(QPrinter& printer) {
-  QFont font("DejaVu Sans Mono");
-  font.setStyleHint(QFont::Monospace);
-  font.setPointSize(7);
+namespace {
+
+// Lays out the page header and the blocks of a printed table: each block a title, the captions
+// and units of its columns, then the age labels with their cells; a new page repeats the header
+// and the block's title and captions.
+void PrintBlocks(QPrinter& printer, const PrintLayout& layout) {
+  QFont font("DejaVu Sans");
+  font.setPointSize(8);
+  QFont bold = font;
+  bold.setBold(true);
   const QFontMetrics metrics(font, &printer);
   const int line = metrics.height();
-  const int gap = metrics.horizontalAdvance("   ");
-  // Column widths from the widest text of each column.
-  std::vector<int> widths(static_cast<std::size_t>(grid_.ColumnCount()), 0);
-  for (int r = 0; r < grid_.RowCount(); ++r) {
-    for (int c = 0; c < grid_.ColumnCount(); ++c) {
-      for (const QString& part : QString::fromStdString(grid_.Cell(c, r)).split('\n')) {
-        widths[static_cast<std::size_t>(c)] =
-            std::max(widths[static_cast<std::size_t>(c)], metrics.horizontalAdvance(part) + gap);
-      }
+  const int gap = metrics.horizontalAdvance("    ");
+  const auto widthsOf = [&](const PrintBlock& block) {
+    std::vector<int> widths{0};
+    for (const std::string& label : block.Labels) {
+      widths[0] = std::max(widths[0], metrics.horizontalAdvance(QString::fromStdString(label)));
     }
-  }
+    for (const auto& column : block.Columns) {
+      int width = 0;
+      for (const std::string& cell : column) {
+        width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(cell)));
+      }
+      widths.push_back(width);
+    }
+    for (int& width : widths) width += gap;
+    return widths;
+  };
+  const std::vector<const PrintBlock*> blocks = {&layout.Inputs, &layout.Outputs};
   int total = 0;
-  for (int width : widths) total += width;
+  for (const PrintBlock* block : blocks) {
+    int width = 0;
+    for (int w : widthsOf(*block)) width += w;
+    total = std::max(total, width);
+  }
   // A wide table goes on landscape pages (the printer's own orientation is restored after), and
   // one wider still is printed smaller, so that no column is cut off.
   const QPageLayout::Orientation previous = printer.pageLayout().orientation();
@@ -154,7 +211,6 @@ void TTableForm::PrintTable(QPrinter& printer) {
     printer.setPageOrientation(QPageLayout::Landscape);
   }
   QPainter painter(&printer);
-  painter.setFont(font);
   QRect page = painter.viewport();
   if (total > page.width()) {
     const double scale = static_cast<double>(page.width()) / total;
@@ -163,42 +219,145 @@ void TTableForm::PrintTable(QPrinter& printer) {
   }
   int y = line;
   int pageNumber = 1;
-  const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
-  const auto header = [&] {
-    // Every page says what it shows, when it was printed, and which page it is.
-    painter.drawText(0, y, windowTitle() + "    " + date);
-    painter.drawText(QRect(0, y - line, page.width(), line), Qt::AlignRight | Qt::AlignBottom,
-                     QString("Page %1").arg(pageNumber));
-    y += 2 * line;
-    for (int part = 0; part < 2; ++part) {
-      int x = 0;
-      for (int c = 0; c < grid_.ColumnCount(); ++c) {
-        const QStringList parts = QString::fromStdString(grid_.Cell(c, 0)).split('\n');
-        const QString text = parts.size() == 2 ? parts[part] : (part == 1 ? parts[0] : QString());
-        painter.drawText(x, y, text);
-        x += widths[static_cast<std::size_t>(c)];
+  const auto pageHeader = [&] {
+    painter.setFont(bold);
+    for (std::size_t i = 0; i < layout.PageHeader.size(); ++i) {
+      painter.drawText(0, y, QString::fromStdString(layout.PageHeader[i]));
+      if (i == 0) {
+        painter.drawText(QRect(0, y - line, page.width(), line), Qt::AlignRight | Qt::AlignBottom,
+                         QString("Page %1").arg(pageNumber));
       }
       y += line;
     }
-    y += line / 2;
+    painter.setFont(font);
+    y += line;
   };
-  header();
-  for (int r = 1; r < grid_.RowCount(); ++r) {
-    if (y + line > page.height()) {
+  pageHeader();
+  for (const PrintBlock* block : blocks) {
+    if (block->Columns.empty()) continue;
+    const std::vector<int> widths = widthsOf(*block);
+    const auto row = [&](const std::string& label, std::size_t cell, bool rightAligned) {
+      painter.drawText(0, y, QString::fromStdString(label));
+      int x = widths[0];
+      for (std::size_t c = 0; c < block->Columns.size(); ++c) {
+        const int width = widths[c + 1];
+        const auto& column = block->Columns[c];
+        const QString text = cell < column.size() ? QString::fromStdString(column[cell]) : "";
+        if (rightAligned) {
+          painter.drawText(QRect(x, y - line, width - gap / 2, line),
+                           Qt::AlignRight | Qt::AlignBottom, text);
+        } else {
+          painter.drawText(x + gap / 2, y, text);
+        }
+        x += width;
+      }
+      y += line;
+    };
+    const auto blockHeader = [&] {
+      painter.setFont(bold);
+      painter.drawText(0, y, QString::fromStdString(block->Title));
+      painter.setFont(font);
+      y += line;
+      row("Age", 0, false);
+      row("", 1, false);
+      int width = 0;
+      for (int w : widths) width += w;
+      painter.drawLine(0, y - line + 4, width, y - line + 4);
+      y += line / 2;
+    };
+    if (y + 5 * line > page.height()) {
       printer.newPage();
       ++pageNumber;
       y = line;
-      header();
+      pageHeader();
     }
-    int x = 0;
-    for (int c = 0; c < grid_.ColumnCount(); ++c) {
-      painter.drawText(x, y, QString::fromStdString(grid_.Cell(c, r)));
-      x += widths[static_cast<std::size_t>(c)];
+    blockHeader();
+    for (std::size_t r = 0; r < block->Labels.size(); ++r) {
+      if (y + line > page.height()) {
+        printer.newPage();
+        ++pageNumber;
+        y = line;
+        pageHeader();
+        blockHeader();
+      }
+      row(block->Labels[r], r + 2, true);
     }
     y += line;
   }
   painter.end();
   printer.setPageOrientation(previous);
+}
+
+}  // namespace
+
+void TTableForm::PrintTable(QPrinter& printer) {
+  PrintLayout layout = text_.Print;
+  const QDateTime now = QDateTime::currentDateTime();
+  const std::string dataset = Services().DatasetName ? Services().DatasetName() : std::string();
+  layout.PageHeader =
+      PrintPageHeader(dataset, windowTitle().toStdString(),
+                      QLocale().toString(now.date(), QLocale::ShortFormat).toStdString(),
+                      QLocale().toString(now.time(), QLocale::ShortFormat).toStdString());
+  PrintBlocks(printer, layout);
+}
+
+void TTableForm::StoreData() {
+  if (!Services().StoreGrid) return;
+  const QDateTime now = QDateTime::currentDateTime();
+  const std::string dataset = Services().DatasetName ? Services().DatasetName() : std::string();
+  const auto lines =
+      StoreDataLines(dataset, windowTitle().toStdString(), text_.Sex,
+                     QLocale().toString(now.date(), QLocale::ShortFormat).toStdString(),
+                     QLocale().toString(now.time(), QLocale::ShortFormat).toStdString());
+  // Group headings and captions on rows of their own, as a spreadsheet reads them.
+  const int columns = static_cast<int>(text_.Headers.size());
+  TextGrid grid(std::max(columns, 1), static_cast<int>(text_.Rows.size()) + 2);
+  for (int c = 0; c < columns; ++c) {
+    grid.SetCell(c, 0, c < static_cast<int>(text_.Groups.size()) ? text_.Groups[c] : "");
+    grid.SetCell(c, 1, text_.Headers[c]);
+  }
+  for (std::size_t r = 0; r < text_.Rows.size(); ++r) {
+    for (std::size_t c = 0; c < text_.Rows[r].size(); ++c) {
+      grid.SetCell(static_cast<int>(c), static_cast<int>(r) + 2, text_.Rows[r][c]);
+    }
+  }
+  UserDialogs* dialogs = ProgramDialogs();
+  try {
+    Services().StoreGrid(grid, lines);
+  } catch (const std::exception& error) {
+    if (dialogs != nullptr) dialogs->ShowError(error.what());
+  }
+}
+
+void TTableForm::DefineAgeGroups() {
+  if (!Services().DefineAgeGroups) return;
+  auto groups = std::make_unique<Tagegrouplist>();
+  Services().DefineAgeGroups(*groups);
+  if (groups->Groups.empty()) return;
+  groups_ = std::move(groups);
+  const auto labels = groups_->Labels();
+  groupsLabel_->setText(QString("Age groups: %1 to %2 (%3 groups)")
+                            .arg(QString::fromStdString(labels.front()),
+                                 QString::fromStdString(labels.back()))
+                            .arg(labels.size()));
+  Recompute();
+}
+
+void TTableForm::ToggleOptions() {
+  const bool show = !options_->isVisible();
+  options_->setVisible(show);
+  optionsButton_->setText(show ? "Hide &Options" : "&Options");
+  close_->setEnabled(!show);
+}
+
+QPushButton* TTableForm::Button(const QString& text) const { return FindButton(this, text); }
+
+TableRequest TTableForm::Request() const {
+  return TableRequest{.Numbers = numbers_->isChecked(),
+                      .Decimals = decimals_->value(),
+                      .RatesIndex = rates_->currentIndex(),
+                      .Hazards = outputRates_->currentIndex() == 0,
+                      .Groups = groups_.get()};
 }
 
 void TTableForm::SetTitle(std::string title) {
@@ -207,9 +366,10 @@ void TTableForm::SetTitle(std::string title) {
 }
 
 void TTableForm::Recompute() {
-  const bool numbers = numbers_->isChecked();
-  rates_->setEnabled(!numbers);
-  const TableText text = builder_(numbers, decimals_->value(), rates_->currentIndex());
+  const TableRequest request = Request();
+  rates_->setEnabled(!request.Numbers);
+  text_ = builder_(request);
+  const TableText& text = text_;
   // Row 0 holds the headings, the group ("Input", "Output") above the column's caption.
   const int columns = static_cast<int>(text.Headers.size());
   grid_ = TextGrid(std::max(columns, 1), static_cast<int>(text.Rows.size()) + 1);
@@ -224,7 +384,8 @@ void TTableForm::Recompute() {
   }
   model_->Reload();
   view_->resizeColumnsToContents();
-  setWindowTitle(QString::fromStdString(TableCaption(title_, numbers, rates_->currentIndex())));
+  setWindowTitle(
+      QString::fromStdString(TableCaption(title_, request.Numbers, request.RatesIndex)));
 }
 
 }  // namespace kavrel

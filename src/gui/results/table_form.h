@@ -1,7 +1,8 @@
 #pragma once
 
 // A result table window: rows by age group, the input and output columns of one disease and
-// sex, as rates (per 1 ... 1,000,000) or numbers of persons.
+// sex, as rates (per 1 ... 1,000,000) or numbers of persons; the options panel chooses output
+// incidence as hazards or population rates and the window's own age groups.
 
 #include <functional>
 #include <memory>
@@ -13,23 +14,29 @@
 #include "core/results/result_table.h"
 
 class QCheckBox;
-class QPrinter;
 class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPrinter;
+class QPushButton;
 class QSpinBox;
 class QTableView;
 
 namespace kavrel {
 
 class TextGridModel;
+struct Tagegrouplist;
 struct ViewOptionsState;
 
 class TTableForm final : public QWidget {
   Q_OBJECT
  public:
-  // Builds the table for the chosen display: numbers or rates, decimals, "Rates per:" item.
-  using Builder = std::function<TableText(bool numbers, int decimals, int ratesIndex)>;
+  // Builds the table for the chosen display: numbers or rates, decimals, "Rates per:" item,
+  // output incidence, the window's own age groups.
+  using Builder = std::function<TableText(const TableRequest& request)>;
 
-  // view: the rates, decimals and numbers the table starts from (defaults when null).
+  // view: the rates, decimals, numbers and output rates the table starts from (defaults when
+  // null).
   TTableForm(std::string title, Builder builder, QWidget* parent = nullptr,
              const ViewOptionsState* view = nullptr);
   ~TTableForm() override;
@@ -38,9 +45,18 @@ class TTableForm final : public QWidget {
   void Recompute();
   // A new base caption (another disease), then Recompute.
   void SetTitle(std::string title);
-  // "&Print": the caption, then the table in columns, as many pages as it needs.
+  // "&Print": a page header naming data set, table, date and time, then the "Input variables"
+  // and "Output variables" blocks, over as many pages as they need.
   void PrintTable(QPrinter& printer);
   void Print();
+  // "S&tore data": the table with its three header lines into the storage grid window.
+  void StoreData();
+  // "Define": the age group editor, then the table on the groups it leaves (this window only).
+  void DefineAgeGroups();
+  // "&Options" / "Hide &Options".
+  void ToggleOptions();
+  // The current request of the controls.
+  TableRequest Request() const;
   // Ctrl+C and the pop-up "Copy": the selected cells, or the whole table with its headings when
   // no more than one cell is selected, as tab-separated text a spreadsheet pastes into cells.
   void Copy();
@@ -53,17 +69,28 @@ class TTableForm final : public QWidget {
  public:
   QCheckBox* Numbers() const { return numbers_; }
   QComboBox* RatesPer() const { return rates_; }
+  QComboBox* OutputRates() const { return outputRates_; }
+  QPushButton* Button(const QString& text) const;
+  QGroupBox* OptionsPanel() const { return options_; }
   const TextGrid& Grid() const { return grid_; }
+  const TableText& Text() const { return text_; }
 
  private:
   std::string title_;
   Builder builder_;
   TextGrid grid_{2, 2};
+  TableText text_;
+  std::unique_ptr<Tagegrouplist> groups_;  // the window's own age groups, after "Define"
   TextGridModel* model_;
   QTableView* view_;
   QCheckBox* numbers_;
   QComboBox* rates_;
   QSpinBox* decimals_;
+  QComboBox* outputRates_;
+  QGroupBox* options_;
+  QLabel* groupsLabel_;
+  QPushButton* optionsButton_;
+  QPushButton* close_;
 };
 
 }  // namespace kavrel

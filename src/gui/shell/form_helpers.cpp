@@ -28,6 +28,11 @@ void SetProgramDialogs(UserDialogs* dialogs) { programDialogs = dialogs; }
 
 UserDialogs* ProgramDialogs() { return programDialogs; }
 
+ProgramServices& Services() {
+  static ProgramServices services;  // touched on the GUI thread only
+  return services;
+}
+
 void RunCommand(UserDialogs& dialogs, const std::function<void()>& command,
                 std::initializer_list<QAbstractItemView*> grids, bool busy) {
   // Taking the focus from a cell editor makes it hand its text to the grid.

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <QString>
 
@@ -15,17 +16,32 @@ class QAbstractItemView;
 class QButtonGroup;
 class QEvent;
 class QGroupBox;
+class QPrinter;
 class QPushButton;
 class QWidget;
 
 namespace kavrel {
 
+class TextGrid;
 class UserDialogs;
+struct Tagegrouplist;
 
 // The program's dialogs, for the windows made without them (result tables and graphs): set by the
 // main window for its lifetime; null before and after.
 void SetProgramDialogs(UserDialogs* dialogs);
 UserDialogs* ProgramDialogs();
+
+// What else the result windows use of the program, set by the main window for its lifetime (each
+// member empty or null when there is no main window, as in tests of a window alone).
+struct ProgramServices {
+  QPrinter* Printer = nullptr;  // the one printer of "&Printer setup"
+  std::function<std::string()> DatasetName;
+  // Runs the age group editor modally on a list ("Define").
+  std::function<void(Tagegrouplist&)> DefineAgeGroups;
+  // Hands a grid with its header lines to the storage grid window and shows it.
+  std::function<void(const TextGrid&, const std::vector<std::string>&)> StoreGrid;
+};
+ProgramServices& Services();
 
 // Runs one of a window's commands: a cell still being typed in one of the grids is handed to its
 // grid first, then the command runs (under the hourglass cursor when busy), and an error it raises

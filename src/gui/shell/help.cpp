@@ -66,7 +66,8 @@ void PlaceOnScreen(QWidget* window) {
       window->maximumWidth() >= titleWidth) {
     window->resize(titleWidth, window->height());
   }
-  const QSize size = window->size();
+  // A window asked for smaller than its layout allows grows to that size when shown.
+  const QSize size = window->size().expandedTo(window->minimumSizeHint());
   QPoint at = window->pos();
   if (!placed && qobject_cast<QDialog*>(window) == nullptr && opener != nullptr) {
     // Beside the opener where there is room, else on the side with the most room, so that as

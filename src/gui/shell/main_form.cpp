@@ -216,6 +216,17 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
                                   this);
   BuildMenus();
   BuildDiseaseArea();
+  Services() = ProgramServices{
+      &printer_, [this] { return env_.Settings.CurrentDatasetName; },
+      [this](Tagegrouplist& groups) {
+        currentAgeGroups_->Name = "Standard";
+        ageGroupForm_->SetMaxAge(env_.Settings.MaxAge);
+        ageGroupForm_->Run();
+        groups = currentAgeGroups_->Copy();
+      },
+      [this](const TextGrid& grid, const std::vector<std::string>& lines) {
+        if (storage_->ReceiveGrid(grid, true, lines, true, env_.Dialogs)) ShowStorage();
+      }};
   env_.Data.KavrelTable1().SetListener([this] { ShowDisease(); });
   setMinimumWidth(520);
   resize(640, 520);
@@ -224,6 +235,7 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
 
 TMainForm::~TMainForm() {
   if (ProgramDialogs() == &env_.Dialogs) SetProgramDialogs(nullptr);
+  if (Services().Printer == &printer_) Services() = ProgramServices{};
   env_.Data.KavrelTable1().SetListener(nullptr);
   env_.Log.SetListener(nullptr);
   SetHelpHandler(nullptr);
@@ -363,7 +375,7 @@ void TMainForm::BuildMenus() {
   add(collection, "&Delete", [this] { DeleteCollection(); });
   data->addSeparator();
   add(data, "&Printer setup", [this] {
-    // The system's page and printer choice; graphs and tables ask for their printer when printed.
+    // The system's page and printer choice, used by every print of the program.
     QPageSetupDialog(&printer_, this).exec();
   });
   data->addSeparator();

@@ -54,7 +54,7 @@ TEST_F(ProcessingWindowTest, CalculateTakeOutputAsInputAndSave) {
                                                                 "Remission", "Case fatality"}));
   EXPECT_FALSE(window.State.SaveResultEnabled);
   // Before a calculation the table has the input columns only.
-  const TableText before = window.Table(false, 4, 0);
+  const TableText before = window.Table(TableRequest{});
   EXPECT_EQ(before.Headers.size(), 4u);
   EXPECT_EQ(before.Rows.front().front(), "0-4");
 
@@ -62,7 +62,7 @@ TEST_F(ProcessingWindowTest, CalculateTakeOutputAsInputAndSave) {
   EXPECT_TRUE(window.State.SaveResultEnabled);
   EXPECT_TRUE(window.State.FromOutputEnabled);
   EXPECT_GT(disease->OutputSeries[kPrevalence][kFemales][50], 0.0);
-  EXPECT_GT(window.Table(false, 4, 0).Headers.size(), 8u);  // outputs and age of onset
+  EXPECT_GT(window.Table(TableRequest{}).Headers.size(), 8u);  // outputs and age of onset
 
   // Prevalence from output: listed apart, and not counted as own input.
   dialogs.Push(1);  // the second of the seven: prevalence
@@ -131,7 +131,7 @@ TEST_F(ProcessingWindowTest, InspectionOfStoredResults) {
   EXPECT_GT(inspection.Disease()->OutputSeries[kPrevalence][kMales][50], 0.0);
   EXPECT_EQ(inspection.GraphLines().size(), 3u + 7u);  // the three adjusted inputs, the outputs
   EXPECT_EQ(inspection.TableTitle(), "Disease: Asthma");
-  EXPECT_GT(inspection.Table(false, 4, 0).Headers.size(), 10u);
+  EXPECT_GT(inspection.Table(TableRequest{}).Headers.size(), 10u);
   // Females have nothing stored, not even adjusted inputs; their original inputs lie on
   // ModelSeries.
   inspection.SetSex(kFemales);
