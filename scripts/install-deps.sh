@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   build-essential
   cmake
+  pkg-config
   ninja-build
   libgtest-dev
   libgmock-dev
@@ -15,6 +16,8 @@ packages=(
   libsqlite3-dev
   sqlite3
   libsimpleini-dev
+  libxlsxwriter-dev
+  qt6-svg-dev
   qt6-base-dev
   qt6-charts-dev
   libqt6opengl6-dev

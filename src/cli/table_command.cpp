@@ -11,6 +11,7 @@
 #include "cli/csv_output.h"
 #include "cli/opened_dataset.h"
 #include "core/agesched/age_groups.h"
+#include "core/analysis/analysis_output.h"
 #include "core/engine/disease.h"
 #include "core/exchange/export.h"
 #include "core/exchange/population.h"
@@ -99,8 +100,16 @@ int RunExportCommand(const ExportOptions& options, std::ostream&, std::ostream& 
   }
   ExportWindowState window;
   window.Format = options.format == "xls"       ? ExportFormat::kExcel
+                  : options.format == "xlsx"    ? ExportFormat::kXlsx
                   : options.format == "prevent" ? ExportFormat::kPrevent
                                                 : ExportFormat::kCsv;
+  for (const std::string& analysis : options.include) {
+    (analysis == "sensitivity" ? window.IncludeSensitivity : window.IncludeUncertainty) = true;
+  }
+  if (!options.include.empty() && !window.IsTableFormat()) {
+    err << "--include goes with the csv, xls and xlsx formats\n";
+    return kUsage;
+  }
   window.Numbers = options.numbers == "rates"     ? ExportNumbers::kRates
                    : options.numbers == "numbers" ? ExportNumbers::kNumbers
                                                   : ExportNumbers::kBoth;
@@ -146,7 +155,12 @@ int RunExportCommand(const ExportOptions& options, std::ostream&, std::ostream& 
                         population.AllCauseMortality,
                         Now("%x"),
                         Now("%X"),
-                        options.incidence == "hazard"};
+                        options.incidence == "hazard",
+                        [&set](const Tdisease& disease, int sex, bool sensitivity, bool uncertainty,
+                               Tkolomlijst& list, const AnalysisTableWriter& write) {
+                          WriteStoredAnalysisTables(set.data, set.log, set.maxAge, disease, sex,
+                                                    sensitivity, uncertainty, list, write);
+                        }};
   return RunExport(window, groups, options.out, context) ? 0 : kError;
 }
 
@@ -175,9 +189,14 @@ void RegisterTable(Commands& commands) {
                      return RunExportCommand(*options, out, err);
                    });
   AddDatasetTarget(exportCommand, *options);
-  exportCommand->add_option("--format", options->format, "csv, xls or prevent")
+  exportCommand->add_option("--format", options->format, "csv, xls, xlsx or prevent")
       ->required()
-      ->check(CLI::IsMember({"csv", "xls", "prevent"}));
+      ->check(CLI::IsMember({"csv", "xls", "xlsx", "prevent"}));
+  exportCommand
+      ->add_option("--include", options->include,
+                   "Stored analyses after each table: sensitivity,uncertainty")
+      ->delimiter(',')
+      ->check(CLI::IsMember({"sensitivity", "uncertainty"}));
   exportCommand->add_option("--out", options->out, "File to write")->required();
   exportCommand->add_option("--diseases", options->diseases, "all, or NAME[,NAME...]");
   exportCommand->add_option("--numbers", options->numbers, "rates, numbers or both")

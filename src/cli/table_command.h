@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/command.h"
 
@@ -24,6 +25,7 @@ struct ExportOptions : DatasetTarget {
   int ratesPer = 1;
   int decimals = 4;
   std::string incidence = "rate";
+  std::vector<std::string> include;  // "sensitivity", "uncertainty"
 };
 
 // The stored outputs' standard result table of one disease and sex, as CSV.

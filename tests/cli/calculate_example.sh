@@ -44,11 +44,11 @@ set -e
   --save > /dev/null
 "$cli" list "$work/Example.mdb" | grep -q '^1,Asthma,J45 ,1,0,1,1,0,0,0,1,0,1,1,0,0,0,0,0,0$'
 [ "$("$cli" calculate "$work/Example.mdb" --disease Asthma --adjusted | wc -l)" -eq 102 ]
-# Result table of the saved Stroke result, and the three export formats.
+# Result table of the saved Stroke result, and the export formats.
 "$cli" table "$work/Example.mdb" --disease Stroke --sex females --rates-per 1000 > "$work/table.csv"
 [ "$(wc -l < "$work/table.csv")" -eq 24 ] || { echo "table lines"; exit 1; }
 tail -n 1 "$work/table.csv" | grep -q '^All ages,NA,'
-for format in csv xls prevent; do
+for format in csv xls xlsx prevent; do
   "$cli" export "$work/Example.mdb" --format "$format" --out "$work/export.$format"
   [ -s "$work/export.$format" ] || { echo "export $format"; exit 1; }
 done
@@ -63,6 +63,14 @@ grep -q '^Prevalence,90%,Upper,70,' "$work/u1.csv"
 "$cli" sensitivity "$work/Example.mdb" --disease Stroke --sex females --steps 1 --save \
   > "$work/s.csv" 2> /dev/null
 [ "$(grep -c '^Incidence,+5%,' "$work/s.csv")" -eq $((7 * 101)) ]
+# The stored analyses follow Stroke's own tables in the export.
+"$cli" export "$work/Example.mdb" --format csv --diseases Stroke --numbers rates \
+  --include sensitivity,uncertainty --out "$work/analyses.csv"
+grep -q '^"Uncertainty results, Stroke Prevalence"' "$work/analyses.csv"
+[ "$(grep -c '^"Disease: Stroke' "$work/analyses.csv")" -eq $((1 + 9 + 7)) ] ||
+  { echo "analyses in the export:"; grep -A1 "^\"Disease: Stroke" "$work/analyses.csv"; exit 1; }
+if "$cli" export "$work/Example.mdb" --format prevent --include sensitivity \
+  --out "$work/x.mdb" 2> /dev/null; then echo "--include with prevent"; exit 1; fi
 [ "$("$cli" random --generator 2 --seed 0 --count 5 | wc -l)" -eq 5 ]
 # A copy into a second data set, under a new name.
 cp "$example" "$work/Copy.mdb"

@@ -247,10 +247,13 @@ class ProcessFormTest final : public QObject {
           TableText text;
           text.Groups = {"", "Input", "Output"};
           text.Headers = {"Age", "Prevalence (rates)", "Incidence (hazard)"};
-          text.Rows = {{"0-49", "0.0100", "0.0010"}, {"", "", ""}, {"All ages", "0.0200", "0.0020"}};
-          text.Print.Inputs = {"Input variables", {"0-49", "", "All ages"},
+          text.Rows = {
+              {"0-49", "0.0100", "0.0010"}, {"", "", ""}, {"All ages", "0.0200", "0.0020"}};
+          text.Print.Inputs = {"Input variables",
+                               {"0-49", "", "All ages"},
                                {{"Prevalence", " (rates)", "0.0100", "", "0.0200"}}};
-          text.Print.Outputs = {"Output variables", {"0-49", "", "All ages"},
+          text.Print.Outputs = {"Output variables",
+                                {"0-49", "", "All ages"},
                                 {{"Incidence", " (hazard)", "0.0010", "", "0.0020"}}};
           return text;
         },

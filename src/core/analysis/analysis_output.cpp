@@ -102,8 +102,8 @@ Tkolomlijst NewList(const Tdisease& disease, int sex, const PopulationSeries& po
 TableText UncertaintyTable(int variable, const Tdisease& disease, int sex, Tuncertsummary& summary,
                            const PopulationSeries& population, int maxAge,
                            const Tagegrouplist& groups, const TableRequest& request) {
-  Tkolomlijst list = NewList(disease, sex, population, maxAge,
-                             ChooseTableGroups(request, &groups, maxAge));
+  Tkolomlijst list =
+      NewList(disease, sex, population, maxAge, ChooseTableGroups(request, &groups, maxAge));
   AddUncertaintyColumns(list, variable, disease, sex, summary);
   return RecalculateTable(list, request);
 }
@@ -111,10 +111,35 @@ TableText UncertaintyTable(int variable, const Tdisease& disease, int sex, Tunce
 TableText SensitivityTable(const Tsensresultin& variant, const Tdisease& disease, int sex,
                            const PopulationSeries& population, int maxAge,
                            const Tagegrouplist& groups, const TableRequest& request) {
-  Tkolomlijst list = NewList(disease, sex, population, maxAge,
-                             ChooseTableGroups(request, &groups, maxAge));
+  Tkolomlijst list =
+      NewList(disease, sex, population, maxAge, ChooseTableGroups(request, &groups, maxAge));
   AddSensitivityColumns(list, disease, sex, variant, ColumnVisibility{});
   return RecalculateTable(list, request);
+}
+
+void WriteStoredAnalysisTables(TDataKavrel& data, MessagesLog& log, int maxAge,
+                               const Tdisease& disease, int sex, bool sensitivity, bool uncertainty,
+                               Tkolomlijst& list,
+                               const std::function<void(const std::string& title)>& write) {
+  if (sensitivity) {
+    const Tsenssum variants = LoadStoredVariants(data, disease.InputId, sex, maxAge);
+    for (const Tsensresultin& variant : variants.Variants) {
+      list.Columns.clear();
+      AddSensitivityColumns(list, disease, sex, variant, ColumnVisibility{});
+      write(SensitivityTableTitle(variant));
+    }
+  }
+  if (uncertainty) {
+    Tuncertsummary summary = LoadStoredSummary(data, disease.InputId, sex, maxAge, log);
+    if (!summary.Intervals.empty()) {
+      for (int v = 0; v < kVariableCount; ++v) {
+        list.Columns.clear();
+        AddUncertaintyColumns(list, v, disease, sex, summary);
+        write(UncertaintyTableTitle(disease.DiseaseName, v));
+      }
+    }
+  }
+  list.Columns.clear();
 }
 
 }  // namespace kavrel

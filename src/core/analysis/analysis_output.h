@@ -4,6 +4,7 @@
 // chosen item as graph lines or as a table.
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,5 +66,13 @@ TableText UncertaintyTable(int variable, const Tdisease& disease, int sex, Tunce
 TableText SensitivityTable(const Tsensresultin& variant, const Tdisease& disease, int sex,
                            const PopulationSeries& population, int maxAge,
                            const Tagegrouplist& groups, const TableRequest& request);
+
+// An export's "Include": the stored sensitivity variants of a disease and sex, then the
+// uncertainty table of each output variable, each put in the list's columns (on its rows) and
+// handed to write with its title. Nothing for an analysis that was not stored.
+void WriteStoredAnalysisTables(TDataKavrel& data, MessagesLog& log, int maxAge,
+                               const Tdisease& disease, int sex, bool sensitivity, bool uncertainty,
+                               Tkolomlijst& list,
+                               const std::function<void(const std::string& title)>& write);
 
 }  // namespace kavrel

@@ -1,11 +1,15 @@
 #include "core/exchange/export.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+
+#include <xlsxwriter.h>
 
 #include "core/base/user_dialogs.h"
 #include "core/engine/disease.h"
@@ -60,6 +64,8 @@ ExportFileKind FileKindFor(ExportFormat format) {
       return {"xls", "Excel files (*.xls)|*.xls"};
     case ExportFormat::kCsv:
       return {"csv", "Comma delimited files (*.csv)|*.csv"};
+    case ExportFormat::kXlsx:
+      return {"xlsx", "Excel 2007+ files (*.xlsx)|*.xlsx"};
   }
   return {};
 }
@@ -121,6 +127,15 @@ void Texportgen::ExportDisease() {
     columns_.BuildRows(groups_, s);
     BuildColumns();
     WriteTable();
+    if ((window_.IncludeSensitivity || window_.IncludeUncertainty) && ctx_.AnalysisTables) {
+      ctx_.AnalysisTables(*disease_, s, window_.IncludeSensitivity, window_.IncludeUncertainty,
+                          columns_, [this](const std::string& title) {
+                            title_ = title;
+                            columns_.SetHazardMode(ctx_.HazardsOutput);
+                            WriteTable();
+                          });
+      title_.clear();
+    }
   }
   disease_.reset();
 }
@@ -148,6 +163,7 @@ Texporttxt::~Texporttxt() {
 void Texporttxt::WriteOneTable() {
   std::string& t = text_;
   t += "\"Disease: " + disease_->DiseaseName + ", ICD codes: " + disease_->ICDcode + "\"\r\n";
+  if (!title_.empty()) t += "\"" + title_ + "\"\r\n";
   t += ",\"" + std::string(kSexNames[Sex]) + "\",\r\n";
   t += ",";
   for (const auto& column : columns_.Columns) t += column->Group + ",";
@@ -196,6 +212,7 @@ void Texportxls::WriteOneTable() {
   xls_->WriteLabel(0, row(r),
                    "Disease: " + disease_->DiseaseName + ", ICD codes: " + disease_->ICDcode);
   xls_->WriteLabel(1, row(r + 1), kSexNames[Sex]);
+  if (!title_.empty()) xls_->WriteLabel(2, row(r + 1), title_);
   xls_->WriteLabel(0, row(r + 3), columns_.AgeColumn.Caption);
   for (int c = 1; c < n; ++c) {
     const Tkolomnew& column = *columns_.Columns[static_cast<std::size_t>(c - 1)];
@@ -224,6 +241,157 @@ void Texportxls::Finish() {
   const bool complete = xls_->Finish();
   xls_.reset();
   if (!complete) throw InOutError("Cannot write " + path_);
+  PutInPlace(temporary_, path_);
+}
+
+// The workbook of an Excel 2007+ export, written by libxlsxwriter to the temporary file.
+struct Texportxlsx::Book {
+  explicit Book(const std::string& path) : Workbook(workbook_new(path.c_str())) {
+    if (Workbook == nullptr) throw InOutError("Cannot create " + path);
+    Bold = workbook_add_format(Workbook);
+    format_set_bold(Bold);
+  }
+  ~Book() {
+    // A workbook not finished is still closed, so that its memory is freed; the file is removed.
+    if (Workbook != nullptr) workbook_close(Workbook);
+  }
+  Book(const Book&) = delete;
+  Book& operator=(const Book&) = delete;
+
+  // The number format of a count of decimals ("0", "0.0000").
+  lxw_format* Decimals(int decimals) {
+    decimals = std::clamp(decimals, 0, 10);
+    auto& format = NumberFormats[static_cast<std::size_t>(decimals)];
+    if (format == nullptr) {
+      format = workbook_add_format(Workbook);
+      const std::string pattern = decimals == 0 ? "0" : "0." + std::string(decimals, '0');
+      format_set_num_format(format, pattern.c_str());
+    }
+    return format;
+  }
+
+  // A worksheet named after the disease, as a spreadsheet allows names: at most 31 characters,
+  // none of []:*?/\, no apostrophe at either end, each name once.
+  lxw_worksheet* AddSheet(const std::string& disease) {
+    std::string base;
+    for (char c : disease)
+      base += std::string_view("[]:*?/\\").find(c) == std::string_view::npos ? c : '_';
+    while (!base.empty() && base.front() == '\'') base.erase(base.begin());
+    while (!base.empty() && base.back() == '\'') base.pop_back();
+    if (base.empty()) base = "Disease";
+    const auto cut = [](std::string text, std::size_t length) {
+      if (text.size() <= length) return text;
+      text.resize(length);
+      while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) {
+        text.pop_back();  // no half character
+      }
+      if (!text.empty() && (static_cast<unsigned char>(text.back()) & 0x80) != 0) text.pop_back();
+      return text;
+    };
+    std::string name = cut(base, 31);
+    for (int k = 2; std::find(Names.begin(), Names.end(), Lower(name)) != Names.end(); ++k) {
+      const std::string suffix = " (" + std::to_string(k) + ")";
+      name = cut(base, 31 - suffix.size()) + suffix;
+    }
+    Names.push_back(Lower(name));
+    lxw_worksheet* sheet = workbook_add_worksheet(Workbook, name.c_str());
+    if (sheet == nullptr) throw InOutError("Cannot add the worksheet " + name);
+    return sheet;
+  }
+  static std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  }
+
+  lxw_workbook* Workbook;
+  lxw_format* Bold = nullptr;
+  std::array<lxw_format*, 11> NumberFormats{};
+  std::vector<std::string> Names;
+  lxw_worksheet* Sheet = nullptr;  // the current disease's
+  std::int32_t SheetDisease = 0;   // the disease of the current sheet
+  int Row = 0;
+  bool Frozen = false;
+};
+
+Texportxlsx::Texportxlsx(const ExportWindowState& window, const Tagegrouplist& groups,
+                         ExportContext& context, const std::string& path)
+    : Texportgengen(window, groups, context),
+      path_(path),
+      temporary_(TemporaryName(path)),
+      book_(std::make_unique<Book>(temporary_)) {}
+
+Texportxlsx::~Texportxlsx() {
+  book_.reset();
+  std::error_code error;
+  fs::remove(temporary_, error);
+}
+
+void Texportxlsx::WriteOneTable() {
+  Book& book = *book_;
+  if (book.Sheet == nullptr || book.SheetDisease != disease_->InputId) {
+    book.Sheet = book.AddSheet(disease_->DiseaseName);
+    book.SheetDisease = disease_->InputId;
+    book.Row = 2;
+    book.Frozen = false;
+    worksheet_write_string(book.Sheet, 0, 0,
+                           ("Kavrel output, date: " + ctx_.Date + ", time: " + ctx_.Time).c_str(),
+                           nullptr);
+    worksheet_set_column(book.Sheet, 0, 0, 10, nullptr);
+    worksheet_set_column(book.Sheet, 1, static_cast<lxw_col_t>(columns_.Columns.size()), 16,
+                         nullptr);
+  }
+  lxw_worksheet* sheet = book.Sheet;
+  const auto r = static_cast<lxw_row_t>(book.Row);
+  const auto text = [&](lxw_row_t row, lxw_col_t col, const std::string& value,
+                        lxw_format* format) {
+    if (!value.empty()) worksheet_write_string(sheet, row, col, value.c_str(), format);
+  };
+  text(r, 0, "Disease: " + disease_->DiseaseName + ", ICD codes: " + disease_->ICDcode, book.Bold);
+  text(r + 1, 1, std::string(kSexNames[Sex]), book.Bold);
+  text(r + 1, 2, title_, book.Bold);
+  text(r + 3, 0, columns_.AgeColumn.Caption, book.Bold);
+  for (std::size_t c = 0; c < columns_.Columns.size(); ++c) {
+    const Tkolomnew& column = *columns_.Columns[c];
+    const auto col = static_cast<lxw_col_t>(c + 1);
+    text(r + 2, col, column.Group, book.Bold);
+    text(r + 3, col, column.Caption, book.Bold);
+    text(r + 4, col, column.UnitSuffix, book.Bold);
+  }
+  for (std::size_t k = 0; k < columns_.Rows.size(); ++k) {
+    const auto row = static_cast<lxw_row_t>(r + 5 + k);
+    text(row, 0, columns_.Rows[k].Label, nullptr);
+    for (std::size_t c = 0; c < columns_.Columns.size(); ++c) {
+      const Tkolomnew& column = *columns_.Columns[c];
+      const Teencel& cell = column.Cells[k];
+      const auto col = static_cast<lxw_col_t>(c + 1);
+      // The figure as the text formats write it, kept as a number with as many decimals.
+      char* end = nullptr;
+      const double value = std::strtod(cell.Text.c_str(), &end);
+      if (cell.Text.empty() || end == nullptr || *end != '\0') {
+        text(row, col, cell.Text, nullptr);
+      } else {
+        const std::size_t point = cell.Text.find('.');
+        const int decimals =
+            point == std::string::npos ? 0 : static_cast<int>(cell.Text.size() - point - 1);
+        worksheet_write_number(sheet, row, col, value, book.Decimals(decimals));
+      }
+    }
+  }
+  if (!book.Frozen) {
+    worksheet_freeze_panes(sheet, static_cast<lxw_row_t>(r + 5), 1);
+    book.Frozen = true;
+  }
+  book.Row = book.Row + 6 + static_cast<int>(columns_.Rows.size());
+  if (book.Row > 1'048'000) throw std::out_of_range("The spreadsheet grows beyond 1,048,576 rows");
+}
+
+void Texportxlsx::Finish() {
+  lxw_workbook* workbook = book_->Workbook;
+  book_->Workbook = nullptr;
+  const lxw_error closed = workbook_close(workbook);
+  if (closed != LXW_NO_ERROR) {
+    throw InOutError("Cannot write " + path_ + ": " + lxw_strerror(closed));
+  }
   PutInPlace(temporary_, path_);
 }
 
@@ -330,8 +498,7 @@ std::optional<std::string> ChooseExportFile(ExportWindowState& window, UserDialo
   if (!path) return std::nullopt;
   window.LastFolder = std::filesystem::path(*path).parent_path().string();
   // The Prevent database must exist already: it is written into, not replaced.
-  const bool replaces =
-      window.Format == ExportFormat::kExcel || window.Format == ExportFormat::kCsv;
+  const bool replaces = window.IsTableFormat();
   if (replaces && std::filesystem::exists(*path) &&
       dialogs.Message(OverwriteFileQuestion(*path), DialogKind::kConfirmation,
                       DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
@@ -375,6 +542,9 @@ bool RunExport(const ExportWindowState& window, const Tagegrouplist& groups,
       break;
     case ExportFormat::kExcel:
       writer = std::make_unique<Texportxls>(window, groups, context, path);
+      break;
+    case ExportFormat::kXlsx:
+      writer = std::make_unique<Texportxlsx>(window, groups, context, path);
       break;
     default:
       writer = std::make_unique<Texporttxt>(window, groups, context, path);

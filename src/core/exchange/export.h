@@ -5,6 +5,7 @@
 // "Prevent". Files are written under a temporary name and put in place when complete.
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,7 +31,8 @@ inline constexpr std::string_view kNotImplementedMessage =
 inline constexpr std::string_view kExportScheduleError =
     "Error reading preferred age schedule. Reverting to standard age \r\ngroups instead.";
 
-enum class ExportFormat { kPrevent, kAccess, kExcel, kCsv };
+// In the order of the window's choices (stored by position: new formats go last).
+enum class ExportFormat { kPrevent, kAccess, kExcel, kCsv, kXlsx };
 enum class ExportNumbers { kRates, kNumbers, kBoth };
 enum class ExportDiseases { kCurrent, kAll, kSelected };
 
@@ -45,10 +47,16 @@ struct ExportWindowState {
   std::vector<int> Selected;
   // The folder of the last file exported to, where the file dialog opens the next time.
   std::string LastFolder;
+  // "Include": each disease and sex followed by its stored sensitivity variants and uncertainty
+  // summaries (the table formats).
+  bool IncludeSensitivity = false;
+  bool IncludeUncertainty = false;
   bool SelectEnabled() const { return Diseases == ExportDiseases::kSelected; }
-  bool ChangeAgeGroupsEnabled() const {
-    return Format == ExportFormat::kExcel || Format == ExportFormat::kCsv;
+  bool IsTableFormat() const {
+    return Format == ExportFormat::kExcel || Format == ExportFormat::kCsv ||
+           Format == ExportFormat::kXlsx;
   }
+  bool ChangeAgeGroupsEnabled() const { return IsTableFormat(); }
 };
 
 // The file dialog of a format: default extension and filter.
@@ -72,6 +80,13 @@ std::optional<std::string> ChooseExportFile(ExportWindowState& window, UserDialo
 // all unchecked; the checked positions go to the window's Selected. False when cancelled.
 bool SelectExportDiseases(ExportWindowState& window, TDataKavrel& data, UserDialogs& dialogs);
 
+// The stored analyses' tables of a disease and sex: for each table the provider puts its columns
+// in the list (whose rows stand) and calls write with the table's title.
+using AnalysisTableWriter = std::function<void(const std::string& title)>;
+using AnalysisTableProvider =
+    std::function<void(const Tdisease& disease, int sex, bool sensitivity, bool uncertainty,
+                       Tkolomlijst& list, const AnalysisTableWriter& write)>;
+
 // What an export run works with.
 struct ExportContext {
   TDataKavrel& Data;
@@ -84,6 +99,8 @@ struct ExportContext {
   // The table formats' output incidence: hazards (true) or rates in the whole population, as the
   // view options' "Output rates" says. The Prevent format always holds hazards.
   bool HazardsOutput = false;
+  // The analyses' tables for "Include" (none without it).
+  AnalysisTableProvider AnalysisTables;
 };
 
 // The export run to a chosen file: the diseases walked as the window's choice says, from the
@@ -116,6 +133,7 @@ class Texportgen {
   ExportContext& ctx_;
   std::unique_ptr<Tdisease> disease_;
   Tkolomlijst columns_;
+  std::string title_;  // the analysis table being written ("" for the disease's own)
 };
 
 class Texportgengen : public Texportgen {
@@ -152,6 +170,24 @@ class Texportxls final : public Texportgengen {
   std::string path_;
   std::string temporary_;
   std::unique_ptr<TwriteXLS> xls_;
+};
+
+// The Excel 2007+ workbook: one worksheet per disease, its tables one below the other as in the
+// 1997 format, numbers as numbers, captions bold, the age column and the first table's caption
+// rows frozen.
+class Texportxlsx final : public Texportgengen {
+ public:
+  Texportxlsx(const ExportWindowState& window, const Tagegrouplist& groups, ExportContext& context,
+              const std::string& path);
+  ~Texportxlsx() override;
+  void WriteOneTable() override;
+  void Finish() override;
+
+ private:
+  struct Book;
+  std::string path_;
+  std::string temporary_;
+  std::unique_ptr<Book> book_;
 };
 
 class Texportprevent final : public Texportgen {

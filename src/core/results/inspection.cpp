@@ -77,10 +77,9 @@ TableText InspectionWindow::Table(const TableRequest& request) const {
                                     env_.Population.AllCauseMortality, env_.MaxAge,
                                     disease_->IncidenceIsHazard});
   list.BuildRows(ChooseTableGroups(request, env_.TableGroups, env_.MaxAge), sex_);
-  AddStandardColumns(list, *disease_, sex_,
-                     Original ? InputColumns::kOriginal : InputColumns::kAdjusted,
-                     ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible},
-                     request.Hazards);
+  AddStandardColumns(
+      list, *disease_, sex_, Original ? InputColumns::kOriginal : InputColumns::kAdjusted,
+      ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible}, request.Hazards);
   return RecalculateTable(list, request);
 }
 

@@ -277,8 +277,7 @@ TTableForm* TProcessForm::OpenTable() {
   if (model_ == nullptr) return nullptr;
   ProcessingWindow* model = model_;
   auto* table = new TTableForm(
-      model->TableTitle(),
-      [model](const TableRequest& request) { return model->Table(request); },
+      model->TableTitle(), [model](const TableRequest& request) { return model->Table(request); },
       this, view_);
   tables_.emplace_back(table);
   table->show();

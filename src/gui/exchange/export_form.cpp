@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "core/agesched/age_groups.h"
+#include "core/analysis/analysis_output.h"
 #include "core/base/progress.h"
 #include "core/base/user_dialogs.h"
 #include "core/exchange/population.h"
@@ -39,10 +40,12 @@ TExportForm::TExportForm(Environment environment, QWidget* parent)
       decimals_(new QSpinBox),
       ageName_(new QLabel),
       select_(new QPushButton("Select")),
-      change_(new QPushButton("Change")) {
-  auto* formatBox = RadioBox(
-      "Export format", formats_,
-      {"Prevent (*.mdb)", "MS Access (*.mdb)", "MS Excel (*.xls)", "Comma delimited file (*.csv)"});
+      change_(new QPushButton("Change")),
+      sensitivity_(new QCheckBox("Sensitivity")),
+      uncertainty_(new QCheckBox("Uncertainty")) {
+  auto* formatBox = RadioBox("Export format", formats_,
+                             {"Prevent (*.mdb)", "MS Access (*.mdb)", "MS Excel (*.xls)",
+                              "Comma delimited file (*.csv)", "MS Excel 2007+ (*.xlsx)"});
   auto* diseaseBox =
       RadioBox("Diseases to export", diseases_, {"Current disease", "All diseases", "Selected"});
   diseaseBox->layout()->addWidget(select_);
@@ -63,11 +66,11 @@ TExportForm::TExportForm(Environment environment, QWidget* parent)
   auto* targetLayout = new QHBoxLayout(target);
   auto* file = new QPushButton("Choose file");
   targetLayout->addWidget(file);
-  // Shown as the window has them; the export does not use them.
+  // The stored analyses after each disease and sex's own table (the table formats).
   auto* include = new QGroupBox("Include");
   auto* includeLayout = new QHBoxLayout(include);
-  includeLayout->addWidget(new QCheckBox("Sensitivity"));
-  includeLayout->addWidget(new QCheckBox("Uncertainty"));
+  includeLayout->addWidget(sensitivity_);
+  includeLayout->addWidget(uncertainty_);
   auto* close = new QPushButton("&Close");
 
   auto* left = new QVBoxLayout;
@@ -100,6 +103,10 @@ TExportForm::TExportForm(Environment environment, QWidget* parent)
   connect(rates_, &QComboBox::currentIndexChanged, this,
           [this](int index) { state_.RatesIndex = index; });
   connect(decimals_, &QSpinBox::valueChanged, this, [this](int value) { state_.Decimals = value; });
+  connect(sensitivity_, &QCheckBox::toggled, this,
+          [this](bool on) { state_.IncludeSensitivity = on; });
+  connect(uncertainty_, &QCheckBox::toggled, this,
+          [this](bool on) { state_.IncludeUncertainty = on; });
   connect(select_, &QPushButton::clicked, this, &TExportForm::Select);
   connect(change_, &QPushButton::clicked, this, &TExportForm::ChangeAgeGroups);
   connect(file, &QPushButton::clicked, this, &TExportForm::ChooseFile);
@@ -165,7 +172,13 @@ bool TExportForm::ChooseFile() {
                           population_->AllCauseMortality,
                           now.Date,
                           now.Time,
-                          env_.HazardsOutput};
+                          env_.HazardsOutput,
+                          [&data = env_.Data, &log = env_.Log, maxAge = maxAge_](
+                              const Tdisease& disease, int sex, bool sensitivity, bool uncertainty,
+                              Tkolomlijst& list, const AnalysisTableWriter& write) {
+                            WriteStoredAnalysisTables(data, log, maxAge, disease, sex, sensitivity,
+                                                      uncertainty, list, write);
+                          }};
     // Off the window's thread; questions and messages are put on it.
     bool exported = false;
     SharedProgress progress;
@@ -196,6 +209,10 @@ void TExportForm::Show() {
   decimals_->setValue(state_.Decimals);
   select_->setEnabled(state_.SelectEnabled());
   change_->setEnabled(state_.ChangeAgeGroupsEnabled());
+  sensitivity_->setChecked(state_.IncludeSensitivity);
+  uncertainty_->setChecked(state_.IncludeUncertainty);
+  sensitivity_->setEnabled(state_.IsTableFormat());
+  uncertainty_->setEnabled(state_.IsTableFormat());
   ageName_->setText(QString::fromStdString(env_.CurrentAgeGroups.Name));
 }
 

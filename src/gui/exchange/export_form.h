@@ -8,6 +8,7 @@
 #include "core/exchange/export.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -17,6 +18,7 @@ class QSpinBox;
 
 namespace kavrel {
 
+class MessagesLog;
 class TAgegroupForm;
 class TDataKavrel;
 class Tagegrouplist;
@@ -38,6 +40,7 @@ class TExportForm final : public QDialog {
     const Clock& Now;  // the workspace's clock
     // The view options' "Output rates": the tables' incidence is the one the screen shows.
     const bool& HazardsOutput;
+    MessagesLog& Log;  // notes on stored analyses read for "Include"
   };
   TExportForm(Environment environment, QWidget* parent = nullptr);
 
@@ -74,6 +77,8 @@ class TExportForm final : public QDialog {
   QLabel* ageName_;
   QPushButton* select_;
   QPushButton* change_;
+  QCheckBox* sensitivity_;
+  QCheckBox* uncertainty_;
 };
 
 }  // namespace kavrel

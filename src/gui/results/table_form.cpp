@@ -6,8 +6,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateTime>
-#include <QGroupBox>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -336,10 +336,10 @@ void TTableForm::DefineAgeGroups() {
   if (groups->Groups.empty()) return;
   groups_ = std::move(groups);
   const auto labels = groups_->Labels();
-  groupsLabel_->setText(QString("Age groups: %1 to %2 (%3 groups)")
-                            .arg(QString::fromStdString(labels.front()),
-                                 QString::fromStdString(labels.back()))
-                            .arg(labels.size()));
+  groupsLabel_->setText(
+      QString("Age groups: %1 to %2 (%3 groups)")
+          .arg(QString::fromStdString(labels.front()), QString::fromStdString(labels.back()))
+          .arg(labels.size()));
   Recompute();
 }
 
@@ -384,8 +384,7 @@ void TTableForm::Recompute() {
   }
   model_->Reload();
   view_->resizeColumnsToContents();
-  setWindowTitle(
-      QString::fromStdString(TableCaption(title_, request.Numbers, request.RatesIndex)));
+  setWindowTitle(QString::fromStdString(TableCaption(title_, request.Numbers, request.RatesIndex)));
 }
 
 }  // namespace kavrel

@@ -179,7 +179,7 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   copyForm_->setWindowModality(Qt::WindowModal);
   exportForm_ = new TExportForm(
       {env_.Data, env_.Dialogs, *currentAgeGroups_, *ageGroupForm_, model_.ExportWindow,
-       model_.Preferences.Table.Age[2], model_.Now, model_.ViewWindow.HazardsOutput},
+       model_.Preferences.Table.Age[2], model_.Now, model_.ViewWindow.HazardsOutput, env_.Log},
       this);
   exportForm_->setWindowModality(Qt::WindowModal);
   for (QDialog* options : std::initializer_list<QDialog*>{calcForm_, amoebaForm_, viewForm_,
@@ -216,17 +216,17 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
                                   this);
   BuildMenus();
   BuildDiseaseArea();
-  Services() = ProgramServices{
-      &printer_, [this] { return env_.Settings.CurrentDatasetName; },
-      [this](Tagegrouplist& groups) {
-        currentAgeGroups_->Name = "Standard";
-        ageGroupForm_->SetMaxAge(env_.Settings.MaxAge);
-        ageGroupForm_->Run();
-        groups = currentAgeGroups_->Copy();
-      },
-      [this](const TextGrid& grid, const std::vector<std::string>& lines) {
-        if (storage_->ReceiveGrid(grid, true, lines, true, env_.Dialogs)) ShowStorage();
-      }};
+  Services() = ProgramServices{&printer_, [this] { return env_.Settings.CurrentDatasetName; },
+                               [this](Tagegrouplist& groups) {
+                                 currentAgeGroups_->Name = "Standard";
+                                 ageGroupForm_->SetMaxAge(env_.Settings.MaxAge);
+                                 ageGroupForm_->Run();
+                                 groups = currentAgeGroups_->Copy();
+                               },
+                               [this](const TextGrid& grid, const std::vector<std::string>& lines) {
+                                 if (storage_->ReceiveGrid(grid, true, lines, true, env_.Dialogs))
+                                   ShowStorage();
+                               }};
   env_.Data.KavrelTable1().SetListener([this] { ShowDisease(); });
   setMinimumWidth(520);
   resize(640, 520);

@@ -206,6 +206,25 @@ TEST_F(AnalysisTest, StoredSummaryAndVariantsRoundTrip) {
   EXPECT_EQ(UncertaintyGraphLines(kDuration, analysis.Summary).size(), 11u);
   EXPECT_EQ(UncertaintyTableTitle("Stroke", kRRMortality),
             "Uncertainty results, Stroke RR mortality");
+
+  // An export's "Include": the three stored variants, then the seven uncertainty tables, each
+  // with its columns on the export's rows; the women have nothing stored.
+  std::vector<std::pair<std::string, std::size_t>> written;
+  const auto write = [&](const std::string& title) {
+    written.emplace_back(title, table.Columns.size());
+    for (const auto& column : table.Columns) EXPECT_EQ(column->Cells.size(), table.Rows.size());
+  };
+  table.Columns.clear();
+  WriteStoredAnalysisTables(data, log, maxAge, disease, kMales, true, true, table, write);
+  ASSERT_EQ(written.size(), 3u + 7u);
+  EXPECT_EQ(written[0], std::make_pair(SensitivityTableTitle(variants.Variants[0]), 16ul));
+  EXPECT_EQ(written[3], std::make_pair(UncertaintyTableTitle("Stroke", kIncidence), 11ul));
+  EXPECT_TRUE(table.Columns.empty());
+  written.clear();
+  WriteStoredAnalysisTables(data, log, maxAge, disease, kFemales, true, true, table, write);
+  EXPECT_TRUE(written.empty());
+  WriteStoredAnalysisTables(data, log, maxAge, disease, kMales, false, true, table, write);
+  EXPECT_EQ(written.size(), 7u);
 }
 
 TEST_F(AnalysisTest, WindowModels) {

@@ -3,8 +3,11 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <regex>
+#include <sstream>
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "core/engine/disease.h"
 #include "core/exchange/xls_writer.h"
@@ -78,7 +81,8 @@ struct ExportTest : StoreFixture {
   }
 
   ExportContext Context() {
-    return ExportContext{data, dialogs, 100, population, mortality, "10-12-2026", "12:00"};
+    return ExportContext{data,         dialogs, 100,   population, mortality,
+                         "10-12-2026", "12:00", false, nullptr};
   }
 
   std::array<Series, kSexCount> population{};
@@ -196,6 +200,204 @@ TEST_F(ExportTest, SpreadsheetCellsAndTheNATextCell) {
   EXPECT_NEAR(numbers[std::make_pair(7 + 21, 3)], 0.002, 1e-12);  // output prevalence, total
   // The women's table starts after one empty row.
   EXPECT_EQ(texts[std::make_pair(7 + 21 + 2, 0)], "Disease: Asthma, ICD codes: X00 ");
+}
+
+// The parts of an XLSX file (a zip archive) by name, inflated.
+std::map<std::string, std::string> ReadZip(const std::string& bytes) {
+  const auto u16 = [&bytes](std::size_t at) {
+    return static_cast<std::size_t>(static_cast<unsigned char>(bytes.at(at)) |
+                                    (static_cast<unsigned char>(bytes.at(at + 1)) << 8));
+  };
+  const auto u32 = [&](std::size_t at) { return u16(at) | (u16(at + 2) << 16); };
+  const std::size_t end = bytes.rfind(std::string("PK\x05\x06", 4));
+  EXPECT_NE(end, std::string::npos);
+  std::map<std::string, std::string> parts;
+  if (end == std::string::npos) return parts;
+  std::size_t entry = u32(end + 16);
+  for (std::size_t n = u16(end + 10); n > 0; --n) {
+    const std::size_t method = u16(entry + 10);
+    const std::size_t packed = u32(entry + 20);
+    const std::size_t size = u32(entry + 24);
+    const std::size_t nameLength = u16(entry + 28);
+    const std::string name = bytes.substr(entry + 46, nameLength);
+    const std::size_t local = u32(entry + 42);
+    const std::size_t data = local + 30 + u16(local + 26) + u16(local + 28);
+    std::string content(size, '\0');
+    if (method == 0) {
+      content = bytes.substr(data, size);
+    } else {
+      z_stream stream{};
+      EXPECT_EQ(inflateInit2(&stream, -MAX_WBITS), Z_OK);
+      stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + data));
+      stream.avail_in = static_cast<uInt>(packed);
+      stream.next_out = reinterpret_cast<Bytef*>(content.data());
+      stream.avail_out = static_cast<uInt>(size);
+      EXPECT_EQ(inflate(&stream, Z_FINISH), Z_STREAM_END) << name;
+      inflateEnd(&stream);
+    }
+    parts[name] = content;
+    entry += 46 + nameLength + u16(entry + 30) + u16(entry + 32);
+  }
+  return parts;
+}
+
+// A worksheet's cells by reference ("B8"): texts (shared strings) and numbers apart, with each
+// cell's style number.
+struct Sheet {
+  std::map<std::string, std::string> Texts;
+  std::map<std::string, double> Numbers;
+  std::map<std::string, int> Styles;
+  std::string Xml;
+};
+Sheet ReadSheet(const std::string& xml, const std::vector<std::string>& shared) {
+  Sheet sheet;
+  sheet.Xml = xml;
+  static const std::regex cell(
+      R"re(<c r="([A-Z]+[0-9]+)"( s="([0-9]+)")?( t="(\w+)")?><v>([^<]*)</v></c>)re");
+  for (std::sregex_iterator it(xml.begin(), xml.end(), cell), end; it != end; ++it) {
+    const std::string ref = (*it)[1];
+    if ((*it)[3].matched) sheet.Styles[ref] = std::stoi((*it)[3]);
+    if ((*it)[5] == "s") {
+      sheet.Texts[ref] = shared.at(std::stoul((*it)[6]));
+    } else {
+      sheet.Numbers[ref] = std::stod((*it)[6]);
+    }
+  }
+  return sheet;
+}
+std::vector<std::string> SharedStrings(const std::string& xml) {
+  std::vector<std::string> strings;
+  static const std::regex item(R"re(<si><t[^>]*>([^<]*)</t></si>)re");
+  for (std::sregex_iterator it(xml.begin(), xml.end(), item), end; it != end; ++it) {
+    strings.push_back((*it)[1]);
+  }
+  return strings;
+}
+
+// The Excel 2007+ workbook: a worksheet per disease, the same figures as the text file (numbers
+// as numbers, "NA" as text), captions bold, the age column and caption rows frozen.
+TEST_F(ExportTest, WorkbookReadBackAgreesWithTheTextFile) {
+  window.Diseases = ExportDiseases::kAll;
+  window.Numbers = ExportNumbers::kBoth;
+  window.Format = ExportFormat::kXlsx;
+  auto context = Context();
+  const std::string file = dir.File("out.xlsx");
+  ASSERT_TRUE(RunExport(window, groups, file, context));
+  EXPECT_FALSE(fs::exists(file + ".part"));
+  window.Format = ExportFormat::kCsv;
+  ASSERT_TRUE(RunExport(window, groups, dir.File("out.csv"), context));
+
+  const auto parts = ReadZip(ReadAll(file));
+  ASSERT_TRUE(parts.contains("xl/workbook.xml"));
+  const std::string& book = parts.at("xl/workbook.xml");
+  EXPECT_NE(book.find("<sheet name=\"Asthma\" sheetId=\"1\""), std::string::npos);
+  EXPECT_NE(book.find("<sheet name=\"Females only\" sheetId=\"2\""), std::string::npos);
+  EXPECT_EQ(book.find("Gout"), std::string::npos);  // no results, no sheet
+  const auto shared = SharedStrings(parts.at("xl/sharedStrings.xml"));
+  const Sheet asthma = ReadSheet(parts.at("xl/worksheets/sheet1.xml"), shared);
+  const Sheet women = ReadSheet(parts.at("xl/worksheets/sheet2.xml"), shared);
+  EXPECT_EQ(asthma.Texts.at("A1"), "Kavrel output, date: 10-12-2026, time: 12:00");
+  EXPECT_EQ(asthma.Texts.at("A3"), "Disease: Asthma, ICD codes: X00 ");
+  EXPECT_EQ(asthma.Texts.at("B4"), "Males");
+  EXPECT_EQ(asthma.Texts.at("B5"), "Input");
+  EXPECT_EQ(asthma.Texts.at("A6"), "Age");
+  EXPECT_EQ(asthma.Texts.at("B6"), "Incidence");
+  EXPECT_EQ(asthma.Texts.at("A8"), "0-4");
+  EXPECT_NEAR(asthma.Numbers.at("B8"), 0.002, 1e-12);
+  EXPECT_EQ(asthma.Texts.at("B29"), "NA");  // input incidence, total row: text
+  EXPECT_FALSE(asthma.Numbers.contains("B29"));
+  // Captions bold, figures with the decimals of the table.
+  const std::string styles = parts.at("xl/styles.xml");
+  EXPECT_NE(styles.find("<b/>"), std::string::npos);
+  EXPECT_NE(styles.find("formatCode=\"0.0000\""), std::string::npos);
+  EXPECT_NE(asthma.Styles.at("B6"), asthma.Styles.at("B8"));
+  EXPECT_NE(asthma.Xml.find(R"(<pane xSplit="1" ySplit="7" topLeftCell="B8")"), std::string::npos);
+
+  // Row for row and cell for cell the text file's tables: its age rows in order.
+  std::vector<std::vector<std::string>> csvRows;
+  std::stringstream csv(ReadAll(dir.File("out.csv")));
+  static const std::regex ageRow(R"(^(\d+(-\d+)?\+?),.*)");
+  for (std::string line; std::getline(csv, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!std::regex_match(line, ageRow)) continue;
+    std::vector<std::string> cells;
+    std::stringstream fields(line);
+    for (std::string field; std::getline(fields, field, ',');) cells.push_back(field);
+    csvRows.push_back(cells);
+  }
+  std::size_t compared = 0, row = 0;
+  for (const Sheet* sheet : {&asthma, &women}) {
+    for (int r = 1; r < 400; ++r) {
+      const auto label = sheet->Texts.find("A" + std::to_string(r));
+      if (label == sheet->Texts.end() || !std::regex_match(label->second + ",", ageRow)) continue;
+      ASSERT_LT(row, csvRows.size());
+      const auto& cells = csvRows[row++];
+      EXPECT_EQ(cells[0], label->second);
+      for (std::size_t c = 1; c < cells.size(); ++c) {
+        const std::string ref = std::string(1, static_cast<char>('A' + c)) + std::to_string(r);
+        if (cells[c] == "NA") {
+          EXPECT_EQ(sheet->Texts.at(ref), "NA") << ref;
+        } else {
+          ASSERT_TRUE(sheet->Numbers.contains(ref)) << ref;
+          EXPECT_DOUBLE_EQ(sheet->Numbers.at(ref), std::stod(cells[c])) << ref;
+        }
+        ++compared;
+      }
+    }
+  }
+  EXPECT_EQ(row, csvRows.size());
+  EXPECT_GT(compared, 1000u);  // six tables of 22 rows, every column
+}
+
+// "Include": each disease and sex followed by the tables the analyses provider hands over, with
+// their titles, in every table format; the Prevent export has none.
+TEST_F(ExportTest, AnalysesFollowEachDiseaseAndSex) {
+  window.Diseases = ExportDiseases::kCurrent;  // Asthma
+  window.Numbers = ExportNumbers::kRates;
+  window.IncludeSensitivity = true;
+  auto context = Context();
+  std::vector<std::pair<bool, bool>> asked;
+  Series variant{};
+  variant.fill(0.5);
+  context.AnalysisTables = [&](const Tdisease& disease, int sex, bool sensitivity, bool uncertainty,
+                               Tkolomlijst& list, const AnalysisTableWriter& write) {
+    asked.emplace_back(sensitivity, uncertainty);
+    EXPECT_EQ(disease.DiseaseName, "Asthma");
+    for (const char* step : {"-5%", "+5%"}) {
+      list.Columns.clear();
+      list.Columns.push_back(std::make_unique<Tkolomnew>(list, true, true, true, &variant,
+                                                         "Prevalence", "Sensitivity output"));
+      write(std::string("Sensitivity ") + (sex == kMales ? "men " : "women ") + step);
+    }
+    list.Columns.clear();
+  };
+  window.Format = ExportFormat::kCsv;
+  ASSERT_TRUE(RunExport(window, groups, dir.File("with.csv"), context));
+  const std::string text = ReadAll(dir.File("with.csv"));
+  EXPECT_EQ(asked.size(), 2u);  // men and women
+  EXPECT_EQ(asked.front(), std::make_pair(true, false));
+  const std::size_t own = text.find("\"Disease: Asthma, ICD codes: X00 \"\r\n,\"Males\"");
+  const std::size_t first =
+      text.find("\"Disease: Asthma, ICD codes: X00 \"\r\n\"Sensitivity men -5%\"\r\n");
+  ASSERT_NE(own, std::string::npos);
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_LT(own, first);
+  EXPECT_NE(text.find("\"Sensitivity women +5%\""), std::string::npos);
+  EXPECT_NE(text.find("\r\n0-4,0.5000,\r\n"), std::string::npos);
+  for (ExportFormat format : {ExportFormat::kExcel, ExportFormat::kXlsx}) {
+    window.Format = format;
+    const std::string file = dir.File(format == ExportFormat::kExcel ? "with.xls" : "with.xlsx");
+    ASSERT_TRUE(RunExport(window, groups, file, context));
+    const std::string bytes = ReadAll(file);
+    const std::string all =
+        format == ExportFormat::kExcel ? bytes : ReadZip(bytes).at("xl/sharedStrings.xml");
+    EXPECT_NE(all.find("Sensitivity women +5%"), std::string::npos);
+  }
+  window.IncludeSensitivity = false;
+  asked.clear();
+  window.Format = ExportFormat::kCsv;
+  ASSERT_TRUE(RunExport(window, groups, dir.File("without.csv"), context));
+  EXPECT_TRUE(asked.empty());
 }
 
 TEST_F(ExportTest, PreventTwiceLeavesOneSetOfRows) {
