@@ -58,5 +58,6 @@ void RegisterAdjust(Commands& commands);
 void RegisterTable(Commands& commands);
 void RegisterAnalysis(Commands& commands);
 void RegisterCopy(Commands& commands);
+void RegisterGraph(Commands& commands);
 
 }  // namespace kavrel::cli

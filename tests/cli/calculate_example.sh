@@ -72,6 +72,24 @@ grep -q '^"Uncertainty results, Stroke Prevalence"' "$work/analyses.csv"
 if "$cli" export "$work/Example.mdb" --format prevent --include sensitivity \
   --out "$work/x.mdb" 2> /dev/null; then echo "--include with prevent"; exit 1; fi
 [ "$("$cli" random --generator 2 --seed 0 --count 5 | wc -l)" -eq 5 ]
+# The saved Stroke result as pictures for a report (drawn by kavrel-picture, built with the
+# windows).
+if [ -x "$(dirname "$cli")/kavrel-picture" ]; then
+  for kind in png svg pdf; do
+    "$cli" graph "$work/Example.mdb" --disease Stroke --sex females --variables prevalence,incidence \
+      --dpi 96 --out "$work/stroke.$kind" 2> /dev/null
+  done
+  [ "$(head -c 4 "$work/stroke.png" | tail -c 3)" = "PNG" ] || { echo "graph png"; exit 1; }
+  grep -q '<svg' "$work/stroke.svg" && grep -q 'Prevalence (o)' "$work/stroke.svg" &&
+    ! grep -q 'Mortality (o)' "$work/stroke.svg" || { echo "graph svg"; exit 1; }
+  [ "$(head -c 4 "$work/stroke.pdf")" = "%PDF" ] || { echo "graph pdf"; exit 1; }
+fi
+set +e
+"$cli" graph "$work/Example.mdb" --disease Stroke --out "$work/stroke.gif" 2> /dev/null
+[ $? -eq 2 ] || { echo "a .gif picture was not refused"; exit 1; }
+"$cli" graph "$work/Example.mdb" --disease Stroke --variables weight --out "$work/s.png" 2> /dev/null
+[ $? -eq 2 ] || { echo "an unknown variable was not refused"; exit 1; }
+set -e
 # A copy into a second data set, under a new name.
 cp "$example" "$work/Copy.mdb"
 "$cli" copy "$work/Example.mdb" --disease Stroke --to "$work/Copy.mdb" --name "Stroke copy" \

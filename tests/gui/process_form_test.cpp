@@ -311,7 +311,7 @@ class ProcessFormTest final : public QObject {
     }
   }
 
-  // "Save as picture": a PNG at the chosen resolution and a PDF page, read back.
+  // "Save as picture": a PNG at the chosen resolution, an SVG drawing and a PDF page, read back.
   void graphSavedAsPicture() {
     Installation installation;
     Series values{};
@@ -364,7 +364,21 @@ class ProcessFormTest final : public QObject {
     QCOMPARE(graph.LineSeries(0)->pen().color(), QColor(255, 0, 0));
     QCOMPARE(graph.findChildren<QAction*>().size() >= 1, true);
     QVERIFY(!graph.SavePicture((installation.root / "graph.gif").string(), 150, error));
-    QCOMPARE(QString::fromStdString(error).left(34), QString("A picture is saved as .png or .pdf"));
+    QCOMPARE(QString::fromStdString(error).left(40),
+             QString("A picture is saved as .png, .svg or .pdf"));
+    // An SVG drawing of 10 by 6.25 inches with the lines as paths and the title as text.
+    const std::string svg = (installation.root / "graph.svg").string();
+    Services().DatasetName = [] { return std::string("Example"); };
+    QVERIFY(graph.SavePicture(svg, 150, error));
+    Services() = ProgramServices{};
+    std::ifstream in(svg);
+    const std::string drawing((std::istreambuf_iterator<char>(in)), {});
+    QVERIFY(drawing.find("<svg") != std::string::npos);
+    QVERIFY(drawing.find("width=\"254mm\" height=\"158.75mm\"") != std::string::npos);
+    QVERIFY(drawing.find("<path") != std::string::npos ||
+            drawing.find("<polyline") != std::string::npos);
+    QVERIFY(drawing.find("Dataset: Example, ") != std::string::npos);
+    QVERIFY(drawing.find("Prevalence (o)") != std::string::npos);
   }
 
   void trendsSetInTheTrendWindow() {

@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSpinBox>
+#include <QSvgGenerator>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -282,7 +283,12 @@ void TGrafForm::PrintChart(QPrinter& printer) {
 }
 
 QString TGrafForm::PictureTitle() const {
-  return windowTitle() + "    " + QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+  // Which data set, disease and sex, and when: a picture in a report says what it shows.
+  const std::string dataset = Services().DatasetName ? Services().DatasetName() : std::string();
+  const QString where =
+      dataset.empty() ? QString() : "Dataset: " + QString::fromStdString(dataset) + ", ";
+  return where + windowTitle() + "    " +
+         QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
 }
 
 void TGrafForm::DrawPicture(QPainter& painter, const QRect& area) {
@@ -301,8 +307,9 @@ void TGrafForm::DrawPicture(QPainter& painter, const QRect& area) {
 bool TGrafForm::SavePicture(const std::string& path, int dpi, std::string& error) {
   const QString file = QString::fromStdString(path);
   const bool pdf = file.endsWith(".pdf", Qt::CaseInsensitive);
-  if (!pdf && !file.endsWith(".png", Qt::CaseInsensitive)) {
-    error = "A picture is saved as .png or .pdf: " + path;
+  const bool svg = file.endsWith(".svg", Qt::CaseInsensitive);
+  if (!pdf && !svg && !file.endsWith(".png", Qt::CaseInsensitive)) {
+    error = "A picture is saved as .png, .svg or .pdf: " + path;
     return false;
   }
   QSaveFile out(file);
@@ -320,6 +327,21 @@ bool TGrafForm::SavePicture(const std::string& path, int dpi, std::string& error
     QPainter painter(&writer);
     DrawPicture(painter, QRect(QPoint(0, 0), writer.pageLayout().paintRectPixels(300).size()));
     written = painter.end();
+  } else if (svg) {
+    // Lines and text as drawings, for a report to scale: 10 by 6.25 inches at 96 dots an inch.
+    QSvgGenerator generator;
+    generator.setOutputDevice(&out);
+    generator.setSize(QSize(960, 600));
+    generator.setViewBox(QRect(0, 0, 960, 600));
+    generator.setResolution(96);
+    generator.setTitle(PictureTitle());
+    generator.setDescription("Kavrel graph");
+    QPainter painter;
+    if (painter.begin(&generator)) {
+      painter.fillRect(QRect(0, 0, 960, 600), Qt::white);
+      DrawPicture(painter, QRect(0, 0, 960, 600));
+      written = painter.end();
+    }
   } else {
     const int dots = std::clamp(dpi, 72, 1200);
     QImage image(10 * dots, 10 * dots * 5 / 8, QImage::Format_RGB32);
@@ -349,7 +371,7 @@ void TGrafForm::SaveAsPicture() {
     FileDialogRequest request;
     request.mode = FileDialogRequest::Mode::kSave;
     request.title = "Save as picture";
-    request.filter = "PNG image (*.png)|*.png|PDF document (*.pdf)|*.pdf";
+    request.filter = "PNG image (*.png)|*.png|SVG drawing (*.svg)|*.svg|PDF document (*.pdf)|*.pdf";
     request.defaultExtension = "png";
     path = dialogs->ChooseFile(request);
   }
