@@ -218,9 +218,14 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   BuildDiseaseArea();
   Services() = ProgramServices{&printer_, [this] { return env_.Settings.CurrentDatasetName; },
                                [this](Tagegrouplist& groups) {
+                                 // Over the table that asked, no window of the main window's.
+                                 const Qt::WindowModality modality =
+                                     ageGroupForm_->windowModality();
+                                 ageGroupForm_->setWindowModality(Qt::ApplicationModal);
                                  currentAgeGroups_->Name = "Standard";
                                  ageGroupForm_->SetMaxAge(env_.Settings.MaxAge);
                                  ageGroupForm_->Run();
+                                 ageGroupForm_->setWindowModality(modality);
                                  groups = currentAgeGroups_->Copy();
                                },
                                [this](const TextGrid& grid, const std::vector<std::string>& lines) {
