@@ -65,7 +65,7 @@ BENCHMARK(BM_ModelStep);
 
 void BM_PlainCalculation(benchmark::State& state) {
   DemoSetup setup;
-  const ModelEnvironment env{kMaxAge, setup.allCause, setup.otherCause, setup.log};
+  const ModelEnvironment env{kMaxAge, setup.allCause, setup.otherCause, setup.log, nullptr};
   for (auto _ : state) {
     setup.disease.CalculatePlain(env, false);
     benchmark::ClobberMemory();
@@ -78,7 +78,7 @@ void BM_TrendCalculation(benchmark::State& state) {
   setup.disease.Trends[0].Blocks = {{-10, 0, 1.02}, {-20, -11, 1.01}};
   setup.disease.Trends[2].Blocks = {{-20, 0, 0.98}};
   setup.disease.TrendsOn = setup.disease.CheckTrends();
-  const ModelEnvironment env{kMaxAge, setup.allCause, setup.otherCause, setup.log};
+  const ModelEnvironment env{kMaxAge, setup.allCause, setup.otherCause, setup.log, nullptr};
   for (auto _ : state) {
     setup.disease.CalculatePlain(env, false);
     benchmark::ClobberMemory();

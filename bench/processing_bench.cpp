@@ -69,7 +69,7 @@ void Fit(benchmark::State& state, bool trends) {
     setup.disease.TrendsOn = setup.disease.CheckTrends();
   }
   const ModelEnvironment env{setup.maxAge, setup.population.AllCauseMortality, setup.otherCause,
-                             setup.log};
+                             setup.log, &setup.population.PopulationNumbers};
   CalcControls controls{setup.options, setup.simplex, setup.processing, setup.dialogs};
   for (auto _ : state) {
     setup.disease.Calculate(env, controls);

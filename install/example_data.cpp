@@ -180,7 +180,8 @@ std::string OptionsInsert(int id, int sex, const CalcSettingsRecord& r) {
          ", " + b(r.MortIgn) + ", " + b(r.RRMortIgn) + ", " + b(r.InciExact) + ", " +
          b(r.RemiExact) + ", " + b(r.CfatExact) + ", " + Quote(r.MaxIter) + ", " +
          Quote(r.Precision) + ", " + Quote(r.Simplex) + ", " + Quote(r.Alpha) + ", " +
-         Quote(r.Beta) + ", " + Quote(r.Gamma) + ")";
+         Quote(r.Beta) + ", " + Quote(r.Gamma) + ", " + i(r.FitMethod) + ", " +
+         Quote(r.FitSmoothness) + ")";
 }
 
 void WriteDisease(Database& db, const ExampleDisease& example, int id,

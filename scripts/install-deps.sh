@@ -17,6 +17,7 @@ packages=(
   sqlite3
   libsimpleini-dev
   libxlsxwriter-dev
+  libceres-dev
   qt6-svg-dev
   qt6-base-dev
   qt6-charts-dev

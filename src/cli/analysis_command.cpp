@@ -89,9 +89,9 @@ struct AnalysisSession {
     // Nothing may stop a run to ask.
     simplex.WarnOnMaxIterations = false;
     simplex.AskMoreIterations = false;
-    setup = std::make_unique<AnalysisSetup>(AnalysisSetup{set.maxAge, population.AllCauseMortality,
-                                                          set.log, windows, simplex, processing,
-                                                          options.threads});
+    setup = std::make_unique<AnalysisSetup>(
+        AnalysisSetup{set.maxAge, population.AllCauseMortality, set.log, windows, simplex,
+                      processing, options.threads, &population.PopulationNumbers});
     for (int v = 0; v < kVariableCount; ++v) checked[v] = disease->Processed[v][sex];
     if (!options.variables.empty()) {
       checked.fill(false);

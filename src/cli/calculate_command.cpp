@@ -14,6 +14,7 @@
 #include "core/engine/amoeba.h"
 #include "core/engine/calc_options.h"
 #include "core/engine/disease.h"
+#include "core/engine/fit_report.h"
 #include "core/engine/processing.h"
 #include "core/exchange/population.h"
 #include "core/store/data_kavrel.h"
@@ -92,7 +93,8 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
   }
   CalcControls controls{windows, simplex, processing, set.dialogs};
   std::array<Series, kSexCount> otherCause{};
-  const ModelEnvironment calculation{set.maxAge, population.AllCauseMortality, otherCause, set.log};
+  const ModelEnvironment calculation{set.maxAge, population.AllCauseMortality, otherCause, set.log,
+                                     &population.PopulationNumbers};
   if (!SufficientInput(disease, sex)) {
     err << kInsufficientInputMessage << '\n';
     return kUsage;
@@ -101,8 +103,12 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
   if (set.Failed()) return set.FailedExit(err);
   if (!RunCalculation(disease, calculation, controls)) return set.FailedExit(err);
 
-  out << "Age,Incidence,Prevalence,Remission,Case fatality,Duration,Mortality,RR mortality\n";
-  for (int a = 0; a <= set.maxAge; ++a) {
+  if (options.report) {
+    out << FitReportCsv(BuildFitReport(disease, sex, set.maxAge, &population.PopulationNumbers));
+  } else {
+    out << "Age,Incidence,Prevalence,Remission,Case fatality,Duration,Mortality,RR mortality\n";
+  }
+  for (int a = 0; a <= set.maxAge && !options.report; ++a) {
     out << a;
     for (int v = 0; v < kVariableCount; ++v)
       out << ',' << CsvNumber(disease.OutputSeries[v][sex][a]);
@@ -136,6 +142,9 @@ void RegisterCalculate(Commands& commands) {
   command->add_flag("--adjusted", calculate->adjusted,
                     "Start from the stored adjusted (single-year) inputs");
   command->add_flag("--trends", calculate->trends, "Apply the stored time trends");
+  command->add_flag("--report", calculate->report,
+                    "Print the fit report (Variable,Age group,Input,Output,Deviation) instead of "
+                    "the outputs");
   command->add_option("--option", calculate->options,
                       "A calculation option, COLUMN=VALUE (for example Agegroup=5)");
   command->add_flag("--save", calculate->save,

@@ -12,6 +12,7 @@ struct CalculateOptions : DiseaseTarget {
   bool adjusted = false;
   bool trends = false;
   bool save = false;
+  bool report = false;               // the fit report instead of the outputs
   std::vector<std::string> options;  // COLUMN=VALUE
 };
 

@@ -20,7 +20,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& err) {
   const int maxAge = options.maxAge;
   const auto allCause = DemoAllCauseMortality(maxAge);
   std::array<Series, kSexCount> otherCause{};
-  const ModelEnvironment env{maxAge, allCause, otherCause, log};
+  const ModelEnvironment env{maxAge, allCause, otherCause, log, nullptr};
 
   Tdisease disease("Demonstration disease");
   FillDemoHazards(disease, maxAge);

@@ -85,7 +85,8 @@ std::vector<Tresultin> RunCalculations(const Tdisease& disease,
     try {
       auto own = CopyForCalculation(disease);
       std::array<Series, kSexCount> otherCause{};
-      const ModelEnvironment env{setup.MaxAge, setup.AllCauseMortality, otherCause, setup.Log};
+      const ModelEnvironment env{setup.MaxAge, setup.AllCauseMortality, otherCause, setup.Log,
+                                 setup.PopulationNumbers};
       CalcOptionsWindowState options = setup.Options;
       AmoebaWindowState simplex = setup.Simplex;
       ProcessingWindowState processing = setup.Processing;

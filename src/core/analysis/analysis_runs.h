@@ -42,6 +42,8 @@ struct AnalysisSetup {
   AmoebaWindowState Simplex;
   ProcessingWindowState Processing;
   int Threads = 0;  // 0: every core
+  // The weights of the fit over all ages (see ModelEnvironment).
+  const std::array<Series, kSexCount>* PopulationNumbers = nullptr;
 };
 
 // Calculates the disease (its current sex, its trends and options) once per inputs entry.

@@ -131,8 +131,8 @@ bool AnalysisWindow::ResultsEnabled() const {
 }
 
 AnalysisSetup AnalysisWindow::Setup() const {
-  return AnalysisSetup{env_.MaxAge,  env_.AllCauseMortality, env_.Log,    env_.Options,
-                       env_.Simplex, env_.Processing,        env_.Threads};
+  return AnalysisSetup{env_.MaxAge,  env_.AllCauseMortality, env_.Log,     env_.Options,
+                       env_.Simplex, env_.Processing,        env_.Threads, env_.PopulationNumbers};
 }
 
 bool AnalysisWindow::Start(Progress& progress) {

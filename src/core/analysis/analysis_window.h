@@ -55,6 +55,7 @@ class AnalysisWindow {
     RandomSource& Random;
     Tagegrouplist UncertaintyGroups;
     int Threads = 0;
+    const std::array<Series, kSexCount>* PopulationNumbers = nullptr;
   };
 
   AnalysisWindow(Environment environment, Tdiseaseam& disease);

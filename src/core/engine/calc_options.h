@@ -48,6 +48,10 @@ struct CalcOptionsWindowState {
   std::array<bool, kVariableCount> WeightEnabled = {true, true, true, true, true, true, true};
   std::array<bool, kHazardCount> Exact{};
   std::array<bool, kHazardCount> ExactEnabled = {true, true, true};
+  // "Fitting method": 0 "Per age group", 1 "All ages at once", with the strength of the latter's
+  // smoothness penalty (free text, 0 or more).
+  int FitMethod = 0;
+  std::string FitSmoothness = "0.00001";
 
   int Page = 0;
   int HelpTopic() const { return kPageHelpTopics.at(static_cast<size_t>(Page)); }

@@ -36,8 +36,8 @@ Column T(std::string_view n, std::string R::*f) {
   return {n, Column::Kind::kText, nullptr, nullptr, f};
 }
 
-const std::array<Column, 36>& Columns() {
-  static const std::array<Column, 36> columns = {
+const std::array<Column, 38>& Columns() {
+  static const std::array<Column, 38> columns = {
       I("Agegroup", &R::Agegroup),
       L("Linearsmooth", &R::Linearsmooth),
       L("MovAvsmooth", &R::MovAvsmooth),
@@ -74,6 +74,8 @@ const std::array<Column, 36>& Columns() {
       T("Alpha", &R::Alpha),
       T("Beta", &R::Beta),
       T("Gamma", &R::Gamma),
+      I("FitMethod", &R::FitMethod),
+      T("FitSmoothness", &R::FitSmoothness),
   };
   return columns;
 }
@@ -130,6 +132,8 @@ void Tcalcsettings::ShowInWindows(int sex, CalcOptionsWindowState& options,
   simplex.Alpha = r.Alpha;
   simplex.Beta = r.Beta;
   simplex.Gamma = r.Gamma;
+  options.FitMethod = r.FitMethod;
+  options.FitSmoothness = r.FitSmoothness;
 }
 
 void Tcalcsettings::TakeFromWindows(int sex, const CalcOptionsWindowState& options,
@@ -164,6 +168,8 @@ void Tcalcsettings::TakeFromWindows(int sex, const CalcOptionsWindowState& optio
   r.Alpha = simplex.Alpha;
   r.Beta = simplex.Beta;
   r.Gamma = simplex.Gamma;
+  r.FitMethod = options.FitMethod;
+  r.FitSmoothness = options.FitSmoothness;
 }
 
 void Tcalcsettings::SetDefaults(int sex) {
@@ -208,7 +214,10 @@ bool Tcalcsettings::LoadFromTable(int sex, TDataKavrel& data, int inputId) {
 
 std::string Tcalcsettings::InsertStatement(int sex, int inputId) const {
   const CalcSettingsRecord& r = Records.at(static_cast<size_t>(sex));
-  std::string insert = "insert into CalculationOptions values (" + std::to_string(inputId) + ", " +
+  std::string names = "InputId, Sex";
+  for (const Column& c : Columns()) names += ", " + std::string(c.name);
+  std::string insert = "insert into CalculationOptions (" + names + ") values (" +
+                       std::to_string(inputId) + ", " +
                        Quote(kSexNames.at(static_cast<size_t>(sex)));
   for (const Column& c : Columns()) {
     insert += ", ";
@@ -243,6 +252,7 @@ bool Tcalcsettings::SaveToTable(int sex, TDataKavrel& data, int inputId,
 
 void Tcalcsettings::WriteToTable(int sex, TDataKavrel& data, int inputId) const {
   if (data.DatasetHasTable("CalculationOptions")) {
+    AddFitMethodColumns(data.Dataset());
     data.ExecDataset("delete from CalculationOptions where InputId=" + SexWhere(inputId, sex));
   } else {
     try {
@@ -316,6 +326,8 @@ std::optional<std::string> CheckCalcSettings(const CalcSettingsRecord& r) {
       {"Alpha", number(r.Alpha), 1e-6, 10},
       {"Beta", number(r.Beta), 1e-6, 0.999999},
       {"Gamma", number(r.Gamma), 1.000001, 10},
+      {"FitMethod", static_cast<double>(r.FitMethod), 0, 1},
+      {"FitSmoothness", number(r.FitSmoothness), 0, 1e6},
   };
   for (const auto& c : checks) {
     if (auto refusal =

@@ -49,6 +49,9 @@ struct CalcSettingsRecord {
   std::string Alpha = "1.0";
   std::string Beta = "0.5";
   std::string Gamma = "2.0";
+  // The fitting method: 0 per age group, 1 all ages at once (with its smoothness, as typed).
+  int FitMethod = 0;
+  std::string FitSmoothness = "0.00001";
 
   bool operator==(const CalcSettingsRecord&) const = default;
 };

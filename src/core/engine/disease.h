@@ -17,6 +17,7 @@ namespace kavrel {
 
 class MessagesLog;
 class Tbasicequations;
+struct CalcOptionsWindowState;
 class TDataKavrel;
 class TableCursor;
 class UserDialogs;
@@ -62,6 +63,12 @@ struct ModelEnvironment {
   const std::array<Series, kSexCount>& AllCauseMortality;  // of the population
   std::array<Series, kSexCount>& OtherCauseMortality;      // left by each calculation
   MessagesLog& Log;                                        // internal-error notes
+  // The number of persons by sex and age: the weights of the input groups' means in the fit over
+  // all ages and in the fit report (plain means without it).
+  const std::array<Series, kSexCount>* PopulationNumbers = nullptr;
+  // After a calculation the messages log names the worst input group when any misses its input
+  // by more than this share (0: no check).
+  double FitReportThreshold = 0.10;
 };
 
 class Tdisease {
@@ -183,6 +190,12 @@ class Tdiseaseam : public Tdisease {
   // The weighted error of variable v at age a of the current sex.
   double ErrorTerm(int v, int a) const;
   int AgeGroupEnd(int g) const;
+  // "All ages at once": the fitted hazards as log-linear curves through knots every few years,
+  // solved together so that every input group's mean is reproduced as closely as the weights and
+  // the smoothness penalty allow; started from the hazards in ModelSeries. False when the
+  // smoothness is not a valid number (the user told).
+  bool FitAllAges(const ModelEnvironment& env, const CalcOptionsWindowState& options,
+                  UserDialogs& dialogs);
 
   // In-place smoothings of a single-year series over ages 0 ... maxAge with groups of width w.
   static void SmoothLinear(Series& series, int w, int maxAge);

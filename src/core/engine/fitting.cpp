@@ -141,6 +141,14 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, CalcControls& controls) 
     HazardMax[kHazardVariables[h]] = value;
     EnforceWeight[kHazardVariables[h]] = options.Enforced[h];
   }
+  if (options.FitMethod == 1) {
+    double smoothness = 0.0;
+    if (!ParseMaximum(options.FitSmoothness, smoothness) || smoothness < 0.0) {
+      controls.Dialogs.ShowError(
+          "The smoothness of the fit over all ages is not a valid number (0 or more)");
+      return false;
+    }
+  }
   fitMaxAge_ = env.MaxAge;
   const int maxAge = env.MaxAge;
   ModelSeries = InputSeries;
@@ -210,6 +218,8 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, CalcControls& controls) 
         }
       }
     }
+    // "All ages at once" goes on from the groups' smoothed hazards.
+    if (options.FitMethod == 1) FitAllAges(env, options, controls.Dialogs);
   }
 
   try {

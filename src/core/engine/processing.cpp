@@ -2,6 +2,7 @@
 
 #include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
+#include "core/engine/fit_report.h"
 #include "core/engine/input_checks.h"
 
 namespace kavrel {
@@ -115,6 +116,13 @@ bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls
   }
   disease.CopyToOutput();
   disease.Calculated[s] = true;
+  // A fit that misses an input group by more than the threshold is said in the log.
+  if (env.FitReportThreshold > 0.0) {
+    const FitReport report = BuildFitReport(disease, s, env.MaxAge, env.PopulationNumbers);
+    if (auto line = FitReportWarning(report, disease.DiseaseName, s, env.FitReportThreshold)) {
+      env.Log.AddMessage(*line);
+    }
+  }
   return true;
 }
 

@@ -176,6 +176,7 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
         }
       }
       if (db.HasTable("CalculationOptions")) {
+        AddFitMethodColumns(db);
         db.Exec("delete from CalculationOptions where InputId=" + ids + ";");
       } else {
         db.Exec(kCreateCalculationOptions);

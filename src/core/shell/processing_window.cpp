@@ -51,7 +51,7 @@ void ProcessingWindow::Open() {
 bool ProcessingWindow::Calculate() {
   CalcControls controls{env_.Options, env_.Simplex, State, env_.Dialogs};
   const ModelEnvironment model{env_.MaxAge, env_.Population.AllCauseMortality, otherCause_,
-                               env_.Log};
+                               env_.Log, &env_.Population.PopulationNumbers};
   const bool calculated = RunCalculation(env_.Disease, model, controls);
   if (calculated) unsavedResult_ = true;
   return calculated;

@@ -359,7 +359,7 @@ void TDataKavrel::UpgradeDataset() {
       for (int k = 10; k <= 26; ++k) insert += ", " + field(k);
       insert += ",False, False, False";
       for (int k = 27; k <= 32; ++k) insert += ", " + text(k);
-      insert += ")";
+      insert += ", 0, '0.00001')";
       inserts.push_back(std::move(insert));
     }
     data.Exec("Drop table Calculationoptions");

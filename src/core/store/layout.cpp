@@ -96,13 +96,29 @@ const std::string_view kCreateCalculationOptions =
     "integer, RRMortWeight integer, InciIgn logical, PrevIgn logical, RemiIgn logical, CfatIgn "
     "logical, DuraIgn logical, MortIgn logical, RRMortIgn logical, InciExact logical, RemiExact "
     "logical, CfatExact logical, MaxIter char(50), Precision char(50), Simplex char(50), Alpha "
-    "char(50), Beta char(50), Gamma char(50))";
+    "char(50), Beta char(50), Gamma char(50), FitMethod integer, FitSmoothness char(50))";
 
 std::string SeriesColumnList(int highestAge) {
   std::string columns = " (DiseaseName char(50), InputId integer, Sex char(10)";
   for (int a = 0; a <= highestAge; ++a) columns += ", A" + std::to_string(a) + " float not null";
   columns += ")";
   return columns;
+}
+
+void AddFitMethodColumns(Database& db) {
+  try {
+    db.Query("select FitMethod, FitSmoothness from CalculationOptions where 0");
+    return;
+  } catch (const DatabaseError&) {
+  }
+  bool hasMethod = true;
+  try {
+    db.Query("select FitMethod from CalculationOptions where 0");
+  } catch (const DatabaseError&) {
+    hasMethod = false;
+  }
+  if (!hasMethod) db.Exec("Alter table CalculationOptions Add FitMethod integer default 0");
+  db.Exec("Alter table CalculationOptions Add FitSmoothness char(50) default '0.00001'");
 }
 
 void CreateSeriesTables(Database& db, int highestAge) {

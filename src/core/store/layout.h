@@ -59,8 +59,11 @@ extern const std::string_view kCreatePreferences;
 
 // Data set tables the program creates.
 extern const std::string_view kTrendsColumns;
-// The whole create statement of the 38-column CalculationOptions.
+// The whole create statement of the 40-column CalculationOptions.
 extern const std::string_view kCreateCalculationOptions;
+// A CalculationOptions table of 38 columns, written before the fitting method was added, gets
+// FitMethod (0, per age group) and FitSmoothness when first written to; reading it needs neither.
+void AddFitMethodColumns(Database& db);
 
 // " (DiseaseName char(50), InputId integer, Sex char(10), A0 float not null, ..., An float not
 // null)": the columns of a processed-input or output table for highest age n.

@@ -317,7 +317,8 @@ void TMainForm::AnalyseResults() {
   AnalysisWindow analysis(
       {env_.Data, env_.Dialogs, env_.Log, env_.Settings.MaxAge, model_.Population.AllCauseMortality,
        model_.CalcWindow, model_.SimplexWindow, processing, model_.AnalysisWindow, random,
-       UncertaintyAgeGroups(&env_.Data, model_.Preferences.Table.Age[5], env_.Settings.MaxAge)},
+       UncertaintyAgeGroups(&env_.Data, model_.Preferences.Table.Age[5], env_.Settings.MaxAge), 0,
+       &model_.Population.PopulationNumbers},
       *disease);
   analysisForm_->Analyse(
       analysis, model_.Caption() + ": " + disease->DiseaseName + ", Sensitivity and Uncertainty",

@@ -268,6 +268,32 @@ TEST_F(DiseaseDataTest, CalculationOptionsTable) {
   back.TakeFromWindows(kMales, windows, simplex, processing);
   EXPECT_EQ(back.Records[kMales], settings.Records[kMales]);
 
+  // A table written before the fitting method: read with the method's defaults, and given its two
+  // columns when next written.
+  data.ExecDataset("create table Old as select * from CalculationOptions");
+  data.ExecDataset("drop table CalculationOptions");
+  data.ExecDataset(
+      "create table CalculationOptions as select InputId, Sex, Agegroup, Linearsmooth, "
+      "MovAvsmooth, CuSplinesmooth, BirthPrev, Only0, Trends, InciValue, RemiValue, CfatValue, "
+      "InciEnforce, RemiEnforce, CfatEnforce, InciWeight, PrevWeight, RemiWeight, CfatWeight, "
+      "DuraWeight, MortWeight, RRMortWeight, InciIgn, PrevIgn, RemiIgn, CfatIgn, DuraIgn, MortIgn, "
+      "RRMortIgn, InciExact, RemiExact, CfatExact, MaxIter, Precision, Simplex, Alpha, Beta, Gamma "
+      "from Old");
+  data.ExecDataset("drop table Old");
+  Tcalcsettings old;
+  old.LoadFromTable(kMales, data, disease.InputId);
+  EXPECT_EQ(old.Records[kMales], settings.Records[kMales]);
+  settings.Records[kMales].FitMethod = 1;
+  settings.Records[kMales].FitSmoothness = "0.5";
+  ASSERT_TRUE(settings.SaveToTable(kMales, data, disease.InputId, dialogs));
+  EXPECT_EQ(data.QueryDataset("select * from CalculationOptions").FieldCount(), 40);
+  old.LoadFromTable(kMales, data, disease.InputId);
+  EXPECT_EQ(old.Records[kMales].FitMethod, 1);
+  EXPECT_EQ(old.Records[kMales].FitSmoothness, "0.5");
+  settings.Records[kMales].FitMethod = 0;
+  settings.Records[kMales].FitSmoothness = CalcSettingsRecord{}.FitSmoothness;
+  ASSERT_TRUE(settings.SaveToTable(kMales, data, disease.InputId, dialogs));
+
   // A stored number that is not a number: refused, the record stays as it was.
   data.ExecDataset("update CalculationOptions set Agegroup='six'");
   EXPECT_THROW(loaded.LoadFromTable(kMales, data, disease.InputId), DatabaseError);

@@ -29,7 +29,7 @@ struct ProbeDisease : Tdiseaseam {
 struct FitFixture : ::testing::Test {
   explicit FitFixture(int maxAge = 100) : maxAge(maxAge), allCause(DemoAllCauseMortality(maxAge)) {}
 
-  ModelEnvironment Env() { return ModelEnvironment{maxAge, allCause, otherCause, log}; }
+  ModelEnvironment Env() { return ModelEnvironment{maxAge, allCause, otherCause, log, nullptr}; }
   CalcControls Controls() { return CalcControls{options, simplex, processing, dialogs}; }
 
   // Inputs of the listed variables taken from a plain calculation with known hazards, so that a

@@ -17,7 +17,7 @@ struct ModelFixture {
     }
   }
 
-  ModelEnvironment Env() { return ModelEnvironment{maxAge, allCause, otherCause, log}; }
+  ModelEnvironment Env() { return ModelEnvironment{maxAge, allCause, otherCause, log, nullptr}; }
 
   // Same hazards at every age of the current sex, in both InputSeries and ModelSeries.
   void SetHazards(double i, double r, double f) {

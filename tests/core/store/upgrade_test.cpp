@@ -82,7 +82,8 @@ TEST_F(UpgradeTest, OlderDataSetIsConvertedOnOpening) {
 
   QueryResult& options = data.QueryDataset("select * from CalculationOptions order by Sex desc");
   ASSERT_EQ(options.RecordCount(), 2);
-  ASSERT_EQ(options.FieldCount(), 38);
+  ASSERT_EQ(options.FieldCount(), 40);
+  EXPECT_EQ(options.AsInteger("FitMethod"), 0);  // per age group, as before
   EXPECT_EQ(options.AsText("Sex"), "Males");
   EXPECT_EQ(options.AsInteger("Agegroup"), 5);
   EXPECT_EQ(options.AsText("Linearsmooth"), "True");
