@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/engine/disease.h"
 
@@ -14,6 +15,15 @@ std::string Number(double value, int digits) {
   char buffer[40];
   std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
   return buffer;
+}
+
+// The shortest text that reads back as the same number (at most 17 significant digits).
+std::string ExactNumber(double value) {
+  for (int digits = 15; digits < 17; ++digits) {
+    const std::string text = Number(value, digits);
+    if (std::strtod(text.c_str(), nullptr) == value) return text;
+  }
+  return Number(value, 17);
 }
 
 }  // namespace
@@ -97,8 +107,8 @@ std::string FitReportCsv(const FitReport& report) {
   std::string text = "Variable,Age group,Input,Output,Deviation\n";
   for (const FitReportRow& row : report.Rows) {
     text += std::string(kVariableDisplayNames[row.Variable]) + "," + row.Label + "," +
-            Number(row.Input, 17) + "," + Number(row.Output, 17) + "," +
-            (row.Deviation ? Number(*row.Deviation, 17) : std::string()) + "\n";
+            ExactNumber(row.Input) + "," + ExactNumber(row.Output) + "," +
+            (row.Deviation ? ExactNumber(*row.Deviation) : std::string()) + "\n";
   }
   return text;
 }
