@@ -62,8 +62,9 @@ struct ExampleSetup {
   ProcessingWindowState processing;
 };
 
-void Fit(benchmark::State& state, bool trends) {
+void Fit(benchmark::State& state, bool trends, int method = 0) {
   ExampleSetup setup("Ischaemic heart disease");
+  setup.options.FitMethod = method;
   if (trends) {
     setup.disease.Trends[0].Blocks = {{-20, 0, 0.985}};
     setup.disease.TrendsOn = setup.disease.CheckTrends();
@@ -80,6 +81,11 @@ void Fit(benchmark::State& state, bool trends) {
 // Prevalence, disease mortality and remission 0, one sex, the default options.
 void BM_FitPrevalenceMortality(benchmark::State& state) { Fit(state, false); }
 BENCHMARK(BM_FitPrevalenceMortality)->Unit(benchmark::kMillisecond);
+
+// The same fitted over all ages at once (the groups' fit, then the joint least-squares problem);
+// compared with BM_FitPrevalenceMortality.
+void BM_FitAllAges(benchmark::State& state) { Fit(state, false, 1); }
+BENCHMARK(BM_FitAllAges)->Unit(benchmark::kMillisecond);
 
 // The same with incidence falling 1.5 % a year over the last 20 years.
 void BM_FitWithTrends(benchmark::State& state) { Fit(state, true); }

@@ -58,7 +58,7 @@ class AllAgesProblem {
     const int interior = std::max(0, static_cast<int>(knots_.size()) - 2);
     return static_cast<int>(terms_.size()) +
            (penaltyRoot_ > 0.0 ? disease_.ParamCount * interior : 0) +
-           disease_.ParamCount * (env_.MaxAge + 1);
+           disease_.ParamCount * static_cast<int>(knots_.size());
   }
 
   // The hazards of every age from the knot values, log-linear between knots.
@@ -71,10 +71,14 @@ class AllAgesProblem {
       for (int j = 0; j + 1 < n; ++j) {
         const int from = knots_[j];
         const int to = knots_[j + 1];
-        for (int a = from; a <= to; ++a) {
-          const double t = static_cast<double>(a - from) / (to - from);
-          hazard[a] = std::exp(values[j] + t * (values[j + 1] - values[j]));
+        // Log-linear: a constant factor from one age to the next.
+        const double factor = std::exp((values[j + 1] - values[j]) / (to - from));
+        double value = std::exp(values[j]);
+        for (int a = from; a < to; ++a) {
+          hazard[a] = value;
+          value *= factor;
         }
+        hazard[to] = std::exp(values[j + 1]);
       }
       if (n == 1) hazard[knots_[0]] = std::exp(values[0]);
     }
@@ -114,15 +118,22 @@ class AllAgesProblem {
       residuals[r++] =
           term.Input > 0.0 ? term.Root * (mean / term.Input - 1.0) : term.Root * 1000.0 * mean;
     }
-    // A hazard above its maximum costs as the user's "Enforced" weight says, age by age.
+    // A hazard above its maximum costs as the user's "Enforced" weight says. Between knots a
+    // hazard runs monotonely, so its largest values are at the knots: one term per knot, the
+    // excess times the weight and the ages the knot stands for (squared, as in the fit per age
+    // group).
     for (int k = 0; k < disease_.ParamCount; ++k) {
       const int v = disease_.ParamVar[k];
       const double maximum = disease_.HazardMax[v];
       const double enforce = disease_.EnforceWeight[v] + 0.5;
       const Series& hazard = disease_.ModelSeries[v][s];
-      for (int a = 0; a <= env_.MaxAge; ++a) {
-        // Squared, the excess times the weight: the fit per age group's term.
-        residuals[r++] = hazard[a] > maximum ? std::sqrt((hazard[a] - maximum) * enforce) : 0.0;
+      const int n = static_cast<int>(knots_.size());
+      for (int j = 0; j < n; ++j) {
+        const int a = knots_[j];
+        const int span = (j + 1 < n ? knots_[j + 1] - a : 0) + (j > 0 ? a - knots_[j - 1] : 0);
+        const double ages = std::max(1.0, 0.5 * span);
+        residuals[r++] =
+            hazard[a] > maximum ? std::sqrt((hazard[a] - maximum) * enforce * ages) : 0.0;
       }
     }
     if (penaltyRoot_ > 0.0) {
@@ -202,7 +213,7 @@ bool Tdiseaseam::FitAllAges(const ModelEnvironment& env, const CalcOptionsWindow
           start, kLowestLogHazard + 1.0, std::max(ceiling - 1e-6, kLowestLogHazard + 2.0));
     }
   }
-  auto* cost = new ceres::DynamicNumericDiffCostFunction<AllAgesProblem, ceres::CENTRAL>(
+  auto* cost = new ceres::DynamicNumericDiffCostFunction<AllAgesProblem, ceres::FORWARD>(
       problemFunction, ceres::TAKE_OWNERSHIP);
   cost->AddParameterBlock(problemFunction->ParameterCount());
   cost->SetNumResiduals(problemFunction->ResidualCount());
@@ -221,12 +232,12 @@ bool Tdiseaseam::FitAllAges(const ModelEnvironment& env, const CalcOptionsWindow
   ceres::Solver::Options solverOptions;
   solverOptions.minimizer_type = ceres::TRUST_REGION;
   solverOptions.trust_region_strategy_type = ceres::LEVENBERG_MARQUARDT;
-  solverOptions.linear_solver_type = ceres::DENSE_QR;
+  solverOptions.linear_solver_type = ceres::DENSE_NORMAL_CHOLESKY;
   solverOptions.num_threads = 1;  // deterministic; the analyses run fits side by side
   solverOptions.max_num_iterations = 200;
-  solverOptions.function_tolerance = 1e-12;
-  solverOptions.gradient_tolerance = 1e-12;
-  solverOptions.parameter_tolerance = 1e-10;
+  solverOptions.function_tolerance = 1e-8;
+  solverOptions.gradient_tolerance = 1e-10;
+  solverOptions.parameter_tolerance = 1e-8;
   solverOptions.logging_type = ceres::SILENT;
   solverOptions.minimizer_progress_to_stdout = false;
   ceres::Solver::Summary summary;
