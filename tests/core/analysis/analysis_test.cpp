@@ -143,6 +143,50 @@ TEST_F(AnalysisTest, ParallelUncertaintyEqualsSequential) {
   EXPECT_EQ(dialogs.Texts().back(), kTooFewIterations);
 }
 
+// The fit over all ages in an analysis: 100 runs on four threads equal one thread's, number for
+// number (each fit solves alone, on its own thread).
+TEST_F(AnalysisTest, AllAgesFitRunsEqualOnAnyNumberOfThreads) {
+  // Stroke as prevalence and mortality (from its stored hazards) with remission given: incidence
+  // and case fatality are fitted. Set up again for each pass: a run reloads the stored outputs.
+  const auto asPrevalenceAndMortality = [&] {
+    std::array<Series, kSexCount> other{};
+    disease.Sex = kMales;
+    disease.TrendsOn = false;
+    for (int v : {kIncidence, kCaseFatality}) disease.InputPresent[v][kMales] = true;
+    disease.CalculatePlain(
+        ModelEnvironment{maxAge, population.AllCauseMortality, other, log, nullptr}, false);
+    for (int v : {kPrevalence, kMortality}) {
+      disease.InputSeries[v][kMales] = disease.ModelSeries[v][kMales];
+      disease.InputPresent[v][kMales] = disease.Processed[v][kMales] = true;
+    }
+    for (int v : {kIncidence, kCaseFatality}) {
+      disease.InputPresent[v][kMales] = disease.Processed[v][kMales] = false;
+    }
+  };
+  const PerVariableAndSex<Series> stored = disease.InputSeries;
+  checked = {false, true, false, false, false, true, false};
+  std::array<std::vector<Tresultin>, 2> runs;
+  for (int pass = 0; pass < 2; ++pass) {
+    disease.InputSeries = stored;
+    asPrevalenceAndMortality();
+    Tuncertklas analysis(disease, {0, 0, 1, 2, 0, 0, 0});
+    analysis.Reset(kMales, checked, FiveYearGroups(maxAge, "Standard"), 0.1);
+    analysis.Iterations = 100;
+    RandomSource random(5, 20261211u);
+    AnalysisSetup setup = Setup(pass == 0 ? 1 : 4);
+    setup.Options.FitMethod = 1;
+    setup.Options.Exact = {false, true, false};
+    setup.PopulationNumbers = &population.PopulationNumbers;
+    ASSERT_TRUE(analysis.Start(disease, checked, random, setup, data, dialogs, progress));
+    runs[pass] = analysis.Runs;
+  }
+  ASSERT_EQ(runs[0].size(), 100u);
+  for (std::size_t k = 0; k < runs[0].size(); ++k) {
+    for (int v = 0; v < kVariableCount; ++v)
+      ASSERT_EQ(runs[0][k].Outputs[v], runs[1][k].Outputs[v]) << k << " " << v;
+  }
+}
+
 TEST_F(AnalysisTest, StoredSummaryAndVariantsRoundTrip) {
   Tuncertklas analysis(disease, {});
   analysis.Reset(kMales, checked, FiveYearGroups(maxAge, "Standard"), 0.1);
