@@ -107,6 +107,14 @@ class ProcessFormTest final : public QObject {
       form->Button("Calc&ulate")->click();
       QVERIFY(form->Button("&Save result")->isEnabled());
       QVERIFY(table->View()->model()->columnCount() > before);  // the outputs joined
+      // "Fit report": each input group against the output's mean over it.
+      form->Button("Fit report")->click();
+      TTableForm* fit = form->Tables().back();
+      QCOMPARE(QString::fromStdString(fit->Grid().Cell(4, 0)), QString("Deviation (%)"));
+      QVERIFY(fit->Grid().RowCount() > 20);
+      QCOMPARE(QString::fromStdString(fit->Grid().Cell(0, 1)), QString("Incidence"));
+      QCOMPARE(QString::fromStdString(fit->Grid().Cell(1, 1)), QString("0-4"));
+      fit->close();
       QCOMPARE(graph->Lines().size(), std::size_t{10});         // and the output lines
       QCOMPARE(graph->Lines()[3].Title, std::string("Incidence (o)"));
       // The options panel: a line made invisible and moved to the right axis.

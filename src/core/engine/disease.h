@@ -68,7 +68,7 @@ struct ModelEnvironment {
   const std::array<Series, kSexCount>* PopulationNumbers = nullptr;
   // After a calculation the messages log names the worst input group when any misses its input
   // by more than this share (0: no check).
-  double FitReportThreshold = 0.10;
+  double FitReportThreshold = 0.10;  // kFitReportThreshold
 };
 
 class Tdisease {

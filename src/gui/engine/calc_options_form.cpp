@@ -1,6 +1,7 @@
 #include "gui/engine/calc_options_form.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -29,6 +30,8 @@ TCalcOpForm::TCalcOpForm(CalcOptionsWindowState& state, QWidget* parent)
       cubic_(new QCheckBox("Cubic spline")),
       birth_(new QCheckBox("Prevalence at birth")),
       age0Only_(new QCheckBox("Input for age 0 only")),
+      fitMethod_(new QComboBox),
+      smoothness_(new QLineEdit),
       openGraph_(new QCheckBox("Graph")),
       openTable_(new QCheckBox("Table")) {
   setWindowTitle(Q(CalcOptionsWindowState::kCaption));
@@ -48,7 +51,20 @@ TCalcOpForm::TCalcOpForm(CalcOptionsWindowState& state, QWidget* parent)
   auto* birthLayout = new QVBoxLayout(birthBox);
   birthLayout->addWidget(birth_);
   birthLayout->addWidget(age0Only_);
+  // How the hazards are fitted: group by group as above, or over all ages at once from there.
+  auto* methodBox = new QGroupBox("Fitting method");
+  auto* methodLayout = new QFormLayout(methodBox);
+  fitMethod_->addItems({"Per age group", "All ages at once"});
+  fitMethod_->setToolTip(
+      "Per age group: each group of the width above fitted alone, young to old, then smoothed.\n"
+      "All ages at once: from there, smooth hazards fitted to every input group together, so "
+      "that group means (and durations by age at onset) are reproduced.");
+  smoothness_->setToolTip(
+      "Strength of the smoothness penalty of the fit over all ages (0 or more)");
+  methodLayout->addRow("Method", fitMethod_);
+  methodLayout->addRow("Smoothness", smoothness_);
   agesLayout->addWidget(groups);
+  agesLayout->addWidget(methodBox);
   agesLayout->addWidget(birthBox);
   agesLayout->addStretch();
 
@@ -139,6 +155,13 @@ TCalcOpForm::TCalcOpForm(CalcOptionsWindowState& state, QWidget* parent)
   connect(width_, &QSpinBox::valueChanged, this, [this](int value) {
     if (!showing_) state_.AgeGroupWidth = value;
   });
+  connect(fitMethod_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (showing_) return;
+    state_.FitMethod = index;
+    Show();
+  });
+  connect(smoothness_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { state_.FitSmoothness = text.toStdString(); });
   const auto bind = [this](QCheckBox* box, bool CalcOptionsWindowState::*field) {
     connect(box, &QCheckBox::toggled, this, [this, field](bool checked) {
       if (!showing_) state_.*field = checked;
@@ -180,6 +203,9 @@ void TCalcOpForm::Show() {
   showing_ = true;
   const CalcOptionsWindowState& s = state_;
   width_->setValue(s.AgeGroupWidth);
+  fitMethod_->setCurrentIndex(s.FitMethod == 1 ? 1 : 0);
+  smoothness_->setText(QString::fromStdString(s.FitSmoothness));
+  smoothness_->setEnabled(s.FitMethod == 1);
   linear_->setChecked(s.LinearInterpolation);
   movingAverage_->setChecked(s.MovingAverage);
   cubic_->setChecked(s.CubicSpline);

@@ -8,6 +8,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QSlider;
 class QSpinBox;
@@ -41,6 +42,8 @@ class TCalcOpForm final : public QDialog {
   QCheckBox* age0Only_;
   std::array<QLineEdit*, 3> maximum_{};
   std::array<QSpinBox*, 3> enforced_{};
+  QComboBox* fitMethod_;
+  QLineEdit* smoothness_;
   QCheckBox* openGraph_;
   QCheckBox* openTable_;
   std::array<QSlider*, 7> weight_{};

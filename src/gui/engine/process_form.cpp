@@ -46,6 +46,8 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   auto* setTrends = new QPushButton("Set");
   auto* graph = new QPushButton("Open &graph");
   auto* table = new QPushButton("Open table");
+  auto* fit = new QPushButton("Fit report");
+  fit->setToolTip("Each input age group against the mean of the output over the group");
   auto* viewOptions = new QPushButton("Options");
   auto* calculate = new QPushButton("Calc&ulate");
   auto* options = new QPushButton("O&ptions");
@@ -57,7 +59,7 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   auto* right = new QVBoxLayout;
   right->addWidget(group("Adjust input", {variable, saveChanges}));
   right->addWidget(group("Time trends", {setTrends, apply_}));
-  right->addWidget(group("View data", {graph, table, viewOptions}));
+  right->addWidget(group("View data", {graph, table, fit, viewOptions}));
   right->addWidget(group("Calculation", {calculate, options}));
   right->addStretch();
   auto* columns = new QHBoxLayout;
@@ -77,6 +79,7 @@ TProcessForm::TProcessForm(UserDialogs& dialogs, QWidget* parent)
   connect(fromOutput_, &QPushButton::clicked, this, &TProcessForm::FromOutput);
   connect(saveChanges, &QPushButton::clicked, this, &TProcessForm::SaveChanges);
   connect(table, &QPushButton::clicked, this, &TProcessForm::OpenTable);
+  connect(fit, &QPushButton::clicked, this, &TProcessForm::OpenFitReport);
   connect(graph, &QPushButton::clicked, this, &TProcessForm::OpenGraph);
   connect(setTrends, &QPushButton::clicked, this, &TProcessForm::SetTrends);
   connect(variable, &QPushButton::clicked, this, &TProcessForm::AdjustVariable);
@@ -279,6 +282,16 @@ TTableForm* TProcessForm::OpenTable() {
   auto* table = new TTableForm(
       model->TableTitle(), [model](const TableRequest& request) { return model->Table(request); },
       this, view_);
+  tables_.emplace_back(table);
+  table->show();
+  return table;
+}
+
+TTableForm* TProcessForm::OpenFitReport() {
+  if (model_ == nullptr) return nullptr;
+  ProcessingWindow* model = model_;
+  auto* table = new TTableForm(
+      model->FitTitle(), [model](const TableRequest&) { return model->FitTable(); }, this);
   tables_.emplace_back(table);
   table->show();
   return table;

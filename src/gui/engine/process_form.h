@@ -44,6 +44,8 @@ class TProcessForm final : public QDialog {
   void SaveChanges();
   void SaveResult();
   TTableForm* OpenTable();
+  // "Fit report": every input group against the output's mean over it, in a table window.
+  TTableForm* OpenFitReport();
   TGrafForm* OpenGraph();
   std::vector<TGrafForm*> Graphs() const;
   void SetTrends();
