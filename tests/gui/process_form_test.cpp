@@ -115,7 +115,7 @@ class ProcessFormTest final : public QObject {
       QCOMPARE(QString::fromStdString(fit->Grid().Cell(0, 1)), QString("Incidence"));
       QCOMPARE(QString::fromStdString(fit->Grid().Cell(1, 1)), QString("0-4"));
       fit->close();
-      QCOMPARE(graph->Lines().size(), std::size_t{10});         // and the output lines
+      QCOMPARE(graph->Lines().size(), std::size_t{10});  // and the output lines
       QCOMPARE(graph->Lines()[3].Title, std::string("Incidence (o)"));
       // The options panel: a line made invisible and moved to the right axis.
       graph->ToggleOptions();

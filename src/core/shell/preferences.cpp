@@ -75,8 +75,28 @@ bool SettingsObject::LoadFromTable(TDataKavrel& data, int prefId) {
 }
 
 void SettingsObject::SaveToTable(TDataKavrel& data, int prefId) {
-  std::string insert = "insert into " + std::string(Table()) + " values (" + std::to_string(prefId);
-  for (const Column& c : Columns()) {
+  // A column added in a later version is added to an older collection's table when it is first
+  // written; reading such a table keeps the column's default.
+  const std::vector<Column> columns = Columns();
+  std::vector<const Column*> missing;
+  {
+    QueryResult& probe = data.QueryCollection("select * from " + std::string(Table()) + " where 0");
+    for (const Column& c : columns) {
+      if (probe.FieldIndex(c.Name) < 0) missing.push_back(&c);
+    }
+  }
+  for (const Column* c : missing) {
+    const char* type = c->Type == K::kLogical ? "logical"
+                       : c->Type == K::kText  ? "char(50)"
+                                              : "integer";
+    data.ExecCollection("Alter table " + std::string(Table()) + " Add " + std::string(c->Name) +
+                        " " + type);
+  }
+  std::string names = "PrefId";
+  for (const Column& c : columns) names += ", " + std::string(c.Name);
+  std::string insert =
+      "insert into " + std::string(Table()) + " (" + names + ") values (" + std::to_string(prefId);
+  for (const Column& c : columns) {
     insert += ", ";
     switch (c.Type) {
       case K::kInteger:
@@ -248,6 +268,8 @@ void Tcalcsettings::SetDefaults() {
   MaxIterWarn = true;
   AdditIter = false;
   Simplex = {"1000", "1.0E-09", "0.05", "1.0", "0.5", "2.0"};
+  FitMethod = 0;
+  FitSmoothness = "0.00001";
 }
 
 std::vector<Column> Tcalcsettings::Columns() {
@@ -273,6 +295,8 @@ std::vector<Column> Tcalcsettings::Columns() {
   const std::array<std::string_view, 6> texts = {"MaxIter", "Precision", "Simplex",
                                                  "Alpha",   "Beta",      "Gamma"};
   for (int k = 0; k < 6; ++k) columns.push_back(T(texts[k], Simplex[k]));
+  columns.push_back(I("FitMethod", FitMethod));
+  columns.push_back(T("FitSmoothness", FitSmoothness));
   return columns;
 }
 
@@ -298,6 +322,8 @@ void Tcalcsettings::ShowInWindows(PreferenceWindows& w) const {
   w.Simplex.Alpha = Simplex[3];
   w.Simplex.Beta = Simplex[4];
   w.Simplex.Gamma = Simplex[5];
+  w.Calc.FitMethod = FitMethod;
+  w.Calc.FitSmoothness = FitSmoothness;
 }
 
 void Tcalcsettings::TakeFromWindows(const PreferenceWindows& w) {
@@ -318,6 +344,8 @@ void Tcalcsettings::TakeFromWindows(const PreferenceWindows& w) {
   AdditIter = w.Simplex.AskMoreIterations;
   Simplex = {w.Simplex.MaxIterations, w.Simplex.Precision, w.Simplex.Simplex,
              w.Simplex.Alpha,         w.Simplex.Beta,      w.Simplex.Gamma};
+  FitMethod = w.Calc.FitMethod;
+  FitSmoothness = w.Calc.FitSmoothness;
 }
 
 // Smooth, fit and sensitivity settings

@@ -113,6 +113,8 @@ class Tcalcsettings final : public SettingsObject {
   std::array<bool, 3> Exact{};
   bool MaxIterWarn = true, AdditIter = false;
   std::array<std::string, 6> Simplex{};  // MaxIter, Precision, Simplex, Alpha, Beta, Gamma
+  int FitMethod = 0;                     // 0 per age group, 1 all ages at once
+  std::string FitSmoothness = "0.00001";
 };
 
 class Tfitsenssettings final : public SettingsObject {

@@ -62,8 +62,15 @@ TEST_F(PreferencesTest, SaveAndReadEveryColumn) {
   EXPECT_EQ(dialogs.Texts().back(), kCannotSaveDefaults);
 
   ChangeEverything();
+  calc.FitMethod = 1;
+  calc.FitSmoothness = "0.25";
   preferences.Table.Age[2] = 4;
+  // A collection written before the fitting method: the columns come with the first save.
+  data.ExecCollection("Alter table CalcPrefs Drop column FitSmoothness");
+  data.ExecCollection("Alter table CalcPrefs Drop column FitMethod");
   ASSERT_TRUE(preferences.Save("Mine", windows, data, dialogs));
+  EXPECT_EQ(data.QueryCollection("select FitMethod, FitSmoothness from CalcPrefs").AsText(1),
+            "0.25");
   EXPECT_EQ(preferences.PrefID, 1);
   for (const char* table : {"TablePrefs", "GraphPrefs", "CalcPrefs", "FitSensPrefs"}) {
     EXPECT_EQ(data.QueryCollection(std::string("select * from ") + table).RecordCount(), 1)
