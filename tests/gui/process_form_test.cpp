@@ -165,6 +165,13 @@ class ProcessFormTest final : public QObject {
       QVERIFY(inspect->Graph() != nullptr && inspect->Graph()->isVisible());
       QCOMPARE(inspect->Graph()->Lines().size(), std::size_t{10});  // adjusted inputs, outputs
       QVERIFY(inspect->Table() != nullptr && inspect->Table()->isVisible());
+      // The stored result's fit report: its input groups against its outputs.
+      inspect->ShowFitReport();
+      auto* fit = qobject_cast<TTableForm*>(inspect->Outputs().back());
+      QVERIFY(fit != nullptr);
+      QCOMPARE(fit->windowTitle().left(22), QString("Fit of Asthma, Females"));
+      QVERIFY(fit->Grid().RowCount() > 20);
+      QCOMPARE(QString::fromStdString(fit->Grid().Cell(1, 1)), QString("0-4"));
       inspect->MoveButton(2)->click();  // next
       QCOMPARE(inspect->DiseaseName()->text(), QString("Ischaemic heart disease"));
       QCOMPARE(inspect->Graph()->Lines().size(), std::size_t{0});  // nothing stored there

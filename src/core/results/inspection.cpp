@@ -3,6 +3,7 @@
 #include "core/agesched/age_groups.h"
 #include "core/engine/disease.h"
 #include "core/engine/population_series.h"
+#include "core/results/fit_table.h"
 #include "core/results/view_options.h"
 #include "core/store/data_kavrel.h"
 
@@ -81,6 +82,16 @@ TableText InspectionWindow::Table(const TableRequest& request) const {
       list, *disease_, sex_, Original ? InputColumns::kOriginal : InputColumns::kAdjusted,
       ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible}, request.Hazards);
   return RecalculateTable(list, request);
+}
+
+TableText InspectionWindow::FitTable() const {
+  if (!disease_) return {};
+  return FitReportTable(*disease_, sex_, env_.MaxAge, &env_.Population.PopulationNumbers);
+}
+
+std::string InspectionWindow::FitTitle() const {
+  return disease_ ? "Fit of " + disease_->DiseaseName + ", " + std::string(kSexNames[sex_])
+                  : std::string("Fit");
 }
 
 Tagegrouplist InspectionWindow::TableGroups() const {

@@ -65,6 +65,9 @@ class InspectionWindow {
   void Chosen();
 
   TableText Table(const TableRequest& request) const;
+  // The fit report of the stored result: its adjusted inputs against its outputs.
+  TableText FitTable() const;
+  std::string FitTitle() const;
   std::string TableTitle() const;
   std::vector<PlotLine> GraphLines() const;
   std::string GraphCaption() const;

@@ -1,15 +1,13 @@
 #include "core/shell/processing_window.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 
 #include "core/agesched/age_groups.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/amoeba.h"
-#include "core/engine/fit_report.h"
 #include "core/engine/processing.h"
 #include "core/exchange/population.h"
+#include "core/results/fit_table.h"
 
 namespace kavrel {
 
@@ -187,30 +185,7 @@ std::string ProcessingWindow::GraphCaption() const {
 }
 
 TableText ProcessingWindow::FitTable() const {
-  TableText text;
-  text.Headers = {"Variable", "Age group", "Input", "Output", "Deviation (%)"};
-  text.Groups.assign(text.Headers.size(), "");
-  text.Decimals.assign(text.Headers.size(), 0);
-  if (!env_.Disease.Calculated[Sex()]) return text;
-  const FitReport report =
-      BuildFitReport(env_.Disease, Sex(), env_.MaxAge, &env_.Population.PopulationNumbers);
-  const auto number = [](double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.4g", value);
-    return std::string(buffer);
-  };
-  for (const FitReportRow& row : report.Rows) {
-    std::string deviation;
-    if (row.Deviation) {
-      char buffer[32];
-      std::snprintf(buffer, sizeof buffer, "%+.2f", 100.0 * *row.Deviation);
-      deviation = buffer;
-      if (std::fabs(*row.Deviation) > kFitReportThreshold) deviation += " *";
-    }
-    text.Rows.push_back({std::string(kVariableDisplayNames[row.Variable]), row.Label,
-                         number(row.Input), number(row.Output), deviation});
-  }
-  return text;
+  return FitReportTable(env_.Disease, Sex(), env_.MaxAge, &env_.Population.PopulationNumbers);
 }
 
 std::string ProcessingWindow::FitTitle() const {

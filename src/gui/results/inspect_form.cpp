@@ -57,6 +57,8 @@ TInspectForm::TInspectForm(TDataKavrel& data, UserDialogs& dialogs, MessagesLog&
   tableBox_->setChecked(true);
   auto* uncertainty = new QPushButton("Uncertainty");
   auto* sensitivity = new QPushButton("Sensitivity");
+  auto* fit = new QPushButton("Fit report");
+  fit->setToolTip("Each input age group of the stored result against the output's mean over it");
   auto* close = new QPushButton("&Close");
   auto* top = new QHBoxLayout;
   top->addWidget(RadioBox("Sex", sex_, {"Males", "Females"}, true));
@@ -65,6 +67,7 @@ TInspectForm::TInspectForm(TDataKavrel& data, UserDialogs& dialogs, MessagesLog&
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(uncertainty);
   bottom->addWidget(sensitivity);
+  bottom->addWidget(fit);
   bottom->addStretch();
   bottom->addWidget(close);
   auto* layout = new QVBoxLayout(this);
@@ -75,6 +78,7 @@ TInspectForm::TInspectForm(TDataKavrel& data, UserDialogs& dialogs, MessagesLog&
   connect(choose, &QPushButton::clicked, this, &TInspectForm::Choose);
   connect(uncertainty, &QPushButton::clicked, this, &TInspectForm::ShowUncertainty);
   connect(sensitivity, &QPushButton::clicked, this, &TInspectForm::ShowSensitivity);
+  connect(fit, &QPushButton::clicked, this, &TInspectForm::ShowFitReport);
   ChooseOutput = [this](const std::vector<std::string>& items) {
     OutputItemChooser chooser(this);
     QStringList list;
@@ -294,6 +298,15 @@ void TInspectForm::ShowSensitivity() {
                                 model->TableGroups(), request);
       },
       this, &model_->View());
+  window->show();
+  outputs_.emplace_back(window);
+}
+
+void TInspectForm::ShowFitReport() {
+  if (model_ == nullptr || model_->Disease() == nullptr) return;
+  InspectionWindow* model = model_;
+  auto* window = new TTableForm(
+      model->FitTitle(), [model](const TableRequest&) { return model->FitTable(); }, this);
   window->show();
   outputs_.emplace_back(window);
 }

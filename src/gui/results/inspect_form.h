@@ -48,6 +48,8 @@ class TInspectForm final : public QDialog {
   // item chosen and shown as a graph or a table. The chooser can be set by tests.
   void ShowUncertainty();
   void ShowSensitivity();
+  // "Fit report": the stored result's input groups against its outputs.
+  void ShowFitReport();
   std::function<std::pair<int, bool>(const std::vector<std::string>&)> ChooseOutput;
   std::vector<QWidget*> Outputs() const;
 

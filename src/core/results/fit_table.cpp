@@ -1,0 +1,39 @@
+#include "core/results/fit_table.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "core/engine/disease.h"
+#include "core/engine/fit_report.h"
+
+namespace kavrel {
+
+TableText FitReportTable(const Tdisease& disease, int sex, int maxAge,
+                         const std::array<Series, kSexCount>* population) {
+  TableText text;
+  text.Headers = {"Variable", "Age group", "Input", "Output", "Deviation (%)"};
+  text.Groups.assign(text.Headers.size(), "");
+  text.Decimals.assign(text.Headers.size(), 0);
+  text.Sex = sex;
+  if (!disease.Calculated[sex]) return text;
+  const auto number = [](double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.4g", value);
+    return std::string(buffer);
+  };
+  for (const FitReportRow& row : BuildFitReport(disease, sex, maxAge, population).Rows) {
+    std::string deviation;
+    if (row.Deviation) {
+      char buffer[32];
+      std::snprintf(buffer, sizeof buffer, "%+.2f", 100.0 * *row.Deviation);
+      deviation = buffer;
+      if (std::fabs(*row.Deviation) > kFitReportThreshold) deviation += " *";
+    }
+    text.Rows.push_back({std::string(kVariableDisplayNames[row.Variable]), row.Label,
+                         number(row.Input), number(row.Output), deviation});
+  }
+  return text;
+}
+
+}  // namespace kavrel
