@@ -12,7 +12,7 @@ namespace kavrel {
 TableText FitReportTable(const Tdisease& disease, int sex, int maxAge,
                          const std::array<Series, kSexCount>* population) {
   TableText text;
-  text.Headers = {"Variable", "Age group", "Input", "Output", "Deviation (%)"};
+  text.Headers = {"Variable", "Age group", "Input", "Output", "Deviation (%)", "Beyond 10 %"};
   text.Groups.assign(text.Headers.size(), "");
   text.Decimals.assign(text.Headers.size(), 0);
   text.Sex = sex;
@@ -28,10 +28,11 @@ TableText FitReportTable(const Tdisease& disease, int sex, int maxAge,
       char buffer[32];
       std::snprintf(buffer, sizeof buffer, "%+.2f", 100.0 * *row.Deviation);
       deviation = buffer;
-      if (std::fabs(*row.Deviation) > kFitReportThreshold) deviation += " *";
     }
+    const bool beyond = row.Deviation && std::fabs(*row.Deviation) > kFitReportThreshold;
     text.Rows.push_back({std::string(kVariableDisplayNames[row.Variable]), row.Label,
-                         number(row.Input), number(row.Output), deviation});
+                         number(row.Input), number(row.Output), deviation,
+                         std::string(beyond ? 1 : 0, '*')});
   }
   return text;
 }

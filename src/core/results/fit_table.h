@@ -11,9 +11,9 @@ namespace kavrel {
 
 class Tdisease;
 
-// "Variable", "Age group", "Input", "Output", "Deviation (%)", one row per input group of the
-// sex's inputs (as calculated) against its outputs; a deviation beyond the report's threshold is
-// marked " *". No rows when the sex has no result.
+// "Variable", "Age group", "Input", "Output", "Deviation (%)", "Beyond 10 %", one row per input
+// group of the sex's inputs (as calculated) against its outputs; a deviation beyond the report's
+// threshold is marked "*" in the last column. No rows when the sex has no result.
 TableText FitReportTable(const Tdisease& disease, int sex, int maxAge,
                          const std::array<Series, kSexCount>* population);
 

@@ -292,6 +292,7 @@ TTableForm* TProcessForm::OpenFitReport() {
   ProcessingWindow* model = model_;
   auto* table = new TTableForm(
       model->FitTitle(), [model](const TableRequest&) { return model->FitTable(); }, this);
+  table->ShowAsPlainTable();
   tables_.emplace_back(table);
   table->show();
   return table;

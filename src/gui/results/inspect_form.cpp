@@ -307,6 +307,7 @@ void TInspectForm::ShowFitReport() {
   InspectionWindow* model = model_;
   auto* window = new TTableForm(
       model->FitTitle(), [model](const TableRequest&) { return model->FitTable(); }, this);
+  window->ShowAsPlainTable();
   window->show();
   outputs_.emplace_back(window);
 }

@@ -352,6 +352,18 @@ void TTableForm::ToggleOptions() {
 
 QPushButton* TTableForm::Button(const QString& text) const { return FindButton(this, text); }
 
+void TTableForm::ShowAsPlainTable() {
+  plain_ = true;
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{numbers_, rates_, decimals_, optionsButton_}) {
+    control->hide();
+  }
+  for (QLabel* label : findChildren<QLabel*>()) {
+    if (label->text() == "Rates per:" || label->text() == "Decimals") label->hide();
+  }
+  Recompute();
+}
+
 TableRequest TTableForm::Request() const {
   return TableRequest{.Numbers = numbers_->isChecked(),
                       .Decimals = decimals_->value(),
@@ -384,7 +396,8 @@ void TTableForm::Recompute() {
   }
   model_->Reload();
   view_->resizeColumnsToContents();
-  setWindowTitle(QString::fromStdString(TableCaption(title_, request.Numbers, request.RatesIndex)));
+  setWindowTitle(QString::fromStdString(
+      plain_ ? title_ : TableCaption(title_, request.Numbers, request.RatesIndex)));
 }
 
 }  // namespace kavrel

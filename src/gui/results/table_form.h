@@ -57,6 +57,9 @@ class TTableForm final : public QWidget {
   void ToggleOptions();
   // The current request of the controls.
   TableRequest Request() const;
+  // A table of other figures than rates (the fit report): no rates, numbers, decimals or options
+  // controls, and the caption as given.
+  void ShowAsPlainTable();
   // Ctrl+C and the pop-up "Copy": the selected cells, or the whole table with its headings when
   // no more than one cell is selected, as tab-separated text a spreadsheet pastes into cells.
   void Copy();
@@ -91,6 +94,7 @@ class TTableForm final : public QWidget {
   QLabel* groupsLabel_;
   QPushButton* optionsButton_;
   QPushButton* close_;
+  bool plain_ = false;
 };
 
 }  // namespace kavrel

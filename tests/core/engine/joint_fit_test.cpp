@@ -194,6 +194,21 @@ TEST(JointFitCompromise, InconsistentInputsSplitTheDifferenceByWeight) {
   EXPECT_LT(prevalenceMiss[1], prevalenceMiss[0] / 3);  // more weight, closer
 }
 
+// A smoothness that is no number stops the calculation with a message before anything changes.
+TEST(JointFitOptions, ASmoothnessThatIsNoNumberIsRefused) {
+  Case c{"Refused", 100, {kPrevalence, kMortality}};
+  for (const char* text : {"abc", "-1", ""}) {
+    Fixture f(c);
+    f.Publish(c);
+    f.options.FitSmoothness = text;
+    EXPECT_FALSE(f.Calculate()) << text;
+    ASSERT_FALSE(f.dialogs.Texts().empty());
+    EXPECT_EQ(f.dialogs.Texts().back(),
+              "The smoothness of the fit over all ages is not a valid number (0 or more)");
+    EXPECT_FALSE(f.disease.Calculated[kMales]);
+  }
+}
+
 // The report's group means by hand: two ages, populations 100 and 300.
 TEST(FitReportTest, GroupMeansWeightedByPersons) {
   Tdisease d("d");
