@@ -59,5 +59,6 @@ void RegisterTable(Commands& commands);
 void RegisterAnalysis(Commands& commands);
 void RegisterCopy(Commands& commands);
 void RegisterGraph(Commands& commands);
+void RegisterResults(Commands& commands);
 
 }  // namespace kavrel::cli

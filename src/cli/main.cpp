@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
   for (auto registration :
        {kavrel::cli::RegisterDemo, kavrel::cli::RegisterStoreCommands,
         kavrel::cli::RegisterCalculate, kavrel::cli::RegisterAdjust, kavrel::cli::RegisterTable,
-        kavrel::cli::RegisterAnalysis, kavrel::cli::RegisterCopy, kavrel::cli::RegisterGraph}) {
+        kavrel::cli::RegisterAnalysis, kavrel::cli::RegisterCopy, kavrel::cli::RegisterGraph,
+        kavrel::cli::RegisterResults}) {
     registration(commands);
   }
   try {

@@ -72,6 +72,14 @@ grep -q '^"Uncertainty results, Stroke Prevalence"' "$work/analyses.csv"
 if "$cli" export "$work/Example.mdb" --format prevent --include sensitivity \
   --out "$work/x.mdb" 2> /dev/null; then echo "--include with prevent"; exit 1; fi
 [ "$("$cli" random --generator 2 --seed 0 --count 5 | wc -l)" -eq 5 ]
+# The stored results as tidy data: long (a value per line) and wide (a line per age) agree.
+"$cli" results "$work/Example.mdb" --diseases Stroke > "$work/long.csv"
+"$cli" results "$work/Example.mdb" --diseases Stroke --format wide > "$work/wide.csv"
+[ "$(wc -l < "$work/long.csv")" -eq $((1 + 101 * 8)) ] || { echo "results long lines"; exit 1; }
+[ "$(wc -l < "$work/wide.csv")" -eq $((1 + 101)) ] || { echo "results wide lines"; exit 1; }
+long70=$(grep '^Example,Stroke,Females,70,Prevalence,' "$work/long.csv" | cut -d, -f6)
+wide70=$(grep '^Example,Stroke,Females,70,' "$work/wide.csv" | cut -d, -f6)
+[ -n "$long70" ] && [ "$long70" = "$wide70" ] || { echo "results long $long70 wide $wide70"; exit 1; }
 # The saved Stroke result as pictures for a report (drawn by kavrel-picture, built with the
 # windows).
 if [ -x "$(dirname "$cli")/kavrel-picture" ]; then

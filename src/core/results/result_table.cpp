@@ -424,6 +424,24 @@ PrintLayout BuildPrintLayout(const Tkolomlijst& list, std::string_view datasetNa
   return layout;
 }
 
+Series OutputIncidenceHazard(const Tdisease& disease, int sex) {
+  const Series& v = disease.OutputSeries[kIncidence][sex];
+  const Series& w = disease.OutputSeries[kPrevalence][sex];
+  if (disease.IncidenceIsHazard) return v;
+  Series hazard{};
+  for (int a = 0; a < kAgeCount; ++a) hazard[a] = w[a] < 1.0 ? v[a] / (1.0 - w[a]) : 0.0;
+  return hazard;
+}
+
+Series OutputIncidencePopulationRate(const Tdisease& disease, int sex) {
+  const Series& v = disease.OutputSeries[kIncidence][sex];
+  const Series& w = disease.OutputSeries[kPrevalence][sex];
+  if (!disease.IncidenceIsHazard) return v;
+  Series rate{};
+  for (int a = 0; a < kAgeCount; ++a) rate[a] = (1.0 - w[a]) * v[a];
+  return rate;
+}
+
 Tagegrouplist FiveYearGroups(int maxAge, std::string name) {
   Tagegrouplist list;
   list.Name = std::move(name);

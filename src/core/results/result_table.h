@@ -239,6 +239,11 @@ PrintLayout BuildPrintLayout(const Tkolomlijst& list, std::string_view datasetNa
                              std::string_view caption, std::string_view date,
                              std::string_view time);
 
+// The output incidence of a sex both ways, as the incidence columns convert it: the hazard among
+// those without the disease, and the rate in the whole population ((1 - prevalence) x hazard).
+Series OutputIncidenceHazard(const Tdisease& disease, int sex);
+Series OutputIncidencePopulationRate(const Tdisease& disease, int sex);
+
 // Five-year groups 0-4, 5-9, ... with the last open: the default table and export groups.
 Tagegrouplist FiveYearGroups(int maxAge, std::string name);
 
