@@ -13,6 +13,8 @@
 #include "cli/csv_output.h"
 #include "cli/opened_dataset.h"
 #include "core/engine/disease.h"
+#include "core/exchange/grid.h"
+#include "core/exchange/input_import.h"
 #include "core/results/result_table.h"
 #include "core/store/layout.h"
 #include "core/store/table_cursor.h"
@@ -103,9 +105,50 @@ int RunResults(const ResultsOptions& options, std::ostream& out, std::ostream& e
   return 0;
 }
 
+struct ImportOptions {
+  std::string dataset;
+  std::string collection;
+  std::string inputs;
+};
+
+// Inputs from a long CSV file into a data set: every refusal with its line, and nothing stored
+// unless the whole file is fine.
+int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err) {
+  std::vector<std::vector<std::string>> lines;
+  try {
+    lines = ReadCsvFile(options.inputs);
+  } catch (const std::exception& error) {
+    err << "Error: " << error.what() << '\n';
+    return kError;
+  }
+  OpenedDataset set(err);
+  if (!set.Open(options.dataset, options.collection, true)) return kError;
+  const ImportOutcome outcome = ImportInputs(set.data, lines, set.maxAge);
+  if (!outcome.Refusals.empty()) {
+    for (const std::string& refusal : outcome.Refusals) err << refusal << '\n';
+    err << "Nothing was imported: " << outcome.Refusals.size() << " line"
+        << (outcome.Refusals.size() == 1 ? "" : "s") << " refused.\n";
+    return kUsage;
+  }
+  out << "Disease,Imported\n";
+  for (const std::string& name : outcome.Added) out << CsvField(name) << ",added\n";
+  for (const std::string& name : outcome.Replaced) out << CsvField(name) << ",replaced\n";
+  return 0;
+}
+
 }  // namespace
 
 void RegisterResults(Commands& commands) {
+  auto import = std::make_shared<ImportOptions>();
+  CLI::App* importCommand = commands.Add(
+      "import",
+      "Add or replace diseases from a long CSV file (Disease,ICD,Sex,Variable,Age from,Age to,"
+      "Value[,Incidence as population rate])",
+      [import](std::ostream& out, std::ostream& err) { return RunImport(*import, out, err); });
+  importCommand->add_option("DATASET", import->dataset, "Data set file")->required();
+  importCommand->add_option("INPUTS", import->inputs, "CSV file of inputs")->required();
+  importCommand->add_option("--collection", import->collection, "Collection file");
+
   auto options = std::make_shared<ResultsOptions>();
   CLI::App* command = commands.Add(
       "results", "The stored results of data sets as tidy CSV: long (one value per line) or wide",

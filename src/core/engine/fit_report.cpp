@@ -30,6 +30,11 @@ std::string ExactNumber(double value) {
 
 double GroupMean(const Series& series, int lage, int hage, int maxAge, const Series* population) {
   const int last = std::min(hage - 1, maxAge);
+  // A group of one value (an input spread as a step) has that value, without rounding.
+  if (last >= lage && std::all_of(&series[lage], &series[last] + 1,
+                                  [&](double value) { return value == series[lage]; })) {
+    return series[lage];
+  }
   double sum = 0.0;
   double weights = 0.0;
   if (population != nullptr) {

@@ -1,0 +1,117 @@
+#include "core/exchange/input_import.h"
+
+#include <gtest/gtest.h>
+
+#include "core/engine/disease.h"
+#include "core/exchange/grid.h"
+#include "store/store_fixture.h"
+
+namespace kavrel {
+namespace {
+
+std::vector<std::vector<std::string>> Lines(const std::string& text) {
+  std::vector<std::vector<std::string>> lines;
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    const std::size_t end = text.find('\n', begin);
+    lines.push_back(ParseCsvLine(text.substr(begin, end - begin)));
+    if (end == std::string::npos) break;
+    begin = end + 1;
+  }
+  return lines;
+}
+
+constexpr char kHeadings[] = "Disease,ICD,Sex,Variable,Age from,Age to,Value\n";
+
+struct InputImportTest : StoreFixture {
+  void SetUp() override {
+    OpenNewDataset();
+    data.ExecDataset("insert into InputDiseases (DiseaseName, ICDcode) values ('Asthma', 'J45 ')");
+    data.ExecDataset("insert into InputDiseases (DiseaseName, ICDcode) values ('Gout', 'M10 ')");
+    data.ExecDataset("insert into InputIncidence values ('Asthma', 1, 'Males', 0, 101, 0.004)");
+    data.ExecDataset("update InputDiseases set MIncidence=True where InputId=1");
+  }
+  int Count(const std::string& query) { return data.QueryDataset(query).RecordCount(); }
+};
+
+// Imported, then read back as the program reads a disease: the same groups and values; a disease
+// of the same name keeps its number and loses its old inputs.
+TEST_F(InputImportTest, RoundTripAddsAndReplaces) {
+  const auto outcome =
+      ImportInputs(data,
+                   Lines(std::string(kHeadings) + "Stroke,I60,Females,Incidence,0,49,0.0001\n"
+                                                  "Stroke,I60,Females,Incidence,50,,0.004\n"
+                                                  "Stroke,I60,females,case fatality,0,,0.05\n"
+                                                  "Stroke,I60,F,Remission,0,,0\n"
+                                                  "Asthma,J45,Males,Prevalence,85,,0.08\n"
+                                                  "Asthma,J45,Males,Prevalence,0,84,0.05\n"),
+                   100);
+  ASSERT_TRUE(outcome.Refusals.empty()) << outcome.Refusals.front();
+  EXPECT_EQ(outcome.Added, std::vector<std::string>{"Stroke"});
+  EXPECT_EQ(outcome.Replaced, std::vector<std::string>{"Asthma"});
+  EXPECT_EQ(outcome.Rows, 6);
+  EXPECT_EQ(Count("select * from InputIncidence where InputId=1"), 0);  // replaced
+  EXPECT_EQ(Count("select * from InputDiseases"), 3);
+  TableCursor& diseases = data.KavrelTable1();
+  ASSERT_TRUE(diseases.Locate("DiseaseName", "Asthma"));
+  EXPECT_EQ(diseases.Key(), 1);  // kept its number
+  Tdisease asthma("Asthma");
+  asthma.TakeRecord(diseases);
+  Tdisease::Store store{data, dialogs, 100};
+  asthma.LoadInputs(store);
+  EXPECT_FALSE(asthma.InputPresent[kIncidence][kMales]);
+  ASSERT_TRUE(asthma.InputPresent[kPrevalence][kMales]);
+  ASSERT_EQ(asthma.InputRows[kPrevalence][kMales].size(), 2u);
+  EXPECT_EQ(asthma.InputRows[kPrevalence][kMales][1].Lage, 85);
+  EXPECT_EQ(asthma.InputRows[kPrevalence][kMales][1].Hage, 101);
+  EXPECT_DOUBLE_EQ(asthma.InputSeries[kPrevalence][kMales][40], 0.05);
+  EXPECT_DOUBLE_EQ(asthma.InputSeries[kPrevalence][kMales][90], 0.08);
+  ASSERT_TRUE(diseases.Locate("DiseaseName", "Stroke"));
+  Tdisease stroke("Stroke");
+  stroke.TakeRecord(diseases);
+  stroke.LoadInputs(store);
+  EXPECT_TRUE(stroke.InputPresent[kRemission][kFemales]);
+  EXPECT_TRUE(stroke.InputPresent[kCaseFatality][kFemales]);
+  EXPECT_DOUBLE_EQ(stroke.InputSeries[kIncidence][kFemales][60], 0.004);
+}
+
+// Every refusal with its line; a file with any refusal stores nothing.
+TEST_F(InputImportTest, RefusedLinesChangeNothing) {
+  const struct {
+    const char* line;
+    const char* expected;
+  } cases[] = {
+      {"Gout,M10,Males,Weight,0,,1", "Line 2: \"Weight\" is no variable"},
+      {"Gout,M10,Men and women,Prevalence,0,,0.1", "Line 2: \"Men and women\" is no sex"},
+      {"Gout,M10,Males,Prevalence,0,,lots", "Line 2: \"lots\" is no number"},
+      {"Gout,M10,Males,Prevalence,0,,-0.1", "Line 2: "},
+      {"Gout,M10,Males,Prevalence,0,,1.5", "Line 2: "},
+      {"Gout,M10,Males,Prevalence,120,,0.1", "Line 2: \"120\" is no age from 0 to 100"},
+      {"Gout,M10,Males,Prevalence,50,40,0.1", "Line 2: \"40\" is no last age"},
+      {",M10,Males,Prevalence,0,,0.1", "Line 2: the disease has no name"},
+  };
+  for (const auto& c : cases) {
+    const auto outcome = ImportInputs(
+        data, Lines(std::string(kHeadings) + c.line + "\nNew,X,Males,Prevalence,0,,0.1\n"), 100);
+    ASSERT_EQ(outcome.Refusals.size(), 1u) << c.line;
+    EXPECT_EQ(outcome.Refusals[0].rfind(c.expected, 0), 0u) << outcome.Refusals[0];
+    EXPECT_EQ(Count("select * from InputDiseases"), 2);  // "New" not added
+  }
+  // Overlapping groups, named by both lines; a heading missing.
+  auto outcome = ImportInputs(data,
+                              Lines(std::string(kHeadings) + "Gout,M10,Males,Prevalence,0,49,0.1\n"
+                                                             "Gout,M10,Males,Prevalence,40,,0.2\n"),
+                              100);
+  ASSERT_EQ(outcome.Refusals.size(), 1u);
+  EXPECT_EQ(outcome.Refusals[0],
+            "Line 3: the age group 40+ of Prevalence of Gout for Males overlaps the group 0-49 on "
+            "line 2");
+  outcome = ImportInputs(data, Lines("Disease,Sex,Variable,Age from,Age to,Value\n"), 100);
+  ASSERT_EQ(outcome.Refusals.size(), 1u);
+  EXPECT_EQ(outcome.Refusals[0], "Line 1: no column \"ICD\" among the headings");
+  EXPECT_EQ(Count("select * from InputPrevalence"), 0);
+  EXPECT_EQ(Count("select * from InputIncidence where InputId=1"), 1);  // Asthma untouched
+}
+
+}  // namespace
+}  // namespace kavrel
