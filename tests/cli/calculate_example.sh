@@ -80,6 +80,26 @@ if "$cli" export "$work/Example.mdb" --format prevent --include sensitivity \
 long70=$(grep '^Example,Stroke,Females,70,Prevalence,' "$work/long.csv" | cut -d, -f6)
 wide70=$(grep '^Example,Stroke,Females,70,' "$work/wide.csv" | cut -d, -f6)
 [ -n "$long70" ] && [ "$long70" = "$wide70" ] || { echo "results long $long70 wide $wide70"; exit 1; }
+# Inputs from a file: imported, fitted over all ages, stored, and out again as tidy data; a file
+# with a refused line stores nothing and names the line.
+cp "$example" "$work/Import.mdb"
+printf '%s\n' "Disease,ICD,Sex,Variable,Age from,Age to,Value" \
+  "Gout,M10,Males,Prevalence,0,49,0.001" "Gout,M10,Males,Prevalence,50,,0.02" \
+  "Gout,M10,Males,Mortality,0,49,0.00001" "Gout,M10,Males,Mortality,50,,0.0001" \
+  "Gout,M10,Males,Remission,0,,0" > "$work/inputs.csv"
+"$cli" import "$work/Import.mdb" "$work/inputs.csv" | grep -q '^Gout,added$'
+"$cli" calculate "$work/Import.mdb" --disease Gout --option FitMethod=1 --report 2> /dev/null |
+  grep -q '^Prevalence,50+,0.02,'
+"$cli" calculate "$work/Import.mdb" --disease Gout --option FitMethod=1 --save > /dev/null 2>&1
+[ "$("$cli" results "$work/Import.mdb" --diseases Gout | grep -c '^Import,Gout,Males,')" -eq \
+  $((101 * 8)) ] || { echo "imported disease's results"; exit 1; }
+printf '%s\n' "Disease,ICD,Sex,Variable,Age from,Age to,Value" "Flu,J10,Males,Prevalence,0,,1.5" \
+  > "$work/bad.csv"
+set +e
+"$cli" import "$work/Import.mdb" "$work/bad.csv" > /dev/null 2> "$work/err"
+[ $? -eq 2 ] && grep -q '^Line 2: ' "$work/err" || { echo "a refused import"; exit 1; }
+set -e
+if "$cli" list "$work/Import.mdb" | grep -q ',Flu,'; then echo "a refused file was stored"; exit 1; fi
 # The saved Stroke result as pictures for a report (drawn by kavrel-picture, built with the
 # windows).
 if [ -x "$(dirname "$cli")/kavrel-picture" ]; then
