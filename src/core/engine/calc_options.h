@@ -52,6 +52,8 @@ struct CalcOptionsWindowState {
   // smoothness penalty (free text, 0 or more).
   int FitMethod = 0;
   std::string FitSmoothness = "0.00001";
+  // The fit report names an input group missed by more than this many percent (a preference).
+  int FitReportPercent = 10;
 
   int Page = 0;
   int HelpTopic() const { return kPageHelpTopics.at(static_cast<size_t>(Page)); }

@@ -66,9 +66,6 @@ struct ModelEnvironment {
   // The number of persons by sex and age: the weights of the input groups' means in the fit over
   // all ages and in the fit report (plain means without it).
   const std::array<Series, kSexCount>* PopulationNumbers = nullptr;
-  // After a calculation the messages log names the worst input group when any misses its input
-  // by more than this share (0: no check).
-  double FitReportThreshold = 0.10;  // kFitReportThreshold
 };
 
 class Tdisease {

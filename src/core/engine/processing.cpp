@@ -117,9 +117,9 @@ bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls
   disease.CopyToOutput();
   disease.Calculated[s] = true;
   // A fit that misses an input group by more than the threshold is said in the log.
-  if (env.FitReportThreshold > 0.0) {
+  if (const double threshold = controls.Options.FitReportPercent / 100.0; threshold > 0.0) {
     const FitReport report = BuildFitReport(disease, s, env.MaxAge, env.PopulationNumbers);
-    if (auto line = FitReportWarning(report, disease.DiseaseName, s, env.FitReportThreshold)) {
+    if (auto line = FitReportWarning(report, disease.DiseaseName, s, threshold)) {
       env.Log.AddMessage(*line);
     }
   }

@@ -10,9 +10,10 @@
 namespace kavrel {
 
 TableText FitReportTable(const Tdisease& disease, int sex, int maxAge,
-                         const std::array<Series, kSexCount>* population) {
+                         const std::array<Series, kSexCount>* population, int thresholdPercent) {
   TableText text;
-  text.Headers = {"Variable", "Age group", "Input", "Output", "Deviation (%)", "Beyond 10 %"};
+  text.Headers = {"Variable", "Age group",     "Input",
+                  "Output",   "Deviation (%)", "Beyond " + std::to_string(thresholdPercent) + " %"};
   text.Groups.assign(text.Headers.size(), "");
   text.Decimals.assign(text.Headers.size(), 0);
   text.Sex = sex;
@@ -29,7 +30,7 @@ TableText FitReportTable(const Tdisease& disease, int sex, int maxAge,
       std::snprintf(buffer, sizeof buffer, "%+.2f", 100.0 * *row.Deviation);
       deviation = buffer;
     }
-    const bool beyond = row.Deviation && std::fabs(*row.Deviation) > kFitReportThreshold;
+    const bool beyond = row.Deviation && std::fabs(*row.Deviation) > thresholdPercent / 100.0;
     text.Rows.push_back({std::string(kVariableDisplayNames[row.Variable]), row.Label,
                          number(row.Input), number(row.Output), deviation,
                          std::string(beyond ? 1 : 0, '*')});

@@ -15,6 +15,6 @@ class Tdisease;
 // group of the sex's inputs (as calculated) against its outputs; a deviation beyond the report's
 // threshold is marked "*" in the last column. No rows when the sex has no result.
 TableText FitReportTable(const Tdisease& disease, int sex, int maxAge,
-                         const std::array<Series, kSexCount>* population);
+                         const std::array<Series, kSexCount>* population, int thresholdPercent);
 
 }  // namespace kavrel

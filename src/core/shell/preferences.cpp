@@ -270,6 +270,7 @@ void Tcalcsettings::SetDefaults() {
   Simplex = {"1000", "1.0E-09", "0.05", "1.0", "0.5", "2.0"};
   FitMethod = 0;
   FitSmoothness = "0.00001";
+  FitReport = 10;
 }
 
 std::vector<Column> Tcalcsettings::Columns() {
@@ -297,6 +298,7 @@ std::vector<Column> Tcalcsettings::Columns() {
   for (int k = 0; k < 6; ++k) columns.push_back(T(texts[k], Simplex[k]));
   columns.push_back(I("FitMethod", FitMethod));
   columns.push_back(T("FitSmoothness", FitSmoothness));
+  columns.push_back(I("FitReport", FitReport));
   return columns;
 }
 
@@ -324,6 +326,7 @@ void Tcalcsettings::ShowInWindows(PreferenceWindows& w) const {
   w.Simplex.Gamma = Simplex[5];
   w.Calc.FitMethod = FitMethod;
   w.Calc.FitSmoothness = FitSmoothness;
+  w.Calc.FitReportPercent = FitReport;
 }
 
 void Tcalcsettings::TakeFromWindows(const PreferenceWindows& w) {
@@ -346,6 +349,7 @@ void Tcalcsettings::TakeFromWindows(const PreferenceWindows& w) {
              w.Simplex.Alpha,         w.Simplex.Beta,      w.Simplex.Gamma};
   FitMethod = w.Calc.FitMethod;
   FitSmoothness = w.Calc.FitSmoothness;
+  FitReport = w.Calc.FitReportPercent;
 }
 
 // Smooth, fit and sensitivity settings

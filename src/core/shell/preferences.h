@@ -115,6 +115,7 @@ class Tcalcsettings final : public SettingsObject {
   std::array<std::string, 6> Simplex{};  // MaxIter, Precision, Simplex, Alpha, Beta, Gamma
   int FitMethod = 0;                     // 0 per age group, 1 all ages at once
   std::string FitSmoothness = "0.00001";
+  int FitReport = 10;  // percent
 };
 
 class Tfitsenssettings final : public SettingsObject {

@@ -185,7 +185,8 @@ std::string ProcessingWindow::GraphCaption() const {
 }
 
 TableText ProcessingWindow::FitTable() const {
-  return FitReportTable(env_.Disease, Sex(), env_.MaxAge, &env_.Population.PopulationNumbers);
+  return FitReportTable(env_.Disease, Sex(), env_.MaxAge, &env_.Population.PopulationNumbers,
+                        env_.Options.FitReportPercent);
 }
 
 std::string ProcessingWindow::FitTitle() const {

@@ -68,7 +68,7 @@ const std::string_view kCalcPrefsColumns =
     "logical,DuraIgn logical, MortIgn logical, RRMortIgn logical, MaxIterWarn logical,InciExact "
     "logical, RemiExact logical, CfatExact logical,AdditIter logical, MaxIter char(50), "
     "Precision char(50),Simplex char(50),Alpha char(50),Beta char(50),Gamma char(50), "
-    "FitMethod integer, FitSmoothness char(50))";
+    "FitMethod integer, FitSmoothness char(50), FitReport integer)";
 
 const std::string_view kFitSensPrefsColumns =
     " (PrefID integer, FitOp integer, PolyOrder integer,addlow logical, addhigh logical, AgeLow "

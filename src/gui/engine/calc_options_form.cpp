@@ -32,6 +32,7 @@ TCalcOpForm::TCalcOpForm(CalcOptionsWindowState& state, QWidget* parent)
       age0Only_(new QCheckBox("Input for age 0 only")),
       fitMethod_(new QComboBox),
       smoothness_(new QLineEdit),
+      reportPercent_(new QSpinBox),
       openGraph_(new QCheckBox("Graph")),
       openTable_(new QCheckBox("Table")) {
   setWindowTitle(Q(CalcOptionsWindowState::kCaption));
@@ -63,6 +64,11 @@ TCalcOpForm::TCalcOpForm(CalcOptionsWindowState& state, QWidget* parent)
       "Strength of the smoothness penalty of the fit over all ages (0 or more)");
   methodLayout->addRow("Method", fitMethod_);
   methodLayout->addRow("Smoothness", smoothness_);
+  reportPercent_->setRange(1, 100);
+  reportPercent_->setSuffix(" %");
+  reportPercent_->setToolTip(
+      "The fit report and the messages window name input groups missed by more than this");
+  methodLayout->addRow("Report deviations beyond", reportPercent_);
   agesLayout->addWidget(groups);
   agesLayout->addWidget(methodBox);
   agesLayout->addWidget(birthBox);
@@ -160,6 +166,9 @@ TCalcOpForm::TCalcOpForm(CalcOptionsWindowState& state, QWidget* parent)
     state_.FitMethod = index;
     Show();
   });
+  connect(reportPercent_, &QSpinBox::valueChanged, this, [this](int value) {
+    if (!showing_) state_.FitReportPercent = value;
+  });
   connect(smoothness_, &QLineEdit::textEdited, this,
           [this](const QString& text) { state_.FitSmoothness = text.toStdString(); });
   const auto bind = [this](QCheckBox* box, bool CalcOptionsWindowState::*field) {
@@ -206,6 +215,7 @@ void TCalcOpForm::Show() {
   fitMethod_->setCurrentIndex(s.FitMethod == 1 ? 1 : 0);
   smoothness_->setText(QString::fromStdString(s.FitSmoothness));
   smoothness_->setEnabled(s.FitMethod == 1);
+  reportPercent_->setValue(s.FitReportPercent);
   linear_->setChecked(s.LinearInterpolation);
   movingAverage_->setChecked(s.MovingAverage);
   cubic_->setChecked(s.CubicSpline);

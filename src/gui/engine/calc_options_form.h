@@ -44,6 +44,7 @@ class TCalcOpForm final : public QDialog {
   std::array<QSpinBox*, 3> enforced_{};
   QComboBox* fitMethod_;
   QLineEdit* smoothness_;
+  QSpinBox* reportPercent_;
   QCheckBox* openGraph_;
   QCheckBox* openTable_;
   std::array<QSlider*, 7> weight_{};

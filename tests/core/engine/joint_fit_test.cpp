@@ -165,10 +165,10 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ExactCaseFatality", 100, {kPrevalence, kCaseFatality}, false, false, true}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.Name); });
 
-// Inputs no hazards can reproduce (prevalence a third too high for the mortality): the fit gives a
-// compromise between them, weighted as asked, and does not fail.
+// Inputs no hazards can reproduce (prevalence 30 % too high for the incidence and mortality): the
+// fit gives a compromise between them, weighted as asked, and does not fail.
 TEST(JointFitCompromise, InconsistentInputsSplitTheDifferenceByWeight) {
-  Case c{"Inconsistent", 100, {kPrevalence, kMortality}};
+  Case c{"Inconsistent", 100, {kIncidence, kPrevalence, kMortality}};
   std::array<double, 2> prevalenceMiss{};
   for (int heavy = 0; heavy < 2; ++heavy) {
     Fixture f(c);
@@ -176,16 +176,21 @@ TEST(JointFitCompromise, InconsistentInputsSplitTheDifferenceByWeight) {
     for (auto& row : f.disease.InputRows[kPrevalence][kMales]) row.Waarde *= 1.3;
     for (double& value : f.disease.InputSeries[kPrevalence][kMales]) value *= 1.3;
     f.options.Weight[kPrevalence] = heavy == 1 ? 20 : 1;
+    // The messages window names the worst group beyond the preference's threshold.
+    f.options.FitReportPercent = heavy == 1 ? 50 : 5;
+    const std::size_t before = f.log.Count();
     ASSERT_TRUE(f.Calculate());
+    EXPECT_EQ(f.log.Count() > before, heavy == 0);
     const FitReport report = BuildFitReport(f.disease, kMales, 100, &f.population);
     double prevalence = 0.0;
-    double mortality = 0.0;
+    double incidence = 0.0;
     for (const FitReportRow& row : report.Rows) {
       if (row.Lage != 60) continue;
-      (row.Variable == kPrevalence ? prevalence : mortality) = *row.Deviation;
+      if (row.Variable == kPrevalence) prevalence = *row.Deviation;
+      if (row.Variable == kIncidence) incidence = *row.Deviation;
     }
     EXPECT_LT(prevalence, 0.0);  // neither input met...
-    EXPECT_GT(mortality, 0.0);   // ...the two missed from either side
+    EXPECT_GT(incidence, 0.0);   // ...the two missed from either side
     prevalenceMiss[heavy] = std::fabs(prevalence);
     for (int a = 0; a <= 100; ++a) {
       EXPECT_TRUE(std::isfinite(f.disease.OutputSeries[kPrevalence][kMales][a]));

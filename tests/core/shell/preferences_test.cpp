@@ -64,6 +64,7 @@ TEST_F(PreferencesTest, SaveAndReadEveryColumn) {
   ChangeEverything();
   calc.FitMethod = 1;
   calc.FitSmoothness = "0.25";
+  calc.FitReportPercent = 25;
   preferences.Table.Age[2] = 4;
   // A collection written before the fitting method: the columns come with the first save.
   data.ExecCollection("Alter table CalcPrefs Drop column FitSmoothness");

@@ -57,7 +57,7 @@ TEST_F(DataModuleTest, CollectionGetsItsTablesOnceOnOpening) {
                             "StandardAgePatterns", "StandardAgeSchedules"}) {
     EXPECT_TRUE(data.CollectionHasTable(table)) << table;
   }
-  EXPECT_EQ(Columns(data.Collection(), "CalcPrefs").size(), 42u);
+  EXPECT_EQ(Columns(data.Collection(), "CalcPrefs").size(), 43u);
   EXPECT_EQ(Columns(data.Collection(), "GraphPrefs").size(), 54u);
   data.ExecCollection("insert into Preferences (PrefName) values ('Mine')");
   EXPECT_EQ(data.Collection().LastInsertId(), 1);
