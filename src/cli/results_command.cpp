@@ -126,8 +126,8 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
   const ImportOutcome outcome = ImportInputs(set.data, lines, set.maxAge);
   if (!outcome.Refusals.empty()) {
     for (const std::string& refusal : outcome.Refusals) err << refusal << '\n';
-    err << "Nothing was imported: " << outcome.Refusals.size() << " line"
-        << (outcome.Refusals.size() == 1 ? "" : "s") << " refused.\n";
+    err << "Nothing was imported: " << outcome.Refusals.size() << " refusal"
+        << (outcome.Refusals.size() == 1 ? "" : "s") << ".\n";
     return kUsage;
   }
   out << "Disease,Imported\n";
