@@ -82,7 +82,18 @@ wide70=$(grep '^Example,Stroke,Females,70,' "$work/wide.csv" | cut -d, -f6)
 [ -n "$long70" ] && [ "$long70" = "$wide70" ] || { echo "results long $long70 wide $wide70"; exit 1; }
 # Inputs from a file: imported, fitted over all ages, stored, and out again as tidy data; a file
 # with a refused line stores nothing and names the line.
-cp "$example" "$work/Import.mdb"
+printf '%s\n' "Age from,Age to,Mortality males,Mortality females,Population males,Population females" \
+  "0,0,0.005,0.004,1000,950" "1,49,0.001,0.0008,49000,48000" "50,84,0.02,0.015,30000,32000" \
+  "85,,0.15,0.12,2000,3500" > "$work/population.csv"
+"$cli" new-dataset "$work/Import.mdb" --name Import --population "$work/population.csv" |
+  grep -q '^Import,.*,100,4$'
+printf '%s\n' "Age from,Age to,Mortality males,Mortality females,Population males,Population females" \
+  "0,49,0,0.004,1000,950" "60,,0.1,0.1,5,5" > "$work/badpop.csv"
+set +e
+"$cli" new-dataset "$work/Bad.mdb" --name Bad --population "$work/badpop.csv" 2> "$work/err"
+[ $? -eq 2 ] && grep -q '^Line 3: the group should start at age 50' "$work/err" &&
+  [ ! -e "$work/Bad.mdb" ] || { echo "a refused population made a data set"; exit 1; }
+set -e
 printf '%s\n' "Disease,ICD,Sex,Variable,Age from,Age to,Value" \
   "Gout,M10,Males,Prevalence,0,49,0.001" "Gout,M10,Males,Prevalence,50,,0.02" \
   "Gout,M10,Males,Mortality,0,49,0.00001" "Gout,M10,Males,Mortality,50,,0.0001" \

@@ -1,0 +1,350 @@
+// The commands of a study of many diseases and data sets: new-dataset (a data set with its
+// population from a file), import (inputs from a file) and results (the stored results as tidy
+// CSV, for R, pandas or a spreadsheet: long, one value per line, or wide, one line per age).
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "cli/command.h"
+#include "cli/csv_output.h"
+#include "cli/opened_dataset.h"
+#include "core/engine/disease.h"
+#include "core/exchange/grid.h"
+#include "core/exchange/input_import.h"
+#include "core/results/result_table.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/datasets.h"
+#include "core/store/layout.h"
+#include "core/store/settings.h"
+#include "core/store/table_cursor.h"
+
+namespace kavrel::cli {
+
+namespace {
+
+struct ResultsOptions {
+  std::vector<std::string> datasets;
+  std::string collection;
+  std::string diseases = "all";
+  std::string format = "long";
+};
+
+// The seven variables as the tables call them, incidence as the hazard, then the rate in the whole
+// population.
+std::vector<std::string> VariableNames() {
+  std::vector<std::string> names;
+  for (auto name : kVariableDisplayNames) names.emplace_back(name);
+  names[kRRMortality] = "RR mortality";  // as the output columns write it
+  names.emplace_back("Incidence (population rate)");
+  return names;
+}
+
+int RunResults(const ResultsOptions& options, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> wanted;
+  if (options.diseases != "all") {
+    std::stringstream list(options.diseases);
+    for (std::string name; std::getline(list, name, ',');) wanted.push_back(name);
+  }
+  const bool wide = options.format == "wide";
+  const std::vector<std::string> names = VariableNames();
+  if (wide) {
+    out << "Dataset,Disease,Sex,Age";
+    for (const std::string& name : names) out << ',' << CsvField(name);
+    out << '\n';
+  } else {
+    out << "Dataset,Disease,Sex,Age,Variable,Value\n";
+  }
+  std::vector<std::string> found;
+  for (const std::string& file : options.datasets) {
+    OpenedDataset set(err);
+    if (!set.Open(file, options.collection)) return kError;
+    const std::string dataset = std::filesystem::path(file).stem().string();
+    Tdisease::Store store = set.session.Store();
+    TableCursor& diseases = set.data.KavrelTable1();
+    diseases.First();
+    for (int k = 0; k < diseases.RecordCount(); ++k) {
+      if (k > 0) diseases.Next();
+      const std::string name = diseases.FieldText("DiseaseName");
+      if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), name) == wanted.end()) {
+        continue;
+      }
+      found.push_back(name);
+      if (!diseases.FieldBoolean("MOutput") && !diseases.FieldBoolean("FOutput")) continue;
+      const auto disease = DiseaseUnderCursor(store, kMales, kStoredOutputs);
+      if (set.Failed()) return set.FailedExit(err);
+      for (int sex = 0; sex < kSexCount; ++sex) {
+        if (!diseases.FieldBoolean(kOutputFlagColumns[sex])) continue;
+        std::array<Series, kVariableCount + 1> series{};
+        for (int v = 0; v < kVariableCount; ++v) series[v] = disease->OutputSeries[v][sex];
+        series[kIncidence] = OutputIncidenceHazard(*disease, sex);
+        series[kVariableCount] = OutputIncidencePopulationRate(*disease, sex);
+        const std::string head =
+            CsvField(dataset) + ',' + CsvField(name) + ',' + std::string(kSexNames[sex]) + ',';
+        for (int a = 0; a <= set.maxAge; ++a) {
+          if (wide) {
+            out << head << a;
+            for (const Series& values : series) out << ',' << CsvNumber(values[a]);
+            out << '\n';
+          } else {
+            for (std::size_t v = 0; v < series.size(); ++v) {
+              out << head << a << ',' << CsvField(names[v]) << ',' << CsvNumber(series[v][a])
+                  << '\n';
+            }
+          }
+        }
+      }
+    }
+  }
+  for (const std::string& name : wanted) {
+    if (std::find(found.begin(), found.end(), name) == found.end()) {
+      err << "--diseases: no disease named " << name << " in the data sets\n";
+      return kUsage;
+    }
+  }
+  return 0;
+}
+
+struct ImportOptions {
+  std::string dataset;
+  std::string collection;
+  std::string inputs;
+};
+
+// Inputs from a long CSV file into a data set: every refusal with its line, and nothing stored
+// unless the whole file is fine.
+int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err) {
+  std::vector<std::vector<std::string>> lines;
+  try {
+    lines = ReadCsvFile(options.inputs);
+  } catch (const std::exception& error) {
+    err << "Error: " << error.what() << '\n';
+    return kError;
+  }
+  OpenedDataset set(err);
+  if (!set.Open(options.dataset, options.collection, true)) return kError;
+  const ImportOutcome outcome = ImportInputs(set.data, lines, set.maxAge);
+  if (!outcome.Refusals.empty()) {
+    for (const std::string& refusal : outcome.Refusals) err << refusal << '\n';
+    err << "Nothing was imported: " << outcome.Refusals.size() << " refusal"
+        << (outcome.Refusals.size() == 1 ? "" : "s") << ".\n";
+    return kUsage;
+  }
+  out << "Disease,Imported\n";
+  for (const std::string& name : outcome.Added) out << CsvField(name) << ",added\n";
+  for (const std::string& name : outcome.Replaced) out << CsvField(name) << ",replaced\n";
+  return 0;
+}
+
+struct NewDatasetOptions {
+  std::string file;
+  std::string name;
+  std::string collection;
+  std::string population;
+  int highestAge = 100;
+};
+
+// A data set file made from the template with its series tables for the highest age, its
+// all-cause mortality and population from the CSV file (Age from,Age to,Mortality males,Mortality
+// females,Population males,Population females; "Age to" empty for the open top group), and with
+// --collection listed in that collection under its name. A refusal leaves no file behind.
+int RunNewDataset(const NewDatasetOptions& options, std::ostream& out, std::ostream& err) {
+  if (std::filesystem::exists(options.file)) {
+    err << "Error: " << options.file << " exists already; a new data set needs a new file\n";
+    return kError;
+  }
+  if (options.highestAge < 1 || options.highestAge > kHighestPossibleAge) {
+    err << "--highest-age takes 1 to " << kHighestPossibleAge << '\n';
+    return kUsage;
+  }
+  std::vector<std::vector<std::string>> lines;
+  try {
+    lines = ReadCsvFile(options.population);
+  } catch (const std::exception& error) {
+    err << "Error: " << error.what() << '\n';
+    return kError;
+  }
+  // The population rows, checked before anything is made.
+  struct Group {
+    int Lage, Hage;
+    std::array<double, 4> Values;
+  };
+  std::vector<Group> groups;
+  std::vector<std::string> refusals;
+  const auto number = [](const std::string& text) -> std::optional<double> {
+    const auto begin = text.find_first_not_of(' ');
+    if (begin == std::string::npos) return std::nullopt;
+    char* end = nullptr;
+    const std::string trimmed = text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+    const double value = std::strtod(trimmed.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(value)) return std::nullopt;
+    return value;
+  };
+  int nextAge = 0;  // where the next group must start
+  for (std::size_t k = 1; k < lines.size(); ++k) {
+    const auto& f = lines[k];
+    const std::string line = "Line " + std::to_string(k + 1) + ": ";
+    if (f.size() < 6) {
+      if (!(f.size() <= 1 && (f.empty() || f[0].find_first_not_of(' ') == std::string::npos))) {
+        refusals.push_back(line + "six fields are needed");
+      }
+      continue;
+    }
+    const auto from = number(f[0]);
+    const bool open = f[1].find_first_not_of(' ') == std::string::npos;
+    const auto to = open ? std::optional<double>(options.highestAge) : number(f[1]);
+    if (!from || !to || *from != static_cast<int>(*from) || *to != static_cast<int>(*to) ||
+        *from < 0 || *to < *from) {
+      refusals.push_back(line + "\"" + f[0] + "\" to \"" + f[1] + "\" is no age group");
+      continue;
+    }
+    Group group{static_cast<int>(*from),
+                *to >= options.highestAge ? options.highestAge + 1 : static_cast<int>(*to) + 1,
+                {}};
+    bool fine = true;
+    if (group.Lage != nextAge) {
+      refusals.push_back(line + "the group should start at age " + std::to_string(nextAge));
+      fine = false;
+    }
+    nextAge = group.Hage;
+    for (int c = 0; c < 4; ++c) {
+      const auto value = number(f[static_cast<std::size_t>(c + 2)]);
+      const bool mortality = c < 2;
+      if (!value || *value < 0.0 || (mortality && *value <= 0.0)) {
+        refusals.push_back(line + "\"" + f[static_cast<std::size_t>(c + 2)] + "\" is no " +
+                           (mortality ? "mortality above 0" : "number of persons"));
+        fine = false;
+      } else {
+        group.Values[static_cast<std::size_t>(c)] = *value;
+      }
+    }
+    if (fine) groups.push_back(group);
+  }
+  if (refusals.empty() && (groups.empty() || groups.back().Hage != options.highestAge + 1)) {
+    refusals.push_back("The groups must reach the highest age, " +
+                       std::to_string(options.highestAge) + " (an empty \"Age to\" for the last)");
+  }
+  if (!refusals.empty()) {
+    for (const std::string& refusal : refusals) err << refusal << '\n';
+    err << "No data set was made.\n";
+    return kUsage;
+  }
+
+  CliDialogs dialogs(err);
+  TDataKavrel data(dialogs);
+  // The installation's template, or one made for this command (a build tree has none beside it).
+  data.InputTemplatePath = ExecutableDirectory() + "Templates/KavrelInputTemplate.mdb";
+  struct OwnTemplate {
+    std::string path;
+    ~OwnTemplate() {
+      std::error_code ignored;
+      if (!path.empty()) std::filesystem::remove(path, ignored);
+    }
+  } ownTemplate;
+  if (!std::filesystem::exists(data.InputTemplatePath)) {
+    ownTemplate.path = (std::filesystem::temp_directory_path() /
+                        ("kavrel-template-" + std::to_string(::getpid()) + ".mdb"))
+                           .string();
+    BuildInputTemplate(ownTemplate.path);
+    data.InputTemplatePath = ownTemplate.path;
+  }
+  bool made = false;
+  try {
+    if (!options.collection.empty()) {
+      data.OpenCollection(options.collection);
+      NewDatasetPage page;
+      page.Name = options.name;
+      page.File = options.file;
+      page.HighestAge = options.highestAge;
+      if (!SaveNewDataset(data, dialogs, page)) return kError;
+    } else {
+      if (!data.NewDatasetFile(options.file)) {
+        err << "Error: the data set file could not be made from " << data.InputTemplatePath << '\n';
+        return kError;
+      }
+      made = true;
+      data.OpenDataset(options.file);
+      Database::Transaction transaction(data.Dataset());
+      CreateSeriesTables(data.Dataset(), options.highestAge);
+      transaction.Commit();
+      data.CloseDataset();
+    }
+    made = true;
+    data.OpenDataset(options.file);
+    Database::Transaction transaction(data.Dataset());
+    for (const Group& g : groups) {
+      data.ExecDataset("insert into TotalMortality values (" + std::to_string(g.Lage) + ", " +
+                       std::to_string(g.Hage) + ", " + StatementReal(g.Values[0]) + ", " +
+                       StatementReal(g.Values[1]) + ")");
+      data.ExecDataset("insert into Population values (" + std::to_string(g.Lage) + ", " +
+                       std::to_string(g.Hage) + ", " + StatementReal(g.Values[2]) + ", " +
+                       StatementReal(g.Values[3]) + ")");
+    }
+    transaction.Commit();
+    data.CloseDataset();
+  } catch (const std::exception& error) {
+    data.CloseDataset();
+    if (made && options.collection.empty()) {
+      std::error_code ignored;
+      std::filesystem::remove(options.file, ignored);
+    }
+    err << "Error: " << error.what() << '\n';
+    return kError;
+  }
+  out << "Data set,File,Highest age,Age groups\n"
+      << CsvField(options.name) << ',' << CsvField(options.file) << ',' << options.highestAge << ','
+      << groups.size() << '\n';
+  return 0;
+}
+
+}  // namespace
+
+void RegisterResults(Commands& commands) {
+  auto made = std::make_shared<NewDatasetOptions>();
+  CLI::App* newDataset = commands.Add(
+      "new-dataset",
+      "Make a data set file with its all-cause mortality and population from a CSV file",
+      [made](std::ostream& out, std::ostream& err) { return RunNewDataset(*made, out, err); });
+  newDataset->add_option("FILE", made->file, "The new data set file")->required();
+  newDataset->add_option("--name", made->name, "Its name in the collection")->required();
+  newDataset->add_option("--highest-age", made->highestAge, "Highest age, 1 to 110 (100)");
+  newDataset
+      ->add_option("--population", made->population,
+                   "CSV: Age from,Age to,Mortality males,Mortality females,Population males,"
+                   "Population females")
+      ->required();
+  newDataset->add_option("--collection", made->collection,
+                         "Collection to list the data set in (none: the file only)");
+
+  auto import = std::make_shared<ImportOptions>();
+  CLI::App* importCommand = commands.Add(
+      "import",
+      "Add or replace diseases from a long CSV file (Disease,ICD,Sex,Variable,Age from,Age to,"
+      "Value[,Incidence as population rate])",
+      [import](std::ostream& out, std::ostream& err) { return RunImport(*import, out, err); });
+  importCommand->add_option("DATASET", import->dataset, "Data set file")->required();
+  importCommand->add_option("INPUTS", import->inputs, "CSV file of inputs")->required();
+  importCommand->add_option("--collection", import->collection, "Collection file");
+
+  auto options = std::make_shared<ResultsOptions>();
+  CLI::App* command = commands.Add(
+      "results", "The stored results of data sets as tidy CSV: long (one value per line) or wide",
+      [options](std::ostream& out, std::ostream& err) { return RunResults(*options, out, err); });
+  command->add_option("DATASET", options->datasets, "Data set files")->required();
+  command->add_option("--collection", options->collection, "Collection file");
+  command->add_option("--diseases", options->diseases, "all, or NAME[,NAME...]");
+  command->add_option("--format", options->format, "long (default) or wide")
+      ->check(CLI::IsMember({"long", "wide"}));
+}
+
+}  // namespace kavrel::cli
