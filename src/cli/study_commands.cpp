@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -18,6 +16,7 @@
 #include "cli/command.h"
 #include "cli/csv_output.h"
 #include "cli/opened_dataset.h"
+#include "core/base/number_text.h"
 #include "core/engine/disease.h"
 #include "core/exchange/grid.h"
 #include "core/exchange/input_import.h"
@@ -181,15 +180,7 @@ int RunNewDataset(const NewDatasetOptions& options, std::ostream& out, std::ostr
   };
   std::vector<Group> groups;
   std::vector<std::string> refusals;
-  const auto number = [](const std::string& text) -> std::optional<double> {
-    const auto begin = text.find_first_not_of(' ');
-    if (begin == std::string::npos) return std::nullopt;
-    char* end = nullptr;
-    const std::string trimmed = text.substr(begin, text.find_last_not_of(' ') - begin + 1);
-    const double value = std::strtod(trimmed.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(value)) return std::nullopt;
-    return value;
-  };
+  const auto number = [](const std::string& text) { return ReadNumberText(text); };
   int nextAge = 0;  // where the next group must start
   for (std::size_t k = 1; k < lines.size(); ++k) {
     const auto& f = lines[k];

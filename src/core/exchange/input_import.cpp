@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstdlib>
 #include <map>
 #include <optional>
 
+#include "core/base/number_text.h"
 #include "core/base/vocabulary.h"
 #include "core/engine/input_checks.h"
 #include "core/store/data_kavrel.h"
@@ -47,15 +47,7 @@ std::optional<int> SexNamed(const std::string& name) {
   return std::nullopt;
 }
 
-std::optional<double> NumberIn(const std::string& text) {
-  const auto begin = text.find_first_not_of(' ');
-  if (begin == std::string::npos) return std::nullopt;
-  const std::string trimmed = text.substr(begin, text.find_last_not_of(' ') - begin + 1);
-  char* end = nullptr;
-  const double value = std::strtod(trimmed.c_str(), &end);
-  if (end == trimmed.c_str() || *end != '\0') return std::nullopt;
-  return value;
-}
+std::optional<double> NumberIn(const std::string& text) { return ReadNumberText(text); }
 
 std::optional<bool> YesNo(const std::string& text) {
   const std::string s = Simple(text);
