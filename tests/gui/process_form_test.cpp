@@ -26,6 +26,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScatterSeries>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTableView>
@@ -99,6 +100,11 @@ class ProcessFormTest final : public QObject {
       QCOMPARE(graph->Chart()->title(), QString("Input (i) and output (o) variables"));
       QCOMPARE(graph->Lines().size(), std::size_t{3});
       QCOMPARE(graph->LineSeries(0)->count(), 101);  // ages 0 ... 100
+      // The input's published groups as marks at their midpoints, in the line's colour.
+      QVERIFY(graph->PointSeries(0) != nullptr);
+      QCOMPARE(graph->PointSeries(0)->count(), 21);
+      QCOMPARE(graph->PointSeries(0)->at(0).x(), 2.0);  // 0-4
+      QCOMPARE(graph->PointSeries(0)->color(), graph->LineSeries(0)->pen().color());
       QVERIFY(form->Tables().empty());
       form->Button("Open table")->click();
       TTableForm* table = form->Tables().front();

@@ -20,6 +20,11 @@ std::vector<PlotLine> InputOutputLines(const Tdisease& disease, int sex,
     const LineSettings& style = view.InputLines[v];
     lines.push_back({std::string(kVariableDisplayNames[v]) + " (i)", &series[v][sex], style.Visible,
                      style.RightAxis, style.LineColour, view.InputLineWidth, true, true});
+    if (disease.InputPresent[v][sex]) {
+      for (const Tinputdat& row : disease.InputRows[v][sex]) {
+        lines.back().Points.emplace_back(0.5 * (row.Lage + row.Hage - 1), row.Waarde);
+      }
+    }
   }
   if (disease.Calculated[sex]) {
     for (int v = 0; v < kVariableCount; ++v) {

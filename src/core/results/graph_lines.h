@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/base/vocabulary.h"
@@ -25,6 +26,9 @@ struct PlotLine {
   // Drawn dashed: the inputs (i) beside the outputs, the varied results (s) beside the original,
   // so that the two are told apart also where the colours are close or the print is grey.
   bool Dashed = false;
+  // Marks beside the line, in its colour: an input's group values at the groups' midpoints, as
+  // published, so that a smoothed input and the outputs can be read against them.
+  std::vector<std::pair<double, double>> Points{};
 };
 
 inline constexpr char kProcessingGraphTitle[] = "Input (i) and output (o) variables";

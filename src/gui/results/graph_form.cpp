@@ -1,6 +1,7 @@
 #include "gui/results/graph_form.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QAction>
 #include <QApplication>
@@ -27,6 +28,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScatterSeries>
 #include <QSpinBox>
 #include <QSvgGenerator>
 #include <QVBoxLayout>
@@ -170,7 +172,13 @@ void TGrafForm::Rebuild() {
     chart_->removeSeries(series);
     delete series;
   }
+  for (QScatterSeries* marks : points_) {
+    if (marks == nullptr) continue;
+    chart_->removeSeries(marks);
+    delete marks;
+  }
   series_.clear();
+  points_.clear();
   lineList_->clear();
   for (std::size_t k = 0; k < lines_.size(); ++k) {
     auto* series = new QLineSeries;
@@ -178,6 +186,15 @@ void TGrafForm::Rebuild() {
     chart_->addSeries(series);
     series->attachAxis(age_);
     series_.push_back(series);
+    QScatterSeries* marks = nullptr;
+    if (!lines_[k].Points.empty()) {
+      marks = new QScatterSeries;
+      marks->setMarkerSize(7.0);
+      chart_->addSeries(marks);
+      marks->attachAxis(age_);
+      for (QLegendMarker* marker : chart_->legend()->markers(marks)) marker->setVisible(false);
+    }
+    points_.push_back(marks);
     lineList_->addItem(QString::fromStdString(lines_[k].Title));
     ApplyStyle(static_cast<int>(k));
   }
@@ -202,6 +219,16 @@ void TGrafForm::ApplyStyle(int k) {
   for (QLegendMarker* marker : chart_->legend()->markers(series)) {
     marker->setVisible(line.InLegend && line.Visible);
   }
+  if (QScatterSeries* marks = points_[static_cast<std::size_t>(k)]; marks != nullptr) {
+    marks->setColor(ToQColor(line.LineColour));
+    marks->setBorderColor(ToQColor(line.LineColour));
+    marks->setVisible(line.Visible);
+    for (QAbstractAxis* axis : marks->attachedAxes()) {
+      if (axis != age_) marks->detachAxis(axis);
+    }
+    marks->attachAxis(line.RightAxis ? right_ : left_);
+    for (QLegendMarker* marker : chart_->legend()->markers(marks)) marker->setVisible(false);
+  }
 }
 
 void TGrafForm::Refresh() {
@@ -212,6 +239,13 @@ void TGrafForm::Refresh() {
       points.append(QPointF(a, data != nullptr ? (*data)[a] : 0.0));
     }
     series_[k]->replace(points);
+    if (points_[k] != nullptr) {
+      QList<QPointF> marks;
+      for (const auto& [age, value] : lines_[k].Points) {
+        if (age <= maxAge_ && std::isfinite(value)) marks.append(QPointF(age, value));
+      }
+      points_[k]->replace(marks);
+    }
   }
   AdjustAxes();
 }

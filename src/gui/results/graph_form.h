@@ -23,6 +23,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineSeries;
+class QScatterSeries;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
@@ -62,6 +63,7 @@ class TGrafForm final : public QWidget {
   QChart* Chart() const { return chart_; }
   const std::vector<PlotLine>& Lines() const { return lines_; }
   QLineSeries* LineSeries(int k) const { return series_[static_cast<std::size_t>(k)]; }
+  QScatterSeries* PointSeries(int k) const { return points_[static_cast<std::size_t>(k)]; }
   QValueAxis* Axis(bool right) const { return right ? right_ : left_; }
   QListWidget* LineList() const { return lineList_; }
   QCheckBox* VisibleBox() const { return visible_; }
@@ -87,6 +89,7 @@ class TGrafForm final : public QWidget {
   int maxAge_;
   std::vector<PlotLine> lines_;
   std::vector<QLineSeries*> series_;
+  std::vector<QScatterSeries*> points_;  // each line's marks; null for a line without
   QChart* chart_;
   QChartView* view_;
   QValueAxis* age_;
