@@ -235,9 +235,9 @@ bool Tdiseaseam::FitAllAges(const ModelEnvironment& env, const CalcOptionsWindow
   solverOptions.linear_solver_type = ceres::DENSE_NORMAL_CHOLESKY;
   solverOptions.num_threads = 1;  // deterministic; the analyses run fits side by side
   solverOptions.max_num_iterations = 200;
-  solverOptions.function_tolerance = 1e-8;
+  solverOptions.function_tolerance = 1e-6;
   solverOptions.gradient_tolerance = 1e-10;
-  solverOptions.parameter_tolerance = 1e-8;
+  solverOptions.parameter_tolerance = 1e-6;
   solverOptions.logging_type = ceres::SILENT;
   solverOptions.minimizer_progress_to_stdout = false;
   ceres::Solver::Summary summary;
