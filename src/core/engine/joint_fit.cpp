@@ -15,6 +15,7 @@
 #include <ceres/ceres.h>
 
 #include "core/base/messages_log.h"
+#include "core/base/number_text.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/basic_equations.h"
 #include "core/engine/calc_options.h"
@@ -164,25 +165,13 @@ class AllAgesProblem {
 
 bool Tdiseaseam::FitAllAges(const ModelEnvironment& env, const CalcOptionsWindowState& options,
                             UserDialogs& dialogs) {
-  double smoothness = 0.0;
-  {
-    std::size_t used = 0;
-    bool valid = true;
-    try {
-      smoothness = std::stod(options.FitSmoothness, &used);
-    } catch (const std::exception&) {
-      valid = false;
-    }
-    while (valid && used < options.FitSmoothness.size() && options.FitSmoothness[used] == ' ') {
-      ++used;
-    }
-    if (!valid || used != options.FitSmoothness.size() || !std::isfinite(smoothness) ||
-        smoothness < 0.0) {
-      dialogs.ShowError(
-          "The smoothness of the fit over all ages is not a valid number (0 or more)");
-      return false;
-    }
+  // The calculation checks the text before it starts; a window calling this alone is told too.
+  const auto read = ReadNumberText(options.FitSmoothness);
+  if (!read || *read < 0.0) {
+    dialogs.ShowError("The smoothness of the fit over all ages is not a valid number (0 or more)");
+    return false;
   }
+  const double smoothness = *read;
   if (ParamCount == 0) return true;
   const int s = Sex;
   const int maxAge = env.MaxAge;
