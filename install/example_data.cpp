@@ -96,6 +96,7 @@ struct ExampleDisease {
   bool incidencePopRate = false;
   bool adjustedInputs = false;
   double incidenceTrend = 1.0;  // yearly factor over the last 20 years; 1 for none
+  std::string incidenceMaximum = {};  // the stored maximum of the fitted incidence; empty: default
 };
 
 std::vector<ExampleDisease> Diseases() {
@@ -113,13 +114,18 @@ std::vector<ExampleDisease> Diseases() {
   list.push_back({"Ischaemic heart disease",
                   "I20-I25 ",
                   "Synthetic example. Input: prevalence, disease mortality and remission 0; "
-                  "incidence and case fatality are fitted.",
+                  "incidence and case fatality are fitted. Incidence in men passes 0.1 a year "
+                  "after age 95, so its maximum is set to 0.5 in the calculation options.",
                   [](int s, int a, double& i, double& r, double& f) {
                     i = (s == kMales ? 1.0 : 0.55) * 0.00003 * std::exp(0.085 * a);
                     r = 0.0;
                     f = 0.004 * std::exp(0.05 * a);
                   },
-                  {kPrevalence, kMortality, kRemission}});
+                  {kPrevalence, kMortality, kRemission},
+                  false,
+                  false,
+                  1.0,
+                  "0.5"});
   list.push_back({"Colorectal cancer",
                   "C18-C20 ",
                   "Synthetic example. Input: incidence as a rate in the whole population, "
@@ -164,7 +170,7 @@ std::string SeriesValues(const Series& series) {
   return values;
 }
 
-// The calculation options row of one sex, the defaults with trends switched on.
+// The calculation options row of one sex: the defaults with the example's own changes.
 std::string OptionsInsert(int id, int sex, const CalcSettingsRecord& r) {
   const auto b = [](bool v) { return std::string(StatementBool(v)); };
   const auto i = [](int v) { return std::to_string(v); };
@@ -234,8 +240,11 @@ void WriteDisease(Database& db, const ExampleDisease& example, int id,
     if (example.incidenceTrend != 1.0) {
       db.Exec("insert into Trends values (" + name + ", " + std::to_string(id) + ", " + sex +
               ", 'Incidence', -20, 0, " + StatementReal(example.incidenceTrend) + ")");
+    }
+    if (example.incidenceTrend != 1.0 || !example.incidenceMaximum.empty()) {
       CalcSettingsRecord options;
-      options.Trends = true;
+      options.Trends = example.incidenceTrend != 1.0;
+      if (!example.incidenceMaximum.empty()) options.InciValue = example.incidenceMaximum;
       db.Exec(OptionsInsert(id, s, options));
     }
   }

@@ -1,5 +1,6 @@
 #include "core/engine/disease.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -84,6 +85,40 @@ void Tdisease::CalculatePlain(const ModelEnvironment& env, bool prevalenceAtBirt
     otherCause[a] = env.AllCauseMortality[s][a] - ModelSeries[kMortality][s][a];
   }
   CalculateDuration(maxAge, otherCause);
+}
+
+void Tdisease::CalculatePlainFromPopulationRate(const ModelEnvironment& env,
+                                                bool prevalenceAtBirth) {
+  const int s = Sex;
+  const Series rate = InputSeries[kIncidence][s];
+  Series& hazard = InputSeries[kIncidence][s];
+  // Put the input back whatever happens: the hazards are a working copy.
+  struct RestoreInput {
+    Series& series;
+    const Series& input;
+    ~RestoreInput() { series = input; }
+  } restore{hazard, rate};
+
+  // Each round scales every age's hazard by input / model rate. The model rate is the hazard
+  // times the mean share without the disease, which moves little with the hazard of the same
+  // age, so the rounds converge fast (a few for prevalences of a few per cent). Where the rate
+  // cannot be reached (nobody left without the disease) the rounds stop at their limit.
+  constexpr int kRounds = 100;
+  constexpr double kTolerance = 1e-12;
+  const int maxAge = std::clamp(env.MaxAge, 0, kHighestPossibleAge);
+  for (int round = 0;; ++round) {
+    CalculatePlain(env, prevalenceAtBirth);
+    if (round + 1 == kRounds) break;
+    double worst = 0.0;
+    for (int a = 0; a <= maxAge; ++a) {
+      const double model = PopRateIncidence[a];
+      if (rate[a] <= 0.0 || !(model > 0.0) || !std::isfinite(model)) continue;
+      const double ratio = rate[a] / model;
+      worst = std::max(worst, std::abs(ratio - 1.0));
+      hazard[a] *= ratio;
+    }
+    if (worst < kTolerance) break;
+  }
 }
 
 void Tdisease::CalculateDuration(int maxAge, const Series& otherCauseMortality) {

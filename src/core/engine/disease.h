@@ -85,6 +85,11 @@ class Tdisease {
   // The plain calculation of the current sex: the input hazards through the model, then
   // other-cause mortality and duration. prevalenceAtBirth is the "Prevalence at birth" option.
   void CalculatePlain(const ModelEnvironment& env, bool prevalenceAtBirth);
+  // The plain calculation when the incidence input is a rate in the whole population: the
+  // incidence hazards are found so that the model's population rate equals the input at every
+  // age (the hazard is the rate over the share without the disease, which itself depends on
+  // the hazards). InputSeries is left as it was.
+  void CalculatePlainFromPopulationRate(const ModelEnvironment& env, bool prevalenceAtBirth);
   // OutputSeries of the current sex := the results; incidence as the input gives it (a hazard, or
   // a rate in the whole population).
   void CopyToOutput();

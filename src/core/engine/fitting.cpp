@@ -122,7 +122,11 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, CalcControls& controls) 
                            !Available[kDuration][s] && !Available[kMortality][s] &&
                            !Available[kRRMortality][s];
   if (hazardsOnly) {
-    CalculatePlain(env, options.PrevalenceAtBirth);
+    if (IncidenceIsHazard) {
+      CalculatePlain(env, options.PrevalenceAtBirth);
+    } else {
+      CalculatePlainFromPopulationRate(env, options.PrevalenceAtBirth);
+    }
     CalcSettings.TakeFromWindows(s, options, controls.Simplex, controls.Processing);
     return true;
   }

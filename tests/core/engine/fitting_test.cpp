@@ -213,6 +213,37 @@ TEST_F(FittingTest, HazardsOnlyFallBackToThePlainCalculation) {
   EXPECT_EQ(fitted.CalcSettings.Records[kMales].CuSplinesmooth, false);
 }
 
+// Incidence given as a rate in the whole population with remission and case fatality: the model's
+// population rate reproduces the input at every age, the hazard lies above it by the share with
+// the disease, and the input itself is left as entered.
+TEST_F(FittingTest, HazardsOnlyWithIncidenceAsAPopulationRate) {
+  Tdiseaseam truth("truth");
+  FillDemoHazards(truth, maxAge);
+  truth.CalculatePlain(Env(), false);
+  Tdiseaseam fitted("fitted");
+  FillDemoHazards(fitted, maxAge);
+  fitted.IncidenceIsHazard = false;
+  fitted.InputSeries[kIncidence][kMales] = truth.PopRateIncidence;
+  for (int v : {kIncidence, kRemission, kCaseFatality}) fitted.InputPresent[v][kMales] = true;
+  options.PrevalenceAtBirth = false;
+  auto controls = Controls();
+  ASSERT_TRUE(fitted.Calculate(Env(), controls));
+  EXPECT_EQ(fitted.InputSeries[kIncidence][kMales], truth.PopRateIncidence);
+  for (int a = 0; a <= maxAge; ++a) {
+    EXPECT_NEAR(fitted.PopRateIncidence[a], truth.PopRateIncidence[a],
+                1e-10 * truth.PopRateIncidence[a])
+        << a;
+    EXPECT_NEAR(fitted.ModelSeries[kIncidence][kMales][a], truth.ModelSeries[kIncidence][kMales][a],
+                1e-9 * truth.ModelSeries[kIncidence][kMales][a])
+        << a;
+    EXPECT_NEAR(fitted.ModelSeries[kPrevalence][kMales][a],
+                truth.ModelSeries[kPrevalence][kMales][a], 1e-9)
+        << a;
+  }
+  EXPECT_GT(fitted.ModelSeries[kIncidence][kMales][80], fitted.PopRateIncidence[80]);
+  EXPECT_EQ(log.Count(), 0);
+}
+
 TEST_F(FittingTest, AllHazardsExactRunsTheFinalPassOnly) {
   Tdiseaseam fitted("fitted");
   Tdisease plain("plain");
