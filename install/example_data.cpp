@@ -1,8 +1,11 @@
 #include "example_data.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -95,7 +98,7 @@ struct ExampleDisease {
   std::vector<Variable> inputs;
   bool incidencePopRate = false;
   bool adjustedInputs = false;
-  double incidenceTrend = 1.0;  // yearly factor over the last 20 years; 1 for none
+  double incidenceTrend = 1.0;        // yearly factor over the last 20 years; 1 for none
   std::string incidenceMaximum = {};  // the stored maximum of the fitted incidence; empty: default
 };
 
@@ -265,30 +268,31 @@ void BuildTemplates(const std::string& programDir) {
   BuildCollectionTemplate((templates / "KavrelCollectionTemplate.mdb").string());
 }
 
-void BuildExampleData(const std::string& programDir, const std::string& dataDir) {
-  const fs::path templates = fs::path(programDir) / "Templates";
-  const fs::path data = fs::path(dataDir) / "data";
-  fs::create_directories(data);
-  const std::string example = (data / "Example.mdb").string();
-  const std::string local = (fs::path(dataDir) / "KavrelLocal.mdb").string();
-  fs::remove(example);
-  fs::remove(local);
+namespace {
 
-  ScriptedDialogs dialogs;  // nothing is asked while building
-  TDataKavrel module(dialogs);
-  module.InputTemplatePath = (templates / "KavrelInputTemplate.mdb").string();
-  module.CollectionTemplatePath = (templates / "KavrelCollectionTemplate.mdb").string();
-  if (!module.NewDatasetFile(example) || !module.NewCollectionFile(local)) {
-    throw InOutError("Cannot copy the templates from " + templates.string());
-  }
+// The variation of one data set of a study: its mortality level and its population size.
+struct DatasetVariation {
+  double mortality = 1.0;
+  double persons = 10.0e6;
+};
 
-  module.OpenDataset(example);
+// Writes a data set file of the example's layout: mortality, population and the diseases.
+void WriteDatasetFile(TDataKavrel& module, const std::string& file,
+                      const std::vector<ExampleDisease>& diseases,
+                      const DatasetVariation& variation) {
+  module.OpenDataset(file);
   Database& db = module.Dataset();
   {
     Database::Transaction transaction(db);
     CreateSeriesTables(db, kMaxAge);
-    const auto mortality = DemoAllCauseMortality(kMaxAge);
-    const auto population = Population(mortality);
+    auto mortality = DemoAllCauseMortality(kMaxAge);
+    for (auto& series : mortality) {
+      for (double& m : series) m = std::min(1.0, m * variation.mortality);
+    }
+    auto population = Population(mortality);
+    for (auto& series : population) {
+      for (double& n : series) n = std::round(n * variation.persons / 10.0e6);
+    }
     for (const Group& g : LifeTableGroups()) {
       const auto at = [&](int s) {
         return GroupMean(mortality[static_cast<size_t>(s)], population[static_cast<size_t>(s)], g);
@@ -309,10 +313,62 @@ void BuildExampleData(const std::string& programDir, const std::string& dataDir)
     db.Exec(kCreateCalculationOptions);
     db.Exec(CreateIndexStatement("CalculationOptions", "InputID"));
     int id = 0;
-    for (const auto& disease : Diseases()) WriteDisease(db, disease, ++id, mortality, population);
+    for (const auto& disease : diseases) WriteDisease(db, disease, ++id, mortality, population);
     transaction.Commit();
   }
   module.CloseDataset();
+}
+
+TDataKavrel& ModuleOnTemplates(TDataKavrel& module, const std::string& programDir) {
+  const fs::path templates = fs::path(programDir) / "Templates";
+  module.InputTemplatePath = (templates / "KavrelInputTemplate.mdb").string();
+  module.CollectionTemplatePath = (templates / "KavrelCollectionTemplate.mdb").string();
+  return module;
+}
+
+// A uniform number in [low, high) from the generator.
+double Uniform(std::mt19937& random, double low, double high) {
+  return low + (high - low) * (static_cast<double>(random()) + 0.5) / 4294967296.0;
+}
+
+// Disease k of a study: the example's kind k mod 5 with its levels and age slopes varied.
+ExampleDisease StudyDisease(const std::vector<ExampleDisease>& kinds, int k, std::mt19937& random) {
+  ExampleDisease disease = kinds[static_cast<size_t>(k) % kinds.size()];
+  disease.name += " " + std::to_string(k / static_cast<int>(kinds.size()) + 1);
+  disease.notes = "Synthetic study disease, a variation of the example's " +
+                  kinds[static_cast<size_t>(k) % kinds.size()].name + ".";
+  const double incidence = std::exp(Uniform(random, -0.5, 0.5));
+  const double slope = Uniform(random, -0.008, 0.008);
+  const double remission = std::exp(Uniform(random, -0.3, 0.3));
+  const double fatality = std::exp(Uniform(random, -0.4, 0.4));
+  const auto base = disease.hazards;
+  disease.hazards = [=](int s, int a, double& i, double& r, double& f) {
+    base(s, a, i, r, f);
+    i *= incidence * std::exp(slope * (a - 50));
+    r *= remission;
+    f *= fatality;
+  };
+  return disease;
+}
+
+}  // namespace
+
+void BuildExampleData(const std::string& programDir, const std::string& dataDir) {
+  const fs::path templates = fs::path(programDir) / "Templates";
+  const fs::path data = fs::path(dataDir) / "data";
+  fs::create_directories(data);
+  const std::string example = (data / "Example.mdb").string();
+  const std::string local = (fs::path(dataDir) / "KavrelLocal.mdb").string();
+  fs::remove(example);
+  fs::remove(local);
+
+  ScriptedDialogs dialogs;  // nothing is asked while building
+  TDataKavrel module(dialogs);
+  ModuleOnTemplates(module, programDir);
+  if (!module.NewDatasetFile(example) || !module.NewCollectionFile(local)) {
+    throw InOutError("Cannot copy the templates from " + templates.string());
+  }
+  WriteDatasetFile(module, example, Diseases(), {});
   module.CompactDatabase(example);
 
   module.OpenCollection(local);
@@ -325,6 +381,38 @@ void BuildExampleData(const std::string& programDir, const std::string& dataDir)
       "five example diseases whose inputs were generated from smooth hazards through the model "
       "and rounded as published figures would be. None of it describes a real country.')");
   module.CloseCollection();
+}
+
+std::vector<std::string> BuildStudy(const std::string& programDir, const std::string& dir,
+                                    int datasets, int diseases, unsigned seed) {
+  if (datasets < 1 || diseases < 1) {
+    throw std::invalid_argument("A study needs at least one data set and one disease");
+  }
+  fs::create_directories(dir);
+  ScriptedDialogs dialogs;
+  TDataKavrel module(dialogs);
+  ModuleOnTemplates(module, programDir);
+  const auto kinds = Diseases();
+  std::mt19937 random(seed);
+  std::vector<std::string> files;
+  const int digits = std::max(3, static_cast<int>(std::to_string(datasets).size()));
+  for (int d = 1; d <= datasets; ++d) {
+    std::string number = std::to_string(d);
+    number.insert(0, static_cast<size_t>(digits) - number.size(), '0');
+    const std::string file = (fs::path(dir) / ("region-" + number + ".mdb")).string();
+    fs::remove(file);
+    if (!module.NewDatasetFile(file)) {
+      throw InOutError("Cannot copy the data set template from " + module.InputTemplatePath);
+    }
+    DatasetVariation variation;
+    variation.mortality = std::exp(Uniform(random, -0.3, 0.3));
+    variation.persons = std::round(std::exp(Uniform(random, std::log(2.0e5), std::log(5.0e7))));
+    std::vector<ExampleDisease> list;
+    for (int k = 0; k < diseases; ++k) list.push_back(StudyDisease(kinds, k, random));
+    WriteDatasetFile(module, file, list, variation);
+    files.push_back(file);
+  }
+  return files;
 }
 
 }  // namespace kavrel::install
