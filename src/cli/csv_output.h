@@ -1,28 +1,12 @@
 #pragma once
 
-// How the command-line tool writes CSV on standard output.
+// How the command-line tool writes CSV on standard output: the core's fields and numbers.
 
-#include <cstdio>
-#include <string>
+#include "core/base/csv_text.h"
 
 namespace kavrel::cli {
 
-// A field, quoted only when it holds a separator, a quote or a line break.
-inline std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) {
-    quoted += c;
-    if (c == '"') quoted += '"';
-  }
-  return quoted + "\"";
-}
-
-// A number with 17 significant digits: every double reads back exactly.
-inline std::string CsvNumber(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  return buffer;
-}
+using kavrel::CsvField;
+using kavrel::CsvNumber;
 
 }  // namespace kavrel::cli

@@ -1,9 +1,12 @@
 // The commands of a study of many diseases and data sets: new-dataset (a data set with its
-// population from a file), import (inputs from a file) and results (the stored results as tidy
-// CSV, for R, pandas or a spreadsheet: long, one value per line, or wide, one line per age).
+// population from a file), import (inputs from a file), batch (every disease of many data sets
+// calculated in one go) and results (the stored results as tidy CSV, for R, pandas or a
+// spreadsheet: long, one value per line, or wide, one line per age).
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -21,6 +24,7 @@
 #include "core/exchange/grid.h"
 #include "core/exchange/input_import.h"
 #include "core/results/result_table.h"
+#include "core/shell/batch.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "core/store/datasets.h"
@@ -298,6 +302,104 @@ int RunNewDataset(const NewDatasetOptions& options, std::ostream& out, std::ostr
   return 0;
 }
 
+struct BatchOptions {
+  std::vector<std::string> datasets;
+  std::string collection;
+  std::string diseases = "all";
+  std::string sexes = "both";
+  std::vector<std::string> options;
+  bool adjusted = false;
+  bool save = false;
+  int threads = 0;
+  std::string summary;
+};
+
+// Progress on standard error: a bar redrawn in place on a terminal, otherwise a plain line every
+// few seconds; failures each on a line of their own as they happen.
+class BatchProgress final : public BatchObserver {
+ public:
+  explicit BatchProgress(std::ostream& err) : err_(err), terminal_(isatty(STDERR_FILENO) == 1) {}
+
+  void Done(const BatchRow& row, int done, int planned) override {
+    if (row.Status == BatchStatus::kFailed) {
+      ++failed_;
+      Clear();
+      err_ << "Failed: " << row.Dataset;
+      if (!row.Disease.empty()) {
+        err_ << ", " << row.Disease << ", " << kSexNames[static_cast<size_t>(row.Sex)];
+      }
+      err_ << ": " << row.Message << '\n';
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (terminal_) {
+      Draw(done, planned);
+    } else if (now - last_ >= std::chrono::seconds(5)) {
+      last_ = now;
+      err_ << "batch: " << done << " of " << planned << " calculated so far, " << failed_
+           << " failed\n";
+    }
+  }
+
+  void Finish(int done) {
+    Clear();
+    err_ << "batch: " << done << " done, " << failed_ << " failed\n";
+  }
+
+ private:
+  void Draw(int done, int planned) {
+    constexpr int kWidth = 30;
+    const int filled = planned > 0 ? kWidth * done / planned : 0;
+    err_ << "\r[" << std::string(static_cast<size_t>(filled), '#')
+         << std::string(static_cast<size_t>(kWidth - filled), ' ') << "] " << done << '/' << planned
+         << (failed_ > 0 ? " (" + std::to_string(failed_) + " failed)" : "") << std::flush;
+    drawn_ = true;
+  }
+  void Clear() {
+    if (drawn_) err_ << "\r" << std::string(60, ' ') << '\r';
+    drawn_ = false;
+  }
+
+  std::ostream& err_;
+  bool terminal_;
+  bool drawn_ = false;
+  int failed_ = 0;
+  std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
+int RunBatchCommand(const BatchOptions& options, std::ostream& out, std::ostream& err) {
+  BatchRequest request;
+  request.Datasets = options.datasets;
+  request.Collection = options.collection;
+  request.ProgramDir = ExecutableDirectory();
+  if (options.diseases != "all") {
+    std::stringstream list(options.diseases);
+    for (std::string name; std::getline(list, name, ',');) request.Diseases.push_back(name);
+  }
+  if (options.sexes == "males") request.Sexes = {kMales};
+  if (options.sexes == "females") request.Sexes = {kFemales};
+  request.Options = options.options;
+  request.Adjusted = options.adjusted;
+  request.Save = options.save;
+  request.Threads = options.threads;
+  if (auto refusal = CheckOptionChanges(request.Options)) {
+    err << *refusal << '\n';
+    return kUsage;
+  }
+  BatchProgress progress(err);
+  const std::vector<BatchRow> rows = RunBatch(request, progress);
+  progress.Finish(static_cast<int>(rows.size()));
+  const std::string summary = BatchSummaryCsv(rows);
+  if (options.summary.empty()) {
+    out << summary;
+  } else {
+    WriteTextFile(options.summary, summary);
+  }
+  const bool failed = std::any_of(rows.begin(), rows.end(), [](const BatchRow& row) {
+    return row.Status == BatchStatus::kFailed;
+  });
+  return failed ? kError : 0;
+}
+
 }  // namespace
 
 void RegisterResults(Commands& commands) {
@@ -326,6 +428,28 @@ void RegisterResults(Commands& commands) {
   importCommand->add_option("DATASET", import->dataset, "Data set file")->required();
   importCommand->add_option("INPUTS", import->inputs, "CSV file of inputs")->required();
   importCommand->add_option("--collection", import->collection, "Collection file");
+
+  auto batch = std::make_shared<BatchOptions>();
+  CLI::App* batchCommand = commands.Add(
+      "batch",
+      "Calculate every chosen disease and sex of data sets in parallel, with each disease's "
+      "stored options; exit 0 when all were calculated, 1 when any failed (the others are done)",
+      [batch](std::ostream& out, std::ostream& err) { return RunBatchCommand(*batch, out, err); });
+  batchCommand->add_option("DATASET", batch->datasets, "Data set files")->required();
+  batchCommand->add_option("--collection", batch->collection, "Collection file");
+  batchCommand->add_option("--diseases", batch->diseases, "all (default), or NAME[,NAME...]");
+  batchCommand->add_option("--sexes", batch->sexes, "both (default), males or females")
+      ->check(CLI::IsMember({"both", "males", "females"}));
+  batchCommand->add_option("--option", batch->options,
+                           "A calculation option over the stored ones, COLUMN=VALUE");
+  batchCommand->add_flag("--adjusted", batch->adjusted,
+                         "Start from the stored adjusted inputs where a disease has them");
+  batchCommand->add_flag("--save", batch->save,
+                         "Store each result with its options, as Save result does");
+  batchCommand->add_option("--threads", batch->threads, "Calculations at a time (0: every core)")
+      ->check(CLI::Range(0, 1024));
+  batchCommand->add_option("--summary", batch->summary,
+                           "Write the summary CSV to this file instead of standard output");
 
   auto options = std::make_shared<ResultsOptions>();
   CLI::App* command = commands.Add(

@@ -83,17 +83,18 @@ std::string CsvLine(const std::vector<std::string>& fields) {
   return line + "\r\n";
 }
 
-void WriteGridCsv(const TextGrid& grid, const std::string& path) {
+void WriteTextFile(const std::string& path, const std::string& text) {
   const std::string temporary = path + ".part";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) throw InOutError("Cannot create " + path);
-    for (int r = 1; r < grid.RowCount(); ++r) {
-      std::vector<std::string> fields;
-      for (int c = 1; c < grid.ColumnCount(); ++c) fields.push_back(grid.Cell(c, r));
-      out << CsvLine(fields);
+    out << text;
+    if (!out.flush()) {
+      out.close();
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      throw InOutError("Cannot write " + path);
     }
-    if (!out.flush()) throw InOutError("Cannot write " + path);
   }
   std::error_code error;
   std::filesystem::rename(temporary, path, error);
@@ -101,6 +102,16 @@ void WriteGridCsv(const TextGrid& grid, const std::string& path) {
     std::filesystem::remove(temporary, error);
     throw InOutError("Cannot write " + path);
   }
+}
+
+void WriteGridCsv(const TextGrid& grid, const std::string& path) {
+  std::string text;
+  for (int r = 1; r < grid.RowCount(); ++r) {
+    std::vector<std::string> fields;
+    for (int c = 1; c < grid.ColumnCount(); ++c) fields.push_back(grid.Cell(c, r));
+    text += CsvLine(fields);
+  }
+  WriteTextFile(path, text);
 }
 
 std::string OverwriteFileQuestion(const std::string& path) {

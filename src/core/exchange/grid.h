@@ -21,6 +21,9 @@ std::string CsvLine(const std::vector<std::string>& fields);
 // Writes the grid from row 1 and column 1 on; a failure raises InOutError and leaves no
 // half-written file under the name.
 void WriteGridCsv(const TextGrid& grid, const std::string& path);
+// Writes text to path through a temporary file renamed over it: the file is either the old one or
+// the whole new one. Raises InOutError when it cannot be written.
+void WriteTextFile(const std::string& path, const std::string& text);
 // The question before a spreadsheet or text file is replaced: "File NAME already exists. Do you
 // want to overwrite it?" with the name without its folder.
 std::string OverwriteFileQuestion(const std::string& path);

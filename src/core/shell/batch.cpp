@@ -1,0 +1,518 @@
+#include "core/shell/batch.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+#include "core/base/csv_text.h"
+#include "core/base/messages_log.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/calc_options.h"
+#include "core/engine/calc_settings.h"
+#include "core/engine/disease.h"
+#include "core/engine/fit_report.h"
+#include "core/engine/population_series.h"
+#include "core/engine/processing.h"
+#include "core/shell/dataset_session.h"
+#include "core/store/data_kavrel.h"
+#include "core/store/database.h"
+#include "core/store/layout.h"
+#include "core/store/table_cursor.h"
+
+namespace kavrel {
+
+namespace {
+
+// Nobody to ask: questions are answered Yes (a stored result is replaced, as the batch was told
+// to), and every message is kept for the summary.
+class BatchDialogs final : public UserDialogs {
+ public:
+  DialogButton Message(std::string_view text, DialogKind kind, DialogButtons buttons) override {
+    if (kind == DialogKind::kError || kind == DialogKind::kInformation) {
+      if (problem_.empty()) problem_ = text;
+    } else if (kind == DialogKind::kWarning) {
+      warnings_.emplace_back(text);
+    }
+    if (buttons.Has(DialogButton::kYes)) return DialogButton::kYes;
+    return buttons.Has(DialogButton::kOK) ? DialogButton::kOK : DialogButton::kNo;
+  }
+  int ChooseFromList(std::string_view, const std::vector<std::string>&) override { return -1; }
+  std::optional<std::string> ChooseFile(const FileDialogRequest&) override { return {}; }
+  std::optional<std::vector<int>> CheckList(std::string_view, const std::vector<std::string>&,
+                                            const std::vector<bool>&) override {
+    return {};
+  }
+  std::optional<std::string> SaveAsName(std::string_view) override { return {}; }
+
+  // The first error or information shown (why nothing was calculated); empty when none.
+  const std::string& Problem() const { return problem_; }
+  std::vector<std::string> TakeWarnings() { return std::exchange(warnings_, {}); }
+  void Forget() {
+    problem_.clear();
+    warnings_.clear();
+  }
+
+ private:
+  std::string problem_;
+  std::vector<std::string> warnings_;
+};
+
+// The text of a messages-log line, without its time of day.
+std::string LogText(const std::string& line) {
+  const auto mark = line.find("# ");
+  return mark == std::string::npos ? line : line.substr(mark + 2);
+}
+
+struct Dataset;
+
+// One disease and sex to calculate, with everything its calculation reads and writes.
+struct Job {
+  Dataset* Set = nullptr;
+  BatchRow* Row = nullptr;
+  std::unique_ptr<Tdiseaseam> Disease;
+  CalcOptionsWindowState Windows;
+  AmoebaWindowState Simplex;
+  ProcessingWindowState Processing;
+  bool Calculated = false;
+};
+
+// A data set of the batch. Its connection, session, rows and group are used under Mutex only; its
+// population is read by the calculations once the data set has been read.
+struct Dataset {
+  std::string File;
+  std::mutex Mutex;
+  BatchDialogs Dialogs;
+  MessagesLog Log;
+  std::unique_ptr<TDataKavrel> Data;
+  std::unique_ptr<DatasetSession> Session;
+  PopulationSeries Population;
+  int MaxAge = 0;
+  std::deque<BatchRow> Rows;  // stable addresses while rows are added
+
+  // The group of results written since the last commit.
+  std::optional<Database::Transaction> Group;
+  std::vector<BatchRow*> InGroup;
+  int Unfinished = 0;   // jobs handed out and not yet finished
+  bool Read = false;    // every job has been handed out
+  bool Broken = false;  // a save failed: nothing more is written to this data set
+  std::string BrokenMessage;
+};
+
+class Batch {
+ public:
+  Batch(const BatchRequest& request, BatchObserver& observer)
+      : request_(request), observer_(observer) {
+    for (const std::string& file : request.Datasets) {
+      sets_.push_back(std::make_unique<Dataset>());
+      sets_.back()->File = file;
+    }
+  }
+
+  std::vector<BatchRow> Run() {
+    int workers = request_.Threads > 0 ? request_.Threads
+                                       : static_cast<int>(std::thread::hardware_concurrency());
+    workers = std::max(workers, 1);
+    lowWater_ = static_cast<std::size_t>(4 * workers);
+    if (workers == 1) {
+      Work();
+    } else {
+      std::vector<std::thread> threads;
+      for (int w = 0; w < workers; ++w) threads.emplace_back([this] { Work(); });
+      for (auto& thread : threads) thread.join();
+    }
+    std::vector<BatchRow> rows;
+    for (auto& set : sets_) {
+      for (BatchRow& row : set->Rows) rows.push_back(std::move(row));
+    }
+    return rows;
+  }
+
+ private:
+  // Each worker takes a calculation when there are enough waiting, and otherwise reads the next
+  // data set (so that the calculations never run dry while memory holds only a few data sets).
+  void Work() {
+    for (;;) {
+      std::unique_ptr<Job> job;
+      Dataset* toRead = nullptr;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+          const bool setsLeft = nextSet_ < sets_.size();
+          if (!jobs_.empty() && (jobs_.size() >= lowWater_ || !setsLeft)) {
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+            break;
+          }
+          if (setsLeft) {
+            toRead = sets_[nextSet_++].get();
+            ++reading_;
+            break;
+          }
+          if (reading_ == 0) return;
+          wake_.wait(lock);
+        }
+      }
+      if (toRead != nullptr) {
+        ReadDataset(*toRead);
+        std::lock_guard<std::mutex> lock(mutex_);
+        --reading_;
+        wake_.notify_all();
+      } else {
+        Calculate(*job);
+        Finish(*job);
+      }
+    }
+  }
+
+  void Enqueue(std::unique_ptr<Job> job) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    jobs_.push_back(std::move(job));
+    wake_.notify_one();
+  }
+
+  void Planned(int added) {
+    std::lock_guard<std::mutex> lock(observerMutex_);
+    planned_ += added;
+    observer_.Planned(added, planned_);
+  }
+
+  // Opens the data set and hands out a job per chosen disease and sex.
+  void ReadDataset(Dataset& set) {
+    std::vector<std::string> names;
+    {
+      std::lock_guard<std::mutex> lock(set.Mutex);
+      try {
+        set.Data = std::make_unique<TDataKavrel>(set.Dialogs);
+        set.Session = std::make_unique<DatasetSession>(*set.Data, set.Dialogs, set.Log);
+        if (!set.Session->Open(set.File, request_.Collection, request_.ProgramDir, request_.Save) ||
+            !set.Session->LoadPopulation(set.Population)) {
+          FailDataset(set, set.Dialogs.Problem());
+          return;
+        }
+        set.MaxAge = set.Session->MaxAge();
+        TableCursor& diseases = set.Data->KavrelTable1();
+        diseases.First();
+        for (int k = 0; k < diseases.RecordCount(); ++k) {
+          if (k > 0) diseases.Next();
+          names.push_back(diseases.FieldText("DiseaseName"));
+        }
+      } catch (const std::exception& e) {
+        FailDataset(set, e.what());
+        return;
+      }
+    }
+    std::vector<std::string> chosen;
+    if (request_.Diseases.empty()) {
+      chosen = names;
+    } else {
+      chosen = request_.Diseases;
+    }
+    Planned(static_cast<int>(chosen.size() * request_.Sexes.size()));
+    for (const std::string& name : chosen) {
+      const bool known = std::find(names.begin(), names.end(), name) != names.end();
+      for (int sex : request_.Sexes) {
+        auto job = std::make_unique<Job>();
+        job->Set = &set;
+        std::lock_guard<std::mutex> lock(set.Mutex);
+        set.Rows.push_back({set.File, name, sex});
+        job->Row = &set.Rows.back();
+        if (!known) {
+          job->Row->Message = "The data set has no disease named " + name;
+          Report(*job->Row);
+          continue;
+        }
+        if (!Load(set, *job)) {
+          Report(*job->Row);
+          continue;
+        }
+        ++set.Unfinished;
+        Enqueue(std::move(job));
+      }
+    }
+    std::lock_guard<std::mutex> lock(set.Mutex);
+    set.Read = true;
+    if (set.Unfinished == 0) Close(set);
+  }
+
+  // The disease with its stored options and the batch's changes; false (the row says why) when it
+  // cannot be calculated.
+  bool Load(Dataset& set, Job& job) {
+    BatchRow& row = *job.Row;
+    const int sex = row.Sex;
+    set.Dialogs.Forget();
+    try {
+      job.Disease = set.Session->LoadDisease(
+          row.Disease, sex, kOriginalInputs | (request_.Adjusted ? kAdjustedInputs : kRecordOnly));
+      if (!job.Disease || set.Dialogs.ErrorsShown() > 0) {
+        row.Message = set.Dialogs.Problem();
+        return false;
+      }
+      Tdiseaseam& disease = *job.Disease;
+      bool anyInput = false;
+      for (int v = 0; v < kVariableCount; ++v) anyInput = anyInput || disease.InputPresent[v][sex];
+      if (!anyInput) {
+        row.Status = BatchStatus::kNoInput;
+        row.Message = "No input for " + std::string(kSexNames[static_cast<size_t>(sex)]);
+        return false;
+      }
+      disease.CalcSettings.LoadFromTable(sex, *set.Data, disease.InputId);
+      CalcSettingsRecord& record = disease.CalcSettings.Records[static_cast<size_t>(sex)];
+      if (auto refusal = ApplyOptionChanges(record, request_.Options)) {
+        row.Message = *refusal;
+        return false;
+      }
+      job.Windows.SetUpWeights(disease, sex);
+      disease.CalcSettings.ShowInWindows(sex, job.Windows, job.Simplex, job.Processing);
+      Tdisease::Store store = set.Session->Store();
+      if (job.Processing.TrendApplyChecked && !request_.Adjusted) disease.LoadTrends(store, sex);
+      if (set.Dialogs.ErrorsShown() > 0) {
+        row.Message = set.Dialogs.Problem();
+        return false;
+      }
+    } catch (const std::exception& e) {
+      row.Message = e.what();
+      return false;
+    }
+    return true;
+  }
+
+  // The calculation, on the worker's own log and dialogs: nothing shared but the population.
+  void Calculate(Job& job) {
+    Dataset& set = *job.Set;
+    BatchRow result;
+    const auto start = std::chrono::steady_clock::now();
+    BatchDialogs dialogs;
+    MessagesLog log;
+    try {
+      Tdiseaseam& disease = *job.Disease;
+      const int sex = job.Row->Sex;
+      std::array<Series, kSexCount> otherCause{};
+      const ModelEnvironment env{set.MaxAge, set.Population.AllCauseMortality, otherCause, log,
+                                 &set.Population.PopulationNumbers};
+      CalcControls controls{job.Windows, job.Simplex, job.Processing, dialogs};
+      job.Calculated = RunCalculation(disease, env, controls) && dialogs.ErrorsShown() == 0;
+      if (job.Calculated) {
+        const FitReport report =
+            BuildFitReport(disease, sex, set.MaxAge, &set.Population.PopulationNumbers);
+        if (const FitReportRow* worst = report.Worst()) {
+          result.WorstGroup =
+              std::string(kVariableDisplayNames[static_cast<size_t>(worst->Variable)]) + " " +
+              worst->Label;
+          result.WorstDeviation = worst->Deviation;
+        }
+      } else {
+        result.Message = dialogs.Problem().empty() ? "The calculation failed" : dialogs.Problem();
+      }
+    } catch (const std::exception& e) {
+      job.Calculated = false;
+      result.Message = e.what();
+    }
+    result.Warnings = dialogs.TakeWarnings();
+    for (const std::string& line : log.Lines()) {
+      const std::string text = LogText(line);
+      // The failure itself is the message; the log's own copy would repeat it.
+      if (text != result.Message) result.Warnings.push_back(text);
+    }
+    result.Seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.Status = job.Calculated ? BatchStatus::kCalculated : BatchStatus::kFailed;
+
+    std::lock_guard<std::mutex> lock(set.Mutex);
+    BatchRow& row = *job.Row;
+    row.Status = result.Status;
+    row.Message = std::move(result.Message);
+    row.WorstGroup = std::move(result.WorstGroup);
+    row.WorstDeviation = result.WorstDeviation;
+    row.Warnings = std::move(result.Warnings);
+    row.Seconds = result.Seconds;
+    Report(row);
+  }
+
+  // After the calculation: the save into the data set's group, the commit of a full group, and
+  // the data set closed after its last job.
+  void Finish(Job& job) {
+    Dataset& set = *job.Set;
+    {
+      std::lock_guard<std::mutex> lock(set.Mutex);
+      if (request_.Save && job.Calculated) Save(set, job);
+      job.Disease.reset();
+      --set.Unfinished;
+      if (static_cast<int>(set.InGroup.size()) >= request_.GroupSize) Commit(set);
+      if (set.Read && set.Unfinished == 0) Close(set);
+    }
+  }
+
+  void Save(Dataset& set, Job& job) {
+    BatchRow& row = *job.Row;
+    if (set.Broken) {
+      NotSaved(row, set.BrokenMessage);
+      return;
+    }
+    try {
+      if (!set.Group) set.Group.emplace(set.Data->Dataset());
+      Tdiseaseam& disease = *job.Disease;
+      if (!set.Data->KavrelTable1().Locate("DiseaseName", disease.DiseaseName)) {
+        NotSaved(row, "The disease is no longer in the data set");
+        return;
+      }
+      Tdisease::Store store = set.Session->Store();
+      disease.SaveResult(store, true);
+      set.InGroup.push_back(&row);
+    } catch (const std::exception& e) {
+      Break(set, e.what());
+      NotSaved(row, set.BrokenMessage);
+    }
+  }
+
+  void Commit(Dataset& set) {
+    if (!set.Group) return;
+    try {
+      set.Group->Commit();
+      for (BatchRow* row : set.InGroup) row->Status = BatchStatus::kSaved;
+      set.InGroup.clear();
+      set.Group.reset();
+    } catch (const std::exception& e) {
+      Break(set, e.what());
+    }
+  }
+
+  // A save or commit failed: the open group is rolled back, its rows are not saved, and nothing
+  // more is written to the data set.
+  void Break(Dataset& set, const std::string& why) {
+    set.Broken = true;
+    set.BrokenMessage = "Not saved: " + why;
+    set.Group.reset();
+    for (BatchRow* row : set.InGroup) NotSaved(*row, set.BrokenMessage);
+    set.InGroup.clear();
+    try {
+      set.Data->KavrelTable1().Refresh();
+    } catch (const std::exception&) {
+      // The cursor is not used again for writing.
+    }
+  }
+
+  static void NotSaved(BatchRow& row, const std::string& why) {
+    row.Status = BatchStatus::kFailed;
+    row.Message = why.rfind("Not saved", 0) == 0 ? why : "Not saved: " + why;
+  }
+
+  void Close(Dataset& set) {
+    Commit(set);
+    set.Session.reset();
+    set.Data.reset();
+  }
+
+  void FailDataset(Dataset& set, const std::string& why) {
+    set.Rows.push_back({set.File, "", kMales});
+    set.Rows.back().Message = why.empty() ? "The data set cannot be read" : why;
+    set.Read = true;
+    set.Session.reset();
+    set.Data.reset();
+    Planned(1);
+    Report(set.Rows.back());
+  }
+
+  void Report(const BatchRow& row) {
+    std::lock_guard<std::mutex> lock(observerMutex_);
+    ++done_;
+    observer_.Done(row, done_, planned_);
+  }
+
+  const BatchRequest& request_;
+  BatchObserver& observer_;
+  std::vector<std::unique_ptr<Dataset>> sets_;
+
+  std::mutex mutex_;  // the queue below
+  std::condition_variable wake_;
+  std::deque<std::unique_ptr<Job>> jobs_;
+  std::size_t nextSet_ = 0;
+  int reading_ = 0;
+  std::size_t lowWater_ = 8;
+
+  std::mutex observerMutex_;
+  int planned_ = 0;
+  int done_ = 0;
+};
+
+}  // namespace
+
+namespace {
+
+// COLUMN=VALUE changes onto a record; the refusal of the first that is not one.
+std::optional<std::string> SetChanges(CalcSettingsRecord& record,
+                                      const std::vector<std::string>& options) {
+  for (const std::string& option : options) {
+    const auto equals = option.find('=');
+    if (equals == std::string::npos ||
+        !Tcalcsettings::SetColumn(record, option.substr(0, equals), option.substr(equals + 1))) {
+      return "--option " + option +
+             ": not a calculation options column with a value of its type (COLUMN=VALUE)";
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> CheckOptionChanges(const std::vector<std::string>& options) {
+  CalcSettingsRecord record;
+  return SetChanges(record, options);
+}
+
+std::optional<std::string> ApplyOptionChanges(CalcSettingsRecord& record,
+                                              const std::vector<std::string>& options) {
+  if (auto refusal = SetChanges(record, options)) return refusal;
+  return CheckCalcSettings(record);
+}
+
+std::vector<BatchRow> RunBatch(const BatchRequest& request, BatchObserver& observer) {
+  if (auto refusal = CheckOptionChanges(request.Options)) throw std::invalid_argument(*refusal);
+  if (request.GroupSize < 1) throw std::invalid_argument("The group size must be at least 1");
+  Batch batch(request, observer);
+  return batch.Run();
+}
+
+const char* BatchStatusText(BatchStatus status) {
+  switch (status) {
+    case BatchStatus::kCalculated:
+      return "calculated";
+    case BatchStatus::kSaved:
+      return "saved";
+    case BatchStatus::kNoInput:
+      return "no input";
+    case BatchStatus::kFailed:
+      return "failed";
+  }
+  return "failed";
+}
+
+std::string BatchSummaryCsv(const std::vector<BatchRow>& rows) {
+  std::string csv =
+      "Dataset,Disease,Sex,Status,Worst group,Worst deviation,Warnings,Seconds,Message\n";
+  for (const BatchRow& row : rows) {
+    std::string warnings;
+    for (const std::string& warning : row.Warnings) {
+      if (!warnings.empty()) warnings += "; ";
+      warnings += warning;
+    }
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.4f", row.Seconds);
+    csv += CsvField(row.Dataset) + ',' + CsvField(row.Disease) + ',' +
+           (row.Disease.empty() ? std::string()
+                                : std::string(kSexNames[static_cast<size_t>(row.Sex)])) +
+           ',' + BatchStatusText(row.Status) + ',' + CsvField(row.WorstGroup) + ',' +
+           (row.WorstDeviation ? CsvNumber(*row.WorstDeviation) : std::string()) + ',' +
+           CsvField(warnings) + ',' + seconds + ',' + CsvField(row.Message) + '\n';
+  }
+  return csv;
+}
+
+}  // namespace kavrel

@@ -1,0 +1,86 @@
+#pragma once
+
+// Many diseases of many data sets calculated in one go, for a study: every chosen disease and sex
+// of every data set, each with its stored calculation options (plus the given changes), fitted in
+// parallel over all of them. With Save each result is stored as "Save result" stores it, the
+// results of a data set committed in groups: a study is not bound by one disk commit per
+// disease, and a batch interrupted at any moment leaves each data set with whole results only
+// (those of the groups committed before). A disease that fails is reported and the others go on.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/base/vocabulary.h"
+
+namespace kavrel {
+
+struct CalcSettingsRecord;
+
+struct BatchRequest {
+  std::vector<std::string> Datasets;  // data set files
+  std::string Collection;             // takes over an older data set's patterns and schedules
+  std::string ProgramDir;             // where the installation's settings are looked for
+  std::vector<std::string> Diseases;  // by name; empty for every disease
+  std::vector<int> Sexes{kMales, kFemales};
+  // COLUMN=VALUE calculation options applied over each disease's stored ones.
+  std::vector<std::string> Options;
+  bool Adjusted = false;  // start from the stored adjusted inputs where a disease has them
+  bool Save = false;
+  int Threads = 0;     // 0: every core
+  int GroupSize = 50;  // results of one data set per commit
+};
+
+enum class BatchStatus {
+  kCalculated,  // calculated, not saved
+  kSaved,       // calculated and stored
+  kNoInput,     // the disease has no input for the sex: nothing to do
+  kFailed,      // the data set, the disease or its calculation or save failed (Message says why)
+};
+
+// One row of the summary: a disease and sex of a data set, or a data set that could not be read
+// (Disease empty).
+struct BatchRow {
+  std::string Dataset;
+  std::string Disease;
+  int Sex = kMales;
+  BatchStatus Status = BatchStatus::kFailed;
+  std::string Message = {};
+  // The input group the fit reproduces worst: "Prevalence 95-99" and output / input - 1.
+  std::string WorstGroup = {};
+  std::optional<double> WorstDeviation = {};
+  std::vector<std::string> Warnings =
+      {};                // the calculation's messages (iteration limit, input warnings)
+  double Seconds = 0.0;  // the calculation's own time
+};
+
+// Told of the batch's progress, from any of its threads but one call at a time.
+class BatchObserver {
+ public:
+  virtual ~BatchObserver() = default;
+  // `added` more calculations are known (a data set has been read); planned is the total so far.
+  virtual void Planned(int /*added*/, int /*planned*/) {}
+  // A calculation has ended (calculated or failed; a save follows with its group).
+  virtual void Done(const BatchRow& /*row*/, int /*done*/, int /*planned*/) {}
+};
+
+// The changes as they would be applied to a record: nothing when every one is COLUMN=VALUE with
+// a known column and a value of its type, else the refusal naming the first bad one.
+std::optional<std::string> CheckOptionChanges(const std::vector<std::string>& options);
+// Applies COLUMN=VALUE changes to a record, then the options' own check; the refusal, if any.
+std::optional<std::string> ApplyOptionChanges(CalcSettingsRecord& record,
+                                              const std::vector<std::string>& options);
+
+// Runs the batch. The rows come in the order of the data sets as given, their diseases in the
+// data set's order, the sexes as requested. Throws std::invalid_argument for bad option changes
+// (before anything is read).
+std::vector<BatchRow> RunBatch(const BatchRequest& request, BatchObserver& observer);
+
+// "saved", "calculated", "no input", "failed".
+const char* BatchStatusText(BatchStatus status);
+
+// The summary as CSV: Dataset,Disease,Sex,Status,Worst group,Worst deviation,Warnings,Seconds,
+// Message; one line per row.
+std::string BatchSummaryCsv(const std::vector<BatchRow>& rows);
+
+}  // namespace kavrel
