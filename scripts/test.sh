@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build needs, checks the layers and the format, builds Kavrel with warnings as
 # errors and runs every test; then the core and window tests once more under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the analyses (which run on every core) under ThreadSanitizer.
+# UndefinedBehaviorSanitizer, and the analyses and the batch (which run on every core) under
+# ThreadSanitizer.
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,13 +32,13 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" -L gui
 
-echo "== Analyses under ThreadSanitizer"
+echo "== Analyses and batch under ThreadSanitizer"
 tsan="-fsanitize=thread -fno-omit-frame-pointer"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVREL_WERROR=ON \
   -DKAVREL_GUI=OFF -DKAVREL_BENCH=OFF -DCMAKE_CXX_FLAGS="$tsan" -DCMAKE_EXE_LINKER_FLAGS="$tsan"
-cmake --build build-tsan -j "$jobs" --target analysis_tests
+cmake --build build-tsan -j "$jobs" --target analysis_tests batch_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L core-analysis
+  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L 'core-analysis|core-batch'
 
 echo "== Fuzzing (clang, libFuzzer)"
 KAVREL_FUZZ_SECONDS=${KAVREL_FUZZ_SECONDS:-10} bash scripts/fuzz.sh
