@@ -111,6 +111,33 @@ set +e
 [ $? -eq 2 ] && grep -q '^Line 2: ' "$work/err" || { echo "a refused import"; exit 1; }
 set -e
 if "$cli" list "$work/Import.mdb" | grep -q ',Flu,'; then echo "a refused file was stored"; exit 1; fi
+# A batch over two data sets, one with a disease whose input no model can take: that disease
+# fails (exit 1) and is said on standard error, every other disease and sex is saved, and the
+# summary names each. The same batch on one thread stores the same figures as on two.
+cp "$example" "$work/BatchA.mdb"
+cp "$example" "$work/BatchB.mdb"
+sqlite3 "$work/BatchB.mdb" \
+  "update InputPrevalence set Waarde=-1 where InputId=4 and Sex='Males' and Lage=40"
+set +e
+"$cli" batch "$work/BatchA.mdb" "$work/BatchB.mdb" --save --threads 2 \
+  --summary "$work/summary.csv" 2> "$work/err"
+code=$?
+set -e
+[ "$code" -eq 1 ] || { echo "batch with a failing disease: exit $code"; exit 1; }
+[ "$(grep -c ",saved," "$work/summary.csv")" -eq 19 ] || { echo "batch: saved rows"; exit 1; }
+grep -q 'BatchB.mdb,Diabetes mellitus,Males,failed,' "$work/summary.csv" &&
+  grep -q '^Failed: .*BatchB.mdb, Diabetes mellitus, Males: ' "$work/err" ||
+  { echo "batch: the failure"; exit 1; }
+cp "$example" "$work/Threads1.mdb"
+"$cli" batch "$work/Threads1.mdb" --save --threads 1 > /dev/null 2>&1
+"$cli" results "$work/Threads1.mdb" | sed 's/^Threads1,//' > "$work/one.csv"
+"$cli" results "$work/BatchA.mdb" | sed 's/^BatchA,//' > "$work/two.csv"
+[ "$(wc -l < "$work/one.csv")" -eq $((1 + 10 * 101 * 8)) ] && cmp -s "$work/one.csv" "$work/two.csv" ||
+  { echo "batch: one thread and two differ"; exit 1; }
+set +e
+"$cli" batch "$work/BatchA.mdb" --option FitMethod > /dev/null 2>&1
+[ $? -eq 2 ] || { echo "batch: a bad --option was not refused"; exit 1; }
+set -e
 # The saved Stroke result as pictures for a report (drawn by kavrel-picture, built with the
 # windows).
 if [ -x "$(dirname "$cli")/kavrel-picture" ]; then

@@ -232,6 +232,58 @@ for ((k = 0; k < rounds; k++)); do
 done
 [ $bad -eq 0 ] && ok || fail "kill during copy"
 
+# A batch killed at any point leaves each data set with whole results only: per disease and sex
+# a row in every output table and its flag, or neither.
+make_data="$(dirname "$cli")/kavrel-make-data"
+"$make_data" --study "$work/study" --datasets 2 --diseases 15 > /dev/null
+cp -r "$work/study" "$work/study-pristine"
+batch_whole() {
+  local f=$1 sex flag t counts
+  for sex in Males Females; do
+    flag=M
+    [ "$sex" = Females ] && flag=F
+    counts=$(query "$f" "select d.InputId, ${flag}Output,
+      (select count(*) from OutputIncidence o where o.InputId=d.InputId and o.Sex='$sex') +
+      (select count(*) from OutputPrevalence o where o.InputId=d.InputId and o.Sex='$sex') +
+      (select count(*) from OutputRemission o where o.InputId=d.InputId and o.Sex='$sex') +
+      (select count(*) from OutputCasefatality o where o.InputId=d.InputId and o.Sex='$sex') +
+      (select count(*) from OutputDuration o where o.InputId=d.InputId and o.Sex='$sex') +
+      (select count(*) from OutputMortality o where o.InputId=d.InputId and o.Sex='$sex') +
+      (select count(*) from OutputRRMortality o where o.InputId=d.InputId and o.Sex='$sex')
+      from InputDiseases d")
+    # Every line: id|flag|7 with the flag set, or id|flag|0 with it clear.
+    if echo "$counts" | grep -vqE '^[0-9]+\|(1\|7|0\|0)$'; then
+      echo "$f $sex: $(echo "$counts" | grep -vE '^[0-9]+\|(1\|7|0\|0)$' | head -3)"
+      return 1
+    fi
+  done
+}
+start=$(date +%s%N)
+"$cli" batch "$work"/study/*.mdb --save --threads 2 > /dev/null 2>&1
+duration=$((($(date +%s%N) - start) / 1000))
+bad=0
+for f in "$work"/study/*.mdb; do
+  [ "$(query "$f" "select count(*) from OutputIncidence")" = 30 ] ||
+    { bad=1; echo "batch: the uninterrupted batch did not save everything in $f"; }
+done
+for ((k = 0; k < rounds; k++)); do
+  rm -rf "$work/study"
+  cp -r "$work/study-pristine" "$work/study"
+  "$cli" batch "$work"/study/*.mdb --save --threads 2 > /dev/null 2>&1 &
+  pid=$!
+  sleep "$(printf '0.%06d' $((RANDOM * duration / 32768)))"
+  kill -9 "$pid" 2> /dev/null
+  wait "$pid" 2> /dev/null
+  for f in "$work"/study/*.mdb; do
+    if [ "$(query "$f" "pragma integrity_check")" != ok ] || ! batch_whole "$f"; then
+      bad=1
+      echo "batch: partial results after kill $k"
+      break 2
+    fi
+  done
+done
+[ $bad -eq 0 ] && ok || fail "kill during a batch"
+
 # --- Two programs saving at once --------------------------------------------------------------
 file=$(fresh concurrent.mdb)
 bad=0
