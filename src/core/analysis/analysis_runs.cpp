@@ -19,23 +19,6 @@ namespace kavrel {
 
 namespace {
 
-// A disease object of its own for a worker: what a calculation reads of the original.
-std::unique_ptr<Tdiseaseam> CopyForCalculation(const Tdisease& from) {
-  auto copy = std::make_unique<Tdiseaseam>(from.DiseaseName);
-  copy->InputId = from.InputId;
-  copy->Sex = from.Sex;
-  copy->InputPresent = from.InputPresent;
-  copy->FromOutput = from.FromOutput;
-  copy->Processed = from.Processed;
-  copy->InputSeries = from.InputSeries;
-  copy->IncidenceIsHazard = from.IncidenceIsHazard;
-  copy->TrendsOn = from.TrendsOn;
-  copy->TrendStart = from.TrendStart;
-  copy->Trends = from.Trends;
-  copy->CalcSettings = from.CalcSettings;
-  return copy;
-}
-
 // A worker's dialogs: nobody is asked, errors are kept for the caller.
 class RunDialogs final : public UserDialogs {
  public:

@@ -231,4 +231,9 @@ bool LoadDiseaseUnderCursor(Tdisease& disease, Tdisease::Store& store, int sex, 
 // The same as a new fitting disease; null when the data set has no diseases.
 std::unique_ptr<Tdiseaseam> DiseaseUnderCursor(Tdisease::Store& store, int sex, unsigned parts);
 
+// A fitting disease of its own for another calculation (a worker's run, the other sex): what a
+// calculation and its fit report read of the original — its record, flags, input rows and
+// series, trends and options — and nothing of a calculation's state.
+std::unique_ptr<Tdiseaseam> CopyForCalculation(const Tdisease& from);
+
 }  // namespace kavrel

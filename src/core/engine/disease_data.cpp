@@ -23,10 +23,17 @@ std::string Trimmed(const std::string& text) {
   return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
 }
 
-std::string SeriesValues(const Series& series, int maxAge) {
-  std::string values;
-  for (int a = 0; a <= maxAge; ++a) values += ", " + StatementReal(series[a]);
-  return values;
+// A series row of the disease and sex: name, id, sex, then the values of ages 0 ... maxAge,
+// inserted as "insert into TABLE values (...)" would insert them.
+void InsertSeriesRow(Tdisease::Store& store, const std::string& table, const Tdisease& disease,
+                     int sex, const Series& series) {
+  std::vector<Database::RowValue> values;
+  values.reserve(static_cast<std::size_t>(store.MaxAge) + 4);
+  values.emplace_back(disease.DiseaseName);
+  values.emplace_back(std::int64_t{disease.InputId});
+  values.emplace_back(SexText(sex));
+  for (int a = 0; a <= store.MaxAge; ++a) values.emplace_back(series[a]);
+  store.Data.Dataset().InsertRow(table, values);
 }
 
 // A write made of several statements: all of it or nothing. After a failure the diseases cursor
@@ -274,10 +281,7 @@ void Tdisease::SaveAdjusted(Store& store) {
     TableCursor& diseases = store.Data.KavrelTable1();
     for (int v = 0; v < kVariableCount; ++v) {
       const bool keep = InputPresent[v][s] || FromOutput[v][s];
-      if (keep) {
-        store.Data.ExecDataset("insert into " + IntermTable(v) + " values (" + head +
-                               SeriesValues(InputSeries[v][s], store.MaxAge) + ")");
-      }
+      if (keep) InsertSeriesRow(store, IntermTable(v), *this, s, InputSeries[v][s]);
       Processed[v][s] = keep;
       diseases.SetBoolean(kProcessedFlagColumns[s][v], keep);
     }
@@ -307,14 +311,11 @@ void Tdisease::SaveOutputs(Store& store) {
   const int s = Sex;
   Atomically(store, [&] {
     SaveAdjusted(store);
-    const std::string head =
-        Quote(DiseaseName) + ", " + std::to_string(InputId) + ", " + QuotedSex(s);
     for (int v = 0; v < kVariableCount; ++v) {
       // Whatever the flags say, the disease keeps one result row per sex: the new one.
       store.Data.ExecDataset("delete from " + OutputTable(v) +
                              " where InputId=" + std::to_string(InputId) + SexCondition(s));
-      store.Data.ExecDataset("insert into " + OutputTable(v) + " values (" + head +
-                             SeriesValues(OutputSeries[v][s], store.MaxAge) + ")");
+      InsertSeriesRow(store, OutputTable(v), *this, s, OutputSeries[v][s]);
     }
     SetFlag(store.Data.KavrelTable1(), kOutputFlagColumns[s], true);
   });
@@ -435,6 +436,26 @@ std::unique_ptr<Tdiseaseam> DiseaseUnderCursor(Tdisease::Store& store, int sex, 
   auto disease = std::make_unique<Tdiseaseam>(diseases.FieldText("DiseaseName"));
   LoadDiseaseUnderCursor(*disease, store, sex, parts);
   return disease;
+}
+
+std::unique_ptr<Tdiseaseam> CopyForCalculation(const Tdisease& from) {
+  auto copy = std::make_unique<Tdiseaseam>(from.DiseaseName);
+  copy->InputId = from.InputId;
+  copy->ICDcode = from.ICDcode;
+  copy->Sex = from.Sex;
+  copy->InputRowCount = from.InputRowCount;
+  copy->InputRows = from.InputRows;
+  copy->InputPresent = from.InputPresent;
+  copy->FromOutput = from.FromOutput;
+  copy->Processed = from.Processed;
+  copy->InputSeries = from.InputSeries;
+  copy->ModelSeries = from.ModelSeries;
+  copy->IncidenceIsHazard = from.IncidenceIsHazard;
+  copy->TrendsOn = from.TrendsOn;
+  copy->TrendStart = from.TrendStart;
+  copy->Trends = from.Trends;
+  copy->CalcSettings = from.CalcSettings;
+  return copy;
 }
 
 }  // namespace kavrel

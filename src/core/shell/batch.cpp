@@ -10,6 +10,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "core/base/csv_text.h"
 #include "core/base/messages_log.h"
@@ -81,6 +82,7 @@ struct Job {
   CalcOptionsWindowState Windows;
   AmoebaWindowState Simplex;
   ProcessingWindowState Processing;
+  bool Ready = false;  // read and set up: to be calculated
   bool Calculated = false;
 };
 
@@ -104,6 +106,12 @@ struct Dataset {
   bool Read = false;    // every job has been handed out
   bool Broken = false;  // a save failed: nothing more is written to this data set
   std::string BrokenMessage;
+
+  // Calculations waiting to be saved. Whoever finds nobody writing writes them all, so that a
+  // worker never waits for another's save: it leaves its result here and calculates on.
+  std::mutex WaitingMutex;
+  std::vector<std::unique_ptr<Job>> Waiting;
+  bool Writing = false;
 };
 
 class Batch {
@@ -167,7 +175,7 @@ class Batch {
         wake_.notify_all();
       } else {
         Calculate(*job);
-        Finish(*job);
+        Finish(std::move(job));
       }
     }
   }
@@ -218,21 +226,26 @@ class Batch {
     Planned(static_cast<int>(chosen.size() * request_.Sexes.size()));
     for (const std::string& name : chosen) {
       const bool known = std::find(names.begin(), names.end(), name) != names.end();
+      // The disease is read once, for its first sex; the other sexes calculate copies. Its jobs
+      // are handed out together, once nothing reads them any more.
+      std::vector<std::unique_ptr<Job>> jobs;
+      const Tdiseaseam* loaded = nullptr;
+      std::lock_guard<std::mutex> lock(set.Mutex);
       for (int sex : request_.Sexes) {
-        auto job = std::make_unique<Job>();
+        auto& job = jobs.emplace_back(std::make_unique<Job>());
         job->Set = &set;
-        std::lock_guard<std::mutex> lock(set.Mutex);
         set.Rows.push_back({set.File, name, sex});
         job->Row = &set.Rows.back();
         if (!known) {
           job->Row->Message = "The data set has no disease named " + name;
-          Report(*job->Row);
-          continue;
+        } else {
+          job->Ready = Load(set, *job, loaded);
+          if (loaded == nullptr) loaded = job->Disease.get();
         }
-        if (!Load(set, *job)) {
-          Report(*job->Row);
-          continue;
-        }
+        if (!job->Ready) Report(*job->Row);
+      }
+      for (auto& job : jobs) {
+        if (!job->Ready) continue;
         ++set.Unfinished;
         Enqueue(std::move(job));
       }
@@ -243,14 +256,26 @@ class Batch {
   }
 
   // The disease with its stored options and the batch's changes; false (the row says why) when it
-  // cannot be calculated.
-  bool Load(Dataset& set, Job& job) {
+  // cannot be calculated. `loaded`: the same disease as read for another sex, copied instead of
+  // read again.
+  bool Load(Dataset& set, Job& job, const Tdiseaseam* loaded) {
     BatchRow& row = *job.Row;
     const int sex = row.Sex;
     set.Dialogs.Forget();
     try {
-      job.Disease = set.Session->LoadDisease(
-          row.Disease, sex, kOriginalInputs | (request_.Adjusted ? kAdjustedInputs : kRecordOnly));
+      // One read transaction for all the disease's queries: the file is locked and checked once.
+      Database::Transaction reading(set.Data->Dataset(), false);
+      Tdisease::Store store = set.Session->Store();
+      if (loaded != nullptr) {
+        job.Disease = CopyForCalculation(*loaded);
+        job.Disease->Sex = static_cast<std::uint8_t>(sex);
+        // The stored trends are those of each sex.
+        if (request_.Adjusted) job.Disease->LoadTrends(store, sex);
+      } else {
+        job.Disease = set.Session->LoadDisease(
+            row.Disease, sex,
+            kOriginalInputs | (request_.Adjusted ? kAdjustedInputs : kRecordOnly));
+      }
       if (!job.Disease || set.Dialogs.ErrorsShown() > 0) {
         row.Message = set.Dialogs.Problem();
         return false;
@@ -271,12 +296,12 @@ class Batch {
       }
       job.Windows.SetUpWeights(disease, sex);
       disease.CalcSettings.ShowInWindows(sex, job.Windows, job.Simplex, job.Processing);
-      Tdisease::Store store = set.Session->Store();
       if (job.Processing.TrendApplyChecked && !request_.Adjusted) disease.LoadTrends(store, sex);
       if (set.Dialogs.ErrorsShown() > 0) {
         row.Message = set.Dialogs.Problem();
         return false;
       }
+      reading.Commit();
     } catch (const std::exception& e) {
       row.Message = e.what();
       return false;
@@ -338,16 +363,29 @@ class Batch {
 
   // After the calculation: the save into the data set's group, the commit of a full group, and
   // the data set closed after its last job.
-  void Finish(Job& job) {
-    Dataset& set = *job.Set;
-    {
-      std::lock_guard<std::mutex> lock(set.Mutex);
-      if (request_.Save && job.Calculated) Save(set, job);
-      job.Disease.reset();
-      --set.Unfinished;
-      if (static_cast<int>(set.InGroup.size()) >= request_.GroupSize) Commit(set);
-      if (set.Read && set.Unfinished == 0) Close(set);
+  void Finish(std::unique_ptr<Job> job) {
+    Dataset& set = *job->Set;
+    std::unique_lock<std::mutex> waiting(set.WaitingMutex);
+    set.Waiting.push_back(std::move(job));
+    if (set.Writing) return;
+    set.Writing = true;
+    while (!set.Waiting.empty()) {
+      std::vector<std::unique_ptr<Job>> jobs = std::exchange(set.Waiting, {});
+      waiting.unlock();
+      {
+        std::lock_guard<std::mutex> lock(set.Mutex);
+        for (auto& done : jobs) {
+          if (request_.Save && done->Calculated) Save(set, *done);
+          done->Disease.reset();
+          --set.Unfinished;
+          if (static_cast<int>(set.InGroup.size()) >= request_.GroupSize) Commit(set);
+        }
+        if (set.Read && set.Unfinished == 0) Close(set);
+      }
+      jobs.clear();
+      waiting.lock();
     }
+    set.Writing = false;
   }
 
   void Save(Dataset& set, Job& job) {

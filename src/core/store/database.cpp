@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <regex>
 #include <stdexcept>
 #include <utility>
@@ -34,9 +35,26 @@ bool IsLogicalType(const char* declared) {
          EqualNoCase(type, "yesno");
 }
 
-}  // namespace
+// Whether the statement holds a word the rewriting may change (yes, no, delete), in any letter
+// case; the bulk inserts of numbers hold none and are passed on as they are.
+bool MayNeedRewrite(std::string_view statement) {
+  for (std::size_t k = 0; k < statement.size(); ++k) {
+    const char c = static_cast<char>(statement[k] | 0x20);
+    if (c != 'y' && c != 'n' && c != 'd') continue;
+    const std::string_view rest = statement.substr(k);
+    for (std::string_view word : {"yes", "no", "delete"}) {
+      if (rest.size() >= word.size() && EqualNoCase(rest.substr(0, word.size()), word)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
 
-std::string RewriteStatement(std::string_view statement) {
+// "delete * from" without its star, the literals yes and no as True and False; quoted texts as
+// they are.
+std::string RewriteWords(std::string_view statement) {
+  if (!MayNeedRewrite(statement)) return std::string(statement);
   std::string out;
   out.reserve(statement.size());
   std::size_t k = 0;
@@ -81,6 +99,13 @@ std::string RewriteStatement(std::string_view statement) {
     out += c;
     ++k;
   }
+  return out;
+}
+
+}  // namespace
+
+std::string RewriteStatement(std::string_view statement) {
+  std::string out = RewriteWords(statement);
   // Index names are per table in the system's statements but per database in SQLite, so
   // "create index iid_IDX on T (...)" names the index after its table as well.
   static const std::regex kCreateIndex(
@@ -253,7 +278,20 @@ std::string QueryResult::AsText(int field) const {
   return ToText(v, field >= 0 && logical_[static_cast<std::size_t>(field)]);
 }
 
+namespace {
+
+// Before the engine's first use: no memory statistics. They take one lock for the whole process
+// around every allocation, which calculations saving on several threads (each data set its own
+// connection) would otherwise queue on.
+void ConfigureEngine() {
+  static std::once_flag once;
+  std::call_once(once, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
+}
+
+}  // namespace
+
 Database Database::Open(const std::string& path, bool create) {
+  ConfigureEngine();
   std::ifstream probe(path, std::ios::binary);
   const bool exists = static_cast<bool>(probe);
   probe.close();
@@ -277,6 +315,7 @@ Database Database::Open(const std::string& path, bool create) {
 }
 
 bool Database::EngineStarts() {
+  ConfigureEngine();
   sqlite3* handle = nullptr;
   const int rc = sqlite3_open_v2(":memory:", &handle, SQLITE_OPEN_READWRITE, nullptr);
   const bool ok =
@@ -286,17 +325,63 @@ bool Database::EngineStarts() {
 }
 
 Database::~Database() {
+  FinalizeInserts();
   if (handle_ != nullptr) sqlite3_close(handle_);
+}
+
+void Database::FinalizeInserts() {
+  for (auto& [key, statement] : inserts_) sqlite3_finalize(statement);
+  inserts_.clear();
+}
+
+void Database::InsertRow(std::string_view table, const std::vector<RowValue>& values) {
+  const std::string key = std::string(table) + "/" + std::to_string(values.size());
+  sqlite3_stmt* statement = nullptr;
+  for (const auto& [name, prepared] : inserts_) {
+    if (name == key) statement = prepared;
+  }
+  if (statement == nullptr) {
+    std::string sql = "insert into " + std::string(table) + " values (";
+    for (std::size_t k = 0; k < values.size(); ++k) sql += k == 0 ? "?" : ", ?";
+    sql += ")";
+    if (sqlite3_prepare_v2(handle_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) Fail(sql);
+    inserts_.emplace_back(key, statement);
+  }
+  sqlite3_reset(statement);
+  sqlite3_clear_bindings(statement);
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    const int position = static_cast<int>(k) + 1;
+    if (const auto* text = std::get_if<std::string>(&values[k])) {
+      sqlite3_bind_text(statement, position, text->data(), static_cast<int>(text->size()),
+                        SQLITE_TRANSIENT);
+    } else if (const auto* whole = std::get_if<std::int64_t>(&values[k])) {
+      sqlite3_bind_int64(statement, position, *whole);
+    } else {
+      const std::string real = StatementReal(std::get<double>(values[k]));
+      sqlite3_bind_text(statement, position, real.data(), static_cast<int>(real.size()),
+                        SQLITE_TRANSIENT);
+    }
+  }
+  const int rc = sqlite3_step(statement);
+  if (rc != SQLITE_DONE) {
+    const std::string message = sqlite3_errmsg(handle_);
+    sqlite3_reset(statement);
+    Fail("insert into " + std::string(table), message.c_str());
+  }
+  sqlite3_reset(statement);
 }
 
 Database::Database(Database&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)),
       path_(std::move(other.path_)),
-      depth_(std::exchange(other.depth_, 0)) {}
+      depth_(std::exchange(other.depth_, 0)),
+      inserts_(std::exchange(other.inserts_, {})) {}
 
 Database& Database::operator=(Database&& other) noexcept {
   if (this != &other) {
+    FinalizeInserts();
     if (handle_ != nullptr) sqlite3_close(handle_);
+    inserts_ = std::exchange(other.inserts_, {});
     handle_ = std::exchange(other.handle_, nullptr);
     path_ = std::move(other.path_);
     depth_ = std::exchange(other.depth_, 0);
@@ -395,11 +480,9 @@ QueryResult Database::Query(std::string_view statement) {
 }
 
 bool Database::HasTable(std::string_view name) {
-  auto tables = Query("select name from sqlite_master where type='table'");
-  for (tables.First(); !tables.Eof(); tables.Next()) {
-    if (tables.AsText(0) == name) return true;
-  }
-  return false;
+  // The name compared exactly, letter case included (the engine's = on text).
+  auto tables = Query("select 1 from sqlite_master where type='table' and name=" + Quote(name));
+  return tables.RecordCount() > 0;
 }
 
 std::int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(handle_); }
@@ -477,9 +560,10 @@ Database::RebuildReport Database::RebuildInto(const std::string& target) {
 // statements can call another such write (saving the outputs saves the adjusted inputs too) and
 // still be all or nothing as a whole. A rolled-back outermost transaction leaves the file
 // byte for byte as it was.
-Database::Transaction::Transaction(Database& db)
+Database::Transaction::Transaction(Database& db, bool forWriting)
     : db_(&db), name_("kavrel_" + std::to_string(db.depth_ + 1)) {
-  db_->Exec(db_->depth_ == 0 ? std::string("begin immediate") : "savepoint " + name_);
+  db_->Exec(db_->depth_ == 0 ? std::string(forWriting ? "begin immediate" : "begin")
+                             : "savepoint " + name_);
   ++db_->depth_;
 }
 

@@ -17,6 +17,7 @@
 #include "core/base/errors.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace kavrel {
 
@@ -126,6 +127,13 @@ class Database {
   void SetBusyTimeout(int milliseconds);
   void Exec(std::string_view statement);
   QueryResult Query(std::string_view statement);
+  // One row inserted into a table: the values (texts, whole numbers, reals) bound to a statement
+  // prepared once per table and number of values and kept while the database is open. It stores
+  // what Exec("insert into T values (...)") with the same values stores — a real is bound as its
+  // statement text (StatementReal), which the column converts as it converts the literal — without
+  // composing and parsing a long statement for each row.
+  using RowValue = std::variant<std::int64_t, double, std::string>;
+  void InsertRow(std::string_view table, const std::vector<RowValue>& values);
   // Exact-case test of a table name, as the upgrade step needs it.
   bool HasTable(std::string_view name);
   std::int64_t LastInsertId() const;
@@ -151,7 +159,9 @@ class Database {
   // allows), so that a save never fails half way because another program started writing.
   class Transaction {
    public:
-    explicit Transaction(Database& db);
+    // forWriting false: the outermost transaction only reads (a plain begin), so that a series of
+    // queries locks and checks the file once, also a file that may not be written.
+    explicit Transaction(Database& db, bool forWriting = true);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -169,9 +179,13 @@ class Database {
   // with the engine's text and the statement on a second line.
   [[noreturn]] void Fail(std::string_view statement, const char* engineMessage = nullptr) const;
 
+  void FinalizeInserts();
+
   sqlite3* handle_ = nullptr;
   std::string path_;
   int depth_ = 0;  // open transactions, outermost first
+  // InsertRow's statements by table and number of values.
+  std::vector<std::pair<std::string, sqlite3_stmt*>> inserts_;
 };
 
 }  // namespace kavrel

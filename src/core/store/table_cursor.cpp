@@ -48,6 +48,18 @@ void TableCursor::ReloadAt(std::int64_t key) {
   Changed();
 }
 
+void TableCursor::ReloadCurrent(std::int64_t key) {
+  buffer_.clear();
+  QueryResult row =
+      db_->Query("select * from " + table_ + " where " + key_ + "=" + std::to_string(key));
+  if (row.rows_.size() != 1 || row.names_ != data_.names_ || row_ >= data_.rows_.size()) {
+    ReloadAt(key);
+    return;
+  }
+  data_.rows_[row_] = std::move(row.rows_.front());
+  Changed();
+}
+
 void TableCursor::Changed() const {
   if (listener_) listener_();
 }
@@ -195,23 +207,27 @@ void TableCursor::Post() {
     if (!sets.empty()) {
       db_->Exec("update " + table_ + " set " + sets + " where " + key_ + "=" + std::to_string(key));
     }
-  } else {
-    std::string columns;
-    std::string values;
-    for (std::size_t c = 0; c < buffer_.size(); ++c) {
-      if (static_cast<int>(c) == keyColumn) continue;
-      if (!columns.empty()) {
-        columns += ", ";
-        values += ", ";
-      }
-      columns += data_.names_[c];
-      values += SqlValue(static_cast<int>(c), buffer_[c]);
-    }
-    db_->Exec("insert into " + table_ + " (" + columns + ") values (" + values + ")");
-    key = db_->LastInsertId();
+    // Only a row that reached the table leaves the editing state; a failed statement keeps the
+    // changes so the user can correct them or cancel. The key is unchanged, so only the row is
+    // read again.
+    state_ = State::kBrowse;
+    ReloadCurrent(key);
+    return;
   }
-  // Only a row that reached the table leaves the editing state; a failed statement keeps the
-  // changes so the user can correct them or cancel.
+  std::string columns;
+  std::string values;
+  for (std::size_t c = 0; c < buffer_.size(); ++c) {
+    if (static_cast<int>(c) == keyColumn) continue;
+    if (!columns.empty()) {
+      columns += ", ";
+      values += ", ";
+    }
+    columns += data_.names_[c];
+    values += SqlValue(static_cast<int>(c), buffer_[c]);
+  }
+  db_->Exec("insert into " + table_ + " (" + columns + ") values (" + values + ")");
+  key = db_->LastInsertId();
+  // The new row takes its place in the key order: the table is read again.
   state_ = State::kBrowse;
   ReloadAt(key);
 }

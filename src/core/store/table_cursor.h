@@ -69,6 +69,9 @@ class TableCursor {
   void Load();
   // Reads the table again and stands on the row with this key (the first row without it).
   void ReloadAt(std::int64_t key);
+  // After an edit of the current row: that row read again (the rest of the table as it was
+  // read); the whole table when the row is no longer there.
+  void ReloadCurrent(std::int64_t key);
   void Changed() const;
   int Column(std::string_view name) const;
   const QueryResult::Value& Field(std::string_view name) const;

@@ -33,9 +33,9 @@ struct BatchTest : ::testing::Test {
   static std::map<std::string, std::string> Outputs(const std::string& file) {
     Database db = Database::Open(file);
     std::map<std::string, std::string> outputs;
-    for (const char* table : {"OutputIncidence", "OutputPrevalence", "OutputRemission",
-                              "OutputCasefatality", "OutputDuration", "OutputMortality",
-                              "OutputRRMortality"}) {
+    for (const char* table :
+         {"OutputIncidence", "OutputPrevalence", "OutputRemission", "OutputCasefatality",
+          "OutputDuration", "OutputMortality", "OutputRRMortality"}) {
       QueryResult rows = db.Query(std::string("select * from ") + table);
       for (rows.First(); !rows.Eof(); rows.Next()) {
         std::string values;
@@ -85,8 +85,8 @@ TEST_F(BatchTest, SavesEveryDiseaseAndSexAndGoesOnPastAFailure) {
   EXPECT_EQ(rows[1].Sex, kFemales);
   EXPECT_EQ(rows[19].Disease, "Stroke 1");
   for (const BatchRow& row : rows) {
-    const bool broken = row.Dataset == files[1] && row.Disease == "Ischaemic heart disease 1" &&
-                        row.Sex == kMales;
+    const bool broken =
+        row.Dataset == files[1] && row.Disease == "Ischaemic heart disease 1" && row.Sex == kMales;
     if (broken) {
       EXPECT_EQ(row.Status, BatchStatus::kFailed);
       EXPECT_NE(row.Message.find("negative"), std::string::npos) << row.Message;

@@ -70,6 +70,41 @@ TEST(DatabaseTest, StatementsRoundTrip) {
   EXPECT_EQ(db.Query("select * from InputDiseases").RecordCount(), 0);
 }
 
+// A row inserted with bound values stores exactly what the same values written into the statement
+// store: texts, whole numbers, and reals as their statement text reads back, bit for bit.
+TEST(DatabaseTest, InsertRowStoresWhatTheStatementStores) {
+  TempDir dir;
+  auto db = Database::Open(dir.File("a.mdb"), true);
+  CreateSeriesTables(db, 3);
+  const double awkward[][4] = {{1.0 / 3.0, 0.0, -0.0, 1e-300},
+                               {123456.78901234567, 2.5e-7, 1.7976931348623157e308, 5e-324},
+                               {0.1 + 0.2, 1e15 + 0.3, -42.0, 6.02214076e23}};
+  int id = 0;
+  for (const auto& values : awkward) {
+    ++id;
+    std::string statement = "insert into OutputPrevalence values ('O''Brien''s disease', " +
+                            std::to_string(id) + ", 'Males'";
+    std::vector<Database::RowValue> row = {std::string("O'Brien's disease"), std::int64_t{id},
+                                           std::string("Males")};
+    for (double v : values) {
+      statement += ", " + StatementReal(v);
+      row.emplace_back(v);
+    }
+    db.Exec(statement + ")");
+    db.InsertRow("OutputIncidence", row);
+    db.InsertRow("OutputIncidence", row);  // the prepared statement used again
+  }
+  auto differing = db.Query(
+      "select count(*) from OutputPrevalence p join OutputIncidence i using (InputId) where "
+      "p.DiseaseName <> i.DiseaseName or p.Sex <> i.Sex or typeof(i.A0) <> 'real' or "
+      "p.A0 <> i.A0 or p.A1 <> i.A1 or p.A2 <> i.A2 or p.A3 <> i.A3");
+  differing.First();
+  EXPECT_EQ(differing.AsInteger(0), 0);
+  EXPECT_EQ(db.Query("select * from OutputIncidence").RecordCount(), 6);
+  // A table that is not there fails as a statement does.
+  EXPECT_THROW(db.InsertRow("NoSuchTable", {std::int64_t{1}}), DatabaseError);
+}
+
 TEST(DatabaseTest, EngineErrorsCarryTheEnginesMessage) {
   TempDir dir;
   auto db = Database::Open(dir.File("a.mdb"), true);
