@@ -230,7 +230,7 @@ class Batch {
       // are handed out together, once nothing reads them any more.
       std::vector<std::unique_ptr<Job>> jobs;
       const Tdiseaseam* loaded = nullptr;
-      std::lock_guard<std::mutex> lock(set.Mutex);
+      std::unique_lock<std::mutex> lock(set.Mutex);
       for (int sex : request_.Sexes) {
         auto& job = jobs.emplace_back(std::make_unique<Job>());
         job->Set = &set;
@@ -249,10 +249,15 @@ class Batch {
         ++set.Unfinished;
         Enqueue(std::move(job));
       }
+      lock.unlock();
+      Write(set, true);  // what finished while the disease was read
     }
-    std::lock_guard<std::mutex> lock(set.Mutex);
-    set.Read = true;
-    if (set.Unfinished == 0) Close(set);
+    {
+      std::lock_guard<std::mutex> lock(set.Mutex);
+      set.Read = true;
+      if (set.Unfinished == 0) Close(set);
+    }
+    Write(set, true);
   }
 
   // The disease with its stored options and the batch's changes; false (the row says why) when it
@@ -365,23 +370,41 @@ class Batch {
   // the data set closed after its last job.
   void Finish(std::unique_ptr<Job> job) {
     Dataset& set = *job->Set;
+    {
+      std::lock_guard<std::mutex> waiting(set.WaitingMutex);
+      set.Waiting.push_back(std::move(job));
+    }
+    Write(set, false);
+  }
+
+  // Writes the calculations waiting for the data set, by whoever finds nobody writing. wait false:
+  // while the data set is being read they stay waiting, and its reader writes them after the
+  // disease it is reading, so that no worker waits for another.
+  void Write(Dataset& set, bool wait) {
     std::unique_lock<std::mutex> waiting(set.WaitingMutex);
-    set.Waiting.push_back(std::move(job));
     if (set.Writing) return;
     set.Writing = true;
     while (!set.Waiting.empty()) {
       std::vector<std::unique_ptr<Job>> jobs = std::exchange(set.Waiting, {});
       waiting.unlock();
-      {
-        std::lock_guard<std::mutex> lock(set.Mutex);
-        for (auto& done : jobs) {
-          if (request_.Save && done->Calculated) Save(set, *done);
-          done->Disease.reset();
-          --set.Unfinished;
-          if (static_cast<int>(set.InGroup.size()) >= request_.GroupSize) Commit(set);
-        }
-        if (set.Read && set.Unfinished == 0) Close(set);
+      std::unique_lock<std::mutex> lock(set.Mutex, std::defer_lock);
+      if (wait) {
+        lock.lock();
+      } else if (!lock.try_lock()) {
+        waiting.lock();
+        for (auto& later : set.Waiting) jobs.push_back(std::move(later));
+        set.Waiting = std::move(jobs);
+        set.Writing = false;
+        return;
       }
+      for (auto& done : jobs) {
+        if (request_.Save && done->Calculated) Save(set, *done);
+        done->Disease.reset();
+        --set.Unfinished;
+        if (static_cast<int>(set.InGroup.size()) >= request_.GroupSize) Commit(set);
+      }
+      if (set.Read && set.Unfinished == 0) Close(set);
+      lock.unlock();
       jobs.clear();
       waiting.lock();
     }
@@ -443,6 +466,7 @@ class Batch {
   }
 
   void Close(Dataset& set) {
+    if (!set.Data) return;
     Commit(set);
     set.Session.reset();
     set.Data.reset();
