@@ -261,12 +261,15 @@ bool Tdisease::LoadAdjusted(Store& store, int sex) {
 
 void Tdisease::SaveAdjusted(Store& store) {
   const int s = Sex;
+  const Database::RowValue id = std::int64_t{InputId};
   const std::string where = " where InputId=" + std::to_string(InputId) + SexCondition(s);
   const std::string head =
       Quote(DiseaseName) + ", " + std::to_string(InputId) + ", " + QuotedSex(s);
   Atomically(store, [&] {
-    for (int v = 0; v < kVariableCount; ++v)
-      store.Data.ExecDataset("delete from " + IntermTable(v) + where);
+    for (int v = 0; v < kVariableCount; ++v) {
+      store.Data.Dataset().Run(
+          "delete from " + IntermTable(v) + " where InputId=?" + SexCondition(s), {id});
+    }
     if (TrendsOn || TrendsEdited) {
       store.Data.ExecDataset("delete from Trends" + where);
       for (int h = 0; h < kTrendHazardCount; ++h) {
@@ -309,12 +312,13 @@ void Tdisease::LoadOutputs(Store& store) {
 
 void Tdisease::SaveOutputs(Store& store) {
   const int s = Sex;
+  const Database::RowValue id = std::int64_t{InputId};
   Atomically(store, [&] {
     SaveAdjusted(store);
     for (int v = 0; v < kVariableCount; ++v) {
       // Whatever the flags say, the disease keeps one result row per sex: the new one.
-      store.Data.ExecDataset("delete from " + OutputTable(v) +
-                             " where InputId=" + std::to_string(InputId) + SexCondition(s));
+      store.Data.Dataset().Run(
+          "delete from " + OutputTable(v) + " where InputId=?" + SexCondition(s), {id});
       InsertSeriesRow(store, OutputTable(v), *this, s, OutputSeries[v][s]);
     }
     SetFlag(store.Data.KavrelTable1(), kOutputFlagColumns[s], true);

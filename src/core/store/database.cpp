@@ -325,63 +325,64 @@ bool Database::EngineStarts() {
 }
 
 Database::~Database() {
-  FinalizeInserts();
+  FinalizePrepared();
   if (handle_ != nullptr) sqlite3_close(handle_);
 }
 
-void Database::FinalizeInserts() {
-  for (auto& [key, statement] : inserts_) sqlite3_finalize(statement);
-  inserts_.clear();
+void Database::FinalizePrepared() {
+  for (auto& [text, statement] : prepared_) sqlite3_finalize(statement);
+  prepared_.clear();
 }
 
-void Database::InsertRow(std::string_view table, const std::vector<RowValue>& values) {
-  const std::string key = std::string(table) + "/" + std::to_string(values.size());
-  sqlite3_stmt* statement = nullptr;
-  for (const auto& [name, prepared] : inserts_) {
-    if (name == key) statement = prepared;
+void Database::Run(const std::string& statement, const std::vector<RowValue>& values) {
+  sqlite3_stmt*& prepared = prepared_[statement];
+  if (prepared == nullptr &&
+      sqlite3_prepare_v2(handle_, statement.c_str(), -1, &prepared, nullptr) != SQLITE_OK) {
+    prepared_.erase(statement);
+    Fail(statement);
   }
-  if (statement == nullptr) {
-    std::string sql = "insert into " + std::string(table) + " values (";
-    for (std::size_t k = 0; k < values.size(); ++k) sql += k == 0 ? "?" : ", ?";
-    sql += ")";
-    if (sqlite3_prepare_v2(handle_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) Fail(sql);
-    inserts_.emplace_back(key, statement);
-  }
-  sqlite3_reset(statement);
-  sqlite3_clear_bindings(statement);
+  sqlite3_stmt* const running = prepared;
+  sqlite3_reset(running);
+  sqlite3_clear_bindings(running);
   for (std::size_t k = 0; k < values.size(); ++k) {
     const int position = static_cast<int>(k) + 1;
     if (const auto* text = std::get_if<std::string>(&values[k])) {
-      sqlite3_bind_text(statement, position, text->data(), static_cast<int>(text->size()),
+      sqlite3_bind_text(running, position, text->data(), static_cast<int>(text->size()),
                         SQLITE_TRANSIENT);
     } else if (const auto* whole = std::get_if<std::int64_t>(&values[k])) {
-      sqlite3_bind_int64(statement, position, *whole);
+      sqlite3_bind_int64(running, position, *whole);
     } else {
       const std::string real = StatementReal(std::get<double>(values[k]));
-      sqlite3_bind_text(statement, position, real.data(), static_cast<int>(real.size()),
+      sqlite3_bind_text(running, position, real.data(), static_cast<int>(real.size()),
                         SQLITE_TRANSIENT);
     }
   }
-  const int rc = sqlite3_step(statement);
-  if (rc != SQLITE_DONE) {
+  const int rc = sqlite3_step(running);
+  if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
     const std::string message = sqlite3_errmsg(handle_);
-    sqlite3_reset(statement);
-    Fail("insert into " + std::string(table), message.c_str());
+    sqlite3_reset(running);
+    Fail(statement, message.c_str());
   }
-  sqlite3_reset(statement);
+  sqlite3_reset(running);
+}
+
+void Database::InsertRow(std::string_view table, const std::vector<RowValue>& values) {
+  std::string statement = "insert into " + std::string(table) + " values (";
+  for (std::size_t k = 0; k < values.size(); ++k) statement += k == 0 ? "?" : ", ?";
+  Run(statement + ")", values);
 }
 
 Database::Database(Database&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)),
       path_(std::move(other.path_)),
       depth_(std::exchange(other.depth_, 0)),
-      inserts_(std::exchange(other.inserts_, {})) {}
+      prepared_(std::exchange(other.prepared_, {})) {}
 
 Database& Database::operator=(Database&& other) noexcept {
   if (this != &other) {
-    FinalizeInserts();
+    FinalizePrepared();
     if (handle_ != nullptr) sqlite3_close(handle_);
-    inserts_ = std::exchange(other.inserts_, {});
+    prepared_ = std::exchange(other.prepared_, {});
     handle_ = std::exchange(other.handle_, nullptr);
     path_ = std::move(other.path_);
     depth_ = std::exchange(other.depth_, 0);

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -127,12 +128,14 @@ class Database {
   void SetBusyTimeout(int milliseconds);
   void Exec(std::string_view statement);
   QueryResult Query(std::string_view statement);
-  // One row inserted into a table: the values (texts, whole numbers, reals) bound to a statement
-  // prepared once per table and number of values and kept while the database is open. It stores
-  // what Exec("insert into T values (...)") with the same values stores — a real is bound as its
-  // statement text (StatementReal), which the column converts as it converts the literal — without
-  // composing and parsing a long statement for each row.
+  // A statement with ? placeholders, run with the values bound (texts, whole numbers, reals),
+  // through a statement prepared once per text and kept while the database is open: what the
+  // statement with the values written into it stores, without composing and parsing it again for
+  // every row. A real is bound as its statement text (StatementReal), which a column converts as it
+  // converts the literal. The text is run as it stands (none of Exec's rewriting).
   using RowValue = std::variant<std::int64_t, double, std::string>;
+  void Run(const std::string& statement, const std::vector<RowValue>& values);
+  // "insert into TABLE values (?, ?, ...)" through Run: one row of the given values.
   void InsertRow(std::string_view table, const std::vector<RowValue>& values);
   // Exact-case test of a table name, as the upgrade step needs it.
   bool HasTable(std::string_view name);
@@ -179,13 +182,13 @@ class Database {
   // with the engine's text and the statement on a second line.
   [[noreturn]] void Fail(std::string_view statement, const char* engineMessage = nullptr) const;
 
-  void FinalizeInserts();
+  void FinalizePrepared();
 
   sqlite3* handle_ = nullptr;
   std::string path_;
   int depth_ = 0;  // open transactions, outermost first
-  // InsertRow's statements by table and number of values.
-  std::vector<std::pair<std::string, sqlite3_stmt*>> inserts_;
+  // Run's prepared statements by their text.
+  std::unordered_map<std::string, sqlite3_stmt*> prepared_;
 };
 
 }  // namespace kavrel
