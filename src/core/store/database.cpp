@@ -563,8 +563,10 @@ Database::RebuildReport Database::RebuildInto(const std::string& target) {
 // byte for byte as it was.
 Database::Transaction::Transaction(Database& db, bool forWriting)
     : db_(&db), name_("kavrel_" + std::to_string(db.depth_ + 1)) {
-  db_->Exec(db_->depth_ == 0 ? std::string(forWriting ? "begin immediate" : "begin")
-                             : "savepoint " + name_);
+  // Prepared once per text: a save opens several nested transactions for every result.
+  db_->Run(db_->depth_ == 0 ? std::string(forWriting ? "begin immediate" : "begin")
+                            : "savepoint " + name_,
+           {});
   ++db_->depth_;
 }
 
@@ -581,7 +583,7 @@ Database::Transaction::~Transaction() {
 }
 
 void Database::Transaction::Commit() {
-  db_->Exec(db_->depth_ == 1 ? std::string("commit") : "release " + name_);
+  db_->Run(db_->depth_ == 1 ? std::string("commit") : "release " + name_, {});
   done_ = true;
 }
 

@@ -159,7 +159,8 @@ int ProbeHighestAge(TDataKavrel& data, const std::string& file, bool mayConvert)
   data.OpenDataset(file, mayConvert);
   for (int n = kLowestHighestAge; n <= kHighestHighestAge; n += 5) {
     try {
-      data.QueryDataset("select A" + std::to_string(n) + " from IntermIncidence");
+      // Only whether the column exists: no row is read.
+      data.QueryDataset("select A" + std::to_string(n) + " from IntermIncidence limit 0");
       found = n;
     } catch (const DatabaseError&) {
       break;
@@ -170,7 +171,7 @@ int ProbeHighestAge(TDataKavrel& data, const std::string& file, bool mayConvert)
   for (int v = 0; found > 0 && v < kVariableCount && shortTable.empty(); ++v) {
     for (const std::string& table : {IntermTable(v), OutputTable(v)}) {
       try {
-        data.QueryDataset("select A" + std::to_string(found) + " from " + table);
+        data.QueryDataset("select A" + std::to_string(found) + " from " + table + " limit 0");
       } catch (const DatabaseError&) {
         shortTable = table;
         break;
