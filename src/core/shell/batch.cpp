@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <deque>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -118,7 +119,14 @@ class Batch {
  public:
   Batch(const BatchRequest& request, BatchObserver& observer)
       : request_(request), observer_(observer) {
+    // A file named twice is calculated once: two connections saving into one file would only
+    // wait for each other.
+    std::vector<std::filesystem::path> seen;
     for (const std::string& file : request.Datasets) {
+      std::error_code error;
+      const auto path = std::filesystem::weakly_canonical(file, error);
+      if (!error && std::find(seen.begin(), seen.end(), path) != seen.end()) continue;
+      if (!error) seen.push_back(path);
       sets_.push_back(std::make_unique<Dataset>());
       sets_.back()->File = file;
     }

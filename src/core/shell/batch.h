@@ -18,7 +18,7 @@ namespace kavrel {
 struct CalcSettingsRecord;
 
 struct BatchRequest {
-  std::vector<std::string> Datasets;  // data set files
+  std::vector<std::string> Datasets;  // data set files; one named twice is calculated once
   std::string Collection;             // takes over an older data set's patterns and schedules
   std::string ProgramDir;             // where the installation's settings are looked for
   std::vector<std::string> Diseases;  // by name; empty for every disease

@@ -138,7 +138,8 @@ TEST_F(BatchTest, TheNumberOfThreadsChangesNothing) {
 
 TEST_F(BatchTest, ChosenDiseasesSexesAndOptions) {
   BatchRequest request = Request();
-  request.Datasets = {files[0], dir.File("missing.mdb")};
+  // A file named twice is calculated once.
+  request.Datasets = {files[0], dir.File("missing.mdb"), files[0]};
   request.Diseases = {"Diabetes mellitus 1", "No such disease"};
   request.Sexes = {kFemales};
   request.Options = {"FitMethod=1"};
