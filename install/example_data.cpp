@@ -297,18 +297,15 @@ void WriteDatasetFile(TDataKavrel& module, const std::string& file,
       const auto at = [&](int s) {
         return GroupMean(mortality[static_cast<size_t>(s)], population[static_cast<size_t>(s)], g);
       };
-      db.Exec("insert into TotalMortality values (" + std::to_string(g.lage) + ", " +
-              std::to_string(g.hage) + ", " + StatementReal(Published(at(kMales), 4)) + ", " +
-              StatementReal(Published(at(kFemales), 4)) + ")");
+      db.Exec(PopulationGroupInsert("TotalMortality", g.lage, g.hage, Published(at(kMales), 4),
+                                    Published(at(kFemales), 4)));
       double males = 0.0;
       double females = 0.0;
       for (int a = g.lage; a < g.hage; ++a) {
         males += population[kMales][a];
         females += population[kFemales][a];
       }
-      db.Exec("insert into Population values (" + std::to_string(g.lage) + ", " +
-              std::to_string(g.hage) + ", " + StatementReal(males) + ", " + StatementReal(females) +
-              ")");
+      db.Exec(PopulationGroupInsert("Population", g.lage, g.hage, males, females));
     }
     db.Exec(kCreateCalculationOptions);
     db.Exec(CreateIndexStatement("CalculationOptions", "InputID"));

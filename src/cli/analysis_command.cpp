@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cmath>
 #include <memory>
-#include <sstream>
 
 #include "cli/cli_names.h"
 #include "cli/command.h"
@@ -21,15 +20,6 @@
 namespace kavrel::cli {
 
 namespace {
-
-std::vector<std::string> Split(const std::string& text) {
-  std::vector<std::string> parts;
-  std::stringstream stream(text);
-  for (std::string part; std::getline(stream, part, ',');) {
-    if (!part.empty()) parts.push_back(part);
-  }
-  return parts;
-}
 
 // Progress as a line on standard error, a mark per tenth of the runs.
 class StderrProgress final : public Progress {
@@ -95,7 +85,7 @@ struct AnalysisSession {
     for (int v = 0; v < kVariableCount; ++v) checked[v] = disease->Processed[v][sex];
     if (!options.variables.empty()) {
       checked.fill(false);
-      for (const std::string& name : Split(options.variables)) {
+      for (const std::string& name : CommaList(options.variables)) {
         const int v = VariableByName(name);
         if (v < 0 || !disease->Processed[v][sex]) {
           err << "--variables: " << name << " has no stored adjusted input for this sex\n";
@@ -154,7 +144,7 @@ int RunUncertainty(const AnalysisOptions& options, std::ostream& out, std::ostre
     distributions[v] = static_cast<int>(found - kDistributionNames.begin());
   }
   std::vector<int> intervals;
-  for (const std::string& text : Split(options.intervals)) {
+  for (const std::string& text : CommaList(options.intervals)) {
     const auto found =
         std::find_if(kIntervalTable.begin(), kIntervalTable.end(),
                      [&](const IntervalLevel& l) { return IntervalLabel(l.Level) == text + "%"; });

@@ -13,6 +13,7 @@
 #include "core/base/messages_log.h"
 #include "core/engine/amoeba.h"
 #include "core/engine/calc_options.h"
+#include "core/engine/calc_settings.h"
 #include "core/engine/disease.h"
 #include "core/engine/fit_report.h"
 #include "core/engine/processing.h"
@@ -67,16 +68,7 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
   // The disease's stored options of the sex (defaults where none), then the command line's.
   disease.CalcSettings.LoadFromTable(sex, set.data, disease.InputId);
   CalcSettingsRecord& record = disease.CalcSettings.Records[static_cast<size_t>(sex)];
-  for (const std::string& option : options.options) {
-    const auto equals = option.find('=');
-    if (equals == std::string::npos ||
-        !Tcalcsettings::SetColumn(record, option.substr(0, equals), option.substr(equals + 1))) {
-      err << "--option " << option
-          << ": not a calculation options column with a value of its type (COLUMN=VALUE)\n";
-      return kUsage;
-    }
-  }
-  if (auto refusal = CheckCalcSettings(record)) {
+  if (auto refusal = ApplyOptionChanges(record, options.options)) {
     err << *refusal << '\n';
     return kUsage;
   }

@@ -1,5 +1,7 @@
 #include "cli/command.h"
 
+#include <sstream>
+
 namespace kavrel::cli {
 
 CLI::App* Commands::Add(const std::string& name, const std::string& description, CommandRun run) {
@@ -28,6 +30,19 @@ void AddDiseaseTarget(CLI::App* command, DiseaseTarget& target, const std::strin
   command->add_option("--sex", target.sex, "males or females")
       ->check(CLI::IsMember({"males", "females"}, CLI::ignore_case))
       ->transform(CLI::IsMember({"males", "females"}, CLI::ignore_case));
+}
+
+std::vector<std::string> CommaList(const std::string& text) {
+  std::vector<std::string> parts;
+  std::stringstream stream(text);
+  for (std::string part; std::getline(stream, part, ',');) {
+    if (!part.empty()) parts.push_back(part);
+  }
+  return parts;
+}
+
+std::vector<std::string> DiseaseNames(const std::string& diseases) {
+  return diseases == "all" ? std::vector<std::string>{} : CommaList(diseases);
 }
 
 }  // namespace kavrel::cli

@@ -50,6 +50,11 @@ void AddDatasetTarget(CLI::App* command, DatasetTarget& target,
 void AddDiseaseTarget(CLI::App* command, DiseaseTarget& target,
                       const std::string& collectionHelp = "Collection file", bool withSex = true);
 
+// The parts of a comma-separated list, empty ones left out ("a,,b" gives a and b).
+std::vector<std::string> CommaList(const std::string& text);
+// --diseases: nothing for "all" (every disease), else the names of the list.
+std::vector<std::string> DiseaseNames(const std::string& diseases);
+
 // Each command file's registration, in the order the help lists them.
 void RegisterDemo(Commands& commands);
 void RegisterStoreCommands(Commands& commands);

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include "cli/csv_output.h"
 #include "cli/opened_dataset.h"
 #include "core/base/number_text.h"
+#include "core/engine/calc_settings.h"
 #include "core/engine/disease.h"
 #include "core/exchange/grid.h"
 #include "core/exchange/input_import.h"
@@ -54,11 +54,7 @@ std::vector<std::string> VariableNames() {
 }
 
 int RunResults(const ResultsOptions& options, std::ostream& out, std::ostream& err) {
-  std::vector<std::string> wanted;
-  if (options.diseases != "all") {
-    std::stringstream list(options.diseases);
-    for (std::string name; std::getline(list, name, ',');) wanted.push_back(name);
-  }
+  const std::vector<std::string> wanted = DiseaseNames(options.diseases);
   const bool wide = options.format == "wide";
   const std::vector<std::string> names = VariableNames();
   if (wide) {
@@ -253,6 +249,8 @@ int RunNewDataset(const NewDatasetOptions& options, std::ostream& out, std::ostr
     BuildInputTemplate(ownTemplate.path);
     data.InputTemplatePath = ownTemplate.path;
   }
+  // Without a collection the file alone is made here (the collection's "New" makes its series
+  // tables too), and removed again when writing it fails.
   bool made = false;
   try {
     if (!options.collection.empty()) {
@@ -268,22 +266,15 @@ int RunNewDataset(const NewDatasetOptions& options, std::ostream& out, std::ostr
         return kError;
       }
       made = true;
-      data.OpenDataset(options.file);
-      Database::Transaction transaction(data.Dataset());
-      CreateSeriesTables(data.Dataset(), options.highestAge);
-      transaction.Commit();
-      data.CloseDataset();
     }
-    made = true;
     data.OpenDataset(options.file);
     Database::Transaction transaction(data.Dataset());
+    if (made) CreateSeriesTables(data.Dataset(), options.highestAge);
     for (const Group& g : groups) {
-      data.ExecDataset("insert into TotalMortality values (" + std::to_string(g.Lage) + ", " +
-                       std::to_string(g.Hage) + ", " + StatementReal(g.Values[0]) + ", " +
-                       StatementReal(g.Values[1]) + ")");
-      data.ExecDataset("insert into Population values (" + std::to_string(g.Lage) + ", " +
-                       std::to_string(g.Hage) + ", " + StatementReal(g.Values[2]) + ", " +
-                       StatementReal(g.Values[3]) + ")");
+      data.ExecDataset(
+          PopulationGroupInsert("TotalMortality", g.Lage, g.Hage, g.Values[0], g.Values[1]));
+      data.ExecDataset(
+          PopulationGroupInsert("Population", g.Lage, g.Hage, g.Values[2], g.Values[3]));
     }
     transaction.Commit();
     data.CloseDataset();
@@ -371,10 +362,7 @@ int RunBatchCommand(const BatchOptions& options, std::ostream& out, std::ostream
   request.Datasets = options.datasets;
   request.Collection = options.collection;
   request.ProgramDir = ExecutableDirectory();
-  if (options.diseases != "all") {
-    std::stringstream list(options.diseases);
-    for (std::string name; std::getline(list, name, ',');) request.Diseases.push_back(name);
-  }
+  request.Diseases = DiseaseNames(options.diseases);
   if (options.sexes == "males") request.Sexes = {kMales};
   if (options.sexes == "females") request.Sexes = {kFemales};
   request.Options = options.options;

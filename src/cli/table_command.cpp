@@ -4,7 +4,6 @@
 #include <chrono>
 #include <ctime>
 #include <memory>
-#include <sstream>
 
 #include "cli/cli_names.h"
 #include "cli/command.h"
@@ -125,9 +124,7 @@ int RunExportCommand(const ExportOptions& options, std::ostream&, std::ostream& 
   } else {
     // Named diseases: the positions among those with results, as the check list numbers them.
     window.Diseases = ExportDiseases::kSelected;
-    std::vector<std::string> names;
-    std::stringstream list(options.diseases);
-    for (std::string name; std::getline(list, name, ',');) names.push_back(name);
+    std::vector<std::string> names = CommaList(options.diseases);
     TableCursor& diseases = set.data.KavrelTable1();
     int withOutput = 0;
     diseases.First();

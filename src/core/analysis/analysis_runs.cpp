@@ -17,32 +17,6 @@
 
 namespace kavrel {
 
-namespace {
-
-// A worker's dialogs: nobody is asked, errors are kept for the caller.
-class RunDialogs final : public UserDialogs {
- public:
-  DialogButton Message(std::string_view text, DialogKind kind, DialogButtons buttons) override {
-    if (kind == DialogKind::kError && first_.empty()) first_ = text;
-    if (buttons.Has(DialogButton::kNo)) return DialogButton::kNo;
-    if (buttons.Has(DialogButton::kCancel)) return DialogButton::kCancel;
-    return buttons.Has(DialogButton::kOK) ? DialogButton::kOK : DialogButton::kYes;
-  }
-  int ChooseFromList(std::string_view, const std::vector<std::string>&) override { return -1; }
-  std::optional<std::string> ChooseFile(const FileDialogRequest&) override { return {}; }
-  std::optional<std::vector<int>> CheckList(std::string_view, const std::vector<std::string>&,
-                                            const std::vector<bool>&) override {
-    return {};
-  }
-  std::optional<std::string> SaveAsName(std::string_view) override { return {}; }
-  const std::string& FirstError() const { return first_; }
-
- private:
-  std::string first_;
-};
-
-}  // namespace
-
 int WorkerCount(int threads, std::size_t runs) {
   int workers = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
   workers = std::max(workers, 1);
@@ -64,7 +38,7 @@ std::vector<Tresultin> RunCalculations(const Tdisease& disease,
   std::string firstError;
 
   const auto work = [&] {
-    RunDialogs dialogs;
+    UnattendedDialogs dialogs;
     try {
       auto own = CopyForCalculation(disease);
       std::array<Series, kSexCount> otherCause{};

@@ -61,6 +61,14 @@ std::string_view TextOf(const std::string& line) {
 
 }  // namespace
 
+std::vector<std::string> MessagesLog::Texts() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> texts;
+  texts.reserve(lines_.size());
+  for (const std::string& line : lines_) texts.emplace_back(TextOf(line));
+  return texts;
+}
+
 std::size_t MessagesLog::InternalErrors() const {
   std::lock_guard lock(mutex_);
   return static_cast<std::size_t>(std::count_if(lines_.begin(), lines_.end(), [](const auto& l) {

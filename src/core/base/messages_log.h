@@ -26,6 +26,8 @@ class MessagesLog {
   void AddMessage(const std::string& text);
   void Clear();
   std::vector<std::string> Lines() const;
+  // The lines' message texts, without the time of day.
+  std::vector<std::string> Texts() const;
   std::size_t Count() const;
   // Number of lines whose message text (after the time) equals text.
   std::size_t CountOf(const std::string& text) const;

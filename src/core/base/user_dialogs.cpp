@@ -1,6 +1,7 @@
 #include "core/base/user_dialogs.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace kavrel {
 
@@ -138,6 +139,27 @@ std::optional<std::uint32_t> ScriptedDialogs::ChooseColour(std::uint32_t initial
 std::optional<std::string> ScriptedDialogs::SaveAsName(std::string_view currentName) {
   shown_.push_back({"saveas", std::string(currentName), DialogKind::kInformation, {}});
   return Next<std::optional<std::string>>("saveas", currentName);
+}
+
+DialogButton UnattendedDialogs::Message(std::string_view text, DialogKind kind,
+                                        DialogButtons buttons) {
+  if (kind == DialogKind::kError && firstError_.empty()) firstError_ = text;
+  if ((kind == DialogKind::kError || kind == DialogKind::kInformation) && problem_.empty()) {
+    problem_ = text;
+  }
+  if (kind == DialogKind::kWarning) warnings_.emplace_back(text);
+  if (buttons.Has(answer_)) return answer_;
+  if (buttons.Has(DialogButton::kNo)) return DialogButton::kNo;
+  if (buttons.Has(DialogButton::kCancel)) return DialogButton::kCancel;
+  return buttons.Has(DialogButton::kOK) ? DialogButton::kOK : DialogButton::kYes;
+}
+
+std::vector<std::string> UnattendedDialogs::TakeWarnings() { return std::exchange(warnings_, {}); }
+
+void UnattendedDialogs::Forget() {
+  firstError_.clear();
+  problem_.clear();
+  warnings_.clear();
 }
 
 }  // namespace kavrel

@@ -114,6 +114,36 @@ class UserDialogs {
   int groupCount_ = 0;
 };
 
+// Dialogs of work nobody watches (an analysis's workers, a batch of calculations): nothing is
+// shown and nobody is asked. A question is answered with `answer` when it offers that button,
+// otherwise declined (No, else Cancel); an OK box is acknowledged. What was said is kept for the
+// caller: the first error, the first error or information (why nothing was done), the warnings.
+class UnattendedDialogs final : public UserDialogs {
+ public:
+  explicit UnattendedDialogs(DialogButton answer = DialogButton::kNo) : answer_(answer) {}
+
+  DialogButton Message(std::string_view text, DialogKind kind, DialogButtons buttons) override;
+  int ChooseFromList(std::string_view, const std::vector<std::string>&) override { return -1; }
+  std::optional<std::string> ChooseFile(const FileDialogRequest&) override { return {}; }
+  std::optional<std::vector<int>> CheckList(std::string_view, const std::vector<std::string>&,
+                                            const std::vector<bool>&) override {
+    return {};
+  }
+  std::optional<std::string> SaveAsName(std::string_view) override { return {}; }
+
+  const std::string& FirstError() const { return firstError_; }
+  const std::string& Problem() const { return problem_; }
+  std::vector<std::string> TakeWarnings();
+  // Forgets what was said (not the count of errors shown).
+  void Forget();
+
+ private:
+  DialogButton answer_;
+  std::string firstError_;
+  std::string problem_;
+  std::vector<std::string> warnings_;
+};
+
 // Answers from a queue set up by a test and records everything shown, so tests can assert the
 // exact texts. A box with only an OK button is answered OK without a queued answer; any other
 // dialog with nothing queued (or with an answer of the wrong type) throws std::logic_error, so an

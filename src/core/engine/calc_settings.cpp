@@ -338,4 +338,33 @@ std::optional<std::string> CheckCalcSettings(const CalcSettingsRecord& r) {
   return std::nullopt;
 }
 
+namespace {
+
+// COLUMN=VALUE changes onto a record; the refusal of the first that is not one.
+std::optional<std::string> SetChanges(CalcSettingsRecord& record,
+                                      const std::vector<std::string>& options) {
+  for (const std::string& option : options) {
+    const auto equals = option.find('=');
+    if (equals == std::string::npos ||
+        !Tcalcsettings::SetColumn(record, option.substr(0, equals), option.substr(equals + 1))) {
+      return "--option " + option +
+             ": not a calculation options column with a value of its type (COLUMN=VALUE)";
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> CheckOptionChanges(const std::vector<std::string>& options) {
+  CalcSettingsRecord record;
+  return SetChanges(record, options);
+}
+
+std::optional<std::string> ApplyOptionChanges(CalcSettingsRecord& record,
+                                              const std::vector<std::string>& options) {
+  if (auto refusal = SetChanges(record, options)) return refusal;
+  return CheckCalcSettings(record);
+}
+
 }  // namespace kavrel

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/base/vocabulary.h"
 
@@ -59,6 +60,13 @@ struct CalcSettingsRecord {
 // The ranges the calculation and downhill simplex option windows allow: a refusal naming the
 // column, its value and the range, or nothing when every option is in range.
 std::optional<std::string> CheckCalcSettings(const CalcSettingsRecord& record);
+
+// The changes as they would be applied to a record: nothing when every one is COLUMN=VALUE with
+// a known column and a value of its type, else the refusal naming the first bad one.
+std::optional<std::string> CheckOptionChanges(const std::vector<std::string>& options);
+// Applies COLUMN=VALUE changes to a record, then the options' own check; the refusal, if any.
+std::optional<std::string> ApplyOptionChanges(CalcSettingsRecord& record,
+                                              const std::vector<std::string>& options);
 
 inline constexpr std::string_view kCalcOptionsTableError =
     "Error creating table for calculation options.";

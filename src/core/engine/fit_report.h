@@ -17,9 +17,6 @@ namespace kavrel {
 
 class Tdisease;
 
-// The share beyond which a group's deviation is reported in the log and marked in the table.
-inline constexpr double kFitReportThreshold = 0.10;
-
 // The mean of a single-year series over ages lage ... hage - 1 (cut at maxAge), weighted by the
 // population at each age; the plain mean without a population or where it sums to 0.
 double GroupMean(const Series& series, int lage, int hage, int maxAge, const Series* population);

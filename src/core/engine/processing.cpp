@@ -1,5 +1,7 @@
 #include "core/engine/processing.h"
 
+#include <utility>
+
 #include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/fit_report.h"
@@ -69,7 +71,8 @@ std::string CalculationFailedMessage(const std::string& disease, int sex,
          "messages window lists every error).";
 }
 
-bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls& controls) {
+bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls& controls,
+                    FitReport* report) {
   const int s = disease.Sex;
   if (!SufficientInput(disease, s)) {
     controls.Dialogs.ShowInformation(kInsufficientInputMessage);
@@ -117,11 +120,15 @@ bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls
   disease.CopyToOutput();
   disease.Calculated[s] = true;
   // A fit that misses an input group by more than the threshold is said in the log.
-  if (const double threshold = controls.Options.FitReportPercent / 100.0; threshold > 0.0) {
-    const FitReport report = BuildFitReport(disease, s, env.MaxAge, env.PopulationNumbers);
-    if (auto line = FitReportWarning(report, disease.DiseaseName, s, threshold)) {
-      env.Log.AddMessage(*line);
+  const double threshold = controls.Options.FitReportPercent / 100.0;
+  if (threshold > 0.0 || report != nullptr) {
+    FitReport built = BuildFitReport(disease, s, env.MaxAge, env.PopulationNumbers);
+    if (threshold > 0.0) {
+      if (auto line = FitReportWarning(built, disease.DiseaseName, s, threshold)) {
+        env.Log.AddMessage(*line);
+      }
     }
+    if (report != nullptr) *report = std::move(built);
   }
   return true;
 }

@@ -10,6 +10,7 @@
 
 #include "core/engine/calc_options.h"
 #include "core/engine/disease.h"
+#include "core/engine/fit_report.h"
 
 namespace kavrel {
 
@@ -32,7 +33,9 @@ std::optional<std::string> UndeterminedFit(const Tdisease& disease, int sex,
 // "From output" states follow Calculated afterwards, also when the calculation fails.
 // A calculation that logged an internal error or showed an error fails as a whole: Calculated
 // is cleared, one message says so, and false is returned.
-bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls& controls);
+// report: when given, receives the fit report of a calculation that succeeded.
+bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls& controls,
+                    FitReport* report = nullptr);
 
 // "The calculation of D for Males failed: N internal errors, the first "...". ..."
 std::string CalculationFailedMessage(const std::string& disease, int sex,

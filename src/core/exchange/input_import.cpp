@@ -47,7 +47,12 @@ std::optional<int> SexNamed(const std::string& name) {
   return std::nullopt;
 }
 
-std::optional<double> NumberIn(const std::string& text) { return ReadNumberText(text); }
+// Without blanks at either end.
+std::string Trimmed(std::string text) {
+  text.erase(0, text.find_first_not_of(' '));
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
 
 std::optional<bool> YesNo(const std::string& text) {
   const std::string s = Simple(text);
@@ -114,20 +119,18 @@ ImportOutcome ImportInputs(TDataKavrel& data, const std::vector<std::vector<std:
       return c >= 0 && c < static_cast<int>(fields.size()) ? fields[static_cast<std::size_t>(c)]
                                                            : std::string();
     };
-    std::string name = field(0);
-    name.erase(0, name.find_first_not_of(' '));
-    name.erase(name.find_last_not_of(' ') + 1);
+    const std::string name = Trimmed(field(0));
     if (name.empty()) {
       refuse(line, "the disease has no name");
       continue;
     }
     const auto sex = SexNamed(field(2));
     const auto variable = VariableNamed(field(3));
-    const auto from = NumberIn(field(4));
+    const auto from = ReadNumberText(field(4));
     const std::string toText = field(5);
     const bool open = toText.find_first_not_of(' ') == std::string::npos;
-    const auto to = open ? std::optional<double>(maxAge) : NumberIn(toText);
-    const auto value = NumberIn(field(6));
+    const auto to = open ? std::optional<double>(maxAge) : ReadNumberText(toText);
+    const auto value = ReadNumberText(field(6));
     bool fine = true;
     if (!sex) {
       refuse(line, "\"" + field(2) + "\" is no sex (Males or Females)");
@@ -167,10 +170,7 @@ ImportOutcome ImportInputs(TDataKavrel& data, const std::vector<std::vector<std:
       diseases.push_back(Disease{name, "", std::nullopt, 0, {}});
       found = diseases.end() - 1;
     }
-    std::string icd = field(1);
-    icd.erase(0, icd.find_first_not_of(' '));
-    icd.erase(icd.find_last_not_of(' ') + 1);
-    if (found->Icd.empty()) found->Icd = icd;
+    if (found->Icd.empty()) found->Icd = Trimmed(field(1));
     if (column[7] >= 0) {
       const auto rate = YesNo(field(7));
       if (!rate) {

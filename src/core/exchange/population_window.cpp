@@ -10,6 +10,7 @@
 #include "core/results/result_table.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
+#include "core/store/layout.h"
 
 namespace kavrel {
 
@@ -186,9 +187,7 @@ bool PopulationWindow::Save() {
     Database::Transaction transaction(env_.Data.Dataset());
     env_.Data.ExecDataset("delete * from " + table);
     for (const Tpopinputdat& g : groups) {
-      env_.Data.ExecDataset("insert into " + table + " values (" + std::to_string(g.Lage) + ", " +
-                            std::to_string(g.Hage) + ", " + StatementReal(g.Males) + ", " +
-                            StatementReal(g.Females) + ")");
+      env_.Data.ExecDataset(PopulationGroupInsert(table, g.Lage, g.Hage, g.Males, g.Females));
     }
     transaction.Commit();
   }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/base/number_text.h"
 #include "core/engine/disease.h"
 #include "core/engine/fit_report.h"
 
@@ -18,11 +19,6 @@ TableText FitReportTable(const Tdisease& disease, int sex, int maxAge,
   text.Decimals.assign(text.Headers.size(), 0);
   text.Sex = sex;
   if (!disease.Calculated[sex]) return text;
-  const auto number = [](double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.4g", value);
-    return std::string(buffer);
-  };
   for (const FitReportRow& row : BuildFitReport(disease, sex, maxAge, population).Rows) {
     std::string deviation;
     if (row.Deviation) {
@@ -32,7 +28,7 @@ TableText FitReportTable(const Tdisease& disease, int sex, int maxAge,
     }
     const bool beyond = row.Deviation && std::fabs(*row.Deviation) > thresholdPercent / 100.0;
     text.Rows.push_back({std::string(kVariableDisplayNames[row.Variable]), row.Label,
-                         number(row.Input), number(row.Output), deviation,
+                         NumberText(row.Input, 4), NumberText(row.Output, 4), deviation,
                          std::string(beyond ? 1 : 0, '*')});
   }
   return text;

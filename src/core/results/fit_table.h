@@ -11,7 +11,7 @@ namespace kavrel {
 
 class Tdisease;
 
-// "Variable", "Age group", "Input", "Output", "Deviation (%)", "Beyond 10 %", one row per input
+// "Variable", "Age group", "Input", "Output", "Deviation (%)", "Beyond N %", one row per input
 // group of the sex's inputs (as calculated) against its outputs; a deviation beyond the report's
 // threshold is marked "*" in the last column. No rows when the sex has no result.
 TableText FitReportTable(const Tdisease& disease, int sex, int maxAge,

@@ -2,7 +2,6 @@
 
 #include "core/agesched/age_groups.h"
 #include "core/engine/disease.h"
-#include "core/engine/fit_report.h"
 #include "core/engine/population_series.h"
 #include "core/results/fit_table.h"
 #include "core/results/view_options.h"
@@ -88,7 +87,7 @@ TableText InspectionWindow::Table(const TableRequest& request) const {
 TableText InspectionWindow::FitTable() const {
   if (!disease_) return {};
   return FitReportTable(*disease_, sex_, env_.MaxAge, &env_.Population.PopulationNumbers,
-                        static_cast<int>(kFitReportThreshold * 100.0 + 0.5));
+                        env_.FitReportPercent);
 }
 
 std::string InspectionWindow::FitTitle() const {

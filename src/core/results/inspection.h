@@ -31,6 +31,8 @@ class InspectionWindow {
     std::string DatasetName;
     // The tables' age groups; five-year groups when null.
     const Tagegrouplist* TableGroups = nullptr;
+    // The fit report marks input groups missed by more than this many percent (a preference).
+    int FitReportPercent = 10;
   };
 
   InspectionWindow(Environment environment, int sex);

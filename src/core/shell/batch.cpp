@@ -7,12 +7,14 @@
 #include <deque>
 #include <exception>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <utility>
 
+#include "core/analysis/analysis_runs.h"
 #include "core/base/csv_text.h"
 #include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
@@ -33,46 +35,6 @@ namespace kavrel {
 
 namespace {
 
-// Nobody to ask: questions are answered Yes (a stored result is replaced, as the batch was told
-// to), and every message is kept for the summary.
-class BatchDialogs final : public UserDialogs {
- public:
-  DialogButton Message(std::string_view text, DialogKind kind, DialogButtons buttons) override {
-    if (kind == DialogKind::kError || kind == DialogKind::kInformation) {
-      if (problem_.empty()) problem_ = text;
-    } else if (kind == DialogKind::kWarning) {
-      warnings_.emplace_back(text);
-    }
-    if (buttons.Has(DialogButton::kYes)) return DialogButton::kYes;
-    return buttons.Has(DialogButton::kOK) ? DialogButton::kOK : DialogButton::kNo;
-  }
-  int ChooseFromList(std::string_view, const std::vector<std::string>&) override { return -1; }
-  std::optional<std::string> ChooseFile(const FileDialogRequest&) override { return {}; }
-  std::optional<std::vector<int>> CheckList(std::string_view, const std::vector<std::string>&,
-                                            const std::vector<bool>&) override {
-    return {};
-  }
-  std::optional<std::string> SaveAsName(std::string_view) override { return {}; }
-
-  // The first error or information shown (why nothing was calculated); empty when none.
-  const std::string& Problem() const { return problem_; }
-  std::vector<std::string> TakeWarnings() { return std::exchange(warnings_, {}); }
-  void Forget() {
-    problem_.clear();
-    warnings_.clear();
-  }
-
- private:
-  std::string problem_;
-  std::vector<std::string> warnings_;
-};
-
-// The text of a messages-log line, without its time of day.
-std::string LogText(const std::string& line) {
-  const auto mark = line.find("# ");
-  return mark == std::string::npos ? line : line.substr(mark + 2);
-}
-
 struct Dataset;
 
 // One disease and sex to calculate, with everything its calculation reads and writes.
@@ -92,7 +54,8 @@ struct Job {
 struct Dataset {
   std::string File;
   std::mutex Mutex;
-  BatchDialogs Dialogs;
+  // A stored result is replaced without a question, as the batch was told to.
+  UnattendedDialogs Dialogs{DialogButton::kYes};
   MessagesLog Log;
   std::unique_ptr<TDataKavrel> Data;
   std::unique_ptr<DatasetSession> Session;
@@ -133,9 +96,8 @@ class Batch {
   }
 
   std::vector<BatchRow> Run() {
-    int workers = request_.Threads > 0 ? request_.Threads
-                                       : static_cast<int>(std::thread::hardware_concurrency());
-    workers = std::max(workers, 1);
+    // Any number of calculations can run side by side, also within one data set.
+    const int workers = WorkerCount(request_.Threads, std::numeric_limits<std::size_t>::max());
     lowWater_ = static_cast<std::size_t>(4 * workers);
     if (workers == 1) {
       Work();
@@ -275,6 +237,8 @@ class Batch {
     BatchRow& row = *job.Row;
     const int sex = row.Sex;
     set.Dialogs.Forget();
+    // The data set's dialogs count every error shown: only this disease's own count against it.
+    const int errorsBefore = set.Dialogs.ErrorsShown();
     try {
       // One read transaction for all the disease's queries: the file is locked and checked once.
       Database::Transaction reading(set.Data->Dataset(), false);
@@ -289,7 +253,9 @@ class Batch {
             row.Disease, sex,
             kOriginalInputs | (request_.Adjusted ? kAdjustedInputs : kRecordOnly));
       }
-      if (!job.Disease || set.Dialogs.ErrorsShown() > 0) {
+      if (!job.Disease || set.Dialogs.ErrorsShown() > errorsBefore) {
+        // What could not be read is not calculated, nor copied for the other sex.
+        job.Disease.reset();
         row.Message = set.Dialogs.Problem();
         return false;
       }
@@ -310,12 +276,14 @@ class Batch {
       job.Windows.SetUpWeights(disease, sex);
       disease.CalcSettings.ShowInWindows(sex, job.Windows, job.Simplex, job.Processing);
       if (job.Processing.TrendApplyChecked && !request_.Adjusted) disease.LoadTrends(store, sex);
-      if (set.Dialogs.ErrorsShown() > 0) {
+      if (set.Dialogs.ErrorsShown() > errorsBefore) {
+        job.Disease.reset();
         row.Message = set.Dialogs.Problem();
         return false;
       }
       reading.Commit();
     } catch (const std::exception& e) {
+      job.Disease.reset();
       row.Message = e.what();
       return false;
     }
@@ -327,19 +295,18 @@ class Batch {
     Dataset& set = *job.Set;
     BatchRow result;
     const auto start = std::chrono::steady_clock::now();
-    BatchDialogs dialogs;
+    UnattendedDialogs dialogs;
     MessagesLog log;
     try {
       Tdiseaseam& disease = *job.Disease;
-      const int sex = job.Row->Sex;
       std::array<Series, kSexCount> otherCause{};
       const ModelEnvironment env{set.MaxAge, set.Population.AllCauseMortality, otherCause, log,
                                  &set.Population.PopulationNumbers};
       CalcControls controls{job.Windows, job.Simplex, job.Processing, dialogs};
-      job.Calculated = RunCalculation(disease, env, controls) && dialogs.ErrorsShown() == 0;
+      FitReport report;
+      job.Calculated =
+          RunCalculation(disease, env, controls, &report) && dialogs.ErrorsShown() == 0;
       if (job.Calculated) {
-        const FitReport report =
-            BuildFitReport(disease, sex, set.MaxAge, &set.Population.PopulationNumbers);
         if (const FitReportRow* worst = report.Worst()) {
           result.WorstGroup =
               std::string(kVariableDisplayNames[static_cast<size_t>(worst->Variable)]) + " " +
@@ -354,10 +321,9 @@ class Batch {
       result.Message = e.what();
     }
     result.Warnings = dialogs.TakeWarnings();
-    for (const std::string& line : log.Lines()) {
-      const std::string text = LogText(line);
+    for (std::string& text : log.Texts()) {
       // The failure itself is the message; the log's own copy would repeat it.
-      if (text != result.Message) result.Warnings.push_back(text);
+      if (text != result.Message) result.Warnings.push_back(std::move(text));
     }
     result.Seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -513,35 +479,6 @@ class Batch {
 };
 
 }  // namespace
-
-namespace {
-
-// COLUMN=VALUE changes onto a record; the refusal of the first that is not one.
-std::optional<std::string> SetChanges(CalcSettingsRecord& record,
-                                      const std::vector<std::string>& options) {
-  for (const std::string& option : options) {
-    const auto equals = option.find('=');
-    if (equals == std::string::npos ||
-        !Tcalcsettings::SetColumn(record, option.substr(0, equals), option.substr(equals + 1))) {
-      return "--option " + option +
-             ": not a calculation options column with a value of its type (COLUMN=VALUE)";
-    }
-  }
-  return std::nullopt;
-}
-
-}  // namespace
-
-std::optional<std::string> CheckOptionChanges(const std::vector<std::string>& options) {
-  CalcSettingsRecord record;
-  return SetChanges(record, options);
-}
-
-std::optional<std::string> ApplyOptionChanges(CalcSettingsRecord& record,
-                                              const std::vector<std::string>& options) {
-  if (auto refusal = SetChanges(record, options)) return refusal;
-  return CheckCalcSettings(record);
-}
 
 std::vector<BatchRow> RunBatch(const BatchRequest& request, BatchObserver& observer) {
   if (auto refusal = CheckOptionChanges(request.Options)) throw std::invalid_argument(*refusal);

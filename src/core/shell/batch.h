@@ -15,8 +15,6 @@
 
 namespace kavrel {
 
-struct CalcSettingsRecord;
-
 struct BatchRequest {
   std::vector<std::string> Datasets;  // data set files; one named twice is calculated once
   std::string Collection;             // takes over an older data set's patterns and schedules
@@ -63,13 +61,6 @@ class BatchObserver {
   // A calculation has ended (calculated or failed; a save follows with its group).
   virtual void Done(const BatchRow& /*row*/, int /*done*/, int /*planned*/) {}
 };
-
-// The changes as they would be applied to a record: nothing when every one is COLUMN=VALUE with
-// a known column and a value of its type, else the refusal naming the first bad one.
-std::optional<std::string> CheckOptionChanges(const std::vector<std::string>& options);
-// Applies COLUMN=VALUE changes to a record, then the options' own check; the refusal, if any.
-std::optional<std::string> ApplyOptionChanges(CalcSettingsRecord& record,
-                                              const std::vector<std::string>& options);
 
 // Runs the batch. The rows come in the order of the data sets as given, their diseases in the
 // data set's order, the sexes as requested. Throws std::invalid_argument for bad option changes

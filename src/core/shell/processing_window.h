@@ -98,7 +98,8 @@ class ProcessingWindow {
   TableText Table(const TableRequest& request) const;
   std::string TableTitle() const;
   // The fit report of the sex's result as a table: "Variable", "Age group", "Input", "Output",
-  // "Deviation (%)", a deviation beyond 10 % marked " *"; no rows before a calculation.
+  // "Deviation (%)", and "*" beyond the report threshold of the calculation options; no rows
+  // before a calculation.
   TableText FitTable() const;
   std::string FitTitle() const;
   // The graph window's lines, caption and highest age.

@@ -33,6 +33,12 @@ std::string CreateIndexStatement(std::string_view table, std::string_view column
   return "create index iid_IDX on " + std::string(table) + " (" + std::string(column) + ")";
 }
 
+std::string PopulationGroupInsert(std::string_view table, int lage, int hage, double males,
+                                  double females) {
+  return "insert into " + std::string(table) + " values (" + std::to_string(lage) + ", " +
+         std::to_string(hage) + ", " + StatementReal(males) + ", " + StatementReal(females) + ")";
+}
+
 const std::string_view kTablePrefsColumns =
     " (PrefID integer,inputage integer,inputrates integer,inputdec integer,processage "
     "integer,processrates integer,processdec integer,processnum logical,processhaz "

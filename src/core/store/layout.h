@@ -47,6 +47,11 @@ std::string UncertSumTable(int variable);  // UncertSumIncidence ...
 std::string CreateTableStatement(std::string_view name, std::string_view columns);
 std::string CreateIndexStatement(std::string_view table, std::string_view column);
 
+// "insert into TotalMortality values (lage, hage, males, females)": one age group of all-cause
+// mortality or (table "Population") of the numbers of persons.
+std::string PopulationGroupInsert(std::string_view table, int lage, int hage, double males,
+                                  double females);
+
 // Column lists of the collection's tables, each to follow "Create table " and the table name.
 extern const std::string_view kTablePrefsColumns;
 extern const std::string_view kGraphPrefsColumns;

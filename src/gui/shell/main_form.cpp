@@ -297,10 +297,10 @@ void TMainForm::InspectResults() {
     posted = true;
   });
   if (!posted) return;
-  InspectionWindow inspection(
-      {env_.Data, env_.Dialogs, model_.Population, env_.Settings.MaxAge, model_.ViewWindow,
-       env_.Settings.CurrentDatasetName, &model_.TableAgeGroups},
-      females_->isChecked() ? kFemales : kMales);
+  InspectionWindow inspection({env_.Data, env_.Dialogs, model_.Population, env_.Settings.MaxAge,
+                               model_.ViewWindow, env_.Settings.CurrentDatasetName,
+                               &model_.TableAgeGroups, model_.CalcWindow.FitReportPercent},
+                              females_->isChecked() ? kFemales : kMales);
   inspectForm_->Inspect(inspection);
   // The window may have moved the cursor to another disease.
   model_.UpdateResultButtons();

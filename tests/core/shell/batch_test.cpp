@@ -171,6 +171,27 @@ TEST_F(BatchTest, ChosenDiseasesSexesAndOptions) {
   EXPECT_NE(refused[0].Message.find("FitMethod"), std::string::npos) << refused[0].Message;
 }
 
+// A value that cannot be read fails its disease and sex only: not the sex read from a copy, not
+// the diseases read after it.
+TEST_F(BatchTest, AnUnreadableInputFailsItsDiseaseAlone) {
+  {
+    Database db = Database::Open(files[0]);
+    db.Exec("update InputIncidence set Waarde=NULL where InputId=1 and Sex='Females' and Lage=40");
+  }
+  BatchRequest request = Request(1);
+  request.Datasets = {files[0]};
+  const auto rows = RunBatch(request, quiet);
+  ASSERT_EQ(rows.size(), 10u);
+  for (const BatchRow& row : rows) {
+    if (row.Disease == "Asthma 1") {
+      EXPECT_EQ(row.Status, BatchStatus::kFailed) << row.Sex;
+      EXPECT_NE(row.Message.find("missing"), std::string::npos) << row.Message;
+    } else {
+      EXPECT_EQ(row.Status, BatchStatus::kCalculated) << row.Disease << ": " << row.Message;
+    }
+  }
+}
+
 TEST_F(BatchTest, ADiseaseWithoutInputForASexIsNotAFailure) {
   {
     Database db = Database::Open(files[0]);
