@@ -9,12 +9,13 @@ cd "$(dirname "$0")"
 jobs=$(nproc 2>/dev/null || echo 2)
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-# Only what the installation holds: the program, the command-line tool, the templates and the
-# example data set. The test command builds the rest (the tests and the benchmarks).
-targets=(kavrel-cli kavrel_data)
-if grep -q '^KAVREL_GUI:BOOL=ON' build/CMakeCache.txt; then targets+=(kavrel); fi
-cmake --build build -j "$jobs" --target "${targets[@]}"
-cmake --install build --prefix dist | grep -E "data directory|Data directory" || true
+# Exactly what the installation holds (the target is made from the install rules): the programs,
+# the templates, the example data set and the man pages. The test command builds the rest.
+cmake --build build -j "$jobs" --target kavrel_installed
+# The folder installation; its messages say where the data directory is.
+install_log=$(cmake --install build --prefix dist --component programs &&
+  cmake --install build --prefix dist --component folder)
+printf '%s\n' "$install_log" | grep -E "data directory|Data directory" || true
 
 cli=dist/bin/kavrel-cli
 example=dist/KavrelData/data/Example.mdb

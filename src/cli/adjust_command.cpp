@@ -33,7 +33,7 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
     err << "--ages " << options.ages << ": give the range as LOW-HIGH, for example 30-80\n";
     return kUsage;
   }
-  const int sex = SexByName(options.sex);
+  const int sex = ChosenSex(options, err);
 
   OpenedDataset set(err);
   if (!set.Open(options.dataset, options.collection, options.save)) return kError;

@@ -52,7 +52,7 @@ struct AnalysisSession {
   explicit AnalysisSession(std::ostream& err) : set(err) {}
 
   int Open(const AnalysisOptions& options, std::ostream& err) {
-    sex = SexByName(options.sex);
+    sex = ChosenSex(options, err);
     if (!set.Open(options.dataset, options.collection, options.save || !options.saveKind.empty())) {
       return kError;
     }

@@ -17,6 +17,7 @@
 #include "core/engine/disease.h"
 #include "core/engine/fit_report.h"
 #include "core/engine/processing.h"
+#include "core/exchange/grid.h"
 #include "core/exchange/population.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/datasets.h"
@@ -52,7 +53,7 @@ int RunList(const CalculateOptions& options, std::ostream& out, std::ostream& er
 }
 
 int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostream& err) {
-  const int sex = SexByName(options.sex);
+  const int sex = ChosenSex(options, err);
   OpenedDataset set(err);
   if (!set.Open(options.dataset, options.collection, options.save)) return kError;
 
@@ -95,12 +96,20 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
   if (set.Failed()) return set.FailedExit(err);
   if (!RunCalculation(disease, calculation, controls)) return set.FailedExit(err);
 
-  if (options.report) {
+  const bool reportOnly =
+      options.reportOption != nullptr && options.reportOption->count() > 0 &&
+      (options.reportFile.empty() || options.reportFile == "-");
+  if (reportOnly) {
     out << FitReportCsv(BuildFitReport(disease, sex, set.maxAge, &population.PopulationNumbers));
   } else {
+    if (!options.reportFile.empty()) {
+      // The report beside the outputs, from the same calculation.
+      WriteTextFile(options.reportFile, FitReportCsv(BuildFitReport(
+                                            disease, sex, set.maxAge, &population.PopulationNumbers)));
+    }
     out << "Age,Incidence,Prevalence,Remission,Case fatality,Duration,Mortality,RR mortality\n";
   }
-  for (int a = 0; a <= set.maxAge && !options.report; ++a) {
+  for (int a = 0; a <= set.maxAge && !reportOnly; ++a) {
     out << a;
     for (int v = 0; v < kVariableCount; ++v)
       out << ',' << CsvNumber(disease.OutputSeries[v][sex][a]);
@@ -134,9 +143,13 @@ void RegisterCalculate(Commands& commands) {
   command->add_flag("--adjusted", calculate->adjusted,
                     "Start from the stored adjusted (single-year) inputs");
   command->add_flag("--trends", calculate->trends, "Apply the stored time trends");
-  command->add_flag("--report", calculate->report,
-                    "Print the fit report (Variable,Age group,Input,Output,Deviation) instead of "
-                    "the outputs");
+  calculate->reportOption =
+      command
+          ->add_option("--report", calculate->reportFile,
+                       "The fit report (Variable,Age group,Input,Output,Deviation): alone, "
+                       "printed instead of the outputs; --report FILE writes it into FILE and "
+                       "prints the outputs as well")
+          ->expected(0, 1);
   command->add_option("--option", calculate->options,
                       "A calculation option, COLUMN=VALUE (for example Agegroup=5)");
   command->add_flag("--save", calculate->save,

@@ -12,7 +12,10 @@ struct CalculateOptions : DiseaseTarget {
   bool adjusted = false;
   bool trends = false;
   bool save = false;
-  bool report = false;               // the fit report instead of the outputs
+  // --report: the fit report instead of the outputs; --report FILE: the report into FILE, the
+  // outputs as usual.
+  std::string reportFile;
+  const CLI::Option* reportOption = nullptr;
   std::vector<std::string> options;  // COLUMN=VALUE
 };
 

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "cli/cli_names.h"
+
 namespace kavrel::cli {
 
 CLI::App* Commands::Add(const std::string& name, const std::string& description, CommandRun run) {
@@ -27,9 +29,17 @@ void AddDiseaseTarget(CLI::App* command, DiseaseTarget& target, const std::strin
   AddDatasetTarget(command, target, collectionHelp);
   command->add_option("--disease", target.disease, "Disease name")->required();
   if (!withSex) return;
-  command->add_option("--sex", target.sex, "males or females")
-      ->check(CLI::IsMember({"males", "females"}, CLI::ignore_case))
-      ->transform(CLI::IsMember({"males", "females"}, CLI::ignore_case));
+  target.sexOption =
+      command->add_option("--sex", target.sex, "males or females (without it: males, and a note)")
+          ->check(CLI::IsMember({"males", "females"}, CLI::ignore_case))
+          ->transform(CLI::IsMember({"males", "females"}, CLI::ignore_case));
+}
+
+int ChosenSex(const DiseaseTarget& target, std::ostream& err) {
+  if (target.sexOption != nullptr && target.sexOption->count() == 0) {
+    err << "No --sex given: males (--sex females for the females)\n";
+  }
+  return SexByName(target.sex);
 }
 
 std::vector<std::string> CommaList(const std::string& text) {

@@ -24,7 +24,11 @@ struct DatasetTarget {
 struct DiseaseTarget : DatasetTarget {
   std::string disease;
   std::string sex = "males";
+  const CLI::Option* sexOption = nullptr;  // set by AddDiseaseTarget
 };
+
+// The chosen sex (kMales or kFemales). Without --sex, males, and a line on err says so.
+int ChosenSex(const DiseaseTarget& target, std::ostream& err);
 
 // Runs a parsed command: results to out, messages to err; returns the exit code.
 using CommandRun = std::function<int(std::ostream& out, std::ostream& err)>;
@@ -64,6 +68,6 @@ void RegisterTable(Commands& commands);
 void RegisterAnalysis(Commands& commands);
 void RegisterCopy(Commands& commands);
 void RegisterGraph(Commands& commands);
-void RegisterResults(Commands& commands);
+void RegisterStudyCommands(Commands& commands);
 
 }  // namespace kavrel::cli

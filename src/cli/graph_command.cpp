@@ -89,6 +89,7 @@ void RegisterGraph(Commands& commands) {
                  "kavrel-cli (it is built with the windows)\n";
           return kError;
         }
+        ChosenSex(*options, err);  // says which sex when none was given
         std::vector<std::string> arguments = GraphArguments(*options);
         arguments.insert(arguments.begin(), picture);
         std::vector<char*> argv;

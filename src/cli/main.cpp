@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
        {kavrel::cli::RegisterDemo, kavrel::cli::RegisterStoreCommands,
         kavrel::cli::RegisterCalculate, kavrel::cli::RegisterAdjust, kavrel::cli::RegisterTable,
         kavrel::cli::RegisterAnalysis, kavrel::cli::RegisterCopy, kavrel::cli::RegisterGraph,
-        kavrel::cli::RegisterResults}) {
+        kavrel::cli::RegisterStudyCommands}) {
     registration(commands);
   }
   try {

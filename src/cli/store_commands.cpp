@@ -1,5 +1,6 @@
 #include "cli/store_commands.h"
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "cli/cli_dialogs.h"
 #include "cli/command.h"
 #include "cli/csv_output.h"
+#include "cli/opened_dataset.h"
 #include "core/base/vocabulary.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/datasets.h"
@@ -64,19 +66,9 @@ int RunDatasets(const StoreOptions& options, std::ostream& out, std::ostream& er
   return 0;
 }
 
-int RunDiseases(const StoreOptions& options, std::ostream& out, std::ostream& err) {
-  Session session(err);
-  if (!session.Start(options)) return 1;
-  std::optional<DatasetRow> chosen;
-  for (const auto& row : ListDatasets(session.data)) {
-    if (row.Name == options.dataset) chosen = row;
-  }
-  if (!chosen) {
-    session.dialogs.ShowError("The collection has no data set named " + options.dataset);
-    return 1;
-  }
-  if (!OpenCurrentDataset(session.settings, session.data, session.dialogs, *chosen)) return 1;
-  TableCursor& diseases = session.data.KavrelTable1();
+namespace {
+
+void WriteDiseases(TableCursor& diseases, std::ostream& out) {
   out << "InputId,Disease,ICD,Inputs males,Inputs females,Incidence as population rate\n";
   diseases.First();
   for (int k = 0; k < diseases.RecordCount(); ++k) {
@@ -94,6 +86,32 @@ int RunDiseases(const StoreOptions& options, std::ostream& out, std::ostream& er
     }
     out << ',' << (diseases.FieldBoolean("IncidencePopRate") ? "True" : "False") << '\n';
   }
+}
+
+}  // namespace
+
+int RunDiseases(const StoreOptions& options, std::ostream& out, std::ostream& err) {
+  // A data set file, as the other commands take it.
+  std::error_code error;
+  if (std::filesystem::is_regular_file(options.dataset, error)) {
+    OpenedDataset set(err);
+    if (!set.Open(options.dataset, options.collection)) return 1;
+    WriteDiseases(set.data.KavrelTable1(), out);
+    return 0;
+  }
+  Session session(err);
+  if (!session.Start(options)) return 1;
+  std::optional<DatasetRow> chosen;
+  for (const auto& row : ListDatasets(session.data)) {
+    if (row.Name == options.dataset) chosen = row;
+  }
+  if (!chosen) {
+    session.dialogs.ShowError("The collection has no data set named " + options.dataset +
+                              ", and there is no such file");
+    return 1;
+  }
+  if (!OpenCurrentDataset(session.settings, session.data, session.dialogs, *chosen)) return 1;
+  WriteDiseases(session.data.KavrelTable1(), out);
   return 0;
 }
 
@@ -108,7 +126,8 @@ void RegisterStoreCommands(Commands& commands) {
   for (CLI::App* command : {datasets, diseases}) {
     command->add_option("--collection", store->collection, "Collection database file");
   }
-  diseases->add_option("--dataset", store->dataset, "Data set name")->capture_default_str();
+  diseases->add_option("--dataset", store->dataset, "Data set name in the collection, or its file")
+      ->required();
 }
 
 }  // namespace kavrel::cli

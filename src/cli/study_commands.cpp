@@ -21,6 +21,7 @@
 #include "core/base/number_text.h"
 #include "core/engine/calc_settings.h"
 #include "core/engine/disease.h"
+#include "core/exchange/csv_table.h"
 #include "core/exchange/grid.h"
 #include "core/exchange/input_import.h"
 #include "core/results/result_table.h"
@@ -58,17 +59,23 @@ int RunResults(const ResultsOptions& options, std::ostream& out, std::ostream& e
   const bool wide = options.format == "wide";
   const std::vector<std::string> names = VariableNames();
   if (wide) {
-    out << "Dataset,Disease,Sex,Age";
+    out << "Dataset,File,Disease,Sex,Age";
     for (const std::string& name : names) out << ',' << CsvField(name);
     out << '\n';
   } else {
-    out << "Dataset,Disease,Sex,Age,Variable,Value\n";
+    out << "Dataset,File,Disease,Sex,Age,Variable,Value\n";
   }
   std::vector<std::string> found;
+  int unreadable = 0;
   for (const std::string& file : options.datasets) {
+    // A file that cannot be read is named and skipped; the others are still written.
     OpenedDataset set(err);
-    if (!set.Open(file, options.collection)) return kError;
-    const std::string dataset = std::filesystem::path(file).stem().string();
+    if (!set.Open(file, options.collection)) {
+      err << "results: " << file << " skipped\n";
+      ++unreadable;
+      continue;
+    }
+    const std::string dataset = set.session.DatasetName();
     Tdisease::Store store = set.session.Store();
     TableCursor& diseases = set.data.KavrelTable1();
     diseases.First();
@@ -81,15 +88,19 @@ int RunResults(const ResultsOptions& options, std::ostream& out, std::ostream& e
       found.push_back(name);
       if (!diseases.FieldBoolean("MOutput") && !diseases.FieldBoolean("FOutput")) continue;
       const auto disease = DiseaseUnderCursor(store, kMales, kStoredOutputs);
-      if (set.Failed()) return set.FailedExit(err);
+      if (set.Failed()) {
+        err << "results: the results of " << name << " in " << file << " cannot be read\n";
+        ++unreadable;
+        break;
+      }
       for (int sex = 0; sex < kSexCount; ++sex) {
         if (!diseases.FieldBoolean(kOutputFlagColumns[sex])) continue;
         std::array<Series, kVariableCount + 1> series{};
         for (int v = 0; v < kVariableCount; ++v) series[v] = disease->OutputSeries[v][sex];
         series[kIncidence] = OutputIncidenceHazard(*disease, sex);
         series[kVariableCount] = OutputIncidencePopulationRate(*disease, sex);
-        const std::string head =
-            CsvField(dataset) + ',' + CsvField(name) + ',' + std::string(kSexNames[sex]) + ',';
+        const std::string head = CsvField(dataset) + ',' + CsvField(file) + ',' + CsvField(name) +
+                                 ',' + std::string(kSexNames[sex]) + ',';
         for (int a = 0; a <= set.maxAge; ++a) {
           if (wide) {
             out << head << a;
@@ -111,10 +122,56 @@ int RunResults(const ResultsOptions& options, std::ostream& out, std::ostream& e
       return kUsage;
     }
   }
+  if (unreadable > 0) {
+    err << "results: " << unreadable << " of " << options.datasets.size()
+        << " data set file(s) could not be read; the others are written\n";
+    return kError;
+  }
   return 0;
 }
 
-struct ImportOptions {
+// How a CSV file is written, as --separator and --decimal-comma / --decimal-point give it.
+struct DialectOptions {
+  std::string separator = "auto";
+  bool decimalComma = false;
+  bool decimalPoint = false;
+
+  CsvDialect Dialect() const {
+    CsvDialect dialect;
+    if (separator == "comma" || separator == ",") dialect.Separator = ',';
+    if (separator == "semicolon" || separator == ";") dialect.Separator = ';';
+    if (decimalComma) dialect.DecimalComma = true;
+    if (decimalPoint) dialect.DecimalComma = false;
+    return dialect;
+  }
+
+  void Add(CLI::App* command) {
+    command
+        ->add_option("--separator", separator,
+                     "auto (default: what the heading line uses), comma or semicolon")
+        ->check(CLI::IsMember({"auto", "comma", "semicolon", ",", ";"}));
+    CLI::Option* comma = command->add_flag(
+        "--decimal-comma", decimalComma,
+        "Numbers are written 0,5 (the default where semicolons separate the fields)");
+    command
+        ->add_flag("--decimal-point", decimalPoint,
+                   "Numbers are written 0.5 (the default where commas separate the fields)")
+        ->excludes(comma);
+  }
+};
+
+// Reads a CSV file for a command; nothing (with the message) when it cannot be read.
+std::optional<CsvTable> ReadTable(const std::string& path, const CsvDialect& dialect,
+                                  std::ostream& err) {
+  try {
+    return ReadCsvTable(path, dialect);
+  } catch (const std::exception& error) {
+    err << "Error: " << error.what() << '\n';
+    return std::nullopt;
+  }
+}
+
+struct ImportOptions : DialectOptions {
   std::string dataset;
   std::string collection;
   std::string inputs;
@@ -123,16 +180,11 @@ struct ImportOptions {
 // Inputs from a long CSV file into a data set: every refusal with its line, and nothing stored
 // unless the whole file is fine.
 int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err) {
-  std::vector<std::vector<std::string>> lines;
-  try {
-    lines = ReadCsvFile(options.inputs);
-  } catch (const std::exception& error) {
-    err << "Error: " << error.what() << '\n';
-    return kError;
-  }
+  const auto table = ReadTable(options.inputs, options.Dialect(), err);
+  if (!table) return kError;
   OpenedDataset set(err);
   if (!set.Open(options.dataset, options.collection, true)) return kError;
-  const ImportOutcome outcome = ImportInputs(set.data, lines, set.maxAge);
+  const ImportOutcome outcome = ImportInputs(set.data, *table, set.maxAge);
   if (!outcome.Refusals.empty()) {
     for (const std::string& refusal : outcome.Refusals) err << refusal << '\n';
     err << "Nothing was imported: " << outcome.Refusals.size() << " refusal"
@@ -145,7 +197,7 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
   return 0;
 }
 
-struct NewDatasetOptions {
+struct NewDatasetOptions : DialectOptions {
   std::string file;
   std::string name;
   std::string collection;
@@ -154,9 +206,9 @@ struct NewDatasetOptions {
 };
 
 // A data set file made from the template with its series tables for the highest age, its
-// all-cause mortality and population from the CSV file (Age from,Age to,Mortality males,Mortality
-// females,Population males,Population females; "Age to" empty for the open top group), and with
-// --collection listed in that collection under its name. A refusal leaves no file behind.
+// all-cause mortality and population from the CSV file (columns by their headings, "Age to" empty
+// for the open top group), and with --collection listed in that collection under its name, by its
+// full path so that it opens from any folder. A refusal leaves no file behind.
 int RunNewDataset(const NewDatasetOptions& options, std::ostream& out, std::ostream& err) {
   if (std::filesystem::exists(options.file)) {
     err << "Error: " << options.file << " exists already; a new data set needs a new file\n";
@@ -166,67 +218,12 @@ int RunNewDataset(const NewDatasetOptions& options, std::ostream& out, std::ostr
     err << "--highest-age takes 1 to " << kHighestPossibleAge << '\n';
     return kUsage;
   }
-  std::vector<std::vector<std::string>> lines;
-  try {
-    lines = ReadCsvFile(options.population);
-  } catch (const std::exception& error) {
-    err << "Error: " << error.what() << '\n';
-    return kError;
-  }
-  // The population rows, checked before anything is made.
-  struct Group {
-    int Lage, Hage;
-    std::array<double, 4> Values;
-  };
-  std::vector<Group> groups;
-  std::vector<std::string> refusals;
-  const auto number = [](const std::string& text) { return ReadNumberText(text); };
-  int nextAge = 0;  // where the next group must start
-  for (std::size_t k = 1; k < lines.size(); ++k) {
-    const auto& f = lines[k];
-    const std::string line = "Line " + std::to_string(k + 1) + ": ";
-    if (f.size() < 6) {
-      if (!(f.size() <= 1 && (f.empty() || f[0].find_first_not_of(' ') == std::string::npos))) {
-        refusals.push_back(line + "six fields are needed");
-      }
-      continue;
-    }
-    const auto from = number(f[0]);
-    const bool open = f[1].find_first_not_of(' ') == std::string::npos;
-    const auto to = open ? std::optional<double>(options.highestAge) : number(f[1]);
-    if (!from || !to || *from != static_cast<int>(*from) || *to != static_cast<int>(*to) ||
-        *from < 0 || *to < *from) {
-      refusals.push_back(line + "\"" + f[0] + "\" to \"" + f[1] + "\" is no age group");
-      continue;
-    }
-    Group group{static_cast<int>(*from),
-                *to >= options.highestAge ? options.highestAge + 1 : static_cast<int>(*to) + 1,
-                {}};
-    bool fine = true;
-    if (group.Lage != nextAge) {
-      refusals.push_back(line + "the group should start at age " + std::to_string(nextAge));
-      fine = false;
-    }
-    nextAge = group.Hage;
-    for (int c = 0; c < 4; ++c) {
-      const auto value = number(f[static_cast<std::size_t>(c + 2)]);
-      const bool mortality = c < 2;
-      if (!value || *value < 0.0 || (mortality && *value <= 0.0)) {
-        refusals.push_back(line + "\"" + f[static_cast<std::size_t>(c + 2)] + "\" is no " +
-                           (mortality ? "mortality above 0" : "number of persons"));
-        fine = false;
-      } else {
-        group.Values[static_cast<std::size_t>(c)] = *value;
-      }
-    }
-    if (fine) groups.push_back(group);
-  }
-  if (refusals.empty() && (groups.empty() || groups.back().Hage != options.highestAge + 1)) {
-    refusals.push_back("The groups must reach the highest age, " +
-                       std::to_string(options.highestAge) + " (an empty \"Age to\" for the last)");
-  }
-  if (!refusals.empty()) {
-    for (const std::string& refusal : refusals) err << refusal << '\n';
+  const auto table = ReadTable(options.population, options.Dialect(), err);
+  if (!table) return kError;
+  const PopulationImport population = ReadPopulationGroups(*table, options.highestAge);
+  const std::vector<PopulationGroup>& groups = population.Groups;
+  if (!population.Refusals.empty()) {
+    for (const std::string& refusal : population.Refusals) err << refusal << '\n';
     err << "No data set was made.\n";
     return kUsage;
   }
@@ -234,7 +231,8 @@ int RunNewDataset(const NewDatasetOptions& options, std::ostream& out, std::ostr
   CliDialogs dialogs(err);
   TDataKavrel data(dialogs);
   // The installation's template, or one made for this command (a build tree has none beside it).
-  data.InputTemplatePath = ExecutableDirectory() + "Templates/KavrelInputTemplate.mdb";
+  data.InputTemplatePath =
+      SharedDirectory(ExecutableDirectory()) + "Templates/KavrelInputTemplate.mdb";
   struct OwnTemplate {
     std::string path;
     ~OwnTemplate() {
@@ -257,7 +255,7 @@ int RunNewDataset(const NewDatasetOptions& options, std::ostream& out, std::ostr
       data.OpenCollection(options.collection);
       NewDatasetPage page;
       page.Name = options.name;
-      page.File = options.file;
+      page.File = std::filesystem::absolute(options.file).lexically_normal().string();
       page.HighestAge = options.highestAge;
       if (!SaveNewDataset(data, dialogs, page)) return kError;
     } else {
@@ -270,7 +268,7 @@ int RunNewDataset(const NewDatasetOptions& options, std::ostream& out, std::ostr
     data.OpenDataset(options.file);
     Database::Transaction transaction(data.Dataset());
     if (made) CreateSeriesTables(data.Dataset(), options.highestAge);
-    for (const Group& g : groups) {
+    for (const PopulationGroup& g : groups) {
       data.ExecDataset(
           PopulationGroupInsert("TotalMortality", g.Lage, g.Hage, g.Values[0], g.Values[1]));
       data.ExecDataset(
@@ -390,7 +388,31 @@ int RunBatchCommand(const BatchOptions& options, std::ostream& out, std::ostream
 
 }  // namespace
 
-void RegisterResults(Commands& commands) {
+namespace {
+
+// What the columns of an inputs file may hold, for import --help.
+std::string ImportHelpFooter() {
+  std::string variables;
+  for (int v = 0; v < kVariableCount; ++v) {
+    variables += std::string(v > 0 ? ", " : "") + std::string(kVariableDisplayNames[v]);
+  }
+  return "Variable: " + variables +
+         " (letter case, blanks, dashes and underscores do not matter: CaseFatality, "
+         "case-fatality).\n"
+         "Sex: Males, Male, Men or M; Females, Female, Women or F.\n"
+         "Age from, Age to: whole years of age; Age to is the group's last age, empty for the "
+         "open top group.\n"
+         "Incidence as population rate: yes or no (empty: no), the same on every line of a "
+         "disease.\n"
+         "A disease already in the data set (its name exactly) has its inputs replaced; a name "
+         "that differs from another only in letter case is refused.\n"
+         "Files saved by a spreadsheet as CSV UTF-8, with CR LF line ends, or separated by "
+         "semicolons with decimal commas (0,5) are read as they are.";
+}
+
+}  // namespace
+
+void RegisterStudyCommands(Commands& commands) {
   auto made = std::make_shared<NewDatasetOptions>();
   CLI::App* newDataset = commands.Add(
       "new-dataset",
@@ -401,11 +423,14 @@ void RegisterResults(Commands& commands) {
   newDataset->add_option("--highest-age", made->highestAge, "Highest age, 1 to 110 (100)");
   newDataset
       ->add_option("--population", made->population,
-                   "CSV: Age from,Age to,Mortality males,Mortality females,Population males,"
-                   "Population females")
+                   "CSV with the headings Age from,Age to,Mortality males,Mortality females,"
+                   "Population males,Population females in any order; Age to empty for the "
+                   "open top group")
       ->required();
   newDataset->add_option("--collection", made->collection,
-                         "Collection to list the data set in (none: the file only)");
+                         "Collection to list the data set in, by its full path (none: the file "
+                         "only)");
+  made->Add(newDataset);
 
   auto import = std::make_shared<ImportOptions>();
   CLI::App* importCommand = commands.Add(
@@ -416,6 +441,8 @@ void RegisterResults(Commands& commands) {
   importCommand->add_option("DATASET", import->dataset, "Data set file")->required();
   importCommand->add_option("INPUTS", import->inputs, "CSV file of inputs")->required();
   importCommand->add_option("--collection", import->collection, "Collection file");
+  import->Add(importCommand);
+  importCommand->footer(ImportHelpFooter());
 
   auto batch = std::make_shared<BatchOptions>();
   CLI::App* batchCommand = commands.Add(

@@ -47,7 +47,7 @@ int RunTable(const TableOptions& options, std::ostream& out, std::ostream& err) 
     err << "--rates-per takes 1, 100, 1000, 10000, 100000 or 1000000; --decimals 0 to 10\n";
     return kUsage;
   }
-  const int sex = SexByName(options.sex);
+  const int sex = ChosenSex(options, err);
   OpenedDataset set(err);
   if (!set.Open(options.dataset, options.collection)) return kError;
   PopulationSeries population;

@@ -9,6 +9,7 @@
 #include "core/exchange/input_editor.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
+#include "core/store/disease_list.h"
 #include "core/store/layout.h"
 #include "core/store/table_cursor.h"
 
@@ -116,6 +117,11 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
       if (maxAge <= 0) maxAge = ProbeWidth(db);
       if (maxAge <= 0 || maxAge > kHighestPossibleAge) {
         throw DatabaseError("the highest age of the data set cannot be found");
+      }
+      // A disease of the same name is replaced; one whose name differs only in letter case would
+      // make two diseases of one name.
+      if (auto taken = SimilarDiseaseName(db, d); taken && *taken != d) {
+        throw DatabaseError(DiseaseNameTakenMessage(*taken));
       }
       Database::Transaction transaction(db);
       auto existing = db.Query(

@@ -12,7 +12,7 @@
 
 namespace kavrel {
 
-std::vector<std::string> ParseCsvLine(std::string_view line) {
+std::vector<std::string> ParseCsvLine(std::string_view line, char separator) {
   std::vector<std::string> fields;
   const auto blank = [](char c) {
     const auto code = static_cast<unsigned char>(c);
@@ -39,14 +39,14 @@ std::vector<std::string> ParseCsvLine(std::string_view line) {
       }
     } else {
       const std::size_t start = k;
-      while (k < n && line[k] != ',' && static_cast<unsigned char>(line[k]) >= 32) ++k;
+      while (k < n && line[k] != separator && static_cast<unsigned char>(line[k]) >= 32) ++k;
       field = std::string(line.substr(start, k - start));
       field.erase(0, field.find_first_not_of(' '));
       field.erase(field.find_last_not_of(' ') + 1);
     }
     fields.push_back(std::move(field));
     while (k < n && blank(line[k])) ++k;
-    if (k < n && line[k] == ',') {
+    if (k < n && line[k] == separator) {
       // The next field begins; a comma right after gives an empty one, a comma at the end none.
       ++k;
       while (k < n && blank(line[k])) ++k;

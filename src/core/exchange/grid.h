@@ -13,8 +13,8 @@ namespace kavrel {
 
 class UserDialogs;
 
-// Comma-delimited files.
-std::vector<std::string> ParseCsvLine(std::string_view line);
+// Comma-delimited files (or delimited by another separator, such as a semicolon).
+std::vector<std::string> ParseCsvLine(std::string_view line, char separator = ',');
 std::vector<std::vector<std::string>> ReadCsvFile(const std::string& path);
 // Every field quoted, quotes doubled, fields separated by commas, lines ended by CR LF.
 std::string CsvLine(const std::vector<std::string>& fields);

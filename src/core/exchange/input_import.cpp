@@ -11,6 +11,7 @@
 #include "core/engine/input_checks.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
+#include "core/store/disease_list.h"
 #include "core/store/layout.h"
 #include "core/store/table_cursor.h"
 
@@ -18,16 +19,7 @@ namespace kavrel {
 
 namespace {
 
-// Lower case without blanks, dashes or underscores: "Case fatality", "CaseFatality" and
-// "case-fatality" are one name.
-std::string Simple(const std::string& text) {
-  std::string simple;
-  for (char c : text) {
-    if (c == ' ' || c == '-' || c == '_') continue;
-    simple += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return simple;
-}
+std::string Simple(const std::string& text) { return SimpleName(text); }
 
 std::optional<int> VariableNamed(const std::string& name) {
   const std::string wanted = Simple(name);
@@ -78,46 +70,27 @@ struct Disease {
 
 }  // namespace
 
-ImportOutcome ImportInputs(TDataKavrel& data, const std::vector<std::vector<std::string>>& lines,
-                           int maxAge) {
+ImportOutcome ImportInputs(TDataKavrel& data, const CsvTable& table, int maxAge) {
   ImportOutcome outcome;
   auto& refusals = outcome.Refusals;
   const auto refuse = [&refusals](int line, const std::string& why) {
     refusals.push_back("Line " + std::to_string(line) + ": " + why);
   };
-  if (lines.empty()) {
+  refusals = table.Refusals;
+  if (table.Headings.empty()) {
     refusals.emplace_back("The file is empty: it needs a line of headings and a line per value");
     return outcome;
   }
-  // The headings, in any order.
-  const std::array<std::string, 8> headings = {
-      "Disease",  "ICD",    "Sex",   "Variable",
-      "Age from", "Age to", "Value", "Incidence as population rate"};
-  std::array<int, 8> column{};
-  column.fill(-1);
-  for (std::size_t c = 0; c < lines[0].size(); ++c) {
-    for (std::size_t h = 0; h < headings.size(); ++h) {
-      if (Simple(lines[0][c]) == Simple(headings[h])) column[h] = static_cast<int>(c);
-    }
-  }
-  for (std::size_t h = 0; h < 7; ++h) {
-    if (column[h] < 0) refuse(1, "no column \"" + headings[h] + "\" among the headings");
-  }
+  const std::vector<int> column = table.Columns(kImportHeadings, kImportOptionalHeadings, refusals);
   if (!refusals.empty()) return outcome;
+  table.RefuseExtraFields(refusals);
+  const auto number = [&table](const std::string& text) { return table.Number(text); };
 
   std::vector<Disease> diseases;
-  for (std::size_t k = 1; k < lines.size(); ++k) {
-    const int line = static_cast<int>(k) + 1;
-    const auto& fields = lines[k];
-    if (std::all_of(fields.begin(), fields.end(), [](const std::string& f) {
-          return f.find_first_not_of(' ') == std::string::npos;
-        })) {
-      continue;  // an empty line
-    }
+  for (const CsvRow& row : table.Rows) {
+    const int line = row.Line;
     const auto field = [&](int h) {
-      const int c = column[static_cast<std::size_t>(h)];
-      return c >= 0 && c < static_cast<int>(fields.size()) ? fields[static_cast<std::size_t>(c)]
-                                                           : std::string();
+      return CsvTable::Field(row, column[static_cast<std::size_t>(h)]);
     };
     const std::string name = Trimmed(field(0));
     if (name.empty()) {
@@ -126,11 +99,11 @@ ImportOutcome ImportInputs(TDataKavrel& data, const std::vector<std::vector<std:
     }
     const auto sex = SexNamed(field(2));
     const auto variable = VariableNamed(field(3));
-    const auto from = ReadNumberText(field(4));
+    const auto from = number(field(4));
     const std::string toText = field(5);
     const bool open = toText.find_first_not_of(' ') == std::string::npos;
-    const auto to = open ? std::optional<double>(maxAge) : ReadNumberText(toText);
-    const auto value = ReadNumberText(field(6));
+    const auto to = open ? std::optional<double>(maxAge) : number(toText);
+    const auto value = number(field(6));
     bool fine = true;
     if (!sex) {
       refuse(line, "\"" + field(2) + "\" is no sex (Males or Females)");
@@ -152,9 +125,14 @@ ImportOutcome ImportInputs(TDataKavrel& data, const std::vector<std::vector<std:
                        "\" is no last age of the group (at least the first; empty "
                        "for the open top group)");
       fine = false;
+    } else if (*to > maxAge) {
+      refuse(line, "\"" + toText + "\" is beyond the highest age of the data set, " +
+                       std::to_string(maxAge) + " (leave \"Age to\" empty for the open top group)");
+      fine = false;
     }
     if (!value) {
-      refuse(line, "\"" + field(6) + "\" is no number");
+      refuse(line, "\"" + field(6) + "\" is no number (this file writes one and a half as " +
+                       table.NumberExample() + ")");
       fine = false;
     }
     if (!fine) continue;
@@ -167,6 +145,21 @@ ImportOutcome ImportInputs(TDataKavrel& data, const std::vector<std::vector<std:
     auto found = std::find_if(diseases.begin(), diseases.end(),
                               [&name](const Disease& d) { return d.Name == name; });
     if (found == diseases.end()) {
+      // One disease, one name: a name that differs from another only in letter case or blanks
+      // at either end would make two diseases the user cannot tell apart.
+      const auto alike = std::find_if(diseases.begin(), diseases.end(), [&name](const Disease& d) {
+        return DiseaseNameKey(d.Name) == DiseaseNameKey(name);
+      });
+      if (alike != diseases.end()) {
+        refuse(line, "\"" + name + "\" and \"" + alike->Name +
+                         "\" (on an earlier line) would be two diseases of one name");
+        continue;
+      }
+      if (auto stored = SimilarDiseaseName(data.Dataset(), name); stored && *stored != name) {
+        refuse(line, "the data set has a disease named \"" + *stored + "\"; write its name as it "
+                     "stands to replace its inputs, or choose another name");
+        continue;
+      }
       diseases.push_back(Disease{name, "", std::nullopt, 0, {}});
       found = diseases.end() - 1;
     }
@@ -263,6 +256,66 @@ ImportOutcome ImportInputs(TDataKavrel& data, const std::vector<std::vector<std:
   }
   if (data.KavrelTable1().Active()) data.KavrelTable1().Refresh();
   return outcome;
+}
+
+PopulationImport ReadPopulationGroups(const CsvTable& table, int highestAge) {
+  PopulationImport result;
+  auto& refusals = result.Refusals;
+  refusals = table.Refusals;
+  if (table.Headings.empty()) {
+    refusals.emplace_back("The file is empty: it needs a line of headings and a line per group");
+    return result;
+  }
+  const std::vector<int> column = table.Columns(kPopulationHeadings, {}, refusals);
+  if (!refusals.empty()) return result;
+  table.RefuseExtraFields(refusals);
+  int nextAge = 0;  // where the next group must start
+  for (const CsvRow& row : table.Rows) {
+    const std::string line = "Line " + std::to_string(row.Line) + ": ";
+    const auto field = [&](std::size_t h) { return CsvTable::Field(row, column[h]); };
+    const auto from = table.Number(field(0));
+    const bool open = field(1).find_first_not_of(' ') == std::string::npos;
+    const auto to = open ? std::optional<double>(highestAge) : table.Number(field(1));
+    if (!from || !to || *from != static_cast<int>(*from) || *to != static_cast<int>(*to) ||
+        *from < 0 || *to < *from) {
+      refusals.push_back(line + "\"" + field(0) + "\" to \"" + field(1) + "\" is no age group");
+      continue;
+    }
+    if (*to > highestAge) {
+      refusals.push_back(line + "\"" + field(1) + "\" is beyond the highest age, " +
+                         std::to_string(highestAge) +
+                         " (leave \"Age to\" empty for the open top group)");
+      continue;
+    }
+    PopulationGroup group{static_cast<int>(*from),
+                          *to >= highestAge ? highestAge + 1 : static_cast<int>(*to) + 1,
+                          {}};
+    bool fine = true;
+    if (group.Lage != nextAge) {
+      refusals.push_back(line + "the group should start at age " + std::to_string(nextAge));
+      fine = false;
+    }
+    nextAge = group.Hage;
+    for (std::size_t c = 0; c < 4; ++c) {
+      const auto value = table.Number(field(c + 2));
+      const bool mortality = c < 2;
+      if (!value || *value < 0.0 || (mortality && *value <= 0.0)) {
+        refusals.push_back(line + "\"" + field(c + 2) + "\" is no " +
+                           (mortality ? "mortality above 0" : "number of persons") + " (" +
+                           kPopulationHeadings[c + 2] + "; this file writes one and a half as " +
+                           table.NumberExample() + ")");
+        fine = false;
+      } else {
+        group.Values[c] = *value;
+      }
+    }
+    if (fine) result.Groups.push_back(group);
+  }
+  if (refusals.empty() && (result.Groups.empty() || result.Groups.back().Hage != highestAge + 1)) {
+    refusals.push_back("The groups must reach the highest age, " + std::to_string(highestAge) +
+                       " (an empty \"Age to\" for the last)");
+  }
+  return result;
 }
 
 }  // namespace kavrel

@@ -53,6 +53,7 @@ struct Job {
 // population is read by the calculations once the data set has been read.
 struct Dataset {
   std::string File;
+  std::string Name;  // its name in the collection, once read
   std::mutex Mutex;
   // A stored result is replaced without a question, as the batch was told to.
   UnattendedDialogs Dialogs{DialogButton::kYes};
@@ -108,7 +109,12 @@ class Batch {
     }
     std::vector<BatchRow> rows;
     for (auto& set : sets_) {
-      for (BatchRow& row : set->Rows) rows.push_back(std::move(row));
+      const std::string name =
+          set->Name.empty() ? std::filesystem::path(set->File).stem().string() : set->Name;
+      for (BatchRow& row : set->Rows) {
+        row.DatasetName = name;
+        rows.push_back(std::move(row));
+      }
     }
     return rows;
   }
@@ -176,6 +182,7 @@ class Batch {
           return;
         }
         set.MaxAge = set.Session->MaxAge();
+        set.Name = set.Session->DatasetName();
         TableCursor& diseases = set.Data->KavrelTable1();
         diseases.First();
         for (int k = 0; k < diseases.RecordCount(); ++k) {
@@ -501,9 +508,20 @@ const char* BatchStatusText(BatchStatus status) {
   return "failed";
 }
 
+namespace {
+
+// A deviation (output / input - 1) in percent, as the windows and the warnings show it.
+std::string PercentText(double deviation) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", 100.0 * deviation);
+  return text;
+}
+
+}  // namespace
+
 std::string BatchSummaryCsv(const std::vector<BatchRow>& rows) {
   std::string csv =
-      "Dataset,Disease,Sex,Status,Worst group,Worst deviation,Warnings,Seconds,Message\n";
+      "Dataset,File,Disease,Sex,Status,Worst group,Worst deviation (%),Warnings,Seconds,Message\n";
   for (const BatchRow& row : rows) {
     std::string warnings;
     for (const std::string& warning : row.Warnings) {
@@ -512,11 +530,12 @@ std::string BatchSummaryCsv(const std::vector<BatchRow>& rows) {
     }
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.4f", row.Seconds);
-    csv += CsvField(row.Dataset) + ',' + CsvField(row.Disease) + ',' +
+    csv += CsvField(row.DatasetName) + ',' + CsvField(row.Dataset) + ',' +
+           CsvField(row.Disease) + ',' +
            (row.Disease.empty() ? std::string()
                                 : std::string(kSexNames[static_cast<size_t>(row.Sex)])) +
            ',' + BatchStatusText(row.Status) + ',' + CsvField(row.WorstGroup) + ',' +
-           (row.WorstDeviation ? CsvNumber(*row.WorstDeviation) : std::string()) + ',' +
+           (row.WorstDeviation ? PercentText(*row.WorstDeviation) : std::string()) + ',' +
            CsvField(warnings) + ',' + seconds + ',' + CsvField(row.Message) + '\n';
   }
   return csv;

@@ -39,7 +39,7 @@ enum class BatchStatus {
 // One row of the summary: a disease and sex of a data set, or a data set that could not be read
 // (Disease empty).
 struct BatchRow {
-  std::string Dataset;
+  std::string Dataset;  // the file as given
   std::string Disease;
   int Sex = kMales;
   BatchStatus Status = BatchStatus::kFailed;
@@ -50,6 +50,7 @@ struct BatchRow {
   std::vector<std::string> Warnings =
       {};                // the calculation's messages (iteration limit, input warnings)
   double Seconds = 0.0;  // the calculation's own time
+  std::string DatasetName = {};  // its name in the collection that lists it, else the file's stem
 };
 
 // Told of the batch's progress, from any of its threads but one call at a time.
@@ -70,8 +71,9 @@ std::vector<BatchRow> RunBatch(const BatchRequest& request, BatchObserver& obser
 // "saved", "calculated", "no input", "failed".
 const char* BatchStatusText(BatchStatus status);
 
-// The summary as CSV: Dataset,Disease,Sex,Status,Worst group,Worst deviation,Warnings,Seconds,
-// Message; one line per row.
+// The summary as CSV: Dataset,File,Disease,Sex,Status,Worst group,Worst deviation (%),Warnings,
+// Seconds,Message; one line per row. Dataset is the data set's name, File its file as given, as
+// `kavrel-cli results` writes them.
 std::string BatchSummaryCsv(const std::vector<BatchRow>& rows);
 
 }  // namespace kavrel

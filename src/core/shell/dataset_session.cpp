@@ -15,7 +15,7 @@ bool DatasetSession::Open(const std::string& datasetFile, const std::string& col
                           const std::string& programDir, bool mayConvert) {
   if (!TDataKavrel::CheckEngine(dialogs_)) return false;
   std::string collection = collectionFile;
-  if (collection.empty() && std::filesystem::exists(programDir + "Kavrel.ini")) {
+  if (collection.empty() && Installed(programDir)) {
     SettingsState settings;
     if (LoadSettings(settings, programDir, data_, dialogs_, nullptr) == StartUp::kContinue &&
         settings.CurrentCollectionIndex >= 0) {
@@ -36,6 +36,18 @@ bool DatasetSession::Open(const std::string& datasetFile, const std::string& col
     return false;
   }
   data_.OpenDataset(datasetFile, mayConvert);
+  name_ = std::filesystem::path(datasetFile).stem().string();
+  if (data_.CollectionIsOpen()) {
+    std::error_code error;
+    const auto file = std::filesystem::weakly_canonical(datasetFile, error);
+    for (const DatasetRow& row : ListDatasets(data_)) {
+      std::error_code listed;
+      if (!error && std::filesystem::weakly_canonical(row.File, listed) == file && !listed) {
+        name_ = row.Name;
+        break;
+      }
+    }
+  }
   return true;
 }
 

@@ -41,6 +41,9 @@ class DatasetSession {
   std::unique_ptr<Tdiseaseam> LoadDisease(const std::string& name, int sex, unsigned parts);
 
   int MaxAge() const { return maxAge_; }
+  // The open data set's name in the collection that lists its file, else the file's name without
+  // its folder and extension.
+  const std::string& DatasetName() const { return name_; }
   Tdisease::Store Store() { return {data_, dialogs_, maxAge_}; }
 
  private:
@@ -48,6 +51,7 @@ class DatasetSession {
   UserDialogs& dialogs_;
   MessagesLog& log_;
   int maxAge_ = 0;
+  std::string name_;
 };
 
 }  // namespace kavrel

@@ -8,6 +8,7 @@
 #include "core/exchange/input_editor.h"
 #include "core/results/result_table.h"
 #include "core/store/data_kavrel.h"
+#include "core/store/disease_list.h"
 #include "core/store/database.h"
 #include "core/store/layout.h"
 
@@ -378,11 +379,26 @@ void MainWindowModel::StoreNotes(const std::string& text) {
   diseases.Post();
 }
 
+namespace {
+
+// "New disease", or "New disease 2", 3, ... where the data set has that name already.
+std::string NewDiseaseName(TDataKavrel& data) {
+  std::string name = "New disease";
+  for (int k = 2; SimilarDiseaseName(data.Dataset(), name); ++k) {
+    name = "New disease " + std::to_string(k);
+  }
+  return name;
+}
+
+}  // namespace
+
 void MainWindowModel::InsertDisease() {
   TableCursor& diseases = env_.Data.KavrelTable1();
+  // The new record is offered with a name to type over and stored when the user moves on or
+  // posts; Cancel leaves nothing behind.
+  PostPendingDiseaseEdit(env_.Data);
   diseases.Insert();
-  diseases.SetText("DiseaseName", "New disease");
-  diseases.Post();
+  diseases.SetText("DiseaseName", NewDiseaseName(env_.Data));
   UpdateResultButtons();
 }
 

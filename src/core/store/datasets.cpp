@@ -7,6 +7,7 @@
 #include "core/base/vocabulary.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
+#include "core/store/disease_list.h"
 #include "core/store/layout.h"
 
 namespace kavrel {
@@ -109,6 +110,12 @@ void PostPendingDiseaseEdit(TDataKavrel& data) {
   // A disease is found by its name everywhere: a blank one is not stored.
   if (diseases.FieldText("DiseaseName").find_first_not_of(" \t\r\n") == std::string::npos) {
     throw DatabaseError(std::string(kBlankDiseaseNameMessage));
+  }
+  // Nor is a name another disease has (in any letter case): it would stand for two diseases.
+  const long long self =
+      diseases.GetState() == TableCursor::State::kInsert ? 0 : static_cast<long long>(diseases.Key());
+  if (auto taken = SimilarDiseaseName(data.Dataset(), diseases.FieldText("DiseaseName"), self)) {
+    throw DatabaseError(DiseaseNameTakenMessage(*taken));
   }
   diseases.Post();
 }

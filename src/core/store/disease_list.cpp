@@ -1,9 +1,44 @@
 #include "core/store/disease_list.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 #include "core/store/table_cursor.h"
 
 namespace kavrel {
+
+std::string DiseaseNameKey(std::string_view name) {
+  const auto first = name.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  name = name.substr(first, name.find_last_not_of(" \t") - first + 1);
+  std::string key(name);
+  std::transform(key.begin(), key.end(), key.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return key;
+}
+
+std::optional<std::string> SimilarDiseaseName(Database& dataset, const std::string& name,
+                                              long long exceptInputId) {
+  QueryResult stored = dataset.Query("select InputId, DiseaseName from InputDiseases");
+  // An exact match first: the disease an import or a copy replaces.
+  for (stored.First(); !stored.Eof(); stored.Next()) {
+    if (stored.AsInteger(0) != exceptInputId && stored.AsText(1) == name) return name;
+  }
+  const std::string key = DiseaseNameKey(name);
+  for (stored.First(); !stored.Eof(); stored.Next()) {
+    if (stored.AsInteger(0) != exceptInputId && DiseaseNameKey(stored.AsText(1)) == key) {
+      return stored.AsText(1);
+    }
+  }
+  return std::nullopt;
+}
+
+std::string DiseaseNameTakenMessage(const std::string& existing) {
+  return "A disease named \"" + existing +
+         "\" exists already in this data set; choose another name";
+}
 
 std::vector<std::string> DiseaseListRows(TDataKavrel& data, DiseaseSort sort) {
   const char* order = sort == DiseaseSort::kId     ? " InputID"

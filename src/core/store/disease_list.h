@@ -2,14 +2,26 @@
 
 // The disease list of the open data set, and the check-list dialog's model.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kavrel {
 
+class Database;
 class TDataKavrel;
 class TableCursor;
+
+// A disease name as it is compared for sameness: without blanks at either end, in lower case.
+// Two diseases of one data set never share it: the program finds a disease by its name.
+std::string DiseaseNameKey(std::string_view name);
+// The stored disease (other than exceptInputId) whose name is `name` exactly, else one whose name
+// differs from it only in letter case or blanks at either end; nothing when the name is free.
+std::optional<std::string> SimilarDiseaseName(Database& dataset, const std::string& name,
+                                              long long exceptInputId = 0);
+// "A disease named "X" exists already in this data set; choose another name".
+std::string DiseaseNameTakenMessage(const std::string& existing);
 
 enum class DiseaseSort { kId, kName, kCode };
 

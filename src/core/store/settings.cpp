@@ -4,6 +4,7 @@
 // character conversion (the files hold paths and names as the system writes them).
 #define SI_NO_CONVERSION
 #define SI_IMPLEMENTATION
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -55,18 +56,80 @@ std::string ExecutableDirectory() {
   return WithSeparator(exe.parent_path().string());
 }
 
+namespace {
+
+fs::path SystemSharedPath(const std::string& programDir) {
+  return (fs::path(programDir) / ".." / "share" / "kavrel").lexically_normal();
+}
+
+// A system installation's user data directory, made from the installed data on the first start:
+// the local collection and the example data set. What exists there already is kept.
+std::string PrepareUserDataDirectory(const std::string& programDir) {
+  const std::string dataDir = UserDataDirectory();
+  if (dataDir.empty()) return "Error";
+  std::error_code error;
+  if (!fs::exists(fs::path(dataDir) / "Kavrel.ini", error)) {
+    fs::create_directories(dataDir, error);
+    if (error) throw InOutError("Cannot make the data directory " + dataDir + ": " + error.message());
+    fs::copy(SystemSharedPath(programDir) / "KavrelData", dataDir,
+             fs::copy_options::recursive | fs::copy_options::skip_existing, error);
+    if (error) {
+      throw InOutError("Cannot copy the example data into " + dataDir + ": " + error.message());
+    }
+    // The installed files are read-only; the user's copies are theirs to change.
+    for (const auto& entry : fs::recursive_directory_iterator(dataDir, error)) {
+      fs::permissions(entry.path(),
+                      fs::perms::owner_read | fs::perms::owner_write |
+                          (entry.is_directory() ? fs::perms::owner_exec : fs::perms::none),
+                      fs::perm_options::add, error);
+    }
+  }
+  return dataDir;
+}
+
+}  // namespace
+
+bool SystemInstallation(const std::string& programDir) {
+  std::error_code error;
+  return !fs::exists(fs::path(programDir) / "Kavrel.ini", error) &&
+         fs::is_directory(SystemSharedPath(programDir) / "KavrelData", error);
+}
+
+std::string SharedDirectory(const std::string& programDir) {
+  if (SystemInstallation(programDir)) return WithSeparator(SystemSharedPath(programDir).string());
+  return WithSeparator(programDir);
+}
+
+std::string UserDataDirectory() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg != nullptr && *xdg != '\0' && fs::path(xdg).is_absolute()) {
+    return WithSeparator((fs::path(xdg) / "Kavrel").string());
+  }
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || *home == '\0') return "";
+  return WithSeparator((fs::path(home) / ".local" / "share" / "Kavrel").string());
+}
+
+bool Installed(const std::string& programDir) {
+  std::error_code error;
+  return fs::exists(fs::path(programDir) / "Kavrel.ini", error) || SystemInstallation(programDir);
+}
+
 StartUp LoadSettings(SettingsState& settings, const std::string& programDir, TDataKavrel& data,
                      UserDialogs& dialogs, const std::function<void(int)>& openHelp) {
   settings.ProgramDir = WithSeparator(programDir);
-  settings.HelpDir = settings.ProgramDir + "help";
-  const std::string templates = settings.ProgramDir + "Templates" + fs::path::preferred_separator;
+  const std::string shared = SharedDirectory(settings.ProgramDir);
+  settings.HelpDir = shared + "help";
+  const std::string templates = shared + "Templates" + fs::path::preferred_separator;
   settings.InputTemplatePath = templates + "KavrelInputTemplate.mdb";
   settings.CollectionTemplatePath = templates + "KavrelCollectionTemplate.mdb";
   data.InputTemplatePath = settings.InputTemplatePath;
   data.CollectionTemplatePath = settings.CollectionTemplatePath;
 
   std::string dataDir = "Error";
-  if (fs::exists(settings.ProgramSettingsFile())) {
+  if (SystemInstallation(settings.ProgramDir)) {
+    dataDir = PrepareUserDataDirectory(settings.ProgramDir);
+  } else if (fs::exists(settings.ProgramSettingsFile())) {
     CSimpleIniA program;
     program.SetUnicode(false);
     if (program.LoadFile(settings.ProgramSettingsFile().c_str()) >= 0) {

@@ -55,10 +55,26 @@ struct SettingsState {
 // The directory of the running program, ending in a separator.
 std::string ExecutableDirectory();
 
+// Where an installation keeps what it ships besides the programs (Templates/, help/ and, for a
+// system installation, the KavrelData/ that each user's data directory starts from), ending in a
+// separator. An installation in one folder (bin/ with Kavrel.ini beside the programs) keeps them
+// in the program directory; a system installation (/usr/bin) in ../share/kavrel/.
+std::string SharedDirectory(const std::string& programDir);
+// True when programDir belongs to a system installation: no Kavrel.ini beside the programs, and
+// the shared folder ../share/kavrel/ holding the data each user starts from.
+bool SystemInstallation(const std::string& programDir);
+// A system installation's data directory for the user running it: $XDG_DATA_HOME/Kavrel, or
+// ~/.local/share/Kavrel when that is not set; ending in a separator. Empty when neither the
+// variable nor a home directory is known.
+std::string UserDataDirectory();
+// True when programDir holds an installation of either kind.
+bool Installed(const std::string& programDir);
+
 enum class StartUp { kContinue, kTerminate };
 
 // The start-up step: paths from programDir, the data directory from the program directory's
-// settings file, the collections from the data directory's (made on the first start, with the
+// settings file (for a system installation the user's own, made on the first start from the
+// installed templates and example), the collections from the data directory's (made on the first start, with the
 // local collection pointed at the example data set). kTerminate after telling the user that the
 // installation is broken. openHelp shows a help topic (the contents, on the first start).
 StartUp LoadSettings(SettingsState& settings, const std::string& programDir, TDataKavrel& data,

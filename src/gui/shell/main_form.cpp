@@ -100,7 +100,7 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
         },
         Qt::QueuedConnection);
   });
-  help_ = new HelpViewer(QString::fromStdString(env_.ProgramDir + "help"), this);
+  help_ = new HelpViewer(QString::fromStdString(SharedDirectory(env_.ProgramDir) + "help"), this);
   // Help from every window: its button and F1 open its topic here.
   SetHelpHandler([this](QWidget*, int topic) { ShowHelp(topic); });
   SetProgramDialogs(&env_.Dialogs);
@@ -720,7 +720,7 @@ void TMainForm::ShowHelp(int topic) {
   if (modal != nullptr && modal != this && modal != help_) {
     if (modalHelp_ == nullptr || modalHelp_->parentWidget() != modal) {
       delete modalHelp_;
-      modalHelp_ = new HelpViewer(QString::fromStdString(env_.ProgramDir + "help"), modal);
+      modalHelp_ = new HelpViewer(QString::fromStdString(SharedDirectory(env_.ProgramDir) + "help"), modal);
       modalHelp_->setAttribute(Qt::WA_DeleteOnClose);
     }
     viewer = modalHelp_;

@@ -9,17 +9,7 @@
 namespace kavrel {
 namespace {
 
-std::vector<std::vector<std::string>> Lines(const std::string& text) {
-  std::vector<std::vector<std::string>> lines;
-  std::size_t begin = 0;
-  while (begin < text.size()) {
-    const std::size_t end = text.find('\n', begin);
-    lines.push_back(ParseCsvLine(text.substr(begin, end - begin)));
-    if (end == std::string::npos) break;
-    begin = end + 1;
-  }
-  return lines;
-}
+CsvTable Lines(const std::string& text) { return ParseCsvTable(text); }
 
 constexpr char kHeadings[] = "Disease,ICD,Sex,Variable,Age from,Age to,Value\n";
 

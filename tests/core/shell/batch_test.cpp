@@ -1,11 +1,13 @@
 #include "core/shell/batch.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
 
+#include "core/base/csv_text.h"
 #include "core/store/database.h"
 #include "example_data.h"
 #include "store/store_fixture.h"
@@ -106,10 +108,21 @@ TEST_F(BatchTest, SavesEveryDiseaseAndSexAndGoesOnPastAFailure) {
 
   // The summary: a header and a line per row, the failure with its message.
   const std::string csv = BatchSummaryCsv(rows);
-  EXPECT_EQ(csv.rfind("Dataset,Disease,Sex,Status,Worst group,Worst deviation,Warnings,Seconds,"
-                      "Message\n",
+  EXPECT_EQ(csv.rfind("Dataset,File,Disease,Sex,Status,Worst group,Worst deviation (%),Warnings,"
+                      "Seconds,Message\n",
                       0),
             0u);
+  // Without a collection that lists it, a data set is named by its file's stem; the deviation is
+  // in percent, as the windows show it.
+  const std::string stem = std::filesystem::path(files[1]).stem().string();
+  EXPECT_NE(csv.find(stem + "," + files[1] + ",Ischaemic heart disease 1,Males,failed,"),
+            std::string::npos);
+  for (const BatchRow& row : rows) {
+    if (!row.WorstDeviation) continue;
+    char percent[32];
+    std::snprintf(percent, sizeof percent, ",%.6g,", 100.0 * *row.WorstDeviation);
+    EXPECT_NE(csv.find(CsvField(row.WorstGroup) + percent), std::string::npos) << row.WorstGroup;
+  }
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 21);
   EXPECT_NE(csv.find(",Ischaemic heart disease 1,Males,failed,"), std::string::npos);
 }

@@ -7,6 +7,7 @@
 
 #include "core/base/messages_log.h"
 #include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 #include "example_data.h"
 #include "store/store_fixture.h"
 
@@ -55,21 +56,47 @@ TEST_F(MainWindowModelTest, StartOpenDatasetAndTheThreeStates) {
   EXPECT_FALSE(model.ResultButtonsEnabled());  // the first disease has no stored results
   EXPECT_NEAR(model.Population.AllCauseMortality[kMales][0], 0.004, 0.001);
 
-  // Inserting twice gives two records named "New disease"; deleting asks first.
-  model.InsertDisease();
-  model.InsertDisease();
+  // "+" offers a record named "New disease", stored only when the user moves on or posts:
+  // Cancel stores nothing. A second "+" offers a name the data set does not have, and a name
+  // another disease has in any letter case is refused, naming that disease. Deleting asks first.
+  using Navigator = MainWindowModel::Navigator;
   TableCursor& table = data.KavrelTable1();
-  EXPECT_EQ(table.RecordCount(), 7);
-  EXPECT_EQ(table.FieldText("DiseaseName"), "New disease");
+  const int before = table.RecordCount();
+  const auto stored = [this](const std::string& name) {
+    return data.QueryDataset("select * from InputDiseases where DiseaseName=" + Quote(name))
+        .RecordCount();
+  };
+  model.InsertDisease();
+  EXPECT_EQ(model.ShownDisease().Name, "New disease");
+  model.Navigate(Navigator::kCancel);
+  EXPECT_EQ(table.RecordCount(), before);
+  EXPECT_EQ(stored("New disease"), 0);
+  model.InsertDisease();
+  model.InsertDisease();  // stores the first
+  EXPECT_EQ(model.ShownDisease().Name, "New disease 2");
+  model.Navigate(Navigator::kPost);
+  EXPECT_EQ(table.RecordCount(), before + 2);
+  EXPECT_EQ(stored("New disease"), 1);
+  model.SetDiseaseName(" asthma");
+  try {
+    model.Navigate(Navigator::kPost);
+    ADD_FAILURE() << "a second Asthma was stored";
+  } catch (const DatabaseError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "A disease named \"Asthma\" exists already in this data set; choose another name");
+  }
+  model.Navigate(Navigator::kCancel);
+  EXPECT_EQ(stored(" asthma"), 0);
+  EXPECT_EQ(stored("New disease 2"), 1);
   dialogs.Push(DialogButton::kCancel);
   EXPECT_FALSE(model.DeleteDisease());
-  EXPECT_EQ(table.RecordCount(), 7);
+  EXPECT_EQ(table.RecordCount(), before + 2);
   table.Locate("DiseaseName", "Asthma");
   dialogs.Push(DialogButton::kYes);
   ASSERT_TRUE(model.DeleteDisease());
   EXPECT_EQ(dialogs.Texts().back(), "Are you sure you want to delete this disease record?");
   EXPECT_EQ(data.QueryDataset("select * from InputIncidence where InputId=1").RecordCount(), 0);
-  EXPECT_EQ(table.RecordCount(), 6);
+  EXPECT_EQ(table.RecordCount(), before + 1);
 
   model.CloseDataset();
   EXPECT_EQ(model.GetState(), MainWindowModel::State::kCollectionOpen);
