@@ -18,7 +18,7 @@ page() {  # page NAME SUMMARY HELP_TEXT FILE [SEE_ALSO]
   {
     echo ".TH \"$(echo "$name" | tr '[:lower:]' '[:upper:]')\" 1 \"\" \"Kavrel $version\" \"Kavrel\""
     echo ".SH NAME"
-    echo "$name \\- $summary" | roff_text
+    echo "$name \\- $(echo "$summary" | roff_text)"
     echo ".SH DESCRIPTION"
     echo ".nf"
     printf '%s\n' "$help" | roff_text
@@ -36,8 +36,11 @@ page() {  # page NAME SUMMARY HELP_TEXT FILE [SEE_ALSO]
   } > "$file"
 }
 
-top=$("$cli" --help)
-commands=$(printf '%s\n' "$top" | awk '/^SUBCOMMANDS:/ { on = 1; next } on && /^  [a-z]/ { print $1 }')
+# The help as an installed tool prints it: the build's path to the tool named as the command.
+help_of() { "$cli" "$@" --help | sed "s|$cli|kavrel-cli|g"; }
+top=$(help_of)
+commands=$(printf '%s\n' "$top" |
+  awk 'tolower($0) ~ /^subcommands:/ { on = 1; next } on && /^  [a-z]/ { print $1 }')
 [ -n "$commands" ] || { echo "man-pages.sh: no subcommands in $cli --help" >&2; exit 1; }
 see=""
 for c in $commands; do see+="\\fBkavrel-cli-$c\\fR(1), "; done
@@ -45,7 +48,7 @@ page kavrel-cli "the command-line tool of Kavrel, descriptive epidemiology by ag
   "$out/kavrel-cli.1" "${see%, }, \\fBkavrel\\fR(1)"
 for c in $commands; do
   summary=$(printf '%s\n' "$top" | awk -v c="$c" '$1 == c { $1 = ""; sub(/^ +/, ""); print; exit }')
-  page "kavrel-cli-$c" "${summary:-kavrel-cli $c}" "$("$cli" "$c" --help)" \
+  page "kavrel-cli-$c" "${summary:-kavrel-cli $c}" "$(help_of "$c")" \
     "$out/kavrel-cli-$c.1" "\\fBkavrel-cli\\fR(1)"
 done
 page kavrel "the desktop program of Kavrel, descriptive epidemiology by age" \

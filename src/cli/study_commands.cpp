@@ -70,7 +70,13 @@ int RunResults(const ResultsOptions& options, std::ostream& out, std::ostream& e
   for (const std::string& file : options.datasets) {
     // A file that cannot be read is named and skipped; the others are still written.
     OpenedDataset set(err);
-    if (!set.Open(file, options.collection)) {
+    bool opened = false;
+    try {
+      opened = set.Open(file, options.collection);
+    } catch (const std::exception& error) {
+      err << "Error: " << error.what() << '\n';
+    }
+    if (!opened) {
       err << "results: " << file << " skipped\n";
       ++unreadable;
       continue;
@@ -138,8 +144,8 @@ struct DialectOptions {
 
   CsvDialect Dialect() const {
     CsvDialect dialect;
-    if (separator == "comma" || separator == ",") dialect.Separator = ',';
-    if (separator == "semicolon" || separator == ";") dialect.Separator = ';';
+    if (separator == "comma") dialect.Separator = ',';
+    if (separator == "semicolon") dialect.Separator = ';';
     if (decimalComma) dialect.DecimalComma = true;
     if (decimalPoint) dialect.DecimalComma = false;
     return dialect;
@@ -149,7 +155,7 @@ struct DialectOptions {
     command
         ->add_option("--separator", separator,
                      "auto (default: what the heading line uses), comma or semicolon")
-        ->check(CLI::IsMember({"auto", "comma", "semicolon", ",", ";"}));
+        ->check(CLI::IsMember({"auto", "comma", "semicolon"}));
     CLI::Option* comma = command->add_flag(
         "--decimal-comma", decimalComma,
         "Numbers are written 0,5 (the default where semicolons separate the fields)");
