@@ -96,16 +96,16 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
   if (set.Failed()) return set.FailedExit(err);
   if (!RunCalculation(disease, calculation, controls)) return set.FailedExit(err);
 
-  const bool reportOnly =
-      options.reportOption != nullptr && options.reportOption->count() > 0 &&
-      (options.reportFile.empty() || options.reportFile == "-");
+  const bool reportOnly = options.reportOption != nullptr && options.reportOption->count() > 0 &&
+                          (options.reportFile.empty() || options.reportFile == "-");
   if (reportOnly) {
     out << FitReportCsv(BuildFitReport(disease, sex, set.maxAge, &population.PopulationNumbers));
   } else {
     if (!options.reportFile.empty()) {
       // The report beside the outputs, from the same calculation.
-      WriteTextFile(options.reportFile, FitReportCsv(BuildFitReport(
-                                            disease, sex, set.maxAge, &population.PopulationNumbers)));
+      WriteTextFile(
+          options.reportFile,
+          FitReportCsv(BuildFitReport(disease, sex, set.maxAge, &population.PopulationNumbers)));
     }
     out << "Age,Incidence,Prevalence,Remission,Case fatality,Duration,Mortality,RR mortality\n";
   }

@@ -15,7 +15,7 @@ namespace kavrel {
 
 // How a file is written; what is not given is found from its heading line.
 struct CsvDialect {
-  char Separator = '\0';              // ',' or ';'; '\0': the one the heading line uses
+  char Separator = '\0';             // ',' or ';'; '\0': the one the heading line uses
   std::optional<bool> DecimalComma;  // unset: a decimal comma where semicolons separate
 };
 

@@ -156,8 +156,9 @@ ImportOutcome ImportInputs(TDataKavrel& data, const CsvTable& table, int maxAge)
         continue;
       }
       if (auto stored = SimilarDiseaseName(data.Dataset(), name); stored && *stored != name) {
-        refuse(line, "the data set has a disease named \"" + *stored + "\"; write its name as it "
-                     "stands to replace its inputs, or choose another name");
+        refuse(line, "the data set has a disease named \"" + *stored +
+                         "\"; write its name as it "
+                         "stands to replace its inputs, or choose another name");
         continue;
       }
       diseases.push_back(Disease{name, "", std::nullopt, 0, {}});

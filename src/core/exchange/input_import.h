@@ -19,8 +19,8 @@ namespace kavrel {
 class TDataKavrel;
 
 // The file's headings, in any order and letter case; the last may be left out.
-inline const std::vector<std::string> kImportHeadings = {
-    "Disease", "ICD", "Sex", "Variable", "Age from", "Age to", "Value"};
+inline const std::vector<std::string> kImportHeadings = {"Disease",  "ICD",    "Sex",  "Variable",
+                                                         "Age from", "Age to", "Value"};
 inline const std::vector<std::string> kImportOptionalHeadings = {"Incidence as population rate"};
 
 struct ImportOutcome {
@@ -36,12 +36,12 @@ ImportOutcome ImportInputs(TDataKavrel& data, const CsvTable& table, int maxAge)
 // headings of kPopulationHeadings in any order ("Age to" empty for the open top group). The
 // groups follow one another from age 0 to the highest age.
 inline const std::vector<std::string> kPopulationHeadings = {
-    "Age from",         "Age to",           "Mortality males",
+    "Age from",          "Age to",           "Mortality males",
     "Mortality females", "Population males", "Population females"};
 
 struct PopulationGroup {
   int Lage = 0;
-  int Hage = 0;  // one past the group's last age
+  int Hage = 0;                    // one past the group's last age
   std::array<double, 4> Values{};  // mortality males, females; population males, females
 };
 

@@ -530,8 +530,8 @@ std::string BatchSummaryCsv(const std::vector<BatchRow>& rows) {
     }
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.4f", row.Seconds);
-    csv += CsvField(row.DatasetName) + ',' + CsvField(row.Dataset) + ',' +
-           CsvField(row.Disease) + ',' +
+    csv += CsvField(row.DatasetName) + ',' + CsvField(row.Dataset) + ',' + CsvField(row.Disease) +
+           ',' +
            (row.Disease.empty() ? std::string()
                                 : std::string(kSexNames[static_cast<size_t>(row.Sex)])) +
            ',' + BatchStatusText(row.Status) + ',' + CsvField(row.WorstGroup) + ',' +

@@ -48,8 +48,8 @@ struct BatchRow {
   std::string WorstGroup = {};
   std::optional<double> WorstDeviation = {};
   std::vector<std::string> Warnings =
-      {};                // the calculation's messages (iteration limit, input warnings)
-  double Seconds = 0.0;  // the calculation's own time
+      {};                        // the calculation's messages (iteration limit, input warnings)
+  double Seconds = 0.0;          // the calculation's own time
   std::string DatasetName = {};  // its name in the collection that lists it, else the file's stem
 };
 

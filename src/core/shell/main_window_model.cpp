@@ -8,8 +8,8 @@
 #include "core/exchange/input_editor.h"
 #include "core/results/result_table.h"
 #include "core/store/data_kavrel.h"
-#include "core/store/disease_list.h"
 #include "core/store/database.h"
+#include "core/store/disease_list.h"
 #include "core/store/layout.h"
 
 namespace kavrel {

@@ -112,8 +112,9 @@ void PostPendingDiseaseEdit(TDataKavrel& data) {
     throw DatabaseError(std::string(kBlankDiseaseNameMessage));
   }
   // Nor is a name another disease has (in any letter case): it would stand for two diseases.
-  const long long self =
-      diseases.GetState() == TableCursor::State::kInsert ? 0 : static_cast<long long>(diseases.Key());
+  const long long self = diseases.GetState() == TableCursor::State::kInsert
+                             ? 0
+                             : static_cast<long long>(diseases.Key());
   if (auto taken = SimilarDiseaseName(data.Dataset(), diseases.FieldText("DiseaseName"), self)) {
     throw DatabaseError(DiseaseNameTakenMessage(*taken));
   }

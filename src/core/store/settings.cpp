@@ -70,7 +70,8 @@ std::string PrepareUserDataDirectory(const std::string& programDir) {
   std::error_code error;
   if (!fs::exists(fs::path(dataDir) / "Kavrel.ini", error)) {
     fs::create_directories(dataDir, error);
-    if (error) throw InOutError("Cannot make the data directory " + dataDir + ": " + error.message());
+    if (error)
+      throw InOutError("Cannot make the data directory " + dataDir + ": " + error.message());
     fs::copy(SystemSharedPath(programDir) / "KavrelData", dataDir,
              fs::copy_options::recursive | fs::copy_options::skip_existing, error);
     if (error) {

@@ -74,9 +74,10 @@ enum class StartUp { kContinue, kTerminate };
 
 // The start-up step: paths from programDir, the data directory from the program directory's
 // settings file (for a system installation the user's own, made on the first start from the
-// installed templates and example), the collections from the data directory's (made on the first start, with the
-// local collection pointed at the example data set). kTerminate after telling the user that the
-// installation is broken. openHelp shows a help topic (the contents, on the first start).
+// installed templates and example), the collections from the data directory's (made on the first
+// start, with the local collection pointed at the example data set). kTerminate after telling the
+// user that the installation is broken. openHelp shows a help topic (the contents, on the first
+// start).
 StartUp LoadSettings(SettingsState& settings, const std::string& programDir, TDataKavrel& data,
                      UserDialogs& dialogs, const std::function<void(int)>& openHelp);
 

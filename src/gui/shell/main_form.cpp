@@ -720,7 +720,8 @@ void TMainForm::ShowHelp(int topic) {
   if (modal != nullptr && modal != this && modal != help_) {
     if (modalHelp_ == nullptr || modalHelp_->parentWidget() != modal) {
       delete modalHelp_;
-      modalHelp_ = new HelpViewer(QString::fromStdString(SharedDirectory(env_.ProgramDir) + "help"), modal);
+      modalHelp_ =
+          new HelpViewer(QString::fromStdString(SharedDirectory(env_.ProgramDir) + "help"), modal);
       modalHelp_->setAttribute(Qt::WA_DeleteOnClose);
     }
     viewer = modalHelp_;

@@ -19,13 +19,28 @@ TEST(CsvTableTest, DialectsReadAlike) {
     bool decimalComma;
   } cases[] = {
       {"plain", "Age,Value\n0,0.5\n1,\"1,500.25\"\n", {}, ',', false},
-      {"byte order mark and CR LF", "\xEF\xBB\xBF" "Age,Value\r\n0,0.5\r\n1,\"1,500.25\"\r\n", {},
-       ',', false},
-      {"European", "\xEF\xBB\xBF" "Age;Value\r\n0;0,5\r\n1;1.500,25\r\n", {}, ';', true},
-      {"semicolons with decimal points, said", "Age;Value\n0;0.5\n1;1,500.25\n",
-       {';', false}, ';', false},
-      {"one column, decimal comma said", "Value,Age\n\"0,5\",0\n\"1.500,25\",1\n",
-       {'\0', true}, ',', true},
+      {"byte order mark and CR LF",
+       "\xEF\xBB\xBF"
+       "Age,Value\r\n0,0.5\r\n1,\"1,500.25\"\r\n",
+       {},
+       ',',
+       false},
+      {"European",
+       "\xEF\xBB\xBF"
+       "Age;Value\r\n0;0,5\r\n1;1.500,25\r\n",
+       {},
+       ';',
+       true},
+      {"semicolons with decimal points, said",
+       "Age;Value\n0;0.5\n1;1,500.25\n",
+       {';', false},
+       ';',
+       false},
+      {"one column, decimal comma said",
+       "Value,Age\n\"0,5\",0\n\"1.500,25\",1\n",
+       {'\0', true},
+       ',',
+       true},
   };
   for (const auto& c : cases) {
     const CsvTable table = ParseCsvTable(c.text, c.dialect);
@@ -97,9 +112,11 @@ TEST(CsvTableTest, HeadingsAndLinesRefused) {
   EXPECT_EQ(refusals("Age,,Value\n1,,2\n"), std::vector<std::string>{});  // an empty column
   EXPECT_EQ(refusals("Age,,Value\n1,5,2\n").at(0), "Line 1: column 2 has no heading");
   EXPECT_EQ(refusals("Age|Value\n1|2\n").at(0).rfind("Line 1: \"Age|Value\" is no column", 0), 0u);
-  EXPECT_EQ(refusals("Age,Value\n1,2\n3,0,5\n").at(0).rfind(
-                "Line 3: 3 fields, but the headings name 2 (a number with a decimal comma", 0),
-            0u);
+  EXPECT_EQ(
+      refusals("Age,Value\n1,2\n3,0,5\n")
+          .at(0)
+          .rfind("Line 3: 3 fields, but the headings name 2 (a number with a decimal comma", 0),
+      0u);
   const std::string longLine(kLongestCsvLine + 1, 'x');
   EXPECT_EQ(refusals("Age,Value\n1,2\n" + longLine + "\n").at(0).rfind("Line 3: longer than", 0),
             0u);
@@ -114,9 +131,9 @@ TEST_F(PopulationImportTest, ColumnsByHeadingAndRefusals) {
   const auto read = [](const std::string& text) {
     return ReadPopulationGroups(ParseCsvTable(text), 100);
   };
-  const PopulationImport swapped =
-      read("Population males,Population females,Age from,Age to,Mortality males,"
-           "Mortality females\n\"10,000\",\"9,500\",0,49,0.002,0.001\n4000,4500,50,,0.05,0.04\n");
+  const PopulationImport swapped = read(
+      "Population males,Population females,Age from,Age to,Mortality males,"
+      "Mortality females\n\"10,000\",\"9,500\",0,49,0.002,0.001\n4000,4500,50,,0.05,0.04\n");
   ASSERT_TRUE(swapped.Refusals.empty()) << swapped.Refusals.front();
   ASSERT_EQ(swapped.Groups.size(), 2u);
   EXPECT_EQ(swapped.Groups[0].Values, (std::array<double, 4>{0.002, 0.001, 10000, 9500}));

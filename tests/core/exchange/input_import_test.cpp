@@ -79,7 +79,8 @@ TEST_F(InputImportTest, RefusedLinesChangeNothing) {
       {"Gout,M10,Males,Prevalence,120,,0.1", "Line 2: \"120\" is no age from 0 to 100"},
       {"Gout,M10,Males,Prevalence,50,40,0.1", "Line 2: \"40\" is no last age"},
       {",M10,Males,Prevalence,0,,0.1", "Line 2: the disease has no name"},
-      {"asthma ,J45,Males,Prevalence,0,,0.1", "Line 2: the data set has a disease named \"Asthma\""},
+      {"asthma ,J45,Males,Prevalence,0,,0.1",
+       "Line 2: the data set has a disease named \"Asthma\""},
       {"Gout,M10,Males,Prevalence,0,200,0.1", "Line 2: \"200\" is beyond the highest age"},
       {"Gout,M10,Males,Prevalence,0,,0x1p-3", "Line 2: \"0x1p-3\" is no number"},
   };
