@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "core/base/vocabulary.h"
@@ -39,6 +40,54 @@ void ForgetIfCurrent(SettingsState& settings, TDataKavrel& data, const DatasetRo
 }
 
 std::string DatabaseDirectory(const SettingsState& settings) { return settings.DataDir + "data"; }
+
+// Two names of one file: the same file on disk, or (when one is missing) the same full path.
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  if (fs::exists(a, error) && fs::exists(b, error)) return fs::equivalent(a, b, error) && !error;
+  return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
+}
+
+// "The file F is listed already as the data set N; one file belongs to one entry. Not saved!"
+std::optional<std::string> FileListedRefusal(TDataKavrel& data, const std::string& file) {
+  for (const DatasetRow& row : ListDatasets(data)) {
+    if (SameFile(row.File, file)) {
+      return "The file " + file + " is listed already as the data set \"" + row.Name +
+             "\"; one file belongs to one entry. Not saved!";
+    }
+  }
+  return std::nullopt;
+}
+
+// Another entry, of this collection or of another known one, that lists the file: "data set N of
+// collection C"; nothing when no other entry does.
+std::optional<std::string> OtherEntryListing(const SettingsState& settings, TDataKavrel& data,
+                                             const DatasetRow& row) {
+  for (const DatasetRow& other : ListDatasets(data)) {
+    if (other.Id != row.Id && SameFile(other.File, row.File)) {
+      return "the data set \"" + other.Name + "\" of this collection";
+    }
+  }
+  for (std::size_t k = 0; k < settings.Collections.size(); ++k) {
+    const TDatasetCollection& collection = settings.Collections[k];
+    if (static_cast<int>(k) == settings.CurrentCollectionIndex) continue;
+    std::error_code error;
+    if (!fs::exists(collection.Path(), error)) continue;
+    try {
+      Database db = Database::Open(collection.Path());
+      QueryResult rows = db.Query("select datasetname, databasename from datasets");
+      for (rows.First(); !rows.Eof(); rows.Next()) {
+        if (SameFile(rows.AsText(1), row.File)) {
+          return "the data set \"" + rows.AsText(0) + "\" of the collection " +
+                 collection.Name();
+        }
+      }
+    } catch (const std::exception&) {
+      // A collection that cannot be read cannot be checked; the others still are.
+    }
+  }
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -205,6 +254,10 @@ bool SaveNewDataset(TDataKavrel& data, UserDialogs& dialogs, NewDatasetPage& pag
     dialogs.ShowError(kDatasetExistsMessage);
     return false;
   }
+  if (auto refusal = FileListedRefusal(data, page.File)) {
+    dialogs.ShowError(*refusal);
+    return false;
+  }
   if (fs::exists(page.File)) {
     // A file typed by hand that exists already: its tables fix its highest age.
     const int probed = ProbeHighestAge(data, page.File);
@@ -243,6 +296,10 @@ bool SaveAddedDataset(TDataKavrel& data, UserDialogs& dialogs, AddDatasetPage& p
   } resetAtEnd{page};
   if (NameTaken(data, page.Name)) {
     dialogs.ShowError(kDatasetExistsMessage);
+    return false;
+  }
+  if (auto refusal = FileListedRefusal(data, page.File)) {
+    dialogs.ShowError(*refusal);
     return false;
   }
   int highestAge = -1;
@@ -296,7 +353,22 @@ bool DeleteDataset(SettingsState& settings, TDataKavrel& data, UserDialogs& dial
     dialogs.ShowError("You cannot delete " + caption + ": it is read only.");
     return false;
   }
-  if (dialogs.Message("Are you sure you want to delete " + caption, DialogKind::kConfirmation,
+  // A file another entry lists is that entry's data: only this entry goes.
+  if (auto other = OtherEntryListing(settings, data, row)) {
+    if (dialogs.Message("The file " + row.File + " of " + caption + " is listed also as " +
+                            *other + ". Remove only this entry and keep the file?",
+                        DialogKind::kConfirmation,
+                        DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
+      return false;
+    }
+    ForgetIfCurrent(settings, data, row);
+    data.ExecCollection("delete from Datasets where ID=" + std::to_string(row.Id));
+    dialogs.ShowInformation(caption + " removed; its file was kept");
+    return true;
+  }
+  if (dialogs.Message("Are you sure you want to delete " + caption + " and its file " + row.File +
+                          "?",
+                      DialogKind::kConfirmation,
                       DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
     return false;
   }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 #include "core/store/layout.h"
 #include "store/store_fixture.h"
 
@@ -127,14 +128,15 @@ TEST_F(DatasetsTest, NewDataSetRefusals) {
 
 TEST_F(DatasetsTest, NewDataSetOnAnExistingFileTakesItsWidth) {
   ASSERT_TRUE(MakeNew("Seventy", 70));
+  data.ExecCollection("delete from Datasets");  // a file that no entry lists
   NewDatasetPage page;
   page.Name = "Seventy again";
   page.File = dir.File("data/Seventy.mdb");
   page.HighestAge = 100;
   ASSERT_TRUE(SaveNewDataset(data, dialogs, page));
   const auto rows = ListDatasets(data);
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[1].HighestAge, 70);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].HighestAge, 70);
 }
 
 TEST_F(DatasetsTest, AddingAnExistingFileReadsItsHighestAge) {
@@ -243,6 +245,65 @@ TEST_F(DatasetsTest, BrowsingForANewFileRefusesExistingOnes) {
   EXPECT_EQ(shown[1].text, kFileExistsMessage);
   dialogs.PushFile(std::nullopt);
   EXPECT_EQ(BrowseNewDatasetFile(settings, dialogs, page), "");
+}
+
+// One file, one entry: a file listed already is neither added nor made again under another name,
+// and a file that another entry lists (here or in another known collection; files written before
+// this rule may have them) is never deleted with one of its entries.
+TEST_F(DatasetsTest, OneFileOneEntryAndDeleteKeepsAFileListedElsewhere) {
+  ASSERT_TRUE(MakeNew("Country A", 100));
+  const std::string file = dir.File("data/Country A.mdb");
+  AddDatasetPage added;
+  added.File = dir.File("data/../data/Country A.mdb");  // another spelling of the same file
+  added.Name = "Country A copy";
+  EXPECT_FALSE(SaveAddedDataset(data, dialogs, added));
+  EXPECT_EQ(dialogs.Texts().back(),
+            "The file " + dir.File("data/../data/Country A.mdb") +
+                " is listed already as the data set \"Country A\"; one file belongs to one entry. "
+                "Not saved!");
+  NewDatasetPage made;
+  made.Name = "Country A again";
+  made.File = file;
+  made.HighestAge = 100;
+  EXPECT_FALSE(SaveNewDataset(data, dialogs, made));
+  EXPECT_EQ(ListDatasets(data).size(), 1u);
+
+  // An older collection that lists the file twice: deleting one entry keeps the file.
+  const auto listing = [&file](const std::string& name) {
+    return "insert into Datasets (DataSetName, DataBaseName, ReadOnly, HighestAge) values (" +
+           Quote(name) + ", " + Quote(file) + ", False, 100)";
+  };
+  data.ExecCollection(listing("Twin"));
+  auto rows = ListDatasets(data);  // Country A, Twin
+  ASSERT_EQ(rows.size(), 2u);
+  dialogs.Push(DialogButton::kYes);
+  EXPECT_TRUE(DeleteDataset(settings, data, dialogs, rows[1]));
+  EXPECT_TRUE(fs::exists(file));
+  EXPECT_EQ(dialogs.Texts()[dialogs.Texts().size() - 2],
+            "The file " + file + " of Data set Twin is listed also as the data set \"Country A\" "
+            "of this collection. Remove only this entry and keep the file?");
+  EXPECT_EQ(ListDatasets(data).size(), 1u);
+
+  // Listed by another known collection: kept too, and the question names that collection.
+  {
+    Database other = Database::Open(dir.File("Other.mdb"), true);
+    other.Exec(
+        "create table Datasets (DataSetName text, DataBaseName text, ReadOnly, HighestAge int)");
+    other.Exec(listing("Shared"));
+  }
+  settings.Collections = {TDatasetCollection("Local", dir.File("Local.mdb")),
+                          TDatasetCollection("Other", dir.File("Other.mdb"))};
+  settings.CurrentCollectionIndex = 0;
+  rows = ListDatasets(data);
+  dialogs.Push(DialogButton::kCancel);
+  EXPECT_FALSE(DeleteDataset(settings, data, dialogs, rows[0]));
+  EXPECT_NE(dialogs.Texts().back().find("\"Shared\" of the collection Other"), std::string::npos);
+  EXPECT_TRUE(fs::exists(file));
+  // Listed nowhere else: the question names the file, and Yes deletes it.
+  settings.Collections.pop_back();
+  dialogs.Push(DialogButton::kYes);
+  EXPECT_TRUE(DeleteDataset(settings, data, dialogs, rows[0]));
+  EXPECT_FALSE(fs::exists(file));
 }
 
 }  // namespace
