@@ -41,6 +41,7 @@
 #include "gui/agesched/agesched_form.h"
 #include "gui/analysis/uncert_form.h"
 #include "gui/analysis/uncertspec_form.h"
+#include "gui/exchange/grid_editor.h"
 #include "gui/engine/amoeba_form.h"
 #include "gui/engine/calc_options_form.h"
 #include "gui/engine/trend_form.h"
@@ -718,6 +719,32 @@ class ProcessFormTest final : public QObject {
         QApplication::clipboard()->setText("0.5");
         QTest::keyClick(cells, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(grid->index(1, 2).data(Qt::EditRole).toString().left(3), QString("0.5"));
+        // Letters typed into a cell and Enter: the editor closes before the refusal is shown and
+        // the grid reloaded, even when the message runs an event loop of its own (as a real
+        // message box does, deleting the closed editor): the refused cell is selected, no crash.
+        GridEditor* editor = settings->findChild<GridEditor*>();
+        QVERIFY(editor != nullptr);
+        const auto taken = editor->CellsChanged;
+        editor->CellsChanged = [taken] {
+          QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+          taken();
+          QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        };
+        const std::size_t shownBefore = p.dialogs.Texts().size();
+        cells->setCurrentIndex(grid->index(4, 2));
+        cells->edit(grid->index(4, 2));
+        auto* typed = cells->viewport()->findChild<QLineEdit*>();
+        QVERIFY(typed != nullptr);
+        typed->setText("abc");
+        QTest::keyClick(typed, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(p.dialogs.Texts().size() > shownBefore);
+        QVERIFY(QString::fromStdString(p.dialogs.Texts().back())
+                    .startsWith("This cell does not contain a valid number"));
+        QCOMPARE(cells->currentIndex(), grid->index(4, 2));
+        editor->CellsChanged = taken;
+        grid->setData(grid->index(4, 2), "0.5");
         // "S&tore data" hands the grid to the storage grid under the data set's name.
         settings->Button("S&tore data")->click();
         QVERIFY(p.form.StorageForm()->isVisible());

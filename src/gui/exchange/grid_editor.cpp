@@ -1,6 +1,7 @@
 #include "gui/exchange/grid_editor.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
@@ -33,8 +34,23 @@ void GridWindowEnvironment::ReadStorageFile() const {
   StorageWindow.raise();
 }
 
+namespace {
+
+// A table view that tells whether a cell editor is open (the view's state is its own).
+class EditingAwareView final : public QTableView {
+ public:
+  bool Editing() const { return state() == QAbstractItemView::EditingState; }
+};
+
+bool EditorOpen(const QTableView* view) {
+  const auto* aware = dynamic_cast<const EditingAwareView*>(view);
+  return aware != nullptr && aware->Editing();
+}
+
+}  // namespace
+
 GridEditor::GridEditor(UserDialogs& dialogs, int minimumWidth, QObject* parent)
-    : QObject(parent), dialogs_(dialogs), view_(new QTableView) {
+    : QObject(parent), dialogs_(dialogs), view_(new EditingAwareView) {
   view_->verticalHeader()->hide();
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 8);
   view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -54,9 +70,23 @@ void GridEditor::Attach(TextGrid& grid, const TextGridModel::Layout& layout) {
   Detach();
   model_ = new TextGridModel(grid, layout, this);
   view_->setModel(model_);
-  connect(model_, &TextGridModel::CellEdited, this, [this] {
-    if (MayEdit()) Changed();
-  });
+  // A typed cell is taken once its editor has closed: what the window does with it (a message on
+  // a refused value, a reload of the grid) must not run while the view is still committing the
+  // editor, whose index and widget a reload would pull from under it. A change made otherwise
+  // (a paste, a program's own) is taken at once.
+  connect(model_, &TextGridModel::CellEdited, this,
+          [this, model = QPointer<TextGridModel>(model_)] {
+            if (!EditorOpen(view_)) {
+              if (MayEdit()) Changed();
+              return;
+            }
+            QMetaObject::invokeMethod(
+                this,
+                [this, model] {
+                  if (model != nullptr && model == model_ && MayEdit()) Changed();
+                },
+                Qt::QueuedConnection);
+          });
   // The grid knows the current cell, so that a reload keeps it and a refusal can move it.
   connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
