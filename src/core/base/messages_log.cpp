@@ -28,11 +28,21 @@ void MessagesLog::AddMessage(const std::string& text) {
 void MessagesLog::Clear() {
   std::lock_guard lock(mutex_);
   lines_.clear();
+  ++generation_;
 }
 
 std::vector<std::string> MessagesLog::Lines() const {
   std::lock_guard lock(mutex_);
   return lines_;
+}
+
+MessagesLog::Slice MessagesLog::LinesFrom(std::uint64_t generation, std::size_t first) const {
+  std::lock_guard lock(mutex_);
+  Slice slice;
+  slice.Generation = generation_;
+  slice.First = generation == generation_ && first <= lines_.size() ? first : 0;
+  slice.Lines.assign(lines_.begin() + static_cast<std::ptrdiff_t>(slice.First), lines_.end());
+  return slice;
 }
 
 std::size_t MessagesLog::Count() const {

@@ -3,6 +3,7 @@
 // The messages log: warnings and internal-error notes of the engine, the curve fitting and the age
 // schedules, kept for the whole run. The messages window shows it; the command-line tool echoes it.
 
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -26,6 +27,15 @@ class MessagesLog {
   void AddMessage(const std::string& text);
   void Clear();
   std::vector<std::string> Lines() const;
+  // The lines a reader has not seen yet: those from `first` on when the log has not been cleared
+  // since the reader's `generation`, else every line; with the log's generation now. A window
+  // showing the log appends these instead of listing it all again.
+  struct Slice {
+    std::uint64_t Generation = 0;
+    std::size_t First = 0;  // the index of Lines.front() in the log
+    std::vector<std::string> Lines;
+  };
+  Slice LinesFrom(std::uint64_t generation, std::size_t first) const;
   // The lines' message texts, without the time of day.
   std::vector<std::string> Texts() const;
   std::size_t Count() const;
@@ -46,6 +56,7 @@ class MessagesLog {
   Listener listener_;
   mutable std::mutex mutex_;
   std::vector<std::string> lines_;
+  std::uint64_t generation_ = 0;  // counts the clearings
 };
 
 }  // namespace kavrel

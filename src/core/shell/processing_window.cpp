@@ -1,6 +1,7 @@
 #include "core/shell/processing_window.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/agesched/age_groups.h"
 #include "core/base/user_dialogs.h"
@@ -50,6 +51,16 @@ void ProcessingWindow::Open() {
 }
 
 bool ProcessingWindow::Calculate() {
+  // Without the population's all-cause mortality the model has nothing to set the disease
+  // against: refused before anything runs, as the command line refuses it.
+  const Series& mortality = env_.Population.AllCauseMortality[static_cast<std::size_t>(Sex())];
+  const bool mortalityGiven =
+      std::all_of(mortality.begin(), mortality.begin() + env_.MaxAge + 1,
+                  [](double value) { return std::isfinite(value) && value > 0.0; });
+  if (!mortalityGiven) {
+    env_.Dialogs.ShowError(kNoMortalityMessage);
+    return false;
+  }
   CalcControls controls{env_.Options, env_.Simplex, State, env_.Dialogs};
   const ModelEnvironment model{env_.MaxAge, env_.Population.AllCauseMortality, otherCause_,
                                env_.Log, &env_.Population.PopulationNumbers};

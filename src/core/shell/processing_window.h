@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 // The processing window as a model: one disease, one sex; its inputs as the calculation sees
 // them, "Calc&ulate", going back to the original or the saved adjusted inputs, taking outputs as
 // inputs, saving, and the result table the window shows. The window draws this and forwards
@@ -18,6 +20,10 @@
 #include "core/results/view_options.h"
 
 namespace kavrel {
+
+inline constexpr std::string_view kNoMortalityMessage =
+    "Total mortality data is missing: the calculation needs the population's all-cause "
+    "mortality at every age. Enter it with Population, Mortality.";
 
 class MessagesLog;
 class TDataKavrel;

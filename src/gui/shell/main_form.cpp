@@ -91,10 +91,13 @@ TMainForm::TMainForm(Environment environment, QWidget* parent)
   messages_ = new MessagesWindow(env_.Log, this);
   // Lines may be added by the analyses' worker threads: the window is refreshed on this thread,
   // by a queued call.
+  // A flood of lines queues one refresh at a time, each appending what came since the last.
   env_.Log.SetListener([this](const std::string&) {
+    if (logRefreshQueued_.exchange(true)) return;
     QMetaObject::invokeMethod(
         this,
         [this] {
+          logRefreshQueued_ = false;
           if (messages_ != nullptr) messages_->Refresh();
           if (LogShown) LogShown();
         },

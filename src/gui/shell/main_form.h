@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 // TMainForm: the disease under the cursor of the open data set, its stored inputs and outputs,
 // and every command of the program in its menus. The rules are the core's MainWindowModel.
 
@@ -179,6 +181,7 @@ class TMainForm final : public QMainWindow {
   TDatasetForm* datasetForm_ = nullptr;
   NotesWindow* notes_ = nullptr;
   MessagesWindow* messages_ = nullptr;
+  std::atomic<bool> logRefreshQueued_{false};  // a refresh of the messages window is queued
   AboutBox* about_ = nullptr;
   HelpViewer* help_ = nullptr;
   QPointer<HelpViewer> modalHelp_;  // the viewer over a modal window

@@ -250,14 +250,21 @@ MessagesWindow::MessagesWindow(MessagesLog& log, QWidget* parent)
 }
 
 void MessagesWindow::Refresh() {
-  lines_->clear();
-  for (const std::string& line : log_.Lines()) {
+  MessagesLog::Slice slice = log_.LinesFrom(generation_, shown_);
+  if (slice.Generation != generation_ || slice.First != shown_) lines_->clear();
+  QList<QTreeWidgetItem*> added;
+  added.reserve(static_cast<qsizetype>(slice.Lines.size()));
+  for (const std::string& line : slice.Lines) {
     const QString text = QString::fromStdString(line);
     const int separator = text.indexOf('#');
-    auto* item = new QTreeWidgetItem(lines_);
+    auto* item = new QTreeWidgetItem;
     item->setText(0, text.left(separator).trimmed());
     item->setText(1, text.mid(separator + 2));
+    added.append(item);
   }
+  lines_->addTopLevelItems(added);
+  generation_ = slice.Generation;
+  shown_ = slice.First + slice.Lines.size();
 }
 
 HelpViewer::HelpViewer(QString helpDir, QWidget* parent)

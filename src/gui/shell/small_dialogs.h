@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 // The shared small dialogs: the list choice, the check list, the save-as name prompt, the about
 // box, the messages window, the help viewer.
 
@@ -120,12 +123,15 @@ class MessagesWindow final : public QDialog {
   Q_OBJECT
  public:
   MessagesWindow(MessagesLog& log, QWidget* parent = nullptr);
+  // Appends the lines added since the last refresh (all of them after the log was cleared).
   void Refresh();
   QTreeWidget* Lines() const { return lines_; }
 
  private:
   MessagesLog& log_;
   QTreeWidget* lines_;
+  std::uint64_t generation_ = 0;
+  std::size_t shown_ = 0;
 };
 
 // The help viewer: help/<topic>.html of the program directory.

@@ -42,5 +42,27 @@ TEST(MessagesLogTest, SeveralThreadsMayLog) {
   EXPECT_EQ(log.Count(), 2000u);
 }
 
+// A reader that keeps its place gets only the new lines; after a clearing, all of them again.
+TEST(MessagesLogTest, NewLinesSinceTheReadersPlace) {
+  MessagesLog log([] { return std::string("00:00:00"); });
+  log.AddMessage("a");
+  log.AddMessage("b");
+  MessagesLog::Slice slice = log.LinesFrom(0, 0);
+  EXPECT_EQ(slice.Lines.size(), 2u);
+  log.AddMessage("c");
+  slice = log.LinesFrom(slice.Generation, slice.First + slice.Lines.size());
+  ASSERT_EQ(slice.Lines.size(), 1u);
+  EXPECT_EQ(slice.First, 2u);
+  EXPECT_EQ(slice.Lines[0], "  00:00:00# c");
+  const std::uint64_t before = slice.Generation;
+  log.Clear();
+  for (const char* text : {"d", "e", "f", "g"}) log.AddMessage(text);
+  slice = log.LinesFrom(before, 3);
+  EXPECT_NE(slice.Generation, before);
+  EXPECT_EQ(slice.First, 0u);
+  ASSERT_EQ(slice.Lines.size(), 4u);
+  EXPECT_EQ(slice.Lines[0], "  00:00:00# d");
+}
+
 }  // namespace
 }  // namespace kavrel

@@ -98,6 +98,23 @@ TEST_F(ProcessingWindowTest, InsufficientInputIsRefused) {
   EXPECT_FALSE(window.State.SaveResultEnabled);
 }
 
+// A data set without all-cause mortality (the question to enter it answered No): the calculation
+// is refused at once with one message, before the model runs and floods the log.
+TEST_F(ProcessingWindowTest, NoMortalityIsRefusedBeforeTheModelRuns) {
+  data.KavrelTable1().Locate("DiseaseName", "Ischaemic heart disease");  // a fit
+  auto disease = model->DiseaseForProcessing(kMales);
+  model->Population.AllCauseMortality[kMales].fill(0.0);
+  auto window = Window(*disease);
+  window.Open();
+  const std::size_t lines = log.Count();
+  const std::size_t shown = dialogs.Texts().size();
+  EXPECT_FALSE(window.Calculate());
+  EXPECT_EQ(dialogs.Texts().size(), shown + 1);
+  EXPECT_EQ(dialogs.Texts().back(), kNoMortalityMessage);
+  EXPECT_EQ(log.Count(), lines);
+  EXPECT_FALSE(window.State.SaveResultEnabled);
+}
+
 TEST_F(ProcessingWindowTest, AdjustedInputsAndTrendsOfTheExample) {
   data.KavrelTable1().Locate("DiseaseName", "Stroke");
   auto disease = model->DiseaseForProcessing(kMales);
