@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QPointer>
 #include <QPrinter>
 #include <QProcess>
 #include <QProgressDialog>
@@ -41,11 +42,11 @@
 #include "gui/agesched/agesched_form.h"
 #include "gui/analysis/uncert_form.h"
 #include "gui/analysis/uncertspec_form.h"
-#include "gui/exchange/grid_editor.h"
 #include "gui/engine/amoeba_form.h"
 #include "gui/engine/calc_options_form.h"
 #include "gui/engine/trend_form.h"
 #include "gui/exchange/export_form.h"
+#include "gui/exchange/grid_editor.h"
 #include "gui/exchange/storage_form.h"
 #include "gui/results/graph_form.h"
 #include "gui/results/inspect_form.h"
@@ -693,8 +694,13 @@ class ProcessFormTest final : public QObject {
       QVERIFY(graph->Chart()->title().startsWith("Original (o) and sensitivity (s) results, "));
       analysis->Button("Save")->click();
       QVERIFY(p.data.DatasetHasTable("SenseIncidence"));
-      // Uncertainty: a new analysis, no results until it runs.
+      // Uncertainty: a new analysis, no results until it runs. The sensitivity graph read the
+      // variants now freed: it is gone with them.
+      const QPointer<QWidget> sensitivityGraph = graph;
       analysis->Kind()->button(1)->click();
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      QVERIFY(sensitivityGraph.isNull());
+      QVERIFY(analysis->Outputs().empty());
       QVERIFY(!analysis->Button("Show output")->isEnabled());
       QCOMPARE(analysis->IntervalsLabel()->text(), QString("50% 60% 70% 80% 90% "));
       // The settings of the varied inputs: per age group, a distribution and its parameters.
@@ -779,6 +785,16 @@ class ProcessFormTest final : public QObject {
       QVERIFY(table != nullptr);
       QVERIFY(table->Grid().ColumnCount() >= 11);  // age, central value, two per interval
       analysis->Button("Save")->click();           // the summary, stored
+      // Started again, the run replaces the summary the table reads: the table goes first, and
+      // a table of the new run shows it.
+      const QPointer<QWidget> oldTable = table;
+      analysis->Button("Start")->click();
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      QVERIFY(oldTable.isNull());
+      analysis->ShowOutput();
+      table = qobject_cast<TTableForm*>(analysis->Outputs().back());
+      QVERIFY(table != nullptr);
+      QVERIFY(table->Grid().ColumnCount() >= 11);
     });
     p.form.ResultButton(0)->click();
     QVERIFY(analysis->Outputs().empty());  // closed with the window

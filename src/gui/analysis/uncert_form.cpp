@@ -125,11 +125,17 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
       Show();
     };
   };
+  // The output windows read the results they show: whatever replaces those results closes them
+  // first.
   connect(kind_, &QButtonGroup::idClicked, this, command([this](int id) {
+            CloseOutputs();
             model_->SetKind(id == 0 ? AnalysisWindow::Kind::kSensitivity
                                     : AnalysisWindow::Kind::kUncertainty);
           }));
-  connect(sex_, &QButtonGroup::idClicked, this, command([this](int id) { model_->SetSex(id); }));
+  connect(sex_, &QButtonGroup::idClicked, this, command([this](int id) {
+            CloseOutputs();
+            model_->SetSex(id);
+          }));
   connect(variables_, &QListWidget::itemChanged, this, command([this](QListWidgetItem* item) {
             model_->SetChecked(variables_->row(item), item->checkState() == Qt::Checked);
           }));
@@ -167,9 +173,7 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
     QMenu* windows = menu.addMenu("Windows");
     item(windows, "Notes", env_.Notes);
     item(windows, "Storage", env_.Storage);
-    item(windows, "Close all output", [this] {
-      for (QWidget* window : Outputs()) window->close();
-    });
+    item(windows, "Close all output", [this] { CloseOutputs(); });
     menu.exec(mapToGlobal(at));
   });
   ChooseOutput = [this](const std::vector<std::string>& items) {
@@ -239,8 +243,18 @@ void TUncertForm::Show() {
   showing_ = false;
 }
 
+void TUncertForm::CloseOutputs() {
+  for (const QPointer<QWidget>& window : outputs_) {
+    if (!window) continue;
+    window->close();
+    window->deleteLater();
+  }
+  outputs_.clear();
+}
+
 void TUncertForm::Start() {
   if (model_ == nullptr) return;
+  CloseOutputs();
   // Prepared and taken in here; the runs themselves on a worker, the window waiting with Cancel.
   try {
     bool begun = false;
@@ -299,6 +313,7 @@ void TUncertForm::EditSettings() {
     env_.Dialogs.ShowError(error.what());
   }
   if (!settings) return;
+  CloseOutputs();
   settingsForm_->Edit(*settings, *model_->Uncertainty, maxAge_);
   Show();
 }
@@ -319,6 +334,7 @@ void TUncertForm::ChooseIntervals() {
   std::vector<int> numbers;
   for (int row : *rows) numbers.push_back(kIntervalTable[static_cast<std::size_t>(row)].Number);
   // A finished run's summary is computed anew for the chosen levels.
+  CloseOutputs();
   model_->SetIntervals(numbers);
   Show();
 }
@@ -376,8 +392,7 @@ void TUncertForm::ShowOutput() {
 
 void TUncertForm::done(int result) {
   // The output windows read the analysis: they close with it.
-  for (QWidget* window : Outputs()) window->close();
-  outputs_.clear();
+  CloseOutputs();
   if (model_ != nullptr) model_->Close();
   model_ = nullptr;
   QDialog::done(result);

@@ -74,6 +74,8 @@ class TUncertForm final : public QDialog {
   QLabel* StepsLabel() const { return stepsLabel_; }
   QLabel* IntervalsLabel() const { return intervalsLabel_; }
   std::vector<QWidget*> Outputs() const;
+  // Closes and deletes the output windows (their results are about to be replaced).
+  void CloseOutputs();
 
  protected:
   void done(int result) override;
