@@ -304,6 +304,8 @@ struct BatchOptions {
   std::string sexes = "both";
   std::vector<std::string> options;
   bool adjusted = false;
+  bool original = false;
+  bool replaceAdjusted = false;
   bool save = false;
   int threads = 0;
   std::string summary;
@@ -370,7 +372,8 @@ int RunBatchCommand(const BatchOptions& options, std::ostream& out, std::ostream
   if (options.sexes == "males") request.Sexes = {kMales};
   if (options.sexes == "females") request.Sexes = {kFemales};
   request.Options = options.options;
-  request.Adjusted = options.adjusted;
+  request.Original = options.original;
+  request.ReplaceAdjusted = options.replaceAdjusted;
   request.Save = options.save;
   request.Threads = options.threads;
   if (auto refusal = CheckOptionChanges(request.Options)) {
@@ -463,8 +466,18 @@ void RegisterStudyCommands(Commands& commands) {
       ->check(CLI::IsMember({"both", "males", "females"}));
   batchCommand->add_option("--option", batch->options,
                            "A calculation option over the stored ones, COLUMN=VALUE");
-  batchCommand->add_flag("--adjusted", batch->adjusted,
-                         "Start from the stored adjusted inputs where a disease has them");
+  CLI::Option* adjusted = batchCommand->add_flag(
+      "--adjusted", batch->adjusted,
+      "Start from the stored adjusted inputs and trends where a disease has them (the default)");
+  CLI::Option* original = batchCommand->add_flag(
+      "--original", batch->original,
+      "Start from the original inputs; a save leaves stored adjusted inputs as they are");
+  original->excludes(adjusted);
+  batchCommand
+      ->add_flag("--replace-adjusted", batch->replaceAdjusted,
+                 "With --original and --save: replace stored adjusted inputs with the original "
+                 "ones spread over single years")
+      ->needs(original);
   batchCommand->add_flag("--save", batch->save,
                          "Store each result with its options, as Save result does");
   batchCommand->add_option("--threads", batch->threads, "Calculations at a time (0: every core)")

@@ -86,7 +86,7 @@ expect_refusal "population age 200" '^Line 2: "200" is beyond the highest age' \
 cp "$example" "$work/a/Example.mdb"
 "$cli" batch "$work/a/countryB.mdb" "$work/a/Example.mdb" --collection "$work/Study.mdb" --save \
   --diseases Asthma,Stroke --sexes females --summary "$work/summary.csv" 2> /dev/null
-head -1 "$work/summary.csv" | grep -q '^Dataset,File,Disease,Sex,Status,Worst group,Worst deviation (%),' ||
+head -1 "$work/summary.csv" | grep -q '^Dataset,File,Disease,Sex,Status,Inputs,Worst group,Worst deviation (%),' ||
   fail "summary heading: $(head -1 "$work/summary.csv")"
 "$cli" results "$work/a/Example.mdb" --diseases Stroke --collection "$work/Study.mdb" > "$work/results.csv"
 sum_key=$(grep ',Stroke,Females,saved,' "$work/summary.csv" | cut -d, -f1-4)

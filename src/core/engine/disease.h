@@ -135,10 +135,12 @@ class Tdisease {
   // Both sexes' stored outputs into OutputSeries (after the adjusted inputs of both sexes).
   void LoadOutputs(Store& store);
   // Adjusted inputs, trends and outputs of the current sex.
-  void SaveOutputs(Store& store);
+  // withAdjusted false: the stored adjusted inputs, trends and processed flags are left as they
+  // are (a result made from the original inputs does not replace the user's reshaping).
+  void SaveOutputs(Store& store, bool withAdjusted = true);
   // "Save result": save, replace the stored result, or save under a new name.
   // withOptions: the calculation options of the sex are stored in the same transaction.
-  SaveResultOutcome SaveResult(Store& store, bool withOptions = false);
+  SaveResultOutcome SaveResult(Store& store, bool withOptions = false, bool withAdjusted = true);
 
   std::int32_t InputId = 0;
   std::string DiseaseName;

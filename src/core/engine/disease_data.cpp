@@ -310,11 +310,11 @@ void Tdisease::LoadOutputs(Store& store) {
   }
 }
 
-void Tdisease::SaveOutputs(Store& store) {
+void Tdisease::SaveOutputs(Store& store, bool withAdjusted) {
   const int s = Sex;
   const Database::RowValue id = std::int64_t{InputId};
   Atomically(store, [&] {
-    SaveAdjusted(store);
+    if (withAdjusted) SaveAdjusted(store);
     for (int v = 0; v < kVariableCount; ++v) {
       // Whatever the flags say, the disease keeps one result row per sex: the new one.
       store.Data.Dataset().Run(
@@ -325,7 +325,8 @@ void Tdisease::SaveOutputs(Store& store) {
   });
 }
 
-Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store, bool withOptions) {
+Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store, bool withOptions,
+                                                 bool withAdjusted) {
   const int s = Sex;
   TableCursor& diseases = store.Data.KavrelTable1();
   // The result, its adjusted inputs and trends, the flags and (withOptions) the calculation
@@ -333,7 +334,7 @@ Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store, bool withOptions)
   // result with its options or the new one with its options, never a mix.
   const auto write = [&] {
     Atomically(store, [&] {
-      SaveOutputs(store);
+      SaveOutputs(store, withAdjusted);
       if (withOptions) CalcSettings.WriteToTable(s, store.Data, InputId);
     });
   };

@@ -45,7 +45,8 @@ struct Job {
   CalcOptionsWindowState Windows;
   AmoebaWindowState Simplex;
   ProcessingWindowState Processing;
-  bool Ready = false;  // read and set up: to be calculated
+  bool Ready = false;         // read and set up: to be calculated
+  bool KeepAdjusted = false;  // the save leaves the stored adjusted inputs as they are
   bool Calculated = false;
 };
 
@@ -78,6 +79,17 @@ struct Dataset {
   std::vector<std::unique_ptr<Job>> Waiting;
   bool Writing = false;
 };
+
+// Whether the disease has stored adjusted inputs for the sex.
+bool HasAdjustedInputs(TDataKavrel& data, std::int32_t inputId, int sex) {
+  QueryResult& flags =
+      data.QueryDataset("select * from InputDiseases where InputId=" + std::to_string(inputId));
+  if (flags.RecordCount() == 0) return false;
+  for (const auto& column : kProcessedFlagColumns[static_cast<std::size_t>(sex)]) {
+    if (flags.AsBoolean(column)) return true;
+  }
+  return false;
+}
 
 class Batch {
  public:
@@ -250,15 +262,15 @@ class Batch {
       // One read transaction for all the disease's queries: the file is locked and checked once.
       Database::Transaction reading(set.Data->Dataset(), false);
       Tdisease::Store store = set.Session->Store();
+      const bool asStored = !request_.Original;
       if (loaded != nullptr) {
         job.Disease = CopyForCalculation(*loaded);
         job.Disease->Sex = static_cast<std::uint8_t>(sex);
         // The stored trends are those of each sex.
-        if (request_.Adjusted) job.Disease->LoadTrends(store, sex);
+        if (asStored) job.Disease->LoadTrends(store, sex);
       } else {
         job.Disease = set.Session->LoadDisease(
-            row.Disease, sex,
-            kOriginalInputs | (request_.Adjusted ? kAdjustedInputs : kRecordOnly));
+            row.Disease, sex, kOriginalInputs | (asStored ? kAdjustedInputs : kRecordOnly));
       }
       if (!job.Disease || set.Dialogs.ErrorsShown() > errorsBefore) {
         // What could not be read is not calculated, nor copied for the other sex.
@@ -267,6 +279,9 @@ class Batch {
         return false;
       }
       Tdiseaseam& disease = *job.Disease;
+      const bool storedAdjusted = HasAdjustedInputs(*set.Data, disease.InputId, sex);
+      row.Inputs = asStored && storedAdjusted ? "adjusted" : "original";
+      job.KeepAdjusted = !asStored && storedAdjusted && !request_.ReplaceAdjusted;
       bool anyInput = false;
       for (int v = 0; v < kVariableCount; ++v) anyInput = anyInput || disease.InputPresent[v][sex];
       if (!anyInput) {
@@ -282,7 +297,7 @@ class Batch {
       }
       job.Windows.SetUpWeights(disease, sex);
       disease.CalcSettings.ShowInWindows(sex, job.Windows, job.Simplex, job.Processing);
-      if (job.Processing.TrendApplyChecked && !request_.Adjusted) disease.LoadTrends(store, sex);
+      if (job.Processing.TrendApplyChecked && !asStored) disease.LoadTrends(store, sex);
       if (set.Dialogs.ErrorsShown() > errorsBefore) {
         job.Disease.reset();
         row.Message = set.Dialogs.Problem();
@@ -406,7 +421,7 @@ class Batch {
         return;
       }
       Tdisease::Store store = set.Session->Store();
-      disease.SaveResult(store, true);
+      disease.SaveResult(store, true, !job.KeepAdjusted);
       set.InGroup.push_back(&row);
     } catch (const std::exception& e) {
       Break(set, e.what());
@@ -521,7 +536,8 @@ std::string PercentText(double deviation) {
 
 std::string BatchSummaryCsv(const std::vector<BatchRow>& rows) {
   std::string csv =
-      "Dataset,File,Disease,Sex,Status,Worst group,Worst deviation (%),Warnings,Seconds,Message\n";
+      "Dataset,File,Disease,Sex,Status,Inputs,Worst group,Worst deviation (%),Warnings,Seconds,"
+      "Message\n";
   for (const BatchRow& row : rows) {
     std::string warnings;
     for (const std::string& warning : row.Warnings) {
@@ -534,8 +550,8 @@ std::string BatchSummaryCsv(const std::vector<BatchRow>& rows) {
            ',' +
            (row.Disease.empty() ? std::string()
                                 : std::string(kSexNames[static_cast<size_t>(row.Sex)])) +
-           ',' + BatchStatusText(row.Status) + ',' + CsvField(row.WorstGroup) + ',' +
-           (row.WorstDeviation ? PercentText(*row.WorstDeviation) : std::string()) + ',' +
+           ',' + BatchStatusText(row.Status) + ',' + row.Inputs + ',' + CsvField(row.WorstGroup) +
+           ',' + (row.WorstDeviation ? PercentText(*row.WorstDeviation) : std::string()) + ',' +
            CsvField(warnings) + ',' + seconds + ',' + CsvField(row.Message) + '\n';
   }
   return csv;

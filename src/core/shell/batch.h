@@ -23,7 +23,11 @@ struct BatchRequest {
   std::vector<int> Sexes{kMales, kFemales};
   // COLUMN=VALUE calculation options applied over each disease's stored ones.
   std::vector<std::string> Options;
-  bool Adjusted = false;  // start from the stored adjusted inputs where a disease has them
+  // Each disease is calculated from what is stored for it, as "Adjusted" does: its adjusted inputs
+  // and trends where it has them, its original inputs otherwise. Original: from the original
+  // inputs, and a save leaves stored adjusted inputs alone unless ReplaceAdjusted.
+  bool Original = false;
+  bool ReplaceAdjusted = false;
   bool Save = false;
   int Threads = 0;     // 0: every core
   int GroupSize = 50;  // results of one data set per commit
@@ -43,6 +47,7 @@ struct BatchRow {
   std::string Disease;
   int Sex = kMales;
   BatchStatus Status = BatchStatus::kFailed;
+  std::string Inputs = {};  // "adjusted" or "original": what the calculation started from
   std::string Message = {};
   // The input group the fit reproduces worst: "Prevalence 95-99" and output / input - 1.
   std::string WorstGroup = {};
@@ -71,9 +76,9 @@ std::vector<BatchRow> RunBatch(const BatchRequest& request, BatchObserver& obser
 // "saved", "calculated", "no input", "failed".
 const char* BatchStatusText(BatchStatus status);
 
-// The summary as CSV: Dataset,File,Disease,Sex,Status,Worst group,Worst deviation (%),Warnings,
-// Seconds,Message; one line per row. Dataset is the data set's name, File its file as given, as
-// `kavrel-cli results` writes them.
+// The summary as CSV: Dataset,File,Disease,Sex,Status,Inputs,Worst group,Worst deviation (%),
+// Warnings,Seconds,Message; one line per row. Dataset is the data set's name, File its file as
+// given, as `kavrel-cli results` writes them.
 std::string BatchSummaryCsv(const std::vector<BatchRow>& rows);
 
 }  // namespace kavrel

@@ -108,8 +108,8 @@ TEST_F(BatchTest, SavesEveryDiseaseAndSexAndGoesOnPastAFailure) {
 
   // The summary: a header and a line per row, the failure with its message.
   const std::string csv = BatchSummaryCsv(rows);
-  EXPECT_EQ(csv.rfind("Dataset,File,Disease,Sex,Status,Worst group,Worst deviation (%),Warnings,"
-                      "Seconds,Message\n",
+  EXPECT_EQ(csv.rfind("Dataset,File,Disease,Sex,Status,Inputs,Worst group,Worst deviation (%),"
+                      "Warnings,Seconds,Message\n",
                       0),
             0u);
   // Without a collection that lists it, a data set is named by its file's stem; the deviation is
@@ -223,6 +223,51 @@ TEST_F(BatchTest, ADiseaseWithoutInputForASexIsNotAFailure) {
   EXPECT_EQ(rows[0].Status, BatchStatus::kCalculated);
   EXPECT_EQ(rows[1].Status, BatchStatus::kNoInput);
   EXPECT_EQ(BatchStatusText(rows[1].Status), std::string("no input"));
+}
+
+// The user's reshaping is kept: by default each disease is calculated from its stored adjusted
+// inputs and trends (the example's Stroke has them), and the save writes them back unchanged; with
+// Original the calculation starts from the original inputs and the save leaves the adjusted inputs
+// alone unless ReplaceAdjusted. The summary says which inputs each row used.
+TEST_F(BatchTest, StoredAdjustedInputsAreUsedAndKept) {
+  install::BuildExampleData(dir.File("bin"), dir.File("example"));
+  const std::string file = dir.File("example/data/Example.mdb");
+  const auto adjusted = [&file] {
+    Database db = Database::Open(file);
+    QueryResult rows =
+        db.Query("select * from IntermIncidence where InputId=5 and Sex='Females'");  // Stroke
+    std::string values;
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+      for (int f = 3; f < rows.FieldCount(); ++f) values += rows.AsText(f) + ";";
+    }
+    return values;
+  };
+  const std::string before = adjusted();
+  ASSERT_FALSE(before.empty());
+  BatchRequest request = Request();
+  request.Datasets = {file};
+  request.Diseases = {"Stroke", "Asthma"};
+  request.Sexes = {kFemales};
+  request.Save = true;
+  std::vector<BatchRow> rows = RunBatch(request, quiet);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].Inputs, "adjusted") << rows[0].Disease;  // Stroke
+  EXPECT_EQ(rows[1].Inputs, "original") << rows[1].Disease;  // Asthma has none
+  EXPECT_EQ(rows[0].Status, BatchStatus::kSaved) << rows[0].Message;
+  EXPECT_EQ(adjusted(), before);
+  const auto strokeResult = Outputs(file);
+
+  request.Original = true;
+  rows = RunBatch(request, quiet);
+  EXPECT_EQ(rows[0].Inputs, "original");
+  EXPECT_EQ(rows[0].Status, BatchStatus::kSaved) << rows[0].Message;
+  EXPECT_EQ(adjusted(), before);           // kept
+  EXPECT_NE(Outputs(file), strokeResult);  // a result from the original inputs
+
+  request.ReplaceAdjusted = true;
+  rows = RunBatch(request, quiet);
+  EXPECT_EQ(rows[0].Status, BatchStatus::kSaved) << rows[0].Message;
+  EXPECT_NE(adjusted(), before);  // replaced, as asked
 }
 
 }  // namespace
