@@ -2,6 +2,9 @@
 // messages log to standard error. Exit codes: 0 success, 1 an error, 2 bad usage or a question
 // the tool cannot answer by itself.
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -28,7 +31,16 @@ int main(int argc, char** argv) {
     return app.exit(e) == 0 ? 0 : 2;
   }
   try {
-    return commands.RunParsed(std::cout, std::cerr);
+    const int code = commands.RunParsed(std::cout, std::cerr);
+    // What the command printed must have reached its destination (a full disk, a closed pipe):
+    // otherwise a script would take an empty or cut-off file for a result.
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+      std::cerr << "Error: the output could not be written (standard output: "
+                << std::strerror(errno) << ")\n";
+      return 1;
+    }
+    return code;
   } catch (const std::bad_alloc&) {
     std::cerr << "Error: there is not enough memory for this command; nothing was stored.\n";
     return 1;

@@ -337,9 +337,15 @@ class BatchProgress final : public BatchObserver {
     }
   }
 
-  void Finish(int done) {
+  // The closing line counts from the finished rows: a save that failed after its calculation is
+  // a failure too.
+  void Finish(const std::vector<BatchRow>& rows) {
     Clear();
-    err_ << "batch: " << done << " done, " << failed_ << " failed\n";
+    const auto failed = std::count_if(rows.begin(), rows.end(), [](const BatchRow& row) {
+      return row.Status == BatchStatus::kFailed;
+    });
+    err_ << "batch: " << rows.size() - static_cast<std::size_t>(failed) << " done, " << failed
+         << " failed\n";
   }
 
  private:
@@ -382,7 +388,7 @@ int RunBatchCommand(const BatchOptions& options, std::ostream& out, std::ostream
   }
   BatchProgress progress(err);
   const std::vector<BatchRow> rows = RunBatch(request, progress);
-  progress.Finish(static_cast<int>(rows.size()));
+  progress.Finish(rows);
   const std::string summary = BatchSummaryCsv(rows);
   if (options.summary.empty()) {
     out << summary;

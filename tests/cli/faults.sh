@@ -305,5 +305,48 @@ for id in 2 5; do
 done
 [ $bad -eq 0 ] && ok || fail "two programs saving at once"
 
+# --- Output that could not be written, and targets that are not plain files ----------------------
+# A full device: every command that prints exits 1 and says so.
+for args in "list $example" "calculate $example --disease Asthma --sex males" \
+  "results $example" "demo"; do
+  # shellcheck disable=SC2086
+  if "$cli" $args > /dev/full 2> "$work/err"; then
+    fail "output to a full device passed for success: $args"
+  elif ! grep -q "could not be written" "$work/err"; then
+    fail "output to a full device not said: $args: $(head -c 200 "$work/err")"
+  else
+    ok
+  fi
+done
+file=$(fresh fullsummary.mdb)
+if "$cli" batch "$file" --diseases Asthma --summary /dev/full > /dev/null 2>&1; then
+  fail "batch --summary to a full device: exit 0"
+else
+  ok
+fi
+# A symbolic link stays a link, its file gets the export; a named pipe is written through; a file
+# the user made read-only is refused and kept.
+file=$(fresh targets.mdb)
+"$cli" calculate "$file" --disease Asthma --sex males --save > /dev/null 2>&1
+echo old > "$work/real.csv"
+ln -s "$work/real.csv" "$work/link.csv"
+"$cli" export "$file" --format csv --out "$work/link.csv" > /dev/null 2>&1
+if [ -L "$work/link.csv" ] && grep -q Asthma "$work/real.csv"; then ok; else fail "export onto a link replaced it"; fi
+mkfifo "$work/pipe.csv"
+cat "$work/pipe.csv" > "$work/from-pipe.csv" &
+reader=$!
+"$cli" batch "$file" --diseases Asthma --summary "$work/pipe.csv" > /dev/null 2>&1
+wait $reader
+if [ -p "$work/pipe.csv" ] && grep -q '^Dataset,' "$work/from-pipe.csv"; then ok; else fail "summary onto a pipe"; fi
+echo mine > "$work/locked.csv"
+chmod 444 "$work/locked.csv"
+if "$cli" export "$file" --format csv --out "$work/locked.csv" > /dev/null 2> "$work/err"; then
+  fail "export replaced a read-only file"
+elif [ "$(cat "$work/locked.csv")" != mine ] || ! grep -q "read-only" "$work/err"; then
+  fail "read-only file: changed or not said: $(head -c 200 "$work/err")"
+else
+  ok
+fi
+
 echo "faults: $passed passed, $failures failed"
 [ $failures -eq 0 ]

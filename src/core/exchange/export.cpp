@@ -29,12 +29,7 @@ namespace {
 // The finished file replaces the chosen one in one step; a run that fails leaves no half-written
 // file under the chosen name.
 void PutInPlace(const std::string& temporary, const std::string& path) {
-  std::error_code error;
-  fs::rename(temporary, path, error);
-  if (error) {
-    fs::remove(temporary, error);
-    throw InOutError("Cannot write " + path);
-  }
+  PutFileInPlace(temporary, path);
 }
 
 std::string TemporaryName(const std::string& path) { return path + ".part"; }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <system_error>
 
 #include "core/base/user_dialogs.h"
@@ -83,25 +84,98 @@ std::string CsvLine(const std::vector<std::string>& fields) {
   return line + "\r\n";
 }
 
+namespace {
+
+// What replacing path means: the file a symbolic link points to, or the path itself; whether it
+// is written through (a pipe, a device) instead of replaced. Refuses a read-only file.
+struct ReplaceTarget {
+  std::filesystem::path Path;
+  bool Through = false;
+};
+
+ReplaceTarget TargetOf(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  ReplaceTarget target{path, false};
+  if (fs::is_symlink(fs::symlink_status(path, error))) {
+    target.Path = fs::weakly_canonical(path, error);
+    if (error) throw InOutError("Cannot write " + path + ": the link leads nowhere");
+  }
+  const fs::file_status status = fs::status(target.Path, error);
+  if (!fs::exists(status)) return target;
+  if (!fs::is_regular_file(status)) {
+    if (fs::is_directory(status)) throw InOutError("Cannot write " + path + ": it is a folder");
+    target.Through = true;
+    return target;
+  }
+  // The user's own protection, also for a program run as the superuser.
+  const auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  if ((status.permissions() & writable) == fs::perms::none) {
+    throw InOutError(path + " is read-only: it was not replaced");
+  }
+  return target;
+}
+
+void WriteThrough(const std::filesystem::path& target, const std::string& path,
+                  const std::string& text) {
+  std::ofstream out(target, std::ios::binary | std::ios::trunc);
+  if (!out) throw InOutError("Cannot write " + path);
+  out << text;
+  out.flush();
+  out.close();
+  if (!out) throw InOutError("Cannot write " + path + ": it did not take the whole text");
+}
+
+}  // namespace
+
 void WriteTextFile(const std::string& path, const std::string& text) {
-  const std::string temporary = path + ".part";
+  const ReplaceTarget target = TargetOf(path);
+  if (target.Through) {
+    WriteThrough(target.Path, path, text);
+    return;
+  }
+  const std::string temporary = target.Path.string() + ".part";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) throw InOutError("Cannot create " + path);
     out << text;
-    if (!out.flush()) {
-      out.close();
+    out.flush();
+    out.close();
+    if (!out) {
       std::error_code ignored;
       std::filesystem::remove(temporary, ignored);
       throw InOutError("Cannot write " + path);
     }
   }
   std::error_code error;
-  std::filesystem::rename(temporary, path, error);
+  std::filesystem::rename(temporary, target.Path, error);
   if (error) {
     std::filesystem::remove(temporary, error);
     throw InOutError("Cannot write " + path);
   }
+}
+
+void PutFileInPlace(const std::string& temporary, const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  struct RemoveTemporary {
+    const std::string& file;
+    ~RemoveTemporary() {
+      std::error_code ignored;
+      fs::remove(file, ignored);
+    }
+  } removeTemporary{temporary};
+  const ReplaceTarget target = TargetOf(path);
+  if (!target.Through) {
+    fs::rename(temporary, target.Path, error);
+    if (!error) return;
+  }
+  // A pipe or a device, or a link to another file system: the bytes are copied in.
+  std::ifstream in(temporary, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (!in && !in.eof()) throw InOutError("Cannot write " + path);
+  WriteThrough(target.Path, path, bytes.str());
 }
 
 void WriteGridCsv(const TextGrid& grid, const std::string& path) {

@@ -23,7 +23,12 @@ std::string CsvLine(const std::vector<std::string>& fields);
 void WriteGridCsv(const TextGrid& grid, const std::string& path);
 // Writes text to path through a temporary file renamed over it: the file is either the old one or
 // the whole new one. Raises InOutError when it cannot be written.
+// A symbolic link stays a link: the file it points to is replaced. A named pipe or a device is
+// written through, never replaced. A file the user made read-only is refused, never replaced.
 void WriteTextFile(const std::string& path, const std::string& text);
+// Puts a finished temporary file in the place of path as WriteTextFile does (the temporary file is
+// gone afterwards, also when this raises InOutError).
+void PutFileInPlace(const std::string& temporary, const std::string& path);
 // The question before a spreadsheet or text file is replaced: "File NAME already exists. Do you
 // want to overwrite it?" with the name without its folder.
 std::string OverwriteFileQuestion(const std::string& path);
