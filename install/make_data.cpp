@@ -73,7 +73,19 @@ int MakeStudy(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   try {
+    // Help, or any other option, makes nothing: a folder named "--help" is no one's wish.
+    for (int k = 1; k < argc; ++k) {
+      const std::string_view argument(argv[k]);
+      if (argument == "--help" || argument == "-h") {
+        std::cout << kUsage;
+        return 0;
+      }
+    }
     if (argc > 1 && std::string_view(argv[1]) == "--study") return MakeStudy(argc, argv);
+    if (argc > 1 && std::string_view(argv[1]).starts_with("-")) {
+      std::cerr << "kavrel-make-data: unknown option " << argv[1] << '\n' << kUsage;
+      return 2;
+    }
     if (argc < 2 || argc > 3) {
       std::cerr << kUsage;
       return 2;

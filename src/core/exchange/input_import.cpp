@@ -226,8 +226,19 @@ ImportOutcome ImportInputs(TDataKavrel& data, const CsvTable& table, int maxAge)
       }
       const bool rate = d.PopulationRate.value_or(false);
       if (id > 0) {
+        // New inputs: the results and adjusted inputs made from the old ones no longer belong to
+        // the disease, and a later calculation must not start from them.
         for (int v = 0; v < kVariableCount; ++v) {
-          db.Exec("delete from " + InputTable(v) + " where InputId=" + std::to_string(id));
+          for (const std::string& table : {InputTable(v), IntermTable(v), OutputTable(v)}) {
+            db.Exec("delete from " + table + " where InputId=" + std::to_string(id));
+          }
+        }
+        for (int s = 0; s < kSexCount; ++s) {
+          flags += std::string(kOutputFlagColumns[s]) + "=" + std::string(StatementBool(false)) + ", ";
+          for (int v = 0; v < kVariableCount; ++v) {
+            flags += std::string(kProcessedFlagColumns[s][v]) + "=" +
+                     std::string(StatementBool(false)) + ", ";
+          }
         }
         db.Exec("update InputDiseases set " + flags + "ICDcode=" + Quote(d.Icd + " ") +
                 ", IncidencePopRate=" + std::string(StatementBool(rate)) +

@@ -27,6 +27,14 @@ struct InputImportTest : StoreFixture {
 // Imported, then read back as the program reads a disease: the same groups and values; a disease
 // of the same name keeps its number and loses its old inputs.
 TEST_F(InputImportTest, RoundTripAddsAndReplaces) {
+  // Asthma has a result and an adjusted input made from its old inputs.
+  std::string zeros;
+  for (int a = 0; a <= 100; ++a) zeros += ", 0";
+  for (const char* table : {"OutputIncidence", "IntermIncidence"}) {
+    data.ExecDataset(std::string("insert into ") + table + " values ('Asthma', 1, 'Males'" + zeros +
+                     ")");
+  }
+  data.ExecDataset("update InputDiseases set MOutput=True, MIncidenceproc=True where InputId=1");
   const auto outcome =
       ImportInputs(data,
                    Lines(std::string(kHeadings) + "Stroke,I60,Females,Incidence,0,49,0.0001\n"
@@ -41,6 +49,11 @@ TEST_F(InputImportTest, RoundTripAddsAndReplaces) {
   EXPECT_EQ(outcome.Replaced, std::vector<std::string>{"Asthma"});
   EXPECT_EQ(outcome.Rows, 6);
   EXPECT_EQ(Count("select * from InputIncidence where InputId=1"), 0);  // replaced
+  // The result and the adjusted input belonged to the old inputs: cleared with their flags.
+  EXPECT_EQ(Count("select * from OutputIncidence where InputId=1"), 0);
+  EXPECT_EQ(Count("select * from IntermIncidence where InputId=1"), 0);
+  EXPECT_EQ(Count("select * from InputDiseases where InputId=1 and (MOutput or MIncidenceproc)"),
+            0);
   EXPECT_EQ(Count("select * from InputDiseases"), 3);
   TableCursor& diseases = data.KavrelTable1();
   ASSERT_TRUE(diseases.Locate("DiseaseName", "Asthma"));
