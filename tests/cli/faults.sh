@@ -305,6 +305,22 @@ for id in 2 5; do
 done
 [ $bad -eq 0 ] && ok || fail "two programs saving at once"
 
+# --- Results behind a set flag that are gone: named as missing, never printed as zeros -----------
+file=$(fresh missing.mdb)
+"$cli" calculate "$file" --disease Asthma --sex males --save > /dev/null 2>&1
+query "$file" "delete from OutputPrevalence where InputId=1"
+for args in "results $file --diseases Asthma" "table $file --disease Asthma --sex males" \
+  "export $file --format csv --out $work/missing.csv"; do
+  # shellcheck disable=SC2086
+  if "$cli" $args > "$work/out" 2> "$work/err"; then
+    fail "missing results passed for success: $args"
+  elif ! grep -q "Prevalence of Asthma for Males is missing" "$work/err"; then
+    fail "missing results not named: $args: $(head -c 200 "$work/err")"
+  else
+    ok
+  fi
+done
+
 # --- Output that could not be written, and targets that are not plain files ----------------------
 # A full device: every command that prints exits 1 and says so.
 for args in "list $example" "calculate $example --disease Asthma --sex males" \

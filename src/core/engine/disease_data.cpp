@@ -296,6 +296,7 @@ void Tdisease::LoadOutputs(Store& store) {
   UserDialogs::ErrorGroup errors(store.Dialogs, "Reading the results of " + DiseaseName);
   LoadAdjusted(store, kMales);
   LoadAdjusted(store, kFemales);
+  std::array<std::array<bool, kSexCount>, kVariableCount> read{};
   for (int v = 0; v < kVariableCount; ++v) {
     QueryResult& rows = store.Data.QueryDataset("select * from " + OutputTable(v) +
                                                 " where InputId=" + std::to_string(InputId));
@@ -306,6 +307,27 @@ void Tdisease::LoadOutputs(Store& store) {
                   "result " + std::string(kVariableDisplayNames[v]) + " of " + DiseaseName +
                       " for " + SexText(sex));
       for (int a = 0; a <= store.MaxAge; ++a) OutputSeries[v][sex][a] = rows.AsDouble(3 + a);
+      read[static_cast<std::size_t>(v)][static_cast<std::size_t>(sex)] = true;
+    }
+  }
+  // A sex whose result flag is set has a row in every result table: one that is missing is said,
+  // never shown as zeros.
+  QueryResult& flags = store.Data.QueryDataset("select * from InputDiseases where InputId=" +
+                                               std::to_string(InputId));
+  if (flags.RecordCount() == 0) return;
+  std::array<bool, kSexCount> flagged{};
+  for (int sex = 0; sex < kSexCount; ++sex) {
+    flagged[static_cast<std::size_t>(sex)] = flags.AsBoolean(kOutputFlagColumns[sex]);
+  }
+  for (int sex = 0; sex < kSexCount; ++sex) {
+    if (!flagged[static_cast<std::size_t>(sex)]) continue;
+    for (int v = 0; v < kVariableCount; ++v) {
+      if (read[static_cast<std::size_t>(v)][static_cast<std::size_t>(sex)]) continue;
+      store.Dialogs.ShowError("The result " + std::string(kVariableDisplayNames[v]) + " of " +
+                              DiseaseName + " for " + SexText(sex) + " is missing from " +
+                              OutputTable(v) +
+                              " although the disease is marked as calculated; calculate and save "
+                              "it again");
     }
   }
 }
