@@ -45,6 +45,13 @@ bool ReadFields(const std::array<std::string, 4>& texts, std::array<int, N> colu
       dialogs.ShowError(kInvalidNumberInCell);
       return false;
     }
+    // Every parameter (a mean, a standard deviation, a relative deviation, a count) is a size:
+    // one below 0 would put the central value outside its own intervals.
+    if (*value < 0.0) {
+      dialogs.ShowError(std::string(kNegativeParameter) + " (" +
+                        texts[static_cast<std::size_t>(columns[k])] + ")");
+      return false;
+    }
     *targets[k] = *value / divisors[k];
   }
   return true;

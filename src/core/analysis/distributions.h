@@ -14,6 +14,9 @@
 
 namespace kavrel {
 
+inline constexpr std::string_view kNegativeParameter =
+    "The parameters of a distribution cannot be below 0: the value was not taken";
+
 class UserDialogs;
 
 inline constexpr std::string_view kInvalidNumberInCell = "Invalid number in at least one cell";

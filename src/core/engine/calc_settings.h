@@ -13,6 +13,13 @@
 #include "core/base/vocabulary.h"
 
 namespace kavrel {
+
+// The range of a hazard's maximum, wherever it is given (windows, stored options, --option).
+inline constexpr double kLowestHazardMaximum = 1e-12;
+inline constexpr double kHighestHazardMaximum = 1e3;
+inline std::string HazardMaximumRangeMessage(const std::string& hazard) {
+  return "The hazards maximum of " + hazard + " must lie between 1e-12 and 1000";
+}
 class TDataKavrel;
 class UserDialogs;
 struct CalcOptionsWindowState;

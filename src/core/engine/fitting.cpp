@@ -13,6 +13,7 @@
 #include "core/engine/amoeba.h"
 #include "core/engine/basic_equations.h"
 #include "core/engine/calc_options.h"
+#include "core/engine/calc_settings.h"
 #include "core/engine/disease.h"
 #include "core/engine/interpolation.h"
 
@@ -140,6 +141,12 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, CalcControls& controls) 
     if (!ParseMaximum(options.MaximumValue[h], value)) {
       controls.Dialogs.ShowError("The hazards maximum of " + std::string(kTrendHazardNames[h]) +
                                  " is not a valid number");
+      return false;
+    }
+    // The same range as a stored or command-line maximum: a maximum at or below 0 would hold the
+    // hazard at a value no input allows.
+    if (value < kLowestHazardMaximum || value > kHighestHazardMaximum) {
+      controls.Dialogs.ShowError(HazardMaximumRangeMessage(std::string(kTrendHazardNames[h])));
       return false;
     }
     HazardMax[kHazardVariables[h]] = value;

@@ -134,6 +134,11 @@ TEST(DistributionTest, IntervalsDefaultsAndDraws) {
   EXPECT_EQ(dialogs.Texts().back(), kInvalidNumberInCell);
   EXPECT_EQ(normal.Mean, 0.02);  // read before the bad field
   EXPECT_EQ(normal.ParamsToText(100.0)[0], "2");
+  // A negative standard deviation is refused and leaves the one before.
+  const double stdev = normal.Param;
+  EXPECT_FALSE(normal.ParamsFromText({"2", "-0.5", "", ""}, 100.0, dialogs));
+  EXPECT_EQ(dialogs.Texts().back(), std::string(kNegativeParameter) + " (-0.5)");
+  EXPECT_EQ(normal.Param, stdev);
   EXPECT_EQ(TruncatedNormal(random, 1.0, 0.5, 1e-9, 0.0), 0.5);  // gives up: clipped mean
 }
 

@@ -261,16 +261,33 @@ TEST_F(FittingTest, AllHazardsExactRunsTheFinalPassOnly) {
   EXPECT_EQ(fitted.ModelSeries[kPrevalence][kMales], plain.ModelSeries[kPrevalence][kMales]);
 }
 
+// A maximum that is no number, or lies outside what a maximum can be (a negative one would hold the
+// hazard where no input allows it), stops the calculation before anything is changed.
 TEST_F(FittingTest, AMaximumThatIsNotANumberStopsTheCalculation) {
-  Tdiseaseam d("d");
-  InputsFromModel(d, IhdHazards, {kPrevalence, kMortality});
-  const auto before = d.ModelSeries;
-  options.MaximumValue[1] = "0,5x";
-  auto controls = Controls();
-  EXPECT_FALSE(d.Calculate(Env(), controls));
-  EXPECT_EQ(dialogs.Texts(),
-            std::vector<std::string>{"The hazards maximum of Remission is not a valid number"});
-  EXPECT_EQ(d.ModelSeries, before);
+  const struct {
+    int hazard;
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {1, "0,5x", "The hazards maximum of Remission is not a valid number"},
+      {0, "-0.1", "The hazards maximum of Incidence must lie between 1e-12 and 1000"},
+      {2, "0", "The hazards maximum of Case fatality must lie between 1e-12 and 1000"},
+      {2, "5000", "The hazards maximum of Case fatality must lie between 1e-12 and 1000"},
+  };
+  for (const auto& c : cases) {
+    Tdiseaseam d("d");
+    InputsFromModel(d, IhdHazards, {kPrevalence, kMortality});
+    const auto before = d.ModelSeries;
+    const auto kept = options.MaximumValue;
+    options.MaximumValue[static_cast<std::size_t>(c.hazard)] = c.text;
+    auto controls = Controls();
+    const std::size_t shown = dialogs.Texts().size();
+    EXPECT_FALSE(d.Calculate(Env(), controls)) << c.text;
+    ASSERT_EQ(dialogs.Texts().size(), shown + 1) << c.text;
+    EXPECT_EQ(dialogs.Texts().back(), c.message);
+    EXPECT_EQ(d.ModelSeries, before);
+    options.MaximumValue = kept;
+  }
 }
 
 // Prevalence and disease mortality made by the model from known hazards, remission 0: the fit
