@@ -364,5 +364,20 @@ else
   ok
 fi
 
+# A disease name stored in Latin-1 bytes: the workbook's XML stays well-formed, the name readable.
+file=$(fresh latin1.mdb)
+"$cli" calculate "$file" --disease Asthma --sex males --save > /dev/null 2>&1
+query "$file" "update InputDiseases set DiseaseName=CAST(X'4173746869E9' AS TEXT) where InputId=1"
+if "$cli" export "$file" --format xlsx --out "$work/latin1.xlsx" > /dev/null 2> "$work/err" &&
+  python3 - "$work/latin1.xlsx" <<'PY'
+import sys, zipfile, xml.dom.minidom
+book = zipfile.ZipFile(sys.argv[1])
+for name in book.namelist():
+    if name.endswith(".xml"):
+        xml.dom.minidom.parseString(book.read(name))
+assert "Asthi\u00e9" in book.read("xl/workbook.xml").decode("utf-8")
+PY
+then ok; else fail "a Latin-1 disease name made a malformed workbook: $(head -c 200 "$work/err")"; fi
+
 echo "faults: $passed passed, $failures failed"
 [ $failures -eq 0 ]

@@ -13,6 +13,7 @@
 
 #include "core/base/user_dialogs.h"
 #include "core/engine/disease.h"
+#include "core/base/utf8_text.h"
 #include "core/exchange/grid.h"
 #include "core/exchange/xls_writer.h"
 #include "core/store/data_kavrel.h"
@@ -269,7 +270,7 @@ struct Texportxlsx::Book {
   // none of []:*?/\, no apostrophe at either end, each name once.
   lxw_worksheet* AddSheet(const std::string& disease) {
     std::string base;
-    for (char c : disease)
+    for (char c : ValidUtf8(disease))
       base += std::string_view("[]:*?/\\").find(c) == std::string_view::npos ? c : '_';
     while (!base.empty() && base.front() == '\'') base.erase(base.begin());
     while (!base.empty() && base.back() == '\'') base.pop_back();
@@ -339,7 +340,9 @@ void Texportxlsx::WriteOneTable() {
   const auto r = static_cast<lxw_row_t>(book.Row);
   const auto text = [&](lxw_row_t row, lxw_col_t col, const std::string& value,
                         lxw_format* format) {
-    if (!value.empty()) worksheet_write_string(sheet, row, col, value.c_str(), format);
+    if (!value.empty()) {
+      worksheet_write_string(sheet, row, col, ValidUtf8(value).c_str(), format);
+    }
   };
   text(r, 0, "Disease: " + disease_->DiseaseName + ", ICD codes: " + disease_->ICDcode, book.Bold);
   text(r + 1, 1, std::string(kSexNames[Sex]), book.Bold);

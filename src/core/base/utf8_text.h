@@ -1,0 +1,16 @@
+#pragma once
+
+// Text for files that must hold valid UTF-8 (spreadsheet XML): names typed or imported in another
+// encoding are converted, not passed on as bytes that break the file.
+
+#include <string>
+#include <string_view>
+
+namespace kavrel {
+
+// The text as valid UTF-8 without control characters: valid UTF-8 sequences are kept, every other
+// byte is read as Latin-1 (the encoding older files and Windows programs write names in), and
+// control characters other than tab and line breaks become blanks.
+std::string ValidUtf8(std::string_view text);
+
+}  // namespace kavrel
