@@ -254,16 +254,19 @@ int RunNewDataset(const NewDatasetOptions& options, std::ostream& out, std::ostr
     data.InputTemplatePath = ownTemplate.path;
   }
   // Without a collection the file alone is made here (the collection's "New" makes its series
-  // tables too), and removed again when writing it fails.
+  // tables too). Whatever fails afterwards (a full disk), the half-made file and its entry go.
   bool made = false;
+  bool listed = false;
+  const std::string fullPath = std::filesystem::absolute(options.file).lexically_normal().string();
   try {
     if (!options.collection.empty()) {
       data.OpenCollection(options.collection);
       NewDatasetPage page;
       page.Name = options.name;
-      page.File = std::filesystem::absolute(options.file).lexically_normal().string();
+      page.File = fullPath;
       page.HighestAge = options.highestAge;
       if (!SaveNewDataset(data, dialogs, page)) return kError;
+      listed = true;
     } else {
       if (!data.NewDatasetFile(options.file)) {
         err << "Error: the data set file could not be made from " << data.InputTemplatePath << '\n';
@@ -284,11 +287,19 @@ int RunNewDataset(const NewDatasetOptions& options, std::ostream& out, std::ostr
     data.CloseDataset();
   } catch (const std::exception& error) {
     data.CloseDataset();
-    if (made && options.collection.empty()) {
+    if (listed) {
+      try {
+        data.ExecCollection("delete from Datasets where DataBaseName=" + Quote(fullPath));
+      } catch (const std::exception&) {
+        err << "Error: the entry of " << options.name << " could not be removed from "
+            << options.collection << '\n';
+      }
+    }
+    if (made || listed) {
       std::error_code ignored;
       std::filesystem::remove(options.file, ignored);
     }
-    err << "Error: " << error.what() << '\n';
+    err << "Error: " << error.what() << "; no data set was made\n";
     return kError;
   }
   out << "Data set,File,Highest age,Age groups\n"
