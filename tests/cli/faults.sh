@@ -379,5 +379,27 @@ assert "Asthi\u00e9" in book.read("xl/workbook.xml").decode("utf-8")
 PY
 then ok; else fail "a Latin-1 disease name made a malformed workbook: $(head -c 200 "$work/err")"; fi
 
+# Another program changes a disease's inputs while a calculation of it runs (it holds the write
+# lock, then commits): the result made from the old inputs is refused (exit 1), nothing stored.
+file=$(fresh changed.mdb)
+{
+  echo "begin immediate;"
+  echo "update InputIncidence set Waarde=Waarde*2 where InputId=1 and Sex='Males';"
+  echo ".shell sleep 2"
+  echo "commit;"
+} | sqlite3 "$file" &
+holder=$!
+sleep 0.5
+"$cli" calculate "$file" --disease Asthma --sex males --save > /dev/null 2> "$work/err"
+code=$?
+wait $holder
+if [ "$code" -ne 1 ] || ! grep -q "were changed in the data set after they were read" "$work/err"; then
+  fail "a result over inputs changed meanwhile: exit $code, $(head -c 300 "$work/err")"
+elif [ "$(query "$file" "select count(*) from OutputIncidence where InputId=1")" != 0 ]; then
+  fail "a result over inputs changed meanwhile was stored"
+else
+  ok
+fi
+
 echo "faults: $passed passed, $failures failed"
 [ $failures -eq 0 ]

@@ -143,6 +143,11 @@ class Tdisease {
   SaveResultOutcome SaveResult(Store& store, bool withOptions = false, bool withAdjusted = true);
 
   std::int32_t InputId = 0;
+  // The stored original inputs as they were read (InputsFingerprint); empty when not read. A
+  // result made from them is not saved over inputs that changed on disk since.
+  std::string StoredInputs;
+  // True when the stored original inputs are no longer those that were read.
+  bool InputsChangedOnDisk(Store& store) const;
   std::string DiseaseName;
   std::string ICDcode;
   PerVariableAndSex<std::int32_t> InputRowCount{};
@@ -237,5 +242,7 @@ std::unique_ptr<Tdiseaseam> DiseaseUnderCursor(Tdisease::Store& store, int sex, 
 // calculation and its fit report read of the original — its record, flags, input rows and
 // series, trends and options — and nothing of a calculation's state.
 std::unique_ptr<Tdiseaseam> CopyForCalculation(const Tdisease& from);
+// Why a result was not saved over inputs that changed on disk since they were read.
+std::string InputsChangedMessage(const Tdisease& disease);
 
 }  // namespace kavrel

@@ -7,6 +7,7 @@
 #include "core/engine/disease.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
+#include "core/store/disease_list.h"
 #include "core/store/layout.h"
 #include "core/store/table_cursor.h"
 
@@ -150,6 +151,12 @@ void Tdisease::LoadInputs(Store& store) {
     }
   }
   ModelSeries = InputSeries;
+  if (InputId > 0) StoredInputs = InputsFingerprint(store.Data.Dataset(), InputId);
+}
+
+bool Tdisease::InputsChangedOnDisk(Store& store) const {
+  return InputId > 0 && !StoredInputs.empty() &&
+         InputsFingerprint(store.Data.Dataset(), InputId) != StoredInputs;
 }
 
 void Tdisease::LoadInputFlags(Store& store, int v) {
@@ -166,6 +173,7 @@ void Tdisease::LoadInputFlags(Store& store, int v) {
     Sex = static_cast<std::uint8_t>(s);
     LoadInputRows(store, v);
   }
+  if (InputId > 0) StoredInputs = InputsFingerprint(store.Data.Dataset(), InputId);
 }
 
 bool Tdisease::StoreInput(Store& store, int v, int sex) {
@@ -205,6 +213,10 @@ void Tdisease::SaveInputRows(Store& store, int v, int sex) {
   InputPresent[v][sex] = !rows.empty();
   if (!InputPresent[v][kMales] && !InputPresent[v][kFemales]) {
     store.Dialogs.ShowInformation("Nothing to save");
+  }
+  // What is stored now is this object's own: later saves compare with it.
+  if (InputId > 0 && !StoredInputs.empty()) {
+    StoredInputs = InputsFingerprint(store.Data.Dataset(), InputId);
   }
 }
 
@@ -356,6 +368,8 @@ Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store, bool withOptions,
   // result with its options or the new one with its options, never a mix.
   const auto write = [&] {
     Atomically(store, [&] {
+      // Checked in the save's own transaction: no other program can change them in between.
+      if (InputsChangedOnDisk(store)) throw DatabaseError(InputsChangedMessage(*this));
       SaveOutputs(store, withAdjusted);
       if (withOptions) CalcSettings.WriteToTable(s, store.Data, InputId);
     });
@@ -388,6 +402,7 @@ Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store, bool withOptions,
   }
   const std::string oldName = DiseaseName;
   const std::int32_t oldId = InputId;
+  const std::string oldInputs = StoredInputs;
   try {
     Atomically(store, [&] {
       DiseaseName = *name;
@@ -424,11 +439,14 @@ Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store, bool withOptions,
                                  StatementReal(row.Waarde) + ")");
         }
       }
+      // The new disease's inputs are those just written.
+      StoredInputs = InputsFingerprint(store.Data.Dataset(), InputId);
       write();
     });
   } catch (...) {
     DiseaseName = oldName;
     InputId = oldId;
+    StoredInputs = oldInputs;
     diseases.Locate("InputID", std::to_string(InputId));
     throw;
   }
@@ -465,9 +483,17 @@ std::unique_ptr<Tdiseaseam> DiseaseUnderCursor(Tdisease::Store& store, int sex, 
   return disease;
 }
 
+std::string InputsChangedMessage(const Tdisease& disease) {
+  return "The inputs of " + disease.DiseaseName +
+         " were changed in the data set after they were read here (by another program or "
+         "window): the result made from the old ones was not saved. Read the disease again and "
+         "calculate anew.";
+}
+
 std::unique_ptr<Tdiseaseam> CopyForCalculation(const Tdisease& from) {
   auto copy = std::make_unique<Tdiseaseam>(from.DiseaseName);
   copy->InputId = from.InputId;
+  copy->StoredInputs = from.StoredInputs;
   copy->ICDcode = from.ICDcode;
   copy->Sex = from.Sex;
   copy->InputRowCount = from.InputRowCount;

@@ -177,6 +177,25 @@ bool InputEditor::ValuesAllowed(int sex) {
   return true;
 }
 
+std::string InputEditor::ChangedOnDiskQuestion() const {
+  return std::string(kVariableDisplayNames[env_.Variable]) + " input of " +
+         env_.Disease.DiseaseName +
+         " was changed in the data set after this window read it (by another program or "
+         "window).\r\nYes: overwrite it with the values here. No: read it again (the values here "
+         "are dropped). Cancel: go back.";
+}
+
+void InputEditor::Reload(Tdisease::Store& store) {
+  Tdisease& d = env_.Disease;
+  for (auto& rows : d.InputRows[env_.Variable]) rows.clear();
+  const int sex = d.Sex;
+  d.LoadInputFlags(store, env_.Variable);
+  d.Sex = static_cast<std::uint8_t>(sex);
+  FillGrid(kMales);
+  FillGrid(kFemales);
+  MarkSaved();
+}
+
 bool InputEditor::Save() {
   warningAccepted_ = false;
   Tdisease& d = env_.Disease;
@@ -207,6 +226,18 @@ bool InputEditor::Save() {
     if (!ValuesAllowed(sex)) return false;
   }
   Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  // Another program (or window) may have saved this disease's inputs since this window read them:
+  // the user chooses, nothing is overwritten unasked.
+  if (d.InputsChangedOnDisk(store)) {
+    const DialogButton answer =
+        env_.Dialogs.Message(ChangedOnDiskQuestion(), DialogKind::kWarning,
+                             DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
+    if (answer == DialogButton::kNo) {
+      Reload(store);
+      return false;
+    }
+    if (answer != DialogButton::kYes) return false;
+  }
   for (int sex : {kMales, kFemales}) {
     auto& records = d.InputRows[v][sex];
     for (std::size_t k = 0; k < records.size(); ++k) {

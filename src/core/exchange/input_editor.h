@@ -77,7 +77,9 @@ class InputEditor {
   bool IncidenceAsHazards() const { return env_.Disease.IncidenceIsHazard; }
   TextGrid& Grid(int sex) { return sex == kMales ? MenGrid : WomenGrid; }
 
-  // "&Save"; false when a cell was refused (nothing saved) or a replace was cancelled.
+  // "&Save"; false when a cell was refused (nothing saved) or a replace was cancelled. When the
+  // stored inputs were changed by another program since they were read, asks first: Yes
+  // overwrites them, No reads them again into the grids, Cancel goes back.
   bool Save();
   // Whether the grids differ from what was last shown from, or stored into, the disease.
   bool HasUnsavedChanges() const;
@@ -107,6 +109,8 @@ class InputEditor {
   std::string Shown(double value) const;
 
   void MarkSaved();
+  std::string ChangedOnDiskQuestion() const;
+  void Reload(Tdisease::Store& store);
 
   Environment env_;
   Mode mode_ = Mode::kNormal;

@@ -421,6 +421,12 @@ class Batch {
         return;
       }
       Tdisease::Store store = set.Session->Store();
+      // Inputs another program changed since this disease was read: its result is not saved,
+      // and the data set's other results are.
+      if (disease.InputsChangedOnDisk(store)) {
+        NotSaved(row, InputsChangedMessage(disease));
+        return;
+      }
       disease.SaveResult(store, true, !job.KeepAdjusted);
       set.InGroup.push_back(&row);
     } catch (const std::exception& e) {

@@ -5,6 +5,7 @@
 
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
+#include "core/store/layout.h"
 #include "core/store/table_cursor.h"
 
 namespace kavrel {
@@ -33,6 +34,21 @@ std::optional<std::string> SimilarDiseaseName(Database& dataset, const std::stri
     }
   }
   return std::nullopt;
+}
+
+std::string InputsFingerprint(Database& dataset, long long inputId) {
+  std::string fingerprint;
+  for (int v = 0; v < kVariableCount; ++v) {
+    QueryResult rows =
+        dataset.Query("select Sex, Lage, Hage, Waarde from " + InputTable(v) +
+                      " where InputId=" + std::to_string(inputId) + " order by Sex, Lage, Hage");
+    fingerprint += std::to_string(v) + ':';
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+      for (int f = 0; f < 4; ++f) fingerprint += rows.AsText(f) + ',';
+      fingerprint += ';';
+    }
+  }
+  return fingerprint;
 }
 
 std::string DiseaseNameTakenMessage(const std::string& existing) {

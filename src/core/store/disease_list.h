@@ -20,6 +20,11 @@ std::string DiseaseNameKey(std::string_view name);
 // differs from it only in letter case or blanks at either end; nothing when the name is free.
 std::optional<std::string> SimilarDiseaseName(Database& dataset, const std::string& name,
                                               long long exceptInputId = 0);
+// What a disease's original inputs are on disk now: every row of its seven input tables, as text.
+// Read when a disease is loaded and again before something made from those inputs is saved, it
+// tells whether another program (or window) changed them in between.
+std::string InputsFingerprint(Database& dataset, long long inputId);
+
 // "A disease named "X" exists already in this data set; choose another name".
 std::string DiseaseNameTakenMessage(const std::string& existing);
 

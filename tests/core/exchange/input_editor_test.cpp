@@ -4,6 +4,7 @@
 
 #include "core/engine/input_checks.h"
 #include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 #include "core/store/layout.h"
 #include "store/store_fixture.h"
 
@@ -85,6 +86,58 @@ TEST_F(InputEditorTest, GridsMultiplierAndSaving) {
   EXPECT_EQ(
       data.QueryDataset("select * from InputPrevalence where Waarde<0 or Waarde>1").RecordCount(),
       0);
+}
+
+// Two programs on one data set: what another program saved after this window read the inputs is
+// never overwritten unasked. No reads it again into the grids, Yes overwrites it, Cancel stays.
+TEST_F(InputEditorTest, InputsChangedByAnotherProgramAreNotOverwrittenUnasked) {
+  auto first = Editor();
+  first.Open(InputEditor::Mode::kNormal);
+  ASSERT_TRUE(first.Save());  // stored: 0.0025 and 0.01
+  Tdisease::Store store{data, dialogs, 85};
+  const auto read = [&] {
+    for (auto& rows : disease.InputRows[kPrevalence]) rows.clear();
+    data.KavrelTable1().Refresh();
+    disease.LoadInputFlags(store, kPrevalence);
+  };
+  const auto otherProgram = [this](const std::string& value) {
+    Database other = Database::Open(dir.File("Set.mdb"));
+    other.Exec("update InputPrevalence set Waarde=" + value + " where Sex='Males' and Lage=50");
+  };
+  const auto stored = [this] {
+    return data.QueryDataset("select Waarde from InputPrevalence where Sex='Males' and Lage=0")
+        .AsText(0);
+  };
+  read();
+  auto editor = Editor();
+  editor.Open(InputEditor::Mode::kNormal);
+  otherProgram("0.02");
+  editor.MenGrid.SetCell(1, 1, "0.003");
+  dialogs.Push(DialogButton::kCancel);
+  EXPECT_FALSE(editor.Save());
+  EXPECT_TRUE(dialogs.Texts().back().starts_with(
+      "Prevalence input of Asthma was changed in the data set after this window read it"));
+  EXPECT_EQ(editor.MenGrid.Cell(1, 1), "0.003");  // Cancel: the typed value stays
+  dialogs.Push(DialogButton::kNo);
+  EXPECT_FALSE(editor.Save());
+  EXPECT_EQ(editor.MenGrid.Cell(1, 1), "0.0025");  // read again: the other program's values
+  EXPECT_EQ(editor.MenGrid.Cell(1, 2), "0.02");
+  editor.MenGrid.SetCell(1, 1, "0.003");
+  dialogs.Push(DialogButton::kYes);  // "... already exists. Overwrite?"
+  ASSERT_TRUE(editor.Save());
+  EXPECT_EQ(stored(), "0.003");
+
+  // Changed again behind the window's back; Yes overwrites.
+  read();
+  auto last = Editor();
+  last.Open(InputEditor::Mode::kNormal);
+  otherProgram("0.03");
+  last.MenGrid.SetCell(1, 1, "0.004");
+  dialogs.Push(DialogButton::kYes);  // overwrite what changed
+  dialogs.Push(DialogButton::kYes);  // "... already exists. Overwrite?"
+  ASSERT_TRUE(last.Save());
+  EXPECT_EQ(stored(), "0.004");
+  EXPECT_TRUE(dialogs.AllAnswered());
 }
 
 TEST_F(InputEditorTest, DataPointsChangeTheSeriesOnly) {
