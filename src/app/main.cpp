@@ -35,12 +35,13 @@ int main(int argc, char** argv) {
   for (int k = 1; k < argc; ++k) {
     const std::string_view argument(argv[k]);
     if (argument == "--help" || argument == "-h") {
-      std::cout << "Usage: kavrel\n\n"
-                   "Kavrel, descriptive epidemiology of one disease at a time: the desktop program.\n"
-                   "It starts on the current collection of your data directory; choose Data, Data\n"
-                   "set, select Example and press Open to see the example. Every window has a Help\n"
-                   "button, and F1 opens the help page of the window in use. The command-line tool\n"
-                   "is kavrel-cli (kavrel-cli --help).\n";
+      std::cout
+          << "Usage: kavrel\n\n"
+             "Kavrel, descriptive epidemiology of one disease at a time: the desktop program.\n"
+             "It starts on the current collection of your data directory; choose Data, Data\n"
+             "set, select Example and press Open to see the example. Every window has a Help\n"
+             "button, and F1 opens the help page of the window in use. The command-line tool\n"
+             "is kavrel-cli (kavrel-cli --help).\n";
       return 0;
     }
   }

@@ -12,8 +12,8 @@
 #include <xlsxwriter.h>
 
 #include "core/base/user_dialogs.h"
-#include "core/engine/disease.h"
 #include "core/base/utf8_text.h"
+#include "core/engine/disease.h"
 #include "core/exchange/grid.h"
 #include "core/exchange/xls_writer.h"
 #include "core/store/data_kavrel.h"

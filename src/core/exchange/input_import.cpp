@@ -234,7 +234,8 @@ ImportOutcome ImportInputs(TDataKavrel& data, const CsvTable& table, int maxAge)
           }
         }
         for (int s = 0; s < kSexCount; ++s) {
-          flags += std::string(kOutputFlagColumns[s]) + "=" + std::string(StatementBool(false)) + ", ";
+          flags +=
+              std::string(kOutputFlagColumns[s]) + "=" + std::string(StatementBool(false)) + ", ";
           for (int v = 0; v < kVariableCount; ++v) {
             flags += std::string(kProcessedFlagColumns[s][v]) + "=" +
                      std::string(StatementBool(false)) + ", ";

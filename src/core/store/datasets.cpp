@@ -78,8 +78,7 @@ std::optional<std::string> OtherEntryListing(const SettingsState& settings, TDat
       QueryResult rows = db.Query("select datasetname, databasename from datasets");
       for (rows.First(); !rows.Eof(); rows.Next()) {
         if (SameFile(rows.AsText(1), row.File)) {
-          return "the data set \"" + rows.AsText(0) + "\" of the collection " +
-                 collection.Name();
+          return "the data set \"" + rows.AsText(0) + "\" of the collection " + collection.Name();
         }
       }
     } catch (const std::exception&) {
@@ -355,8 +354,8 @@ bool DeleteDataset(SettingsState& settings, TDataKavrel& data, UserDialogs& dial
   }
   // A file another entry lists is that entry's data: only this entry goes.
   if (auto other = OtherEntryListing(settings, data, row)) {
-    if (dialogs.Message("The file " + row.File + " of " + caption + " is listed also as " +
-                            *other + ". Remove only this entry and keep the file?",
+    if (dialogs.Message("The file " + row.File + " of " + caption + " is listed also as " + *other +
+                            ". Remove only this entry and keep the file?",
                         DialogKind::kConfirmation,
                         DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
       return false;
@@ -366,10 +365,10 @@ bool DeleteDataset(SettingsState& settings, TDataKavrel& data, UserDialogs& dial
     dialogs.ShowInformation(caption + " removed; its file was kept");
     return true;
   }
-  if (dialogs.Message("Are you sure you want to delete " + caption + " and its file " + row.File +
-                          "?",
-                      DialogKind::kConfirmation,
-                      DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
+  if (dialogs.Message(
+          "Are you sure you want to delete " + caption + " and its file " + row.File + "?",
+          DialogKind::kConfirmation,
+          DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
     return false;
   }
   ForgetIfCurrent(settings, data, row);

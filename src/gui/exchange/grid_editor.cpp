@@ -1,7 +1,6 @@
 #include "gui/exchange/grid_editor.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
@@ -9,6 +8,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>

@@ -14,9 +14,11 @@ TEST(Utf8TextTest, ValidKeptOtherBytesAsLatin1) {
       {"Maladie \xE9pid\xE9mique", "Maladie \xC3\xA9pid\xC3\xA9mique"},          // Latin-1
       {"M\xFCller's", "M\xC3\xBCller's"},
       {"\xE2\x82\xAC 5", "\xE2\x82\xAC 5"},  // a three-byte sequence
-      {"\xE2\x82", "\xC3\xA2 "},  // cut off: read as Latin-1 (0x82 is a C1 control)
+      {"\xE2\x82", "\xC3\xA2 "},             // cut off: read as Latin-1 (0x82 is a C1 control)
       {"\xC0\xAF", "\xC3\x80\xC2\xAF"},      // an overlong form is no UTF-8
-      {"a\x01" "b\x7F", "a b "},             // control characters
+      {"a\x01"
+       "b\x7F",
+       "a b "},  // control characters
       {"tab\there\r\n", "tab\there\r\n"},
       {"\x85", " "},  // a C1 control
   };

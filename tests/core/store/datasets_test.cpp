@@ -280,8 +280,9 @@ TEST_F(DatasetsTest, OneFileOneEntryAndDeleteKeepsAFileListedElsewhere) {
   EXPECT_TRUE(DeleteDataset(settings, data, dialogs, rows[1]));
   EXPECT_TRUE(fs::exists(file));
   EXPECT_EQ(dialogs.Texts()[dialogs.Texts().size() - 2],
-            "The file " + file + " of Data set Twin is listed also as the data set \"Country A\" "
-            "of this collection. Remove only this entry and keep the file?");
+            "The file " + file +
+                " of Data set Twin is listed also as the data set \"Country A\" "
+                "of this collection. Remove only this entry and keep the file?");
   EXPECT_EQ(ListDatasets(data).size(), 1u);
 
   // Listed by another known collection: kept too, and the question names that collection.
