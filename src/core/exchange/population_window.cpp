@@ -44,6 +44,7 @@ std::string PopulationWindow::Shown(double value) const {
 void PopulationWindow::Open(Mode mode) {
   mode_ = mode;
   view_ = kOriginal;
+  typedGroups_.reset();
   ViewEnabled = true;
   Modified = false;
   // The age group editor starts from the window's groups.
@@ -104,7 +105,15 @@ void PopulationWindow::Redraw() {
 
 void PopulationWindow::SetView(View view) {
   if (!ViewEnabled) return;
+  // Values typed in the age groups and not yet saved wait while the single years are shown (those
+  // are the stored figures), and come back with the groups.
+  if (view_ == kOriginal && view != kOriginal) typedGroups_ = Grid;
   view_ = view;
+  if (view_ == kOriginal && typedGroups_) {
+    Grid = *typedGroups_;
+    typedGroups_.reset();
+    return;
+  }
   Redraw();
 }
 

@@ -6,6 +6,7 @@
 // storage grid are reached through the callers' objects.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -103,6 +104,7 @@ class PopulationWindow {
   Environment env_;
   Mode mode_ = kMortalityMode;
   View view_ = kOriginal;
+  std::optional<TextGrid> typedGroups_;  // the age groups' grid while the single years are shown
 };
 
 }  // namespace kavrel

@@ -72,6 +72,12 @@ TEST_F(PopulationWindowTest, DefineTypeSaveAndTheSeries) {
   window.SetView(PopulationWindow::kOriginal);
   EXPECT_EQ(window.Grid.Cell(1, 1), "1.5");
 
+  // A value typed and not saved survives a look at the single years, and is what Save stores.
+  window.Grid.SetCell(1, 1, "0.9");
+  window.SetView(PopulationWindow::kInterpolated);
+  window.SetView(PopulationWindow::kOriginal);
+  EXPECT_EQ(window.Grid.Cell(1, 1), "0.9");
+
   // Saving over stored rows asks; Cancel keeps them.
   window.Grid.SetCell(1, 1, "2");
   dialogs.Push(DialogButton::kCancel);
