@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "core/agesched/age_groups.h"
 #include "core/base/number_text.h"
@@ -12,6 +13,42 @@
 namespace kavrel {
 
 PatternWindow::PatternWindow(Environment environment) : env_(std::move(environment)) {}
+
+namespace {
+
+// The age groups of the grid's label column as GroupLabel writes them ("0-4", "5", "85+");
+// nothing when a label is not one of those.
+std::optional<std::vector<Tpatinputdat>> ShownGroups(const TextGrid& grid, int maxAge) {
+  std::vector<Tpatinputdat> groups;
+  for (int row = 1; row < grid.RowCount(); ++row) {
+    const std::string label = grid.Cell(0, row);
+    int low = 0;
+    int high = 0;
+    char sign = '\0';
+    int used = 0;
+    Tpatinputdat group{static_cast<int>(groups.size()), 0, 0, 0.0};
+    if (std::sscanf(label.c_str(), "%d-%d%n", &low, &high, &used) == 2 &&
+        used == static_cast<int>(label.size()) && high >= low) {
+      group.Lage = low;
+      group.Hage = high + 1;
+    } else if (std::sscanf(label.c_str(), "%d%c%n", &low, &sign, &used) == 2 && sign == '+' &&
+               used == static_cast<int>(label.size())) {
+      group.Lage = low;
+      group.Hage = maxAge + 1;
+    } else if (std::sscanf(label.c_str(), "%d%n", &low, &used) == 1 &&
+               used == static_cast<int>(label.size())) {
+      group.Lage = low;
+      group.Hage = low + 1;
+    } else {
+      return std::nullopt;
+    }
+    groups.push_back(group);
+  }
+  if (groups.empty()) return std::nullopt;
+  return groups;
+}
+
+}  // namespace
 
 double PatternWindow::Multiplier() const {
   return kRatesPerTable.at(static_cast<std::size_t>(std::clamp(RatesIndex, 0, 5)));
@@ -82,10 +119,15 @@ bool PatternWindow::SaveItem() {
       !ValidateGrid(Grid, 1, 1, env_.Dialogs, env_.DecimalSeparator)) {
     return false;
   }
+  // The groups the grid shows (a pasted block with its own labels relabels the grid), each with
+  // its value; an open top group is stored as open, so that it reads back open in a data set of any
+  // highest age.
+  if (auto shown = ShownGroups(Grid, env_.MaxAge)) Pattern = std::move(*shown);
   std::vector<Tpatinputdat> groups = Pattern;
   for (std::size_t k = 0; k < groups.size(); ++k) {
     groups[k].Value =
         ReadNumberText(Grid.Cell(1, static_cast<int>(k) + 1), env_.DecimalSeparator).value_or(0.0);
+    if (groups[k].Hage >= env_.MaxAge + 1) groups[k].Hage = kOpenTopHage;
   }
   if (!SavePattern(env_.Data, env_.Dialogs, NameEdit, groups, Multiplier())) return false;
   for (std::size_t k = 0; k < groups.size(); ++k) Pattern[k].Value = groups[k].Value / Multiplier();

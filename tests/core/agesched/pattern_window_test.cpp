@@ -12,13 +12,13 @@ namespace {
 
 struct PatternWindowTest : StoreFixture {
   void SetUp() override { OpenNewCollection(); }
-  PatternWindow Window() {
+  PatternWindow Window(int maxAge = 85) {
     auto toStorage = [this](const TextGrid& source, bool sideBySide,
                             const std::vector<std::string>& lines, bool newContent) {
       ++storageShown;
       return storage.ReceiveGrid(source, sideBySide, lines, newContent, dialogs);
     };
-    return PatternWindow({data, dialogs, toStorage, groups, 85,
+    return PatternWindow({data, dialogs, toStorage, groups, maxAge,
                           [this] {
                             groups.Clear();
                             groups.Groups.push_back(std::make_unique<Tagegroup>(0, 50, 85));
@@ -83,6 +83,34 @@ TEST_F(PatternWindowTest, DeleteAsksAndNeedsASelection) {
   EXPECT_TRUE(window.Names.empty());
   EXPECT_EQ(window.Grid.RowCount(), 2);  // the grid emptied
   EXPECT_EQ(data.QueryCollection("select * from StandardAgePatterns").RecordCount(), 0);
+}
+
+// A labelled block pasted into the grid relabels it: Save stores the values under the groups the
+// grid shows. The open top group is stored open and reads back open ("15+", not "15-85") in a
+// data set of another highest age.
+TEST_F(PatternWindowTest, StoredUnderTheShownGroupsWithAnOpenTop) {
+  auto window = Window(85);
+  window.Open();
+  window.NewItem();
+  window.Define();  // 0-49, 50+
+  window.NameEdit = "Pasted";
+  window.Grid.Resize(2, 4);
+  const char* labels[] = {"0-4", "5-14", "15+"};
+  const char* values[] = {"0.1", "0.2", "0.3"};
+  for (int row = 1; row <= 3; ++row) {
+    window.Grid.SetCell(0, row, labels[row - 1]);
+    window.Grid.SetCell(1, row, values[row - 1]);
+  }
+  ASSERT_TRUE(window.SaveItem());
+  const auto stored = LoadPattern(data, "Pasted");
+  ASSERT_EQ(stored.size(), 3u);
+  EXPECT_EQ(stored[1].Lage, 5);
+  EXPECT_EQ(stored[1].Hage, 15);
+  EXPECT_DOUBLE_EQ(stored[1].Value, 0.2);
+  auto older = Window(100);
+  older.Open();
+  older.Choose("Pasted");
+  EXPECT_EQ(older.Grid.Cell(0, 3), "15+");
 }
 
 }  // namespace
