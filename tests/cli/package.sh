@@ -27,6 +27,7 @@ if [ -x "$work/root/usr/bin/kavrel" ]; then
 fi
 
 cli="$work/root/usr/bin/kavrel-cli"
+installed=$(md5sum < "$work/root/usr/share/kavrel/KavrelData/data/Example.mdb")
 export HOME="$work/home"
 unset XDG_DATA_HOME
 mkdir -p "$HOME"
@@ -39,8 +40,8 @@ grep -q "^Example,$HOME/.local/share/Kavrel/data/Example.mdb," "$work/datasets.c
   --save > "$work/stroke.csv"
 [ "$(wc -l < "$work/stroke.csv")" -eq 102 ] || fail "calculate printed $(wc -l < "$work/stroke.csv") lines"
 # The installed example is untouched; a second start keeps the user's saved result.
-cmp -s "$work/root/usr/share/kavrel/KavrelData/data/Example.mdb" \
-  "$build/stage/KavrelData/data/Example.mdb" || fail "the installed example was changed"
+[ "$(md5sum < "$work/root/usr/share/kavrel/KavrelData/data/Example.mdb")" = "$installed" ] ||
+  fail "the installed example was changed"
 "$cli" datasets > /dev/null
 "$cli" results "$HOME/.local/share/Kavrel/data/Example.mdb" --diseases Stroke > "$work/results.csv"
 grep -q ',Stroke,Females,' "$work/results.csv" || fail "the user's saved result was not kept"

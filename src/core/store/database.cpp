@@ -1,5 +1,7 @@
 #include "core/store/database.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -311,7 +313,42 @@ Database Database::Open(const std::string& path, bool create) {
   sqlite3_busy_timeout(handle, kBusyTimeoutMilliseconds);
   // Table and column names of the system's statements match without regard to case already;
   // LIKE does too by default.
-  return Database(handle, path);
+  Database db(handle, path);
+  db.RememberFile();
+  return db;
+}
+
+void Database::RememberFile() {
+  struct stat status {};
+  if (::stat(path_.c_str(), &status) != 0) return;
+  fileDevice_ = static_cast<unsigned long long>(status.st_dev);
+  fileNode_ = static_cast<unsigned long long>(status.st_ino);
+}
+
+void Database::FollowFile() {
+  if (fileNode_ == 0) return;  // not a file on disk (a database in memory)
+  struct stat status {};
+  if (::stat(path_.c_str(), &status) != 0) {
+    throw DatabaseError(VanishedMessage(path_));
+  }
+  if (static_cast<unsigned long long>(status.st_dev) == fileDevice_ &&
+      static_cast<unsigned long long>(status.st_ino) == fileNode_) {
+    return;
+  }
+  // The file under the name is another one now (put back from a copy): the connection follows.
+  sqlite3* handle = nullptr;
+  if (sqlite3_open_v2(path_.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    sqlite3_close(handle);
+    throw DatabaseError("The file " + std::filesystem::path(path_).filename().string() +
+                        " was replaced while it was open and cannot be opened again.");
+  }
+  FinalizePrepared();
+  sqlite3_close(handle_);
+  handle_ = handle;
+  sqlite3_extended_result_codes(handle_, 1);
+  sqlite3_busy_timeout(handle_, busyMilliseconds_);
+  fileDevice_ = static_cast<unsigned long long>(status.st_dev);
+  fileNode_ = static_cast<unsigned long long>(status.st_ino);
 }
 
 bool Database::EngineStarts() {
@@ -375,6 +412,9 @@ void Database::InsertRow(std::string_view table, const std::vector<RowValue>& va
 Database::Database(Database&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)),
       path_(std::move(other.path_)),
+      fileDevice_(other.fileDevice_),
+      fileNode_(std::exchange(other.fileNode_, 0)),
+      busyMilliseconds_(other.busyMilliseconds_),
       depth_(std::exchange(other.depth_, 0)),
       prepared_(std::exchange(other.prepared_, {})) {}
 
@@ -385,18 +425,34 @@ Database& Database::operator=(Database&& other) noexcept {
     prepared_ = std::exchange(other.prepared_, {});
     handle_ = std::exchange(other.handle_, nullptr);
     path_ = std::move(other.path_);
+    fileDevice_ = other.fileDevice_;
+    fileNode_ = std::exchange(other.fileNode_, 0);
+    busyMilliseconds_ = other.busyMilliseconds_;
     depth_ = std::exchange(other.depth_, 0);
   }
   return *this;
 }
 
-void Database::SetBusyTimeout(int milliseconds) { sqlite3_busy_timeout(handle_, milliseconds); }
+void Database::SetBusyTimeout(int milliseconds) {
+  busyMilliseconds_ = milliseconds;
+  sqlite3_busy_timeout(handle_, milliseconds);
+}
 
 namespace {
 
 std::string FileName(const std::string& path) {
   return std::filesystem::path(path).filename().string();
 }
+
+}  // namespace
+
+std::string VanishedMessage(const std::string& path) {
+  return "The file " + FileName(path) +
+         " has vanished from its folder (moved or deleted while it was open): nothing was "
+         "written. Put it back and save again, or open the data set anew.";
+}
+
+namespace {
 
 // The first line of an engine error, in the user's terms; empty where the engine's own text is
 // the clearest there is (a statement the program got wrong).
@@ -428,7 +484,10 @@ void Database::Fail(std::string_view statement, const char* engineMessage) const
   const std::string engine =
       std::string(engineMessage != nullptr ? engineMessage : sqlite3_errmsg(handle_)) + " [" +
       std::string(statement) + "]";
-  const std::string terms = UserTerms(sqlite3_extended_errcode(handle_), path_);
+  std::error_code missing;
+  const std::string terms = !path_.empty() && fileNode_ != 0 && !std::filesystem::exists(path_, missing)
+                                ? VanishedMessage(path_)
+                                : UserTerms(sqlite3_extended_errcode(handle_), path_);
   throw DatabaseError(terms.empty() ? engine : terms + "\n" + engine);
 }
 
@@ -563,6 +622,7 @@ Database::RebuildReport Database::RebuildInto(const std::string& target) {
 // byte for byte as it was.
 Database::Transaction::Transaction(Database& db, bool forWriting)
     : db_(&db), name_("kavrel_" + std::to_string(db.depth_ + 1)) {
+  if (db_->depth_ == 0 && forWriting) db_->FollowFile();
   // Prepared once per text: a save opens several nested transactions for every result.
   db_->Run(db_->depth_ == 0 ? std::string(forWriting ? "begin immediate" : "begin")
                             : "savepoint " + name_,

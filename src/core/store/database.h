@@ -110,6 +110,9 @@ class QueryResult {
   std::size_t row_ = 0;
 };
 
+// "The file X has vanished from its folder (moved or deleted while it was open): ...".
+std::string VanishedMessage(const std::string& path);
+
 class Database {
  public:
   // Opens an existing SQLite file, or creates one when create is true. A file that is not an
@@ -183,9 +186,17 @@ class Database {
   [[noreturn]] void Fail(std::string_view statement, const char* engineMessage = nullptr) const;
 
   void FinalizePrepared();
+  // Before a write: the file must still be where it was opened. One that vanished (moved or
+  // deleted while open) raises DatabaseError saying so; one put back since (another file under
+  // the name) is opened again, so that saving works once it is back.
+  void FollowFile();
+  void RememberFile();
 
   sqlite3* handle_ = nullptr;
   std::string path_;
+  unsigned long long fileDevice_ = 0;  // the file opened, as the system knows it
+  unsigned long long fileNode_ = 0;
+  int busyMilliseconds_ = kBusyTimeoutMilliseconds;
   int depth_ = 0;  // open transactions, outermost first
   // Run's prepared statements by their text.
   std::unordered_map<std::string, sqlite3_stmt*> prepared_;
