@@ -222,5 +222,35 @@ TEST(StatementRealTest, FlagColumnsNameTheInputDiseasesColumns) {
   EXPECT_EQ(kOutputFlagColumns[kFemales], "Foutput");
 }
 
+// A file moved away while open: a write says it vanished (not that it is read-only) and writes
+// nothing; once a copy is back under the name, the next write reaches it.
+TEST(DatabaseTest, AVanishedFileIsNamedAndFollowedWhenBack) {
+  TempDir dir;
+  const std::string path = dir.File("Set.mdb");
+  Database db = Database::Open(path, true);
+  db.Exec("create table T (x integer)");
+  db.Exec("insert into T values (1)");
+  std::filesystem::rename(path, dir.File("elsewhere.mdb"));
+  try {
+    Database::Transaction transaction(db);
+    db.Exec("insert into T values (2)");
+    transaction.Commit();
+    ADD_FAILURE() << "a write to a vanished file passed";
+  } catch (const DatabaseError& e) {
+    EXPECT_EQ(std::string(e.what()), VanishedMessage(path));
+  }
+  std::filesystem::copy_file(dir.File("elsewhere.mdb"), path);
+  {
+    Database::Transaction transaction(db);
+    db.Exec("insert into T values (3)");
+    transaction.Commit();
+  }
+  Database reopened = Database::Open(path);
+  QueryResult rows = reopened.Query("select x from T order by x");
+  ASSERT_EQ(rows.RecordCount(), 2);
+  rows.Last();
+  EXPECT_EQ(rows.AsInteger(0), 3);
+}
+
 }  // namespace
 }  // namespace kavrel
