@@ -5,6 +5,7 @@
 #include "core/base/user_dialogs.h"
 #include "core/exchange/population.h"
 #include "core/store/data_kavrel.h"
+#include "core/store/database.h"
 #include "core/store/datasets.h"
 #include "core/store/settings.h"
 #include "core/store/table_cursor.h"
@@ -27,6 +28,15 @@ bool DatasetSession::Open(const std::string& datasetFile, const std::string& col
   if (!std::filesystem::exists(datasetFile)) {
     dialogs_.ShowError("The data set file " + datasetFile + " does not exist");
     return false;
+  }
+  // A file without the tables of a data set is refused with what it lacks, before anything reads
+  // it.
+  {
+    Database probe = Database::Open(datasetFile);
+    if (auto problem = DatasetShapeProblem(probe, datasetFile)) {
+      dialogs_.ShowError(*problem);
+      return false;
+    }
   }
   maxAge_ = ProbeHighestAge(data_, datasetFile, mayConvert);
   if (maxAge_ == 0) {

@@ -1,6 +1,8 @@
 #include "core/store/datasets.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -90,6 +92,40 @@ std::optional<std::string> OtherEntryListing(const SettingsState& settings, TDat
 
 }  // namespace
 
+std::optional<std::string> DatasetShapeProblem(Database& dataset, const std::string& file) {
+  const std::string name = fs::path(file).filename().string();
+  const auto columns = [&dataset](const std::string& table) {
+    std::vector<std::string> found;
+    QueryResult rows = dataset.Query("pragma table_info(" + Quote(table) + ")");
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+      std::string column = rows.AsText(1);
+      for (char& c : column) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      found.push_back(column);
+    }
+    return found;
+  };
+  std::vector<std::pair<std::string, std::vector<std::string>>> needed = {
+      {"InputDiseases", {"InputId", "DiseaseName"}}};
+  for (int v = 0; v < kVariableCount; ++v) {
+    needed.push_back({InputTable(v), {"InputId", "Sex", "Lage", "Hage", "Waarde"}});
+  }
+  for (const auto& [table, wanted] : needed) {
+    const std::vector<std::string> present = columns(table);
+    if (present.empty()) {
+      return name + " is damaged or is no Kavrel data set: it has no table " + table;
+    }
+    for (const std::string& column : wanted) {
+      std::string lower = column;
+      for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (std::find(present.begin(), present.end(), lower) == present.end()) {
+        return name + " is damaged or is no Kavrel data set: its table " + table +
+               " has no column " + column;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 std::vector<DatasetRow> ListDatasets(TDataKavrel& data) {
   std::vector<DatasetRow> rows;
   QueryResult& list = data.QueryCollection(kListDatasetsStatement);
@@ -141,10 +177,15 @@ bool OpenCurrentDataset(SettingsState& settings, TDataKavrel& data, UserDialogs&
     settings.CurrentDatasetName = row.Name;
     settings.CurrentDatasetFile = row.File;
     settings.MaxAge = row.HighestAge;
+    {
+      Database probe = Database::Open(row.File);
+      if (auto problem = DatasetShapeProblem(probe, row.File)) throw DatabaseError(*problem);
+    }
     data.OpenDataset(row.File);
     return true;
-  } catch (const std::exception&) {
-    dialogs.ShowError(kErrorOpeningMessage);
+  } catch (const std::exception& error) {
+    // The program's message, then what is wrong with which file.
+    dialogs.ShowError(std::string(kErrorOpeningMessage) + "\r\n" + error.what());
     data.CloseDataset();
     settings.CurrentDatasetName.clear();
     settings.CurrentDatasetFile.clear();

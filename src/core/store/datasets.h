@@ -5,6 +5,7 @@
 // delete one, compact or repair its file.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "core/store/settings.h"
 
 namespace kavrel {
+
+class Database;
 
 class TDataKavrel;
 
@@ -47,6 +50,11 @@ struct DatasetRow {
 // Runs the list statement on the collection query (the window's grid shows that result) and
 // returns its rows.
 std::vector<DatasetRow> ListDatasets(TDataKavrel& data);
+
+// What makes an open file no usable data set, in a sentence that names the file and the missing
+// table or column ("X.mdb is damaged or is no Kavrel data set: its table InputDiseases has no
+// column InputId"); nothing when the tables every command reads are there.
+std::optional<std::string> DatasetShapeProblem(Database& dataset, const std::string& file);
 
 // The properties the data sets window edits in place, each written as soon as it changes.
 enum class DatasetProperty { kCountry, kContinent, kRegion, kNotes };

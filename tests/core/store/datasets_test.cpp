@@ -220,8 +220,22 @@ TEST_F(DatasetsTest, OpenFailureLeavesNoDataSet) {
   row.File = dir.File("data/broken.mdb");
   row.HighestAge = 100;
   EXPECT_FALSE(OpenCurrentDataset(settings, data, dialogs, row));
-  EXPECT_EQ(dialogs.Texts().back(), kErrorOpeningMessage);
+  EXPECT_EQ(dialogs.Texts().back().rfind(std::string(kErrorOpeningMessage) + "\r\n", 0), 0u);
+  EXPECT_NE(dialogs.Texts().back().find("broken.mdb"), std::string::npos);
   EXPECT_EQ(settings.CurrentDatasetName, "");
+  EXPECT_FALSE(data.DatasetIsOpen());
+
+  // A database without the tables of a data set: refused with what it lacks.
+  {
+    Database other = Database::Open(dir.File("data/other.mdb"), true);
+    other.Exec("create table InputDiseases (Name text)");
+  }
+  row.File = dir.File("data/other.mdb");
+  EXPECT_FALSE(OpenCurrentDataset(settings, data, dialogs, row));
+  EXPECT_EQ(dialogs.Texts().back(),
+            std::string(kErrorOpeningMessage) +
+                "\r\nother.mdb is damaged or is no Kavrel data set: its table InputDiseases has no "
+                "column InputId");
   EXPECT_FALSE(data.DatasetIsOpen());
 }
 
