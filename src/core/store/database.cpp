@@ -1,7 +1,5 @@
 #include "core/store/database.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -16,6 +14,7 @@
 #include <utility>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace kavrel {
 
@@ -485,9 +484,10 @@ void Database::Fail(std::string_view statement, const char* engineMessage) const
       std::string(engineMessage != nullptr ? engineMessage : sqlite3_errmsg(handle_)) + " [" +
       std::string(statement) + "]";
   std::error_code missing;
-  const std::string terms = !path_.empty() && fileNode_ != 0 && !std::filesystem::exists(path_, missing)
-                                ? VanishedMessage(path_)
-                                : UserTerms(sqlite3_extended_errcode(handle_), path_);
+  const std::string terms =
+      !path_.empty() && fileNode_ != 0 && !std::filesystem::exists(path_, missing)
+          ? VanishedMessage(path_)
+          : UserTerms(sqlite3_extended_errcode(handle_), path_);
   throw DatabaseError(terms.empty() ? engine : terms + "\n" + engine);
 }
 
