@@ -12,7 +12,7 @@ fail() { echo "package: $*" >&2; exit 1; }
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" > "$work/cpack.log") ||
   { cat "$work/cpack.log"; fail "cpack failed"; }
 deb=$(ls "$work"/out/kavrel_*.deb)
-dpkg-deb -I "$deb" | grep -q '^ Depends: .*libsqlite3' || fail "no runtime dependencies declared"
+grep -q '^ Depends: .*libsqlite3' <<< "$(dpkg-deb -I "$deb")" || fail "no runtime dependencies declared"
 dpkg -x "$deb" "$work/root"
 for f in usr/bin/kavrel-cli usr/share/kavrel/Templates/KavrelInputTemplate.mdb \
   usr/share/kavrel/KavrelData/data/Example.mdb usr/share/kavrel/help/1000.html \
@@ -35,7 +35,7 @@ mkdir -p "$HOME"
 grep -q "^Example,$HOME/.local/share/Kavrel/data/Example.mdb," "$work/datasets.csv" ||
   { cat "$work/datasets.csv"; fail "the example is not listed in the user's data directory"; }
 [ -w "$HOME/.local/share/Kavrel/data/Example.mdb" ] || fail "the user's example is not writable"
-"$cli" diseases --dataset Example | grep -q '^5,Stroke,' || fail "diseases of the example"
+grep -q '^5,Stroke,' <<< "$("$cli" diseases --dataset Example)" || fail "diseases of the example"
 "$cli" calculate "$HOME/.local/share/Kavrel/data/Example.mdb" --disease Stroke --sex females \
   --save > "$work/stroke.csv"
 [ "$(wc -l < "$work/stroke.csv")" -eq 102 ] || fail "calculate printed $(wc -l < "$work/stroke.csv") lines"
@@ -46,6 +46,6 @@ grep -q "^Example,$HOME/.local/share/Kavrel/data/Example.mdb," "$work/datasets.c
 "$cli" results "$HOME/.local/share/Kavrel/data/Example.mdb" --diseases Stroke > "$work/results.csv"
 grep -q ',Stroke,Females,' "$work/results.csv" || fail "the user's saved result was not kept"
 # XDG_DATA_HOME moves the data directory.
-XDG_DATA_HOME="$work/xdg" "$cli" datasets | grep -q "^Example,$work/xdg/Kavrel/data/Example.mdb," ||
+grep -q "^Example,$work/xdg/Kavrel/data/Example.mdb," <<< "$(XDG_DATA_HOME="$work/xdg" "$cli" datasets)" ||
   fail "XDG_DATA_HOME was not followed"
 echo "package: $(basename "$deb"), $(du -k "$deb" | cut -f1) KB, runs the example"
