@@ -21,7 +21,7 @@ for n in 1 2; do
   "$cli" calculate "$work/Example.mdb" --disease Stroke --sex females --adjusted --trends \
     --option Agegroup=5 --save > /dev/null
 done
-"$cli" list "$work/Example.mdb" | grep -q '^5,Stroke,I60-I69 ,1,0,1,1,0,0,0,1,0,1,1,0,0,0,0,1,0$'
+grep -q '^5,Stroke,I60-I69 ,1,0,1,1,0,0,0,1,0,1,1,0,0,0,0,1,0$' <<< "$("$cli" list "$work/Example.mdb")"
 # Every age schedule procedure on one variable; a refused procedure fails with exit 1.
 for method in linear polynomial spline moving-average curve-linear curve-quadratic curve-sigmoid \
               curve-exponent curve-polynomial; do
@@ -42,7 +42,7 @@ set +e
 set -e
 "$cli" adjust "$work/Example.mdb" --disease Asthma --variable incidence --method moving-average \
   --save > /dev/null
-"$cli" list "$work/Example.mdb" | grep -q '^1,Asthma,J45 ,1,0,1,1,0,0,0,1,0,1,1,0,0,0,0,0,0$'
+grep -q '^1,Asthma,J45 ,1,0,1,1,0,0,0,1,0,1,1,0,0,0,0,0,0$' <<< "$("$cli" list "$work/Example.mdb")"
 [ "$("$cli" calculate "$work/Example.mdb" --disease Asthma --adjusted | wc -l)" -eq 102 ]
 # Result table of the saved Stroke result, and the export formats.
 "$cli" table "$work/Example.mdb" --disease Stroke --sex females --rates-per 1000 > "$work/table.csv"
@@ -85,8 +85,8 @@ wide70=$(grep '^Example,[^,]*,Stroke,Females,70,' "$work/wide.csv" | cut -d, -f7
 printf '%s\n' "Age from,Age to,Mortality males,Mortality females,Population males,Population females" \
   "0,0,0.005,0.004,1000,950" "1,49,0.001,0.0008,49000,48000" "50,84,0.02,0.015,30000,32000" \
   "85,,0.15,0.12,2000,3500" > "$work/population.csv"
-"$cli" new-dataset "$work/Import.mdb" --name Import --population "$work/population.csv" |
-  grep -q '^Import,.*,100,4$'
+grep -q '^Import,.*,100,4$' <<< \
+  "$("$cli" new-dataset "$work/Import.mdb" --name Import --population "$work/population.csv")"
 printf '%s\n' "Age from,Age to,Mortality males,Mortality females,Population males,Population females" \
   "0,49,0,0.004,1000,950" "60,,0.1,0.1,5,5" > "$work/badpop.csv"
 set +e
@@ -98,7 +98,7 @@ printf '%s\n' "Disease,ICD,Sex,Variable,Age from,Age to,Value" \
   "Gout,M10,Males,Prevalence,0,49,0.001" "Gout,M10,Males,Prevalence,50,,0.02" \
   "Gout,M10,Males,Mortality,0,49,0.00001" "Gout,M10,Males,Mortality,50,,0.0001" \
   "Gout,M10,Males,Remission,0,,0" > "$work/inputs.csv"
-"$cli" import "$work/Import.mdb" "$work/inputs.csv" | grep -q '^Gout,added$'
+grep -q '^Gout,added$' <<< "$("$cli" import "$work/Import.mdb" "$work/inputs.csv")"
 "$cli" calculate "$work/Import.mdb" --disease Gout --option FitMethod=1 --report 2> /dev/null |
   grep -q '^Prevalence,50+,0.02,'
 "$cli" calculate "$work/Import.mdb" --disease Gout --option FitMethod=1 --save > /dev/null 2>&1
@@ -176,9 +176,9 @@ set +e
 set -e
 # A copy into a second data set, under a new name.
 cp "$example" "$work/Copy.mdb"
-"$cli" copy "$work/Example.mdb" --disease Stroke --to "$work/Copy.mdb" --name "Stroke copy" \
-  | grep -q ',6,copied$'
-"$cli" list "$work/Copy.mdb" | grep -q '^6,Stroke copy,'
+grep -q ',6,copied$' <<< \
+  "$("$cli" copy "$work/Example.mdb" --disease Stroke --to "$work/Copy.mdb" --name "Stroke copy")"
+grep -q '^6,Stroke copy,' <<< "$("$cli" list "$work/Copy.mdb")"
 # Bad usage exits 2.
 set +e
 "$cli" calculate "$work/Example.mdb" --disease Stroke --option NoSuchColumn=1 > /dev/null 2>&1

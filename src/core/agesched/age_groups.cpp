@@ -158,9 +158,11 @@ void AgeGroupEditor::SaveToDisk() {
     number = static_cast<int>(numbers.AsInteger(0)) + 1;
   }
   for (const auto& g : list_.Groups) {
+    // An open top group is stored open: it reads back open in a data set of any highest age.
+    const int hage = g->Hage >= maxAge_ + 1 ? kOpenTopHage : g->Hage;
     data_.ExecCollection("insert into StandardAgeSchedules values (" + std::to_string(number) +
                          ", " + Quote(list_.Name) + ", " + std::to_string(g->Lage) + ", " +
-                         std::to_string(g->Hage) + ")");
+                         std::to_string(hage) + ")");
   }
   transaction.Commit();
   list_.Id = number;

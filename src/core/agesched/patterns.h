@@ -28,10 +28,6 @@ inline constexpr std::string_view kCouldNotDeletePattern = "Could not delete sel
 inline constexpr std::string_view kSelectPatternFirst = "Select an age pattern name first";
 
 // The groups of one pattern, in age order.
-// The end of an open top group as a pattern stores it: past every highest age a data set can have,
-// so that the group reads back open ("85+") in a data set of any highest age.
-inline constexpr int kOpenTopHage = kHighestPossibleAge + 1;
-
 std::vector<Tpatinputdat> LoadPattern(TDataKavrel& data, std::string_view name);
 // The stored patterns' names.
 std::vector<std::string> PatternNames(TDataKavrel& data);

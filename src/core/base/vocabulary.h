@@ -14,6 +14,9 @@ namespace kavrel {
 // MaxAge are never written by a calculation and stay 0.
 inline constexpr int kAgeCount = 111;
 inline constexpr int kHighestPossibleAge = kAgeCount - 1;
+// The end of an open top group as patterns and schedules store it: past every highest age a data
+// set can have, so that the group reads back open ("85+") in a data set of any highest age.
+inline constexpr int kOpenTopHage = kHighestPossibleAge + 1;
 using Series = std::array<double, kAgeCount>;
 
 // The model's cohort runs one entry further: a step from age a fills exact age a + 1.

@@ -149,6 +149,23 @@ TEST_F(AgeGroupEditorTest, SavedSchedulesReadAndDelete) {
   EXPECT_EQ(list.Id, 2);
 }
 
+// A schedule made where the highest age is 85 ends in an open "80+"; read where the highest age is
+// 100 it is still open ("80+", reaching 101), never a closed "80-85" that leaves 86-100 out.
+TEST_F(AgeGroupEditorTest, AnOpenTopGroupReadsBackOpenAtAnyHighestAge) {
+  auto editor = Editor(85);
+  editor.New();
+  editor.Width = 10;
+  editor.FillSchedule();
+  editor.NameEdit = "Ten-year to 80+";
+  editor.SaveToDisk();
+  editor.Done();
+  Tagegrouplist read;
+  FillFromSchedule(read, data, list.Id, 100);
+  ASSERT_FALSE(read.Groups.empty());
+  EXPECT_EQ(read.Groups.back()->Hage, 101);
+  EXPECT_EQ(read.Groups.back()->Label.back(), '+');
+}
+
 // A schedule edited by hand into a gap, an inverted or an empty group, or negative ages is
 // refused with the group named, and nothing of it is used.
 TEST_F(AgeGroupEditorTest, ABrokenScheduleIsRefused) {
