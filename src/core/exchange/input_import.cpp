@@ -19,13 +19,11 @@ namespace kavrel {
 
 namespace {
 
-std::string Simple(const std::string& text) { return SimpleName(text); }
-
 std::optional<int> VariableNamed(const std::string& name) {
-  const std::string wanted = Simple(name);
+  const std::string wanted = SimpleName(name);
   for (int v = 0; v < kVariableCount; ++v) {
-    if (Simple(std::string(kVariableDisplayNames[v])) == wanted ||
-        Simple(std::string(kVariableTableWords[v])) == wanted) {
+    if (SimpleName(kVariableDisplayNames[v]) == wanted ||
+        SimpleName(kVariableTableWords[v]) == wanted) {
       return v;
     }
   }
@@ -33,7 +31,7 @@ std::optional<int> VariableNamed(const std::string& name) {
 }
 
 std::optional<int> SexNamed(const std::string& name) {
-  const std::string s = Simple(name);
+  const std::string s = SimpleName(name);
   if (s == "males" || s == "male" || s == "men" || s == "m") return kMales;
   if (s == "females" || s == "female" || s == "women" || s == "f") return kFemales;
   return std::nullopt;
@@ -47,7 +45,7 @@ std::string Trimmed(std::string text) {
 }
 
 std::optional<bool> YesNo(const std::string& text) {
-  const std::string s = Simple(text);
+  const std::string s = SimpleName(text);
   if (s.empty() || s == "no" || s == "false" || s == "0") return false;
   if (s == "yes" || s == "true" || s == "1") return true;
   return std::nullopt;
