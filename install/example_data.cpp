@@ -373,7 +373,7 @@ void BuildExampleData(const std::string& programDir, const std::string& dataDir)
       "insert into Datasets (DataSetName, DataBaseName, ReadOnly, Group1, Group2, Group3, "
       "HighestAge, DatasetNotes) values ('Example', " +
       Quote((fs::path("data") / "Example.mdb").string()) +
-      ", Yes, 'Example country ', 'Example ', ' ', " + std::to_string(kMaxAge) +
+      ", No, 'Example country ', 'Example ', ' ', " + std::to_string(kMaxAge) +
       ", 'A synthetic population of about ten million with a life-table shaped mortality, and "
       "five example diseases whose inputs were generated from smooth hazards through the model "
       "and rounded as published figures would be. None of it describes a real country.')");

@@ -12,9 +12,17 @@ CLI::App* Commands::Add(const std::string& name, const std::string& description,
   return command;
 }
 
+std::string& ProgramLabel() {
+  static std::string label = "kavrel-cli";
+  return label;
+}
+
 int Commands::RunParsed(std::ostream& out, std::ostream& err) const {
   for (const auto& [command, run] : commands_) {
-    if (command->parsed()) return run(out, err);
+    if (command->parsed()) {
+      ProgramLabel() = "kavrel-cli " + command->get_name();
+      return run(out, err);
+    }
   }
   return 2;
 }

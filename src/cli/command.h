@@ -30,6 +30,9 @@ struct DiseaseTarget : DatasetTarget {
 // The chosen sex (kMales or kFemales). Without --sex, males, and a line on err says so.
 int ChosenSex(const DiseaseTarget& target, std::ostream& err);
 
+// "kavrel-cli" and the command being run, as other programs are told who has a data set open.
+std::string& ProgramLabel();
+
 // Runs a parsed command: results to out, messages to err; returns the exit code.
 using CommandRun = std::function<int(std::ostream& out, std::ostream& err)>;
 

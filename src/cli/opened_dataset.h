@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/cli_dialogs.h"
+#include "cli/command.h"
 #include "core/base/messages_log.h"
 #include "core/shell/dataset_session.h"
 #include "core/store/data_kavrel.h"
@@ -21,6 +22,7 @@ struct OpenedDataset {
   explicit OpenedDataset(std::ostream& err)
       : dialogs(err), data(dialogs), session(data, dialogs, log) {
     log.SetListener([&err](const std::string& line) { err << line << '\n'; });
+    data.MarkOpenAs(ProgramLabel());
   }
 
   // writes: the command may store into the data set; one that only reads leaves an older file

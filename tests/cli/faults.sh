@@ -401,5 +401,79 @@ else
   ok
 fi
 
+# Two kavrel-cli programs on one data set. The first has read Asthma and calculated it and is held
+# while it writes its report into a pipe nobody reads yet; the second is told the first has the
+# data set open, and imports new inputs for Asthma. The first's save is then refused (exit 1):
+# its result was made from the old inputs.
+file=$(fresh two-programs.mdb)
+printf '%s\n' 'Disease,ICD,Sex,Variable,Age from,Age to,Value' 'Asthma,J45,Males,Incidence,0,,0.002' \
+  'Asthma,J45,Males,Remission,0,,0.1' 'Asthma,J45,Males,Case fatality,0,,0.01' \
+  > "$work/asthma.csv"
+mkfifo "$work/report.fifo"
+exec 3<> "$work/report.fifo"
+head -c 65536 /dev/zero >&3 # a full pipe: the first program's report waits for a reader
+"$cli" calculate "$file" --disease Asthma --sex males --save --report "$work/report.fifo" \
+  > /dev/null 2> "$work/first" &
+first=$!
+for _ in $(seq 1 400); do
+  grep -q report.fifo <<< "$(ls -l /proc/$first/fd 2> /dev/null)" && break
+  sleep 0.05
+done
+"$cli" import "$file" "$work/asthma.csv" > /dev/null 2> "$work/second"
+second=$?
+while kill -0 $first 2> /dev/null; do timeout 0.5 cat <&3 > /dev/null; done
+wait $first
+code=$?
+exec 3>&-
+if ! grep -q "is open for writing in kavrel-cli calculate" "$work/second"; then
+  fail "the second program was not told of the first: $(head -c 300 "$work/second")"
+elif [ $second -ne 0 ] || [ $code -ne 1 ] ||
+  ! grep -q "were changed in the data set after they were read" "$work/first"; then
+  fail "two programs: import exit $second, calculate exit $code, $(head -c 300 "$work/first")"
+elif [ "$(query "$file" "select count(*) from OutputIncidence where InputId=1")" != 0 ] ||
+  [ "$(query "$file" "select Waarde from InputIncidence where InputId=1 and Sex='Males'")" != 0.002 ]; then
+  fail "two programs: the old result was stored or the new inputs lost"
+else
+  ok
+fi
+# A program killed while it had the data set open leaves its mark; it blocks no one and is
+# cleared by the next program.
+"$cli" calculate "$file" --disease Asthma --sex males --save --report "$work/report.fifo" \
+  > /dev/null 2>&1 &
+killed=$!
+for _ in $(seq 1 400); do
+  compgen -G "$file.in-use-*" > /dev/null && break
+  sleep 0.05
+done
+kill -9 $killed
+wait $killed 2> /dev/null
+compgen -G "$file.in-use-*" > /dev/null || fail "no mark while a program had the data set open"
+"$cli" calculate "$file" --disease Asthma --sex males --save > /dev/null 2> "$work/after" ||
+  fail "a save after a killed program: $(head -c 300 "$work/after")"
+if grep -q "is open for writing" "$work/after" || compgen -G "$file.in-use-*" > /dev/null; then
+  fail "the mark of a killed program was taken for a running one"
+else
+  ok
+fi
+
+# A data set its collection marks read-only: commands that write refuse it (exit 1) and leave the
+# file as it was; commands that read still read it.
+file=$(fresh marked.mdb)
+cp "$(dirname "$(dirname "$example")")/KavrelLocal.mdb" "$work/Marked.mdb"
+query "$work/Marked.mdb" "update Datasets set DataBaseName='$file', ReadOnly=1"
+before=$(md5sum < "$file")
+for command in "calculate --disease Asthma --sex males --save" "import $work/asthma.csv" \
+  "adjust --disease Asthma --sex males --variable Incidence --method spline --save"; do
+  # shellcheck disable=SC2086
+  "$cli" ${command%% *} "$file" ${command#* } --collection "$work/Marked.mdb" > /dev/null 2> "$work/err"
+  code=$?
+  if [ $code -ne 1 ] || ! grep -q "is marked read-only in its collection" "$work/err"; then
+    fail "read-only data set, ${command%% *}: exit $code, $(head -c 300 "$work/err")"
+  fi
+done
+"$cli" results "$file" --collection "$work/Marked.mdb" > /dev/null 2> "$work/err" ||
+  fail "a read-only data set could not be read: $(head -c 300 "$work/err")"
+[ "$(md5sum < "$file")" = "$before" ] && ok || fail "a data set marked read-only was written"
+
 echo "faults: $passed passed, $failures failed"
 [ $failures -eq 0 ]

@@ -312,8 +312,9 @@ class MainWindowTest final : public QObject {
     sets->RepairSelected();
     QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
              QString::fromStdString("No damage was found in " + copy.string() + "."));
-    // The read-only example cannot be deleted; the copy can, file and row.
+    // A data set marked read-only cannot be deleted; the copy can, file and row.
     sets->Select(rowOf("Example"));
+    sets->ReadOnlyBox()->setChecked(true);
     sets->DeleteSelected();
     QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
              QString("You cannot delete Data set Example: it is read only."));

@@ -9,6 +9,7 @@
 #include "core/exchange/input_editor.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
+#include "core/store/datasets.h"
 #include "core/store/disease_list.h"
 #include "core/store/layout.h"
 #include "core/store/table_cursor.h"
@@ -107,6 +108,13 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
     CopyOutcome outcome;
     outcome.File = destination.File;
     try {
+      if (collection != nullptr && !destination.DatasetName.empty()) {
+        auto flag = collection->Query("select ReadOnly from datasets where DataSetName=" +
+                                      Quote(destination.DatasetName));
+        if (flag.RecordCount() > 0 && flag.AsBoolean(0)) {
+          throw DatabaseError(ReadOnlyDatasetMessage(destination.DatasetName));
+        }
+      }
       Database db = Database::Open(destination.File);
       int maxAge = destination.HighestAge;
       if (maxAge <= 0 && collection != nullptr && !destination.DatasetName.empty()) {

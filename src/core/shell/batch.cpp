@@ -187,6 +187,7 @@ class Batch {
       std::lock_guard<std::mutex> lock(set.Mutex);
       try {
         set.Data = std::make_unique<TDataKavrel>(set.Dialogs);
+        set.Data->MarkOpenAs(request_.Program);
         set.Session = std::make_unique<DatasetSession>(*set.Data, set.Dialogs, set.Log);
         if (!set.Session->Open(set.File, request_.Collection, request_.ProgramDir, request_.Save) ||
             !set.Session->LoadPopulation(set.Population)) {

@@ -31,6 +31,8 @@ struct BatchRequest {
   bool Save = false;
   int Threads = 0;     // 0: every core
   int GroupSize = 50;  // results of one data set per commit
+  // How the data sets it saves into are marked as open, for other programs to tell their users.
+  std::string Program = "kavrel-cli batch";
 };
 
 enum class BatchStatus {

@@ -2,11 +2,13 @@
 
 #include <filesystem>
 
+#include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
 #include "core/exchange/population.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "core/store/datasets.h"
+#include "core/store/open_marker.h"
 #include "core/store/settings.h"
 #include "core/store/table_cursor.h"
 
@@ -32,10 +34,27 @@ bool DatasetSession::Open(const std::string& datasetFile, const std::string& col
   // A file without the tables of a data set is refused with what it lacks, before anything reads
   // it.
   {
-    Database probe = Database::Open(datasetFile);
+    Database probe = Database::Open(datasetFile, false, !mayConvert);
     if (auto problem = DatasetShapeProblem(probe, datasetFile)) {
       dialogs_.ShowError(*problem);
       return false;
+    }
+  }
+  // The name the collection gives the file, else the file's own; a command that writes stays out
+  // of a data set the collection marks read-only, and hears of other programs that have it open.
+  name_ = std::filesystem::path(datasetFile).stem().string();
+  if (const auto row = ListedRow(data_, datasetFile)) {
+    name_ = row->Name;
+    if (mayConvert && row->ReadOnly) {
+      dialogs_.ShowError(ReadOnlyDatasetMessage(name_));
+      return false;
+    }
+  }
+  if (mayConvert) {
+    if (const auto holders = OtherHolders(datasetFile); !holders.empty()) {
+      log_.AddMessage("Note: " + name_ + " is open for writing in " + HoldersText(holders) +
+                      " as well; a save over inputs changed there since they were read here is "
+                      "refused.");
     }
   }
   maxAge_ = ProbeHighestAge(data_, datasetFile, mayConvert);
@@ -45,19 +64,8 @@ bool DatasetSession::Open(const std::string& datasetFile, const std::string& col
                        "highest age from");
     return false;
   }
-  data_.OpenDataset(datasetFile, mayConvert);
-  name_ = std::filesystem::path(datasetFile).stem().string();
-  if (data_.CollectionIsOpen()) {
-    std::error_code error;
-    const auto file = std::filesystem::weakly_canonical(datasetFile, error);
-    for (const DatasetRow& row : ListDatasets(data_)) {
-      std::error_code listed;
-      if (!error && std::filesystem::weakly_canonical(row.File, listed) == file && !listed) {
-        name_ = row.Name;
-        break;
-      }
-    }
-  }
+  // A command that only reads opens the file read-only: it cannot change it by mistake.
+  data_.OpenDataset(datasetFile, mayConvert, !mayConvert);
   return true;
 }
 

@@ -16,7 +16,9 @@ namespace kavrel {
 
 namespace fs = std::filesystem;
 
-MainWindowModel::MainWindowModel(Environment environment) : env_(std::move(environment)) {}
+MainWindowModel::MainWindowModel(Environment environment) : env_(std::move(environment)) {
+  env_.Data.MarkOpenAs("Kavrel (windows)");
+}
 
 MainWindowModel::State MainWindowModel::GetState() const {
   if (env_.Data.DatasetIsOpen() && !env_.Settings.CurrentDatasetName.empty()) {

@@ -60,6 +60,7 @@ bool TDataKavrel::CheckEngine(UserDialogs& dialogs) {
 KeepOpenDataset::KeepOpenDataset(TDataKavrel& data) : data_(data) {
   if (!data.DatasetIsOpen()) return;
   file_ = data.DatasetFile();
+  readOnly_ = data.DatasetReadOnly();
   TableCursor& diseases = data.KavrelTable1();
   if (diseases.Active() && diseases.RecordCount() > 0) key_ = diseases.Key();
 }
@@ -67,7 +68,7 @@ KeepOpenDataset::KeepOpenDataset(TDataKavrel& data) : data_(data) {
 KeepOpenDataset::~KeepOpenDataset() {
   if (file_.empty() || data_.IsOpenDataset(file_)) return;
   try {
-    data_.OpenDataset(file_);
+    data_.OpenDataset(file_, true, readOnly_);
     if (key_ > 0) data_.KavrelTable1().Locate("InputId", std::to_string(key_));
   } catch (const std::exception&) {
     // It opened before; if it cannot now, the user's next command says so.
@@ -96,18 +97,22 @@ Database& TDataKavrel::Collection() {
   return *kavrelDatasets_;
 }
 
-void TDataKavrel::OpenDataset(const std::string& file, bool mayConvert) {
+void TDataKavrel::OpenDataset(const std::string& file, bool mayConvert, bool readOnly) {
   CloseDataset();
-  kavrelinput_.emplace(Database::Open(file));
+  kavrelinput_.emplace(Database::Open(file, false, readOnly));
   try {
-    if (!mayConvert && !kavrelinput_->HasTable("Trends")) {
-      throw DatabaseError(
-          std::filesystem::path(file).filename().string() +
-          " is a data set of an older layout. This command only reads and leaves "
-          "it as it is; opening it in Kavrel, or a command that saves, converts it.");
+    if ((!mayConvert || readOnly) && !kavrelinput_->HasTable("Trends")) {
+      throw DatabaseError(std::filesystem::path(file).filename().string() +
+                          (mayConvert ? " is a data set of an older layout, which is converted "
+                                        "when it is opened for writing; opened read-only it "
+                                        "cannot be used."
+                                      : " is a data set of an older layout. This command only "
+                                        "reads and leaves it as it is; opening it in Kavrel, or "
+                                        "a command that saves, converts it."));
     }
     UpgradeDataset();
     kavrelTable1_.Open(*kavrelinput_);
+    if (!readOnly && !program_.empty()) marker_.emplace(file, program_);
   } catch (...) {
     // A file that could not be brought up to date is not left half open.
     CloseDataset();
@@ -119,6 +124,7 @@ void TDataKavrel::CloseDataset() {
   kavrelTable1_.Close();
   inputQ1_ = QueryResult();
   kavrelinput_.reset();
+  marker_.reset();
 }
 
 void TDataKavrel::OpenCollection(const std::string& file) {
@@ -194,11 +200,12 @@ bool TDataKavrel::IsOpenDataset(const std::string& file) const {
 void TDataKavrel::WithFileClosed(const std::string& file,
                                  const std::function<void(const std::string&)>& work) {
   const bool reopen = IsOpenDataset(file);
+  const bool readOnly = reopen && DatasetReadOnly();
   const std::string path = file;  // file may name the connection's own path
   const std::int64_t key =
       reopen && kavrelTable1_.Active() && kavrelTable1_.RecordCount() > 0 ? kavrelTable1_.Key() : 0;
   const auto openAgain = [&] {
-    OpenDataset(path);
+    OpenDataset(path, true, readOnly);
     if (key > 0) kavrelTable1_.Locate("InputId", std::to_string(key));
   };
   if (reopen) CloseDataset();

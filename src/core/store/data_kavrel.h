@@ -13,6 +13,7 @@
 
 #include "core/base/user_dialogs.h"
 #include "core/store/database.h"
+#include "core/store/open_marker.h"
 #include "core/store/table_cursor.h"
 
 namespace kavrel {
@@ -35,6 +36,7 @@ class KeepOpenDataset {
  private:
   TDataKavrel& data_;
   std::string file_;
+  bool readOnly_ = false;
   std::int64_t key_ = 0;
 };
 
@@ -53,10 +55,15 @@ class TDataKavrel {
   std::string CollectionTemplatePath;
 
   // Opens a data set file; one of an older layout is converted first (mayConvert), or refused
-  // with a message and left as it is (a command that only reads).
-  void OpenDataset(const std::string& file, bool mayConvert = true);
+  // with a message and left as it is (a command that only reads). A data set opened read-only
+  // refuses every write and is never converted.
+  void OpenDataset(const std::string& file, bool mayConvert = true, bool readOnly = false);
   void CloseDataset();
   bool DatasetIsOpen() const { return kavrelinput_.has_value(); }
+  bool DatasetReadOnly() const { return kavrelinput_.has_value() && kavrelinput_->ReadOnly(); }
+  // The program's name as other programs are told it ("Kavrel (windows)", "kavrel-cli batch"):
+  // once set, every data set opened for writing is marked as open by it until it is closed.
+  void MarkOpenAs(std::string program) { program_ = std::move(program); }
   const std::string& DatasetFile() const;
 
   void OpenCollection(const std::string& file);
@@ -108,6 +115,8 @@ class TDataKavrel {
   bool CopyTemplate(const std::string& templatePath, const std::string& file);
 
   UserDialogs& dialogs_;
+  std::string program_;
+  std::optional<OpenMarker> marker_;
   std::optional<Database> kavrelinput_;
   std::optional<Database> kavrelDatasets_;
   QueryResult inputQ1_;

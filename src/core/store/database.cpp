@@ -291,7 +291,7 @@ void ConfigureEngine() {
 
 }  // namespace
 
-Database Database::Open(const std::string& path, bool create) {
+Database Database::Open(const std::string& path, bool create, bool readOnly) {
   ConfigureEngine();
   std::ifstream probe(path, std::ios::binary);
   const bool exists = static_cast<bool>(probe);
@@ -301,7 +301,8 @@ Database Database::Open(const std::string& path, bool create) {
   }
   if (!exists && !create) throw DatabaseError("Database file '" + path + "' not found");
   sqlite3* handle = nullptr;
-  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+  const int flags =
+      readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
   const int rc = sqlite3_open_v2(path.c_str(), &handle, flags, nullptr);
   if (rc != SQLITE_OK) {
     std::string message = handle != nullptr ? sqlite3_errmsg(handle) : sqlite3_errstr(rc);
@@ -313,6 +314,7 @@ Database Database::Open(const std::string& path, bool create) {
   // Table and column names of the system's statements match without regard to case already;
   // LIKE does too by default.
   Database db(handle, path);
+  db.readOnly_ = readOnly;
   db.RememberFile();
   return db;
 }
@@ -336,7 +338,9 @@ void Database::FollowFile() {
   }
   // The file under the name is another one now (put back from a copy): the connection follows.
   sqlite3* handle = nullptr;
-  if (sqlite3_open_v2(path_.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+  if (sqlite3_open_v2(path_.c_str(), &handle,
+                      readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE,
+                      nullptr) != SQLITE_OK) {
     sqlite3_close(handle);
     throw DatabaseError("The file " + std::filesystem::path(path_).filename().string() +
                         " was replaced while it was open and cannot be opened again.");
@@ -414,6 +418,7 @@ Database::Database(Database&& other) noexcept
       fileDevice_(other.fileDevice_),
       fileNode_(std::exchange(other.fileNode_, 0)),
       busyMilliseconds_(other.busyMilliseconds_),
+      readOnly_(other.readOnly_),
       depth_(std::exchange(other.depth_, 0)),
       prepared_(std::exchange(other.prepared_, {})) {}
 
@@ -427,6 +432,7 @@ Database& Database::operator=(Database&& other) noexcept {
     fileDevice_ = other.fileDevice_;
     fileNode_ = std::exchange(other.fileNode_, 0);
     busyMilliseconds_ = other.busyMilliseconds_;
+    readOnly_ = other.readOnly_;
     depth_ = std::exchange(other.depth_, 0);
   }
   return *this;
@@ -455,8 +461,12 @@ namespace {
 
 // The first line of an engine error, in the user's terms; empty where the engine's own text is
 // the clearest there is (a statement the program got wrong).
-std::string UserTerms(int code, const std::string& path) {
+std::string UserTerms(int code, const std::string& path, bool openedReadOnly) {
   const std::string file = FileName(path);
+  if ((code & 0xff) == SQLITE_READONLY && openedReadOnly) {
+    return "The data set " + file +
+           " is open read-only: nothing was written. Open it again for writing to save into it.";
+  }
   switch (code & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
@@ -487,7 +497,7 @@ void Database::Fail(std::string_view statement, const char* engineMessage) const
   const std::string terms =
       !path_.empty() && fileNode_ != 0 && !std::filesystem::exists(path_, missing)
           ? VanishedMessage(path_)
-          : UserTerms(sqlite3_extended_errcode(handle_), path_);
+          : UserTerms(sqlite3_extended_errcode(handle_), path_, readOnly_);
   throw DatabaseError(terms.empty() ? engine : terms + "\n" + engine);
 }
 

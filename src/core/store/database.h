@@ -116,8 +116,9 @@ std::string VanishedMessage(const std::string& path);
 class Database {
  public:
   // Opens an existing SQLite file, or creates one when create is true. A file that is not an
-  // SQLite database is refused with a DatabaseError and left untouched.
-  static Database Open(const std::string& path, bool create = false);
+  // SQLite database is refused with a DatabaseError and left untouched. A database opened
+  // read-only refuses every write (DatabaseError saying it is open read-only).
+  static Database Open(const std::string& path, bool create = false, bool readOnly = false);
   // Whether the engine starts at all (an in-memory database opens).
   static bool EngineStarts();
   ~Database();
@@ -127,6 +128,7 @@ class Database {
   Database& operator=(const Database&) = delete;
 
   const std::string& Path() const { return path_; }
+  bool ReadOnly() const { return readOnly_; }
   // How long a statement waits for another program that holds the file before it gives up.
   void SetBusyTimeout(int milliseconds);
   void Exec(std::string_view statement);
@@ -197,6 +199,7 @@ class Database {
   unsigned long long fileDevice_ = 0;  // the file opened, as the system knows it
   unsigned long long fileNode_ = 0;
   int busyMilliseconds_ = kBusyTimeoutMilliseconds;
+  bool readOnly_ = false;
   int depth_ = 0;  // open transactions, outermost first
   // Run's prepared statements by their text.
   std::unordered_map<std::string, sqlite3_stmt*> prepared_;

@@ -12,6 +12,7 @@
 #include "core/store/database.h"
 #include "core/store/disease_list.h"
 #include "core/store/layout.h"
+#include "core/store/open_marker.h"
 
 namespace kavrel {
 
@@ -167,6 +168,20 @@ std::string_view DatasetStatus(const DatasetRow& row, const SettingsState& setti
 
 std::string DatasetGroupCaption(const DatasetRow& row) { return "Data set " + row.Name; }
 
+std::string ReadOnlyDatasetMessage(const std::string& name) {
+  return "The data set \"" + name +
+         "\" is marked read-only in its collection: nothing is written into it. To save into "
+         "it, clear \"Read only\" on its Properties page (Data, Data set).";
+}
+
+std::optional<DatasetRow> ListedRow(TDataKavrel& data, const std::string& file) {
+  if (!data.CollectionIsOpen()) return std::nullopt;
+  for (const DatasetRow& row : ListDatasets(data)) {
+    if (SameFile(row.File, file)) return row;
+  }
+  return std::nullopt;
+}
+
 bool OpenCurrentDataset(SettingsState& settings, TDataKavrel& data, UserDialogs& dialogs,
                         const DatasetRow& row) {
   try {
@@ -178,10 +193,30 @@ bool OpenCurrentDataset(SettingsState& settings, TDataKavrel& data, UserDialogs&
     settings.CurrentDatasetFile = row.File;
     settings.MaxAge = row.HighestAge;
     {
-      Database probe = Database::Open(row.File);
+      Database probe = Database::Open(row.File, false, true);
       if (auto problem = DatasetShapeProblem(probe, row.File)) throw DatabaseError(*problem);
     }
-    data.OpenDataset(row.File);
+    // Marked read-only in the collection: opened so. Open for writing in another program: the
+    // user chooses.
+    bool readOnly = row.ReadOnly;
+    if (!readOnly) {
+      if (const auto holders = OtherHolders(row.File); !holders.empty()) {
+        const DialogButton answer = dialogs.Message(
+            "The data set \"" + row.Name + "\" is open for writing in " + HoldersText(holders) +
+                ".\r\nOpen it read-only?\r\n\r\nYes: read-only, nothing is saved into it here.\r\n"
+                "No: open it for writing all the same (a save over inputs the other program "
+                "changed is refused).\r\nCancel: do not open it.",
+            DialogKind::kConfirmation,
+            DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
+        if (answer == DialogButton::kCancel) {
+          settings.CurrentDatasetName.clear();
+          settings.CurrentDatasetFile.clear();
+          return false;
+        }
+        readOnly = answer == DialogButton::kYes;
+      }
+    }
+    data.OpenDataset(row.File, true, readOnly);
     return true;
   } catch (const std::exception& error) {
     // The program's message, then what is wrong with which file.
@@ -253,7 +288,7 @@ bool AcceptNewCollectionName(std::string_view name, UserDialogs& dialogs) {
 int ProbeHighestAge(TDataKavrel& data, const std::string& file, bool mayConvert) {
   KeepOpenDataset keep(data);
   int found = 0;
-  data.OpenDataset(file, mayConvert);
+  data.OpenDataset(file, mayConvert, !mayConvert);
   for (int n = kLowestHighestAge; n <= kHighestHighestAge; n += 5) {
     try {
       // Only whether the column exists: no row is read.

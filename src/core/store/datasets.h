@@ -64,14 +64,21 @@ void UpdateDatasetProperty(TDataKavrel& data, std::int64_t id, DatasetProperty p
                            const std::string& value);
 void UpdateDatasetReadOnly(TDataKavrel& data, std::int64_t id, bool readOnly);
 
+// Why nothing is saved into a data set its collection marks read-only, and how to change that.
+std::string ReadOnlyDatasetMessage(const std::string& name);
+// The open collection's entry for a data set file (the same file on disk), if it lists one.
+std::optional<DatasetRow> ListedRow(TDataKavrel& data, const std::string& file);
+
 // "Opened" for the current data set's row, "Closed" for the others.
 std::string_view DatasetStatus(const DatasetRow& row, const SettingsState& settings);
 // The caption of the Delete and Tools pages' groups: "Data set " and the name.
 std::string DatasetGroupCaption(const DatasetRow& row);
 
 // Makes a data set current: its name, file and highest age in the settings, its database open
-// and brought up to date. False, after "Error opening data set", when anything fails; no data set
-// is open afterwards.
+// and brought up to date. A data set the collection marks read-only is opened read-only; one that
+// another program has open for writing is opened read-only, for writing or not at all, as the
+// user answers. False, after "Error opening data set", when anything fails, and when the user
+// chose not to open it; no data set is open afterwards.
 bool OpenCurrentDataset(SettingsState& settings, TDataKavrel& data, UserDialogs& dialogs,
                         const DatasetRow& row);
 // Closes the current data set. A disease name or code typed but not yet posted is stored first,

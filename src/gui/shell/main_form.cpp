@@ -593,7 +593,8 @@ void TMainForm::ShowDisease() {
 }
 
 void TMainForm::Refresh() {
-  setWindowTitle(QString::fromStdString(model_.Caption()));
+  setWindowTitle(QString::fromStdString(model_.Caption() +
+                                        (env_.Data.DatasetReadOnly() ? " (read-only)" : "")));
   const bool dataset = model_.DatasetCommandsEnabled();
   datasetAction_->setEnabled(model_.DatasetCommandEnabled());
   openAction_->setEnabled(model_.CollectionOpenEnabled());

@@ -74,6 +74,7 @@ class TDatasetForm final : public QDialog {
   QLineEdit* AddFile() const { return addFile_; }
   QLineEdit* AddName() const { return addName_; }
   QLineEdit* Country() const { return country_; }
+  QCheckBox* ReadOnlyBox() const { return readOnly_; }
   QPlainTextEdit* NotesMemo() const { return notes_; }
 
  private:

@@ -49,7 +49,8 @@ TEST_F(ExampleDataTest, FirstStartFindsTheExampleDataSet) {
   EXPECT_EQ(example.Name, "Example");
   EXPECT_EQ(example.File, dataDir + "/data/Example.mdb");
   EXPECT_EQ(example.HighestAge, 100);
-  EXPECT_TRUE(example.ReadOnly);
+  // The user's own copy, to save results into.
+  EXPECT_FALSE(example.ReadOnly);
   EXPECT_NE(example.Notes.find("synthetic"), std::string::npos);
   EXPECT_EQ(settings.MaxAge, 100);
   EXPECT_TRUE(dialogs.Texts().empty());
