@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -301,6 +302,36 @@ class WindowsTest final : public QObject {
     });
     p.form.Action("&Calculation")->trigger();
     QVERIFY(checked);
+  }
+  // A maximum the calculation would refuse keeps the options window open on its field, with the
+  // message the calculation gives; a valid one lets it close.
+  void optionsWindowChecksTheMaximaOnClosing() {
+    Installation installation;
+    Program p(installation);
+    QVERIFY(p.form.StartUp());
+    OpenExample(p);
+    TCalcOpForm* options = p.form.CalcOptionsForm();
+    bool checked = false;
+    QTimer::singleShot(0, options, [&] {
+      QLineEdit* caseFatality = options->MaximumEdits()[2];
+      for (const char* typed : {"-1", "abc"}) {
+        caseFatality->selectAll();
+        QTest::keyClicks(caseFatality, typed);
+        options->accept();
+        QVERIFY(options->isVisible());
+        QVERIFY(caseFatality->hasSelectedText());
+      }
+      QCOMPARE(QString::fromStdString(p.dialogs.Texts().back()),
+               QString("The hazards maximum of Case fatality is not a valid number"));
+      caseFatality->selectAll();
+      QTest::keyClicks(caseFatality, "1.5");
+      checked = true;
+      options->accept();
+    });
+    p.form.Action("&Calculation")->trigger();
+    QVERIFY(checked);
+    QVERIFY(!options->isVisible());
+    QCOMPARE(p.form.Model().CalcWindow.MaximumValue[2], std::string("1.5"));
   }
 };
 

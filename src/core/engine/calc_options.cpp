@@ -1,5 +1,9 @@
 #include "core/engine/calc_options.h"
 
+#include <cmath>
+#include <stdexcept>
+
+#include "core/engine/calc_settings.h"
 #include "core/engine/disease.h"
 
 namespace kavrel {
@@ -15,6 +19,39 @@ bool IncidenceExactAllowed(const Tdisease& disease, int sex) {
 }
 
 }  // namespace
+
+bool ParseOptionNumber(const std::string& text, double& value) {
+  std::size_t used = 0;
+  try {
+    value = std::stod(text, &used);
+  } catch (const std::exception&) {
+    return false;
+  }
+  while (used < text.size() && text[used] == ' ') ++used;
+  return used == text.size() && std::isfinite(value);
+}
+
+std::optional<CalcOptionsWindowState::NumberProblemAt> CalcOptionsWindowState::NumberProblem()
+    const {
+  for (int h = 0; h < kHazardCount; ++h) {
+    const std::string hazard(kTrendHazardNames[static_cast<std::size_t>(h)]);
+    double value = 0.0;
+    if (!ParseOptionNumber(MaximumValue[static_cast<std::size_t>(h)], value)) {
+      return NumberProblemAt{"The hazards maximum of " + hazard + " is not a valid number", h};
+    }
+    // A maximum at or below 0 would hold the hazard at a value no input allows.
+    if (value < kLowestHazardMaximum || value > kHighestHazardMaximum) {
+      return NumberProblemAt{HazardMaximumRangeMessage(hazard), h};
+    }
+  }
+  double smoothness = 0.0;
+  if (FitMethod == 1 && (!ParseOptionNumber(FitSmoothness, smoothness) || smoothness < 0.0)) {
+    return NumberProblemAt{
+        "The smoothness of the fit over all ages is not a valid number (0 or more)",
+        kSmoothnessField};
+  }
+  return std::nullopt;
+}
 
 void CalcOptionsWindowState::SetPrevalenceAtBirth(bool checked) {
   PrevalenceAtBirth = checked;

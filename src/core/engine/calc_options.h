@@ -5,6 +5,7 @@
 // these states when they start; the engine's options record of each disease mirrors them.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -74,8 +75,23 @@ struct CalcOptionsWindowState {
   void SetIncidenceIgnore(bool checked);
   bool IncidenceExactAllowed = true;  // as the last set-up found it
 
+  // What is wrong with the typed numbers (a hazard maximum that is no number or out of its range,
+  // a smoothness that is no number of 0 or more), in the words the calculation uses, and which
+  // field it is (0 ... 2 the hazards' maxima, 3 the smoothness); nothing when they are fine. The
+  // window checks on closing what the calculation would refuse later.
+  struct NumberProblemAt {
+    std::string Message;
+    int Field = 0;
+  };
+  static constexpr int kSmoothnessField = kHazardCount;
+  std::optional<NumberProblemAt> NumberProblem() const;
+
   bool operator==(const CalcOptionsWindowState&) const = default;
 };
+
+// A number as typed in an option's field (blanks after it allowed); false when the text is not a
+// finite number.
+bool ParseOptionNumber(const std::string& text, double& value);
 
 // The processing window's controls that a calculation reads or sets.
 struct ProcessingWindowState {

@@ -30,18 +30,6 @@ constexpr char kMaxIterationsWarning[] =
     "Warning: the downhill simplex method has at least once reached the maximum number of "
     "iterations";
 
-// A maximum as typed; false when the text is not a number.
-bool ParseMaximum(const std::string& text, double& value) {
-  std::size_t used = 0;
-  try {
-    value = std::stod(text, &used);
-  } catch (const std::exception&) {
-    return false;
-  }
-  while (used < text.size() && text[used] == ' ') ++used;
-  return used == text.size() && std::isfinite(value);
-}
-
 }  // namespace
 
 int Tdiseaseam::AgeGroupEnd(int g) const {
@@ -134,31 +122,17 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, CalcControls& controls) 
   if (env.MaxAge < 0 || env.MaxAge > kHighestPossibleAge) {
     throw std::invalid_argument("The highest age of the data set must lie between 0 and 110");
   }
-  // The maxima are free text: one that is not a number stops the calculation before anything
-  // changes.
+  // The maxima are free text: one that is not a number, or out of its range, stops the
+  // calculation before anything changes.
+  if (const auto problem = options.NumberProblem()) {
+    controls.Dialogs.ShowError(problem->Message);
+    return false;
+  }
   for (int h = 0; h < kHazardCount; ++h) {
     double value = 0.0;
-    if (!ParseMaximum(options.MaximumValue[h], value)) {
-      controls.Dialogs.ShowError("The hazards maximum of " + std::string(kTrendHazardNames[h]) +
-                                 " is not a valid number");
-      return false;
-    }
-    // The same range as a stored or command-line maximum: a maximum at or below 0 would hold the
-    // hazard at a value no input allows.
-    if (value < kLowestHazardMaximum || value > kHighestHazardMaximum) {
-      controls.Dialogs.ShowError(HazardMaximumRangeMessage(std::string(kTrendHazardNames[h])));
-      return false;
-    }
+    ParseOptionNumber(options.MaximumValue[h], value);
     HazardMax[kHazardVariables[h]] = value;
     EnforceWeight[kHazardVariables[h]] = options.Enforced[h];
-  }
-  if (options.FitMethod == 1) {
-    double smoothness = 0.0;
-    if (!ParseMaximum(options.FitSmoothness, smoothness) || smoothness < 0.0) {
-      controls.Dialogs.ShowError(
-          "The smoothness of the fit over all ages is not a valid number (0 or more)");
-      return false;
-    }
   }
   fitMaxAge_ = env.MaxAge;
   const int maxAge = env.MaxAge;

@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "core/base/user_dialogs.h"
 #include "core/engine/calc_options.h"
 #include "gui/shell/form_helpers.h"
 #include "gui/shell/help.h"
@@ -237,6 +238,22 @@ void TCalcOpForm::Show() {
   }
   pages_->setCurrentIndex(s.Page);
   showing_ = false;
+}
+
+void TCalcOpForm::done(int result) {
+  if (const auto problem = state_.NumberProblem()) {
+    if (UserDialogs* dialogs = ProgramDialogs()) dialogs->ShowError(problem->Message);
+    QLineEdit* field = problem->Field == CalcOptionsWindowState::kSmoothnessField
+                           ? smoothness_
+                           : maximum_[static_cast<std::size_t>(problem->Field)];
+    for (int page = 0; page < pages_->count(); ++page) {
+      if (pages_->widget(page)->isAncestorOf(field)) pages_->setCurrentIndex(page);
+    }
+    field->setFocus();
+    field->selectAll();
+    return;
+  }
+  QDialog::done(result);
 }
 
 }  // namespace kavrel

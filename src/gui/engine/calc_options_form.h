@@ -29,6 +29,10 @@ class TCalcOpForm final : public QDialog {
   QCheckBox* Box(const QString& text) const;
   std::array<QCheckBox*, 7> IgnoreBoxes() const { return ignore_; }
   std::array<QCheckBox*, 3> ExactBoxes() const { return exact_; }
+  std::array<QLineEdit*, 3> MaximumEdits() const { return maximum_; }
+  // Closing with a maximum or smoothness the calculation would refuse: the error, the field
+  // selected, the window stays open.
+  void done(int result) override;
 
  private:
   CalcOptionsWindowState& state_;
