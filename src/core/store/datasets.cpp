@@ -13,6 +13,7 @@
 #include "core/store/disease_list.h"
 #include "core/store/layout.h"
 #include "core/store/open_marker.h"
+#include "core/store/table_cursor.h"
 
 namespace kavrel {
 
@@ -160,6 +161,16 @@ void UpdateDatasetProperty(TDataKavrel& data, std::int64_t id, DatasetProperty p
 void UpdateDatasetReadOnly(TDataKavrel& data, std::int64_t id, bool readOnly) {
   data.ExecCollection("update Datasets set ReadOnly=" + std::string(StatementBool(readOnly)) +
                       " where ID=" + std::to_string(id));
+  // The open data set takes the new mode at once, at the same disease.
+  for (const DatasetRow& row : ListDatasets(data)) {
+    if (row.Id != id || !data.IsOpenDataset(row.File) || data.DatasetReadOnly() == readOnly) continue;
+    if (!data.DatasetReadOnly()) PostPendingDiseaseEdit(data);
+    TableCursor& diseases = data.KavrelTable1();
+    const std::int64_t key = diseases.Active() && diseases.RecordCount() > 0 ? diseases.Key() : 0;
+    const std::string file = data.DatasetFile();
+    data.OpenDataset(file, true, readOnly);
+    if (key > 0) data.KavrelTable1().Locate("InputId", std::to_string(key));
+  }
 }
 
 std::string_view DatasetStatus(const DatasetRow& row, const SettingsState& settings) {

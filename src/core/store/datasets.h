@@ -62,6 +62,7 @@ enum class DatasetProperty { kCountry, kContinent, kRegion, kNotes };
 // table stores after it).
 void UpdateDatasetProperty(TDataKavrel& data, std::int64_t id, DatasetProperty property,
                            const std::string& value);
+// The read-only flag; the open data set, when it is this one, is opened again in the new mode.
 void UpdateDatasetReadOnly(TDataKavrel& data, std::int64_t id, bool readOnly);
 
 // Why nothing is saved into a data set its collection marks read-only, and how to change that.

@@ -95,8 +95,9 @@ TDatasetForm::TDatasetForm(Environment environment, QWidget* parent)
   geographyLayout->addRow("Region:", region_);
   propertiesLayout->addRow(geography);
   connect(readOnly_, &QCheckBox::toggled, this, [this](bool on) {
-    if (!loading_)
-      WriteProperty([&](std::int64_t id) { UpdateDatasetReadOnly(env_.Data, id, on); });
+    if (loading_) return;
+    WriteProperty([&](std::int64_t id) { UpdateDatasetReadOnly(env_.Data, id, on); });
+    env_.MainChanged();  // the open data set may have changed its mode
   });
   const std::array<std::pair<QLineEdit*, DatasetProperty>, 3> groups = {
       {{country_, DatasetProperty::kCountry},

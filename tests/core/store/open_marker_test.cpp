@@ -130,6 +130,11 @@ TEST_F(OpenMarkerTest, ADataSetMarkedReadOnlyIsOpenedReadOnlyAndRefusedToCommand
   ASSERT_TRUE(OpenCurrentDataset(settings, data, dialogs, row));
   EXPECT_TRUE(data.DatasetReadOnly());
   EXPECT_THROW(data.ExecDataset("delete from InputDiseases"), DatabaseError);
+  // The flag cleared while it is open: writable at once, and marked again when set.
+  UpdateDatasetReadOnly(data, row.Id, false);
+  EXPECT_FALSE(data.DatasetReadOnly());
+  UpdateDatasetReadOnly(data, row.Id, true);
+  EXPECT_TRUE(data.DatasetReadOnly());
   data.CloseDataset();
 
   const auto before = ReadAll(row.File);
