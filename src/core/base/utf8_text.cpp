@@ -64,4 +64,42 @@ std::string ValidUtf8(std::string_view text) {
   return valid;
 }
 
+std::string WindowsLatin1(std::string_view text) {
+  // The code page's signs between 0x80 and 0x9F, by their code points.
+  static constexpr struct {
+    unsigned int code;
+    char byte;
+  } kSigns[] = {{0x20AC, '\x80'}, {0x201A, '\x82'}, {0x0192, '\x83'}, {0x201E, '\x84'},
+                {0x2026, '\x85'}, {0x2020, '\x86'}, {0x2021, '\x87'}, {0x02C6, '\x88'},
+                {0x2030, '\x89'}, {0x0160, '\x8A'}, {0x2039, '\x8B'}, {0x0152, '\x8C'},
+                {0x017D, '\x8E'}, {0x2018, '\x91'}, {0x2019, '\x92'}, {0x201C, '\x93'},
+                {0x201D, '\x94'}, {0x2022, '\x95'}, {0x2013, '\x96'}, {0x2014, '\x97'},
+                {0x02DC, '\x98'}, {0x2122, '\x99'}, {0x0161, '\x9A'}, {0x203A, '\x9B'},
+                {0x0153, '\x9C'}, {0x017E, '\x9E'}, {0x0178, '\x9F'}};
+  const std::string valid = ValidUtf8(text);
+  std::string out;
+  out.reserve(valid.size());
+  for (std::size_t k = 0; k < valid.size();) {
+    const std::size_t length = valid[k] & 0x80 ? SequenceLength(valid, k) : 1;
+    unsigned int code = static_cast<unsigned char>(valid[k]);
+    if (length > 1) {
+      code &= 0x7Fu >> length;
+      for (std::size_t i = 1; i < length; ++i) {
+        code = (code << 6) | (static_cast<unsigned char>(valid[k + i]) & 0x3Fu);
+      }
+    }
+    k += length;
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+      out += static_cast<char>(code);
+      continue;
+    }
+    char byte = '?';
+    for (const auto& sign : kSigns) {
+      if (sign.code == code) byte = sign.byte;
+    }
+    out += byte;
+  }
+  return out;
+}
+
 }  // namespace kavrel

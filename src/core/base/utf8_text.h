@@ -13,4 +13,9 @@ namespace kavrel {
 // control characters other than tab and line breaks become blanks.
 std::string ValidUtf8(std::string_view text);
 
+// The text in the Windows Western code page (Latin-1 with the typographic signs in 0x80 ... 0x9F),
+// as 8-bit spreadsheet and database files of older programs hold names: read as ValidUtf8 reads
+// it; a character the code page lacks becomes '?'.
+std::string WindowsLatin1(std::string_view text);
+
 }  // namespace kavrel

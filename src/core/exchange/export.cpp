@@ -158,7 +158,8 @@ Texporttxt::~Texporttxt() {
 
 void Texporttxt::WriteOneTable() {
   std::string& t = text_;
-  t += "\"Disease: " + disease_->DiseaseName + ", ICD codes: " + disease_->ICDcode + "\"\r\n";
+  t += "\"Disease: " + ValidUtf8(disease_->DiseaseName) +
+       ", ICD codes: " + ValidUtf8(disease_->ICDcode) + "\"\r\n";
   if (!title_.empty()) t += "\"" + title_ + "\"\r\n";
   t += ",\"" + std::string(kSexNames[Sex]) + "\",\r\n";
   t += ",";
@@ -454,7 +455,7 @@ bool Texportprevent::LoadDisease() {
 void Texportprevent::ExportDisease() {
   if (!LoadDisease()) return;
   TableCursor& diseases = ctx_.Data.KavrelTable1();
-  const std::string name = Quote(disease_->DiseaseName);
+  const std::string name = Quote(ValidUtf8(disease_->DiseaseName));
   Run("delete from DiseasesAndRiskfactors where name=" + name);
   Run("insert into DiseasesAndRiskfactors values (" + name +
       ", True, False, False, True, True, False, False, False, 0)");

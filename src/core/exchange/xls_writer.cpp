@@ -3,6 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "core/base/utf8_text.h"
 #include "core/store/database.h"
 
 namespace kavrel {
@@ -29,7 +30,9 @@ void TwriteXLS::Word(std::uint16_t value) {
   out_.write(bytes, 2);
 }
 
-void TwriteXLS::WriteLabel(std::uint16_t column, std::uint16_t row, std::string_view text) {
+void TwriteXLS::WriteLabel(std::uint16_t column, std::uint16_t row, std::string_view utf8) {
+  // The file's labels are 8-bit text in the Windows Western code page.
+  const std::string text = WindowsLatin1(utf8);
   if (text.size() > 65527)
     throw std::out_of_range("A spreadsheet text cell holds at most 65527 bytes");
   const auto length = static_cast<std::uint16_t>(text.size());

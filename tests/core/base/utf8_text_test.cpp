@@ -25,5 +25,18 @@ TEST(Utf8TextTest, ValidKeptOtherBytesAsLatin1) {
   for (const auto& c : cases) EXPECT_EQ(ValidUtf8(c.text), c.valid) << c.text;
 }
 
+TEST(Utf8TextTest, WindowsLatin1ForEightBitFiles) {
+  const struct {
+    std::string text, latin1;
+  } cases[] = {
+      {"Asthma", "Asthma"},
+      {"Maladie \xC3\xA9pid\xC3\xA9mique", "Maladie \xE9pid\xE9mique"},  // UTF-8 converted
+      {"M\xFCller's", "M\xFCller's"},                                    // Latin-1 kept
+      {"\xE2\x82\xAC 5 \xE2\x80\x93 6", "\x80 5 \x96 6"},  // euro and dash of the code page
+      {"\xE4\xB8\xAD\xF0\x9F\x98\x80", "??"},              // outside it
+  };
+  for (const auto& c : cases) EXPECT_EQ(WindowsLatin1(c.text), c.latin1) << c.text;
+}
+
 }  // namespace
 }  // namespace kavrel

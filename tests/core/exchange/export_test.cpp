@@ -37,6 +37,7 @@ TEST(TwriteXLSTest, BytesAsTheFormatHasThem) {
     cells.WriteLabel(0, 5, "Age");
     cells.WriteNumber(2, 7, 1.5);
     cells.WriteLabel(1, 1, "");
+    cells.WriteLabel(0, 2, "M\xC3\xA9ni\xC3\xA8re");  // a UTF-8 name
   }
   const std::string age =
       Bytes({0x04, 0x02, 0x0B, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00}) + "Age";
@@ -44,7 +45,11 @@ TEST(TwriteXLSTest, BytesAsTheFormatHasThem) {
                                     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F});
   const std::string empty =
       Bytes({0x04, 0x02, 0x08, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00});
-  EXPECT_EQ(ReadAll(dir.File("cells.xls")), bof + age + number + empty + eof);
+  // In the file's 8-bit code page, one byte a letter.
+  const std::string name =
+      Bytes({0x04, 0x02, 0x0F, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x07, 0x00}) +
+      "M\xE9ni\xE8re";
+  EXPECT_EQ(ReadAll(dir.File("cells.xls")), bof + age + number + empty + name + eof);
   TwriteXLS big(dir.File("big.xls"));
   EXPECT_THROW(big.WriteLabel(0, 0, std::string(65528, 'x')), std::out_of_range);
 }
