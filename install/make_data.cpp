@@ -4,6 +4,7 @@
 // Or a synthetic study for measuring and trying out the batch commands:
 //   kavrel-make-data --study <dir> --datasets <D> --diseases <K> [--seed <S>]
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
@@ -71,7 +72,7 @@ int MakeStudy(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int MakeData(int argc, char** argv) {
   try {
     // Help, or any other option, makes nothing: a folder named "--help" is no one's wish.
     for (int k = 1; k < argc; ++k) {
@@ -97,4 +98,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   return 0;
+}
+
+int main(int argc, char** argv) {
+  const int code = MakeData(argc, argv);
+  // What was printed must have reached its destination (a full disk, a closed pipe).
+  std::cout.flush();
+  if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    std::cerr << "kavrel-make-data: the output could not be written\n";
+    return 1;
+  }
+  return code;
 }

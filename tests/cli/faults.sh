@@ -334,6 +334,14 @@ for args in "list $example" "calculate $example --disease Asthma --sex males" \
     ok
   fi
 done
+make_data="$(dirname "$cli")/kavrel-make-data"
+if [ -x "$make_data" ]; then
+  if "$make_data" --help > /dev/full 2> "$work/err" || ! grep -q "could not be written" "$work/err"; then
+    fail "kavrel-make-data output to a full device: $(head -c 200 "$work/err")"
+  else
+    ok
+  fi
+fi
 file=$(fresh fullsummary.mdb)
 if "$cli" batch "$file" --diseases Asthma --summary /dev/full > /dev/null 2>&1; then
   fail "batch --summary to a full device: exit 0"
