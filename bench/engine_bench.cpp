@@ -110,7 +110,7 @@ class RosenbrockAmoeba final : public Tamoeba {
 void BM_AmoebaRosenbrock(benchmark::State& state) {
   MessagesLog log;
   ScriptedDialogs dialogs;
-  AmoebaWindowState options;  // precision 1.0E-09
+  SimplexSettings options;  // precision 1.0E-09
   int iterations = 0;
   for (auto _ : state) {
     RosenbrockAmoeba amoeba(2, options, dialogs, log);

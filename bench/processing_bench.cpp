@@ -57,23 +57,20 @@ struct ExampleSetup {
   std::array<Series, kSexCount> otherCause{};
   int maxAge = 0;
   Tdiseaseam disease;
-  CalcOptionsWindowState options;
-  AmoebaWindowState simplex;
-  ProcessingWindowState processing;
+  CalcOptions options;
 };
 
 void Fit(benchmark::State& state, bool trends, int method = 0) {
   ExampleSetup setup("Ischaemic heart disease");
-  setup.options.FitMethod = method;
+  setup.options.Method = method == 1 ? FitMethod::kAllAges : FitMethod::kPerAgeGroup;
   if (trends) {
     setup.disease.Trends[0].Blocks = {{-20, 0, 0.985}};
     setup.disease.TrendsOn = setup.disease.CheckTrends();
   }
   const ModelEnvironment env{setup.maxAge, setup.population.AllCauseMortality, setup.otherCause,
                              setup.log, &setup.population.PopulationNumbers};
-  CalcControls controls{setup.options, setup.simplex, setup.processing, setup.dialogs};
   for (auto _ : state) {
-    setup.disease.Calculate(env, controls);
+    setup.disease.Calculate(env, setup.options, setup.dialogs);
     benchmark::DoNotOptimize(setup.disease.ModelSeries[kPrevalence][kMales][50]);
   }
 }
@@ -144,11 +141,9 @@ void Uncertainty(benchmark::State& state, int threads) {
   Tuncertklas analysis(disease, {});
   analysis.Reset(kMales, checked, FiveYearGroups(setup.maxAge, "Standard"), 0.1);
   analysis.Iterations = 100;
-  AnalysisSetup run{setup.maxAge,  setup.population.AllCauseMortality,
-                    setup.log,     setup.options,
-                    setup.simplex, setup.processing,
+  AnalysisSetup run{setup.maxAge, setup.population.AllCauseMortality, setup.log, setup.options,
                     threads};
-  run.Simplex.WarnOnMaxIterations = false;
+  run.Options.Simplex.WarnOnMaxIterations = false;
   NoProgress progress;
   std::array<Series, kVariableCount> central{};
   for (int v = 0; v < kVariableCount; ++v) central[v] = disease.InputSeries[v][kMales];

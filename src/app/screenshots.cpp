@@ -230,11 +230,9 @@ int main(int argc, char** argv) {
       auto analysed = std::make_unique<kavrel::Tdiseaseam>("Asthma");
       data.KavrelTable1().Locate("DiseaseName", "Asthma");
       analysed->TakeRecord(data.KavrelTable1());
-      kavrel::ProcessingWindowState processingState;
       kavrel::RandomSource random(5, 1u);
       kavrel::AnalysisWindow analysis(
           {data, dialogs, log, settings.MaxAge, form.Model().Population.AllCauseMortality,
-           form.Model().CalcWindow, form.Model().SimplexWindow, processingState,
            form.Model().AnalysisWindow, random,
            kavrel::FiveYearGroups(settings.MaxAge, "Standard")},
           *analysed);

@@ -46,7 +46,7 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
   Tdisease::Store store = set.session.Store();
 
   FitOptionsWindowState fitOptions;
-  AmoebaWindowState simplex;
+  SimplexSettings simplex;
   fitOptions.Period = options.period;
   fitOptions.PolynomialOrder = std::clamp(options.order, 1, 9);
   fitOptions.WeightByPopulation = options.weightPopulation;

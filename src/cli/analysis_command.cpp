@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <memory>
+#include <variant>
 
 #include "cli/cli_names.h"
 #include "cli/command.h"
@@ -14,6 +15,7 @@
 #include "core/analysis/uncertainty.h"
 #include "core/base/progress.h"
 #include "core/engine/disease.h"
+#include "core/engine/processing.h"
 #include "core/exchange/population.h"
 #include "core/store/layout.h"
 
@@ -69,19 +71,18 @@ struct AnalysisSession {
     }
     disease->InputPresent = disease->Processed;
     disease->Sex = static_cast<std::uint8_t>(sex);
-    disease->CalcSettings.LoadFromTable(sex, set.data, disease->InputId);
-    CalcOptionsWindowState windows;
-    AmoebaWindowState simplex;
-    ProcessingWindowState processing;
-    windows.SetUpWeights(*disease, sex);
-    disease->CalcSettings.ShowInWindows(sex, windows, simplex, processing);
-    disease->TrendsOn = disease->CheckTrends() && processing.TrendApplyChecked;
-    // Nothing may stop a run to ask.
-    simplex.WarnOnMaxIterations = false;
-    simplex.AskMoreIterations = false;
-    setup = std::make_unique<AnalysisSetup>(
-        AnalysisSetup{set.maxAge, population.AllCauseMortality, set.log, windows, simplex,
-                      processing, options.threads, &population.PopulationNumbers});
+    // The disease's stored options of the sex as they are; nothing may stop a run to ask.
+    CalculationRequest request;
+    request.CheckOptions = false;
+    request.TrendsLoaded = true;
+    request.Unattended = true;
+    Tdisease::Store store = set.session.Store();
+    const CalcOptions calcOptions =
+        std::get<CalcOptions>(PrepareCalculation(*disease, store, request));
+    disease->TrendsOn = disease->CheckTrends() && calcOptions.ApplyTrends;
+    setup = std::make_unique<AnalysisSetup>(AnalysisSetup{set.maxAge, population.AllCauseMortality,
+                                                          set.log, calcOptions, options.threads,
+                                                          &population.PopulationNumbers});
     for (int v = 0; v < kVariableCount; ++v) checked[v] = disease->Processed[v][sex];
     if (!options.variables.empty()) {
       checked.fill(false);

@@ -11,7 +11,6 @@
 #include "cli/csv_output.h"
 #include "cli/opened_dataset.h"
 #include "core/base/messages_log.h"
-#include "core/engine/amoeba.h"
 #include "core/engine/calc_options.h"
 #include "core/engine/calc_settings.h"
 #include "core/engine/disease.h"
@@ -67,24 +66,16 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
   Tdisease::Store store = set.session.Store();
 
   // The disease's stored options of the sex (defaults where none), then the command line's.
-  disease.CalcSettings.LoadFromTable(sex, set.data, disease.InputId);
-  CalcSettingsRecord& record = disease.CalcSettings.Records[static_cast<size_t>(sex)];
-  if (auto refusal = ApplyOptionChanges(record, options.options)) {
+  CalculationRequest request;
+  request.OptionChanges = options.options;
+  request.ApplyTrends = options.trends;
+  request.TrendsLoaded = options.adjusted;
+  auto prepared = PrepareCalculation(disease, store, request);
+  if (const auto* refusal = std::get_if<std::string>(&prepared)) {
     err << *refusal << '\n';
     return kUsage;
   }
-  CalcOptionsWindowState windows;
-  AmoebaWindowState simplex;
-  ProcessingWindowState processing;
-  windows.SetUpWeights(disease, sex);
-  disease.CalcSettings.ShowInWindows(sex, windows, simplex, processing);
-  if (options.trends) {
-    if (!options.adjusted) disease.LoadTrends(store, sex);
-    processing.TrendApplyChecked = true;
-  } else {
-    processing.TrendApplyChecked = false;
-  }
-  CalcControls controls{windows, simplex, processing, set.dialogs};
+  const CalcOptions& calcOptions = std::get<CalcOptions>(prepared);
   std::array<Series, kSexCount> otherCause{};
   const ModelEnvironment calculation{set.maxAge, population.AllCauseMortality, otherCause, set.log,
                                      &population.PopulationNumbers};
@@ -94,7 +85,7 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
   }
   // A value that could not be read while loading fails the command as a fault of the model does.
   if (set.Failed()) return set.FailedExit(err);
-  if (!RunCalculation(disease, calculation, controls)) return set.FailedExit(err);
+  if (!RunCalculation(disease, calculation, calcOptions, set.dialogs)) return set.FailedExit(err);
 
   const bool reportOnly = options.reportOption != nullptr && options.reportOption->count() > 0 &&
                           (options.reportFile.empty() || options.reportFile == "-");

@@ -21,7 +21,7 @@ namespace kavrel {
 class MessagesLog;
 class Tdisease;
 class UserDialogs;
-struct AmoebaWindowState;
+struct SimplexSettings;
 
 // The smooth-and-fit options window TFitOpForm.
 struct FitOptionsWindowState {
@@ -104,7 +104,7 @@ struct AgeScheduleContext {
   int MaxAge;
   const std::array<Series, kSexCount>& PopulationNumbers;
   const FitOptionsWindowState& Options;
-  const AmoebaWindowState& Simplex;
+  const SimplexSettings& Simplex;
   UserDialogs& Dialogs;
   MessagesLog& Log;
   char DecimalSeparator = '.';

@@ -44,15 +44,12 @@ std::vector<Tresultin> RunCalculations(const Tdisease& disease,
       std::array<Series, kSexCount> otherCause{};
       const ModelEnvironment env{setup.MaxAge, setup.AllCauseMortality, otherCause, setup.Log,
                                  setup.PopulationNumbers};
-      CalcOptionsWindowState options = setup.Options;
-      AmoebaWindowState simplex = setup.Simplex;
-      ProcessingWindowState processing = setup.Processing;
-      CalcControls controls{options, simplex, processing, dialogs};
       while (!stop) {
         const std::size_t k = next++;
         if (k >= inputs.size()) break;
         for (int v = 0; v < kVariableCount; ++v) own->InputSeries[v][sex] = inputs[k][v];
-        if (!own->Calculate(env, controls)) throw std::runtime_error("The calculation did not run");
+        if (!own->Calculate(env, setup.Options, dialogs))
+          throw std::runtime_error("The calculation did not run");
         own->CopyToOutput();
         results[k].Sex = static_cast<std::uint8_t>(sex);
         for (int v = 0; v < kVariableCount; ++v) results[k].Outputs[v] = own->OutputSeries[v][sex];

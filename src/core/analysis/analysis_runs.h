@@ -38,9 +38,7 @@ struct AnalysisSetup {
   int MaxAge;
   const std::array<Series, kSexCount>& AllCauseMortality;
   MessagesLog& Log;
-  CalcOptionsWindowState Options;
-  AmoebaWindowState Simplex;
-  ProcessingWindowState Processing;
+  CalcOptions Options;
   int Threads = 0;  // 0: every core
   // The weights of the fit over all ages (see ModelEnvironment).
   const std::array<Series, kSexCount>* PopulationNumbers = nullptr;

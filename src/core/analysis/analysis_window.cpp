@@ -1,9 +1,11 @@
 #include "core/analysis/analysis_window.h"
 
 #include <algorithm>
+#include <variant>
 
 #include "core/base/progress.h"
 #include "core/base/user_dialogs.h"
+#include "core/engine/processing.h"
 #include "core/store/data_kavrel.h"
 
 namespace kavrel {
@@ -29,10 +31,6 @@ void AnalysisWindow::Show() {
   SaveFull = last.LastSaveFull;
   stepCount_ = std::clamp(last.LastStepCount, 0, 100);
   stepPercent_ = std::clamp(last.LastStepPercent, 1, 100);
-  rememberedWarn_ = env_.Simplex.WarnOnMaxIterations;
-  rememberedAsk_ = env_.Simplex.AskMoreIterations;
-  env_.Simplex.WarnOnMaxIterations = false;
-  env_.Simplex.AskMoreIterations = false;
   Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
   for (int s = 0; s < kSexCount; ++s) {
     disease_.LoadAdjusted(store, s);
@@ -131,8 +129,8 @@ bool AnalysisWindow::ResultsEnabled() const {
 }
 
 AnalysisSetup AnalysisWindow::Setup() const {
-  return AnalysisSetup{env_.MaxAge,  env_.AllCauseMortality, env_.Log,     env_.Options,
-                       env_.Simplex, env_.Processing,        env_.Threads, env_.PopulationNumbers};
+  return AnalysisSetup{env_.MaxAge, env_.AllCauseMortality, env_.Log,
+                       options_,    env_.Threads,           env_.PopulationNumbers};
 }
 
 bool AnalysisWindow::Start(Progress& progress) {
@@ -150,13 +148,17 @@ bool AnalysisWindow::BeginRun() {
   pending_.reset();
   pendingSetup_.reset();
   if (!StartEnabled()) return false;
-  // The disease's options of the sex in the windows, and its trends when "Apply" says so.
-  disease_.CalcSettings.ShowInWindows(sex_, env_.Options, env_.Simplex, env_.Processing);
-  env_.Simplex.WarnOnMaxIterations = false;
-  env_.Simplex.AskMoreIterations = false;
+  // The disease's options of the sex, and its trends when "Apply" says so; nothing may stop a
+  // run to ask.
   Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
   disease_.LoadTrends(store, sex_);
-  disease_.TrendsOn = disease_.CheckTrends() && env_.Processing.TrendApplyChecked;
+  CalculationRequest request;
+  request.Options = &disease_.CalcSettings.Records.at(static_cast<std::size_t>(sex_));
+  request.CheckOptions = false;
+  request.TrendsLoaded = true;
+  request.Unattended = true;
+  options_ = std::get<CalcOptions>(PrepareCalculation(disease_, store, request));
+  disease_.TrendsOn = disease_.CheckTrends() && options_.ApplyTrends;
   auto run = std::make_unique<PendingRun>();
   if (Sensitivity) {
     run->Inputs = Sensitivity->PrepareRuns(disease_, CheckedArray(), env_.MaxAge);
@@ -236,8 +238,6 @@ void AnalysisWindow::SetIntervals(const std::vector<int>& numbers) {
 }
 
 void AnalysisWindow::Close() {
-  env_.Simplex.WarnOnMaxIterations = rememberedWarn_;
-  env_.Simplex.AskMoreIterations = rememberedAsk_;
   AnalysisOptionsState& last = env_.AnalysisOptions;
   last.LastUncertainty = kind_ == Kind::kUncertainty;
   last.LastSex = sex_;

@@ -48,9 +48,6 @@ class AnalysisWindow {
     MessagesLog& Log;
     int MaxAge;
     const std::array<Series, kSexCount>& AllCauseMortality;
-    CalcOptionsWindowState& Options;
-    AmoebaWindowState& Simplex;
-    ProcessingWindowState& Processing;
     AnalysisOptionsState& AnalysisOptions;
     RandomSource& Random;
     Tagegrouplist UncertaintyGroups;
@@ -60,8 +57,8 @@ class AnalysisWindow {
 
   AnalysisWindow(Environment environment, Tdiseaseam& disease);
 
-  // When shown: the minimiser's two questions off (remembered), the adjusted inputs and options
-  // of both sexes loaded, the saved inputs as inputs, the analysis of the chosen kind created.
+  // When shown: the adjusted inputs and options of both sexes loaded, the saved inputs as inputs,
+  // the analysis of the chosen kind created.
   void Show();
   void SetKind(Kind kind);
   void SetSex(int sex);
@@ -105,8 +102,10 @@ class AnalysisWindow {
   // "Select intervals": the summary computed anew from the finished runs for the levels
   // (numbers of the interval table).
   void SetIntervals(const std::vector<int>& numbers);
-  // The minimiser's two flags back as they were; what the window shows is remembered.
+  // What the window shows is remembered.
   void Close();
+  // The options the last run was prepared with.
+  const CalcOptions& RunOptions() const { return options_; }
 
   std::unique_ptr<Tsensklas> Sensitivity;
   std::unique_ptr<Tuncertklas> Uncertainty;
@@ -121,8 +120,7 @@ class AnalysisWindow {
   Tdiseaseam& disease_;
   Kind kind_ = Kind::kSensitivity;
   int sex_ = kMales;
-  bool rememberedWarn_ = true;
-  bool rememberedAsk_ = false;
+  CalcOptions options_;  // of the run being prepared
   int stepCount_ = 3;
   int stepPercent_ = 5;
   struct PendingRun {

@@ -31,44 +31,69 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-// A whole text as a number of type T (locale independent), finite and not negative.
+// A whole text as a number of type T (locale independent), finite and not negative; the refusal
+// naming the field otherwise.
 template <typename T>
-T ParseSetting(std::string_view text, std::string_view field) {
+std::optional<std::string> ParseSetting(std::string_view text, std::string_view field, T& value) {
   const auto trimmed = Trimmed(text);
-  T value{};
+  value = T{};
   const auto [end, ec] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
   if (trimmed.empty() || ec != std::errc() || end != trimmed.data() + trimmed.size() ||
       !std::isfinite(static_cast<double>(value)) || value < T{}) {
-    throw std::invalid_argument("Downhill simplex options: \"" + std::string(text) +
-                                "\" is not a valid number for " + std::string(field));
+    return "Downhill simplex options: \"" + std::string(text) + "\" is not a valid number for " +
+           std::string(field);
   }
-  return value;
+  return std::nullopt;
 }
 
 }  // namespace
 
-bool AmoebaWindowState::MaxIterationsFits(std::string_view text) {
+bool SimplexSettings::MaxIterationsFits(std::string_view text) {
   if (text.empty() || text.size() > 6) return false;
   for (char c : text) {
     if (!IsDigit(c)) return false;
   }
   return true;
 }
-bool AmoebaWindowState::PrecisionFits(std::string_view text) {
-  return MatchesMask(text, "1.0E-99");
-}
-bool AmoebaWindowState::SimplexFits(std::string_view text) { return MatchesMask(text, "0.99"); }
-bool AmoebaWindowState::AlphaFits(std::string_view text) { return MatchesMask(text, "9.9"); }
-bool AmoebaWindowState::BetaFits(std::string_view text) { return MatchesMask(text, "0.9"); }
-bool AmoebaWindowState::GammaFits(std::string_view text) { return MatchesMask(text, "9.9"); }
+bool SimplexSettings::PrecisionFits(std::string_view text) { return MatchesMask(text, "1.0E-99"); }
+bool SimplexSettings::SimplexFits(std::string_view text) { return MatchesMask(text, "0.99"); }
+bool SimplexSettings::AlphaFits(std::string_view text) { return MatchesMask(text, "9.9"); }
+bool SimplexSettings::BetaFits(std::string_view text) { return MatchesMask(text, "0.9"); }
+bool SimplexSettings::GammaFits(std::string_view text) { return MatchesMask(text, "9.9"); }
 
-Tamoeba::Tamoeba(int n, const AmoebaWindowState& options, UserDialogs& dialogs, MessagesLog& log)
-    : Precision(ParseSetting<double>(options.Precision, AmoebaWindowState::kPrecisionCaption)),
-      MaxIter(ParseSetting<int>(options.MaxIterations, AmoebaWindowState::kMaxIterationsCaption)),
-      Alpha(ParseSetting<double>(options.Alpha, AmoebaWindowState::kAlphaCaption)),
-      Beta(ParseSetting<double>(options.Beta, AmoebaWindowState::kBetaCaption)),
-      Gamma(ParseSetting<double>(options.Gamma, AmoebaWindowState::kGammaCaption)),
-      SimplexScale(ParseSetting<double>(options.Simplex, AmoebaWindowState::kSimplexCaption)),
+SimplexNumbers ParseSimplex(const SimplexSettings& texts) {
+  SimplexNumbers n;
+  n.WarnOnMaxIterations = texts.WarnOnMaxIterations;
+  n.AskMoreIterations = texts.AskMoreIterations;
+  // In the order the minimiser has always read them: the first refusal is the one it gives.
+  for (auto problem :
+       {ParseSetting(texts.Precision, SimplexSettings::kPrecisionCaption, n.Precision),
+        ParseSetting(texts.MaxIterations, SimplexSettings::kMaxIterationsCaption, n.MaxIter),
+        ParseSetting(texts.Alpha, SimplexSettings::kAlphaCaption, n.Alpha),
+        ParseSetting(texts.Beta, SimplexSettings::kBetaCaption, n.Beta),
+        ParseSetting(texts.Gamma, SimplexSettings::kGammaCaption, n.Gamma),
+        ParseSetting(texts.Simplex, SimplexSettings::kSimplexCaption, n.SimplexScale)}) {
+    if (problem && !n.Problem) n.Problem = problem;
+  }
+  return n;
+}
+
+namespace {
+
+const SimplexNumbers& Usable(const SimplexNumbers& options) {
+  if (options.Problem) throw std::invalid_argument(*options.Problem);
+  return options;
+}
+
+}  // namespace
+
+Tamoeba::Tamoeba(int n, const SimplexNumbers& options, UserDialogs& dialogs, MessagesLog& log)
+    : Precision(Usable(options).Precision),
+      MaxIter(options.MaxIter),
+      Alpha(options.Alpha),
+      Beta(options.Beta),
+      Gamma(options.Gamma),
+      SimplexScale(options.SimplexScale),
       LastIndex(n - 1),
       Dim(n),
       warnOnMaxIterations_(options.WarnOnMaxIterations),

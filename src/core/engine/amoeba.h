@@ -3,6 +3,7 @@
 // The downhill simplex (Nelder-Mead) minimiser shared by the disease fit, the fitting of
 // mathematical age curves and the population input window. They differ only in their cost.
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,7 +22,7 @@ inline constexpr char kAmoebaMoreIterationsQuestion[] =
 
 // The controls of the window "Downhill simplex options", as typed. The minimiser converts the
 // texts when it is created; preferences and the disease's stored options carry the same texts.
-struct AmoebaWindowState {
+struct SimplexSettings {
   static constexpr std::string_view kCaption = "Downhill simplex options";
   static constexpr std::string_view kWarningLine1 = "Warning: unless you know what you are doing,";
   static constexpr std::string_view kWarningLine2 = "these settings are best left alone";
@@ -47,7 +48,7 @@ struct AmoebaWindowState {
 
   // "&Reset defaults": the six values, "Ask for additional iterations" cleared, "Warn on reaching
   // max iterations" checked.
-  void ResetDefaults() { *this = AmoebaWindowState{}; }
+  void ResetDefaults() { *this = SimplexSettings{}; }
 
   // The window's input forms: up to six digits; "1.0E-" and two digits; "0." and two digits; a
   // digit, a period and a digit; "0." and one digit; a digit, a period and a digit.
@@ -58,14 +59,31 @@ struct AmoebaWindowState {
   static bool BetaFits(std::string_view text);
   static bool GammaFits(std::string_view text);
 
-  bool operator==(const AmoebaWindowState&) const = default;
+  bool operator==(const SimplexSettings&) const = default;
 };
+
+// The same settings as numbers. Problem holds the minimiser's refusal of the first text that is
+// no number (in the order it reads them); a minimiser made with a problem throws it.
+struct SimplexNumbers {
+  double Precision = 1.0E-09;
+  int MaxIter = 1000;
+  double Alpha = 1.0;
+  double Beta = 0.5;
+  double Gamma = 2.0;
+  double SimplexScale = 0.05;
+  bool WarnOnMaxIterations = true;
+  bool AskMoreIterations = false;
+  std::optional<std::string> Problem;
+};
+SimplexNumbers ParseSimplex(const SimplexSettings& texts);
 
 class Tamoeba {
  public:
-  // Reads the settings as they stand in `options`; throws std::invalid_argument naming the field
-  // when one of the texts is not a number.
-  Tamoeba(int n, const AmoebaWindowState& options, UserDialogs& dialogs, MessagesLog& log);
+  // Throws std::invalid_argument naming the field when one of the settings was no number.
+  Tamoeba(int n, const SimplexNumbers& options, UserDialogs& dialogs, MessagesLog& log);
+  // The settings as they stand in the texts.
+  Tamoeba(int n, const SimplexSettings& options, UserDialogs& dialogs, MessagesLog& log)
+      : Tamoeba(n, ParseSimplex(options), dialogs, log) {}
   virtual ~Tamoeba() = default;
   Tamoeba(const Tamoeba&) = delete;
   Tamoeba& operator=(const Tamoeba&) = delete;
@@ -119,7 +137,7 @@ class Tamoeba {
 // The disease fit: the criterion of the current age group.
 class Tdisamoeba final : public Tamoeba {
  public:
-  Tdisamoeba(int n, const AmoebaWindowState& options, UserDialogs& dialogs, MessagesLog& log,
+  Tdisamoeba(int n, const SimplexNumbers& options, UserDialogs& dialogs, MessagesLog& log,
              Tdisease& disease)
       : Tamoeba(n, options, dialogs, log), disease_(disease) {}
   double Cost(std::span<const double> point) override;
@@ -137,7 +155,7 @@ class CostFunction {
 
 class Tdelegatingamoeba : public Tamoeba {
  public:
-  Tdelegatingamoeba(int n, const AmoebaWindowState& options, UserDialogs& dialogs, MessagesLog& log,
+  Tdelegatingamoeba(int n, const SimplexSettings& options, UserDialogs& dialogs, MessagesLog& log,
                     CostFunction& target)
       : Tamoeba(n, options, dialogs, log), target_(target) {}
   double Cost(std::span<const double> point) final { return target_.Cost(point); }

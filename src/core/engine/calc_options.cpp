@@ -1,24 +1,13 @@
 #include "core/engine/calc_options.h"
 
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
+#include "core/base/number_text.h"
 #include "core/engine/calc_settings.h"
-#include "core/engine/disease.h"
 
 namespace kavrel {
-
-namespace {
-
-bool AvailableFor(const Tdisease& disease, int v, int sex) {
-  return disease.InputPresent[v][sex] || disease.FromOutput[v][sex];
-}
-
-bool IncidenceExactAllowed(const Tdisease& disease, int sex) {
-  return AvailableFor(disease, kIncidence, sex) && disease.IncidenceIsHazard;
-}
-
-}  // namespace
 
 bool ParseOptionNumber(const std::string& text, double& value) {
   std::size_t used = 0;
@@ -31,67 +20,63 @@ bool ParseOptionNumber(const std::string& text, double& value) {
   return used == text.size() && std::isfinite(value);
 }
 
-std::optional<CalcOptionsWindowState::NumberProblemAt> CalcOptionsWindowState::NumberProblem()
-    const {
+CalcOptions ParseCalcOptions(const CalcSettingsRecord& r) {
+  CalcOptions o;
+  o.AgeGroupWidth = r.Agegroup;
+  o.LinearInterpolation = r.Linearsmooth;
+  o.MovingAverage = r.MovAvsmooth;
+  o.CubicSpline = r.CuSplinesmooth;
+  o.PrevalenceAtBirth = r.BirthPrev;
+  o.InputForAge0Only = r.Only0;
+  o.ApplyTrends = r.Trends;
+  const std::array<const std::string*, kHazardCount> maxima = {&r.InciValue, &r.RemiValue,
+                                                               &r.CfatValue};
   for (int h = 0; h < kHazardCount; ++h) {
-    const std::string hazard(kTrendHazardNames[static_cast<std::size_t>(h)]);
     double value = 0.0;
-    if (!ParseOptionNumber(MaximumValue[static_cast<std::size_t>(h)], value)) {
-      return NumberProblemAt{"The hazards maximum of " + hazard + " is not a valid number", h};
+    const bool read = ParseOptionNumber(*maxima[static_cast<std::size_t>(h)], value);
+    o.MaximumUnreadable[static_cast<std::size_t>(h)] = !read;
+    o.HazardMaximum[static_cast<std::size_t>(h)] =
+        read ? value : std::numeric_limits<double>::quiet_NaN();
+  }
+  o.Enforced = {r.InciEnforce, r.RemiEnforce, r.CfatEnforce};
+  o.Weight = {r.InciWeight, r.PrevWeight, r.RemiWeight,  r.CfatWeight,
+              r.DuraWeight, r.MortWeight, r.RRMortWeight};
+  // Stored inverted: true when the "Ignore" box is clear.
+  o.Ignore = {!r.InciIgn, !r.PrevIgn, !r.RemiIgn, !r.CfatIgn, !r.DuraIgn, !r.MortIgn, !r.RRMortIgn};
+  o.Exact = {r.InciExact, r.RemiExact, r.CfatExact};
+  o.Method = r.FitMethod == 1 ? FitMethod::kAllAges : FitMethod::kPerAgeGroup;
+  double smoothness = 0.0;
+  const auto read = ReadNumberText(r.FitSmoothness);
+  o.SmoothnessUnreadable = !ParseOptionNumber(r.FitSmoothness, smoothness) || !read;
+  o.FitSmoothness = o.SmoothnessUnreadable ? std::numeric_limits<double>::quiet_NaN() : *read;
+  SimplexSettings texts;
+  texts.MaxIterations = r.MaxIter;
+  texts.Precision = r.Precision;
+  texts.Simplex = r.Simplex;
+  texts.Alpha = r.Alpha;
+  texts.Beta = r.Beta;
+  texts.Gamma = r.Gamma;
+  o.Simplex = ParseSimplex(texts);
+  return o;
+}
+
+std::optional<CalcOptions::Problem> CalcOptions::Validate() const {
+  for (int h = 0; h < kHazardCount; ++h) {
+    const auto k = static_cast<std::size_t>(h);
+    const std::string hazard(kTrendHazardNames[k]);
+    if (MaximumUnreadable[k]) {
+      return Problem{"The hazards maximum of " + hazard + " is not a valid number", h};
     }
     // A maximum at or below 0 would hold the hazard at a value no input allows.
-    if (value < kLowestHazardMaximum || value > kHighestHazardMaximum) {
-      return NumberProblemAt{HazardMaximumRangeMessage(hazard), h};
+    if (HazardMaximum[k] < kLowestHazardMaximum || HazardMaximum[k] > kHighestHazardMaximum) {
+      return Problem{HazardMaximumRangeMessage(hazard), h};
     }
   }
-  double smoothness = 0.0;
-  if (FitMethod == 1 && (!ParseOptionNumber(FitSmoothness, smoothness) || smoothness < 0.0)) {
-    return NumberProblemAt{
-        "The smoothness of the fit over all ages is not a valid number (0 or more)",
-        kSmoothnessField};
+  if (Method == FitMethod::kAllAges && (SmoothnessUnreadable || FitSmoothness < 0.0)) {
+    return Problem{"The smoothness of the fit over all ages is not a valid number (0 or more)",
+                   kSmoothnessField};
   }
   return std::nullopt;
-}
-
-void CalcOptionsWindowState::SetPrevalenceAtBirth(bool checked) {
-  PrevalenceAtBirth = checked;
-  if (!PrevalenceAtBirth) InputForAge0Only = false;
-}
-
-void CalcOptionsWindowState::SetInputForAge0Only(bool checked) {
-  InputForAge0Only = checked && PrevalenceAtBirth;
-}
-
-void CalcOptionsWindowState::SetUpWeights(const Tdisease& disease, int sex) {
-  for (int v = 0; v < kVariableCount; ++v) {
-    WeightEnabled[v] = AvailableFor(disease, v, sex);
-    Weight[v] = 1;
-    Ignore[v] = false;
-  }
-  ExactEnabled[0] = IncidenceExactAllowed = kavrel::IncidenceExactAllowed(disease, sex);
-  ExactEnabled[1] = AvailableFor(disease, kRemission, sex);
-  ExactEnabled[2] = AvailableFor(disease, kCaseFatality, sex);
-  Exact = {false, false, false};
-}
-
-void CalcOptionsWindowState::SetIncidenceIgnore(bool checked, const Tdisease& disease, int sex) {
-  Ignore[kIncidence] = checked;
-  if (checked) {
-    Exact[0] = false;
-    ExactEnabled[0] = false;
-  } else {
-    ExactEnabled[0] = IncidenceExactAllowed = kavrel::IncidenceExactAllowed(disease, sex);
-  }
-}
-
-void CalcOptionsWindowState::SetIncidenceIgnore(bool checked) {
-  Ignore[kIncidence] = checked;
-  if (checked) {
-    Exact[0] = false;
-    ExactEnabled[0] = false;
-  } else {
-    ExactEnabled[0] = IncidenceExactAllowed;
-  }
 }
 
 }  // namespace kavrel

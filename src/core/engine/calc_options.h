@@ -1,21 +1,20 @@
 #pragma once
 
-// The controls that steer a calculation: the window "Calculation options", the processing
-// window's trend "Apply" box and, from amoeba.h, "Downhill simplex options". Calculations read
-// these states when they start; the engine's options record of each disease mirrors them.
+// A disease's calculation options for one sex as a calculation uses them: numbers as numbers,
+// the fitting method as a choice, read once from the options row (which the windows and the
+// command line's COLUMN=VALUE texts fill) by one parser, and checked by one Validate whose
+// messages are the ones the windows show.
 
 #include <array>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "core/base/vocabulary.h"
 #include "core/engine/amoeba.h"
 
 namespace kavrel {
 
-class Tdisease;
-class UserDialogs;
+struct CalcSettingsRecord;
 
 // The hazards that have a maximum, an enforcement weight and an "Exact" box: incidence,
 // remission, case fatality (variables 0, 2, 3).
@@ -23,90 +22,55 @@ inline constexpr int kHazardCount = 3;
 inline constexpr std::array<int, kHazardCount> kHazardVariables = {kIncidence, kRemission,
                                                                    kCaseFatality};
 
-struct CalcOptionsWindowState {
-  static constexpr std::string_view kCaption = "Calculation options";
-  static constexpr std::array<std::string_view, 4> kPages = {"Age groups", "Constraints", "View",
-                                                             "Weights"};
-  static constexpr std::array<int, 4> kPageHelpTopics = {5210, 5240, 5260, 5270};
+enum class FitMethod { kPerAgeGroup = 0, kAllAges = 1 };
 
+struct CalcOptions {
   // "Age groups"
-  int AgeGroupWidth = 6;  // "Width of age groups", 1 ... 20
+  int AgeGroupWidth = 6;  // 1 ... 20
   bool LinearInterpolation = true;
   bool MovingAverage = true;
   bool CubicSpline = false;
   bool PrevalenceAtBirth = true;
   bool InputForAge0Only = false;
-  // "Constraints": "Hazards maximum" per hazard (incidence, remission, case fatality)
-  std::array<std::string, kHazardCount> MaximumValue = {"0.1", "0.5", "2"};  // free text
-  std::array<int, kHazardCount> Enforced = {10, 10, 10};                     // 0 ... 100
-  // "View": "Open when start processing"
-  bool OpenGraph = true;
-  bool OpenTable = false;
-  // "Weights": per variable a slider (1 ... 20) and an "Ignore" box, each enabled or not; the
-  // three hazards also have an "Exact" box.
+  // The processing window's "Apply" under "Time trends".
+  bool ApplyTrends = false;
+  // "Constraints": the maximum of each hazard and how strongly it is enforced (0 ... 100).
+  std::array<double, kHazardCount> HazardMaximum = {0.1, 0.5, 2.0};
+  std::array<int, kHazardCount> Enforced = {10, 10, 10};
+  // "Weights": per variable a weight 1 ... 20 and whether it is ignored; the hazards' "Exact".
   std::array<int, kVariableCount> Weight = {1, 1, 1, 1, 1, 1, 1};
   std::array<bool, kVariableCount> Ignore{};
-  std::array<bool, kVariableCount> WeightEnabled = {true, true, true, true, true, true, true};
   std::array<bool, kHazardCount> Exact{};
-  std::array<bool, kHazardCount> ExactEnabled = {true, true, true};
-  // "Fitting method": 0 "Per age group", 1 "All ages at once", with the strength of the latter's
-  // smoothness penalty (free text, 0 or more).
-  int FitMethod = 0;
-  std::string FitSmoothness = "0.00001";
-  // The fit report names an input group missed by more than this many percent (a preference).
+  FitMethod Method = FitMethod::kPerAgeGroup;
+  double FitSmoothness = 0.00001;  // the strength of the fit over all ages' smoothness penalty
+  // "Downhill simplex options".
+  SimplexNumbers Simplex;
+  // A preference, not a stored option: the fit report names an input group missed by more than
+  // this many percent.
   int FitReportPercent = 10;
 
-  int Page = 0;
-  int HelpTopic() const { return kPageHelpTopics.at(static_cast<size_t>(Page)); }
-
-  // "Prevalence at birth" and "Input for age 0 only": the second cannot stay checked without the
-  // first (clearing the first clears it; checking it alone is undone).
-  void SetPrevalenceAtBirth(bool checked);
-  void SetInputForAge0Only(bool checked);
-  // The weights page for the disease's sex: controls of available variables enabled, the
-  // incidence "Exact" box only when incidence is available as a hazard; then every slider at its
-  // minimum and every box cleared.
-  void SetUpWeights(const Tdisease& disease, int sex);
-  // The incidence "Ignore" box: checking it clears and disables incidence's "Exact"; clearing it
-  // enables "Exact" again under the set-up's condition.
-  void SetIncidenceIgnore(bool checked, const Tdisease& disease, int sex);
-  // The same when the window is used without its disease at hand: the condition of the last
-  // set-up decides.
-  void SetIncidenceIgnore(bool checked);
-  bool IncidenceExactAllowed = true;  // as the last set-up found it
-
-  // What is wrong with the typed numbers (a hazard maximum that is no number or out of its range,
-  // a smoothness that is no number of 0 or more), in the words the calculation uses, and which
-  // field it is (0 ... 2 the hazards' maxima, 3 the smoothness); nothing when they are fine. The
-  // window checks on closing what the calculation would refuse later.
-  struct NumberProblemAt {
+  // What a calculation refuses before it fits: a hazard maximum that is no number or out of its
+  // range, or (fitting all ages at once) a smoothness that is no number of 0 or more; with the
+  // field (0 ... 2 the hazards' maxima, kSmoothnessField the smoothness). Nothing when fine.
+  struct Problem {
     std::string Message;
     int Field = 0;
   };
   static constexpr int kSmoothnessField = kHazardCount;
-  std::optional<NumberProblemAt> NumberProblem() const;
+  std::optional<Problem> Validate() const;
 
-  bool operator==(const CalcOptionsWindowState&) const = default;
+  // Set by the parser for texts that are no number (the value then is not a number either).
+  std::array<bool, kHazardCount> MaximumUnreadable{};
+  bool SmoothnessUnreadable = false;
 };
+
+// The options of a stored row; never fails: what cannot be read is left for Validate to say.
+// The minimiser's two questions (warn, ask for more iterations) are on their defaults; the
+// windows set them from their own boxes.
+CalcOptions ParseCalcOptions(const CalcSettingsRecord& record);
 
 // A number as typed in an option's field (blanks after it allowed); false when the text is not a
 // finite number.
 bool ParseOptionNumber(const std::string& text, double& value);
-
-// The processing window's controls that a calculation reads or sets.
-struct ProcessingWindowState {
-  bool TrendApplyChecked = false;  // "Apply" under "Time trends"
-  bool TrendApplyEnabled = false;
-  bool SaveResultEnabled = false;  // "&Save result"
-  bool FromOutputEnabled = false;  // "From output"
-};
-
-// Everything a calculation reads from the windows, and where the user is asked questions.
-struct CalcControls {
-  CalcOptionsWindowState& Options;
-  AmoebaWindowState& Simplex;
-  ProcessingWindowState& Processing;
-  UserDialogs& Dialogs;
-};
 
 }  // namespace kavrel

@@ -94,87 +94,12 @@ std::string Trim(std::string text) {
 }
 
 // The record's weights, ignore flags and exact flags in variable order, for the window mapping.
-std::array<int*, kVariableCount> Weights(CalcSettingsRecord& r) {
-  return {&r.InciWeight, &r.PrevWeight, &r.RemiWeight,  &r.CfatWeight,
-          &r.DuraWeight, &r.MortWeight, &r.RRMortWeight};
-}
-std::array<bool*, kVariableCount> Ignores(CalcSettingsRecord& r) {
-  return {&r.InciIgn, &r.PrevIgn, &r.RemiIgn, &r.CfatIgn, &r.DuraIgn, &r.MortIgn, &r.RRMortIgn};
-}
-
 std::string SexWhere(int inputId, int sex) { return std::to_string(inputId) + SexCondition(sex); }
 
 }  // namespace
 
-void Tcalcsettings::ShowInWindows(int sex, CalcOptionsWindowState& options,
-                                  AmoebaWindowState& simplex,
-                                  ProcessingWindowState& processing) const {
-  CalcSettingsRecord r = Records.at(static_cast<size_t>(sex));
-  options.AgeGroupWidth = r.Agegroup;
-  options.LinearInterpolation = r.Linearsmooth;
-  options.MovingAverage = r.MovAvsmooth;
-  options.CubicSpline = r.CuSplinesmooth;
-  options.PrevalenceAtBirth = r.BirthPrev;
-  options.InputForAge0Only = r.Only0;
-  processing.TrendApplyChecked = r.Trends;
-  options.MaximumValue = {r.InciValue, r.RemiValue, r.CfatValue};
-  options.Enforced = {r.InciEnforce, r.RemiEnforce, r.CfatEnforce};
-  const auto weights = Weights(r);
-  const auto ignores = Ignores(r);
-  for (int v = 0; v < kVariableCount; ++v) {
-    options.Weight[v] = *weights[v];
-    options.Ignore[v] = !*ignores[v];
-  }
-  options.Exact = {r.InciExact, r.RemiExact, r.CfatExact};
-  simplex.MaxIterations = r.MaxIter;
-  simplex.Precision = r.Precision;
-  simplex.Simplex = r.Simplex;
-  simplex.Alpha = r.Alpha;
-  simplex.Beta = r.Beta;
-  simplex.Gamma = r.Gamma;
-  options.FitMethod = r.FitMethod;
-  options.FitSmoothness = r.FitSmoothness;
-}
-
-void Tcalcsettings::TakeFromWindows(int sex, const CalcOptionsWindowState& options,
-                                    const AmoebaWindowState& simplex,
-                                    const ProcessingWindowState& processing) {
-  CalcSettingsRecord& r = Records.at(static_cast<size_t>(sex));
-  r.Agegroup = options.AgeGroupWidth;
-  r.Linearsmooth = options.LinearInterpolation;
-  r.MovAvsmooth = options.MovingAverage;
-  r.CuSplinesmooth = options.CubicSpline;
-  r.BirthPrev = options.PrevalenceAtBirth;
-  r.Only0 = options.InputForAge0Only;
-  r.Trends = processing.TrendApplyChecked;
-  r.InciValue = options.MaximumValue[0];
-  r.RemiValue = options.MaximumValue[1];
-  r.CfatValue = options.MaximumValue[2];
-  r.InciEnforce = options.Enforced[0];
-  r.RemiEnforce = options.Enforced[1];
-  r.CfatEnforce = options.Enforced[2];
-  const auto weights = Weights(r);
-  const auto ignores = Ignores(r);
-  for (int v = 0; v < kVariableCount; ++v) {
-    *weights[v] = options.Weight[v];
-    *ignores[v] = !options.Ignore[v];
-  }
-  r.InciExact = options.Exact[0];
-  r.RemiExact = options.Exact[1];
-  r.CfatExact = options.Exact[2];
-  r.MaxIter = simplex.MaxIterations;
-  r.Precision = simplex.Precision;
-  r.Simplex = simplex.Simplex;
-  r.Alpha = simplex.Alpha;
-  r.Beta = simplex.Beta;
-  r.Gamma = simplex.Gamma;
-  r.FitMethod = options.FitMethod;
-  r.FitSmoothness = options.FitSmoothness;
-}
-
 void Tcalcsettings::SetDefaults(int sex) {
   Records.at(static_cast<std::size_t>(sex)) = CalcSettingsRecord{};
-  TakeFromWindows(sex, CalcOptionsWindowState{}, AmoebaWindowState{}, ProcessingWindowState{});
 }
 
 bool Tcalcsettings::LoadFromTable(int sex, TDataKavrel& data, int inputId) {

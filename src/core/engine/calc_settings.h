@@ -22,9 +22,6 @@ inline std::string HazardMaximumRangeMessage(const std::string& hazard) {
 }
 class TDataKavrel;
 class UserDialogs;
-struct CalcOptionsWindowState;
-struct AmoebaWindowState;
-struct ProcessingWindowState;
 }  // namespace kavrel
 
 namespace kavrel {
@@ -85,12 +82,6 @@ class Tcalcsettings {
   // The defaults are what the option windows show in a fresh installation, so that a disease
   // without stored options is calculated alike by the windows and the command-line tool.
   void SetDefaults(int sex);
-  // Record sex into the controls (the Ignore boxes show the negation of the stored flags).
-  void ShowInWindows(int sex, CalcOptionsWindowState& options, AmoebaWindowState& simplex,
-                     ProcessingWindowState& processing) const;
-  // The controls into record sex.
-  void TakeFromWindows(int sex, const CalcOptionsWindowState& options,
-                       const AmoebaWindowState& simplex, const ProcessingWindowState& processing);
   // The disease's stored row for sex, or the defaults when it has none; nothing changes when the
   // data set has no options table. A stored number that is not a number raises DatabaseError.
   // True when a stored row was read.

@@ -52,8 +52,9 @@ void Tdisease::CreateEquations(const ModelEnvironment& env) {
   }
 }
 
-bool Tdisease::Calculate(const ModelEnvironment& env, CalcControls& controls) {
-  CalculatePlain(env, controls.Options.PrevalenceAtBirth);
+bool Tdisease::Calculate(const ModelEnvironment& env, const CalcOptions& options,
+                         UserDialogs& /*dialogs*/) {
+  CalculatePlain(env, options.PrevalenceAtBirth);
   return true;
 }
 

@@ -17,11 +17,10 @@ namespace kavrel {
 
 class MessagesLog;
 class Tbasicequations;
-struct CalcOptionsWindowState;
+struct CalcOptions;
 class TDataKavrel;
 class TableCursor;
 class UserDialogs;
-struct CalcControls;
 
 // One age-group input row as read from an Input<Word> table.
 struct Tinputdat {
@@ -79,9 +78,10 @@ class Tdisease {
   // The fit criterion at parameter vector p, left in FitCriterion. Only the fitting disease has
   // one; here it is an error to call.
   virtual void Cost(std::span<const double> p);
-  // The calculation of the current sex with the windows' settings; false when it did not run
-  // (the user has been told why). Here the plain calculation; the fitting disease overrides it.
-  virtual bool Calculate(const ModelEnvironment& env, CalcControls& controls);
+  // The calculation of the current sex with the given options; false when it did not run (the
+  // user has been told why). Here the plain calculation; the fitting disease overrides it.
+  virtual bool Calculate(const ModelEnvironment& env, const CalcOptions& options,
+                         UserDialogs& dialogs);
   // The plain calculation of the current sex: the input hazards through the model, then
   // other-cause mortality and duration. prevalenceAtBirth is the "Prevalence at birth" option.
   void CalculatePlain(const ModelEnvironment& env, bool prevalenceAtBirth);
@@ -193,7 +193,8 @@ class Tdiseaseam : public Tdisease {
   // The fit: group by group the hazards not marked "Exact" are searched as logarithms, then
   // smoothed, then a final pass of the model gives every output. Falls back to the plain
   // calculation when exactly incidence, remission and case fatality are available.
-  bool Calculate(const ModelEnvironment& env, CalcControls& controls) override;
+  bool Calculate(const ModelEnvironment& env, const CalcOptions& options,
+                 UserDialogs& dialogs) override;
   // The criterion of CurrentAgeGroup at parameters p (logarithms of the fitted hazards).
   void Cost(std::span<const double> p) override;
   // The weighted error of variable v at age a of the current sex.
@@ -203,8 +204,7 @@ class Tdiseaseam : public Tdisease {
   // solved together so that every input group's mean is reproduced as closely as the weights and
   // the smoothness penalty allow; started from the hazards in ModelSeries. False when the
   // smoothness is not a valid number (the user told).
-  bool FitAllAges(const ModelEnvironment& env, const CalcOptionsWindowState& options,
-                  UserDialogs& dialogs);
+  bool FitAllAges(const ModelEnvironment& env, const CalcOptions& options, UserDialogs& dialogs);
 
   // In-place smoothings of a single-year series over ages 0 ... maxAge with groups of width w.
   static void SmoothLinear(Series& series, int w, int maxAge);

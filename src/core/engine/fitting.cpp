@@ -101,9 +101,9 @@ void Tdiseaseam::Cost(std::span<const double> p) {
   FitCriterion = criterion;
 }
 
-bool Tdiseaseam::Calculate(const ModelEnvironment& env, CalcControls& controls) {
+bool Tdiseaseam::Calculate(const ModelEnvironment& env, const CalcOptions& options,
+                           UserDialogs& dialogs) {
   const int s = Sex;
-  const CalcOptionsWindowState& options = controls.Options;
   for (int v = 0; v < kVariableCount; ++v) Available[v][s] = InputPresent[v][s] || FromOutput[v][s];
 
   const bool hazardsOnly = Available[kIncidence][s] && Available[kRemission][s] &&
@@ -116,7 +116,6 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, CalcControls& controls) 
     } else {
       CalculatePlainFromPopulationRate(env, options.PrevalenceAtBirth);
     }
-    CalcSettings.TakeFromWindows(s, options, controls.Simplex, controls.Processing);
     return true;
   }
   if (env.MaxAge < 0 || env.MaxAge > kHighestPossibleAge) {
@@ -124,14 +123,12 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, CalcControls& controls) 
   }
   // The maxima are free text: one that is not a number, or out of its range, stops the
   // calculation before anything changes.
-  if (const auto problem = options.NumberProblem()) {
-    controls.Dialogs.ShowError(problem->Message);
+  if (const auto problem = options.Validate()) {
+    dialogs.ShowError(problem->Message);
     return false;
   }
   for (int h = 0; h < kHazardCount; ++h) {
-    double value = 0.0;
-    ParseOptionNumber(options.MaximumValue[h], value);
-    HazardMax[kHazardVariables[h]] = value;
+    HazardMax[kHazardVariables[h]] = options.HazardMaximum[h];
     EnforceWeight[kHazardVariables[h]] = options.Enforced[h];
   }
   fitMaxAge_ = env.MaxAge;
@@ -167,8 +164,7 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, CalcControls& controls) 
   } freeEquations{Equations};
   std::unique_ptr<Tdisamoeba> amoeba;
   if (ParamCount > 0) {
-    amoeba = std::make_unique<Tdisamoeba>(ParamCount, controls.Simplex, controls.Dialogs, env.Log,
-                                          *this);
+    amoeba = std::make_unique<Tdisamoeba>(ParamCount, options.Simplex, dialogs, env.Log, *this);
     for (int k = 0; k < ParamCount; ++k) amoeba->Start[k] = -2.0 * (1.0 + 0.2 * k);
     for (int g = 0; g <= maxAge / AgeGroupWidth; ++g) {
       CurrentAgeGroup = g;
@@ -204,7 +200,7 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, CalcControls& controls) 
       }
     }
     // "All ages at once" goes on from the groups' smoothed hazards.
-    if (options.FitMethod == 1) FitAllAges(env, options, controls.Dialogs);
+    if (options.Method == FitMethod::kAllAges) FitAllAges(env, options, dialogs);
   }
 
   try {
@@ -221,7 +217,6 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, CalcControls& controls) 
     env.Log.AddMessage(kDurationError);
   }
   if (amoeba && amoeba->MaxIterReached) env.Log.AddMessage(kMaxIterationsWarning);
-  CalcSettings.TakeFromWindows(s, options, controls.Simplex, controls.Processing);
   return true;
 }
 

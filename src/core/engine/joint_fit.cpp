@@ -163,15 +163,14 @@ class AllAgesProblem {
 
 }  // namespace
 
-bool Tdiseaseam::FitAllAges(const ModelEnvironment& env, const CalcOptionsWindowState& options,
+bool Tdiseaseam::FitAllAges(const ModelEnvironment& env, const CalcOptions& options,
                             UserDialogs& dialogs) {
-  // The calculation checks the text before it starts; a window calling this alone is told too.
-  const auto read = ReadNumberText(options.FitSmoothness);
-  if (!read || *read < 0.0) {
+  // The calculation checks the options before it starts; a caller of this alone is told too.
+  if (options.SmoothnessUnreadable || !(options.FitSmoothness >= 0.0)) {
     dialogs.ShowError("The smoothness of the fit over all ages is not a valid number (0 or more)");
     return false;
   }
-  const double smoothness = *read;
+  const double smoothness = options.FitSmoothness;
   if (ParamCount == 0) return true;
   const int s = Sex;
   const int maxAge = env.MaxAge;

@@ -18,7 +18,7 @@ bool SufficientInput(const Tdisease& disease, int sex) {
 }
 
 std::optional<std::string> UndeterminedFit(const Tdisease& disease, int sex,
-                                           const CalcOptionsWindowState& options) {
+                                           const CalcOptions& options) {
   const auto available = [&](int v) {
     return disease.InputPresent[v][sex] || disease.FromOutput[v][sex];
   };
@@ -58,6 +58,29 @@ std::optional<std::string> UndeterminedFit(const Tdisease& disease, int sex,
   return std::nullopt;
 }
 
+std::variant<CalcOptions, std::string> PrepareCalculation(Tdisease& disease, Tdisease::Store& store,
+                                                          const CalculationRequest& request) {
+  const int sex = disease.Sex;
+  CalcSettingsRecord& record = disease.CalcSettings.Records.at(static_cast<std::size_t>(sex));
+  if (request.Options != nullptr) {
+    record = *request.Options;
+  } else {
+    disease.CalcSettings.LoadFromTable(sex, store.Data, disease.InputId);
+  }
+  if (request.CheckOptions) {
+    if (auto refusal = ApplyOptionChanges(record, request.OptionChanges)) return *refusal;
+  }
+  if (request.ApplyTrends) record.Trends = *request.ApplyTrends;
+  CalcOptions options = ParseCalcOptions(record);
+  if (request.Unattended) {
+    options.Simplex.WarnOnMaxIterations = false;
+    options.Simplex.AskMoreIterations = false;
+  }
+  options.FitReportPercent = request.FitReportPercent;
+  if (options.ApplyTrends && !request.TrendsLoaded) disease.LoadTrends(store, sex);
+  return options;
+}
+
 std::string CalculationFailedMessage(const std::string& disease, int sex,
                                      std::size_t internalErrors, const std::string& first) {
   std::string text = "The calculation of " + disease + " for " +
@@ -71,56 +94,48 @@ std::string CalculationFailedMessage(const std::string& disease, int sex,
          "messages window lists every error).";
 }
 
-bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, CalcControls& controls,
-                    FitReport* report) {
+bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, const CalcOptions& options,
+                    UserDialogs& dialogs, FitReport* report) {
   const int s = disease.Sex;
   if (!SufficientInput(disease, s)) {
-    controls.Dialogs.ShowInformation(kInsufficientInputMessage);
+    dialogs.ShowInformation(kInsufficientInputMessage);
     return false;
   }
   // A hazard the fit would search that nothing determines is refused before the fit runs.
-  if (auto refusal = UndeterminedFit(disease, s, controls.Options)) {
+  if (auto refusal = UndeterminedFit(disease, s, options)) {
     disease.Calculated[s] = false;
-    controls.Dialogs.ShowError(*refusal);
+    dialogs.ShowError(*refusal);
     return false;
   }
-  struct EnableAfter {
-    Tdisease& disease;
-    ProcessingWindowState& processing;
-    ~EnableAfter() {
-      processing.SaveResultEnabled = disease.Calculated[disease.Sex];
-      processing.FromOutputEnabled = disease.Calculated[disease.Sex];
-    }
-  } enableAfter{disease, controls.Processing};
   // Inputs that no model can take (negative, infinite, a prevalence above 1, overlapping age
   // groups) are refused before anything is calculated.
   if (auto refusal = CheckInputs(disease, s, env.MaxAge)) {
     disease.Calculated[s] = false;
-    controls.Dialogs.ShowError(*refusal);
+    dialogs.ShowError(*refusal);
     return false;
   }
   // Inputs the model takes but cannot reproduce: the user is told, the calculation goes on.
   for (const std::string& warning : InputWarnings(disease, s, env.MaxAge)) {
-    controls.Dialogs.ShowWarning(warning);
+    dialogs.ShowWarning(warning);
   }
-  disease.TrendsOn = disease.CheckTrends() && controls.Processing.TrendApplyChecked;
-  const int errorsBefore = controls.Dialogs.ErrorsShown();
+  disease.TrendsOn = disease.CheckTrends() && options.ApplyTrends;
+  const int errorsBefore = dialogs.ErrorsShown();
   const std::size_t linesBefore = env.Log.Count();
   const std::size_t internalBefore = env.Log.InternalErrors();
-  if (!disease.Calculate(env, controls)) return false;
+  if (!disease.Calculate(env, options, dialogs)) return false;
   // A fault of the model or the minimiser, or an error shown on the way, makes the whole
   // calculation fail: its outputs are not taken and cannot be saved.
   const std::size_t internal = env.Log.InternalErrors() - internalBefore;
-  if (internal > 0 || controls.Dialogs.ErrorsShown() > errorsBefore) {
+  if (internal > 0 || dialogs.ErrorsShown() > errorsBefore) {
     disease.Calculated[s] = false;
-    controls.Dialogs.ShowError(CalculationFailedMessage(disease.DiseaseName, s, internal,
-                                                        env.Log.FirstInternalError(linesBefore)));
+    dialogs.ShowError(CalculationFailedMessage(disease.DiseaseName, s, internal,
+                                               env.Log.FirstInternalError(linesBefore)));
     return false;
   }
   disease.CopyToOutput();
   disease.Calculated[s] = true;
   // A fit that misses an input group by more than the threshold is said in the log.
-  const double threshold = controls.Options.FitReportPercent / 100.0;
+  const double threshold = options.FitReportPercent / 100.0;
   if (threshold > 0.0 || report != nullptr) {
     FitReport built = BuildFitReport(disease, s, env.MaxAge, env.PopulationNumbers);
     if (threshold > 0.0) {

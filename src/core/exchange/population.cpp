@@ -124,7 +124,7 @@ PopulationLoad LoadMortality(PopulationSeries& population, TDataKavrel& data, Us
   }
   if (!lastIsNode && population.LastSplineAge < maxAge) {
     // Above the last group's start, a curve fitted to the splined rates from age 45.
-    AmoebaWindowState settings;
+    SimplexSettings settings;
     for (int sex = 0; sex < kSexCount; ++sex) {
       OldAgeCost cost(mortality[sex], population.LastSplineAge);
       Tmortamoeba amoeba(4, settings, dialogs, log, cost);

@@ -16,7 +16,7 @@ namespace kavrel {
 class MessagesLog;
 class TDataKavrel;
 class UserDialogs;
-struct AmoebaWindowState;
+struct SimplexSettings;
 
 inline constexpr std::string_view kMortalityMissingQuestion =
     "Total mortality data is missing.\r\n Do you want to provide it now?";

@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <thread>
 #include <utility>
+#include <variant>
 
 #include "core/analysis/analysis_runs.h"
 #include "core/base/csv_text.h"
@@ -42,9 +43,7 @@ struct Job {
   Dataset* Set = nullptr;
   BatchRow* Row = nullptr;
   std::unique_ptr<Tdiseaseam> Disease;
-  CalcOptionsWindowState Windows;
-  AmoebaWindowState Simplex;
-  ProcessingWindowState Processing;
+  CalcOptions Options;
   bool Ready = false;         // read and set up: to be calculated
   bool KeepAdjusted = false;  // the save leaves the stored adjusted inputs as they are
   bool Calculated = false;
@@ -290,15 +289,17 @@ class Batch {
         row.Message = "No input for " + std::string(kSexNames[static_cast<size_t>(sex)]);
         return false;
       }
-      disease.CalcSettings.LoadFromTable(sex, *set.Data, disease.InputId);
-      CalcSettingsRecord& record = disease.CalcSettings.Records[static_cast<size_t>(sex)];
-      if (auto refusal = ApplyOptionChanges(record, request_.Options)) {
+      // The stored options of the sex with the batch's changes; the stored trends when they
+      // apply and did not come with the adjusted inputs.
+      CalculationRequest request;
+      request.OptionChanges = request_.Options;
+      request.TrendsLoaded = asStored;
+      auto prepared = PrepareCalculation(disease, store, request);
+      if (const auto* refusal = std::get_if<std::string>(&prepared)) {
         row.Message = *refusal;
         return false;
       }
-      job.Windows.SetUpWeights(disease, sex);
-      disease.CalcSettings.ShowInWindows(sex, job.Windows, job.Simplex, job.Processing);
-      if (job.Processing.TrendApplyChecked && !asStored) disease.LoadTrends(store, sex);
+      job.Options = std::get<CalcOptions>(prepared);
       if (set.Dialogs.ErrorsShown() > errorsBefore) {
         job.Disease.reset();
         row.Message = set.Dialogs.Problem();
@@ -325,10 +326,9 @@ class Batch {
       std::array<Series, kSexCount> otherCause{};
       const ModelEnvironment env{set.MaxAge, set.Population.AllCauseMortality, otherCause, log,
                                  &set.Population.PopulationNumbers};
-      CalcControls controls{job.Windows, job.Simplex, job.Processing, dialogs};
       FitReport report;
       job.Calculated =
-          RunCalculation(disease, env, controls, &report) && dialogs.ErrorsShown() == 0;
+          RunCalculation(disease, env, job.Options, dialogs, &report) && dialogs.ErrorsShown() == 0;
       if (job.Calculated) {
         if (const FitReportRow* worst = report.Worst()) {
           result.WorstGroup =

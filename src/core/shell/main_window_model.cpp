@@ -291,7 +291,8 @@ std::unique_ptr<Tdiseaseam> MainWindowModel::DiseaseForProcessing(int sex) {
   auto disease = DiseaseUnderCursor(store, sex, kOriginalInputs);
   if (!disease) return nullptr;
   CurrentDiseaseName = disease->DiseaseName;
-  disease->CalcSettings.TakeFromWindows(sex, CalcWindow, SimplexWindow, ProcessingWindowState{});
+  TakeOptionsFromWindows(disease->CalcSettings.Records.at(static_cast<std::size_t>(sex)),
+                         CalcWindow, SimplexWindow, ProcessingWindowState{});
   return disease;
 }
 

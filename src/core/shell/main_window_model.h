@@ -18,6 +18,7 @@
 #include "core/exchange/export.h"
 #include "core/exchange/population.h"
 #include "core/results/view_options.h"
+#include "core/shell/calc_windows.h"
 #include "core/shell/preferences.h"
 #include "core/store/datasets.h"
 #include "core/store/settings.h"
@@ -133,7 +134,7 @@ class MainWindowModel {
 
   // The state of the option windows, kept while the program runs.
   CalcOptionsWindowState CalcWindow;
-  AmoebaWindowState SimplexWindow;
+  SimplexSettings SimplexWindow;
   ViewOptionsState ViewWindow;
   FitOptionsWindowState FitWindow;
   AnalysisOptionsState AnalysisWindow;

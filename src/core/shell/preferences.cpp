@@ -8,8 +8,8 @@
 #include "core/analysis/analysis_window.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/amoeba.h"
-#include "core/engine/calc_options.h"
 #include "core/exchange/export.h"
+#include "core/shell/calc_windows.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 

@@ -16,7 +16,7 @@ namespace kavrel {
 
 class TDataKavrel;
 class UserDialogs;
-struct AmoebaWindowState;
+struct SimplexSettings;
 struct AnalysisOptionsState;
 struct CalcOptionsWindowState;
 struct ExportWindowState;
@@ -26,7 +26,7 @@ struct FitOptionsWindowState;
 struct PreferenceWindows {
   ViewOptionsState& View;
   CalcOptionsWindowState& Calc;
-  AmoebaWindowState& Simplex;
+  SimplexSettings& Simplex;
   FitOptionsWindowState& Fit;
   AnalysisOptionsState& Analysis;
   ExportWindowState& Export;

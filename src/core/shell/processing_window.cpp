@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <variant>
 
 #include "core/agesched/age_groups.h"
 #include "core/base/user_dialogs.h"
@@ -42,7 +43,8 @@ void ProcessingWindow::Open() {
   Tdisease& d = env_.Disease;
   if (d.CalcSettings.LoadFromTable(Sex(), env_.Data, d.InputId)) {
     const bool trends = State.TrendApplyChecked;
-    d.CalcSettings.ShowInWindows(Sex(), env_.Options, env_.Simplex, State);
+    ShowOptionsInWindows(d.CalcSettings.Records.at(static_cast<std::size_t>(Sex())), env_.Options,
+                         env_.Simplex, State);
     State.TrendApplyChecked = trends;
   }
   State.TrendApplyEnabled = false;
@@ -61,10 +63,24 @@ bool ProcessingWindow::Calculate() {
     env_.Dialogs.ShowError(kNoMortalityMessage);
     return false;
   }
-  CalcControls controls{env_.Options, env_.Simplex, State, env_.Dialogs};
+  // The options as the windows hold them become the disease's options of the sex (what a save
+  // with options stores); the trends are the window's own.
+  CalcSettingsRecord record;
+  TakeOptionsFromWindows(record, env_.Options, env_.Simplex, State);
+  CalculationRequest request;
+  request.Options = &record;
+  request.CheckOptions = false;
+  request.TrendsLoaded = true;
+  request.FitReportPercent = env_.Options.FitReportPercent;
+  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  CalcOptions options = std::get<CalcOptions>(PrepareCalculation(env_.Disease, store, request));
+  options.Simplex.WarnOnMaxIterations = env_.Simplex.WarnOnMaxIterations;
+  options.Simplex.AskMoreIterations = env_.Simplex.AskMoreIterations;
   const ModelEnvironment model{env_.MaxAge, env_.Population.AllCauseMortality, otherCause_,
                                env_.Log, &env_.Population.PopulationNumbers};
-  const bool calculated = RunCalculation(env_.Disease, model, controls);
+  const bool calculated = RunCalculation(env_.Disease, model, options, env_.Dialogs);
+  State.SaveResultEnabled = env_.Disease.Calculated[Sex()];
+  State.FromOutputEnabled = env_.Disease.Calculated[Sex()];
   if (calculated) unsavedResult_ = true;
   return calculated;
 }
@@ -140,7 +156,8 @@ void ProcessingWindow::Adjusted() {
   d.LoadAdjusted(store, Sex());
   env_.Options.SetUpWeights(d, Sex());
   d.CalcSettings.LoadFromTable(Sex(), env_.Data, d.InputId);
-  d.CalcSettings.ShowInWindows(Sex(), env_.Options, env_.Simplex, State);
+  ShowOptionsInWindows(d.CalcSettings.Records.at(static_cast<std::size_t>(Sex())), env_.Options,
+                       env_.Simplex, State);
   State.TrendApplyEnabled = d.TrendsOn;
   State.TrendApplyChecked = d.TrendsOn;
   unsavedAdjustments_ = false;

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "core/agesched/age_schedule_window.h"
-#include "core/engine/calc_options.h"
 #include "core/engine/disease.h"
 #include "core/results/graph_lines.h"
 #include "core/results/result_table.h"
 #include "core/results/view_options.h"
+#include "core/shell/calc_windows.h"
 
 namespace kavrel {
 
@@ -28,7 +28,7 @@ inline constexpr std::string_view kNoMortalityMessage =
 class MessagesLog;
 class TDataKavrel;
 class UserDialogs;
-struct AmoebaWindowState;
+struct SimplexSettings;
 struct PopulationSeries;
 
 class ProcessingWindow {
@@ -42,7 +42,7 @@ class ProcessingWindow {
     int MaxAge;
     // The option windows' state, shared with the windows that edit it.
     CalcOptionsWindowState& Options;
-    AmoebaWindowState& Simplex;
+    SimplexSettings& Simplex;
     const ViewOptionsState& View;
     // The tables' age groups; five-year groups when null.
     const Tagegrouplist* TableGroups = nullptr;

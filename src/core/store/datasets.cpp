@@ -163,7 +163,8 @@ void UpdateDatasetReadOnly(TDataKavrel& data, std::int64_t id, bool readOnly) {
                       " where ID=" + std::to_string(id));
   // The open data set takes the new mode at once, at the same disease.
   for (const DatasetRow& row : ListDatasets(data)) {
-    if (row.Id != id || !data.IsOpenDataset(row.File) || data.DatasetReadOnly() == readOnly) continue;
+    if (row.Id != id || !data.IsOpenDataset(row.File) || data.DatasetReadOnly() == readOnly)
+      continue;
     if (!data.DatasetReadOnly()) PostPendingDiseaseEdit(data);
     TableCursor& diseases = data.KavrelTable1();
     const std::int64_t key = diseases.Active() && diseases.RecordCount() > 0 ? diseases.Key() : 0;

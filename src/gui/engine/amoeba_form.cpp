@@ -21,27 +21,27 @@ namespace {
 struct Field {
   std::string_view Caption;
   const char* Mask;
-  std::string AmoebaWindowState::*Text;
+  std::string SimplexSettings::*Text;
 };
 const std::array<Field, 6> kFields = {{
-    {AmoebaWindowState::kMaxIterationsCaption, "999999", &AmoebaWindowState::MaxIterations},
-    {AmoebaWindowState::kPrecisionCaption, "1.\\0E-00", &AmoebaWindowState::Precision},
-    {AmoebaWindowState::kSimplexCaption, "\\0.00", &AmoebaWindowState::Simplex},
-    {AmoebaWindowState::kAlphaCaption, "0.0", &AmoebaWindowState::Alpha},
-    {AmoebaWindowState::kBetaCaption, "\\0.0", &AmoebaWindowState::Beta},
-    {AmoebaWindowState::kGammaCaption, "0.0", &AmoebaWindowState::Gamma},
+    {SimplexSettings::kMaxIterationsCaption, "999999", &SimplexSettings::MaxIterations},
+    {SimplexSettings::kPrecisionCaption, "1.\\0E-00", &SimplexSettings::Precision},
+    {SimplexSettings::kSimplexCaption, "\\0.00", &SimplexSettings::Simplex},
+    {SimplexSettings::kAlphaCaption, "0.0", &SimplexSettings::Alpha},
+    {SimplexSettings::kBetaCaption, "\\0.0", &SimplexSettings::Beta},
+    {SimplexSettings::kGammaCaption, "0.0", &SimplexSettings::Gamma},
 }};
 
 }  // namespace
 
-TAmoebeForm::TAmoebeForm(AmoebaWindowState& state, QWidget* parent)
+TAmoebeForm::TAmoebeForm(SimplexSettings& state, QWidget* parent)
     : QDialog(parent),
       state_(state),
-      warn_(new QCheckBox(Q(AmoebaWindowState::kWarnCaption))),
-      ask_(new QCheckBox(Q(AmoebaWindowState::kAskCaption))) {
-  setWindowTitle(Q(AmoebaWindowState::kCaption));
+      warn_(new QCheckBox(Q(SimplexSettings::kWarnCaption))),
+      ask_(new QCheckBox(Q(SimplexSettings::kAskCaption))) {
+  setWindowTitle(Q(SimplexSettings::kCaption));
   auto* layout = new QVBoxLayout(this);
-  for (auto line : {AmoebaWindowState::kWarningLine1, AmoebaWindowState::kWarningLine2}) {
+  for (auto line : {SimplexSettings::kWarningLine1, SimplexSettings::kWarningLine2}) {
     auto* label = new QLabel(Q(line));
     QFont bold = label->font();
     bold.setBold(true);
@@ -61,8 +61,8 @@ TAmoebeForm::TAmoebeForm(AmoebaWindowState& state, QWidget* parent)
     });
   }
   layout->addLayout(form);
-  auto* reset = new QPushButton(Q(AmoebaWindowState::kResetCaption));
-  auto* close = new QPushButton(Q(AmoebaWindowState::kCloseCaption));
+  auto* reset = new QPushButton(Q(SimplexSettings::kResetCaption));
+  auto* close = new QPushButton(Q(SimplexSettings::kCloseCaption));
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(reset);
   buttons->addStretch();
@@ -84,7 +84,7 @@ void TAmoebeForm::ResetDefaults() {
 }
 
 void TAmoebeForm::Show() {
-  const AmoebaWindowState copy = state_;  // setting a box writes back; show the state as it was
+  const SimplexSettings copy = state_;  // setting a box writes back; show the state as it was
   warn_->setChecked(copy.WarnOnMaxIterations);
   ask_->setChecked(copy.AskMoreIterations);
   for (std::size_t k = 0; k < kFields.size(); ++k) {

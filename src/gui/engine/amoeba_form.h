@@ -9,12 +9,12 @@ class QLineEdit;
 
 namespace kavrel {
 
-struct AmoebaWindowState;
+struct SimplexSettings;
 
 class TAmoebeForm final : public QDialog {
   Q_OBJECT
  public:
-  explicit TAmoebeForm(AmoebaWindowState& state, QWidget* parent = nullptr);
+  explicit TAmoebeForm(SimplexSettings& state, QWidget* parent = nullptr);
 
   void Show();
   QLineEdit* Field(int k) const { return fields_[static_cast<std::size_t>(k)]; }
@@ -23,7 +23,7 @@ class TAmoebeForm final : public QDialog {
   void ResetDefaults();
 
  private:
-  AmoebaWindowState& state_;
+  SimplexSettings& state_;
   QCheckBox* warn_;
   QCheckBox* ask_;
   std::array<QLineEdit*, 6> fields_{};

@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 
 #include "core/base/user_dialogs.h"
-#include "core/engine/calc_options.h"
+#include "core/shell/calc_windows.h"
 #include "gui/shell/form_helpers.h"
 #include "gui/shell/help.h"
 
@@ -243,7 +243,7 @@ void TCalcOpForm::Show() {
 void TCalcOpForm::done(int result) {
   if (const auto problem = state_.NumberProblem()) {
     if (UserDialogs* dialogs = ProgramDialogs()) dialogs->ShowError(problem->Message);
-    QLineEdit* field = problem->Field == CalcOptionsWindowState::kSmoothnessField
+    QLineEdit* field = problem->Field == CalcOptions::kSmoothnessField
                            ? smoothness_
                            : maximum_[static_cast<std::size_t>(problem->Field)];
     for (int page = 0; page < pages_->count(); ++page) {

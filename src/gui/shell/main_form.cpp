@@ -315,11 +315,10 @@ void TMainForm::AnalyseResults() {
   std::unique_ptr<Tdiseaseam> disease;
   Run([&] { disease = model_.DiseaseForAnalysis(); });
   if (!disease) return;
-  ProcessingWindowState processing;
   RandomSource random(model_.AnalysisWindow.Generator, ClockSeed());
   AnalysisWindow analysis(
       {env_.Data, env_.Dialogs, env_.Log, env_.Settings.MaxAge, model_.Population.AllCauseMortality,
-       model_.CalcWindow, model_.SimplexWindow, processing, model_.AnalysisWindow, random,
+       model_.AnalysisWindow, random,
        UncertaintyAgeGroups(&env_.Data, model_.Preferences.Table.Age[5], env_.Settings.MaxAge), 0,
        &model_.Population.PopulationNumbers},
       *disease);

@@ -36,7 +36,7 @@ struct ScheduleFixture : ::testing::Test {
   Tdiseaseam disease{"d"};
   std::array<Series, kSexCount> population{};
   FitOptionsWindowState options;
-  AmoebaWindowState simplex;
+  SimplexSettings simplex;
   ScriptedDialogs dialogs;
   MessagesLog log;
   AgeScheduleWorkspace ws;
@@ -295,7 +295,7 @@ struct PatternTest : StoreFixture {
   Tdiseaseam disease{"d"};
   std::array<Series, kSexCount> population{};
   FitOptionsWindowState options;
-  AmoebaWindowState simplex;
+  SimplexSettings simplex;
   MessagesLog log;
 };
 

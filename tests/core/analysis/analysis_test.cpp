@@ -87,9 +87,9 @@ struct AnalysisTest : ::testing::Test {
     disease.TrendsOn = false;
   }
   AnalysisSetup Setup(int threads) {
-    AnalysisSetup setup{maxAge, population.AllCauseMortality, log, {}, {}, {}, threads};
-    setup.Simplex.WarnOnMaxIterations = false;
-    setup.Simplex.AskMoreIterations = false;
+    AnalysisSetup setup{maxAge, population.AllCauseMortality, log, {}, threads};
+    setup.Options.Simplex.WarnOnMaxIterations = false;
+    setup.Options.Simplex.AskMoreIterations = false;
     return setup;
   }
 
@@ -174,7 +174,7 @@ TEST_F(AnalysisTest, AllAgesFitRunsEqualOnAnyNumberOfThreads) {
     analysis.Iterations = 100;
     RandomSource random(5, 20261211u);
     AnalysisSetup setup = Setup(pass == 0 ? 1 : 4);
-    setup.Options.FitMethod = 1;
+    setup.Options.Method = FitMethod::kAllAges;
     setup.Options.Exact = {false, true, false};
     setup.PopulationNumbers = &population.PopulationNumbers;
     ASSERT_TRUE(analysis.Start(disease, checked, random, setup, data, dialogs, progress));
@@ -272,18 +272,12 @@ TEST_F(AnalysisTest, StoredSummaryAndVariantsRoundTrip) {
 }
 
 TEST_F(AnalysisTest, WindowModels) {
-  CalcOptionsWindowState options;
-  AmoebaWindowState simplex;
-  ProcessingWindowState processing;
   AnalysisOptionsState analysisOptions;
   RandomSource random(5, 99u);
-  AnalysisWindow window(
-      {data, dialogs, log, maxAge, population.AllCauseMortality, options, simplex, processing,
-       analysisOptions, random, FiveYearGroups(maxAge, "Standard"), 2},
-      disease);
-  simplex.AskMoreIterations = true;
+  AnalysisWindow window({data, dialogs, log, maxAge, population.AllCauseMortality, analysisOptions,
+                         random, FiveYearGroups(maxAge, "Standard"), 2},
+                        disease);
   window.Show();
-  EXPECT_FALSE(simplex.AskMoreIterations || simplex.WarnOnMaxIterations);
   EXPECT_EQ(window.Variables, (std::vector<int>{kIncidence, kRemission, kCaseFatality}));
   EXPECT_EQ(window.StepsLabel(), "-15% -10% -5% 0% +5% +10% +15% ");
   for (int row = 0; row < 3; ++row) window.SetChecked(row, false);
@@ -293,6 +287,9 @@ TEST_F(AnalysisTest, WindowModels) {
   NoProgress progress;
   ASSERT_TRUE(window.Start(progress));
   EXPECT_TRUE(window.ResultsEnabled());
+  // Nothing may stop a run to ask.
+  EXPECT_FALSE(window.RunOptions().Simplex.AskMoreIterations ||
+               window.RunOptions().Simplex.WarnOnMaxIterations);
   // What "Show output" offers and draws: each variant, its original and varied outputs.
   const ViewOptionsState view;
   const auto items = SensitivityOutputItems(window.Sensitivity->Results);
@@ -387,19 +384,17 @@ TEST_F(AnalysisTest, WindowModels) {
   EXPECT_FALSE(analysisOptions.Coefficient(dialogs));
   EXPECT_EQ(dialogs.Texts().back(), "'0,1x' is not a valid floating point value");
   window.Close();
-  EXPECT_TRUE(simplex.AskMoreIterations);
   // What the window showed comes back when it opens again.
   EXPECT_TRUE(analysisOptions.LastUncertainty);
   EXPECT_TRUE(analysisOptions.LastSaveFull);
   analysisOptions.DefaultValue = "0.1";
-  AnalysisWindow again({data, dialogs, log, maxAge, population.AllCauseMortality, options, simplex,
-                        processing, analysisOptions, random, FiveYearGroups(maxAge, "Standard"), 2},
+  AnalysisWindow again({data, dialogs, log, maxAge, population.AllCauseMortality, analysisOptions,
+                        random, FiveYearGroups(maxAge, "Standard"), 2},
                        disease);
   again.Show();
   EXPECT_EQ(again.CurrentKind(), AnalysisWindow::Kind::kUncertainty);
   EXPECT_TRUE(again.SaveFull);
   again.Close();
-  EXPECT_TRUE(simplex.WarnOnMaxIterations);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ namespace {
 class FunctionAmoeba final : public Tamoeba {
  public:
   using Function = std::function<double(std::span<const double>)>;
-  FunctionAmoeba(int n, const AmoebaWindowState& options, UserDialogs& dialogs, MessagesLog& log,
+  FunctionAmoeba(int n, const SimplexSettings& options, UserDialogs& dialogs, MessagesLog& log,
                  Function f)
       : Tamoeba(n, options, dialogs, log), f_(std::move(f)) {}
   double Cost(std::span<const double> p) override {
@@ -36,7 +36,7 @@ struct AmoebaFixture : ::testing::Test {
   FunctionAmoeba Make(int n, FunctionAmoeba::Function f) {
     return FunctionAmoeba(n, options, dialogs, log, std::move(f));
   }
-  AmoebaWindowState options;
+  SimplexSettings options;
   ScriptedDialogs dialogs;
   MessagesLog log{[] { return std::string("08:30:00"); }};
 };
@@ -209,8 +209,8 @@ TEST_F(AmoebaFixture, SettingsTextsAreConverted) {
   EXPECT_THROW(Make(2, Bowl), std::invalid_argument);
 }
 
-TEST(AmoebaWindowStateTest, DefaultsResetAndInputForms) {
-  AmoebaWindowState state;
+TEST(SimplexSettingsTest, DefaultsResetAndInputForms) {
+  SimplexSettings state;
   state.Precision = "1.0E-03";
   state.WarnOnMaxIterations = false;
   state.AskMoreIterations = true;
@@ -224,19 +224,19 @@ TEST(AmoebaWindowStateTest, DefaultsResetAndInputForms) {
   EXPECT_TRUE(state.WarnOnMaxIterations);
   EXPECT_FALSE(state.AskMoreIterations);
 
-  EXPECT_TRUE(AmoebaWindowState::MaxIterationsFits("999999"));
-  EXPECT_FALSE(AmoebaWindowState::MaxIterationsFits("1000000"));
-  EXPECT_FALSE(AmoebaWindowState::MaxIterationsFits("12a"));
-  EXPECT_TRUE(AmoebaWindowState::PrecisionFits("1.0E-12"));
-  EXPECT_FALSE(AmoebaWindowState::PrecisionFits("1.0E-1"));
-  EXPECT_FALSE(AmoebaWindowState::PrecisionFits("2.0E-09"));
-  EXPECT_TRUE(AmoebaWindowState::SimplexFits("0.05"));
-  EXPECT_FALSE(AmoebaWindowState::SimplexFits("1.05"));
-  EXPECT_TRUE(AmoebaWindowState::AlphaFits("1.0"));
-  EXPECT_FALSE(AmoebaWindowState::AlphaFits("10"));
-  EXPECT_TRUE(AmoebaWindowState::BetaFits("0.5"));
-  EXPECT_FALSE(AmoebaWindowState::BetaFits("1.5"));
-  EXPECT_TRUE(AmoebaWindowState::GammaFits("2.0"));
+  EXPECT_TRUE(SimplexSettings::MaxIterationsFits("999999"));
+  EXPECT_FALSE(SimplexSettings::MaxIterationsFits("1000000"));
+  EXPECT_FALSE(SimplexSettings::MaxIterationsFits("12a"));
+  EXPECT_TRUE(SimplexSettings::PrecisionFits("1.0E-12"));
+  EXPECT_FALSE(SimplexSettings::PrecisionFits("1.0E-1"));
+  EXPECT_FALSE(SimplexSettings::PrecisionFits("2.0E-09"));
+  EXPECT_TRUE(SimplexSettings::SimplexFits("0.05"));
+  EXPECT_FALSE(SimplexSettings::SimplexFits("1.05"));
+  EXPECT_TRUE(SimplexSettings::AlphaFits("1.0"));
+  EXPECT_FALSE(SimplexSettings::AlphaFits("10"));
+  EXPECT_TRUE(SimplexSettings::BetaFits("0.5"));
+  EXPECT_FALSE(SimplexSettings::BetaFits("1.5"));
+  EXPECT_TRUE(SimplexSettings::GammaFits("2.0"));
 }
 
 // A disease whose criterion is a parabola in its single parameter.
@@ -252,7 +252,7 @@ TEST(DisamoebaTest, MinimisesTheDiseaseCriterion) {
   ParabolaDisease disease;
   ScriptedDialogs dialogs;
   MessagesLog log;
-  Tdisamoeba amoeba(1, AmoebaWindowState{}, dialogs, log, disease);
+  Tdisamoeba amoeba(1, SimplexNumbers{}, dialogs, log, disease);
   amoeba.Start = {-2.0};
   amoeba.Minimize();
   EXPECT_NEAR(amoeba.Best[0], -1.5, 1e-3);
@@ -264,8 +264,8 @@ TEST(DelegatingAmoebaTest, CurveAndMortalityFitsUseTheirTargetsCost) {
   } target;
   ScriptedDialogs dialogs;
   MessagesLog log;
-  Tmathamoeba curve(1, AmoebaWindowState{}, dialogs, log, target);
-  Tmortamoeba mortality(1, AmoebaWindowState{}, dialogs, log, target);
+  Tmathamoeba curve(1, SimplexSettings{}, dialogs, log, target);
+  Tmortamoeba mortality(1, SimplexSettings{}, dialogs, log, target);
   for (Tamoeba* amoeba : {static_cast<Tamoeba*>(&curve), static_cast<Tamoeba*>(&mortality)}) {
     amoeba->Start = {1.0};
     amoeba->Minimize();

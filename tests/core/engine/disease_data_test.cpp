@@ -3,6 +3,7 @@
 #include "core/engine/calc_options.h"
 #include "core/engine/calc_settings.h"
 #include "core/engine/disease.h"
+#include "core/shell/calc_windows.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "core/store/layout.h"
@@ -237,7 +238,7 @@ TEST_F(DiseaseDataTest, OutputsReloadPerSexAndAFailedSaveWritesNothing) {
 TEST_F(DiseaseDataTest, CalculationOptionsTable) {
   Tcalcsettings settings;
   CalcOptionsWindowState windows;
-  AmoebaWindowState simplex;
+  SimplexSettings simplex;
   ProcessingWindowState processing;
   // Without the table nothing changes.
   windows.AgeGroupWidth = 9;
@@ -258,14 +259,14 @@ TEST_F(DiseaseDataTest, CalculationOptionsTable) {
   EXPECT_EQ(loaded.Records[kMales], settings.Records[kMales]);
   loaded.LoadFromTable(kFemales, data, disease.InputId);  // no row: defaults
   EXPECT_EQ(loaded.Records[kFemales], CalcSettingsRecord{});
-  loaded.ShowInWindows(kMales, windows, simplex, processing);
+  ShowOptionsInWindows(loaded.Records[kMales], windows, simplex, processing);
   EXPECT_TRUE(windows.Ignore[kIncidence]);
   EXPECT_FALSE(windows.Ignore[kPrevalence]);
   EXPECT_EQ(windows.AgeGroupWidth, 3);
   EXPECT_TRUE(processing.TrendApplyChecked);
   EXPECT_EQ(simplex.MaxIterations, "2500");
   Tcalcsettings back;
-  back.TakeFromWindows(kMales, windows, simplex, processing);
+  TakeOptionsFromWindows(back.Records[kMales], windows, simplex, processing);
   EXPECT_EQ(back.Records[kMales], settings.Records[kMales]);
 
   // A table written before the fitting method: read with the method's defaults, and given its two

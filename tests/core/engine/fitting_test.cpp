@@ -11,6 +11,7 @@
 #include "core/engine/demo_disease.h"
 #include "core/engine/disease.h"
 #include "core/engine/processing.h"
+#include "core/shell/calc_windows.h"
 
 namespace kavrel {
 namespace {
@@ -30,7 +31,8 @@ struct FitFixture : ::testing::Test {
   explicit FitFixture(int maxAge = 100) : maxAge(maxAge), allCause(DemoAllCauseMortality(maxAge)) {}
 
   ModelEnvironment Env() { return ModelEnvironment{maxAge, allCause, otherCause, log, nullptr}; }
-  CalcControls Controls() { return CalcControls{options, simplex, processing, dialogs}; }
+  // What a calculation from the windows as they stand uses.
+  CalcOptions Options() const { return OptionsOfWindows(options, simplex, processing); }
 
   // Inputs of the listed variables taken from a plain calculation with known hazards, so that a
   // fit has an exact answer to find.
@@ -56,7 +58,7 @@ struct FitFixture : ::testing::Test {
   std::array<Series, kSexCount> allCause;
   std::array<Series, kSexCount> otherCause{};
   CalcOptionsWindowState options;
-  AmoebaWindowState simplex;
+  SimplexSettings simplex;
   ProcessingWindowState processing;
   ScriptedDialogs dialogs;
   PerVariableAndSex<Series> expected{};
@@ -198,8 +200,8 @@ TEST_F(FittingTest, HazardsOnlyFallBackToThePlainCalculation) {
   FillDemoHazards(fitted, maxAge);
   FillDemoHazards(plain, maxAge);
   for (int v : {kIncidence, kRemission, kCaseFatality}) fitted.InputPresent[v][kMales] = true;
-  auto controls = Controls();
-  ASSERT_TRUE(fitted.Calculate(Env(), controls));
+  auto controls = Options();
+  ASSERT_TRUE(fitted.Calculate(Env(), controls, dialogs));
   const auto fittedOther = otherCause;
   plain.CalculatePlain(Env(), options.PrevalenceAtBirth);
   for (int v = 0; v < kVariableCount; ++v) {
@@ -226,8 +228,8 @@ TEST_F(FittingTest, HazardsOnlyWithIncidenceAsAPopulationRate) {
   fitted.InputSeries[kIncidence][kMales] = truth.PopRateIncidence;
   for (int v : {kIncidence, kRemission, kCaseFatality}) fitted.InputPresent[v][kMales] = true;
   options.PrevalenceAtBirth = false;
-  auto controls = Controls();
-  ASSERT_TRUE(fitted.Calculate(Env(), controls));
+  auto controls = Options();
+  ASSERT_TRUE(fitted.Calculate(Env(), controls, dialogs));
   EXPECT_EQ(fitted.InputSeries[kIncidence][kMales], truth.PopRateIncidence);
   for (int a = 0; a <= maxAge; ++a) {
     EXPECT_NEAR(fitted.PopRateIncidence[a], truth.PopRateIncidence[a],
@@ -254,8 +256,8 @@ TEST_F(FittingTest, AllHazardsExactRunsTheFinalPassOnly) {
   }
   options.Exact = {true, true, true};
   options.PrevalenceAtBirth = false;
-  auto controls = Controls();
-  ASSERT_TRUE(fitted.Calculate(Env(), controls));
+  auto controls = Options();
+  ASSERT_TRUE(fitted.Calculate(Env(), controls, dialogs));
   EXPECT_EQ(fitted.ParamCount, 0);
   plain.CalculatePlain(Env(), false);
   EXPECT_EQ(fitted.ModelSeries[kPrevalence][kMales], plain.ModelSeries[kPrevalence][kMales]);
@@ -280,9 +282,9 @@ TEST_F(FittingTest, AMaximumThatIsNotANumberStopsTheCalculation) {
     const auto before = d.ModelSeries;
     const auto kept = options.MaximumValue;
     options.MaximumValue[static_cast<std::size_t>(c.hazard)] = c.text;
-    auto controls = Controls();
+    auto controls = Options();
     const std::size_t shown = dialogs.Texts().size();
-    EXPECT_FALSE(d.Calculate(Env(), controls)) << c.text;
+    EXPECT_FALSE(d.Calculate(Env(), controls, dialogs)) << c.text;
     ASSERT_EQ(dialogs.Texts().size(), shown + 1) << c.text;
     EXPECT_EQ(dialogs.Texts().back(), c.message);
     EXPECT_EQ(d.ModelSeries, before);
@@ -302,8 +304,8 @@ TEST_F(FittingTest, AMaximumThatIsNotANumberStopsTheCalculation) {
 TEST_F(FittingTest, FitReproducesPrevalenceAndMortality) {
   Tdiseaseam d("IHD");
   InputsFromModel(d, IhdHazards, {kPrevalence, kMortality, kRemission});
-  auto controls = Controls();
-  ASSERT_TRUE(d.Calculate(Env(), controls));
+  auto controls = Options();
+  ASSERT_TRUE(d.Calculate(Env(), controls, dialogs));
   EXPECT_EQ(d.ParamCount, 3);
   for (int a = 20; a <= maxAge; ++a) {
     if (expected[kPrevalence][kMales][a] < 1e-3) continue;
@@ -351,7 +353,7 @@ TEST_F(FittingTest, SufficiencyAndTheProcessingSequence) {
   };
   for (const Determinacy& c : fits) {
     Tdisease d("d");
-    CalcOptionsWindowState options;
+    CalcOptions options;
     for (int v : c.given) d.InputPresent[v][kMales] = true;
     for (int v : c.ignored) options.Ignore[static_cast<std::size_t>(v)] = true;
     options.Exact[2] = c.exactFatality;
@@ -365,7 +367,7 @@ TEST_F(FittingTest, SufficiencyAndTheProcessingSequence) {
   }
   {
     Tdisease d("d");
-    CalcOptionsWindowState options;
+    CalcOptions options;
     for (int v : {kPrevalence, kMortality, kRemission}) d.InputPresent[v][kMales] = true;
     options.Ignore[kMortality] = true;
     EXPECT_NE(UndeterminedFit(d, kMales, options)->find("stop ignoring Mortality"),
@@ -374,22 +376,21 @@ TEST_F(FittingTest, SufficiencyAndTheProcessingSequence) {
 
   Tdiseaseam d("d");
   d.InputPresent[kIncidence][kMales] = true;
-  auto controls = Controls();
-  EXPECT_FALSE(RunCalculation(d, Env(), controls));
+  auto controls = Options();
+  EXPECT_FALSE(RunCalculation(d, Env(), Options(), dialogs));
   EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{std::string(kInsufficientInputMessage)});
-  EXPECT_FALSE(processing.SaveResultEnabled);
+  EXPECT_FALSE(d.Calculated[kMales]);  // what "Save result" follows
 
   FillDemoHazards(d, maxAge);
   for (int v : {kRemission, kCaseFatality}) d.InputPresent[v][kMales] = true;
   d.Trends[0].Blocks = {{-10, 0, 1.05}};
   processing.TrendApplyChecked = false;  // trends defined but not applied
-  ASSERT_TRUE(RunCalculation(d, Env(), controls));
+  ASSERT_TRUE(RunCalculation(d, Env(), Options(), dialogs));
   EXPECT_FALSE(d.TrendsOn);
   EXPECT_TRUE(d.Calculated[kMales]);
-  EXPECT_TRUE(processing.SaveResultEnabled && processing.FromOutputEnabled);
   EXPECT_EQ(d.OutputSeries[kPrevalence][kMales], d.ModelSeries[kPrevalence][kMales]);
   processing.TrendApplyChecked = true;
-  ASSERT_TRUE(RunCalculation(d, Env(), controls));
+  ASSERT_TRUE(RunCalculation(d, Env(), Options(), dialogs));
   EXPECT_TRUE(d.TrendsOn);
   EXPECT_EQ(d.TrendStart, -10);
 }

@@ -17,6 +17,7 @@
 #include "core/engine/disease.h"
 #include "core/engine/fit_report.h"
 #include "core/engine/processing.h"
+#include "core/shell/calc_windows.h"
 
 namespace kavrel {
 namespace {
@@ -97,10 +98,9 @@ struct Fixture {
   }
 
   bool Calculate() {
-    CalcControls controls{options, simplex, processing, dialogs};
     simplex.WarnOnMaxIterations = false;
     simplex.AskMoreIterations = false;
-    return RunCalculation(disease, Env(), controls);
+    return RunCalculation(disease, Env(), OptionsOfWindows(options, simplex, processing), dialogs);
   }
 
   int maxAge;
@@ -109,7 +109,7 @@ struct Fixture {
   std::array<Series, kSexCount> otherCause{};
   MessagesLog log{[] { return std::string("12:00:00"); }};
   CalcOptionsWindowState options;
-  AmoebaWindowState simplex;
+  SimplexSettings simplex;
   ProcessingWindowState processing;
   ScriptedDialogs dialogs;
   Tdiseaseam disease;

@@ -5,8 +5,8 @@
 #include "core/agesched/age_schedule.h"
 #include "core/analysis/analysis_window.h"
 #include "core/engine/amoeba.h"
-#include "core/engine/calc_options.h"
 #include "core/exchange/export.h"
+#include "core/shell/calc_windows.h"
 #include "core/store/data_kavrel.h"
 #include "store/store_fixture.h"
 
@@ -46,7 +46,7 @@ struct PreferencesTest : StoreFixture {
 
   ViewOptionsState view;
   CalcOptionsWindowState calc;
-  AmoebaWindowState simplex;
+  SimplexSettings simplex;
   FitOptionsWindowState fit;
   AnalysisOptionsState analysis;
   ExportWindowState exportWindow;
@@ -84,7 +84,7 @@ TEST_F(PreferencesTest, SaveAndReadEveryColumn) {
   // Back to the defaults, then the set read again: every window as it was saved.
   const ViewOptionsState savedView = view;
   const CalcOptionsWindowState savedCalc = calc;
-  const AmoebaWindowState savedSimplex = simplex;
+  const SimplexSettings savedSimplex = simplex;
   const FitOptionsWindowState savedFit = fit;
   preferences.Restore(windows);
   EXPECT_EQ(preferences.Name, "Preset");
