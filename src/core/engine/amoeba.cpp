@@ -7,7 +7,6 @@
 #include "core/base/errors.h"
 #include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
-#include "core/engine/disease.h"
 
 namespace kavrel {
 
@@ -232,11 +231,6 @@ void Tamoeba::Iterate() {
     }
     if (!warnOnMaxIterations_) MaxIterReached = false;
   }
-}
-
-double Tdisamoeba::Cost(std::span<const double> point) {
-  disease_.Cost(point);
-  return disease_.FitCriterion;
 }
 
 }  // namespace kavrel

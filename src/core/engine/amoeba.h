@@ -12,7 +12,6 @@
 namespace kavrel {
 
 class MessagesLog;
-class Tdisease;
 class UserDialogs;
 
 inline constexpr char kAmoebaError[] = "Internal error: downhill simplex method";
@@ -134,19 +133,8 @@ class Tamoeba {
   MessagesLog& log_;
 };
 
-// The disease fit: the criterion of the current age group.
-class Tdisamoeba final : public Tamoeba {
- public:
-  Tdisamoeba(int n, const SimplexNumbers& options, UserDialogs& dialogs, MessagesLog& log,
-             Tdisease& disease)
-      : Tamoeba(n, options, dialogs, log), disease_(disease) {}
-  double Cost(std::span<const double> point) override;
-
- private:
-  Tdisease& disease_;
-};
-
-// A cost computed by another object: an age curve being fitted, the population window's criterion.
+// A cost computed by another object: the disease fit, an age curve being fitted, the population
+// window's criterion.
 class CostFunction {
  public:
   virtual ~CostFunction() = default;
@@ -156,6 +144,9 @@ class CostFunction {
 class Tdelegatingamoeba : public Tamoeba {
  public:
   Tdelegatingamoeba(int n, const SimplexSettings& options, UserDialogs& dialogs, MessagesLog& log,
+                    CostFunction& target)
+      : Tamoeba(n, options, dialogs, log), target_(target) {}
+  Tdelegatingamoeba(int n, const SimplexNumbers& options, UserDialogs& dialogs, MessagesLog& log,
                     CostFunction& target)
       : Tamoeba(n, options, dialogs, log), target_(target) {}
   double Cost(std::span<const double> point) final { return target_.Cost(point); }

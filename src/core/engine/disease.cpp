@@ -20,16 +20,9 @@ double TrendFactor(const Ttrendhazard& trend, int t) {
   return 1.0 / factor;
 }
 
-Tdisease::Tdisease(std::string name, int ageGroupWidth)
-    : DiseaseName(std::move(name)), AgeGroupWidth(ageGroupWidth) {
-  for (auto& perSex : Weights) perSex.fill(1.0);
-}
+Tdisease::Tdisease(std::string name) : DiseaseName(std::move(name)) {}
 
 Tdisease::~Tdisease() = default;
-
-void Tdisease::Cost(std::span<const double> /*p*/) {
-  throw std::logic_error("This disease object has no fit criterion");
-}
 
 bool Tdisease::CheckTrends() {
   TrendStart = 0;

@@ -69,15 +69,11 @@ struct ModelEnvironment {
 
 class Tdisease {
  public:
-  // AgeGroupWidth 1 for input editing and export; Tdiseaseam uses 6.
-  explicit Tdisease(std::string name, int ageGroupWidth = 1);
+  explicit Tdisease(std::string name);
   virtual ~Tdisease();
   Tdisease(const Tdisease&) = delete;
   Tdisease& operator=(const Tdisease&) = delete;
 
-  // The fit criterion at parameter vector p, left in FitCriterion. Only the fitting disease has
-  // one; here it is an error to call.
-  virtual void Cost(std::span<const double> p);
   // The calculation of the current sex with the given options; false when it did not run (the
   // user has been told why). Here the plain calculation; the fitting disease overrides it.
   virtual bool Calculate(const ModelEnvironment& env, const CalcOptions& options,
@@ -161,14 +157,8 @@ class Tdisease {
   std::uint8_t Sex = kMales;
   std::array<double, kSexCount> BirthPrevalence{};
   std::array<bool, kSexCount> Calculated{};
-  std::array<std::array<double, kVariableCount>, kSexCount> Weights{};
   bool IncidenceIsHazard = true;
   Series PopRateIncidence{};
-  double FitCriterion = 0.0;
-  std::int32_t CurrentAgeGroup = 0;
-  std::int32_t AgeGroupWidth = 1;
-  std::array<double, 4> HazardMax{};            // by variable index; 0, 2, 3 used
-  std::array<std::int32_t, 4> EnforceWeight{};  // by variable index; 0, 2, 3 used
   bool TrendsOn = false;
   // The trend window closed with changes: a save then writes the trends as they are now, also
   // when none are left. Otherwise a save writes them only when they were applied and leaves the
@@ -179,44 +169,26 @@ class Tdisease {
   std::unique_ptr<Tbasicequations> Equations;  // exists only while a calculation runs
   std::array<Ttrendhazard, kTrendHazardCount> Trends;
 
- protected:
   // Creates Equations for the current sex: the trend variant when TrendsOn.
   void CreateEquations(const ModelEnvironment& env);
 };
 
 // The disease as processing, inspection and copying use it: it fits the hazards that are not
-// given exactly.
+// given exactly (the fit itself is a Tfitter of the calculation).
 class Tdiseaseam : public Tdisease {
  public:
-  explicit Tdiseaseam(std::string name) : Tdisease(std::move(name), 6) {}
+  explicit Tdiseaseam(std::string name) : Tdisease(std::move(name)) {}
 
   // The fit: group by group the hazards not marked "Exact" are searched as logarithms, then
   // smoothed, then a final pass of the model gives every output. Falls back to the plain
   // calculation when exactly incidence, remission and case fatality are available.
   bool Calculate(const ModelEnvironment& env, const CalcOptions& options,
                  UserDialogs& dialogs) override;
-  // The criterion of CurrentAgeGroup at parameters p (logarithms of the fitted hazards).
-  void Cost(std::span<const double> p) override;
-  // The weighted error of variable v at age a of the current sex.
-  double ErrorTerm(int v, int a) const;
-  int AgeGroupEnd(int g) const;
-  // "All ages at once": the fitted hazards as log-linear curves through knots every few years,
-  // solved together so that every input group's mean is reproduced as closely as the weights and
-  // the smoothness penalty allow; started from the hazards in ModelSeries. False when the
-  // smoothness is not a valid number (the user told).
-  bool FitAllAges(const ModelEnvironment& env, const CalcOptions& options, UserDialogs& dialogs);
 
   // In-place smoothings of a single-year series over ages 0 ... maxAge with groups of width w.
   static void SmoothLinear(Series& series, int w, int maxAge);
   static void SmoothMovingAverage(Series& series, int w, int maxAge);
   static void SmoothSpline(Series& series, int w, int maxAge);
-
-  PerVariableAndSex<bool> Available{};
-  std::int32_t ParamCount = 0;
-  std::array<std::uint8_t, 3> ParamVar{};
-
- protected:
-  int fitMaxAge_ = 0;  // the highest age of the calculation in progress
 };
 
 // What a command reads of the disease under the diseases cursor, besides its record.

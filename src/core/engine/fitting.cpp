@@ -15,6 +15,7 @@
 #include "core/engine/calc_options.h"
 #include "core/engine/calc_settings.h"
 #include "core/engine/disease.h"
+#include "core/engine/fitter.h"
 #include "core/engine/interpolation.h"
 
 namespace kavrel {
@@ -32,35 +33,35 @@ constexpr char kMaxIterationsWarning[] =
 
 }  // namespace
 
-int Tdiseaseam::AgeGroupEnd(int g) const {
-  return std::min(g * AgeGroupWidth + AgeGroupWidth - 1, fitMaxAge_);
+int Tfitter::AgeGroupEnd(int g) const {
+  return std::min(g * AgeGroupWidth + AgeGroupWidth - 1, env_.MaxAge);
 }
 
-double Tdiseaseam::ErrorTerm(int v, int a) const {
-  const int s = Sex;
-  const double x = InputSeries[v][s][a];
+double Tfitter::ErrorTerm(int v, int a) const {
+  const int s = d_.Sex;
+  const double x = d_.InputSeries[v][s][a];
   const double w = Weights[s][v];
   if (x > 0.0) {
     const double m =
-        v == kIncidence && !IncidenceIsHazard ? PopRateIncidence[a] : ModelSeries[v][s][a];
+        v == kIncidence && !d_.IncidenceIsHazard ? d_.PopRateIncidence[a] : d_.ModelSeries[v][s][a];
     const double relative = m / x - 1.0;
     return w * relative * relative;
   }
-  const double scaled = 1000.0 * ModelSeries[v][s][a];
+  const double scaled = 1000.0 * d_.ModelSeries[v][s][a];
   return w * scaled * scaled;
 }
 
-void Tdiseaseam::Cost(std::span<const double> p) {
-  const int s = Sex;
+double Tfitter::Cost(std::span<const double> p) {
+  const int s = d_.Sex;
   const int first = CurrentAgeGroup * AgeGroupWidth;
   const int last = AgeGroupEnd(CurrentAgeGroup);
   double criterion = 0.0;
   for (int a = first; a <= last; ++a) {
-    for (int k = 0; k < ParamCount; ++k) ModelSeries[ParamVar[k]][s][a] = std::exp(p[k]);
-    Equations->Step(a);
+    for (int k = 0; k < ParamCount; ++k) d_.ModelSeries[ParamVar[k]][s][a] = std::exp(p[k]);
+    d_.Equations->Step(a);
     for (int k = 0; k < ParamCount; ++k) {
       const int v = ParamVar[k];
-      const double hazard = ModelSeries[v][s][a];
+      const double hazard = d_.ModelSeries[v][s][a];
       if (hazard > HazardMax[v]) criterion += (hazard - HazardMax[v]) * (EnforceWeight[v] + 0.5);
     }
   }
@@ -68,14 +69,14 @@ void Tdiseaseam::Cost(std::span<const double> p) {
     if (!Available[v][s]) continue;
     for (int a = first; a <= last; ++a) criterion += ErrorTerm(v, a);
   }
-  const auto& input = InputSeries;
+  const auto& input = d_.InputSeries;
   const bool mortality = Available[kMortality][s];
   const bool prevalence = Available[kPrevalence][s];
   const bool rrMortality = Available[kRRMortality][s];
   if (mortality && !Available[kCaseFatality][s]) {
     // Disease mortality of 0 means no case fatality there.
     for (int a = first; a <= last; ++a) {
-      if (input[kMortality][s][a] == 0.0) criterion += 100.0 * ModelSeries[kCaseFatality][s][a];
+      if (input[kMortality][s][a] == 0.0) criterion += 100.0 * d_.ModelSeries[kCaseFatality][s][a];
     }
   }
   // Floor penalty: where the data show disease, a hazard may not sink towards zero.
@@ -99,51 +100,23 @@ void Tdiseaseam::Cost(std::span<const double> p) {
     }
   }
   FitCriterion = criterion;
+  return criterion;
 }
 
-bool Tdiseaseam::Calculate(const ModelEnvironment& env, const CalcOptions& options,
-                           UserDialogs& dialogs) {
-  const int s = Sex;
-  for (int v = 0; v < kVariableCount; ++v) Available[v][s] = InputPresent[v][s] || FromOutput[v][s];
-
-  const bool hazardsOnly = Available[kIncidence][s] && Available[kRemission][s] &&
-                           Available[kCaseFatality][s] && !Available[kPrevalence][s] &&
-                           !Available[kDuration][s] && !Available[kMortality][s] &&
-                           !Available[kRRMortality][s];
-  if (hazardsOnly) {
-    if (IncidenceIsHazard) {
-      CalculatePlain(env, options.PrevalenceAtBirth);
-    } else {
-      CalculatePlainFromPopulationRate(env, options.PrevalenceAtBirth);
-    }
-    return true;
-  }
-  if (env.MaxAge < 0 || env.MaxAge > kHighestPossibleAge) {
-    throw std::invalid_argument("The highest age of the data set must lie between 0 and 110");
-  }
-  // The maxima are free text: one that is not a number, or out of its range, stops the
-  // calculation before anything changes.
-  if (const auto problem = options.Validate()) {
-    dialogs.ShowError(problem->Message);
-    return false;
+Tfitter::Tfitter(Tdiseaseam& disease, const ModelEnvironment& env, const CalcOptions& options)
+    : d_(disease), env_(env), options_(options) {
+  const int s = d_.Sex;
+  for (int v = 0; v < kVariableCount; ++v) {
+    Available[v][s] = d_.InputPresent[v][s] || d_.FromOutput[v][s];
   }
   for (int h = 0; h < kHazardCount; ++h) {
     HazardMax[kHazardVariables[h]] = options.HazardMaximum[h];
     EnforceWeight[kHazardVariables[h]] = options.Enforced[h];
   }
-  fitMaxAge_ = env.MaxAge;
-  const int maxAge = env.MaxAge;
-  ModelSeries = InputSeries;
-
-  BirthPrevalence[s] = options.PrevalenceAtBirth ? InputSeries[kPrevalence][s][0] : 0.0;
-  CreateEquations(env);
   AgeGroupWidth = std::clamp(options.AgeGroupWidth, 1, 20);
-  auto& otherCause = env.OtherCauseMortality[s];
-  for (int a = 0; a <= maxAge; ++a) otherCause[a] = 0.0;
-
   for (int v = 0; v < kVariableCount; ++v) {
     double weight = 1.0;
-    if (InputPresent[v][s]) {
+    if (d_.InputPresent[v][s]) {
       if (options.Ignore[v] || (v == kPrevalence && options.InputForAge0Only)) {
         weight = 0.0;
       } else {
@@ -156,68 +129,112 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, const CalcOptions& optio
   for (int h = 0; h < kHazardCount; ++h) {
     if (!options.Exact[h]) ParamVar[ParamCount++] = static_cast<std::uint8_t>(kHazardVariables[h]);
   }
+}
+
+void Tfitter::PrepareModel() { d_.CreateEquations(env_); }
+
+bool Tdiseaseam::Calculate(const ModelEnvironment& env, const CalcOptions& options,
+                           UserDialogs& dialogs) {
+  const int s = Sex;
+  const auto available = [&](int v) { return InputPresent[v][s] || FromOutput[v][s]; };
+  const bool hazardsOnly = available(kIncidence) && available(kRemission) &&
+                           available(kCaseFatality) && !available(kPrevalence) &&
+                           !available(kDuration) && !available(kMortality) &&
+                           !available(kRRMortality);
+  if (hazardsOnly) {
+    if (IncidenceIsHazard) {
+      CalculatePlain(env, options.PrevalenceAtBirth);
+    } else {
+      CalculatePlainFromPopulationRate(env, options.PrevalenceAtBirth);
+    }
+    return true;
+  }
+  if (env.MaxAge < 0 || env.MaxAge > kHighestPossibleAge) {
+    throw std::invalid_argument("The highest age of the data set must lie between 0 and 110");
+  }
+  // A maximum that is not a number, or out of its range, stops the calculation before anything
+  // changes.
+  if (const auto problem = options.Validate()) {
+    dialogs.ShowError(problem->Message);
+    return false;
+  }
+  Tfitter(*this, env, options).Run(dialogs);
+  return true;
+}
+
+void Tfitter::Run(UserDialogs& dialogs) {
+  const int s = d_.Sex;
+  const int maxAge = env_.MaxAge;
+  const CalcOptions& options = options_;
+  d_.ModelSeries = d_.InputSeries;
+
+  d_.BirthPrevalence[s] = options.PrevalenceAtBirth ? d_.InputSeries[kPrevalence][s][0] : 0.0;
+  PrepareModel();
+  auto& otherCause = env_.OtherCauseMortality[s];
+  for (int a = 0; a <= maxAge; ++a) otherCause[a] = 0.0;
 
   // The minimiser and the model exist while the calculation runs, also when it fails.
   struct FreeEquations {
     std::unique_ptr<Tbasicequations>& equations;
     ~FreeEquations() { equations.reset(); }
-  } freeEquations{Equations};
-  std::unique_ptr<Tdisamoeba> amoeba;
+  } freeEquations{d_.Equations};
+  std::unique_ptr<Tdelegatingamoeba> amoeba;
   if (ParamCount > 0) {
-    amoeba = std::make_unique<Tdisamoeba>(ParamCount, options.Simplex, dialogs, env.Log, *this);
+    amoeba =
+        std::make_unique<Tdelegatingamoeba>(ParamCount, options.Simplex, dialogs, env_.Log, *this);
     for (int k = 0; k < ParamCount; ++k) amoeba->Start[k] = -2.0 * (1.0 + 0.2 * k);
     for (int g = 0; g <= maxAge / AgeGroupWidth; ++g) {
       CurrentAgeGroup = g;
       amoeba->Minimize();
       for (int a = g * AgeGroupWidth; a <= AgeGroupEnd(g); ++a) {
         for (int k = 0; k < ParamCount; ++k) {
-          ModelSeries[ParamVar[k]][s][a] = std::exp(amoeba->Best[k]);
+          d_.ModelSeries[ParamVar[k]][s][a] = std::exp(amoeba->Best[k]);
         }
       }
     }
     for (int k = 0; k < ParamCount; ++k) {
-      Series& hazard = ModelSeries[ParamVar[k]][s];
+      Series& hazard = d_.ModelSeries[ParamVar[k]][s];
       if (options.LinearInterpolation) {
         try {
-          SmoothLinear(hazard, AgeGroupWidth, maxAge);
+          Tdiseaseam::SmoothLinear(hazard, AgeGroupWidth, maxAge);
         } catch (const ArithmeticError&) {
-          env.Log.AddMessage(kLinearError);
+          env_.Log.AddMessage(kLinearError);
         }
       }
       if (options.MovingAverage) {
         try {
-          SmoothMovingAverage(hazard, AgeGroupWidth, maxAge);
+          Tdiseaseam::SmoothMovingAverage(hazard, AgeGroupWidth, maxAge);
         } catch (const ArithmeticError&) {
-          env.Log.AddMessage(kMovingAverageError);
+          env_.Log.AddMessage(kMovingAverageError);
         }
       }
       if (options.CubicSpline) {
         try {
-          SmoothSpline(hazard, AgeGroupWidth, maxAge);
+          Tdiseaseam::SmoothSpline(hazard, AgeGroupWidth, maxAge);
         } catch (const std::exception&) {
-          env.Log.AddMessage(kSplineError);
+          env_.Log.AddMessage(kSplineError);
         }
       }
     }
     // "All ages at once" goes on from the groups' smoothed hazards.
-    if (options.Method == FitMethod::kAllAges) FitAllAges(env, options, dialogs);
+    if (options.Method == FitMethod::kAllAges) FitAllAges(dialogs);
   }
 
   try {
-    for (int a = 0; a <= maxAge; ++a) Equations->Step(a);
+    for (int a = 0; a <= maxAge; ++a) d_.Equations->Step(a);
   } catch (const std::exception&) {
-    env.Log.AddMessage(kFinalPassError);
+    env_.Log.AddMessage(kFinalPassError);
   }
   for (int a = 0; a <= maxAge; ++a) {
-    otherCause[a] = env.AllCauseMortality[s][a] - ModelSeries[kMortality][s][a];
+    otherCause[a] = env_.AllCauseMortality[s][a] - d_.ModelSeries[kMortality][s][a];
   }
   try {
-    CalculateDuration(maxAge, otherCause);
+    d_.CalculateDuration(maxAge, otherCause);
   } catch (const ArithmeticError&) {
-    env.Log.AddMessage(kDurationError);
+    env_.Log.AddMessage(kDurationError);
   }
-  if (amoeba && amoeba->MaxIterReached) env.Log.AddMessage(kMaxIterationsWarning);
-  return true;
+  MaxIterReached = amoeba && amoeba->MaxIterReached;
+  if (MaxIterReached) env_.Log.AddMessage(kMaxIterationsWarning);
 }
 
 void Tdiseaseam::SmoothLinear(Series& series, int w, int maxAge) {

@@ -21,6 +21,7 @@
 #include "core/engine/calc_options.h"
 #include "core/engine/disease.h"
 #include "core/engine/fit_report.h"
+#include "core/engine/fitter.h"
 
 namespace kavrel {
 
@@ -44,9 +45,10 @@ struct GroupTerm {
 // term, then the smoothness penalty's second differences.
 class AllAgesProblem {
  public:
-  AllAgesProblem(Tdiseaseam& disease, const ModelEnvironment& env, std::vector<int> knots,
-                 std::vector<GroupTerm> terms, double smoothness)
-      : disease_(disease),
+  AllAgesProblem(const Tfitter& fit, Tdiseaseam& disease, const ModelEnvironment& env,
+                 std::vector<int> knots, std::vector<GroupTerm> terms, double smoothness)
+      : fit_(fit),
+        disease_(disease),
         env_(env),
         knots_(std::move(knots)),
         terms_(std::move(terms)),
@@ -54,20 +56,19 @@ class AllAgesProblem {
         needDuration_(std::any_of(terms_.begin(), terms_.end(),
                                   [](const GroupTerm& t) { return t.Variable == kDuration; })) {}
 
-  int ParameterCount() const { return disease_.ParamCount * static_cast<int>(knots_.size()); }
+  int ParameterCount() const { return fit_.ParamCount * static_cast<int>(knots_.size()); }
   int ResidualCount() const {
     const int interior = std::max(0, static_cast<int>(knots_.size()) - 2);
-    return static_cast<int>(terms_.size()) +
-           (penaltyRoot_ > 0.0 ? disease_.ParamCount * interior : 0) +
-           disease_.ParamCount * static_cast<int>(knots_.size());
+    return static_cast<int>(terms_.size()) + (penaltyRoot_ > 0.0 ? fit_.ParamCount * interior : 0) +
+           fit_.ParamCount * static_cast<int>(knots_.size());
   }
 
   // The hazards of every age from the knot values, log-linear between knots.
   void SetHazards(const double* p) const {
     const int s = disease_.Sex;
     const int n = static_cast<int>(knots_.size());
-    for (int k = 0; k < disease_.ParamCount; ++k) {
-      Series& hazard = disease_.ModelSeries[disease_.ParamVar[k]][s];
+    for (int k = 0; k < fit_.ParamCount; ++k) {
+      Series& hazard = disease_.ModelSeries[fit_.ParamVar[k]][s];
       const double* values = p + k * n;
       for (int j = 0; j + 1 < n; ++j) {
         const int from = knots_[j];
@@ -123,10 +124,10 @@ class AllAgesProblem {
     // hazard runs monotonely, so its largest values are at the knots: one term per knot, the
     // excess times the weight and the ages the knot stands for (squared, as in the fit per age
     // group).
-    for (int k = 0; k < disease_.ParamCount; ++k) {
-      const int v = disease_.ParamVar[k];
-      const double maximum = disease_.HazardMax[v];
-      const double enforce = disease_.EnforceWeight[v] + 0.5;
+    for (int k = 0; k < fit_.ParamCount; ++k) {
+      const int v = fit_.ParamVar[k];
+      const double maximum = fit_.HazardMax[v];
+      const double enforce = fit_.EnforceWeight[v] + 0.5;
       const Series& hazard = disease_.ModelSeries[v][s];
       const int n = static_cast<int>(knots_.size());
       for (int j = 0; j < n; ++j) {
@@ -139,7 +140,7 @@ class AllAgesProblem {
     }
     if (penaltyRoot_ > 0.0) {
       const int n = static_cast<int>(knots_.size());
-      for (int k = 0; k < disease_.ParamCount; ++k) {
+      for (int k = 0; k < fit_.ParamCount; ++k) {
         const double* values = p + k * n;
         for (int j = 1; j + 1 < n; ++j) {
           residuals[r++] = penaltyRoot_ * (values[j - 1] - 2.0 * values[j] + values[j + 1]);
@@ -153,6 +154,7 @@ class AllAgesProblem {
   }
 
  private:
+  const Tfitter& fit_;
   Tdiseaseam& disease_;
   const ModelEnvironment& env_;
   std::vector<int> knots_;
@@ -163,8 +165,9 @@ class AllAgesProblem {
 
 }  // namespace
 
-bool Tdiseaseam::FitAllAges(const ModelEnvironment& env, const CalcOptions& options,
-                            UserDialogs& dialogs) {
+bool Tfitter::FitAllAges(UserDialogs& dialogs) {
+  const CalcOptions& options = options_;
+  const ModelEnvironment& env = env_;
   // The calculation checks the options before it starts; a caller of this alone is told too.
   if (options.SmoothnessUnreadable || !(options.FitSmoothness >= 0.0)) {
     dialogs.ShowError("The smoothness of the fit over all ages is not a valid number (0 or more)");
@@ -172,7 +175,7 @@ bool Tdiseaseam::FitAllAges(const ModelEnvironment& env, const CalcOptions& opti
   }
   const double smoothness = options.FitSmoothness;
   if (ParamCount == 0) return true;
-  const int s = Sex;
+  const int s = d_.Sex;
   const int maxAge = env.MaxAge;
   std::vector<int> knots;
   for (int a = 0; a < maxAge; a += kKnotSpacing) knots.push_back(a);
@@ -181,18 +184,18 @@ bool Tdiseaseam::FitAllAges(const ModelEnvironment& env, const CalcOptions& opti
   std::vector<GroupTerm> terms;
   for (int v = 0; v < kVariableCount; ++v) {
     if (!Available[v][s] || Weights[s][v] <= 0.0) continue;
-    for (const auto& [lage, hage] : InputGroups(*this, v, s, maxAge, kKnotSpacing)) {
-      terms.push_back({v, lage, hage, GroupMean(InputSeries[v][s], lage, hage, maxAge, persons),
+    for (const auto& [lage, hage] : InputGroups(d_, v, s, maxAge, kKnotSpacing)) {
+      terms.push_back({v, lage, hage, GroupMean(d_.InputSeries[v][s], lage, hage, maxAge, persons),
                        std::sqrt(Weights[s][v])});
     }
   }
   if (terms.empty()) return true;
 
-  auto* problemFunction = new AllAgesProblem(*this, env, knots, terms, smoothness);
+  auto* problemFunction = new AllAgesProblem(*this, d_, env, knots, terms, smoothness);
   const int n = static_cast<int>(knots.size());
   std::vector<double> p(static_cast<std::size_t>(problemFunction->ParameterCount()));
   for (int k = 0; k < ParamCount; ++k) {
-    const Series& hazard = ModelSeries[ParamVar[k]][s];
+    const Series& hazard = d_.ModelSeries[ParamVar[k]][s];
     const double ceiling =
         HazardMax[ParamVar[k]] > 0.0 ? std::log(10.0 * HazardMax[ParamVar[k]]) : 30.0;
     for (int j = 0; j < n; ++j) {
@@ -231,7 +234,7 @@ bool Tdiseaseam::FitAllAges(const ModelEnvironment& env, const CalcOptions& opti
   ceres::Solver::Summary summary;
   ceres::Solve(solverOptions, &problem, &summary);
   // The hazards of the best point found (the solver leaves it in p).
-  AllAgesProblem(*this, env, knots, terms, smoothness).SetHazards(p.data());
+  AllAgesProblem(*this, d_, env, knots, terms, smoothness).SetHazards(p.data());
   if (summary.termination_type == ceres::NO_CONVERGENCE) env.Log.AddMessage(kIterationWarning);
   return true;
 }

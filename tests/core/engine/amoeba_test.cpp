@@ -239,20 +239,18 @@ TEST(SimplexSettingsTest, DefaultsResetAndInputForms) {
   EXPECT_TRUE(SimplexSettings::GammaFits("2.0"));
 }
 
-// A disease whose criterion is a parabola in its single parameter.
-class ParabolaDisease final : public Tdisease {
+// A criterion that is a parabola in its single parameter, minimised from its numeric settings
+// (as the disease fit's minimiser is made).
+class Parabola final : public CostFunction {
  public:
-  ParabolaDisease() : Tdisease("Parabola") {}
-  void Cost(std::span<const double> p) override {
-    FitCriterion = 1.0 + (p[0] + 1.5) * (p[0] + 1.5);
-  }
+  double Cost(std::span<const double> p) override { return 1.0 + (p[0] + 1.5) * (p[0] + 1.5); }
 };
 
 TEST(DisamoebaTest, MinimisesTheDiseaseCriterion) {
-  ParabolaDisease disease;
+  Parabola criterion;
   ScriptedDialogs dialogs;
   MessagesLog log;
-  Tdisamoeba amoeba(1, SimplexNumbers{}, dialogs, log, disease);
+  Tdelegatingamoeba amoeba(1, SimplexNumbers{}, dialogs, log, criterion);
   amoeba.Start = {-2.0};
   amoeba.Minimize();
   EXPECT_NEAR(amoeba.Best[0], -1.5, 1e-3);

@@ -10,6 +10,7 @@
 #include "core/engine/calc_options.h"
 #include "core/engine/demo_disease.h"
 #include "core/engine/disease.h"
+#include "core/engine/fitter.h"
 #include "core/engine/processing.h"
 #include "core/shell/calc_windows.h"
 
@@ -18,13 +19,6 @@ namespace {
 
 // A fitting disease whose model and highest age a test can set up, to evaluate the criterion
 // of one age group by itself.
-struct ProbeDisease : Tdiseaseam {
-  using Tdiseaseam::Tdiseaseam;
-  void Prepare(const ModelEnvironment& env) {
-    fitMaxAge_ = env.MaxAge;
-    CreateEquations(env);
-  }
-};
 
 // A population with a life-table mortality, the windows at their defaults, and scripted dialogs.
 struct FitFixture : ::testing::Test {
@@ -74,79 +68,87 @@ using FittingTest = FitFixture;
 
 TEST_F(FittingTest, ErrorTermCases) {
   Tdiseaseam d("d");
-  d.Weights[kMales] = {11, 21, 1, 1, 31, 1, 1};
+  const ModelEnvironment env = Env();
+  const CalcOptions calcOptions = Options();
+  Tfitter f(d, env, calcOptions);
+  f.Weights[kMales] = {11, 21, 1, 1, 31, 1, 1};
   d.InputSeries[kPrevalence][kMales][10] = 0.02;
   d.ModelSeries[kPrevalence][kMales][10] = 0.03;
-  EXPECT_NEAR(d.ErrorTerm(kPrevalence, 10), 21 * 0.25, 1e-12);  // w (m/x - 1)^2
+  EXPECT_NEAR(f.ErrorTerm(kPrevalence, 10), 21 * 0.25, 1e-12);  // w (m/x - 1)^2
   d.ModelSeries[kDuration][kMales][10] = 0.004;                 // input 0 pulls the model to 0
-  EXPECT_NEAR(d.ErrorTerm(kDuration, 10), 31 * 16.0, 1e-9);
+  EXPECT_NEAR(f.ErrorTerm(kDuration, 10), 31 * 16.0, 1e-9);
   // Incidence given as a rate in the population is compared with the model's population rate.
   d.InputSeries[kIncidence][kMales][10] = 0.001;
   d.ModelSeries[kIncidence][kMales][10] = 0.002;
   d.PopRateIncidence[10] = 0.0009;
-  EXPECT_NEAR(d.ErrorTerm(kIncidence, 10), 11 * 1.0, 1e-12);
+  EXPECT_NEAR(f.ErrorTerm(kIncidence, 10), 11 * 1.0, 1e-12);
   d.IncidenceIsHazard = false;
-  EXPECT_NEAR(d.ErrorTerm(kIncidence, 10), 11 * 0.01, 1e-12);
+  EXPECT_NEAR(f.ErrorTerm(kIncidence, 10), 11 * 0.01, 1e-12);
 }
 
 // Each term of the criterion by itself, on one age group of width 1 at age 30.
 TEST_F(FittingTest, CriterionTermsOneByOne) {
-  ProbeDisease d("d");
-  d.AgeGroupWidth = 1;
-  d.CurrentAgeGroup = 30;
-  d.Prepare(Env());
-  d.Weights[kMales].fill(1.0);
-  d.HazardMax = {1.0, 0, 1.0, 1.0};
-  d.EnforceWeight = {10, 0, 10, 10};
-  d.ParamCount = 3;
-  d.ParamVar = {kIncidence, kRemission, kCaseFatality};
+  Tdiseaseam d("d");
+  const ModelEnvironment env = Env();
+  const CalcOptions calcOptions = Options();
+  Tfitter f(d, env, calcOptions);
+  f.AgeGroupWidth = 1;
+  f.CurrentAgeGroup = 30;
+  f.PrepareModel();
+  f.Weights[kMales].fill(1.0);
+  f.HazardMax = {1.0, 0, 1.0, 1.0};
+  f.EnforceWeight = {10, 0, 10, 10};
+  f.ParamCount = 3;
+  f.ParamVar = {kIncidence, kRemission, kCaseFatality};
   const std::array<double, 3> p = {std::log(0.01), std::log(0.1), std::log(0.05)};
 
   // Nothing available and every hazard below its maximum: no term at all.
-  d.Cost(p);
-  EXPECT_EQ(d.FitCriterion, 0.0);
+  f.Cost(p);
+  EXPECT_EQ(f.FitCriterion, 0.0);
   EXPECT_NEAR(d.ModelSeries[kIncidence][kMales][30], 0.01, 1e-15);
 
   // A hazard above its maximum: (hazard - maximum) x (enforcement + 0.5).
-  d.HazardMax[kRemission] = 0.04;
-  d.Cost(p);
-  EXPECT_NEAR(d.FitCriterion, (0.1 - 0.04) * 10.5, 1e-12);
-  d.HazardMax[kRemission] = 1.0;
+  f.HazardMax[kRemission] = 0.04;
+  f.Cost(p);
+  EXPECT_NEAR(f.FitCriterion, (0.1 - 0.04) * 10.5, 1e-12);
+  f.HazardMax[kRemission] = 1.0;
 
   // An available variable adds its error term.
-  d.Available[kPrevalence][kMales] = true;
+  f.Available[kPrevalence][kMales] = true;
   d.InputSeries[kPrevalence][kMales][30] = 0.05;
-  d.Cost(p);
+  f.Cost(p);
   const double prevalence = d.ModelSeries[kPrevalence][kMales][30];
-  EXPECT_NEAR(d.FitCriterion, std::pow(prevalence / 0.05 - 1.0, 2), 1e-12);
-  d.Available[kPrevalence][kMales] = false;
+  EXPECT_NEAR(f.FitCriterion, std::pow(prevalence / 0.05 - 1.0, 2), 1e-12);
+  f.Available[kPrevalence][kMales] = false;
 
   // Mortality available without case fatality: 100 x case fatality where mortality input is 0,
   // besides mortality's own term (w (1000 m)^2 at input 0).
-  d.Available[kMortality][kMales] = true;
-  d.Cost(p);
+  f.Available[kMortality][kMales] = true;
+  f.Cost(p);
   const double mortality = d.ModelSeries[kMortality][kMales][30];
-  EXPECT_NEAR(d.FitCriterion, std::pow(1000 * mortality, 2) + 100 * 0.05, 1e-9);
-  d.Available[kMortality][kMales] = false;
+  EXPECT_NEAR(f.FitCriterion, std::pow(1000 * mortality, 2) + 100 * 0.05, 1e-9);
+  f.Available[kMortality][kMales] = false;
 
   // The floor penalty: a parameter below -12 where the data show disease, here prevalence above
   // 0 (incidence, remission and case fatality all count it).
-  d.Available[kPrevalence][kMales] = true;
+  f.Available[kPrevalence][kMales] = true;
   const std::array<double, 3> low = {-13.0, -14.0, std::log(0.05)};
-  d.Cost(low);
+  f.Cost(low);
   const double lowPrevalence = d.ModelSeries[kPrevalence][kMales][30];
-  EXPECT_NEAR(d.FitCriterion, std::pow(lowPrevalence / 0.05 - 1.0, 2) + 1.0 + 4.0, 1e-9);
+  EXPECT_NEAR(f.FitCriterion, std::pow(lowPrevalence / 0.05 - 1.0, 2) + 1.0 + 4.0, 1e-9);
 }
 
 TEST_F(FittingTest, AgeGroupsAndTheirEnds) {
-  ProbeDisease d("d");
+  Tdiseaseam d("d");
   maxAge = 85;
-  d.Prepare(Env());
-  d.AgeGroupWidth = 6;
-  EXPECT_EQ(85 / 6 + 1, 15);  // 15 groups
-  EXPECT_EQ(d.AgeGroupEnd(0), 5);
-  EXPECT_EQ(d.AgeGroupEnd(13), 83);
-  EXPECT_EQ(d.AgeGroupEnd(14), 85);  // the last group: ages 84 and 85
+  const ModelEnvironment env = Env();
+  const CalcOptions calcOptions = Options();
+  Tfitter f(d, env, calcOptions);
+  EXPECT_EQ(f.AgeGroupWidth, 6);  // the options' default width
+  EXPECT_EQ(85 / 6 + 1, 15);      // 15 groups
+  EXPECT_EQ(f.AgeGroupEnd(0), 5);
+  EXPECT_EQ(f.AgeGroupEnd(13), 83);
+  EXPECT_EQ(f.AgeGroupEnd(14), 85);  // the last group: ages 84 and 85
 }
 
 TEST_F(FittingTest, SmoothingAnchorsAndWindows) {
@@ -258,7 +260,8 @@ TEST_F(FittingTest, AllHazardsExactRunsTheFinalPassOnly) {
   options.PrevalenceAtBirth = false;
   auto controls = Options();
   ASSERT_TRUE(fitted.Calculate(Env(), controls, dialogs));
-  EXPECT_EQ(fitted.ParamCount, 0);
+  const ModelEnvironment env = Env();
+  EXPECT_EQ(Tfitter(fitted, env, controls).ParamCount, 0);
   plain.CalculatePlain(Env(), false);
   EXPECT_EQ(fitted.ModelSeries[kPrevalence][kMales], plain.ModelSeries[kPrevalence][kMales]);
 }
@@ -306,7 +309,8 @@ TEST_F(FittingTest, FitReproducesPrevalenceAndMortality) {
   InputsFromModel(d, IhdHazards, {kPrevalence, kMortality, kRemission});
   auto controls = Options();
   ASSERT_TRUE(d.Calculate(Env(), controls, dialogs));
-  EXPECT_EQ(d.ParamCount, 3);
+  const ModelEnvironment env = Env();
+  EXPECT_EQ(Tfitter(d, env, controls).ParamCount, 3);
   for (int a = 20; a <= maxAge; ++a) {
     if (expected[kPrevalence][kMales][a] < 1e-3) continue;
     for (int v : {kPrevalence, kMortality}) {
