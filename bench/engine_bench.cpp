@@ -48,7 +48,8 @@ struct DemoSetup {
 template <typename Part>
 void CycleAges(benchmark::State& state, Part part) {
   DemoSetup setup;
-  Tbasicequations equations(setup.disease, setup.allCause, setup.log, 0.0);
+  Tbasicequations equations(setup.disease.ModelSeries, setup.disease.PopRateIncidence,
+                            setup.disease.Sex, setup.allCause, setup.log, 0.0);
   for (int a = 0; a <= kMaxAge; ++a) equations.Step(a);
   int a = 0;
   for (auto _ : state) {

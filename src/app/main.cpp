@@ -9,8 +9,8 @@
 #include "core/base/messages_log.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/settings.h"
+#include "gui/common/qt_dialogs.h"
 #include "gui/shell/main_form.h"
-#include "gui/shell/qt_dialogs.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "core/engine/disease.h"
 #include "core/results/graph_lines.h"
 #include "core/results/view_options.h"
+#include "gui/common/form_helpers.h"
 #include "gui/results/graph_form.h"
-#include "gui/shell/form_helpers.h"
 
 namespace {
 

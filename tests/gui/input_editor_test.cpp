@@ -23,12 +23,12 @@
 #include "core/exchange/grid.h"
 #include "gui/agesched/age_group_form.h"
 #include "gui/agesched/pattern_form.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/storage_form.h"
+#include "gui/common/text_grid_model.h"
 #include "gui/exchange/input_form.h"
 #include "gui/exchange/male_female_form.h"
 #include "gui/exchange/population_form.h"
-#include "gui/exchange/storage_form.h"
-#include "gui/exchange/text_grid_model.h"
-#include "gui/shell/form_helpers.h"
 #include "gui_fixture.h"
 
 namespace kavrel {

@@ -25,11 +25,11 @@
 #include "core/base/user_dialogs.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
-#include "gui/shell/disease_list_form.h"
+#include "gui/common/small_dialogs.h"
+#include "gui/exchange/copy_form.h"
 #include "gui/shell/main_form.h"
-#include "gui/shell/small_dialogs.h"
-#include "gui/store/copy_form.h"
 #include "gui/store/dataset_form.h"
+#include "gui/store/disease_list_form.h"
 #include "gui_fixture.h"
 
 namespace fs = std::filesystem;

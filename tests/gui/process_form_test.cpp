@@ -1,6 +1,6 @@
 // The processing window on the example data set, offscreen: calculate, look at the table, save.
 
-#include "gui/engine/process_form.h"
+#include "gui/shell/process_form.h"
 
 #include <fstream>
 #include <thread>
@@ -42,17 +42,17 @@
 #include "gui/agesched/agesched_form.h"
 #include "gui/analysis/uncert_form.h"
 #include "gui/analysis/uncertspec_form.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/grid_editor.h"
+#include "gui/common/storage_form.h"
 #include "gui/engine/amoeba_form.h"
-#include "gui/engine/calc_options_form.h"
 #include "gui/engine/trend_form.h"
 #include "gui/exchange/export_form.h"
-#include "gui/exchange/grid_editor.h"
-#include "gui/exchange/storage_form.h"
 #include "gui/results/graph_form.h"
 #include "gui/results/inspect_form.h"
 #include "gui/results/table_form.h"
 #include "gui/results/view_options_form.h"
-#include "gui/shell/form_helpers.h"
+#include "gui/shell/calc_options_form.h"
 #include "gui/shell/preferences_form.h"
 #include "gui_fixture.h"
 

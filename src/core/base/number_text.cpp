@@ -34,4 +34,16 @@ std::string NumberText(double value, int significantDigits, char decimalSeparato
   return text;
 }
 
+std::optional<std::string> CheckRange(double value, double low, double high,
+                                      const std::string& what) {
+  const auto shown = [](double number) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.6g", number);
+    return std::string(buffer);
+  };
+  if (std::isfinite(value) && value >= low && value <= high) return std::nullopt;
+  return what + " is " + shown(value) + "; it must lie between " + shown(low) + " and " +
+         shown(high) + ".";
+}
+
 }  // namespace kavrel

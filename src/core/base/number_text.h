@@ -17,4 +17,9 @@ std::optional<double> ReadNumberText(std::string_view text, char decimalSeparato
 // and the locale's decimal separator.
 std::string NumberText(double value, int significantDigits, char decimalSeparator = '.');
 
+// A number that must be finite and lie in [low, high]; `what` names it. The refusal gives the
+// value and the range with six significant digits.
+std::optional<std::string> CheckRange(double value, double low, double high,
+                                      const std::string& what);
+
 }  // namespace kavrel

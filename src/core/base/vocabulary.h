@@ -31,6 +31,10 @@ inline constexpr std::array<std::string_view, kSexCount> kSexNames = {"Males", "
 // The seven variables, always in this order. 0, 2 and 3 are the hazards that drive the model; the
 // other four are derived from them.
 inline constexpr int kVariableCount = 7;
+
+// One value per variable and sex: series[variable][sex].
+template <typename T>
+using PerVariableAndSex = std::array<std::array<T, kSexCount>, kVariableCount>;
 enum Variable : std::uint8_t {
   kIncidence = 0,
   kPrevalence = 1,

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "core/base/messages_log.h"
-#include "core/engine/disease.h"
 
 namespace kavrel {
 
@@ -39,10 +38,15 @@ constexpr double kSeriesRadicand = 0.25;
 
 }  // namespace
 
-Tbasicequations::Tbasicequations(Tdisease& disease,
-                                 const std::array<Series, kSexCount>& allCauseMortality,
+Tbasicequations::Tbasicequations(PerVariableAndSex<Series>& model, Series& popRateIncidence,
+                                 int sex, const std::array<Series, kSexCount>& allCauseMortality,
                                  MessagesLog& log, double birthPrevalence)
-    : disease_(disease), allCauseMortality_(allCauseMortality), log_(log) {
+    : model_(model),
+      popRateIncidence_(popRateIncidence),
+      sex_(sex),
+      birthPrevalence_(birthPrevalence),
+      allCauseMortality_(allCauseMortality),
+      log_(log) {
   Reset(birthPrevalence);
 }
 
@@ -53,15 +57,15 @@ void Tbasicequations::Reset(double birthPrevalence) {
 }
 
 double Tbasicequations::SumHazard(int a) const {
-  const auto& m = disease_.ModelSeries;
-  const int s = disease_.Sex;
+  const auto& m = model_;
+  const int s = sex_;
   return m[kIncidence][s][a] * IncidenceFactor_ + m[kRemission][s][a] * RemissionFactor_ +
          m[kCaseFatality][s][a] * CaseFatalityFactor_;
 }
 
 double Tbasicequations::Root(int a) const {
-  const auto& m = disease_.ModelSeries;
-  const int s = disease_.Sex;
+  const auto& m = model_;
+  const int s = sex_;
   return RootOfRadicand(Radicand(m[kIncidence][s][a] * IncidenceFactor_,
                                  m[kRemission][s][a] * RemissionFactor_,
                                  m[kCaseFatality][s][a] * CaseFatalityFactor_));
@@ -83,8 +87,8 @@ void Tbasicequations::Step(int a) {
 }
 
 inline bool Tbasicequations::AdvanceYear(int a, Year& year) {
-  const auto& m = disease_.ModelSeries;
-  const int s = disease_.Sex;
+  const auto& m = model_;
+  const int s = sex_;
   const double i = m[kIncidence][s][a] * IncidenceFactor_;
   const double r = m[kRemission][s][a] * RemissionFactor_;
   const double f = m[kCaseFatality][s][a] * CaseFatalityFactor_;
@@ -169,8 +173,8 @@ inline bool Tbasicequations::AdvanceYear(int a, Year& year) {
 }
 
 inline bool Tbasicequations::DeriveYear(int a, const Year& year) {
-  auto& m = disease_.ModelSeries;
-  const int s = disease_.Sex;
+  auto& m = model_;
+  const int s = sex_;
   // Derived variables use the present hazards of the age, whatever trend factors the cohort ran
   // with.
   const double i = m[kIncidence][s][a];
@@ -199,7 +203,7 @@ inline bool Tbasicequations::DeriveYear(int a, const Year& year) {
   auto& rrOut = m[kRRMortality][s][a];
   auto& prevalenceOut = m[kPrevalence][s][a];
   auto& durationOut = m[kDuration][s][a];
-  auto& popRateOut = disease_.PopRateIncidence[a];
+  auto& popRateOut = popRateIncidence_[a];
   if (std::isfinite(mortality + rrMortality + prevalence + duration + popRate)) [[likely]] {
     DiseaseMortality[a] = mortality;
     mortalityOut = mortality;
@@ -216,14 +220,16 @@ inline bool Tbasicequations::DeriveYear(int a, const Year& year) {
 
 void Tbasicequations::NoteFault() { log_.AddMessage(kBasicEquationsError); }
 
-Tdynbasicequations::Tdynbasicequations(Tdisease& disease,
+Tdynbasicequations::Tdynbasicequations(PerVariableAndSex<Series>& model, Series& popRateIncidence,
+                                       int sex,
                                        const std::array<Series, kSexCount>& allCauseMortality,
-                                       MessagesLog& log, double birthPrevalence)
-    : Tbasicequations(disease, allCauseMortality, log, birthPrevalence),
-      trendStart_(disease.TrendStart),
-      firstYear_(std::max(disease.TrendStart, -kHighestPossibleAge)) {
+                                       MessagesLog& log, double birthPrevalence, int trendStart,
+                                       const std::function<double(int h, int t)>& trendFactor)
+    : Tbasicequations(model, popRateIncidence, sex, allCauseMortality, log, birthPrevalence),
+      trendStart_(trendStart),
+      firstYear_(std::max(trendStart, -kHighestPossibleAge)) {
   for (int h = 0; h < kTrendHazardCount; ++h) {
-    for (int t = firstYear_; t <= 0; ++t) factors_[h][t - firstYear_] = disease.TrendFactor(h, t);
+    for (int t = firstYear_; t <= 0; ++t) factors_[h][t - firstYear_] = trendFactor(h, t);
   }
 }
 
@@ -241,7 +247,7 @@ void Tdynbasicequations::Step(int a) {
   Year year{};
   if (n <= 0) {
     n = 0;
-    Reset(disease_.BirthPrevalence[disease_.Sex]);
+    Reset(birthPrevalence_);
   } else {
     SetFactors(trendStart_);
     for (int k = 0; k < n; ++k) {

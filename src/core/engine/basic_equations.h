@@ -6,22 +6,24 @@
 // is not part of the cohort; it enters only the derived variables.
 
 #include <array>
+#include <functional>
 
 #include "core/base/vocabulary.h"
 
 namespace kavrel {
 
 class MessagesLog;
-class Tdisease;
 
 inline constexpr char kBasicEquationsError[] = "Internal error: basic equations";
 
 class Tbasicequations {
  public:
-  // The model of the current sex of `disease`: it reads the hazards from ModelSeries at each call
-  // and writes prevalence, mortality, RR mortality, the step-level duration and PopRateIncidence.
-  Tbasicequations(Tdisease& disease, const std::array<Series, kSexCount>& allCauseMortality,
-                  MessagesLog& log, double birthPrevalence);
+  // The model of one sex over a disease's series: it reads the hazards from `model` at each call
+  // and writes prevalence, mortality, RR mortality, the step-level duration and the incidence as
+  // a rate in the whole population.
+  Tbasicequations(PerVariableAndSex<Series>& model, Series& popRateIncidence, int sex,
+                  const std::array<Series, kSexCount>& allCauseMortality, MessagesLog& log,
+                  double birthPrevalence);
   virtual ~Tbasicequations() = default;
   Tbasicequations(const Tbasicequations&) = delete;
   Tbasicequations& operator=(const Tbasicequations&) = delete;
@@ -67,7 +69,10 @@ class Tbasicequations {
   double RemissionFactor_ = 1.0;
   double CaseFatalityFactor_ = 1.0;
 
-  Tdisease& disease_;
+  PerVariableAndSex<Series>& model_;
+  Series& popRateIncidence_;
+  int sex_;
+  double birthPrevalence_;
   const std::array<Series, kSexCount>& allCauseMortality_;
   MessagesLog& log_;
 };
@@ -76,10 +81,13 @@ class Tbasicequations {
 // it lived, every year's hazards scaled by that year's trend factors.
 class Tdynbasicequations final : public Tbasicequations {
  public:
-  // Takes the disease's TrendStart and trends as they stand; a calculation creates its model
-  // after the trend check, and the trends do not change while it runs.
-  Tdynbasicequations(Tdisease& disease, const std::array<Series, kSexCount>& allCauseMortality,
-                     MessagesLog& log, double birthPrevalence);
+  // Takes the earliest trend year and the trends' factors (hazard h, calendar year t) as they
+  // stand; a calculation creates its model after the trend check, and the trends do not change
+  // while it runs.
+  Tdynbasicequations(PerVariableAndSex<Series>& model, Series& popRateIncidence, int sex,
+                     const std::array<Series, kSexCount>& allCauseMortality, MessagesLog& log,
+                     double birthPrevalence, int trendStart,
+                     const std::function<double(int h, int t)>& trendFactor);
 
   void Step(int a) override;
 

@@ -37,11 +37,12 @@ bool Tdisease::CheckTrends() {
 
 void Tdisease::CreateEquations(const ModelEnvironment& env) {
   if (TrendsOn) {
-    Equations = std::make_unique<Tdynbasicequations>(*this, env.AllCauseMortality, env.Log,
-                                                     BirthPrevalence[Sex]);
+    Equations = std::make_unique<Tdynbasicequations>(
+        ModelSeries, PopRateIncidence, Sex, env.AllCauseMortality, env.Log, BirthPrevalence[Sex],
+        TrendStart, [this](int h, int t) { return TrendFactor(h, t); });
   } else {
-    Equations = std::make_unique<Tbasicequations>(*this, env.AllCauseMortality, env.Log,
-                                                  BirthPrevalence[Sex]);
+    Equations = std::make_unique<Tbasicequations>(
+        ModelSeries, PopRateIncidence, Sex, env.AllCauseMortality, env.Log, BirthPrevalence[Sex]);
   }
 }
 

@@ -52,9 +52,6 @@ struct Ttrendhazard {
 // hazard is the reference, a past one is divided by the yearly changes between then and now.
 double TrendFactor(const Ttrendhazard& trend, int t);
 
-template <typename T>
-using PerVariableAndSex = std::array<std::array<T, kSexCount>, kVariableCount>;
-
 // What a calculation works against besides the disease itself. Passed explicitly so that separate
 // calculations (an uncertainty analysis's iterations) can run side by side on separate threads.
 struct ModelEnvironment {

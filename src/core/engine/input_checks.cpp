@@ -101,11 +101,4 @@ std::optional<std::string> CheckInputs(const Tdisease& disease, int sex, int max
   return std::nullopt;
 }
 
-std::optional<std::string> CheckRange(double value, double low, double high,
-                                      const std::string& what) {
-  if (std::isfinite(value) && value >= low && value <= high) return std::nullopt;
-  return what + " is " + Shown(value) + "; it must lie between " + Shown(low) + " and " +
-         Shown(high) + ".";
-}
-
 }  // namespace kavrel

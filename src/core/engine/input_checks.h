@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base/number_text.h"  // CheckRange, which entrances use with these
+
 namespace kavrel {
 
 class Tdisease;
@@ -37,9 +39,5 @@ std::vector<std::string> InputWarnings(const Tdisease& disease, int sex, int max
 // Every input the calculation of the sex uses: the age groups of the inputs and the single-year
 // values of the variables that are available (own inputs or outputs taken as inputs).
 std::optional<std::string> CheckInputs(const Tdisease& disease, int sex, int maxAge);
-
-// A number that must be finite and lie in [low, high]; `what` names it.
-std::optional<std::string> CheckRange(double value, double low, double high,
-                                      const std::string& what);
 
 }  // namespace kavrel

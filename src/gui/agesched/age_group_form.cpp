@@ -14,8 +14,8 @@
 #include "core/agesched/age_groups.h"
 #include "core/base/user_dialogs.h"
 #include "core/base/vocabulary.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

@@ -17,9 +17,9 @@
 
 #include "core/agesched/age_schedule_window.h"
 #include "gui/agesched/fit_options_form.h"
-#include "gui/shell/busy_cursor.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/common/busy_cursor.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

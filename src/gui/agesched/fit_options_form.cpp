@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 
 #include "core/agesched/age_schedule.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

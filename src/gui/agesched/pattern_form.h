@@ -7,7 +7,7 @@
 
 #include <QDialog>
 
-#include "gui/exchange/grid_editor.h"
+#include "gui/common/grid_editor.h"
 
 class QComboBox;
 class QLineEdit;

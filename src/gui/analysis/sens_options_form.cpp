@@ -15,8 +15,8 @@
 #include "core/analysis/analysis_window.h"
 #include "core/analysis/distributions.h"
 #include "core/analysis/random.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

@@ -23,13 +23,13 @@
 #include "core/engine/disease.h"
 #include "gui/analysis/sens_options_form.h"
 #include "gui/analysis/uncertspec_form.h"
+#include "gui/common/background.h"
+#include "gui/common/busy_cursor.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
+#include "gui/common/small_dialogs.h"
 #include "gui/results/graph_form.h"
 #include "gui/results/table_form.h"
-#include "gui/shell/background.h"
-#include "gui/shell/busy_cursor.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
-#include "gui/shell/small_dialogs.h"
 
 namespace kavrel {
 

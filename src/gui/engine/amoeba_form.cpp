@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 
 #include "core/engine/amoeba.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

@@ -15,8 +15,8 @@
 
 #include "core/engine/disease.h"
 #include "core/engine/trend_window.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

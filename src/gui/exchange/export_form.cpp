@@ -22,10 +22,10 @@
 #include "core/store/data_kavrel.h"
 #include "core/store/table_cursor.h"
 #include "gui/agesched/age_group_form.h"
-#include "gui/shell/background.h"
-#include "gui/shell/busy_cursor.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/common/background.h"
+#include "gui/common/busy_cursor.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

@@ -24,12 +24,12 @@
 #include "core/results/result_table.h"
 #include "core/results/view_options.h"
 #include "gui/agesched/age_group_form.h"
-#include "gui/exchange/grid_editor.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/grid_editor.h"
+#include "gui/common/help.h"
+#include "gui/common/storage_form.h"
+#include "gui/common/text_grid_model.h"
 #include "gui/exchange/male_female_form.h"
-#include "gui/exchange/storage_form.h"
-#include "gui/exchange/text_grid_model.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
 
 namespace kavrel {
 

@@ -10,7 +10,7 @@
 
 #include <QDialog>
 
-#include "gui/exchange/grid_editor.h"
+#include "gui/common/grid_editor.h"
 
 class QButtonGroup;
 class QComboBox;

@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "gui/shell/help.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

@@ -35,8 +35,8 @@
 #include <QValueAxis>
 
 #include "core/base/user_dialogs.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

@@ -12,13 +12,13 @@
 #include "core/base/user_dialogs.h"
 #include "core/engine/disease.h"
 #include "core/results/inspection.h"
+#include "gui/common/busy_cursor.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
+#include "gui/common/small_dialogs.h"
 #include "gui/results/graph_form.h"
 #include "gui/results/table_form.h"
-#include "gui/shell/busy_cursor.h"
-#include "gui/shell/disease_list_form.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
-#include "gui/shell/small_dialogs.h"
+#include "gui/store/disease_list_form.h"
 
 namespace kavrel {
 

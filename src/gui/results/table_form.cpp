@@ -25,9 +25,9 @@
 #include "core/agesched/age_groups.h"
 #include "core/base/user_dialogs.h"
 #include "core/results/view_options.h"
-#include "gui/exchange/text_grid_model.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
+#include "gui/common/text_grid_model.h"
 
 namespace kavrel {
 

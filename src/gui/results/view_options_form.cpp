@@ -16,8 +16,8 @@
 #include "core/base/user_dialogs.h"
 #include "core/results/result_table.h"
 #include "core/results/view_options.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

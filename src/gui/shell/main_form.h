@@ -13,7 +13,7 @@
 #include <QPrinter>
 
 #include "core/shell/main_window_model.h"
-#include "gui/shell/small_dialogs.h"
+#include "gui/common/small_dialogs.h"
 
 class QAction;
 class QCheckBox;

@@ -11,8 +11,8 @@
 
 #include "core/base/user_dialogs.h"
 #include "core/shell/preferences.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

@@ -19,10 +19,10 @@
 #include "core/shell/main_window_model.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
-#include "gui/shell/background.h"
-#include "gui/shell/busy_cursor.h"
-#include "gui/shell/help.h"
-#include "gui/shell/small_dialogs.h"
+#include "gui/common/background.h"
+#include "gui/common/busy_cursor.h"
+#include "gui/common/help.h"
+#include "gui/common/small_dialogs.h"
 
 namespace kavrel {
 

@@ -45,7 +45,8 @@ TEST(BasicEquationsTest, ClosedFormStepAgreesWithNumericalIntegration) {
       for (double f : grid) {
         ModelFixture fx(0);
         fx.SetHazards(i, r, f);
-        Tbasicequations eq(fx.disease, fx.allCause, fx.log, 0.0);
+        Tbasicequations eq(fx.disease.ModelSeries, fx.disease.PopRateIncidence, fx.disease.Sex,
+                           fx.allCause, fx.log, 0.0);
         eq.Healthy[0] = 800.0;
         eq.Diseased[0] = 150.0;
         eq.DiseaseDeaths[0] = 50.0;
@@ -68,8 +69,10 @@ TEST(BasicEquationsTest, NearlyDoubleRootStaysContinuous) {
   ModelFixture exactFx(0), nearFx(0);
   exactFx.SetHazards(0.01, 0.0, 0.01);
   nearFx.SetHazards(0.01, 1e-14, 0.01 + 1e-13);
-  Tbasicequations exact(exactFx.disease, exactFx.allCause, exactFx.log, 0.0);
-  Tbasicequations near(nearFx.disease, nearFx.allCause, nearFx.log, 0.0);
+  Tbasicequations exact(exactFx.disease.ModelSeries, exactFx.disease.PopRateIncidence,
+                        exactFx.disease.Sex, exactFx.allCause, exactFx.log, 0.0);
+  Tbasicequations near(nearFx.disease.ModelSeries, nearFx.disease.PopRateIncidence,
+                       nearFx.disease.Sex, nearFx.allCause, nearFx.log, 0.0);
   ASSERT_TRUE(exact.Advance(0));
   ASSERT_TRUE(near.Advance(0));
   EXPECT_EQ(exact.RootTerm[0], 0.0);
@@ -96,7 +99,8 @@ TEST(BasicEquationsTest, KnownYears) {
   for (const auto& c : cases) {
     ModelFixture fx(0);
     fx.SetHazards(c.i, c.r, c.f);
-    Tbasicequations eq(fx.disease, fx.allCause, fx.log, 0.0);
+    Tbasicequations eq(fx.disease.ModelSeries, fx.disease.PopRateIncidence, fx.disease.Sex,
+                       fx.allCause, fx.log, 0.0);
     eq.Step(0);
     EXPECT_NEAR(eq.Healthy[1], c.healthy, 1e-9) << c.name;
     EXPECT_NEAR(eq.Diseased[1], c.diseased, 1e-9) << c.name;
@@ -105,14 +109,16 @@ TEST(BasicEquationsTest, KnownYears) {
   }
   ModelFixture fx(0);
   fx.SetHazards(0.01, 0.0, 0.01);
-  Tbasicequations eq(fx.disease, fx.allCause, fx.log, 0.0);
+  Tbasicequations eq(fx.disease.ModelSeries, fx.disease.PopRateIncidence, fx.disease.Sex,
+                     fx.allCause, fx.log, 0.0);
   eq.Step(0);
   EXPECT_NEAR(eq.Healthy[1], 990.0498, 1e-4);
 }
 
 TEST(BasicEquationsTest, BirthPrevalenceSetsTheCohortAtBirth) {
   ModelFixture fx(0);
-  Tbasicequations eq(fx.disease, fx.allCause, fx.log, 1.0);
+  Tbasicequations eq(fx.disease.ModelSeries, fx.disease.PopRateIncidence, fx.disease.Sex,
+                     fx.allCause, fx.log, 1.0);
   EXPECT_EQ(eq.Healthy[0], 0.0);
   EXPECT_EQ(eq.Diseased[0], 1000.0);
   EXPECT_EQ(eq.DiseaseDeaths[0], 0.0);
@@ -140,7 +146,8 @@ TEST(BasicEquationsTest, DerivedVariablesOfACohortBornDiseased) {
   const double allCause = 0.5;
   ModelFixture fx(0, allCause);
   fx.SetHazards(0.0, 0.0, f);
-  Tbasicequations eq(fx.disease, fx.allCause, fx.log, 1.0);
+  Tbasicequations eq(fx.disease.ModelSeries, fx.disease.PopRateIncidence, fx.disease.Sex,
+                     fx.allCause, fx.log, 1.0);
   eq.Step(0);
   const auto& m = fx.disease.ModelSeries;
   const double mortality = 2.0 * std::tanh(f / 2.0);
@@ -156,7 +163,8 @@ TEST(BasicEquationsTest, DerivedVariablesOfACohortBornDiseased) {
 TEST(BasicEquationsTest, IncidenceAsPopulationRate) {
   ModelFixture fx(0);
   fx.SetHazards(0.2, 0.0, 0.0);
-  Tbasicequations eq(fx.disease, fx.allCause, fx.log, 0.0);
+  Tbasicequations eq(fx.disease.ModelSeries, fx.disease.PopRateIncidence, fx.disease.Sex,
+                     fx.allCause, fx.log, 0.0);
   eq.Step(0);
   // New cases per person-year among all alive = i x mean healthy / mean alive.
   const double healthyMean = (1000.0 + eq.Healthy[1]) / 2.0;
@@ -169,7 +177,8 @@ TEST(BasicEquationsTest, RepeatingAStepWithOtherHazardsGivesTheFreshResult) {
   // the cohort at that age may matter.
   ModelFixture fx(3);
   fx.SetHazards(0.02, 0.1, 0.05);
-  Tbasicequations eq(fx.disease, fx.allCause, fx.log, 0.0);
+  Tbasicequations eq(fx.disease.ModelSeries, fx.disease.PopRateIncidence, fx.disease.Sex,
+                     fx.allCause, fx.log, 0.0);
   eq.Step(0);
   eq.Step(1);
   fx.SetHazardsAt(1, 0.5, 0.0, 0.3);
@@ -180,7 +189,8 @@ TEST(BasicEquationsTest, RepeatingAStepWithOtherHazardsGivesTheFreshResult) {
   ModelFixture fresh(3);
   fresh.SetHazards(0.02, 0.1, 0.05);
   fresh.SetHazardsAt(1, 0.5, 0.0, 0.3);
-  Tbasicequations eq2(fresh.disease, fresh.allCause, fresh.log, 0.0);
+  Tbasicequations eq2(fresh.disease.ModelSeries, fresh.disease.PopRateIncidence, fresh.disease.Sex,
+                      fresh.allCause, fresh.log, 0.0);
   eq2.Step(0);
   eq2.Step(1);
   EXPECT_EQ(healthy, eq2.Healthy[2]);
@@ -212,7 +222,8 @@ TEST(BasicEquationsTest, OverflowingHazardLeavesTheYearUnwritten) {
   ModelFixture fx(2);
   fx.SetHazards(0.01, 0.0, 0.02);
   fx.SetHazardsAt(1, 1e200, 0.0, 0.02);
-  Tbasicequations eq(fx.disease, fx.allCause, fx.log, 0.0);
+  Tbasicequations eq(fx.disease.ModelSeries, fx.disease.PopRateIncidence, fx.disease.Sex,
+                     fx.allCause, fx.log, 0.0);
   eq.Step(0);
   const double before = eq.Healthy[2];
   eq.Step(1);

@@ -59,7 +59,10 @@ void ExpectCohortHistory(int a, int trendStart) {
   trend.disease.Trends[2].Blocks = {{trendStart, -3, 0.97}};
   ASSERT_TRUE(trend.disease.CheckTrends());
   ASSERT_EQ(trend.disease.TrendStart, trendStart);
-  Tdynbasicequations dyn(trend.disease, trend.allCause, trend.log, 0.0);
+  Tdynbasicequations dyn(trend.disease.ModelSeries, trend.disease.PopRateIncidence,
+                         trend.disease.Sex, trend.allCause, trend.log, 0.0,
+                         trend.disease.TrendStart,
+                         [&](int h, int t) { return trend.disease.TrendFactor(h, t); });
   dyn.Step(a);
 
   ModelFixture plain(a);
@@ -70,7 +73,8 @@ void ExpectCohortHistory(int a, int trendStart) {
                        m[kRemission][kMales][k] * trend.disease.TrendFactor(1, year),
                        m[kCaseFatality][kMales][k] * trend.disease.TrendFactor(2, year));
   }
-  Tbasicequations eq(plain.disease, plain.allCause, plain.log, 0.0);
+  Tbasicequations eq(plain.disease.ModelSeries, plain.disease.PopRateIncidence, plain.disease.Sex,
+                     plain.allCause, plain.log, 0.0);
   for (int k = 0; k <= a; ++k) eq.Advance(k);
   EXPECT_NEAR(dyn.Healthy[a + 1], eq.Healthy[a + 1], 1e-9) << a;
   EXPECT_NEAR(dyn.Diseased[a + 1], eq.Diseased[a + 1], 1e-9) << a;
@@ -89,7 +93,9 @@ TEST(TrendModelTest, FactorsDuringAStep) {
   fx.SetHazards(0.01, 0.0, 0.01);
   fx.disease.Trends[0].Blocks = {{-10, 0, 1.02}};
   fx.disease.CheckTrends();
-  Tdynbasicequations dyn(fx.disease, fx.allCause, fx.log, 0.0);
+  Tdynbasicequations dyn(fx.disease.ModelSeries, fx.disease.PopRateIncidence, fx.disease.Sex,
+                         fx.allCause, fx.log, 0.0, fx.disease.TrendStart,
+                         [&](int h, int t) { return fx.disease.TrendFactor(h, t); });
   dyn.Step(30);
   EXPECT_EQ(dyn.IncidenceFactor(), 1.0);
   EXPECT_EQ(dyn.RemissionFactor(), 1.0);

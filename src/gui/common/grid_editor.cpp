@@ -1,4 +1,4 @@
-#include "gui/exchange/grid_editor.h"
+#include "gui/common/grid_editor.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,9 +16,9 @@
 #include "core/base/text_grid.h"
 #include "core/results/result_table.h"
 #include "core/results/view_options.h"
-#include "gui/exchange/storage_form.h"
-#include "gui/exchange/text_grid_model.h"
-#include "gui/shell/form_helpers.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/storage_form.h"
+#include "gui/common/text_grid_model.h"
 
 namespace kavrel {
 

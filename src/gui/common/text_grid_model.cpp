@@ -1,4 +1,4 @@
-#include "gui/exchange/text_grid_model.h"
+#include "gui/common/text_grid_model.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "gui/shell/small_dialogs.h"
+#include "gui/common/small_dialogs.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -20,8 +20,8 @@
 
 #include "core/base/messages_log.h"
 #include "core/store/datasets.h"
-#include "gui/shell/help.h"
-#include "gui/shell/qt_dialogs.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 
@@ -118,7 +118,9 @@ QString SaveAsDialog::GetNewName() const { return newName_->text(); }
 
 void SaveAsDialog::TrySave() {
   if (newName_->text() == current_->text()) {
-    QtUserDialogs(this).ShowError("The new disease name must differ from the current name");
+    if (UserDialogs* dialogs = ProgramDialogs()) {
+      dialogs->ShowError("The new disease name must differ from the current name");
+    }
     return;
   }
   accept();

@@ -1,4 +1,4 @@
-#include "gui/shell/qt_dialogs.h"
+#include "gui/common/qt_dialogs.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QThread>
 
-#include "gui/shell/small_dialogs.h"
+#include "gui/common/small_dialogs.h"
 
 namespace kavrel {
 

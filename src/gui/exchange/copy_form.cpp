@@ -1,4 +1,4 @@
-#include "gui/store/copy_form.h"
+#include "gui/exchange/copy_form.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -14,9 +14,9 @@
 #include "core/exchange/copy_disease.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/settings.h"
-#include "gui/shell/background.h"
-#include "gui/shell/busy_cursor.h"
-#include "gui/shell/help.h"
+#include "gui/common/background.h"
+#include "gui/common/busy_cursor.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

@@ -10,7 +10,7 @@
 #include <QObject>
 
 #include "core/base/clock.h"
-#include "gui/exchange/text_grid_model.h"
+#include "gui/common/text_grid_model.h"
 
 class QComboBox;
 class QEvent;

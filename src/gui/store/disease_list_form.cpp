@@ -1,4 +1,4 @@
-#include "gui/shell/disease_list_form.h"
+#include "gui/store/disease_list_form.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,7 +9,7 @@
 
 #include "core/store/data_kavrel.h"
 #include "core/store/disease_list.h"
-#include "gui/shell/help.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

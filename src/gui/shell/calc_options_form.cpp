@@ -1,4 +1,4 @@
-#include "gui/engine/calc_options_form.h"
+#include "gui/shell/calc_options_form.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,8 +16,8 @@
 
 #include "core/base/user_dialogs.h"
 #include "core/shell/calc_windows.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "gui/exchange/storage_form.h"
+#include "gui/common/storage_form.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,9 +11,9 @@
 
 #include "core/base/user_dialogs.h"
 #include "core/exchange/grid.h"
-#include "gui/exchange/text_grid_model.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
+#include "gui/common/text_grid_model.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "gui/shell/background.h"
+#include "gui/common/background.h"
 
 #include <algorithm>
 #include <atomic>

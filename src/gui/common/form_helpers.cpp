@@ -1,4 +1,4 @@
-#include "gui/shell/form_helpers.h"
+#include "gui/common/form_helpers.h"
 
 #include <optional>
 
@@ -14,7 +14,7 @@
 #include <QRadioButton>
 
 #include "core/base/user_dialogs.h"
-#include "gui/shell/busy_cursor.h"
+#include "gui/common/busy_cursor.h"
 
 namespace kavrel {
 

@@ -1,4 +1,4 @@
-#include "gui/engine/process_form.h"
+#include "gui/shell/process_form.h"
 
 #include <utility>
 
@@ -16,12 +16,12 @@
 #include "core/base/vocabulary.h"
 #include "core/shell/processing_window.h"
 #include "gui/agesched/agesched_form.h"
-#include "gui/engine/calc_options_form.h"
+#include "gui/common/form_helpers.h"
+#include "gui/common/help.h"
 #include "gui/engine/trend_form.h"
 #include "gui/results/graph_form.h"
 #include "gui/results/table_form.h"
-#include "gui/shell/form_helpers.h"
-#include "gui/shell/help.h"
+#include "gui/shell/calc_options_form.h"
 
 namespace kavrel {
 
