@@ -71,6 +71,9 @@ void RegisterTable(Commands& commands);
 void RegisterAnalysis(Commands& commands);
 void RegisterCopy(Commands& commands);
 void RegisterGraph(Commands& commands);
-void RegisterStudyCommands(Commands& commands);
+void RegisterNewDataset(Commands& commands);
+void RegisterImport(Commands& commands);
+void RegisterBatch(Commands& commands);
+void RegisterResults(Commands& commands);
 
 }  // namespace kavrel::cli

@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
        {kavrel::cli::RegisterDemo, kavrel::cli::RegisterStoreCommands,
         kavrel::cli::RegisterCalculate, kavrel::cli::RegisterAdjust, kavrel::cli::RegisterTable,
         kavrel::cli::RegisterAnalysis, kavrel::cli::RegisterCopy, kavrel::cli::RegisterGraph,
-        kavrel::cli::RegisterStudyCommands}) {
+        kavrel::cli::RegisterNewDataset, kavrel::cli::RegisterImport, kavrel::cli::RegisterBatch,
+        kavrel::cli::RegisterResults}) {
     registration(commands);
   }
   try {

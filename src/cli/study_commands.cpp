@@ -438,7 +438,7 @@ std::string ImportHelpFooter() {
 
 }  // namespace
 
-void RegisterStudyCommands(Commands& commands) {
+void RegisterNewDataset(Commands& commands) {
   auto made = std::make_shared<NewDatasetOptions>();
   CLI::App* newDataset = commands.Add(
       "new-dataset",
@@ -457,7 +457,9 @@ void RegisterStudyCommands(Commands& commands) {
                          "Collection to list the data set in, by its full path (none: the file "
                          "only)");
   made->Add(newDataset);
+}
 
+void RegisterImport(Commands& commands) {
   auto import = std::make_shared<ImportOptions>();
   CLI::App* importCommand = commands.Add(
       "import",
@@ -469,7 +471,9 @@ void RegisterStudyCommands(Commands& commands) {
   importCommand->add_option("--collection", import->collection, "Collection file");
   import->Add(importCommand);
   importCommand->footer(ImportHelpFooter());
+}
 
+void RegisterBatch(Commands& commands) {
   auto batch = std::make_shared<BatchOptions>();
   CLI::App* batchCommand = commands.Add(
       "batch",
@@ -501,7 +505,9 @@ void RegisterStudyCommands(Commands& commands) {
       ->check(CLI::Range(0, 1024));
   batchCommand->add_option("--summary", batch->summary,
                            "Write the summary CSV to this file instead of standard output");
+}
 
+void RegisterResults(Commands& commands) {
   auto options = std::make_shared<ResultsOptions>();
   CLI::App* command = commands.Add(
       "results", "The stored results of data sets as tidy CSV: long (one value per line) or wide",

@@ -66,6 +66,19 @@ inline void OpenExample(Program& p) {
   sets->OpenSelected();
 }
 
+// The opening most window tests share: a fresh installation, the program started on it, the
+// example data set open.
+struct OpenedExample {
+  Installation installation;
+  Program p{installation};
+  // False (the test has failed) when the program did not start or the example did not open.
+  bool Open() {
+    if (!p.form.StartUp()) return false;
+    OpenExample(p);
+    return !QTest::currentTestFailed() && p.data.DatasetIsOpen();
+  }
+};
+
 // Runs the checks once a modal dialog is up, then makes sure it closes, even when a check failed.
 template <typename Body>
 void WhenShown(QDialog* dialog, Body body) {

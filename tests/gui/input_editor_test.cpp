@@ -35,6 +35,7 @@ namespace kavrel {
 
 using gui_test::Installation;
 using gui_test::NewAgeGroupsWhenShown;
+using gui_test::OpenedExample;
 using gui_test::OpenExample;
 using gui_test::Program;
 using gui_test::WhenShown;
@@ -73,10 +74,9 @@ class InputEditorTest final : public QObject {
   }
 
   void editSaveAndTheFlags() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     QVERIFY(p.form.EditInputButton()->isEnabled());
     TInputForm* form = p.form.InputForm();
     p.dialogs.Push(0);  // Incidence
@@ -129,10 +129,9 @@ class InputEditorTest final : public QObject {
   // Closing with unsaved edits asks "Save changes to ...?"; each answer does what it says, and
   // nothing is asked when nothing changed.
   void closingWithUnsavedEditsAsks() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TInputForm* form = p.form.InputForm();
     const auto edit = [&](const char* value) {
       QTableView* men = form->Grid(0);
@@ -200,10 +199,9 @@ class InputEditorTest final : public QObject {
     QTimer::singleShot(0, &chooser, [&] { QTest::keyClick(&chooser, Qt::Key_Escape); });
     QCOMPARE(chooser.Choose(), -1);
 
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TInputForm* form = p.form.InputForm();
     p.dialogs.Push(0);  // Incidence
     WhenShown(form, [&] {
@@ -241,10 +239,9 @@ class InputEditorTest final : public QObject {
   // grids, never carried to another variable; a value typed before the unit changes stays what
   // was meant.
   void ratesPerKeptPerVariable() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TInputForm* form = p.form.InputForm();
     const auto open = [&](int variable, const std::function<void()>& body) {
       p.dialogs.Push(variable);
@@ -272,10 +269,9 @@ class InputEditorTest final : public QObject {
   // In every grid window Enter moves to the next row and starts nothing; Escape closes the window,
   // without a question when nothing changed and with one when something did.
   void enterAndEscapeInTheGridWindows() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     struct Window {
       QDialog* dialog;
       std::function<QTableView*()> grid;
@@ -332,10 +328,9 @@ class InputEditorTest final : public QObject {
   }
 
   void pasteASpreadsheetBlockWithAgeLabels() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TInputForm* form = p.form.InputForm();
     p.dialogs.Push(0);  // Incidence: 0-4, 5-9, ... for both sexes
     WhenShown(form, [&] {
@@ -402,10 +397,9 @@ class InputEditorTest final : public QObject {
   }
 
   void defineStorePasteAndCopy() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TInputForm* form = p.form.InputForm();
     TAgegroupForm* ages = p.form.AgeGroupForm();
     WhenShown(form, [&] {

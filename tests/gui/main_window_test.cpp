@@ -37,6 +37,7 @@ namespace fs = std::filesystem;
 namespace kavrel {
 
 using gui_test::Installation;
+using gui_test::OpenedExample;
 using gui_test::OpenExample;
 using gui_test::Program;
 
@@ -96,10 +97,9 @@ class MainWindowTest final : public QObject {
   }
 
   void navigateInsertEditDelete() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     QTest::mouseClick(p.form.NavigatorButton(2), Qt::LeftButton);  // next
     QCOMPARE(p.form.NameEdit()->text(), QString("Ischaemic heart disease"));
     QCOMPARE(p.form.NavigatorButton(2)->toolTip(), QString("Next disease"));
@@ -196,10 +196,10 @@ class MainWindowTest final : public QObject {
   // window showing the same data set; a failure keeps what was open; a new or added data set does
   // not close the one in use.
   void datasetCommandsKeepBothWindowsConsistent() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
+    const Installation& installation = example.installation;
     TDatasetForm* sets = p.form.DatasetForm();
     const auto rowOf = [sets](const char* name) {
       return sets->Grid()->row(sets->Grid()->findItems(name, Qt::MatchStartsWith).value(0));
@@ -329,10 +329,9 @@ class MainWindowTest final : public QObject {
   }
 
   void copyADisease() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TCopyForm* copy = p.form.CopyForm();
     gui_test::WhenShown(copy, [&] {
       QCOMPARE(copy->windowTitle(), QString("Kavrel - Copy diseases"));

@@ -22,6 +22,7 @@ namespace kavrel {
 
 using gui_test::Installation;
 using gui_test::NewAgeGroupsWhenShown;
+using gui_test::OpenedExample;
 using gui_test::OpenExample;
 using gui_test::Program;
 using gui_test::WhenShown;
@@ -31,10 +32,9 @@ class PopulationFormTest final : public QObject {
 
  private slots:
   void mortalityViewsEditAndSave() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TPopInForm* form = p.form.PopulationForm();
     const double before = p.form.Model().Population.AllCauseMortality[kMales][0];
     WhenShown(form, [&] {
@@ -70,10 +70,9 @@ class PopulationFormTest final : public QObject {
   }
 
   void populationNumbersAndUnsavedChanges() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TPopInForm* form = p.form.PopulationForm();
     const double before = p.form.Model().Population.PopulationNumbers[kFemales][3];
     WhenShown(form, [&] {
@@ -116,10 +115,9 @@ class PopulationFormTest final : public QObject {
   }
 
   void standardAgePatterns() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TAgePatForm* patterns = p.form.PatternForm();
     TAgegroupForm* ages = p.form.AgeGroupForm();
     WhenShown(patterns, [&] {
@@ -158,10 +156,9 @@ class PopulationFormTest final : public QObject {
   // The windows that hold edits ask on closing exactly when something would be lost, and each
   // answer does what it says.
   void closingQuestionsOfPatternsAndAgeGroups() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TAgePatForm* patterns = p.form.PatternForm();
     TAgegroupForm* ages = p.form.AgeGroupForm();
     const auto twoGroups = [&] { NewAgeGroupsWhenShown(ages, 50); };  // 0-49, 50-99, 100+

@@ -59,6 +59,7 @@
 namespace kavrel {
 
 using gui_test::Installation;
+using gui_test::OpenedExample;
 using gui_test::OpenExample;
 using gui_test::Program;
 using gui_test::WhenShown;
@@ -83,10 +84,10 @@ class ProcessFormTest final : public QObject {
 
  private slots:
   void calculateTableAndSave() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
+    const Installation& installation = example.installation;
     QVERIFY(p.form.StartProcessButton()->isEnabled());
     p.form.SexChoice(1)->setChecked(true);
     TProcessForm* form = p.form.ProcessForm();
@@ -405,10 +406,9 @@ class ProcessFormTest final : public QObject {
   }
 
   void trendsSetInTheTrendWindow() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TProcessForm* form = p.form.ProcessForm();
     WhenShown(form, [&] {
       QVERIFY(!form->Apply()->isEnabled());
@@ -471,10 +471,9 @@ class ProcessFormTest final : public QObject {
   }
 
   void calculationAndSimplexOptions() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     MainWindowModel& model = p.form.Model();
     TCalcOpForm* options = p.form.CalcOptionsForm();
     WhenShown(options, [&] {
@@ -517,10 +516,9 @@ class ProcessFormTest final : public QObject {
   }
 
   void preferenceSets() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     MainWindowModel& model = p.form.Model();
     TSetprefForm* preferences = p.form.PreferencesForm();
     WhenShown(preferences, [&] {
@@ -553,10 +551,9 @@ class ProcessFormTest final : public QObject {
   }
 
   void graphAndTableOptions() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     MainWindowModel& model = p.form.Model();
     TViewOpForm* view = p.form.ViewOptionsForm();
     WhenShown(view, [&] {
@@ -591,10 +588,9 @@ class ProcessFormTest final : public QObject {
   }
 
   void ageScheduleWindow() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TProcessForm* form = p.form.ProcessForm();
     WhenShown(form, [&] {
       p.dialogs.Push(0);  // incidence, the first with own input
@@ -663,10 +659,9 @@ class ProcessFormTest final : public QObject {
   }
 
   void sensitivityAndUncertainty() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TProcessForm* form = p.form.ProcessForm();
     WhenShown(form, [&] {
       form->Button("Calc&ulate")->click();
@@ -822,10 +817,9 @@ class ProcessFormTest final : public QObject {
   // stores nothing, the window stays usable and a second run completes. Log lines added by a
   // worker reach the messages window on the window's thread.
   void analysisCancelledAndRedone() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TProcessForm* form = p.form.ProcessForm();
     WhenShown(form, [&] {
       form->Button("Calc&ulate")->click();
@@ -894,10 +888,9 @@ class ProcessFormTest final : public QObject {
   // An option window's values stay over a data set's reopening; a disease's stored options come
   // back when its processing starts.
   void optionsThatStay() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     MainWindowModel& model = p.form.Model();
     TCalcOpForm* options = p.form.CalcOptionsForm();
     QVERIFY(!model.CalcWindow.OpenTable);
@@ -921,10 +914,10 @@ class ProcessFormTest final : public QObject {
   // A disease without stored options: the window (with a fresh installation's options) and the
   // command-line tool calculate the same numbers.
   void windowAndCommandLineAgree() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
+    const Installation& installation = example.installation;
     const std::string file = (installation.root / "KavrelData" / "data" / "Example.mdb").string();
     QProcess cli;
     cli.start(KAVREL_CLI,
@@ -957,10 +950,9 @@ class ProcessFormTest final : public QObject {
   // Ischaemic heart disease (prevalence, mortality, remission) with mortality ignored: nothing
   // determines case fatality, so the fit is refused with the reason instead of running.
   void undeterminedFitIsRefused() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     QVERIFY(p.data.KavrelTable1().Locate("DiseaseName", "Ischaemic heart disease"));
     TProcessForm* form = p.form.ProcessForm();
     WhenShown(form, [&] {
@@ -974,10 +966,9 @@ class ProcessFormTest final : public QObject {
 
   // Closing with a calculated, unsaved result asks; after "Save result" nothing is asked.
   void closingWithAnUnsavedResultAsks() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TProcessForm* form = p.form.ProcessForm();
     const QString question("The result of Asthma for Males has not been saved. Save it?");
     WhenShown(form, [&] {
@@ -1016,10 +1007,9 @@ class ProcessFormTest final : public QObject {
   }
 
   void insufficientInputIsRefused() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     // A new disease has no input at all.
     p.form.InsertDisease();
     TProcessForm* form = p.form.ProcessForm();

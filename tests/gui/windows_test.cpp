@@ -50,6 +50,7 @@
 namespace kavrel {
 
 using gui_test::Installation;
+using gui_test::OpenedExample;
 using gui_test::OpenExample;
 using gui_test::Program;
 
@@ -110,10 +111,9 @@ class WindowsTest final : public QObject {
 
  private slots:
   void everyWindowHasHelpAndUniqueMnemonics() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TMainForm& f = p.form;
 
     // Windows made for the test alone, as their callers make them.
@@ -284,10 +284,9 @@ class WindowsTest final : public QObject {
 
   // Over a modal window the help opens in front of it and can be used while it stays open.
   void helpOverAModalWindow() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TCalcOpForm* options = p.form.CalcOptionsForm();
     bool checked = false;
     QTimer::singleShot(0, options, [&] {
@@ -306,10 +305,9 @@ class WindowsTest final : public QObject {
   // A maximum the calculation would refuse keeps the options window open on its field, with the
   // message the calculation gives; a valid one lets it close.
   void optionsWindowChecksTheMaximaOnClosing() {
-    Installation installation;
-    Program p(installation);
-    QVERIFY(p.form.StartUp());
-    OpenExample(p);
+    OpenedExample example;
+    QVERIFY(example.Open());
+    Program& p = example.p;
     TCalcOpForm* options = p.form.CalcOptionsForm();
     bool checked = false;
     QTimer::singleShot(0, options, [&] {
