@@ -16,6 +16,7 @@
 #include "core/engine/amoeba.h"
 #include "core/engine/calc_options.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/population.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
@@ -39,8 +40,8 @@ struct ExampleSetup {
     LoadMortality(population, data, dialogs, log, maxAge);
     data.KavrelTable1().Locate("DiseaseName", diseaseName);
     disease.TakeRecord(data.KavrelTable1());
-    Tdisease::Store store{data, dialogs, maxAge};
-    disease.LoadInputs(store);
+    DiseaseStore store{data, dialogs, maxAge};
+    store.LoadInputs(disease);
     disease.Sex = kMales;
   }
   ~ExampleSetup() {
@@ -93,14 +94,14 @@ BENCHMARK(BM_FitWithTrends)->Unit(benchmark::kMillisecond);
 void BM_SaveOutputs(benchmark::State& state) {
   ExampleSetup setup("Stroke");
   for (int v = 0; v < kVariableCount; ++v) setup.disease.OutputSeries[v][kMales].fill(0.01 * v);
-  Tdisease::Store store{setup.data, setup.dialogs, setup.maxAge};
+  DiseaseStore store{setup.data, setup.dialogs, setup.maxAge};
   for (auto _ : state) {
     Database::Transaction transaction(setup.data.Dataset());
     for (int v = 0; v < kVariableCount; ++v) {
       setup.data.ExecDataset("delete from Output" + std::string(kVariableTableWords[v]) +
                              " where InputId=5 and Sex='Males'");
     }
-    setup.disease.SaveOutputs(store);
+    store.SaveOutputs(setup.disease);
     transaction.Commit();
   }
 }

@@ -12,6 +12,7 @@
 #include "cli/graph_command.h"
 #include "cli/opened_dataset.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/results/graph_lines.h"
 #include "core/results/view_options.h"
 #include "gui/common/form_helpers.h"

@@ -19,6 +19,7 @@
 #include "core/analysis/random.h"
 #include "core/base/messages_log.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/results/inspection.h"
 #include "core/shell/processing_window.h"
 #include "core/store/data_kavrel.h"
@@ -236,8 +237,8 @@ int main(int argc, char** argv) {
            form.Model().AnalysisWindow, random,
            kavrel::FiveYearGroups(settings.MaxAge, "Standard")},
           *analysed);
-      kavrel::Tdisease::Store store{data, dialogs, settings.MaxAge};
-      analysed->LoadProcessedFlags(store);
+      kavrel::DiseaseStore store{data, dialogs, settings.MaxAge};
+      store.LoadProcessedFlags(*analysed);
       kavrel::TUncertForm* analysisForm = form.AnalysisForm();
       analysisForm->Prepare(analysis,
                             "Kavrel - Local, Example: Asthma, Sensitivity and Uncertainty",

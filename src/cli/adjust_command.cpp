@@ -14,6 +14,7 @@
 #include "core/agesched/curves.h"
 #include "core/engine/amoeba.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/population.h"
 
 namespace kavrel::cli {
@@ -43,7 +44,7 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
       set.session.LoadDisease(options.disease, sex, kOriginalInputs | kAdjustedInputs);
   if (!loaded) return kError;
   Tdiseaseam& disease = *loaded;
-  Tdisease::Store store = set.session.Store();
+  DiseaseStore store = set.session.Store();
 
   FitOptionsWindowState fitOptions;
   SimplexSettings simplex;
@@ -123,7 +124,7 @@ int RunAdjust(const AdjustOptions& options, std::ostream& out, std::ostream& err
   if (options.save) {
     window.KeepResult();
     window.Apply();
-    disease.SaveAdjusted(store);
+    store.SaveAdjusted(disease);
   }
   return 0;
 }

@@ -15,6 +15,7 @@
 #include "core/analysis/uncertainty.h"
 #include "core/base/progress.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/engine/processing.h"
 #include "core/exchange/population.h"
 #include "core/store/layout.h"
@@ -76,7 +77,7 @@ struct AnalysisSession {
     request.CheckOptions = false;
     request.TrendsLoaded = true;
     request.Unattended = true;
-    Tdisease::Store store = set.session.Store();
+    DiseaseStore store = set.session.Store();
     const CalcOptions calcOptions =
         std::get<CalcOptions>(PrepareCalculation(*disease, store, request));
     disease->TrendsOn = disease->CheckTrends() && calcOptions.ApplyTrends;

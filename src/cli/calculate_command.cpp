@@ -14,6 +14,7 @@
 #include "core/engine/calc_options.h"
 #include "core/engine/calc_settings.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/engine/fit_report.h"
 #include "core/engine/processing.h"
 #include "core/exchange/grid.h"
@@ -63,7 +64,7 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
       options.disease, sex, kOriginalInputs | (options.adjusted ? kAdjustedInputs : kRecordOnly));
   if (!loaded) return kError;
   Tdiseaseam& disease = *loaded;
-  Tdisease::Store store = set.session.Store();
+  DiseaseStore store = set.session.Store();
 
   // The disease's stored options of the sex (defaults where none), then the command line's.
   CalculationRequest request;
@@ -110,7 +111,7 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
   if (options.save) {
     set.dialogs.AnswerQuestionsWith(DialogButton::kYes);
     // The result with the options it was made with, in one transaction.
-    disease.SaveResult(store, true);
+    store.SaveResult(disease, true);
   }
   return 0;
 }

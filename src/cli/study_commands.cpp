@@ -21,6 +21,7 @@
 #include "core/base/number_text.h"
 #include "core/engine/calc_settings.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/csv_table.h"
 #include "core/exchange/grid.h"
 #include "core/exchange/input_import.h"
@@ -82,7 +83,7 @@ int RunResults(const ResultsOptions& options, std::ostream& out, std::ostream& e
       continue;
     }
     const std::string dataset = set.session.DatasetName();
-    Tdisease::Store store = set.session.Store();
+    DiseaseStore store = set.session.Store();
     TableCursor& diseases = set.data.KavrelTable1();
     diseases.First();
     for (int k = 0; k < diseases.RecordCount(); ++k) {

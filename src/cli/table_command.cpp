@@ -12,6 +12,7 @@
 #include "core/agesched/age_groups.h"
 #include "core/analysis/analysis_output.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/export.h"
 #include "core/exchange/population.h"
 #include "core/results/result_table.h"

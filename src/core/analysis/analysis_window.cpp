@@ -5,6 +5,7 @@
 
 #include "core/base/progress.h"
 #include "core/base/user_dialogs.h"
+#include "core/engine/disease_store.h"
 #include "core/engine/processing.h"
 #include "core/store/data_kavrel.h"
 
@@ -31,9 +32,9 @@ void AnalysisWindow::Show() {
   SaveFull = last.LastSaveFull;
   stepCount_ = std::clamp(last.LastStepCount, 0, 100);
   stepPercent_ = std::clamp(last.LastStepPercent, 1, 100);
-  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  DiseaseStore store{env_.Data, env_.Dialogs, env_.MaxAge};
   for (int s = 0; s < kSexCount; ++s) {
-    disease_.LoadAdjusted(store, s);
+    store.LoadAdjusted(disease_, s);
     disease_.CalcSettings.LoadFromTable(s, env_.Data, disease_.InputId);
   }
   disease_.InputPresent = disease_.Processed;
@@ -150,8 +151,8 @@ bool AnalysisWindow::BeginRun() {
   if (!StartEnabled()) return false;
   // The disease's options of the sex, and its trends when "Apply" says so; nothing may stop a
   // run to ask.
-  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
-  disease_.LoadTrends(store, sex_);
+  DiseaseStore store{env_.Data, env_.Dialogs, env_.MaxAge};
+  store.LoadTrends(disease_, sex_);
   CalculationRequest request;
   request.Options = &disease_.CalcSettings.Records.at(static_cast<std::size_t>(sex_));
   request.CheckOptions = false;
@@ -167,8 +168,8 @@ bool AnalysisWindow::BeginRun() {
     if (!Uncertainty->ReadyRuns(CheckedArray(), env_.Dialogs)) return false;
     // The stored outputs are the central values; read here, so that the summary (seconds for
     // many runs) is computed with the runs, away from the window's thread.
-    Tdisease::Store outputs{env_.Data, env_.Dialogs, env_.MaxAge};
-    disease_.LoadOutputs(outputs);
+    DiseaseStore outputs{env_.Data, env_.Dialogs, env_.MaxAge};
+    outputs.LoadOutputs(disease_);
     run->Summary = Uncertainty->Summary;
   }
   pending_ = std::move(run);

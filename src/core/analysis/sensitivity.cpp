@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/base/progress.h"
+#include "core/engine/disease_store.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "core/store/layout.h"
@@ -82,8 +83,8 @@ bool Tsensklas::TakeRuns(const std::vector<Tresultin>& runs, Tdisease& disease, 
     if (disease.Processed[w][sex]) disease.InputSeries[w][sex] = SavedInputs[w][sex];
   }
   disease.Calculated[sex] = true;
-  Tdisease::Store store{data, dialogs, maxAge};
-  disease.LoadOutputs(store);
+  DiseaseStore store{data, dialogs, maxAge};
+  store.LoadOutputs(disease);
   HasResults = true;
   return true;
 }

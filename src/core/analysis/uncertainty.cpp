@@ -7,6 +7,7 @@
 #include "core/base/progress.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "core/store/layout.h"
@@ -173,8 +174,8 @@ bool Tuncertklas::TakeRuns(std::vector<Tresultin> runs, Tdisease& disease, int m
   if (Runs.empty()) return false;
   const int sex = disease.Sex;
   disease.Calculated[sex] = true;
-  Tdisease::Store store{data, dialogs, maxAge};
-  disease.LoadOutputs(store);
+  DiseaseStore store{data, dialogs, maxAge};
+  store.LoadOutputs(disease);
   HasResults = true;
   Summarise(disease, maxAge);
   return true;

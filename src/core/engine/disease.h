@@ -98,49 +98,13 @@ class Tdisease {
   // trends); true when any hazard has a block.
   bool CheckTrends();
 
-  // Reading and writing the disease in the open data set. The disease is the current record of
-  // the data module's diseases cursor; store.MaxAge is the data set's highest age.
-  struct Store {
-    TDataKavrel& Data;
-    UserDialogs& Dialogs;
-    int MaxAge;
-  };
-  enum class SaveResultOutcome { kSaved, kSavedUnderNewName, kCancelled };
-
   // InputId, DiseaseName and ICDcode from the cursor's current record.
   void TakeRecord(const TableCursor& diseases);
-  // The rows of variable v and the current sex, appended to InputRows.
-  void LoadInputRows(Store& store, int v);
-  // Flags and rows of both sexes, spread over single years into InputSeries, then ModelSeries.
-  void LoadInputs(Store& store);
-  // InputId, the flags, and the rows of variable v for both sexes, not spread.
-  void LoadInputFlags(Store& store, int v);
-  // The input editor's save: asks before replacing stored rows; false when the user cancelled.
-  bool StoreInput(Store& store, int v, int sex);
-  void SaveInputRows(Store& store, int v, int sex);
-  void LoadProcessedFlags(Store& store);
-  // The stored trends of one sex into Trends; TrendsOn := whether there are any.
-  void LoadTrends(Store& store, int sex);
-  // Trends and adjusted series of one sex; true when at least one series was loaded.
-  bool LoadAdjusted(Store& store, int sex);
-  // Trends and adjusted series of the current sex.
-  void SaveAdjusted(Store& store);
-  // Both sexes' stored outputs into OutputSeries (after the adjusted inputs of both sexes).
-  void LoadOutputs(Store& store);
-  // Adjusted inputs, trends and outputs of the current sex.
-  // withAdjusted false: the stored adjusted inputs, trends and processed flags are left as they
-  // are (a result made from the original inputs does not replace the user's reshaping).
-  void SaveOutputs(Store& store, bool withAdjusted = true);
-  // "Save result": save, replace the stored result, or save under a new name.
-  // withOptions: the calculation options of the sex are stored in the same transaction.
-  SaveResultOutcome SaveResult(Store& store, bool withOptions = false, bool withAdjusted = true);
 
   std::int32_t InputId = 0;
   // The stored original inputs as they were read (InputsFingerprint); empty when not read. A
   // result made from them is not saved over inputs that changed on disk since.
   std::string StoredInputs;
-  // True when the stored original inputs are no longer those that were read.
-  bool InputsChangedOnDisk(Store& store) const;
   std::string DiseaseName;
   std::string ICDcode;
   PerVariableAndSex<std::int32_t> InputRowCount{};
@@ -188,30 +152,9 @@ class Tdiseaseam : public Tdisease {
   static void SmoothSpline(Series& series, int w, int maxAge);
 };
 
-// What a command reads of the disease under the diseases cursor, besides its record.
-enum DiseaseParts : unsigned {
-  kRecordOnly = 0,
-  // The age-group inputs of both sexes, spread over single years (ModelSeries then holds them).
-  kOriginalInputs = 1,
-  // The processed-input flags, then the stored adjusted inputs and trends of the other sex and of
-  // `sex` (so that the trends are those of `sex`).
-  kAdjustedInputs = 2,
-  // The stored outputs of both sexes and which sexes have them.
-  kStoredOutputs = 4,
-};
-
-// Loads the parts of the disease under the cursor into `disease` (whose record it takes) and sets
-// its sex. False, with nothing loaded, when the data set has no diseases.
-bool LoadDiseaseUnderCursor(Tdisease& disease, Tdisease::Store& store, int sex, unsigned parts);
-
-// The same as a new fitting disease; null when the data set has no diseases.
-std::unique_ptr<Tdiseaseam> DiseaseUnderCursor(Tdisease::Store& store, int sex, unsigned parts);
-
 // A fitting disease of its own for another calculation (a worker's run, the other sex): what a
 // calculation and its fit report read of the original — its record, flags, input rows and
 // series, trends and options — and nothing of a calculation's state.
 std::unique_ptr<Tdiseaseam> CopyForCalculation(const Tdisease& from);
-// Why a result was not saved over inputs that changed on disk since they were read.
-std::string InputsChangedMessage(const Tdisease& disease);
 
 }  // namespace kavrel

@@ -4,6 +4,7 @@
 
 #include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
+#include "core/engine/disease_store.h"
 #include "core/engine/fit_report.h"
 #include "core/engine/input_checks.h"
 
@@ -58,7 +59,7 @@ std::optional<std::string> UndeterminedFit(const Tdisease& disease, int sex,
   return std::nullopt;
 }
 
-std::variant<CalcOptions, std::string> PrepareCalculation(Tdisease& disease, Tdisease::Store& store,
+std::variant<CalcOptions, std::string> PrepareCalculation(Tdisease& disease, DiseaseStore& store,
                                                           const CalculationRequest& request) {
   const int sex = disease.Sex;
   CalcSettingsRecord& record = disease.CalcSettings.Records.at(static_cast<std::size_t>(sex));
@@ -77,7 +78,7 @@ std::variant<CalcOptions, std::string> PrepareCalculation(Tdisease& disease, Tdi
     options.Simplex.AskMoreIterations = false;
   }
   options.FitReportPercent = request.FitReportPercent;
-  if (options.ApplyTrends && !request.TrendsLoaded) disease.LoadTrends(store, sex);
+  if (options.ApplyTrends && !request.TrendsLoaded) store.LoadTrends(disease, sex);
   return options;
 }
 

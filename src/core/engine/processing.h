@@ -13,6 +13,7 @@
 #include "core/engine/calc_options.h"
 #include "core/engine/calc_settings.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/engine/fit_report.h"
 
 namespace kavrel {
@@ -54,7 +55,7 @@ struct CalculationRequest {
 // applied and checked, kept as the disease's options row of the sex (what a save with options
 // stores), then parsed; the stored trends read when they are to be applied. The refusal of a bad
 // change or option otherwise, with nothing calculated.
-std::variant<CalcOptions, std::string> PrepareCalculation(Tdisease& disease, Tdisease::Store& store,
+std::variant<CalcOptions, std::string> PrepareCalculation(Tdisease& disease, DiseaseStore& store,
                                                           const CalculationRequest& request);
 
 // "Calc&ulate" for the disease's current sex with the given options (its trends applied when

@@ -6,6 +6,7 @@
 
 #include "core/base/user_dialogs.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/input_editor.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
@@ -77,7 +78,7 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
   diseases.Locate("InputId", std::to_string(sourceId));
   Tdiseaseam disease(source);
   disease.TakeRecord(diseases);
-  Tdisease::Store store{data, dialogs, sourceMaxAge};
+  DiseaseStore store{data, dialogs, sourceMaxAge};
   std::array<std::array<Ttrendhazard, kTrendHazardCount>, kSexCount> trends;
   std::array<bool, kSexCount> hasResults{};
   std::array<int, kVariableCount> units{};  // "Rates per:" of each variable
@@ -85,11 +86,11 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
   {
     // All errors of the reading in one box.
     UserDialogs::ErrorGroup errors(dialogs, "Reading the disease " + source);
-    disease.LoadInputs(store);
-    disease.LoadProcessedFlags(store);
-    disease.LoadOutputs(store);
+    store.LoadInputs(disease);
+    store.LoadProcessedFlags(disease);
+    store.LoadOutputs(disease);
     for (int s = 0; s < kSexCount; ++s) {
-      disease.LoadTrends(store, s);
+      store.LoadTrends(disease, s);
       trends[s] = disease.Trends;
       disease.CalcSettings.LoadFromTable(s, data, sourceId);
     }

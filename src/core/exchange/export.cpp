@@ -14,6 +14,7 @@
 #include "core/base/user_dialogs.h"
 #include "core/base/utf8_text.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/grid.h"
 #include "core/exchange/xls_writer.h"
 #include "core/store/data_kavrel.h"
@@ -100,9 +101,9 @@ bool Texportgen::LoadDisease() {
   if (!HasOutput) return false;
   disease_ = std::make_unique<Tdisease>(diseases.FieldText("DiseaseName"));
   disease_->TakeRecord(diseases);
-  Tdisease::Store store{ctx_.Data, ctx_.Dialogs, ctx_.MaxAge};
-  disease_->LoadProcessedFlags(store);
-  disease_->LoadOutputs(store);
+  DiseaseStore store{ctx_.Data, ctx_.Dialogs, ctx_.MaxAge};
+  store.LoadProcessedFlags(*disease_);
+  store.LoadOutputs(*disease_);
   return true;
 }
 
@@ -447,8 +448,8 @@ bool Texportprevent::LoadDisease() {
   if (!HasOutput) return false;
   disease_ = std::make_unique<Tdisease>(diseases.FieldText("DiseaseName"));
   disease_->TakeRecord(diseases);
-  Tdisease::Store store{ctx_.Data, ctx_.Dialogs, ctx_.MaxAge};
-  disease_->LoadOutputs(store);
+  DiseaseStore store{ctx_.Data, ctx_.Dialogs, ctx_.MaxAge};
+  store.LoadOutputs(*disease_);
   return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/base/number_text.h"
 #include "core/base/user_dialogs.h"
+#include "core/engine/disease_store.h"
 #include "core/engine/input_checks.h"
 #include "core/exchange/pasted_block.h"
 #include "core/results/result_table.h"
@@ -185,11 +186,11 @@ std::string InputEditor::ChangedOnDiskQuestion() const {
          "are dropped). Cancel: go back.";
 }
 
-void InputEditor::Reload(Tdisease::Store& store) {
+void InputEditor::Reload(DiseaseStore& store) {
   Tdisease& d = env_.Disease;
   for (auto& rows : d.InputRows[env_.Variable]) rows.clear();
   const int sex = d.Sex;
-  d.LoadInputFlags(store, env_.Variable);
+  store.LoadInputFlags(d, env_.Variable);
   d.Sex = static_cast<std::uint8_t>(sex);
   FillGrid(kMales);
   FillGrid(kFemales);
@@ -225,10 +226,10 @@ bool InputEditor::Save() {
       return false;
     if (!ValuesAllowed(sex)) return false;
   }
-  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  DiseaseStore store{env_.Data, env_.Dialogs, env_.MaxAge};
   // Another program (or window) may have saved this disease's inputs since this window read them:
   // the user chooses, nothing is overwritten unasked.
-  if (d.InputsChangedOnDisk(store)) {
+  if (store.InputsChangedOnDisk(d)) {
     const DialogButton answer =
         env_.Dialogs.Message(ChangedOnDiskQuestion(), DialogKind::kWarning,
                              DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
@@ -245,7 +246,7 @@ bool InputEditor::Save() {
           ReadCellNumber(Grid(sex).Cell(1, static_cast<int>(k) + 1), env_.DecimalSeparator);
       records[k].Waarde = value.value_or(0.0) / Multiplier();
     }
-    d.StoreInput(store, v, sex);
+    store.StoreInput(d, v, sex);
   }
   MarkSaved();
   Closed = true;

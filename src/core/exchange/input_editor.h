@@ -12,6 +12,7 @@
 
 #include "core/agesched/age_groups.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/grid.h"
 
 namespace kavrel {
@@ -110,7 +111,7 @@ class InputEditor {
 
   void MarkSaved();
   std::string ChangedOnDiskQuestion() const;
-  void Reload(Tdisease::Store& store);
+  void Reload(DiseaseStore& store);
 
   Environment env_;
   Mode mode_ = Mode::kNormal;

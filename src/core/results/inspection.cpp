@@ -2,6 +2,7 @@
 
 #include "core/agesched/age_groups.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/engine/population_series.h"
 #include "core/results/fit_table.h"
 #include "core/results/view_options.h"
@@ -25,7 +26,7 @@ void InspectionWindow::SetSex(int sex) {
 
 void InspectionWindow::Load() {
   disease_.reset();
-  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  DiseaseStore store{env_.Data, env_.Dialogs, env_.MaxAge};
   // ModelSeries then holds the original inputs spread over their ages, InputSeries the adjusted
   // ones.
   disease_ = DiseaseUnderCursor(store, sex_, kOriginalInputs | kAdjustedInputs | kStoredOutputs);

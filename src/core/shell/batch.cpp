@@ -23,6 +23,7 @@
 #include "core/engine/calc_options.h"
 #include "core/engine/calc_settings.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/engine/fit_report.h"
 #include "core/engine/population_series.h"
 #include "core/engine/processing.h"
@@ -261,13 +262,13 @@ class Batch {
     try {
       // One read transaction for all the disease's queries: the file is locked and checked once.
       Database::Transaction reading(set.Data->Dataset(), false);
-      Tdisease::Store store = set.Session->Store();
+      DiseaseStore store = set.Session->Store();
       const bool asStored = !request_.Original;
       if (loaded != nullptr) {
         job.Disease = CopyForCalculation(*loaded);
         job.Disease->Sex = static_cast<std::uint8_t>(sex);
         // The stored trends are those of each sex.
-        if (asStored) job.Disease->LoadTrends(store, sex);
+        if (asStored) store.LoadTrends(*job.Disease, sex);
       } else {
         job.Disease = set.Session->LoadDisease(
             row.Disease, sex, kOriginalInputs | (asStored ? kAdjustedInputs : kRecordOnly));
@@ -421,14 +422,14 @@ class Batch {
         NotSaved(row, "The disease is no longer in the data set");
         return;
       }
-      Tdisease::Store store = set.Session->Store();
+      DiseaseStore store = set.Session->Store();
       // Inputs another program changed since this disease was read: its result is not saved,
       // and the data set's other results are.
-      if (disease.InputsChangedOnDisk(store)) {
+      if (store.InputsChangedOnDisk(disease)) {
         NotSaved(row, InputsChangedMessage(disease));
         return;
       }
-      disease.SaveResult(store, true, !job.KeepAdjusted);
+      store.SaveResult(disease, true, !job.KeepAdjusted);
       set.InGroup.push_back(&row);
     } catch (const std::exception& e) {
       Break(set, e.what());

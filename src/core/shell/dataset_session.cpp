@@ -4,6 +4,7 @@
 
 #include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/population.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
@@ -79,7 +80,7 @@ std::unique_ptr<Tdiseaseam> DatasetSession::LoadDisease(const std::string& name,
     dialogs_.ShowError("The data set has no disease named " + name);
     return nullptr;
   }
-  Tdisease::Store store = Store();
+  DiseaseStore store = Store();
   return DiseaseUnderCursor(store, sex, parts);
 }
 

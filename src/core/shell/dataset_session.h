@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 
 namespace kavrel {
 
@@ -44,7 +45,7 @@ class DatasetSession {
   // The open data set's name in the collection that lists its file, else the file's name without
   // its folder and extension.
   const std::string& DatasetName() const { return name_; }
-  Tdisease::Store Store() { return {data_, dialogs_, maxAge_}; }
+  DiseaseStore Store() { return {data_, dialogs_, maxAge_}; }
 
  private:
   TDataKavrel& data_;

@@ -5,6 +5,7 @@
 #include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/input_editor.h"
 #include "core/results/result_table.h"
 #include "core/store/data_kavrel.h"
@@ -278,16 +279,16 @@ void MainWindowModel::UpdateResultButtons() {
 std::unique_ptr<Tdisease> MainWindowModel::DiseaseForEditing(int variable) {
   PostPendingEdit();
   auto disease = std::make_unique<Tdisease>(std::string());
-  Tdisease::Store store{env_.Data, env_.Dialogs, env_.Settings.MaxAge};
+  DiseaseStore store{env_.Data, env_.Dialogs, env_.Settings.MaxAge};
   if (!LoadDiseaseUnderCursor(*disease, store, kMales, kRecordOnly)) return nullptr;
   CurrentDiseaseName = disease->DiseaseName;
-  disease->LoadInputFlags(store, variable);
+  store.LoadInputFlags(*disease, variable);
   return disease;
 }
 
 std::unique_ptr<Tdiseaseam> MainWindowModel::DiseaseForProcessing(int sex) {
   PostPendingEdit();
-  Tdisease::Store store{env_.Data, env_.Dialogs, env_.Settings.MaxAge};
+  DiseaseStore store{env_.Data, env_.Dialogs, env_.Settings.MaxAge};
   auto disease = DiseaseUnderCursor(store, sex, kOriginalInputs);
   if (!disease) return nullptr;
   CurrentDiseaseName = disease->DiseaseName;
@@ -305,9 +306,9 @@ int MainWindowModel::ChooseInputVariable() {
 
 std::unique_ptr<Tdiseaseam> MainWindowModel::DiseaseForAnalysis() {
   PostPendingEdit();
-  Tdisease::Store store{env_.Data, env_.Dialogs, env_.Settings.MaxAge};
+  DiseaseStore store{env_.Data, env_.Dialogs, env_.Settings.MaxAge};
   auto disease = DiseaseUnderCursor(store, kMales, kRecordOnly);
-  if (disease) disease->LoadProcessedFlags(store);
+  if (disease) store.LoadProcessedFlags(*disease);
   return disease;
 }
 

@@ -7,6 +7,7 @@
 #include "core/agesched/age_groups.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/amoeba.h"
+#include "core/engine/disease_store.h"
 #include "core/engine/processing.h"
 #include "core/exchange/population.h"
 #include "core/results/fit_table.h"
@@ -72,7 +73,7 @@ bool ProcessingWindow::Calculate() {
   request.CheckOptions = false;
   request.TrendsLoaded = true;
   request.FitReportPercent = env_.Options.FitReportPercent;
-  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  DiseaseStore store{env_.Data, env_.Dialogs, env_.MaxAge};
   CalcOptions options = std::get<CalcOptions>(PrepareCalculation(env_.Disease, store, request));
   options.Simplex.WarnOnMaxIterations = env_.Simplex.WarnOnMaxIterations;
   options.Simplex.AskMoreIterations = env_.Simplex.AskMoreIterations;
@@ -151,9 +152,9 @@ void ProcessingWindow::Original() {
 
 void ProcessingWindow::Adjusted() {
   Tdisease& d = env_.Disease;
-  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
-  d.LoadProcessedFlags(store);
-  d.LoadAdjusted(store, Sex());
+  DiseaseStore store{env_.Data, env_.Dialogs, env_.MaxAge};
+  store.LoadProcessedFlags(d);
+  store.LoadAdjusted(d, Sex());
   env_.Options.SetUpWeights(d, Sex());
   d.CalcSettings.LoadFromTable(Sex(), env_.Data, d.InputId);
   ShowOptionsInWindows(d.CalcSettings.Records.at(static_cast<std::size_t>(Sex())), env_.Options,
@@ -174,22 +175,23 @@ void ProcessingWindow::FromOutput() {
 }
 
 void ProcessingWindow::SaveChanges() {
-  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
+  DiseaseStore store{env_.Data, env_.Dialogs, env_.MaxAge};
   const int errors = env_.Dialogs.ErrorsShown();
-  env_.Disease.SaveAdjusted(store);
+  store.SaveAdjusted(env_.Disease);
   if (env_.Dialogs.ErrorsShown() == errors) unsavedAdjustments_ = false;
 }
 
 std::string ProcessingWindow::SaveResult() {
   Tdisease& d = env_.Disease;
-  Tdisease::Store store{env_.Data, env_.Dialogs, env_.MaxAge};
-  const auto outcome = d.SaveResult(store, true);
-  if (outcome == Tdisease::SaveResultOutcome::kCancelled) return {};
+  DiseaseStore store{env_.Data, env_.Dialogs, env_.MaxAge};
+  const auto outcome = store.SaveResult(d, true);
+  if (outcome == DiseaseStore::SaveResultOutcome::kCancelled) return {};
   unsavedResult_ = false;
   const std::string what = "Result of " + d.DiseaseName + ", " +
                            std::string(kSexNames.at(static_cast<std::size_t>(Sex()))) + ", saved";
-  return outcome == Tdisease::SaveResultOutcome::kSavedUnderNewName ? what + " under this new name"
-                                                                    : what;
+  return outcome == DiseaseStore::SaveResultOutcome::kSavedUnderNewName
+             ? what + " under this new name"
+             : what;
 }
 
 TableText ProcessingWindow::Table(const TableRequest& request) const {

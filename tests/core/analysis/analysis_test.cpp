@@ -10,6 +10,7 @@
 #include "core/analysis/uncertainty.h"
 #include "core/base/messages_log.h"
 #include "core/base/progress.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/population.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/datasets.h"
@@ -79,9 +80,9 @@ struct AnalysisTest : ::testing::Test {
     ASSERT_EQ(LoadMortality(population, data, dialogs, log, maxAge), PopulationLoad::kLoaded);
     ASSERT_TRUE(data.KavrelTable1().Locate("DiseaseName", "Stroke"));
     disease.TakeRecord(data.KavrelTable1());
-    Tdisease::Store store{data, dialogs, maxAge};
-    disease.LoadProcessedFlags(store);
-    for (int s = 0; s < kSexCount; ++s) disease.LoadAdjusted(store, s);
+    DiseaseStore store{data, dialogs, maxAge};
+    store.LoadProcessedFlags(disease);
+    for (int s = 0; s < kSexCount; ++s) store.LoadAdjusted(disease, s);
     disease.InputPresent = disease.Processed;
     disease.Sex = kMales;
     disease.TrendsOn = false;

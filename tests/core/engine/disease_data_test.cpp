@@ -3,6 +3,7 @@
 #include "core/engine/calc_options.h"
 #include "core/engine/calc_settings.h"
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/shell/calc_windows.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
@@ -35,7 +36,7 @@ struct DiseaseDataTest : StoreFixture {
   int Count(const std::string& select) { return data.QueryDataset(select).RecordCount(); }
 
   Tdiseaseam disease{"Alzheimer's disease"};
-  Tdisease::Store store{data, dialogs, kMaxAge};
+  DiseaseStore store{data, dialogs, kMaxAge};
 };
 
 // A flag without rows counts as absent; reading leaves the file as it was.
@@ -47,7 +48,7 @@ TEST_F(DiseaseDataTest, InputsAreSpreadAndAFlagWithoutRowsIsAbsent) {
   table().SetBoolean("FPrevalence", true);  // a flag without rows
   table().SetBoolean("IncidencePopRate", true);
   table().Post();
-  disease.LoadInputs(store);
+  store.LoadInputs(disease);
   const auto& series = disease.InputSeries[kIncidence][kMales];
   for (int a = 0; a <= 4; ++a) EXPECT_EQ(series[a], 0.001) << a;
   for (int a = 5; a <= 84; ++a) EXPECT_EQ(series[a], 0.002) << a;
@@ -68,7 +69,7 @@ TEST_F(DiseaseDataTest, SexTextsInOtherLettersAreTheSameSex) {
                    std::to_string(disease.InputId) + ", 'males', 0, 86, 0.002)");
   table().SetBoolean("MIncidence", true);
   table().Post();
-  disease.LoadInputs(store);
+  store.LoadInputs(disease);
   EXPECT_TRUE(disease.InputPresent[kIncidence][kMales]);
   EXPECT_EQ(disease.InputSeries[kIncidence][kMales][40], 0.002);
   EXPECT_TRUE(table().FieldBoolean("MIncidence"));
@@ -76,12 +77,12 @@ TEST_F(DiseaseDataTest, SexTextsInOtherLettersAreTheSameSex) {
   disease.Sex = kFemales;
   disease.InputPresent[kIncidence][kFemales] = true;
   for (int v = 0; v < kVariableCount; ++v) disease.OutputSeries[v][kFemales].fill(0.01);
-  disease.SaveOutputs(store);
+  store.SaveOutputs(disease);
   data.ExecDataset("update OutputIncidence set Sex='FEMALES '");
   // Saved again, also with the "has results" flag off: still one row.
   table().SetBoolean("FOutput", false);
   table().Post();
-  disease.SaveOutputs(store);
+  store.SaveOutputs(disease);
   EXPECT_EQ(Count("select * from OutputIncidence"), 1);
   EXPECT_EQ(Count("select * from OutputIncidence where Sex='Females'"), 1);
 }
@@ -89,7 +90,7 @@ TEST_F(DiseaseDataTest, SexTextsInOtherLettersAreTheSameSex) {
 TEST_F(DiseaseDataTest, StoringInputRowsAsksBeforeReplacing) {
   disease.InputRows[kPrevalence][kFemales] = {{0, kFemales, 0, 50, 0.01},
                                               {1, kFemales, 50, 86, 0.1}};
-  ASSERT_TRUE(disease.StoreInput(store, kPrevalence, kFemales));
+  ASSERT_TRUE(store.StoreInput(disease, kPrevalence, kFemales));
   EXPECT_EQ(Count("select * from InputPrevalence where Sex='Females'"), 2);
   EXPECT_TRUE(table().FieldBoolean("FPrevalence"));
   EXPECT_TRUE(dialogs.Texts().empty());
@@ -97,16 +98,16 @@ TEST_F(DiseaseDataTest, StoringInputRowsAsksBeforeReplacing) {
   // Stored already: Cancel writes nothing, Yes replaces.
   disease.InputRows[kPrevalence][kFemales].resize(1);
   dialogs.Push(DialogButton::kCancel);
-  EXPECT_FALSE(disease.StoreInput(store, kPrevalence, kFemales));
+  EXPECT_FALSE(store.StoreInput(disease, kPrevalence, kFemales));
   EXPECT_EQ(dialogs.Texts().back(),
             "Prevalence input for Alzheimer's disease, Females already exists. Overwrite?");
   EXPECT_EQ(Count("select * from InputPrevalence"), 2);
   dialogs.Push(DialogButton::kYes);
-  EXPECT_TRUE(disease.StoreInput(store, kPrevalence, kFemales));
+  EXPECT_TRUE(store.StoreInput(disease, kPrevalence, kFemales));
   EXPECT_EQ(Count("select * from InputPrevalence"), 1);
 
   // An empty list for a sex while the other has none: nothing to save.
-  EXPECT_TRUE(disease.StoreInput(store, kDuration, kMales));
+  EXPECT_TRUE(store.StoreInput(disease, kDuration, kMales));
   EXPECT_EQ(dialogs.Texts().back(), "Nothing to save");
   EXPECT_FALSE(table().FieldBoolean("MDuration"));
 }
@@ -122,7 +123,7 @@ TEST_F(DiseaseDataTest, AdjustedInputsAndTrendsRoundTrip) {
   disease.TrendsOn = true;
   disease.Trends[0].Blocks = {{-10, 0, 1.02}, {-30, -11, 0.99}};
   disease.Trends[2].Blocks = {{-5, 0, 0.97}};
-  disease.SaveAdjusted(store);
+  store.SaveAdjusted(disease);
   EXPECT_EQ(Count("select * from Trends where Sex='Females'"), 3);
   EXPECT_EQ(Count("select * from IntermIncidence"), 1);
   EXPECT_EQ(Count("select * from IntermRemission"), 0);
@@ -132,10 +133,10 @@ TEST_F(DiseaseDataTest, AdjustedInputsAndTrendsRoundTrip) {
   Tdiseaseam again("Alzheimer's disease");
   again.TakeRecord(table());
   again.InputPresent[kIncidence][kFemales] = true;
-  again.LoadProcessedFlags(store);
+  store.LoadProcessedFlags(again);
   EXPECT_TRUE(again.Processed[kPrevalence][kFemales]);
   EXPECT_FALSE(again.Processed[kPrevalence][kMales]);
-  ASSERT_TRUE(again.LoadAdjusted(store, kFemales));
+  ASSERT_TRUE(store.LoadAdjusted(again, kFemales));
   EXPECT_TRUE(again.TrendsOn);
   ASSERT_EQ(again.Trends[0].Blocks.size(), 2u);
   EXPECT_EQ(again.Trends[0].Blocks[1].Startt, -30);  // most recent first
@@ -150,11 +151,11 @@ TEST_F(DiseaseDataTest, AdjustedInputsAndTrendsRoundTrip) {
 
   // Saving with the trends not applied keeps the stored ones; only the trend window removes them.
   disease.TrendsOn = false;
-  disease.SaveAdjusted(store);
+  store.SaveAdjusted(disease);
   EXPECT_EQ(Count("select * from Trends"), 3);
   disease.Trends = {};
   disease.TrendsEdited = true;
-  disease.SaveAdjusted(store);
+  store.SaveAdjusted(disease);
   EXPECT_EQ(Count("select * from Trends"), 0);
 }
 
@@ -165,13 +166,13 @@ TEST_F(DiseaseDataTest, SaveResultOverwriteAndSaveAs) {
   disease.InputRows[kIncidence][kMales] = {{0, kMales, 0, 86, 0.003}};
   disease.ICDcode = "F00";
   for (int v = 0; v < kVariableCount; ++v) disease.OutputSeries[v][kMales].fill(0.5 + v);
-  EXPECT_EQ(disease.SaveResult(store), Tdisease::SaveResultOutcome::kSaved);
+  EXPECT_EQ(store.SaveResult(disease), DiseaseStore::SaveResultOutcome::kSaved);
   EXPECT_TRUE(table().FieldBoolean("MOutput"));
   EXPECT_TRUE(dialogs.Texts().empty());
 
   // Twice, answering Yes: still one row per sex.
   dialogs.Push(DialogButton::kYes);
-  EXPECT_EQ(disease.SaveResult(store), Tdisease::SaveResultOutcome::kSaved);
+  EXPECT_EQ(store.SaveResult(disease), DiseaseStore::SaveResultOutcome::kSaved);
   EXPECT_EQ(dialogs.Texts().back(),
             "Output for Alzheimer's disease for Males already exists. Overwrite?");
   for (int v = 0; v < kVariableCount; ++v) EXPECT_EQ(Count("select * from " + OutputTable(v)), 1);
@@ -180,18 +181,18 @@ TEST_F(DiseaseDataTest, SaveResultOverwriteAndSaveAs) {
   for (const char* name : {"", "Alzheimer's disease"}) {
     dialogs.Push(DialogButton::kNo);
     dialogs.Push(std::optional<std::string>(name));
-    EXPECT_EQ(disease.SaveResult(store), Tdisease::SaveResultOutcome::kCancelled);
+    EXPECT_EQ(store.SaveResult(disease), DiseaseStore::SaveResultOutcome::kCancelled);
   }
   EXPECT_EQ(dialogs.Texts().back(),
             "A disease named Alzheimer's disease already exists. Nothing was saved.");
   EXPECT_EQ(Count("select * from InputDiseases"), 1);
   dialogs.Push(DialogButton::kCancel);
-  EXPECT_EQ(disease.SaveResult(store), Tdisease::SaveResultOutcome::kCancelled);
+  EXPECT_EQ(store.SaveResult(disease), DiseaseStore::SaveResultOutcome::kCancelled);
 
   // No, then a new name: a second disease with the flags, the current sex's rows and results.
   dialogs.Push(DialogButton::kNo);
   dialogs.Push(std::optional<std::string>("Dementia, all"));
-  EXPECT_EQ(disease.SaveResult(store), Tdisease::SaveResultOutcome::kSavedUnderNewName);
+  EXPECT_EQ(store.SaveResult(disease), DiseaseStore::SaveResultOutcome::kSavedUnderNewName);
   EXPECT_EQ(disease.DiseaseName, "Dementia, all");
   EXPECT_EQ(disease.InputId, 2);
   EXPECT_EQ(table().Key(), 2);
@@ -211,11 +212,11 @@ TEST_F(DiseaseDataTest, OutputsReloadPerSexAndAFailedSaveWritesNothing) {
   for (int v = 0; v < kVariableCount; ++v) {
     for (int a = 0; a <= kMaxAge; ++a) disease.OutputSeries[v][kFemales][a] = v + a / 1000.0;
   }
-  disease.SaveOutputs(store);
+  store.SaveOutputs(disease);
   Tdiseaseam reloaded("Alzheimer's disease");
   reloaded.TakeRecord(table());
   reloaded.OutputSeries[kPrevalence][kMales].fill(7.0);
-  reloaded.LoadOutputs(store);
+  store.LoadOutputs(reloaded);
   for (int v = 0; v < kVariableCount; ++v) {
     for (int a = 0; a <= kMaxAge; ++a) {
       EXPECT_NEAR(reloaded.OutputSeries[v][kFemales][a], disease.OutputSeries[v][kFemales][a],
@@ -228,7 +229,7 @@ TEST_F(DiseaseDataTest, OutputsReloadPerSexAndAFailedSaveWritesNothing) {
   disease.Sex = kMales;
   disease.InputPresent[kIncidence][kMales] = true;
   data.ExecDataset("drop table OutputRRMortality");
-  EXPECT_THROW(disease.SaveOutputs(store), DatabaseError);
+  EXPECT_THROW(store.SaveOutputs(disease), DatabaseError);
   EXPECT_EQ(Count("select * from IntermIncidence where Sex='Males'"), 0);
   EXPECT_EQ(Count("select * from OutputIncidence where Sex='Males'"), 0);
   EXPECT_FALSE(table().FieldBoolean("MOutput"));

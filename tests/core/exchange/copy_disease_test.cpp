@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/input_editor.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
@@ -32,9 +33,9 @@ struct CopyDiseaseTest : StoreFixture {
     table.Refresh();
     Tdisease disease("Asthma");
     disease.TakeRecord(table);
-    Tdisease::Store store{data, dialogs, 100};
+    DiseaseStore store{data, dialogs, 100};
     disease.InputRows[kIncidence][kMales] = {{0, kMales, 0, 101, 0.004}};
-    disease.StoreInput(store, kIncidence, kMales);
+    store.StoreInput(disease, kIncidence, kMales);
     for (int s = 0; s < kSexCount; ++s) {
       disease.Sex = static_cast<std::uint8_t>(s);
       disease.InputSeries[kIncidence][s].fill(0.004 + s * 0.001);
@@ -44,7 +45,7 @@ struct CopyDiseaseTest : StoreFixture {
       disease.Trends = {};
       disease.Trends[0].Blocks = {{-10, 0, s == kMales ? 1.02 : 0.97}};
       if (s == kFemales) disease.Trends[2].Blocks = {{-5, 0, 0.99}};
-      disease.SaveOutputs(store);
+      store.SaveOutputs(disease);
     }
     disease.CalcSettings.Records[kMales].Agegroup = 4;
     ASSERT_TRUE(disease.CalcSettings.SaveToTable(kMales, data, disease.InputId, dialogs));

@@ -10,6 +10,7 @@
 #include <zlib.h>
 
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/xls_writer.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/layout.h"
@@ -75,13 +76,13 @@ struct ExportTest : StoreFixture {
     table.Locate("DiseaseName", name);
     Tdisease disease(name);
     disease.TakeRecord(table);
-    Tdisease::Store store{data, dialogs, 100};
+    DiseaseStore store{data, dialogs, 100};
     for (int s : sexes) {
       disease.Sex = static_cast<std::uint8_t>(s);
       disease.InputPresent[kIncidence][s] = adjusted;
       disease.InputSeries[kIncidence][s].fill(0.002);
       for (int v = 0; v < kVariableCount; ++v) disease.OutputSeries[v][s].fill(0.001 * (v + 1));
-      disease.SaveOutputs(store);
+      store.SaveOutputs(disease);
     }
   }
 
@@ -139,9 +140,9 @@ TEST_F(ExportTest, FileAndScreenAgreeInBothIncidenceModes) {
     Tdisease disease("Asthma");
     data.KavrelTable1().Locate("DiseaseName", "Asthma");
     disease.TakeRecord(data.KavrelTable1());
-    Tdisease::Store store{data, dialogs, 100};
-    disease.LoadProcessedFlags(store);
-    disease.LoadOutputs(store);
+    DiseaseStore store{data, dialogs, 100};
+    store.LoadProcessedFlags(disease);
+    store.LoadOutputs(disease);
     disease.Calculated[kMales] = true;
     Tkolomlijst list(TableEnvironment{population, mortality, 100, disease.IncidenceIsHazard});
     list.BuildRows(groups, kMales);

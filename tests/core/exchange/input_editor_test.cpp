@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/engine/disease_store.h"
 #include "core/engine/input_checks.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
@@ -94,11 +95,11 @@ TEST_F(InputEditorTest, InputsChangedByAnotherProgramAreNotOverwrittenUnasked) {
   auto first = Editor();
   first.Open(InputEditor::Mode::kNormal);
   ASSERT_TRUE(first.Save());  // stored: 0.0025 and 0.01
-  Tdisease::Store store{data, dialogs, 85};
+  DiseaseStore store{data, dialogs, 85};
   const auto read = [&] {
     for (auto& rows : disease.InputRows[kPrevalence]) rows.clear();
     data.KavrelTable1().Refresh();
-    disease.LoadInputFlags(store, kPrevalence);
+    store.LoadInputFlags(disease, kPrevalence);
   };
   const auto otherProgram = [this](const std::string& value) {
     Database other = Database::Open(dir.File("Set.mdb"));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/engine/disease.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/grid.h"
 #include "store/store_fixture.h"
 
@@ -60,8 +61,8 @@ TEST_F(InputImportTest, RoundTripAddsAndReplaces) {
   EXPECT_EQ(diseases.Key(), 1);  // kept its number
   Tdisease asthma("Asthma");
   asthma.TakeRecord(diseases);
-  Tdisease::Store store{data, dialogs, 100};
-  asthma.LoadInputs(store);
+  DiseaseStore store{data, dialogs, 100};
+  store.LoadInputs(asthma);
   EXPECT_FALSE(asthma.InputPresent[kIncidence][kMales]);
   ASSERT_TRUE(asthma.InputPresent[kPrevalence][kMales]);
   ASSERT_EQ(asthma.InputRows[kPrevalence][kMales].size(), 2u);
@@ -72,7 +73,7 @@ TEST_F(InputImportTest, RoundTripAddsAndReplaces) {
   ASSERT_TRUE(diseases.Locate("DiseaseName", "Stroke"));
   Tdisease stroke("Stroke");
   stroke.TakeRecord(diseases);
-  stroke.LoadInputs(store);
+  store.LoadInputs(stroke);
   EXPECT_TRUE(stroke.InputPresent[kRemission][kFemales]);
   EXPECT_TRUE(stroke.InputPresent[kCaseFatality][kFemales]);
   EXPECT_DOUBLE_EQ(stroke.InputSeries[kIncidence][kFemales][60], 0.004);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/base/messages_log.h"
+#include "core/engine/disease_store.h"
 #include "core/exchange/population.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"

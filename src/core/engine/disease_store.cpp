@@ -1,4 +1,4 @@
-// The disease's inputs, adjusted inputs, trends and outputs in the open data set.
+#include "core/engine/disease_store.h"
 
 #include <algorithm>
 #include <string>
@@ -26,7 +26,7 @@ std::string Trimmed(const std::string& text) {
 
 // A series row of the disease and sex: name, id, sex, then the values of ages 0 ... maxAge,
 // inserted as "insert into TABLE values (...)" would insert them.
-void InsertSeriesRow(Tdisease::Store& store, const std::string& table, const Tdisease& disease,
+void InsertSeriesRow(DiseaseStore& store, const std::string& table, const Tdisease& disease,
                      int sex, const Series& series) {
   std::vector<Database::RowValue> values;
   values.reserve(static_cast<std::size_t>(store.MaxAge) + 4);
@@ -40,7 +40,7 @@ void InsertSeriesRow(Tdisease::Store& store, const std::string& table, const Tdi
 // A write made of several statements: all of it or nothing. After a failure the diseases cursor
 // is read again, so it shows what the file holds.
 template <typename Work>
-void Atomically(Tdisease::Store& store, Work&& work) {
+void Atomically(DiseaseStore& store, Work&& work) {
   try {
     Database::Transaction transaction(store.Data.Dataset());
     work();
@@ -95,15 +95,15 @@ void Tdisease::TakeRecord(const TableCursor& diseases) {
   ICDcode = diseases.FieldText("ICDcode");
 }
 
-void Tdisease::LoadInputRows(Store& store, int v) {
-  const int s = Sex;
-  QueryResult& rows = store.Data.QueryDataset("select Lage, Hage, Waarde from " + InputTable(v) +
-                                              " where inputid=" + std::to_string(InputId) +
-                                              SexCondition(s) + " order by Lage");
-  NameTheRows(rows, store.Dialogs,
-              "input " + std::string(kVariableDisplayNames[v]) + " of " + DiseaseName + " for " +
+void DiseaseStore::LoadInputRows(Tdisease& d, int v) {
+  const int s = d.Sex;
+  QueryResult& rows = Data.QueryDataset("select Lage, Hage, Waarde from " + InputTable(v) +
+                                        " where inputid=" + std::to_string(d.InputId) +
+                                        SexCondition(s) + " order by Lage");
+  NameTheRows(rows, Dialogs,
+              "input " + std::string(kVariableDisplayNames[v]) + " of " + d.DiseaseName + " for " +
                   SexText(s));
-  auto& list = InputRows[v][s];
+  auto& list = d.InputRows[v][s];
   int index = 0;
   for (rows.First(); !rows.Eof(); rows.Next()) {
     Tinputdat row;
@@ -114,218 +114,218 @@ void Tdisease::LoadInputRows(Store& store, int v) {
     row.Waarde = rows.AsDouble(2);
     if (rows.IsNull(2)) {
       // SQLite keeps a value that was not a number (NaN) as null: missing, not 0.
-      store.Dialogs.ShowError("The value of " + std::string(kVariableDisplayNames[v]) + " of " +
-                              DiseaseName + " for " + SexText(s) + " at ages " +
-                              GroupLabel(row.Lage, row.Hage, store.MaxAge) + " is missing.");
+      Dialogs.ShowError("The value of " + std::string(kVariableDisplayNames[v]) + " of " +
+                        d.DiseaseName + " for " + SexText(s) + " at ages " +
+                        GroupLabel(row.Lage, row.Hage, MaxAge) + " is missing.");
     }
     list.push_back(row);
-    ++InputRowCount[v][s];
+    ++d.InputRowCount[v][s];
   }
 }
 
-void Tdisease::LoadInputs(Store& store) {
-  UserDialogs::ErrorGroup errors(store.Dialogs, "Reading the inputs of " + DiseaseName);
-  TableCursor& diseases = store.Data.KavrelTable1();
+void DiseaseStore::LoadInputs(Tdisease& d) {
+  UserDialogs::ErrorGroup errors(Dialogs, "Reading the inputs of " + d.DiseaseName);
+  TableCursor& diseases = Data.KavrelTable1();
   for (int v = 0; v < kVariableCount; ++v) {
     for (int s = 0; s < kSexCount; ++s) {
-      InputPresent[v][s] = diseases.FieldBoolean(kInputFlagColumns[s][v]);
-      FromOutput[v][s] = false;
+      d.InputPresent[v][s] = diseases.FieldBoolean(kInputFlagColumns[s][v]);
+      d.FromOutput[v][s] = false;
     }
   }
-  IncidenceIsHazard = !diseases.FieldBoolean("IncidencePopRate");
+  d.IncidenceIsHazard = !diseases.FieldBoolean("IncidencePopRate");
   for (int v = 0; v < kVariableCount; ++v) {
     for (int s = 0; s < kSexCount; ++s) {
-      if (!InputPresent[v][s]) continue;
-      Sex = static_cast<std::uint8_t>(s);
-      const auto first = InputRows[v][s].size();
-      LoadInputRows(store, v);
+      if (!d.InputPresent[v][s]) continue;
+      d.Sex = static_cast<std::uint8_t>(s);
+      const auto first = d.InputRows[v][s].size();
+      LoadInputRows(d, v);
       // A flag without rows counts as absent. Reading leaves the file as it is: the flag is put
       // right when the input is saved.
-      if (InputRows[v][s].size() == first) InputPresent[v][s] = false;
-      for (auto k = first; k < InputRows[v][s].size(); ++k) {
-        const Tinputdat& row = InputRows[v][s][k];
+      if (d.InputRows[v][s].size() == first) d.InputPresent[v][s] = false;
+      for (auto k = first; k < d.InputRows[v][s].size(); ++k) {
+        const Tinputdat& row = d.InputRows[v][s][k];
         for (int a = std::max(row.Lage, 0); a < row.Hage && a <= kHighestPossibleAge; ++a) {
-          InputSeries[v][s][a] = row.Waarde;
+          d.InputSeries[v][s][a] = row.Waarde;
         }
       }
     }
   }
-  ModelSeries = InputSeries;
-  if (InputId > 0) StoredInputs = InputsFingerprint(store.Data.Dataset(), InputId);
+  d.ModelSeries = d.InputSeries;
+  if (d.InputId > 0) d.StoredInputs = InputsFingerprint(Data.Dataset(), d.InputId);
 }
 
-bool Tdisease::InputsChangedOnDisk(Store& store) const {
-  return InputId > 0 && !StoredInputs.empty() &&
-         InputsFingerprint(store.Data.Dataset(), InputId) != StoredInputs;
+bool DiseaseStore::InputsChangedOnDisk(const Tdisease& d) {
+  return d.InputId > 0 && !d.StoredInputs.empty() &&
+         InputsFingerprint(Data.Dataset(), d.InputId) != d.StoredInputs;
 }
 
-void Tdisease::LoadInputFlags(Store& store, int v) {
-  TableCursor& diseases = store.Data.KavrelTable1();
-  InputId = static_cast<std::int32_t>(diseases.Key());
+void DiseaseStore::LoadInputFlags(Tdisease& d, int v) {
+  TableCursor& diseases = Data.KavrelTable1();
+  d.InputId = static_cast<std::int32_t>(diseases.Key());
   for (int w = 0; w < kVariableCount; ++w) {
     for (int s = 0; s < kSexCount; ++s) {
-      InputPresent[w][s] = diseases.FieldBoolean(kInputFlagColumns[s][w]);
+      d.InputPresent[w][s] = diseases.FieldBoolean(kInputFlagColumns[s][w]);
     }
   }
-  IncidenceIsHazard = !diseases.FieldBoolean("IncidencePopRate");
+  d.IncidenceIsHazard = !diseases.FieldBoolean("IncidencePopRate");
   for (int s = 0; s < kSexCount; ++s) {
-    if (!InputPresent[v][s]) continue;
-    Sex = static_cast<std::uint8_t>(s);
-    LoadInputRows(store, v);
+    if (!d.InputPresent[v][s]) continue;
+    d.Sex = static_cast<std::uint8_t>(s);
+    LoadInputRows(d, v);
   }
-  if (InputId > 0) StoredInputs = InputsFingerprint(store.Data.Dataset(), InputId);
+  if (d.InputId > 0) d.StoredInputs = InputsFingerprint(Data.Dataset(), d.InputId);
 }
 
-bool Tdisease::StoreInput(Store& store, int v, int sex) {
-  TableCursor& diseases = store.Data.KavrelTable1();
+bool DiseaseStore::StoreInput(Tdisease& d, int v, int sex) {
+  TableCursor& diseases = Data.KavrelTable1();
   if (!diseases.FieldBoolean(kInputFlagColumns[sex][v])) {
-    SaveInputRows(store, v, sex);
+    SaveInputRows(d, v, sex);
     return true;
   }
-  const std::string question = std::string(kVariableDisplayNames[v]) + " input for " + DiseaseName +
-                               ", " + SexText(sex) + " already exists. Overwrite?";
-  if (store.Dialogs.Message(question, DialogKind::kConfirmation,
-                            DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
+  const std::string question = std::string(kVariableDisplayNames[v]) + " input for " +
+                               d.DiseaseName + ", " + SexText(sex) + " already exists. Overwrite?";
+  if (Dialogs.Message(question, DialogKind::kConfirmation,
+                      DialogButton::kYes | DialogButton::kCancel) != DialogButton::kYes) {
     return false;
   }
-  Atomically(store, [&] {
-    store.Data.ExecDataset("delete from " + InputTable(v) +
-                           " where InputId=" + std::to_string(InputId) + SexCondition(sex));
-    SaveInputRows(store, v, sex);
+  Atomically(*this, [&] {
+    Data.ExecDataset("delete from " + InputTable(v) +
+                     " where InputId=" + std::to_string(d.InputId) + SexCondition(sex));
+    SaveInputRows(d, v, sex);
   });
   return true;
 }
 
-void Tdisease::SaveInputRows(Store& store, int v, int sex) {
-  const auto& rows = InputRows[v][sex];
-  Atomically(store, [&] {
+void DiseaseStore::SaveInputRows(Tdisease& d, int v, int sex) {
+  const auto& rows = d.InputRows[v][sex];
+  Atomically(*this, [&] {
     for (const Tinputdat& row : rows) {
-      store.Data.ExecDataset("insert into " + InputTable(v) + " values (" + Quote(DiseaseName) +
-                             ", " + std::to_string(InputId) + ", " + QuotedSex(sex) + ", " +
-                             std::to_string(row.Lage) + ", " + std::to_string(row.Hage) + ", " +
-                             StatementReal(row.Waarde) + ")");
+      Data.ExecDataset("insert into " + InputTable(v) + " values (" + Quote(d.DiseaseName) + ", " +
+                       std::to_string(d.InputId) + ", " + QuotedSex(sex) + ", " +
+                       std::to_string(row.Lage) + ", " + std::to_string(row.Hage) + ", " +
+                       StatementReal(row.Waarde) + ")");
     }
-    TableCursor& diseases = store.Data.KavrelTable1();
+    TableCursor& diseases = Data.KavrelTable1();
     diseases.SetBoolean(kInputFlagColumns[sex][v], !rows.empty());
-    diseases.SetBoolean("IncidencePopRate", !IncidenceIsHazard);
+    diseases.SetBoolean("IncidencePopRate", !d.IncidenceIsHazard);
     diseases.Post();
   });
-  InputPresent[v][sex] = !rows.empty();
-  if (!InputPresent[v][kMales] && !InputPresent[v][kFemales]) {
-    store.Dialogs.ShowInformation("Nothing to save");
+  d.InputPresent[v][sex] = !rows.empty();
+  if (!d.InputPresent[v][kMales] && !d.InputPresent[v][kFemales]) {
+    Dialogs.ShowInformation("Nothing to save");
   }
   // What is stored now is this object's own: later saves compare with it.
-  if (InputId > 0 && !StoredInputs.empty()) {
-    StoredInputs = InputsFingerprint(store.Data.Dataset(), InputId);
+  if (d.InputId > 0 && !d.StoredInputs.empty()) {
+    d.StoredInputs = InputsFingerprint(Data.Dataset(), d.InputId);
   }
 }
 
-void Tdisease::LoadProcessedFlags(Store& store) {
+void DiseaseStore::LoadProcessedFlags(Tdisease& d) {
   for (int s = 0; s < kSexCount; ++s) {
     std::string select = "select ";
     for (auto column : kProcessedFlagColumns[s]) select += std::string(column) + ", ";
-    select += "IncidencePopRate from inputdiseases where inputid=" + std::to_string(InputId);
-    QueryResult& row = store.Data.QueryDataset(select);
+    select += "IncidencePopRate from inputdiseases where inputid=" + std::to_string(d.InputId);
+    QueryResult& row = Data.QueryDataset(select);
     if (row.RecordCount() == 0) continue;
-    for (int v = 0; v < kVariableCount; ++v) Processed[v][s] = row.AsBoolean(v);
-    IncidenceIsHazard = !row.AsBoolean(kVariableCount);
+    for (int v = 0; v < kVariableCount; ++v) d.Processed[v][s] = row.AsBoolean(v);
+    d.IncidenceIsHazard = !row.AsBoolean(kVariableCount);
   }
 }
 
-void Tdisease::LoadTrends(Store& store, int sex) {
-  TrendsOn = false;
+void DiseaseStore::LoadTrends(Tdisease& d, int sex) {
+  d.TrendsOn = false;
   for (int h = 0; h < kTrendHazardCount; ++h) {
-    Trends[h].Blocks.clear();
-    QueryResult& rows = store.Data.QueryDataset(
-        "select * from trends where InputId=" + std::to_string(InputId) + SexCondition(sex) +
+    d.Trends[h].Blocks.clear();
+    QueryResult& rows = Data.QueryDataset(
+        "select * from trends where InputId=" + std::to_string(d.InputId) + SexCondition(sex) +
         " and VarName=" + Quote(kTrendHazardNames[h]) + " order by endt DESC");
-    if (rows.RecordCount() > 0) TrendsOn = true;
+    if (rows.RecordCount() > 0) d.TrendsOn = true;
     for (rows.First(); !rows.Eof(); rows.Next()) {
       Trendblok block;
       block.Startt = static_cast<std::int32_t>(rows.AsInteger("Startt"));
       block.Endt = static_cast<std::int32_t>(rows.AsInteger("Endt"));
       block.Waarde = rows.AsDouble("Waarde");
-      Trends[h].Blocks.push_back(block);
+      d.Trends[h].Blocks.push_back(block);
     }
   }
 }
 
-bool Tdisease::LoadAdjusted(Store& store, int sex) {
+bool DiseaseStore::LoadAdjusted(Tdisease& d, int sex) {
   UserDialogs::ErrorGroup errors(
-      store.Dialogs, "Reading the adjusted inputs of " + DiseaseName + " for " + SexText(sex));
-  LoadTrends(store, sex);
+      Dialogs, "Reading the adjusted inputs of " + d.DiseaseName + " for " + SexText(sex));
+  LoadTrends(d, sex);
   bool loaded = false;
   for (int v = 0; v < kVariableCount; ++v) {
-    if (!Processed[v][sex]) continue;
-    QueryResult& rows = store.Data.QueryDataset("select * from " + IntermTable(v) +
-                                                " where InputId=" + std::to_string(InputId));
+    if (!d.Processed[v][sex]) continue;
+    QueryResult& rows = Data.QueryDataset("select * from " + IntermTable(v) +
+                                          " where InputId=" + std::to_string(d.InputId));
     // A flag whose row is missing leaves the series as it is.
     if (!FindSexRow(rows, sex)) continue;
-    NameTheRows(rows, store.Dialogs,
-                "adjusted " + std::string(kVariableDisplayNames[v]) + " of " + DiseaseName +
+    NameTheRows(rows, Dialogs,
+                "adjusted " + std::string(kVariableDisplayNames[v]) + " of " + d.DiseaseName +
                     " for " + SexText(sex));
-    FromOutput[v][sex] = !InputPresent[v][sex];
-    for (int a = 0; a <= store.MaxAge; ++a) InputSeries[v][sex][a] = rows.AsDouble(3 + a);
+    d.FromOutput[v][sex] = !d.InputPresent[v][sex];
+    for (int a = 0; a <= MaxAge; ++a) d.InputSeries[v][sex][a] = rows.AsDouble(3 + a);
     loaded = true;
   }
   return loaded;
 }
 
-void Tdisease::SaveAdjusted(Store& store) {
-  const int s = Sex;
-  const Database::RowValue id = std::int64_t{InputId};
-  const std::string where = " where InputId=" + std::to_string(InputId) + SexCondition(s);
+void DiseaseStore::SaveAdjusted(Tdisease& d) {
+  const int s = d.Sex;
+  const Database::RowValue id = std::int64_t{d.InputId};
+  const std::string where = " where InputId=" + std::to_string(d.InputId) + SexCondition(s);
   const std::string head =
-      Quote(DiseaseName) + ", " + std::to_string(InputId) + ", " + QuotedSex(s);
-  Atomically(store, [&] {
+      Quote(d.DiseaseName) + ", " + std::to_string(d.InputId) + ", " + QuotedSex(s);
+  Atomically(*this, [&] {
     for (int v = 0; v < kVariableCount; ++v) {
-      store.Data.Dataset().Run(
-          "delete from " + IntermTable(v) + " where InputId=?" + SexCondition(s), {id});
+      Data.Dataset().Run("delete from " + IntermTable(v) + " where InputId=?" + SexCondition(s),
+                         {id});
     }
-    if (TrendsOn || TrendsEdited) {
-      store.Data.ExecDataset("delete from Trends" + where);
+    if (d.TrendsOn || d.TrendsEdited) {
+      Data.ExecDataset("delete from Trends" + where);
       for (int h = 0; h < kTrendHazardCount; ++h) {
-        for (const Trendblok& block : Trends[h].Blocks) {
-          store.Data.ExecDataset("insert into Trends values (" + head + ", " +
-                                 Quote(kTrendHazardNames[h]) + ", " + std::to_string(block.Startt) +
-                                 ", " + std::to_string(block.Endt) + ", " +
-                                 StatementReal(block.Waarde) + ")");
+        for (const Trendblok& block : d.Trends[h].Blocks) {
+          Data.ExecDataset("insert into Trends values (" + head + ", " +
+                           Quote(kTrendHazardNames[h]) + ", " + std::to_string(block.Startt) +
+                           ", " + std::to_string(block.Endt) + ", " + StatementReal(block.Waarde) +
+                           ")");
         }
       }
     }
-    TableCursor& diseases = store.Data.KavrelTable1();
+    TableCursor& diseases = Data.KavrelTable1();
     for (int v = 0; v < kVariableCount; ++v) {
-      const bool keep = InputPresent[v][s] || FromOutput[v][s];
-      if (keep) InsertSeriesRow(store, IntermTable(v), *this, s, InputSeries[v][s]);
-      Processed[v][s] = keep;
+      const bool keep = d.InputPresent[v][s] || d.FromOutput[v][s];
+      if (keep) InsertSeriesRow(*this, IntermTable(v), d, s, d.InputSeries[v][s]);
+      d.Processed[v][s] = keep;
       diseases.SetBoolean(kProcessedFlagColumns[s][v], keep);
     }
     diseases.Post();
   });
 }
 
-void Tdisease::LoadOutputs(Store& store) {
-  UserDialogs::ErrorGroup errors(store.Dialogs, "Reading the results of " + DiseaseName);
-  LoadAdjusted(store, kMales);
-  LoadAdjusted(store, kFemales);
+void DiseaseStore::LoadOutputs(Tdisease& d) {
+  UserDialogs::ErrorGroup errors(Dialogs, "Reading the results of " + d.DiseaseName);
+  LoadAdjusted(d, kMales);
+  LoadAdjusted(d, kFemales);
   std::array<std::array<bool, kSexCount>, kVariableCount> read{};
   for (int v = 0; v < kVariableCount; ++v) {
-    QueryResult& rows = store.Data.QueryDataset("select * from " + OutputTable(v) +
-                                                " where InputId=" + std::to_string(InputId));
+    QueryResult& rows = Data.QueryDataset("select * from " + OutputTable(v) +
+                                          " where InputId=" + std::to_string(d.InputId));
     for (rows.First(); !rows.Eof(); rows.Next()) {
       const int sex = SexOfText(rows.AsText(2));
       if (sex < 0) continue;
-      NameTheRows(rows, store.Dialogs,
-                  "result " + std::string(kVariableDisplayNames[v]) + " of " + DiseaseName +
+      NameTheRows(rows, Dialogs,
+                  "result " + std::string(kVariableDisplayNames[v]) + " of " + d.DiseaseName +
                       " for " + SexText(sex));
-      for (int a = 0; a <= store.MaxAge; ++a) OutputSeries[v][sex][a] = rows.AsDouble(3 + a);
+      for (int a = 0; a <= MaxAge; ++a) d.OutputSeries[v][sex][a] = rows.AsDouble(3 + a);
       read[static_cast<std::size_t>(v)][static_cast<std::size_t>(sex)] = true;
     }
   }
   // A sex whose result flag is set has a row in every result table: one that is missing is said,
   // never shown as zeros.
-  QueryResult& flags = store.Data.QueryDataset("select * from InputDiseases where InputId=" +
-                                               std::to_string(InputId));
+  QueryResult& flags =
+      Data.QueryDataset("select * from InputDiseases where InputId=" + std::to_string(d.InputId));
   if (flags.RecordCount() == 0) return;
   std::array<bool, kSexCount> flagged{};
   for (int sex = 0; sex < kSexCount; ++sex) {
@@ -335,51 +335,51 @@ void Tdisease::LoadOutputs(Store& store) {
     if (!flagged[static_cast<std::size_t>(sex)]) continue;
     for (int v = 0; v < kVariableCount; ++v) {
       if (read[static_cast<std::size_t>(v)][static_cast<std::size_t>(sex)]) continue;
-      store.Dialogs.ShowError("The result " + std::string(kVariableDisplayNames[v]) + " of " +
-                              DiseaseName + " for " + SexText(sex) + " is missing from " +
-                              OutputTable(v) +
-                              " although the disease is marked as calculated; calculate and save "
-                              "it again");
+      Dialogs.ShowError("The result " + std::string(kVariableDisplayNames[v]) + " of " +
+                        d.DiseaseName + " for " + SexText(sex) + " is missing from " +
+                        OutputTable(v) +
+                        " although the disease is marked as calculated; calculate and save "
+                        "it again");
     }
   }
 }
 
-void Tdisease::SaveOutputs(Store& store, bool withAdjusted) {
-  const int s = Sex;
-  const Database::RowValue id = std::int64_t{InputId};
-  Atomically(store, [&] {
-    if (withAdjusted) SaveAdjusted(store);
+void DiseaseStore::SaveOutputs(Tdisease& d, bool withAdjusted) {
+  const int s = d.Sex;
+  const Database::RowValue id = std::int64_t{d.InputId};
+  Atomically(*this, [&] {
+    if (withAdjusted) SaveAdjusted(d);
     for (int v = 0; v < kVariableCount; ++v) {
       // Whatever the flags say, the disease keeps one result row per sex: the new one.
-      store.Data.Dataset().Run(
-          "delete from " + OutputTable(v) + " where InputId=?" + SexCondition(s), {id});
-      InsertSeriesRow(store, OutputTable(v), *this, s, OutputSeries[v][s]);
+      Data.Dataset().Run("delete from " + OutputTable(v) + " where InputId=?" + SexCondition(s),
+                         {id});
+      InsertSeriesRow(*this, OutputTable(v), d, s, d.OutputSeries[v][s]);
     }
-    SetFlag(store.Data.KavrelTable1(), kOutputFlagColumns[s], true);
+    SetFlag(Data.KavrelTable1(), kOutputFlagColumns[s], true);
   });
 }
 
-Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store, bool withOptions,
-                                                 bool withAdjusted) {
-  const int s = Sex;
-  TableCursor& diseases = store.Data.KavrelTable1();
+DiseaseStore::SaveResultOutcome DiseaseStore::SaveResult(Tdisease& d, bool withOptions,
+                                                         bool withAdjusted) {
+  const int s = d.Sex;
+  TableCursor& diseases = Data.KavrelTable1();
   // The result, its adjusted inputs and trends, the flags and (withOptions) the calculation
   // options it was made with: one transaction, so that an interruption or a failure leaves the old
   // result with its options or the new one with its options, never a mix.
   const auto write = [&] {
-    Atomically(store, [&] {
+    Atomically(*this, [&] {
       // Checked in the save's own transaction: no other program can change them in between.
-      if (InputsChangedOnDisk(store)) throw DatabaseError(InputsChangedMessage(*this));
-      SaveOutputs(store, withAdjusted);
-      if (withOptions) CalcSettings.WriteToTable(s, store.Data, InputId);
+      if (InputsChangedOnDisk(d)) throw DatabaseError(InputsChangedMessage(d));
+      SaveOutputs(d, withAdjusted);
+      if (withOptions) d.CalcSettings.WriteToTable(s, Data, d.InputId);
     });
   };
   if (!diseases.FieldBoolean(kOutputFlagColumns[s])) {
     write();
     return SaveResultOutcome::kSaved;
   }
-  const DialogButton answer = store.Dialogs.Message(
-      "Output for " + DiseaseName + " for " + SexText(s) + " already exists. Overwrite?",
+  const DialogButton answer = Dialogs.Message(
+      "Output for " + d.DiseaseName + " for " + SexText(s) + " already exists. Overwrite?",
       DialogKind::kConfirmation, DialogButton::kYes | DialogButton::kNo | DialogButton::kCancel);
   if (answer == DialogButton::kYes) {
     write();
@@ -387,25 +387,25 @@ Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store, bool withOptions,
   }
   if (answer != DialogButton::kNo) return SaveResultOutcome::kCancelled;
 
-  const auto name = store.Dialogs.SaveAsName(DiseaseName);
+  const auto name = Dialogs.SaveAsName(d.DiseaseName);
   if (!name) return SaveResultOutcome::kCancelled;
   // A name must be given and must not be another disease's already: refused before anything is
   // written, so no disease ends up with two records.
   if (Trimmed(*name).empty()) {
-    store.Dialogs.ShowError("A disease needs a name. Nothing was saved.");
+    Dialogs.ShowError("A disease needs a name. Nothing was saved.");
     return SaveResultOutcome::kCancelled;
   }
-  if (store.Data.QueryDataset("select InputId from InputDiseases where DiseaseName=" + Quote(*name))
+  if (Data.QueryDataset("select InputId from InputDiseases where DiseaseName=" + Quote(*name))
           .RecordCount() > 0) {
-    store.Dialogs.ShowError("A disease named " + *name + " already exists. Nothing was saved.");
+    Dialogs.ShowError("A disease named " + *name + " already exists. Nothing was saved.");
     return SaveResultOutcome::kCancelled;
   }
-  const std::string oldName = DiseaseName;
-  const std::int32_t oldId = InputId;
-  const std::string oldInputs = StoredInputs;
+  const std::string oldName = d.DiseaseName;
+  const std::int32_t oldId = d.InputId;
+  const std::string oldInputs = d.StoredInputs;
   try {
-    Atomically(store, [&] {
-      DiseaseName = *name;
+    Atomically(*this, [&] {
+      d.DiseaseName = *name;
       std::string insert =
           "insert into InputDiseases (DiseaseName, ICDcode, MIncidence,  MPrevalence, "
           "MRemission,  MCaseFatality,   MDuration,   MMortality,  MRRMortality,  "
@@ -414,68 +414,67 @@ Tdisease::SaveResultOutcome Tdisease::SaveResult(Store& store, bool withOptions,
           "FRemission,  FCaseFatality,   FDuration,   FMortality,  FRRMortality,  "
           "FIncidenceproc,  FPrevalenceproc, FRemissionproc,  FCaseFatalityproc,   "
           "FDurationproc,   FMortalityproc,  FRRMortalityproc, IncidencePopRate) values (" +
-          Quote(DiseaseName) + ", " + Quote(ICDcode + " ");
+          Quote(d.DiseaseName) + ", " + Quote(d.ICDcode + " ");
       for (int sex = 0; sex < kSexCount; ++sex) {
-        for (const auto* flags : {&InputPresent, &Processed}) {
+        for (const auto* flags : {&d.InputPresent, &d.Processed}) {
           for (int v = 0; v < kVariableCount; ++v) {
             insert += ", " + std::string(StatementBool((*flags)[v][sex]));
           }
         }
       }
-      insert += ", " + std::string(StatementBool(!IncidenceIsHazard)) + ")";
-      store.Data.ExecDataset(insert);
-      InputId = static_cast<std::int32_t>(
-          store.Data
-              .QueryDataset("select InputId from InputDiseases where DiseaseName=" +
-                            Quote(DiseaseName))
+      insert += ", " + std::string(StatementBool(!d.IncidenceIsHazard)) + ")";
+      Data.ExecDataset(insert);
+      d.InputId = static_cast<std::int32_t>(
+          Data.QueryDataset("select InputId from InputDiseases where DiseaseName=" +
+                            Quote(d.DiseaseName))
               .AsInteger(0));
       diseases.Refresh();
-      diseases.Locate("InputID", std::to_string(InputId));
+      diseases.Locate("InputID", std::to_string(d.InputId));
       for (int v = 0; v < kVariableCount; ++v) {
-        for (const Tinputdat& row : InputRows[v][s]) {
-          store.Data.ExecDataset("insert into " + InputTable(v) + " values (" + Quote(DiseaseName) +
-                                 ", " + std::to_string(InputId) + ", " + QuotedSex(s) + ", " +
-                                 std::to_string(row.Lage) + ", " + std::to_string(row.Hage) + ", " +
-                                 StatementReal(row.Waarde) + ")");
+        for (const Tinputdat& row : d.InputRows[v][s]) {
+          Data.ExecDataset("insert into " + InputTable(v) + " values (" + Quote(d.DiseaseName) +
+                           ", " + std::to_string(d.InputId) + ", " + QuotedSex(s) + ", " +
+                           std::to_string(row.Lage) + ", " + std::to_string(row.Hage) + ", " +
+                           StatementReal(row.Waarde) + ")");
         }
       }
       // The new disease's inputs are those just written.
-      StoredInputs = InputsFingerprint(store.Data.Dataset(), InputId);
+      d.StoredInputs = InputsFingerprint(Data.Dataset(), d.InputId);
       write();
     });
   } catch (...) {
-    DiseaseName = oldName;
-    InputId = oldId;
-    StoredInputs = oldInputs;
-    diseases.Locate("InputID", std::to_string(InputId));
+    d.DiseaseName = oldName;
+    d.InputId = oldId;
+    d.StoredInputs = oldInputs;
+    diseases.Locate("InputID", std::to_string(d.InputId));
     throw;
   }
   return SaveResultOutcome::kSavedUnderNewName;
 }
 
-bool LoadDiseaseUnderCursor(Tdisease& disease, Tdisease::Store& store, int sex, unsigned parts) {
+bool LoadDiseaseUnderCursor(Tdisease& disease, DiseaseStore& store, int sex, unsigned parts) {
   TableCursor& diseases = store.Data.KavrelTable1();
   if (!diseases.Active() || diseases.RecordCount() == 0) return false;
   disease.TakeRecord(diseases);
   disease.Sex = static_cast<std::uint8_t>(sex);
   UserDialogs::ErrorGroup errors(store.Dialogs, "Reading the data of " + disease.DiseaseName);
-  if ((parts & kOriginalInputs) != 0) disease.LoadInputs(store);
+  if ((parts & kOriginalInputs) != 0) store.LoadInputs(disease);
   if ((parts & kAdjustedInputs) != 0) {
-    disease.LoadProcessedFlags(store);
-    disease.LoadAdjusted(store, 1 - sex);
-    disease.LoadAdjusted(store, sex);
+    store.LoadProcessedFlags(disease);
+    store.LoadAdjusted(disease, 1 - sex);
+    store.LoadAdjusted(disease, sex);
   }
   if ((parts & kStoredOutputs) != 0) {
     for (int s = 0; s < kSexCount; ++s) {
       disease.Calculated[s] = diseases.FieldBoolean(kOutputFlagColumns[s]);
     }
-    disease.LoadOutputs(store);
+    store.LoadOutputs(disease);
   }
   disease.Sex = static_cast<std::uint8_t>(sex);
   return true;
 }
 
-std::unique_ptr<Tdiseaseam> DiseaseUnderCursor(Tdisease::Store& store, int sex, unsigned parts) {
+std::unique_ptr<Tdiseaseam> DiseaseUnderCursor(DiseaseStore& store, int sex, unsigned parts) {
   TableCursor& diseases = store.Data.KavrelTable1();
   if (!diseases.Active() || diseases.RecordCount() == 0) return nullptr;
   auto disease = std::make_unique<Tdiseaseam>(diseases.FieldText("DiseaseName"));
