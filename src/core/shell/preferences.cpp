@@ -253,102 +253,78 @@ void Tgraphsettings::TakeFromWindows(const PreferenceWindows& w) {
 // Calculation settings
 
 void Tcalcsettings::SetDefaults() {
-  Agegroup = 6;
-  Linearsmooth = MovAvsmooth = true;
-  CuSplinesmooth = false;
-  BirthPrev = true;
-  Only0 = false;
-  Maximum = {"0.1", "0.5", "2.0"};
-  Enforce = {10, 10, 10};
+  Options = CalcSettingsRecord{};
+  Options.CfatValue = "2.0";  // as preference sets have always stored it
   Graphopen = true;
   Tableopen = false;
-  Weight.fill(1);
-  Ign.fill(true);
-  Exact.fill(false);
   MaxIterWarn = true;
   AdditIter = false;
-  Simplex = {"1000", "1.0E-09", "0.05", "1.0", "0.5", "2.0"};
-  FitMethod = 0;
-  FitSmoothness = "0.00001";
   FitReport = 10;
 }
 
 std::vector<Column> Tcalcsettings::Columns() {
-  static const std::array<std::string, kVariableCount> weights = {
-      "InciWeight", "PrevWeight", "RemiWeight",  "CfatWeight",
-      "DuraWeight", "MortWeight", "RRMortWeight"};
-  static const std::array<std::string, kVariableCount> ignores = {
-      "InciIgn", "PrevIgn", "RemiIgn", "CfatIgn", "DuraIgn", "MortIgn", "RRMortIgn"};
-  std::vector<Column> columns{I("Agegroup", Agegroup),       L("Linearsmooth", Linearsmooth),
-                              L("MovAvsmooth", MovAvsmooth), L("CuSplinesmooth", CuSplinesmooth),
-                              L("BirthPrev", BirthPrev),     L("Only0", Only0),
-                              T("InciValue", Maximum[0]),    T("RemiValue", Maximum[1]),
-                              T("CfatValue", Maximum[2]),    I("InciEnforce", Enforce[0]),
-                              I("RemiEnforce", Enforce[1]),  I("CfatEnforce", Enforce[2]),
-                              L("Graphopen", Graphopen),     L("Tableopen", Tableopen)};
-  for (int v = 0; v < kVariableCount; ++v) columns.push_back(I(weights[v], Weight[v]));
-  for (int v = 0; v < kVariableCount; ++v) columns.push_back(L(ignores[v], Ign[v]));
-  columns.push_back(L("MaxIterWarn", MaxIterWarn));
-  columns.push_back(L("InciExact", Exact[0]));
-  columns.push_back(L("RemiExact", Exact[1]));
-  columns.push_back(L("CfatExact", Exact[2]));
-  columns.push_back(L("AdditIter", AdditIter));
-  const std::array<std::string_view, 6> texts = {"MaxIter", "Precision", "Simplex",
-                                                 "Alpha",   "Beta",      "Gamma"};
-  for (int k = 0; k < 6; ++k) columns.push_back(T(texts[k], Simplex[k]));
-  columns.push_back(I("FitMethod", FitMethod));
-  columns.push_back(T("FitSmoothness", FitSmoothness));
-  columns.push_back(I("FitReport", FitReport));
+  CalcSettingsRecord& r = Options;
+  std::vector<Column> columns{I("Agegroup", r.Agegroup),
+                              L("Linearsmooth", r.Linearsmooth),
+                              L("MovAvsmooth", r.MovAvsmooth),
+                              L("CuSplinesmooth", r.CuSplinesmooth),
+                              L("BirthPrev", r.BirthPrev),
+                              L("Only0", r.Only0),
+                              T("InciValue", r.InciValue),
+                              T("RemiValue", r.RemiValue),
+                              T("CfatValue", r.CfatValue),
+                              I("InciEnforce", r.InciEnforce),
+                              I("RemiEnforce", r.RemiEnforce),
+                              I("CfatEnforce", r.CfatEnforce),
+                              L("Graphopen", Graphopen),
+                              L("Tableopen", Tableopen),
+                              I("InciWeight", r.InciWeight),
+                              I("PrevWeight", r.PrevWeight),
+                              I("RemiWeight", r.RemiWeight),
+                              I("CfatWeight", r.CfatWeight),
+                              I("DuraWeight", r.DuraWeight),
+                              I("MortWeight", r.MortWeight),
+                              I("RRMortWeight", r.RRMortWeight),
+                              L("InciIgn", r.InciIgn),
+                              L("PrevIgn", r.PrevIgn),
+                              L("RemiIgn", r.RemiIgn),
+                              L("CfatIgn", r.CfatIgn),
+                              L("DuraIgn", r.DuraIgn),
+                              L("MortIgn", r.MortIgn),
+                              L("RRMortIgn", r.RRMortIgn),
+                              L("MaxIterWarn", MaxIterWarn),
+                              L("InciExact", r.InciExact),
+                              L("RemiExact", r.RemiExact),
+                              L("CfatExact", r.CfatExact),
+                              L("AdditIter", AdditIter),
+                              T("MaxIter", r.MaxIter),
+                              T("Precision", r.Precision),
+                              T("Simplex", r.Simplex),
+                              T("Alpha", r.Alpha),
+                              T("Beta", r.Beta),
+                              T("Gamma", r.Gamma),
+                              I("FitMethod", r.FitMethod),
+                              T("FitSmoothness", r.FitSmoothness),
+                              I("FitReport", FitReport)};
   return columns;
 }
 
 void Tcalcsettings::ShowInWindows(PreferenceWindows& w) const {
-  w.Calc.AgeGroupWidth = Agegroup;
-  w.Calc.LinearInterpolation = Linearsmooth;
-  w.Calc.MovingAverage = MovAvsmooth;
-  w.Calc.CubicSpline = CuSplinesmooth;
-  w.Calc.PrevalenceAtBirth = BirthPrev;
-  w.Calc.InputForAge0Only = Only0;
-  w.Calc.MaximumValue = Maximum;
-  w.Calc.Enforced = Enforce;
+  ProcessingWindowState processing;  // the trends' "Apply" is no preference
+  ShowOptionsInWindows(Options, w.Calc, w.Simplex, processing);
   w.Calc.OpenGraph = Graphopen;
   w.Calc.OpenTable = Tableopen;
-  w.Calc.Weight = Weight;
-  for (int v = 0; v < kVariableCount; ++v) w.Calc.Ignore[v] = !Ign[v];
-  w.Calc.Exact = Exact;
   w.Simplex.WarnOnMaxIterations = MaxIterWarn;
   w.Simplex.AskMoreIterations = AdditIter;
-  w.Simplex.MaxIterations = Simplex[0];
-  w.Simplex.Precision = Simplex[1];
-  w.Simplex.Simplex = Simplex[2];
-  w.Simplex.Alpha = Simplex[3];
-  w.Simplex.Beta = Simplex[4];
-  w.Simplex.Gamma = Simplex[5];
-  w.Calc.FitMethod = FitMethod;
-  w.Calc.FitSmoothness = FitSmoothness;
   w.Calc.FitReportPercent = FitReport;
 }
 
 void Tcalcsettings::TakeFromWindows(const PreferenceWindows& w) {
-  Agegroup = w.Calc.AgeGroupWidth;
-  Linearsmooth = w.Calc.LinearInterpolation;
-  MovAvsmooth = w.Calc.MovingAverage;
-  CuSplinesmooth = w.Calc.CubicSpline;
-  BirthPrev = w.Calc.PrevalenceAtBirth;
-  Only0 = w.Calc.InputForAge0Only;
-  Maximum = w.Calc.MaximumValue;
-  Enforce = w.Calc.Enforced;
+  TakeOptionsFromWindows(Options, w.Calc, w.Simplex, ProcessingWindowState{});
   Graphopen = w.Calc.OpenGraph;
   Tableopen = w.Calc.OpenTable;
-  Weight = w.Calc.Weight;
-  for (int v = 0; v < kVariableCount; ++v) Ign[v] = !w.Calc.Ignore[v];
-  Exact = w.Calc.Exact;
   MaxIterWarn = w.Simplex.WarnOnMaxIterations;
   AdditIter = w.Simplex.AskMoreIterations;
-  Simplex = {w.Simplex.MaxIterations, w.Simplex.Precision, w.Simplex.Simplex,
-             w.Simplex.Alpha,         w.Simplex.Beta,      w.Simplex.Gamma};
-  FitMethod = w.Calc.FitMethod;
-  FitSmoothness = w.Calc.FitSmoothness;
   FitReport = w.Calc.FitReportPercent;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/base/vocabulary.h"
+#include "core/engine/calc_settings.h"
 #include "core/results/view_options.h"
 
 namespace kavrel {
@@ -102,19 +103,11 @@ class Tcalcsettings final : public SettingsObject {
   std::string_view Table() const override { return "CalcPrefs"; }
   std::vector<Column> Columns() override;
 
-  int Agegroup = 6;
-  bool Linearsmooth = true, MovAvsmooth = true, CuSplinesmooth = false;
-  bool BirthPrev = true, Only0 = false;
-  std::array<std::string, 3> Maximum{};
-  std::array<int, 3> Enforce{};
+  // The calculation options the windows start from, in the same row type as a disease's stored
+  // options (its trends' "Apply" has no column here and is not used).
+  CalcSettingsRecord Options;
   bool Graphopen = true, Tableopen = false;
-  std::array<int, kVariableCount> Weight{};
-  std::array<bool, kVariableCount> Ign{};  // True when the Ignore box is clear
-  std::array<bool, 3> Exact{};
   bool MaxIterWarn = true, AdditIter = false;
-  std::array<std::string, 6> Simplex{};  // MaxIter, Precision, Simplex, Alpha, Beta, Gamma
-  int FitMethod = 0;                     // 0 per age group, 1 all ages at once
-  std::string FitSmoothness = "0.00001";
   int FitReport = 10;  // percent
 };
 

@@ -56,6 +56,30 @@ struct PreferencesTest : StoreFixture {
   Tpreferences preferences;
 };
 
+// The calculation settings of a set are stored as they always were, column by column and text
+// by text, though they are now kept in the options row type of a disease.
+TEST_F(PreferencesTest, CalculationSettingsStoredAsBefore) {
+  preferences.Restore(windows);
+  ASSERT_TRUE(preferences.Save("Defaults", windows, data, dialogs));
+  QueryResult& row = data.QueryCollection("select * from CalcPrefs");
+  ASSERT_EQ(row.RecordCount(), 1);
+  const struct {
+    const char* column;
+    const char* text;
+  } expected[] = {{"Agegroup", "6"},        {"InciValue", "0.1"},
+                  {"RemiValue", "0.5"},     {"CfatValue", "2.0"},
+                  {"InciEnforce", "10"},    {"Graphopen", "True"},
+                  {"Tableopen", "False"},   {"PrevWeight", "1"},
+                  {"DuraIgn", "True"},      {"MaxIterWarn", "True"},
+                  {"AdditIter", "False"},   {"MaxIter", "1000"},
+                  {"Precision", "1.0E-09"}, {"Gamma", "2.0"},
+                  {"FitMethod", "0"},       {"FitSmoothness", "0.00001"},
+                  {"FitReport", "10"}};
+  for (const auto& c : expected) {
+    EXPECT_EQ(row.AsText(row.FieldIndex(c.column)), c.text) << c.column;
+  }
+}
+
 TEST_F(PreferencesTest, SaveAndReadEveryColumn) {
   EXPECT_EQ(preferences.Name, "Preset");
   EXPECT_FALSE(preferences.Save("Preset", windows, data, dialogs));
@@ -132,7 +156,7 @@ TEST_F(PreferencesTest, OverwriteDuplicatesAndBrokenSets) {
   data.ExecCollection("delete from CalcPrefs where PrefId=1");
   data.ExecCollection("update TablePrefs set inputdec=7 where PrefID=1");
   calc.AgeGroupWidth = 11;
-  preferences.Calc.Agegroup = 11;
+  preferences.Calc.Options.Agegroup = 11;
   dialogs.Push(0);
   ASSERT_TRUE(preferences.Read(windows, data, dialogs));
   EXPECT_EQ(input.Decimals, 7);
