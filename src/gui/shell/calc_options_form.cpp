@@ -249,6 +249,9 @@ void TCalcOpForm::done(int result) {
     for (int page = 0; page < pages_->count(); ++page) {
       if (pages_->widget(page)->isAncestorOf(field)) pages_->setCurrentIndex(page);
     }
+    // The message may leave another window in front; this one stays open and is worked in.
+    raise();
+    activateWindow();
     field->setFocus();
     field->selectAll();
     return;
