@@ -125,11 +125,15 @@ void Tdisease::CalculatePlainFromPopulationRate(const ModelEnvironment& env,
 }
 
 void Tdisease::CalculateDuration(int maxAge, const Series& otherCauseMortality) {
-  const int s = Sex;
-  auto& duration = ModelSeries[kDuration][s];
-  const auto& incidence = ModelSeries[kIncidence][s];
-  const auto& remission = ModelSeries[kRemission][s];
-  const auto& caseFatality = ModelSeries[kCaseFatality][s];
+  kavrel::CalculateDuration(ModelSeries, Sex, maxAge, otherCauseMortality);
+}
+
+void CalculateDuration(PerVariableAndSex<Series>& model, int s, int maxAge,
+                       const Series& otherCauseMortality) {
+  auto& duration = model[kDuration][s];
+  const auto& incidence = model[kIncidence][s];
+  const auto& remission = model[kRemission][s];
+  const auto& caseFatality = model[kCaseFatality][s];
 
   // Per age k: the exit hazard g(k), the share still diseased after a whole year, exp(-g), and
   // the expected time diseased in that year per person diseased at its start, (1 - exp(-g)) / g.

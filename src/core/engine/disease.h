@@ -152,6 +152,12 @@ class Tdiseaseam : public Tdisease {
   static void SmoothSpline(Series& series, int w, int maxAge);
 };
 
+// Mean duration by age at onset for sex s from the hazards in `model` and other-cause mortality;
+// fills model[Duration][s][0 ... maxAge]. Throws ArithmeticError when a duration comes out
+// non-finite.
+void CalculateDuration(PerVariableAndSex<Series>& model, int s, int maxAge,
+                       const Series& otherCauseMortality);
+
 // A fitting disease of its own for another calculation (a worker's run, the other sex): what a
 // calculation and its fit report read of the original — its record, flags, input rows and
 // series, trends and options — and nothing of a calculation's state.

@@ -3,11 +3,12 @@
 // The fit of one calculation: the hazards that are not given exactly are searched so that the
 // model reproduces the available inputs, age group by age group and then, when the options say
 // so, over all ages at once. The fit's working state (weights, maxima, the hazards it searches,
-// the group and criterion in progress) lives here, for the length of one calculation; the disease
-// gives the inputs and receives the model's series.
+// the group and criterion in progress) and the series it works on live here, for the length of
+// one calculation: the disease gives the inputs and is only read; the fit returns its result.
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "core/base/vocabulary.h"
@@ -17,18 +18,29 @@
 namespace kavrel {
 
 struct CalcOptions;
+class Tbasicequations;
 class UserDialogs;
+
+// What a fit gives back.
+struct FitResult {
+  // The inputs as the model uses them, with the fitted hazards and the model's results of the sex.
+  PerVariableAndSex<Series> Model{};
+  Series PopRateIncidence{};  // incidence as a rate in the whole population, by age
+  double BirthPrevalence = 0.0;
+  // Whether the minimiser reached its iteration limit in any age group.
+  bool MaxIterReached = false;
+};
 
 class Tfitter final : public CostFunction {
  public:
   // The fit of the disease's current sex: the weights, maxima and the hazards it searches set up
-  // from the options (which must be valid).
-  Tfitter(Tdiseaseam& disease, const ModelEnvironment& env, const CalcOptions& options);
+  // from the options (which must be valid). The disease is read, never written.
+  Tfitter(const Tdisease& disease, const ModelEnvironment& env, const CalcOptions& options);
+  ~Tfitter() override;
 
   // The fit from the inputs: per age group (smoothed), then over all ages when chosen, then a
-  // final pass of the model, other-cause mortality and duration. The disease's ModelSeries hold
-  // the result.
-  void Run(UserDialogs& dialogs);
+  // final pass of the model, other-cause mortality and duration.
+  FitResult Run(UserDialogs& dialogs);
   // The criterion of CurrentAgeGroup at p (logarithms of the fitted hazards), also left in
   // FitCriterion. The model must have been made (PrepareModel).
   double Cost(std::span<const double> p) override;
@@ -37,11 +49,20 @@ class Tfitter final : public CostFunction {
   int AgeGroupEnd(int g) const;
   // "All ages at once": the fitted hazards as log-linear curves through knots every few years,
   // solved together so that every input group's mean is reproduced as closely as the weights and
-  // the smoothness penalty allow; started from the hazards in the disease's ModelSeries. False
+  // the smoothness penalty allow; started from the hazards in Model. False
   // when the smoothness is not a valid number (the user told).
   bool FitAllAges(UserDialogs& dialogs);
-  // The model of the current sex (the trend variant when the disease's trends are on).
+  // The model of the current sex over Model (the trend variant when the disease's trends are on).
   void PrepareModel();
+  // One year of age of the model.
+  void Step(int a);
+  int Sex() const;
+  const Tdisease& Disease() const { return d_; }
+
+  // The series the fit works on: the inputs, then the fitted hazards and the model's results.
+  PerVariableAndSex<Series> Model{};
+  Series PopRate{};
+  double BirthPrevalence = 0.0;
 
   // The fit's working state, by variable index where it says so.
   PerVariableAndSex<bool> Available{};
@@ -57,7 +78,8 @@ class Tfitter final : public CostFunction {
   bool MaxIterReached = false;
 
  private:
-  Tdiseaseam& d_;
+  const Tdisease& d_;
+  std::unique_ptr<Tbasicequations> equations_;
   const ModelEnvironment& env_;
   const CalcOptions& options_;
 };

@@ -42,12 +42,11 @@ double Tfitter::ErrorTerm(int v, int a) const {
   const double x = d_.InputSeries[v][s][a];
   const double w = Weights[s][v];
   if (x > 0.0) {
-    const double m =
-        v == kIncidence && !d_.IncidenceIsHazard ? d_.PopRateIncidence[a] : d_.ModelSeries[v][s][a];
+    const double m = v == kIncidence && !d_.IncidenceIsHazard ? PopRate[a] : Model[v][s][a];
     const double relative = m / x - 1.0;
     return w * relative * relative;
   }
-  const double scaled = 1000.0 * d_.ModelSeries[v][s][a];
+  const double scaled = 1000.0 * Model[v][s][a];
   return w * scaled * scaled;
 }
 
@@ -57,11 +56,11 @@ double Tfitter::Cost(std::span<const double> p) {
   const int last = AgeGroupEnd(CurrentAgeGroup);
   double criterion = 0.0;
   for (int a = first; a <= last; ++a) {
-    for (int k = 0; k < ParamCount; ++k) d_.ModelSeries[ParamVar[k]][s][a] = std::exp(p[k]);
-    d_.Equations->Step(a);
+    for (int k = 0; k < ParamCount; ++k) Model[ParamVar[k]][s][a] = std::exp(p[k]);
+    Step(a);
     for (int k = 0; k < ParamCount; ++k) {
       const int v = ParamVar[k];
-      const double hazard = d_.ModelSeries[v][s][a];
+      const double hazard = Model[v][s][a];
       if (hazard > HazardMax[v]) criterion += (hazard - HazardMax[v]) * (EnforceWeight[v] + 0.5);
     }
   }
@@ -76,7 +75,7 @@ double Tfitter::Cost(std::span<const double> p) {
   if (mortality && !Available[kCaseFatality][s]) {
     // Disease mortality of 0 means no case fatality there.
     for (int a = first; a <= last; ++a) {
-      if (input[kMortality][s][a] == 0.0) criterion += 100.0 * d_.ModelSeries[kCaseFatality][s][a];
+      if (input[kMortality][s][a] == 0.0) criterion += 100.0 * Model[kCaseFatality][s][a];
     }
   }
   // Floor penalty: where the data show disease, a hazard may not sink towards zero.
@@ -103,7 +102,7 @@ double Tfitter::Cost(std::span<const double> p) {
   return criterion;
 }
 
-Tfitter::Tfitter(Tdiseaseam& disease, const ModelEnvironment& env, const CalcOptions& options)
+Tfitter::Tfitter(const Tdisease& disease, const ModelEnvironment& env, const CalcOptions& options)
     : d_(disease), env_(env), options_(options) {
   const int s = d_.Sex;
   for (int v = 0; v < kVariableCount; ++v) {
@@ -131,7 +130,23 @@ Tfitter::Tfitter(Tdiseaseam& disease, const ModelEnvironment& env, const CalcOpt
   }
 }
 
-void Tfitter::PrepareModel() { d_.CreateEquations(env_); }
+Tfitter::~Tfitter() = default;
+
+int Tfitter::Sex() const { return d_.Sex; }
+
+void Tfitter::PrepareModel() {
+  const int s = d_.Sex;
+  if (d_.TrendsOn) {
+    equations_ = std::make_unique<Tdynbasicequations>(
+        Model, PopRate, s, env_.AllCauseMortality, env_.Log, BirthPrevalence, d_.TrendStart,
+        [this](int h, int t) { return d_.TrendFactor(h, t); });
+  } else {
+    equations_ = std::make_unique<Tbasicequations>(Model, PopRate, s, env_.AllCauseMortality,
+                                                   env_.Log, BirthPrevalence);
+  }
+}
+
+void Tfitter::Step(int a) { equations_->Step(a); }
 
 bool Tdiseaseam::Calculate(const ModelEnvironment& env, const CalcOptions& options,
                            UserDialogs& dialogs) {
@@ -158,26 +173,25 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, const CalcOptions& optio
     dialogs.ShowError(problem->Message);
     return false;
   }
-  Tfitter(*this, env, options).Run(dialogs);
+  const FitResult result = Tfitter(*this, env, options).Run(dialogs);
+  ModelSeries = result.Model;
+  PopRateIncidence = result.PopRateIncidence;
+  BirthPrevalence[s] = result.BirthPrevalence;
   return true;
 }
 
-void Tfitter::Run(UserDialogs& dialogs) {
+FitResult Tfitter::Run(UserDialogs& dialogs) {
   const int s = d_.Sex;
   const int maxAge = env_.MaxAge;
   const CalcOptions& options = options_;
-  d_.ModelSeries = d_.InputSeries;
+  Model = d_.InputSeries;
+  PopRate = d_.PopRateIncidence;
 
-  d_.BirthPrevalence[s] = options.PrevalenceAtBirth ? d_.InputSeries[kPrevalence][s][0] : 0.0;
+  BirthPrevalence = options.PrevalenceAtBirth ? d_.InputSeries[kPrevalence][s][0] : 0.0;
   PrepareModel();
   auto& otherCause = env_.OtherCauseMortality[s];
   for (int a = 0; a <= maxAge; ++a) otherCause[a] = 0.0;
 
-  // The minimiser and the model exist while the calculation runs, also when it fails.
-  struct FreeEquations {
-    std::unique_ptr<Tbasicequations>& equations;
-    ~FreeEquations() { equations.reset(); }
-  } freeEquations{d_.Equations};
   std::unique_ptr<Tdelegatingamoeba> amoeba;
   if (ParamCount > 0) {
     amoeba =
@@ -188,12 +202,12 @@ void Tfitter::Run(UserDialogs& dialogs) {
       amoeba->Minimize();
       for (int a = g * AgeGroupWidth; a <= AgeGroupEnd(g); ++a) {
         for (int k = 0; k < ParamCount; ++k) {
-          d_.ModelSeries[ParamVar[k]][s][a] = std::exp(amoeba->Best[k]);
+          Model[ParamVar[k]][s][a] = std::exp(amoeba->Best[k]);
         }
       }
     }
     for (int k = 0; k < ParamCount; ++k) {
-      Series& hazard = d_.ModelSeries[ParamVar[k]][s];
+      Series& hazard = Model[ParamVar[k]][s];
       if (options.LinearInterpolation) {
         try {
           Tdiseaseam::SmoothLinear(hazard, AgeGroupWidth, maxAge);
@@ -221,20 +235,21 @@ void Tfitter::Run(UserDialogs& dialogs) {
   }
 
   try {
-    for (int a = 0; a <= maxAge; ++a) d_.Equations->Step(a);
+    for (int a = 0; a <= maxAge; ++a) Step(a);
   } catch (const std::exception&) {
     env_.Log.AddMessage(kFinalPassError);
   }
   for (int a = 0; a <= maxAge; ++a) {
-    otherCause[a] = env_.AllCauseMortality[s][a] - d_.ModelSeries[kMortality][s][a];
+    otherCause[a] = env_.AllCauseMortality[s][a] - Model[kMortality][s][a];
   }
   try {
-    d_.CalculateDuration(maxAge, otherCause);
+    CalculateDuration(Model, s, maxAge, otherCause);
   } catch (const ArithmeticError&) {
     env_.Log.AddMessage(kDurationError);
   }
   MaxIterReached = amoeba && amoeba->MaxIterReached;
   if (MaxIterReached) env_.Log.AddMessage(kMaxIterationsWarning);
+  return FitResult{Model, PopRate, BirthPrevalence, MaxIterReached};
 }
 
 void Tdiseaseam::SmoothLinear(Series& series, int w, int maxAge) {

@@ -45,10 +45,9 @@ struct GroupTerm {
 // term, then the smoothness penalty's second differences.
 class AllAgesProblem {
  public:
-  AllAgesProblem(const Tfitter& fit, Tdiseaseam& disease, const ModelEnvironment& env,
-                 std::vector<int> knots, std::vector<GroupTerm> terms, double smoothness)
+  AllAgesProblem(Tfitter& fit, const ModelEnvironment& env, std::vector<int> knots,
+                 std::vector<GroupTerm> terms, double smoothness)
       : fit_(fit),
-        disease_(disease),
         env_(env),
         knots_(std::move(knots)),
         terms_(std::move(terms)),
@@ -65,10 +64,10 @@ class AllAgesProblem {
 
   // The hazards of every age from the knot values, log-linear between knots.
   void SetHazards(const double* p) const {
-    const int s = disease_.Sex;
+    const int s = fit_.Sex();
     const int n = static_cast<int>(knots_.size());
     for (int k = 0; k < fit_.ParamCount; ++k) {
-      Series& hazard = disease_.ModelSeries[fit_.ParamVar[k]][s];
+      Series& hazard = fit_.Model[fit_.ParamVar[k]][s];
       const double* values = p + k * n;
       for (int j = 0; j + 1 < n; ++j) {
         const int from = knots_[j];
@@ -89,15 +88,15 @@ class AllAgesProblem {
   // The model over all ages, and the duration by age at onset when a duration is compared.
   void Run() const {
     const int maxAge = env_.MaxAge;
-    const int s = disease_.Sex;
-    for (int a = 0; a <= maxAge; ++a) disease_.Equations->Step(a);
+    const int s = fit_.Sex();
+    for (int a = 0; a <= maxAge; ++a) fit_.Step(a);
     if (needDuration_) {
       Series& other = env_.OtherCauseMortality[s];
       for (int a = 0; a <= maxAge; ++a) {
-        other[a] = env_.AllCauseMortality[s][a] - disease_.ModelSeries[kMortality][s][a];
+        other[a] = env_.AllCauseMortality[s][a] - fit_.Model[kMortality][s][a];
       }
       try {
-        disease_.CalculateDuration(maxAge, other);
+        CalculateDuration(fit_.Model, s, maxAge, other);
       } catch (const std::exception&) {
         // A non-finite duration gives non-finite residuals, which the solver steps back from.
       }
@@ -108,14 +107,14 @@ class AllAgesProblem {
     const double* p = parameters[0];
     SetHazards(p);
     Run();
-    const int s = disease_.Sex;
+    const int s = fit_.Sex();
     const Series* persons =
         env_.PopulationNumbers != nullptr ? &(*env_.PopulationNumbers)[s] : nullptr;
     int r = 0;
     for (const GroupTerm& term : terms_) {
-      const Series& model = term.Variable == kIncidence && !disease_.IncidenceIsHazard
-                                ? disease_.PopRateIncidence
-                                : disease_.ModelSeries[term.Variable][s];
+      const Series& model = term.Variable == kIncidence && !fit_.Disease().IncidenceIsHazard
+                                ? fit_.PopRate
+                                : fit_.Model[term.Variable][s];
       const double mean = GroupMean(model, term.Lage, term.Hage, env_.MaxAge, persons);
       residuals[r++] =
           term.Input > 0.0 ? term.Root * (mean / term.Input - 1.0) : term.Root * 1000.0 * mean;
@@ -128,7 +127,7 @@ class AllAgesProblem {
       const int v = fit_.ParamVar[k];
       const double maximum = fit_.HazardMax[v];
       const double enforce = fit_.EnforceWeight[v] + 0.5;
-      const Series& hazard = disease_.ModelSeries[v][s];
+      const Series& hazard = fit_.Model[v][s];
       const int n = static_cast<int>(knots_.size());
       for (int j = 0; j < n; ++j) {
         const int a = knots_[j];
@@ -154,8 +153,7 @@ class AllAgesProblem {
   }
 
  private:
-  const Tfitter& fit_;
-  Tdiseaseam& disease_;
+  Tfitter& fit_;
   const ModelEnvironment& env_;
   std::vector<int> knots_;
   std::vector<GroupTerm> terms_;
@@ -191,11 +189,11 @@ bool Tfitter::FitAllAges(UserDialogs& dialogs) {
   }
   if (terms.empty()) return true;
 
-  auto* problemFunction = new AllAgesProblem(*this, d_, env, knots, terms, smoothness);
+  auto* problemFunction = new AllAgesProblem(*this, env, knots, terms, smoothness);
   const int n = static_cast<int>(knots.size());
   std::vector<double> p(static_cast<std::size_t>(problemFunction->ParameterCount()));
   for (int k = 0; k < ParamCount; ++k) {
-    const Series& hazard = d_.ModelSeries[ParamVar[k]][s];
+    const Series& hazard = Model[ParamVar[k]][s];
     const double ceiling =
         HazardMax[ParamVar[k]] > 0.0 ? std::log(10.0 * HazardMax[ParamVar[k]]) : 30.0;
     for (int j = 0; j < n; ++j) {
@@ -234,7 +232,7 @@ bool Tfitter::FitAllAges(UserDialogs& dialogs) {
   ceres::Solver::Summary summary;
   ceres::Solve(solverOptions, &problem, &summary);
   // The hazards of the best point found (the solver leaves it in p).
-  AllAgesProblem(*this, d_, env, knots, terms, smoothness).SetHazards(p.data());
+  AllAgesProblem(*this, env, knots, terms, smoothness).SetHazards(p.data());
   if (summary.termination_type == ceres::NO_CONVERGENCE) env.Log.AddMessage(kIterationWarning);
   return true;
 }

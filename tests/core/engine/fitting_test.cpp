@@ -73,14 +73,14 @@ TEST_F(FittingTest, ErrorTermCases) {
   Tfitter f(d, env, calcOptions);
   f.Weights[kMales] = {11, 21, 1, 1, 31, 1, 1};
   d.InputSeries[kPrevalence][kMales][10] = 0.02;
-  d.ModelSeries[kPrevalence][kMales][10] = 0.03;
+  f.Model[kPrevalence][kMales][10] = 0.03;
   EXPECT_NEAR(f.ErrorTerm(kPrevalence, 10), 21 * 0.25, 1e-12);  // w (m/x - 1)^2
-  d.ModelSeries[kDuration][kMales][10] = 0.004;                 // input 0 pulls the model to 0
+  f.Model[kDuration][kMales][10] = 0.004;                       // input 0 pulls the model to 0
   EXPECT_NEAR(f.ErrorTerm(kDuration, 10), 31 * 16.0, 1e-9);
   // Incidence given as a rate in the population is compared with the model's population rate.
   d.InputSeries[kIncidence][kMales][10] = 0.001;
-  d.ModelSeries[kIncidence][kMales][10] = 0.002;
-  d.PopRateIncidence[10] = 0.0009;
+  f.Model[kIncidence][kMales][10] = 0.002;
+  f.PopRate[10] = 0.0009;
   EXPECT_NEAR(f.ErrorTerm(kIncidence, 10), 11 * 1.0, 1e-12);
   d.IncidenceIsHazard = false;
   EXPECT_NEAR(f.ErrorTerm(kIncidence, 10), 11 * 0.01, 1e-12);
@@ -105,7 +105,7 @@ TEST_F(FittingTest, CriterionTermsOneByOne) {
   // Nothing available and every hazard below its maximum: no term at all.
   f.Cost(p);
   EXPECT_EQ(f.FitCriterion, 0.0);
-  EXPECT_NEAR(d.ModelSeries[kIncidence][kMales][30], 0.01, 1e-15);
+  EXPECT_NEAR(f.Model[kIncidence][kMales][30], 0.01, 1e-15);
 
   // A hazard above its maximum: (hazard - maximum) x (enforcement + 0.5).
   f.HazardMax[kRemission] = 0.04;
@@ -117,7 +117,7 @@ TEST_F(FittingTest, CriterionTermsOneByOne) {
   f.Available[kPrevalence][kMales] = true;
   d.InputSeries[kPrevalence][kMales][30] = 0.05;
   f.Cost(p);
-  const double prevalence = d.ModelSeries[kPrevalence][kMales][30];
+  const double prevalence = f.Model[kPrevalence][kMales][30];
   EXPECT_NEAR(f.FitCriterion, std::pow(prevalence / 0.05 - 1.0, 2), 1e-12);
   f.Available[kPrevalence][kMales] = false;
 
@@ -125,7 +125,7 @@ TEST_F(FittingTest, CriterionTermsOneByOne) {
   // besides mortality's own term (w (1000 m)^2 at input 0).
   f.Available[kMortality][kMales] = true;
   f.Cost(p);
-  const double mortality = d.ModelSeries[kMortality][kMales][30];
+  const double mortality = f.Model[kMortality][kMales][30];
   EXPECT_NEAR(f.FitCriterion, std::pow(1000 * mortality, 2) + 100 * 0.05, 1e-9);
   f.Available[kMortality][kMales] = false;
 
@@ -134,8 +134,25 @@ TEST_F(FittingTest, CriterionTermsOneByOne) {
   f.Available[kPrevalence][kMales] = true;
   const std::array<double, 3> low = {-13.0, -14.0, std::log(0.05)};
   f.Cost(low);
-  const double lowPrevalence = d.ModelSeries[kPrevalence][kMales][30];
+  const double lowPrevalence = f.Model[kPrevalence][kMales][30];
   EXPECT_NEAR(f.FitCriterion, std::pow(lowPrevalence / 0.05 - 1.0, 2) + 1.0 + 4.0, 1e-9);
+}
+
+// The fit reads the disease and gives its result back: the disease is as it was until the
+// calculation takes the result, which is then exactly what the fit returned.
+TEST_F(FittingTest, TheFitReadsTheDiseaseAndReturnsItsResult) {
+  Tdiseaseam d("IHD");
+  InputsFromModel(d, IhdHazards, {kPrevalence, kMortality, kRemission});
+  const auto before = d.ModelSeries;
+  const ModelEnvironment env = Env();
+  const CalcOptions calcOptions = Options();
+  const Tdisease& readOnly = d;
+  const FitResult result = Tfitter(readOnly, env, calcOptions).Run(dialogs);
+  EXPECT_EQ(d.ModelSeries, before);
+  EXPECT_GT(result.Model[kPrevalence][kMales][60], 0.0);
+  ASSERT_TRUE(d.Calculate(env, calcOptions, dialogs));
+  EXPECT_EQ(d.ModelSeries, result.Model);
+  EXPECT_EQ(d.PopRateIncidence, result.PopRateIncidence);
 }
 
 TEST_F(FittingTest, AgeGroupsAndTheirEnds) {
