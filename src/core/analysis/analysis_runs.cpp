@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -13,6 +14,7 @@
 #include "core/base/progress.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/disease.h"
+#include "core/engine/fitter.h"
 #include "core/engine/processing.h"
 
 namespace kavrel {
@@ -37,22 +39,45 @@ std::vector<Tresultin> RunCalculations(const Tdisease& disease,
   int errors = 0;
   std::string firstError;
 
+  // A disease whose hazards are fitted is shared by the workers, read only: each fit works on
+  // series of its own. One calculated plainly (exactly incidence, remission and case fatality)
+  // is calculated on a copy per worker.
+  const bool shared = !CalculatedPlainly(disease, sex);
   const auto work = [&] {
     UnattendedDialogs dialogs;
     try {
-      auto own = CopyForCalculation(disease);
       std::array<Series, kSexCount> otherCause{};
       const ModelEnvironment env{setup.MaxAge, setup.AllCauseMortality, otherCause, setup.Log,
                                  setup.PopulationNumbers};
+      std::unique_ptr<Tdiseaseam> own = shared ? nullptr : CopyForCalculation(disease);
+      PerVariableAndSex<Series> runInputs = disease.InputSeries;
+      PerVariableAndSex<Series> outputs{};
+      if (shared) {
+        if (env.MaxAge < 0 || env.MaxAge > kHighestPossibleAge) {
+          throw std::invalid_argument("The highest age of the data set must lie between 0 and 110");
+        }
+        if (const auto problem = setup.Options.Validate()) {
+          dialogs.ShowError(problem->Message);
+          throw std::runtime_error("The calculation did not run");
+        }
+      }
       while (!stop) {
         const std::size_t k = next++;
         if (k >= inputs.size()) break;
-        for (int v = 0; v < kVariableCount; ++v) own->InputSeries[v][sex] = inputs[k][v];
-        if (!own->Calculate(env, setup.Options, dialogs))
-          throw std::runtime_error("The calculation did not run");
-        own->CopyToOutput();
+        if (shared) {
+          for (int v = 0; v < kVariableCount; ++v) runInputs[v][sex] = inputs[k][v];
+          const FitResult fit = Tfitter(disease, env, setup.Options, &runInputs).Run(dialogs);
+          OutputsFromModel(fit.Model, fit.PopRateIncidence, disease.IncidenceIsHazard, sex,
+                           outputs);
+        } else {
+          for (int v = 0; v < kVariableCount; ++v) own->InputSeries[v][sex] = inputs[k][v];
+          if (!own->Calculate(env, setup.Options, dialogs))
+            throw std::runtime_error("The calculation did not run");
+          own->CopyToOutput();
+          outputs = own->OutputSeries;
+        }
         results[k].Sex = static_cast<std::uint8_t>(sex);
-        for (int v = 0; v < kVariableCount; ++v) results[k].Outputs[v] = own->OutputSeries[v][sex];
+        for (int v = 0; v < kVariableCount; ++v) results[k].Outputs[v] = outputs[v][sex];
         std::lock_guard<std::mutex> lock(progressMutex);
         progress.Advance();
         if (progress.CancelRequested()) stop = true;

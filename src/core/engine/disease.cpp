@@ -53,13 +53,17 @@ bool Tdisease::Calculate(const ModelEnvironment& env, const CalcOptions& options
 }
 
 void Tdisease::CopyToOutput() {
-  const int s = Sex;
-  OutputSeries[kIncidence][s] = IncidenceIsHazard ? ModelSeries[kIncidence][s] : PopRateIncidence;
-  for (int v = 1; v < kVariableCount; ++v) OutputSeries[v][s] = ModelSeries[v][s];
+  OutputsFromModel(ModelSeries, PopRateIncidence, IncidenceIsHazard, Sex, OutputSeries);
+}
+
+void OutputsFromModel(const PerVariableAndSex<Series>& model, const Series& popRateIncidence,
+                      bool incidenceIsHazard, int s, PerVariableAndSex<Series>& outputs) {
+  outputs[kIncidence][s] = incidenceIsHazard ? model[kIncidence][s] : popRateIncidence;
+  for (int v = 1; v < kVariableCount; ++v) outputs[v][s] = model[v][s];
   // A value that is zero up to rounding (a difference of nearly equal numbers, say -1e-16) is
   // zero: no output shows a rate or proportion below zero that is not really there.
   constexpr double kRoundingZero = 1e-12;
-  for (auto& output : OutputSeries) {
+  for (auto& output : outputs) {
     for (double& value : output[s]) {
       if (value <= 0.0 && value > -kRoundingZero) value = 0.0;
     }

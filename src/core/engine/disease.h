@@ -152,6 +152,11 @@ class Tdiseaseam : public Tdisease {
   static void SmoothSpline(Series& series, int w, int maxAge);
 };
 
+// The outputs of sex s from a model's series: incidence as the input gives it (a hazard, or a rate
+// in the whole population), values within rounding of zero as zero.
+void OutputsFromModel(const PerVariableAndSex<Series>& model, const Series& popRateIncidence,
+                      bool incidenceIsHazard, int s, PerVariableAndSex<Series>& outputs);
+
 // Mean duration by age at onset for sex s from the hazards in `model` and other-cause mortality;
 // fills model[Duration][s][0 ... maxAge]. Throws ArithmeticError when a duration comes out
 // non-finite.

@@ -31,11 +31,18 @@ struct FitResult {
   bool MaxIterReached = false;
 };
 
+// Whether a calculation of the sex is plain (exactly incidence, remission and case fatality given):
+// then nothing is fitted.
+bool CalculatedPlainly(const Tdisease& disease, int sex);
+
 class Tfitter final : public CostFunction {
  public:
   // The fit of the disease's current sex: the weights, maxima and the hazards it searches set up
-  // from the options (which must be valid). The disease is read, never written.
-  Tfitter(const Tdisease& disease, const ModelEnvironment& env, const CalcOptions& options);
+  // from the options (which must be valid). The disease is read, never written; its input series
+  // are fitted, or `inputs` in their place (an analysis's run), so that calculations on several
+  // threads share one disease.
+  Tfitter(const Tdisease& disease, const ModelEnvironment& env, const CalcOptions& options,
+          const PerVariableAndSex<Series>* inputs = nullptr);
   ~Tfitter() override;
 
   // The fit from the inputs: per age group (smoothed), then over all ages when chosen, then a
@@ -79,6 +86,7 @@ class Tfitter final : public CostFunction {
 
  private:
   const Tdisease& d_;
+  const PerVariableAndSex<Series>& inputs_;
   std::unique_ptr<Tbasicequations> equations_;
   const ModelEnvironment& env_;
   const CalcOptions& options_;

@@ -39,7 +39,7 @@ int Tfitter::AgeGroupEnd(int g) const {
 
 double Tfitter::ErrorTerm(int v, int a) const {
   const int s = d_.Sex;
-  const double x = d_.InputSeries[v][s][a];
+  const double x = inputs_[v][s][a];
   const double w = Weights[s][v];
   if (x > 0.0) {
     const double m = v == kIncidence && !d_.IncidenceIsHazard ? PopRate[a] : Model[v][s][a];
@@ -68,7 +68,7 @@ double Tfitter::Cost(std::span<const double> p) {
     if (!Available[v][s]) continue;
     for (int a = first; a <= last; ++a) criterion += ErrorTerm(v, a);
   }
-  const auto& input = d_.InputSeries;
+  const auto& input = inputs_;
   const bool mortality = Available[kMortality][s];
   const bool prevalence = Available[kPrevalence][s];
   const bool rrMortality = Available[kRRMortality][s];
@@ -102,8 +102,12 @@ double Tfitter::Cost(std::span<const double> p) {
   return criterion;
 }
 
-Tfitter::Tfitter(const Tdisease& disease, const ModelEnvironment& env, const CalcOptions& options)
-    : d_(disease), env_(env), options_(options) {
+Tfitter::Tfitter(const Tdisease& disease, const ModelEnvironment& env, const CalcOptions& options,
+                 const PerVariableAndSex<Series>* inputs)
+    : d_(disease),
+      inputs_(inputs != nullptr ? *inputs : disease.InputSeries),
+      env_(env),
+      options_(options) {
   const int s = d_.Sex;
   for (int v = 0; v < kVariableCount; ++v) {
     Available[v][s] = d_.InputPresent[v][s] || d_.FromOutput[v][s];
@@ -148,15 +152,19 @@ void Tfitter::PrepareModel() {
 
 void Tfitter::Step(int a) { equations_->Step(a); }
 
+bool CalculatedPlainly(const Tdisease& disease, int s) {
+  const auto available = [&](int v) {
+    return disease.InputPresent[v][s] || disease.FromOutput[v][s];
+  };
+  return available(kIncidence) && available(kRemission) && available(kCaseFatality) &&
+         !available(kPrevalence) && !available(kDuration) && !available(kMortality) &&
+         !available(kRRMortality);
+}
+
 bool Tdiseaseam::Calculate(const ModelEnvironment& env, const CalcOptions& options,
                            UserDialogs& dialogs) {
   const int s = Sex;
-  const auto available = [&](int v) { return InputPresent[v][s] || FromOutput[v][s]; };
-  const bool hazardsOnly = available(kIncidence) && available(kRemission) &&
-                           available(kCaseFatality) && !available(kPrevalence) &&
-                           !available(kDuration) && !available(kMortality) &&
-                           !available(kRRMortality);
-  if (hazardsOnly) {
+  if (CalculatedPlainly(*this, s)) {
     if (IncidenceIsHazard) {
       CalculatePlain(env, options.PrevalenceAtBirth);
     } else {
@@ -184,10 +192,10 @@ FitResult Tfitter::Run(UserDialogs& dialogs) {
   const int s = d_.Sex;
   const int maxAge = env_.MaxAge;
   const CalcOptions& options = options_;
-  Model = d_.InputSeries;
+  Model = inputs_;
   PopRate = d_.PopRateIncidence;
 
-  BirthPrevalence = options.PrevalenceAtBirth ? d_.InputSeries[kPrevalence][s][0] : 0.0;
+  BirthPrevalence = options.PrevalenceAtBirth ? inputs_[kPrevalence][s][0] : 0.0;
   PrepareModel();
   auto& otherCause = env_.OtherCauseMortality[s];
   for (int a = 0; a <= maxAge; ++a) otherCause[a] = 0.0;

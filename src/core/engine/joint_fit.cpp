@@ -183,7 +183,7 @@ bool Tfitter::FitAllAges(UserDialogs& dialogs) {
   for (int v = 0; v < kVariableCount; ++v) {
     if (!Available[v][s] || Weights[s][v] <= 0.0) continue;
     for (const auto& [lage, hage] : InputGroups(d_, v, s, maxAge, kKnotSpacing)) {
-      terms.push_back({v, lage, hage, GroupMean(d_.InputSeries[v][s], lage, hage, maxAge, persons),
+      terms.push_back({v, lage, hage, GroupMean(inputs_[v][s], lage, hage, maxAge, persons),
                        std::sqrt(Weights[s][v])});
     }
   }

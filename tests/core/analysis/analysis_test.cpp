@@ -144,6 +144,44 @@ TEST_F(AnalysisTest, ParallelUncertaintyEqualsSequential) {
   EXPECT_EQ(dialogs.Texts().back(), kTooFewIterations);
 }
 
+// A run of an analysis fits on the shared disease without changing it, and gives the outputs the
+// disease's own calculation of the same inputs gives, number for number, with both fitting
+// methods.
+TEST_F(AnalysisTest, SharedFitRunsEqualTheDiseasesOwnCalculation) {
+  std::array<Series, kSexCount> other{};
+  const ModelEnvironment env{maxAge, population.AllCauseMortality, other, log,
+                             &population.PopulationNumbers};
+  disease.Sex = kMales;
+  disease.TrendsOn = false;
+  for (int v : {kIncidence, kCaseFatality}) disease.InputPresent[v][kMales] = true;
+  disease.CalculatePlain(env, false);
+  for (int v : {kPrevalence, kMortality}) {
+    disease.InputSeries[v][kMales] = disease.ModelSeries[v][kMales];
+    disease.InputPresent[v][kMales] = true;
+  }
+  for (int v : {kIncidence, kCaseFatality}) disease.InputPresent[v][kMales] = false;
+  RunInputs varied{};
+  for (int v = 0; v < kVariableCount; ++v) varied[v] = disease.InputSeries[v][kMales];
+  for (double& value : varied[kPrevalence]) value *= 1.1;
+  for (const FitMethod method : {FitMethod::kPerAgeGroup, FitMethod::kAllAges}) {
+    AnalysisSetup setup = Setup(2);
+    setup.Options.Method = method;
+    setup.PopulationNumbers = &population.PopulationNumbers;
+    const auto before = disease.ModelSeries;
+    const auto runs = RunCalculations(disease, {varied, varied}, setup, progress);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(disease.ModelSeries, before);
+    auto own = CopyForCalculation(disease);
+    for (int v = 0; v < kVariableCount; ++v) own->InputSeries[v][kMales] = varied[v];
+    ASSERT_TRUE(own->Calculate(env, setup.Options, dialogs));
+    own->CopyToOutput();
+    for (int v = 0; v < kVariableCount; ++v) {
+      EXPECT_EQ(runs[0].Outputs[v], own->OutputSeries[v][kMales]) << static_cast<int>(method);
+      EXPECT_EQ(runs[1].Outputs[v], runs[0].Outputs[v]);
+    }
+  }
+}
+
 // The fit over all ages in an analysis: 100 runs on four threads equal one thread's, number for
 // number (each fit solves alone, on its own thread).
 TEST_F(AnalysisTest, AllAgesFitRunsEqualOnAnyNumberOfThreads) {
