@@ -471,14 +471,22 @@ cp "$(dirname "$(dirname "$example")")/KavrelLocal.mdb" "$work/Marked.mdb"
 query "$work/Marked.mdb" "update Datasets set DataBaseName='$file', ReadOnly=1"
 before=$(md5sum < "$file")
 for command in "calculate --disease Asthma --sex males --save" "import $work/asthma.csv" \
-  "adjust --disease Asthma --sex males --variable Incidence --method spline --save"; do
+  "adjust --disease Asthma --sex males --variable Incidence --method spline --save" \
+  "batch --diseases Asthma --save" "sensitivity --disease Asthma --sex males --save"; do
   # shellcheck disable=SC2086
-  "$cli" ${command%% *} "$file" ${command#* } --collection "$work/Marked.mdb" > /dev/null 2> "$work/err"
+  "$cli" ${command%% *} "$file" ${command#* } --collection "$work/Marked.mdb" > "$work/err" 2>&1
   code=$?
   if [ $code -ne 1 ] || ! grep -q "is marked read-only in its collection" "$work/err"; then
     fail "read-only data set, ${command%% *}: exit $code, $(head -c 300 "$work/err")"
   fi
 done
+source=$(fresh source.mdb)
+"$cli" copy "$source" --disease Asthma --to "$file" --collection "$work/Marked.mdb" > /dev/null \
+  2> "$work/err"
+code=$?
+if [ $code -ne 1 ] || ! grep -q "is marked read-only in its collection" "$work/err"; then
+  fail "copy into a read-only data set: exit $code, $(head -c 300 "$work/err")"
+fi
 "$cli" results "$file" --collection "$work/Marked.mdb" > /dev/null 2> "$work/err" ||
   fail "a read-only data set could not be read: $(head -c 300 "$work/err")"
 [ "$(md5sum < "$file")" = "$before" ] && ok || fail "a data set marked read-only was written"
