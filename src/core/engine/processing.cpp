@@ -49,13 +49,6 @@ std::optional<std::string> UndeterminedFit(const Tdisease& disease, int sex,
            std::to_string(count) + (count == 1 ? " is" : " are") + " left. Add an input" +
            stopIgnoring;
   }
-  const bool fatalityFitted = !options.Exact[2];
-  if (fatalityFitted && !used(kCaseFatality) && !used(kMortality) && !used(kRRMortality) &&
-      !used(kDuration)) {
-    return "Case fatality cannot be determined from the inputs the fit would use: it needs case "
-           "fatality, mortality, RR mortality or duration" +
-           stopIgnoring;
-  }
   return std::nullopt;
 }
 

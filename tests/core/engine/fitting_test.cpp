@@ -138,6 +138,23 @@ TEST_F(FittingTest, CriterionTermsOneByOne) {
   EXPECT_NEAR(f.FitCriterion, std::pow(lowPrevalence / 0.05 - 1.0, 2) + 1.0 + 4.0, 1e-9);
 }
 
+// Incidence, prevalence and remission (0) made from known hazards: the fit is run (prevalence's
+// course gives case fatality) and finds case fatality where prevalence carries it.
+TEST_F(FittingTest, CaseFatalityFromIncidencePrevalenceAndRemission) {
+  Tdiseaseam d("IHD");
+  InputsFromModel(d, IhdHazards, {kIncidence, kPrevalence, kRemission});
+  options.Exact = {true, true, false};
+  ASSERT_TRUE(RunCalculation(d, Env(), Options(), dialogs))
+      << (dialogs.Texts().empty() ? "" : dialogs.Texts().back());
+  for (int a = 40; a <= 85; a += 5) {
+    EXPECT_NEAR(d.ModelSeries[kPrevalence][kMales][a] / expected[kPrevalence][kMales][a], 1.0, 0.05)
+        << a;
+    EXPECT_NEAR(d.ModelSeries[kCaseFatality][kMales][a] / expected[kCaseFatality][kMales][a], 1.0,
+                0.25)
+        << a;
+  }
+}
+
 // The fit reads the disease and gives its result back: the disease is as it was until the
 // calculation takes the result, which is then exactly what the fit returned.
 TEST_F(FittingTest, TheFitReadsTheDiseaseAndReturnsItsResult) {
@@ -367,7 +384,8 @@ TEST_F(FittingTest, SufficiencyAndTheProcessingSequence) {
   const Determinacy fits[] = {
       {{kPrevalence, kMortality, kRemission}, {}, false, nullptr},
       {{kPrevalence, kMortality, kRemission}, {kMortality}, false, "The inputs the fit would use"},
-      {{kIncidence, kPrevalence, kRemission}, {}, false, "Case fatality cannot be determined"},
+      // Prevalence's course with incidence and remission given determines case fatality.
+      {{kIncidence, kPrevalence, kRemission}, {}, false, nullptr},
       {{kIncidence, kPrevalence, kRemission}, {}, true, nullptr},
       {{kIncidence, kPrevalence, kDuration}, {}, false, nullptr},
       {{kIncidence, kRemission, kCaseFatality}, {kCaseFatality}, false, nullptr},  // no fit
