@@ -7,6 +7,13 @@
 
 namespace kavrel {
 
+std::string Trim(std::string_view text) {
+  const auto begin = text.find_first_not_of(" \t\r\n");
+  if (begin == std::string_view::npos) return "";
+  const auto end = text.find_last_not_of(" \t\r\n");
+  return std::string(text.substr(begin, end - begin + 1));
+}
+
 std::optional<double> ReadNumberText(std::string_view text, char decimalSeparator) {
   std::string plain(text);
   plain.erase(0, plain.find_first_not_of(' '));

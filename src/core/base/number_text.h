@@ -11,6 +11,9 @@ namespace kavrel {
 
 // A number as the user typed it: blanks around it ignored, the decimal separator of the user's
 // locale (a period is then refused), the whole text one finite number. Nothing otherwise.
+// The text without the blanks, tabs and line ends around it.
+std::string Trim(std::string_view text);
+
 std::optional<double> ReadNumberText(std::string_view text, char decimalSeparator = '.');
 
 // A number shown to the user with at most `significantDigits` significant digits (printf's %g)

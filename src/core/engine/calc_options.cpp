@@ -1,5 +1,7 @@
 #include "core/engine/calc_options.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -18,6 +20,17 @@ bool ParseOptionNumber(const std::string& text, double& value) {
   }
   while (used < text.size() && text[used] == ' ') ++used;
   return used == text.size() && std::isfinite(value);
+}
+
+bool IsAutomaticSmoothness(const std::string& text) {
+  const std::string trimmed = Trim(text);
+  if (trimmed.empty()) return true;
+  const std::string word = kAutomaticSmoothness;
+  return trimmed.size() == word.size() &&
+         std::equal(trimmed.begin(), trimmed.end(), word.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) ==
+                  std::tolower(static_cast<unsigned char>(b));
+         });
 }
 
 CalcOptions ParseCalcOptions(const CalcSettingsRecord& r) {
@@ -45,10 +58,13 @@ CalcOptions ParseCalcOptions(const CalcSettingsRecord& r) {
   o.Ignore = {!r.InciIgn, !r.PrevIgn, !r.RemiIgn, !r.CfatIgn, !r.DuraIgn, !r.MortIgn, !r.RRMortIgn};
   o.Exact = {r.InciExact, r.RemiExact, r.CfatExact};
   o.Method = r.FitMethod == 1 ? FitMethod::kAllAges : FitMethod::kPerAgeGroup;
-  double smoothness = 0.0;
-  const auto read = ReadNumberText(r.FitSmoothness);
-  o.SmoothnessUnreadable = !ParseOptionNumber(r.FitSmoothness, smoothness) || !read;
-  o.FitSmoothness = o.SmoothnessUnreadable ? std::numeric_limits<double>::quiet_NaN() : *read;
+  o.SmoothnessAutomatic = IsAutomaticSmoothness(r.FitSmoothness);
+  if (!o.SmoothnessAutomatic) {
+    double smoothness = 0.0;
+    const auto read = ReadNumberText(r.FitSmoothness);
+    o.SmoothnessUnreadable = !ParseOptionNumber(r.FitSmoothness, smoothness) || !read;
+    o.FitSmoothness = o.SmoothnessUnreadable ? std::numeric_limits<double>::quiet_NaN() : *read;
+  }
   SimplexSettings texts;
   texts.MaxIterations = r.MaxIter;
   texts.Precision = r.Precision;
@@ -72,8 +88,9 @@ std::optional<CalcOptions::Problem> CalcOptions::Validate() const {
       return Problem{HazardMaximumRangeMessage(hazard), h};
     }
   }
-  if (Method == FitMethod::kAllAges && (SmoothnessUnreadable || FitSmoothness < 0.0)) {
-    return Problem{"The smoothness of the fit over all ages is not a valid number (0 or more)",
+  if (Method == FitMethod::kAllAges && !SmoothnessAutomatic &&
+      (SmoothnessUnreadable || FitSmoothness < 0.0)) {
+    return Problem{kSmoothnessRefusal,
                    kSmoothnessField};
   }
   return std::nullopt;

@@ -42,7 +42,10 @@ struct CalcOptions {
   std::array<bool, kVariableCount> Ignore{};
   std::array<bool, kHazardCount> Exact{};
   FitMethod Method = FitMethod::kPerAgeGroup;
-  double FitSmoothness = 0.00001;  // the strength of the fit over all ages' smoothness penalty
+  // The strength of the fit over all ages' smoothness penalty, or chosen by the fit itself for
+  // each disease and sex (the text "Automatic").
+  double FitSmoothness = 0.0;
+  bool SmoothnessAutomatic = true;
   // "Downhill simplex options".
   SimplexNumbers Simplex;
   // A preference, not a stored option: the fit report names an input group missed by more than
@@ -68,6 +71,13 @@ struct CalcOptions {
 // The minimiser's two questions (warn, ask for more iterations) are on their defaults; the
 // windows set them from their own boxes.
 CalcOptions ParseCalcOptions(const CalcSettingsRecord& record);
+
+// The smoothness text that lets the fit choose its smoothness itself.
+inline constexpr char kAutomaticSmoothness[] = "Automatic";
+inline constexpr char kSmoothnessRefusal[] =
+    "The smoothness of the fit over all ages is not a valid number (0 or more) nor \"Automatic\"";
+// Whether a smoothness text asks for the automatic choice ("Automatic", in any case, or blank).
+bool IsAutomaticSmoothness(const std::string& text);
 
 // A number as typed in an option's field (blanks after it allowed); false when the text is not a
 // finite number.

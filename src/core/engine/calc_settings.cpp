@@ -7,6 +7,7 @@
 
 #include "core/base/number_text.h"
 #include "core/base/user_dialogs.h"
+#include "core/engine/calc_options.h"
 #include "core/engine/amoeba.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
@@ -83,12 +84,6 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
          std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
            return std::tolower(x) == std::tolower(y);
          });
-}
-
-std::string Trim(std::string text) {
-  const auto begin = text.find_first_not_of(" \t");
-  if (begin == std::string::npos) return "";
-  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
 }
 
 // The record's weights, ignore flags and exact flags in variable order, for the window mapping.
@@ -250,7 +245,8 @@ std::optional<std::string> CheckCalcSettings(const CalcSettingsRecord& r) {
       {"Beta", number(r.Beta), 1e-6, 0.999999},
       {"Gamma", number(r.Gamma), 1.000001, 10},
       {"FitMethod", static_cast<double>(r.FitMethod), 0, 1},
-      {"FitSmoothness", number(r.FitSmoothness), 0, 1e6},
+      {"FitSmoothness", IsAutomaticSmoothness(r.FitSmoothness) ? 0.0 : number(r.FitSmoothness), 0,
+       1e6},
   };
   for (const auto& c : checks) {
     if (auto refusal =

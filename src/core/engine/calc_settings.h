@@ -56,7 +56,7 @@ struct CalcSettingsRecord {
   std::string Gamma = "2.0";
   // The fitting method: 0 per age group, 1 all ages at once (with its smoothness, as typed).
   int FitMethod = 0;
-  std::string FitSmoothness = "0.00001";
+  std::string FitSmoothness = "Automatic";
 
   bool operator==(const CalcSettingsRecord&) const = default;
 };

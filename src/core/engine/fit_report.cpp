@@ -71,6 +71,17 @@ std::vector<std::pair<int, int>> InputGroups(const Tdisease& disease, int v, int
   return groups;
 }
 
+InputPrecision StoredPrecision(const Tdisease& disease, int v, int sex, int lage, int hage,
+                               int maxAge) {
+  for (const Tinputdat& row : disease.InputRows[v][sex]) {
+    if (row.Lage > maxAge) continue;
+    const int from = std::clamp(row.Lage, 0, maxAge);
+    const int to = std::clamp(row.Hage, from + 1, maxAge + 1);
+    if (from == lage && to == hage) return row.Precision;
+  }
+  return {};
+}
+
 const FitReportRow* FitReport::Worst() const {
   const FitReportRow* worst = nullptr;
   for (const FitReportRow& row : Rows) {

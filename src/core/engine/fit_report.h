@@ -12,10 +12,9 @@
 #include <vector>
 
 #include "core/base/vocabulary.h"
+#include "core/engine/disease.h"
 
 namespace kavrel {
-
-class Tdisease;
 
 // The mean of a single-year series over ages lage ... hage - 1 (cut at maxAge), weighted by the
 // population at each age; the plain mean without a population or where it sums to 0.
@@ -26,6 +25,11 @@ double GroupMean(const Series& series, int lage, int hage, int maxAge, const Ser
 // years. Nothing for a variable that is not available.
 std::vector<std::pair<int, int>> InputGroups(const Tdisease& disease, int v, int sex, int maxAge,
                                              int width);
+
+// The precision stored with the input row of variable v that covers exactly ages lage ... hage - 1
+// (cut at maxAge); nothing known when there is no such row.
+InputPrecision StoredPrecision(const Tdisease& disease, int v, int sex, int lage, int hage,
+                               int maxAge);
 
 struct FitReportRow {
   int Variable = 0;

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <span>
 
@@ -29,6 +30,8 @@ struct FitResult {
   double BirthPrevalence = 0.0;
   // Whether the minimiser reached its iteration limit in any age group.
   bool MaxIterReached = false;
+  // The smoothness of the fit over all ages (fixed or chosen); not a number without that fit.
+  double Smoothness = std::numeric_limits<double>::quiet_NaN();
 };
 
 // Whether a calculation of the sex is plain (exactly incidence, remission and case fatality given):
@@ -83,6 +86,8 @@ class Tfitter final : public CostFunction {
   double FitCriterion = 0.0;
   // Whether the minimiser reached its iteration limit in any group.
   bool MaxIterReached = false;
+  // The smoothness the fit over all ages used (the user's, or the one it chose).
+  double ChosenSmoothness = std::numeric_limits<double>::quiet_NaN();
 
  private:
   const Tdisease& d_;

@@ -257,7 +257,7 @@ FitResult Tfitter::Run(UserDialogs& dialogs) {
   }
   MaxIterReached = amoeba && amoeba->MaxIterReached;
   if (MaxIterReached) env_.Log.AddMessage(kMaxIterationsWarning);
-  return FitResult{Model, PopRate, BirthPrevalence, MaxIterReached};
+  return FitResult{Model, PopRate, BirthPrevalence, MaxIterReached, ChosenSmoothness};
 }
 
 void Tdiseaseam::SmoothLinear(Series& series, int w, int maxAge) {

@@ -3,15 +3,22 @@
 // every input group of every available variable decides them together. Unlike the fit per age
 // group, each residual compares what a user entered with what the program reports: the
 // population-weighted mean of the output over the input's own age group, and for a duration the
-// duration by age at onset.
+// duration by age at onset. A group whose precision is known counts by its likelihood (binomial
+// for a prevalence from cases among persons, Poisson for events over person-years, normal on the
+// log scale for a 95 % interval), as a deviance residual; a group without counts by its relative
+// error and the user's weight. The smoothness penalty is the second differences of the
+// log-hazards at the knots; unless the user fixes its strength, the fit chooses it by generalised
+// cross-validation on the problem linearised at its current solution.
 
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <Eigen/Dense>
 #include <ceres/ceres.h>
 
 #include "core/base/messages_log.h"
@@ -39,7 +46,39 @@ struct GroupTerm {
   int Hage;
   double Input;
   double Root;  // square root of the variable's weight
+  InputPrecision Precision{};
+  double CountScale = 1.0;  // a run's input over the stored one: its count scales alike
 };
+
+// The signed square root of a group's deviance: its residual in the likelihood fit. Squared and
+// summed, the residuals are twice the negative log-likelihood up to a constant, so the least
+// squares of them is the maximum likelihood.
+double LikelihoodResidual(const GroupTerm& term, double mean) {
+  const InputPrecision& p = term.Precision;
+  if (p.Type == InputPrecision::Kind::kInterval) {
+    if (p.Lower > 0.0 && term.Input > 0.0) {
+      const double sd = (std::log(p.Upper) - std::log(p.Lower)) / (2.0 * 1.959964);
+      return (std::log(std::max(mean, 1e-300)) - std::log(term.Input)) / sd;
+    }
+    const double sd = (p.Upper - p.Lower) / (2.0 * 1.959964);
+    return (mean - term.Input) / sd;
+  }
+  const double n = p.Denominator;
+  const double y = std::min(p.Count * term.CountScale, term.Variable == kPrevalence ? n : 1e300);
+  double deviance = 0.0;
+  double expected = 0.0;
+  if (term.Variable == kPrevalence) {
+    const double share = std::clamp(mean, 1e-300, 1.0 - 1e-12);
+    expected = n * share;
+    if (y > 0.0) deviance += y * std::log(y / expected);
+    if (n - y > 0.0) deviance += (n - y) * std::log((n - y) / (n - expected));
+  } else {
+    expected = std::max(mean, 1e-300) * n;
+    deviance = (y > 0.0 ? y * std::log(y / expected) : 0.0) - (y - expected);
+  }
+  const double root = std::sqrt(std::max(0.0, 2.0 * deviance));
+  return y >= expected ? root : -root;
+}
 
 // The problem as Ceres sees it: one block of log-hazards at the knots, one residual per group
 // term, then the smoothness penalty's second differences.
@@ -56,10 +95,30 @@ class AllAgesProblem {
                                   [](const GroupTerm& t) { return t.Variable == kDuration; })) {}
 
   int ParameterCount() const { return fit_.ParamCount * static_cast<int>(knots_.size()); }
+  int DataCount() const { return static_cast<int>(terms_.size()); }
+  // The penalty's residuals are always there (0 without smoothness), so that the smoothness can
+  // change between solves of one problem.
   int ResidualCount() const {
     const int interior = std::max(0, static_cast<int>(knots_.size()) - 2);
-    return static_cast<int>(terms_.size()) + (penaltyRoot_ > 0.0 ? fit_.ParamCount * interior : 0) +
+    return static_cast<int>(terms_.size()) + fit_.ParamCount * interior +
            fit_.ParamCount * static_cast<int>(knots_.size());
+  }
+  void SetSmoothness(double smoothness) { penaltyRoot_ = std::sqrt(smoothness); }
+  // The penalty's matrix: the sum of its squared second differences is p' S p.
+  Eigen::MatrixXd PenaltyMatrix() const {
+    const int n = static_cast<int>(knots_.size());
+    const int count = ParameterCount();
+    Eigen::MatrixXd penalty = Eigen::MatrixXd::Zero(count, count);
+    for (int k = 0; k < fit_.ParamCount; ++k) {
+      for (int j = 1; j + 1 < n; ++j) {
+        const int at[3] = {k * n + j - 1, k * n + j, k * n + j + 1};
+        const double c[3] = {1.0, -2.0, 1.0};
+        for (int x = 0; x < 3; ++x) {
+          for (int y = 0; y < 3; ++y) penalty(at[x], at[y]) += c[x] * c[y];
+        }
+      }
+    }
+    return penalty;
   }
 
   // The hazards of every age from the knot values, log-linear between knots.
@@ -116,8 +175,12 @@ class AllAgesProblem {
                                 ? fit_.PopRate
                                 : fit_.Model[term.Variable][s];
       const double mean = GroupMean(model, term.Lage, term.Hage, env_.MaxAge, persons);
-      residuals[r++] =
-          term.Input > 0.0 ? term.Root * (mean / term.Input - 1.0) : term.Root * 1000.0 * mean;
+      if (term.Precision.Known()) {
+        residuals[r++] = term.Root > 0.0 ? LikelihoodResidual(term, mean) : 0.0;
+      } else {
+        residuals[r++] =
+            term.Input > 0.0 ? term.Root * (mean / term.Input - 1.0) : term.Root * 1000.0 * mean;
+      }
     }
     // A hazard above its maximum costs as the user's "Enforced" weight says. Between knots a
     // hazard runs monotonely, so its largest values are at the knots: one term per knot, the
@@ -137,7 +200,7 @@ class AllAgesProblem {
             hazard[a] > maximum ? std::sqrt((hazard[a] - maximum) * enforce * ages) : 0.0;
       }
     }
-    if (penaltyRoot_ > 0.0) {
+    {
       const int n = static_cast<int>(knots_.size());
       for (int k = 0; k < fit_.ParamCount; ++k) {
         const double* values = p + k * n;
@@ -161,17 +224,88 @@ class AllAgesProblem {
   bool needDuration_;
 };
 
+// The problem linearised at a point: the data residuals r and their Jacobian J.
+struct Linearised {
+  Eigen::MatrixXd JtJ;
+  Eigen::VectorXd Jtr;
+  double SumOfSquares = 0.0;
+  int Count = 0;  // data residuals that count
+};
+
+Linearised Linearise(ceres::Problem& problem, int dataCount, int parameterCount) {
+  Linearised lin;
+  double cost = 0.0;
+  std::vector<double> residuals;
+  ceres::CRSMatrix jacobian;
+  ceres::Problem::EvaluateOptions evaluate;
+  evaluate.num_threads = 1;
+  lin.JtJ = Eigen::MatrixXd::Zero(parameterCount, parameterCount);
+  lin.Jtr = Eigen::VectorXd::Zero(parameterCount);
+  if (!problem.Evaluate(evaluate, &cost, &residuals, nullptr, &jacobian)) return lin;
+  Eigen::MatrixXd j = Eigen::MatrixXd::Zero(dataCount, parameterCount);
+  for (int row = 0; row < dataCount && row < jacobian.num_rows; ++row) {
+    for (int k = jacobian.rows[row]; k < jacobian.rows[row + 1]; ++k) {
+      j(row, jacobian.cols[k]) = jacobian.values[k];
+    }
+  }
+  Eigen::VectorXd r(dataCount);
+  for (int row = 0; row < dataCount; ++row) r(row) = residuals[static_cast<std::size_t>(row)];
+  if (!r.allFinite() || !j.allFinite()) return lin;
+  lin.JtJ = j.transpose() * j;
+  lin.Jtr = j.transpose() * r;
+  lin.SumOfSquares = r.squaredNorm();
+  for (int row = 0; row < dataCount; ++row) {
+    if (j.row(row).squaredNorm() > 0.0 || r(row) != 0.0) ++lin.Count;
+  }
+  return lin;
+}
+
+// The smoothness with the lowest generalised cross-validation score of the linearised problem,
+// n RSS / (n - 1.4 edf)^2 (the factor 1.4 against the score's known leaning to too little
+// smoothing), searched on a grid of half decades relative to the scale of J'J over S. Negative
+// when nothing can be chosen (no data, or the scores are not finite).
+double ChooseSmoothness(const Linearised& lin, const Eigen::MatrixXd& penalty,
+                        const Eigen::VectorXd& p) {
+  const int n = lin.Count;
+  const double penaltyTrace = penalty.trace();
+  const double dataTrace = lin.JtJ.trace();
+  if (n < 3 || !(penaltyTrace > 0.0) || !(dataTrace > 0.0)) return -1.0;
+  const double scale = dataTrace / penaltyTrace;
+  const Eigen::Index count = p.size();
+  const Eigen::MatrixXd ridge =
+      Eigen::MatrixXd::Identity(count, count) * (1e-9 * dataTrace / static_cast<double>(count));
+  double best = -1.0;
+  double bestScore = std::numeric_limits<double>::infinity();
+  for (int step = -18; step <= 8; ++step) {
+    const double lambda = scale * std::pow(10.0, 0.5 * step);
+    const Eigen::MatrixXd m = lin.JtJ + lambda * penalty + ridge;
+    const Eigen::LLT<Eigen::MatrixXd> factor(m);
+    if (factor.info() != Eigen::Success) continue;
+    const Eigen::VectorXd delta = factor.solve(-(lin.Jtr + lambda * penalty * p));
+    const double rss = lin.SumOfSquares + 2.0 * delta.dot(lin.Jtr) + delta.dot(lin.JtJ * delta);
+    const double edf = factor.solve(lin.JtJ).trace();
+    const double free = n - 1.4 * edf;
+    if (!(free > 0.5) || !std::isfinite(rss)) continue;
+    const double score = n * std::max(rss, 0.0) / (free * free);
+    if (score < bestScore) {
+      bestScore = score;
+      best = lambda;
+    }
+  }
+  return best;
+}
+
 }  // namespace
 
 bool Tfitter::FitAllAges(UserDialogs& dialogs) {
   const CalcOptions& options = options_;
   const ModelEnvironment& env = env_;
   // The calculation checks the options before it starts; a caller of this alone is told too.
-  if (options.SmoothnessUnreadable || !(options.FitSmoothness >= 0.0)) {
-    dialogs.ShowError("The smoothness of the fit over all ages is not a valid number (0 or more)");
+  if (!options.SmoothnessAutomatic &&
+      (options.SmoothnessUnreadable || !(options.FitSmoothness >= 0.0))) {
+    dialogs.ShowError(kSmoothnessRefusal);
     return false;
   }
-  const double smoothness = options.FitSmoothness;
   if (ParamCount == 0) return true;
   const int s = d_.Sex;
   const int maxAge = env.MaxAge;
@@ -183,15 +317,25 @@ bool Tfitter::FitAllAges(UserDialogs& dialogs) {
   for (int v = 0; v < kVariableCount; ++v) {
     if (!Available[v][s] || Weights[s][v] <= 0.0) continue;
     for (const auto& [lage, hage] : InputGroups(d_, v, s, maxAge, kKnotSpacing)) {
-      terms.push_back({v, lage, hage, GroupMean(inputs_[v][s], lage, hage, maxAge, persons),
-                       std::sqrt(Weights[s][v])});
+      GroupTerm term{v, lage, hage, GroupMean(inputs_[v][s], lage, hage, maxAge, persons),
+                     std::sqrt(Weights[s][v])};
+      if (d_.InputPresent[v][s]) {
+        term.Precision = StoredPrecision(d_, v, s, lage, hage, maxAge);
+        if (PrecisionProblem(v, term.Input, term.Precision)) term.Precision = {};
+        const double stored = GroupMean(d_.InputSeries[v][s], lage, hage, maxAge, persons);
+        if (stored > 0.0) term.CountScale = term.Input / stored;
+      }
+      terms.push_back(term);
     }
   }
   if (terms.empty()) return true;
 
+  const bool automatic = options.SmoothnessAutomatic;
+  double smoothness = automatic ? 0.0 : options.FitSmoothness;
   auto* problemFunction = new AllAgesProblem(*this, env, knots, terms, smoothness);
   const int n = static_cast<int>(knots.size());
-  std::vector<double> p(static_cast<std::size_t>(problemFunction->ParameterCount()));
+  const int parameterCount = problemFunction->ParameterCount();
+  std::vector<double> p(static_cast<std::size_t>(parameterCount));
   for (int k = 0; k < ParamCount; ++k) {
     const Series& hazard = Model[ParamVar[k]][s];
     const double ceiling =
@@ -204,7 +348,7 @@ bool Tfitter::FitAllAges(UserDialogs& dialogs) {
   }
   auto* cost = new ceres::DynamicNumericDiffCostFunction<AllAgesProblem, ceres::FORWARD>(
       problemFunction, ceres::TAKE_OWNERSHIP);
-  cost->AddParameterBlock(problemFunction->ParameterCount());
+  cost->AddParameterBlock(parameterCount);
   cost->SetNumResiduals(problemFunction->ResidualCount());
   ceres::Problem problem;
   problem.AddResidualBlock(cost, nullptr, p.data());
@@ -230,7 +374,31 @@ bool Tfitter::FitAllAges(UserDialogs& dialogs) {
   solverOptions.logging_type = ceres::SILENT;
   solverOptions.minimizer_progress_to_stdout = false;
   ceres::Solver::Summary summary;
-  ceres::Solve(solverOptions, &problem, &summary);
+  const auto solve = [&] {
+    problemFunction->SetSmoothness(smoothness);
+    ceres::Solve(solverOptions, &problem, &summary);
+  };
+  if (!automatic) {
+    solve();
+  } else {
+    // Performance iteration: choose the smoothness on the problem linearised at the current
+    // point, solve with it, and choose again at the solution, until the choice settles.
+    const Eigen::MatrixXd penalty = problemFunction->PenaltyMatrix();
+    const auto choose = [&] {
+      const Linearised lin = Linearise(problem, problemFunction->DataCount(), parameterCount);
+      return ChooseSmoothness(lin, penalty, Eigen::Map<const Eigen::VectorXd>(p.data(), p.size()));
+    };
+    smoothness = std::max(choose(), 0.0);
+    for (int round = 0; round < 4; ++round) {
+      solve();
+      if (round == 3) break;
+      const double next = choose();
+      if (next < 0.0) break;
+      if (smoothness > 0.0 && std::fabs(std::log10(next / smoothness)) < 0.3) break;
+      smoothness = next;
+    }
+  }
+  ChosenSmoothness = smoothness;
   // The hazards of the best point found (the solver leaves it in p).
   AllAgesProblem(*this, env, knots, terms, smoothness).SetHazards(p.data());
   if (summary.termination_type == ceres::NO_CONVERGENCE) env.Log.AddMessage(kIterationWarning);

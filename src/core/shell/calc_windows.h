@@ -47,7 +47,7 @@ struct CalcOptionsWindowState {
   // "Fitting method": 0 "Per age group", 1 "All ages at once", with the strength of the latter's
   // smoothness penalty (free text, 0 or more).
   int FitMethod = 0;
-  std::string FitSmoothness = "0.00001";
+  std::string FitSmoothness = "Automatic";
   // The fit report names an input group missed by more than this many percent (a preference).
   int FitReportPercent = 10;
 

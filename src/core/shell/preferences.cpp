@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "core/base/number_text.h"
 #include "core/agesched/age_groups.h"
 #include "core/agesched/age_schedule.h"
 #include "core/analysis/analysis_window.h"
@@ -25,12 +26,6 @@ Column I(std::string_view name, int& value) { return {name, K::kInteger, &value}
 Column L(std::string_view name, bool& value) { return {name, K::kLogical, &value}; }
 Column T(std::string_view name, std::string& value) { return {name, K::kText, &value}; }
 Column C(std::string_view name, Colour& value) { return {name, K::kColour, &value}; }
-
-std::string Trim(std::string text) {
-  text.erase(0, text.find_first_not_of(' '));
-  text.erase(text.find_last_not_of(' ') + 1);
-  return text;
-}
 
 long long Integer(const std::string& text, std::string_view column) {
   try {

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/base/number_text.h"
 #include "core/base/vocabulary.h"
 #include "core/store/layout.h"
 
@@ -14,13 +15,6 @@ namespace kavrel {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Trim(const std::string& text) {
-  const auto begin = text.find_first_not_of(" \t\r\n");
-  if (begin == std::string::npos) return "";
-  const auto end = text.find_last_not_of(" \t\r\n");
-  return text.substr(begin, end - begin + 1);
-}
 
 // A table that exists under any letter case: the older layouts were written by an engine that
 // ignored case, so their tables may be spelled either way.
@@ -366,7 +360,7 @@ void TDataKavrel::UpgradeDataset() {
       for (int k = 10; k <= 26; ++k) insert += ", " + field(k);
       insert += ",False, False, False";
       for (int k = 27; k <= 32; ++k) insert += ", " + text(k);
-      insert += ", 0, '0.00001')";
+      insert += ", 0, 'Automatic')";
       inserts.push_back(std::move(insert));
     }
     data.Exec("Drop table Calculationoptions");

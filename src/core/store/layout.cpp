@@ -125,7 +125,7 @@ void AddFitMethodColumns(Database& db) {
     hasMethod = false;
   }
   if (!hasMethod) db.Exec("Alter table CalculationOptions Add FitMethod integer default 0");
-  db.Exec("Alter table CalculationOptions Add FitSmoothness char(50) default '0.00001'");
+  db.Exec("Alter table CalculationOptions Add FitSmoothness char(50) default 'Automatic'");
 }
 
 void CreateSeriesTables(Database& db, int highestAge) {

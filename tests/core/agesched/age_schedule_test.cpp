@@ -42,7 +42,7 @@ struct ScheduleFixture : ::testing::Test {
   AgeScheduleWorkspace ws;
 };
 
-Tinputdat Row(int lage, int hage, double value) { return {0, kMales, lage, hage, value}; }
+Tinputdat Row(int lage, int hage, double value) { return {0, kMales, lage, hage, value, {}}; }
 
 using ScheduleTest = ScheduleFixture;
 

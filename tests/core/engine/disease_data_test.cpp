@@ -88,8 +88,8 @@ TEST_F(DiseaseDataTest, SexTextsInOtherLettersAreTheSameSex) {
 }
 
 TEST_F(DiseaseDataTest, StoringInputRowsAsksBeforeReplacing) {
-  disease.InputRows[kPrevalence][kFemales] = {{0, kFemales, 0, 50, 0.01},
-                                              {1, kFemales, 50, 86, 0.1}};
+  disease.InputRows[kPrevalence][kFemales] = {{0, kFemales, 0, 50, 0.01, {}},
+                                              {1, kFemales, 50, 86, 0.1, {}}};
   ASSERT_TRUE(store.StoreInput(disease, kPrevalence, kFemales));
   EXPECT_EQ(Count("select * from InputPrevalence where Sex='Females'"), 2);
   EXPECT_TRUE(table().FieldBoolean("FPrevalence"));
@@ -163,7 +163,7 @@ TEST_F(DiseaseDataTest, SaveResultOverwriteAndSaveAs) {
   disease.Sex = kMales;
   disease.InputPresent[kIncidence][kMales] = true;
   disease.InputPresent[kPrevalence][kFemales] = true;
-  disease.InputRows[kIncidence][kMales] = {{0, kMales, 0, 86, 0.003}};
+  disease.InputRows[kIncidence][kMales] = {{0, kMales, 0, 86, 0.003, {}}};
   disease.ICDcode = "F00";
   for (int v = 0; v < kVariableCount; ++v) disease.OutputSeries[v][kMales].fill(0.5 + v);
   EXPECT_EQ(store.SaveResult(disease), DiseaseStore::SaveResultOutcome::kSaved);

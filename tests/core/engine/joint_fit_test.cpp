@@ -202,15 +202,23 @@ TEST(JointFitCompromise, InconsistentInputsSplitTheDifferenceByWeight) {
 // A smoothness that is no number stops the calculation with a message before anything changes.
 TEST(JointFitOptions, ASmoothnessThatIsNoNumberIsRefused) {
   Case c{"Refused", 100, {kPrevalence, kMortality}};
-  for (const char* text : {"abc", "-1", ""}) {
+  for (const char* text : {"abc", "-1", "Auto"}) {
     Fixture f(c);
     f.Publish(c);
     f.options.FitSmoothness = text;
     EXPECT_FALSE(f.Calculate()) << text;
     ASSERT_FALSE(f.dialogs.Texts().empty());
     EXPECT_EQ(f.dialogs.Texts().back(),
-              "The smoothness of the fit over all ages is not a valid number (0 or more)");
+              "The smoothness of the fit over all ages is not a valid number (0 or more) nor "
+              "\"Automatic\"");
     EXPECT_FALSE(f.disease.Calculated[kMales]);
+  }
+  // The automatic choice, however written.
+  for (const char* text : {"Automatic", " automatic ", ""}) {
+    Fixture f(c);
+    f.Publish(c);
+    f.options.FitSmoothness = text;
+    EXPECT_TRUE(f.Calculate()) << text;
   }
 }
 

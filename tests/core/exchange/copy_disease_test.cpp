@@ -34,7 +34,7 @@ struct CopyDiseaseTest : StoreFixture {
     Tdisease disease("Asthma");
     disease.TakeRecord(table);
     DiseaseStore store{data, dialogs, 100};
-    disease.InputRows[kIncidence][kMales] = {{0, kMales, 0, 101, 0.004}};
+    disease.InputRows[kIncidence][kMales] = {{0, kMales, 0, 101, 0.004, {}}};
     store.StoreInput(disease, kIncidence, kMales);
     for (int s = 0; s < kSexCount; ++s) {
       disease.Sex = static_cast<std::uint8_t>(s);

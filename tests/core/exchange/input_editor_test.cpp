@@ -18,8 +18,8 @@ struct InputEditorTest : StoreFixture {
     data.ExecDataset("insert into InputDiseases (DiseaseName) values ('Asthma')");
     data.KavrelTable1().Refresh();
     disease.TakeRecord(data.KavrelTable1());
-    disease.InputRows[kPrevalence][kMales] = {{0, kMales, 0, 50, 0.0025},
-                                              {1, kMales, 50, 86, 0.01}};
+    disease.InputRows[kPrevalence][kMales] = {{0, kMales, 0, 50, 0.0025, {}},
+                                              {1, kMales, 50, 86, 0.01, {}}};
   }
   InputEditor Editor() {
     return InputEditor({disease, kPrevalence, 85, data, dialogs, storage, groups,
@@ -158,7 +158,7 @@ TEST_F(InputEditorTest, DataPointsChangeTheSeriesOnly) {
 // Values the model cannot reproduce are stored only when the user says so, with one question for
 // the whole save; the calculation warns about them again.
 TEST_F(InputEditorTest, ValuesTheModelCannotReproduceAreWarnedAbout) {
-  disease.InputRows[kRRMortality][kMales] = {{0, kMales, 0, 50, 2.0}, {1, kMales, 50, 86, 1.5}};
+  disease.InputRows[kRRMortality][kMales] = {{0, kMales, 0, 50, 2.0, {}}, {1, kMales, 50, 86, 1.5, {}}};
   InputEditor editor({disease, kRRMortality, 85, data, dialogs, storage, groups, nullptr, "Example",
                       "10-12-2026", "12:00"});
   editor.Open(InputEditor::Mode::kNormal);

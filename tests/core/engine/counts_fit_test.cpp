@@ -1,0 +1,201 @@
+// The fit over all ages on inputs shaped like published registry figures: counts drawn from known
+// smooth hazards (Poisson events over person-years, binomial cases among persons), zero counts at
+// the young ages, in single years and in five- and ten-year groups. The automatic smoothness must
+// recover the hazards without tuning and without a sawtooth between the knots.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/base/messages_log.h"
+#include "core/base/user_dialogs.h"
+#include "core/engine/amoeba.h"
+#include "core/engine/demo_disease.h"
+#include "core/engine/disease.h"
+#include "core/engine/fit_report.h"
+#include "core/engine/processing.h"
+#include "core/shell/calc_windows.h"
+
+namespace kavrel {
+namespace {
+
+constexpr int kMaxAge = 100;
+
+double TrueIncidence(int a) { return 2e-5 * std::exp(0.08 * a); }
+double TrueCaseFatality(int a) { return 0.01 * std::exp(0.04 * a); }
+
+struct Simulation {
+  const char* Name;
+  int Width;                   // years per published group
+  double Remission = 0.0;      // true remission; fitted when above 0
+  bool IncidenceAsRate = false;
+  unsigned Seed = 1;
+  double Persons = 20000.0;  // persons at each young age (a region)
+  // No death from the disease recorded at ages 48-54, as in a register's small area.
+  bool NoDeathsAt48To54 = false;
+  // How far the fitted incidence and case fatality may be from the truth at ages 30-90 (data
+  // that contradict the truth are followed some way).
+  double Tolerance = 0.10;
+};
+
+std::string Describe(const ::testing::TestParamInfo<Simulation>& info) {
+  char name[64];
+  std::snprintf(name, sizeof name, "%sSeed%u", info.param.Name, info.param.Seed);
+  return name;
+}
+
+class CountsFit {
+ public:
+  explicit CountsFit(const Simulation& sim) : allCause_(DemoAllCauseMortality(kMaxAge)) {
+    for (int s = 0; s < kSexCount; ++s) {
+      for (int a = 0; a <= kHighestPossibleAge; ++a) {
+        population_[s][a] = sim.Persons * std::exp(-0.004 * a) * (a > 85 ? std::exp(-0.1 * (a - 85)) : 1.0);
+      }
+    }
+    Tdisease truth("truth");
+    truth.Sex = kMales;
+    for (int a = 0; a <= kMaxAge; ++a) {
+      truth.InputSeries[kIncidence][kMales][a] = TrueIncidence(a);
+      truth.InputSeries[kRemission][kMales][a] = sim.Remission;
+      truth.InputSeries[kCaseFatality][kMales][a] = TrueCaseFatality(a);
+    }
+    truth.CalculatePlain(Env(), false);
+    truth_ = truth.ModelSeries;
+    const Series& persons = population_[kMales];
+    std::mt19937 random(sim.Seed);
+    disease.Sex = kMales;
+    disease.IncidenceIsHazard = !sim.IncidenceAsRate;
+    // Events over person-years: incidence among the healthy (or the whole population for a rate),
+    // disease mortality in the population; prevalence as cases among persons.
+    const auto publish = [&](int v, const Series& rate, bool healthyOnly) {
+      disease.InputPresent[v][kMales] = true;
+      auto& rows = disease.InputRows[v][kMales];
+      for (int lage = 0; lage <= kMaxAge; lage += sim.Width) {
+        const int hage = std::min(lage + sim.Width, kMaxAge + 1);
+        double count = 0.0;
+        double denominator = 0.0;
+        for (int a = lage; a < hage; ++a) {
+          const double n =
+              std::round(persons[a] * (healthyOnly ? 1.0 - truth_[kPrevalence][kMales][a] : 1.0));
+          denominator += n;
+          if (v == kMortality && sim.NoDeathsAt48To54 && a >= 48 && a <= 54) continue;
+          if (v == kPrevalence) {
+            std::binomial_distribution<long> draw(static_cast<long>(n), rate[a]);
+            count += static_cast<double>(draw(random));
+          } else {
+            std::poisson_distribution<long> draw(rate[a] * n);
+            count += static_cast<double>(draw(random));
+          }
+        }
+        Tinputdat row;
+        row.Index = static_cast<int>(rows.size());
+        row.Lage = lage;
+        row.Hage = hage;
+        row.Waarde = count / denominator;
+        row.Precision.Type = InputPrecision::Kind::kCount;
+        row.Precision.Count = count;
+        row.Precision.Denominator = denominator;
+        zeros += count == 0.0 ? 1 : 0;
+        rows.push_back(row);
+        for (int a = lage; a < hage; ++a) disease.InputSeries[v][kMales][a] = row.Waarde;
+      }
+    };
+    if (sim.IncidenceAsRate) {
+      publish(kIncidence, truth.PopRateIncidence, false);
+    } else {
+      publish(kIncidence, truth_[kIncidence][kMales], true);
+    }
+    publish(kPrevalence, truth_[kPrevalence][kMales], false);
+    publish(kMortality, truth_[kMortality][kMales], false);
+    if (sim.Remission == 0.0) {
+      disease.InputPresent[kRemission][kMales] = true;
+      disease.InputRows[kRemission][kMales] = {{0, kMales, 0, kMaxAge + 1, 0.0, {}}};
+    }
+    options_.FitMethod = 1;
+    options_.MaximumValue[0] = std::string(1, '1');
+    options_.PrevalenceAtBirth = false;
+    options_.Exact = {false, sim.Remission == 0.0, false};
+  }
+
+  ModelEnvironment Env() { return ModelEnvironment{kMaxAge, allCause_, otherCause_, log_, &population_}; }
+
+  bool Calculate() {
+    simplex_.WarnOnMaxIterations = false;
+    simplex_.AskMoreIterations = false;
+    return RunCalculation(disease, Env(), OptionsOfWindows(options_, simplex_, processing_),
+                          dialogs);
+  }
+
+  double Ratio(int v, int a) const { return disease.ModelSeries[v][kMales][a] / truth_[v][kMales][a]; }
+
+  Tdiseaseam disease{"Counted"};
+  ScriptedDialogs dialogs;
+  int zeros = 0;
+
+ private:
+  std::array<Series, kSexCount> allCause_;
+  std::array<Series, kSexCount> population_{};
+  std::array<Series, kSexCount> otherCause_{};
+  MessagesLog log_{[] { return std::string("12:00:00"); }};
+  CalcOptionsWindowState options_;
+  SimplexSettings simplex_;
+  ProcessingWindowState processing_;
+  PerVariableAndSex<Series> truth_{};
+};
+
+class CountsFitTest : public ::testing::TestWithParam<Simulation> {};
+
+TEST_P(CountsFitTest, RecoversTheHazardsSmoothly) {
+  const Simulation& sim = GetParam();
+  CountsFit fit(sim);
+  EXPECT_GT(fit.zeros, 0) << "the simulation should hold zero counts at the young ages";
+  ASSERT_TRUE(fit.Calculate()) << (fit.dialogs.Texts().empty() ? "" : fit.dialogs.Texts().back());
+  double worstIncidence = 0.0;
+  double worstCaseFatality = 0.0;
+  double worstRemission = 0.0;
+  for (int a = 30; a <= 90; ++a) {
+    worstIncidence = std::max(worstIncidence, std::fabs(fit.Ratio(kIncidence, a) - 1.0));
+    worstCaseFatality = std::max(worstCaseFatality, std::fabs(fit.Ratio(kCaseFatality, a) - 1.0));
+    if (sim.Remission > 0.0) {
+      worstRemission = std::max(worstRemission, std::fabs(fit.Ratio(kRemission, a) - 1.0));
+    }
+  }
+  EXPECT_LT(worstIncidence, sim.Tolerance);
+  EXPECT_LT(worstCaseFatality, sim.Tolerance);
+  EXPECT_LT(worstRemission, 0.20);
+  // The true log case fatality rises steadily: the fitted one may not turn.
+  const Series& cf = fit.disease.ModelSeries[kCaseFatality][kMales];
+  int turns = 0;
+  for (int a = 31; a < 90; ++a) {
+    if ((cf[a + 1] - cf[a]) * (cf[a] - cf[a - 1]) < 0.0) ++turns;
+  }
+  EXPECT_EQ(turns, 0);
+  for (int a = 0; a <= kMaxAge; ++a) {
+    for (int v : {kIncidence, kRemission, kCaseFatality, kPrevalence, kMortality}) {
+      ASSERT_TRUE(std::isfinite(fit.disease.ModelSeries[v][kMales][a])) << v << " at " << a;
+    }
+  }
+  std::printf("[ figures  ] %s: largest error at 30-90: incidence %.1f %%, case fatality %.1f %%, "
+              "remission %.1f %%; %d zero counts\n",
+              Describe({sim, 0}).c_str(), 100 * worstIncidence, 100 * worstCaseFatality,
+              100 * worstRemission, fit.zeros);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Groups, CountsFitTest,
+    ::testing::Values(Simulation{"SingleYears", 1}, Simulation{"FiveYears", 5},
+                      Simulation{"TenYears", 10}, Simulation{"SingleYears", 1, 0.0, false, 2},
+                      Simulation{"FiveYears", 5, 0.0, false, 2},
+                      Simulation{"TenYears", 10, 0.0, false, 2},
+                      Simulation{"FiveYearsRemission", 5, 0.05, false, 1, 50000.0},
+                      Simulation{"SingleYearsNoDeathsInMidlife", 1, 0.0, false, 1, 20000.0, true, 0.25},
+                      Simulation{"FiveYearsIncidenceRate", 5, 0.0, true}),
+    Describe);
+
+}  // namespace
+}  // namespace kavrel
