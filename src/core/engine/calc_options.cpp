@@ -90,8 +90,7 @@ std::optional<CalcOptions::Problem> CalcOptions::Validate() const {
   }
   if (Method == FitMethod::kAllAges && !SmoothnessAutomatic &&
       (SmoothnessUnreadable || FitSmoothness < 0.0)) {
-    return Problem{kSmoothnessRefusal,
-                   kSmoothnessField};
+    return Problem{kSmoothnessRefusal, kSmoothnessField};
   }
   return std::nullopt;
 }

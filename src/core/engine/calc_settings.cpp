@@ -7,8 +7,8 @@
 
 #include "core/base/number_text.h"
 #include "core/base/user_dialogs.h"
-#include "core/engine/calc_options.h"
 #include "core/engine/amoeba.h"
+#include "core/engine/calc_options.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "core/store/layout.h"

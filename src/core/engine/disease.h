@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/input_precision.h"
 #include "core/base/vocabulary.h"
 #include "core/engine/calc_settings.h"
 
@@ -23,35 +24,13 @@ class TDataKavrel;
 class TableCursor;
 class UserDialogs;
 
-// How precise one input age group is: the count behind it and its denominator (cases among
-// persons for prevalence; events over person-years for incidence, remission, case fatality and
-// mortality), or a 95 % interval around the value; or nothing known.
-struct InputPrecision {
-  enum class Kind : std::uint8_t { kNone = 0, kCount = 1, kInterval = 2 };
-  Kind Type = Kind::kNone;
-  double Count = 0.0;        // cases or events
-  double Denominator = 0.0;  // persons or person-years
-  double Lower = 0.0;        // the 95 % interval
-  double Upper = 0.0;
-  bool Known() const { return Type != Kind::kNone; }
-  bool operator==(const InputPrecision&) const = default;
-};
-
-// Whether a count over a denominator describes variable v (not so for duration and RR mortality,
-// which take an interval).
-inline bool CountsDescribe(int v) { return v != kDuration && v != kRRMortality; }
-
-// What is wrong with the precision of an input group of variable v whose value is `value`, in a
-// sentence; nothing when it can be used.
-std::optional<std::string> PrecisionProblem(int v, double value, const InputPrecision& precision);
-
 // One age-group input row as read from an Input<Word> table.
 struct Tinputdat {
   std::int32_t Index = 0;  // position in its list, in Lage order
   std::uint8_t Sex = kMales;
-  std::int32_t Lage = 0;  // first age of the group
-  std::int32_t Hage = 0;  // first age after the group; MaxAge + 1 for the open top group
-  double Waarde = 0.0;    // the value, in the unit of the variable
+  std::int32_t Lage = 0;     // first age of the group
+  std::int32_t Hage = 0;     // first age after the group; MaxAge + 1 for the open top group
+  double Waarde = 0.0;       // the value, in the unit of the variable
   InputPrecision Precision;  // kept in a table of its own, when known
 
   std::string Label(int maxAge) const { return GroupLabel(Lage, Hage, maxAge); }

@@ -8,6 +8,7 @@
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "core/store/disease_list.h"
+#include "core/store/input_precision_store.h"
 #include "core/store/layout.h"
 #include "core/store/table_cursor.h"
 
@@ -80,6 +81,12 @@ bool FindSexRow(QueryResult& rows, int sex) {
   return false;
 }
 
+std::vector<PrecisionRow> PrecisionRows(const std::vector<Tinputdat>& rows) {
+  std::vector<PrecisionRow> precision;
+  for (const Tinputdat& row : rows) precision.push_back({row.Lage, row.Hage, row.Precision});
+  return precision;
+}
+
 // A value of the rows that cannot be read is reported with the table it stands in, in the user's
 // words: "input Incidence of Asthma for Males: 'about' is not a number (column Waarde, ...)".
 void NameTheRows(QueryResult& rows, UserDialogs& dialogs, const std::string& place) {
@@ -120,6 +127,11 @@ void DiseaseStore::LoadInputRows(Tdisease& d, int v) {
     }
     list.push_back(row);
     ++d.InputRowCount[v][s];
+  }
+  for (const PrecisionRow& stored : ReadInputPrecision(Data.Dataset(), d.InputId, v, s)) {
+    for (Tinputdat& row : list) {
+      if (row.Lage == stored.Lage && row.Hage == stored.Hage) row.Precision = stored.Precision;
+    }
   }
 }
 
@@ -205,6 +217,7 @@ void DiseaseStore::SaveInputRows(Tdisease& d, int v, int sex) {
                        std::to_string(row.Lage) + ", " + std::to_string(row.Hage) + ", " +
                        StatementReal(row.Waarde) + ")");
     }
+    WriteInputPrecision(Data.Dataset(), d.InputId, v, sex, PrecisionRows(rows));
     TableCursor& diseases = Data.KavrelTable1();
     diseases.SetBoolean(kInputFlagColumns[sex][v], !rows.empty());
     diseases.SetBoolean("IncidencePopRate", !d.IncidenceIsHazard);
@@ -437,6 +450,7 @@ DiseaseStore::SaveResultOutcome DiseaseStore::SaveResult(Tdisease& d, bool withO
                            std::to_string(row.Lage) + ", " + std::to_string(row.Hage) + ", " +
                            StatementReal(row.Waarde) + ")");
         }
+        WriteInputPrecision(Data.Dataset(), d.InputId, v, s, PrecisionRows(d.InputRows[v][s]));
       }
       // The new disease's inputs are those just written.
       d.StoredInputs = InputsFingerprint(Data.Dataset(), d.InputId);

@@ -7,8 +7,8 @@
 // for a prevalence from cases among persons, Poisson for events over person-years, normal on the
 // log scale for a 95 % interval), as a deviance residual; a group without counts by its relative
 // error and the user's weight. The smoothness penalty is the second differences of the
-// log-hazards at the knots; unless the user fixes its strength, the fit chooses it by generalised
-// cross-validation on the problem linearised at its current solution.
+// log-hazards at the knots; unless the user fixes its strength, the fit chooses it by the
+// restricted likelihood of the problem linearised at its current solution.
 
 #include <algorithm>
 #include <cmath>
@@ -36,6 +36,7 @@ namespace {
 
 constexpr int kKnotSpacing = 5;
 constexpr double kLowestLogHazard = -30.0;
+constexpr double kAssumedRelativeError = 0.003;
 constexpr char kIterationWarning[] =
     "Warning: the fit over all ages stopped at its iteration limit before it converged";
 
@@ -260,39 +261,34 @@ Linearised Linearise(ceres::Problem& problem, int dataCount, int parameterCount)
   return lin;
 }
 
-// The smoothness with the lowest generalised cross-validation score of the linearised problem,
-// n RSS / (n - 1.4 edf)^2 (the factor 1.4 against the score's known leaning to too little
-// smoothing), searched on a grid of half decades relative to the scale of J'J over S. Negative
-// when nothing can be chosen (no data, or the scores are not finite).
-double ChooseSmoothness(const Linearised& lin, const Eigen::MatrixXd& penalty,
-                        const Eigen::VectorXd& p) {
-  const int n = lin.Count;
-  const double penaltyTrace = penalty.trace();
-  const double dataTrace = lin.JtJ.trace();
-  if (n < 3 || !(penaltyTrace > 0.0) || !(dataTrace > 0.0)) return -1.0;
-  const double scale = dataTrace / penaltyTrace;
+// The restricted (marginal) likelihood of a smoothness at the fit it gives, as -2 log, up to a
+// constant: the penalty read as a prior on the log-hazards' second differences and the hazards
+// integrated out (Laplace, with the Gauss-Newton curvature J'J). With D the penalised sum of
+// squares at the fit and V = log det(J'J + l S) - r log l (r the rank of S), the score is D + V
+// when every residual is a likelihood's (scale known) and (n - m) log D + V otherwise (the scale
+// of the relative errors estimated; m the dimension of the penalty's null space). Infinite when
+// it cannot be had.
+double RestrictedScore(const Linearised& lin, const Eigen::MatrixXd& penalty,
+                       const Eigen::VectorXd& p, double lambda, int nullSpace, bool knownScale) {
   const Eigen::Index count = p.size();
+  const int rank = static_cast<int>(count) - nullSpace;
+  const int n = lin.Count;
+  const double dataTrace = lin.JtJ.trace();
+  if (n <= nullSpace || rank <= 0 || !(lambda > 0.0) || !(dataTrace > 0.0)) {
+    return std::numeric_limits<double>::infinity();
+  }
   const Eigen::MatrixXd ridge =
       Eigen::MatrixXd::Identity(count, count) * (1e-9 * dataTrace / static_cast<double>(count));
-  double best = -1.0;
-  double bestScore = std::numeric_limits<double>::infinity();
-  for (int step = -18; step <= 8; ++step) {
-    const double lambda = scale * std::pow(10.0, 0.5 * step);
-    const Eigen::MatrixXd m = lin.JtJ + lambda * penalty + ridge;
-    const Eigen::LLT<Eigen::MatrixXd> factor(m);
-    if (factor.info() != Eigen::Success) continue;
-    const Eigen::VectorXd delta = factor.solve(-(lin.Jtr + lambda * penalty * p));
-    const double rss = lin.SumOfSquares + 2.0 * delta.dot(lin.Jtr) + delta.dot(lin.JtJ * delta);
-    const double edf = factor.solve(lin.JtJ).trace();
-    const double free = n - 1.4 * edf;
-    if (!(free > 0.5) || !std::isfinite(rss)) continue;
-    const double score = n * std::max(rss, 0.0) / (free * free);
-    if (score < bestScore) {
-      bestScore = score;
-      best = lambda;
-    }
-  }
-  return best;
+  const Eigen::LLT<Eigen::MatrixXd> factor(lin.JtJ + lambda * penalty + ridge);
+  if (factor.info() != Eigen::Success) return std::numeric_limits<double>::infinity();
+  double logDet = 0.0;
+  const Eigen::MatrixXd l = factor.matrixL();
+  for (Eigen::Index k = 0; k < count; ++k) logDet += 2.0 * std::log(l(k, k));
+  const double penalised = lin.SumOfSquares + lambda * p.dot(penalty * p);
+  const double v = logDet - rank * std::log(lambda);
+  const double score =
+      knownScale ? penalised + v : (n - nullSpace) * std::log(std::max(penalised, 1e-300)) + v;
+  return std::isfinite(score) ? score : std::numeric_limits<double>::infinity();
 }
 
 }  // namespace
@@ -329,8 +325,18 @@ bool Tfitter::FitAllAges(UserDialogs& dialogs) {
     }
   }
   if (terms.empty()) return true;
-
   const bool automatic = options.SmoothnessAutomatic;
+  if (automatic) {
+    // Choosing the smoothness needs every residual on the scale of its evidence. A figure without
+    // precision is taken as known within a relative standard error of kAssumedRelativeError at
+    // the default weight (the weight's factor over that of weight 1 narrows it).
+    const double defaultRoot = std::sqrt(11.0);
+    const double assumed = kAssumedRelativeError;
+    for (GroupTerm& term : terms) {
+      if (!term.Precision.Known()) term.Root /= defaultRoot * assumed;
+    }
+  }
+
   double smoothness = automatic ? 0.0 : options.FitSmoothness;
   auto* problemFunction = new AllAgesProblem(*this, env, knots, terms, smoothness);
   const int n = static_cast<int>(knots.size());
@@ -381,22 +387,53 @@ bool Tfitter::FitAllAges(UserDialogs& dialogs) {
   if (!automatic) {
     solve();
   } else {
-    // Performance iteration: choose the smoothness on the problem linearised at the current
-    // point, solve with it, and choose again at the solution, until the choice settles.
+    // The smoothness with the best restricted likelihood: from smooth to rough two decades at a
+    // time, each fit started from the last; then a decade and half a decade either side of the
+    // best. The best fit found is the result.
     const Eigen::MatrixXd penalty = problemFunction->PenaltyMatrix();
-    const auto choose = [&] {
+    const bool knownScale = true;
+    const auto score = [&](double lambda) {
       const Linearised lin = Linearise(problem, problemFunction->DataCount(), parameterCount);
-      return ChooseSmoothness(lin, penalty, Eigen::Map<const Eigen::VectorXd>(p.data(), p.size()));
+      return RestrictedScore(lin, penalty, Eigen::Map<const Eigen::VectorXd>(p.data(), p.size()),
+                             lambda, 2 * ParamCount, knownScale);
     };
-    smoothness = std::max(choose(), 0.0);
-    for (int round = 0; round < 4; ++round) {
+    const double scale = [&] {
+      const Linearised lin = Linearise(problem, problemFunction->DataCount(), parameterCount);
+      const double data = lin.JtJ.trace();
+      return data > 0.0 ? data / penalty.trace() : 1.0;
+    }();
+    double bestScore = std::numeric_limits<double>::infinity();
+    double best = scale;
+    std::vector<double> bestP = p;
+    const auto tryAt = [&](double lambda) {
+      smoothness = lambda;
       solve();
-      if (round == 3) break;
-      const double next = choose();
-      if (next < 0.0) break;
-      if (smoothness > 0.0 && std::fabs(std::log10(next / smoothness)) < 0.3) break;
-      smoothness = next;
+      const double value = score(lambda);
+      if (value < bestScore) {
+        bestScore = value;
+        best = lambda;
+        bestP = p;
+        return true;
+      }
+      return false;
+    };
+    // The search's fits stop earlier than the final one, which starts from the best of them.
+    const ceres::Solver::Options finalOptions = solverOptions;
+    solverOptions.function_tolerance = 1e-4;
+    solverOptions.parameter_tolerance = 1e-4;
+    solverOptions.max_num_iterations = 30;
+    for (int step = 4; step >= -10; step -= 2) tryAt(scale * std::pow(10.0, step));
+    for (const double factor : {10.0, std::sqrt(10.0)}) {
+      const double centre = best;
+      for (const double side : {factor, 1.0 / factor}) {
+        p = bestP;
+        tryAt(centre * side);
+      }
     }
+    solverOptions = finalOptions;
+    smoothness = best;
+    p = bestP;
+    solve();
   }
   ChosenSmoothness = smoothness;
   // The hazards of the best point found (the solver leaves it in p).

@@ -12,6 +12,7 @@
 #include "core/store/database.h"
 #include "core/store/datasets.h"
 #include "core/store/disease_list.h"
+#include "core/store/input_precision_store.h"
 #include "core/store/layout.h"
 #include "core/store/table_cursor.h"
 
@@ -160,6 +161,15 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
                     std::to_string(r.Lage) + ", " + std::to_string(r.Hage) + ", " +
                     StatementReal(r.Waarde) + ");");
           }
+        }
+        for (int s = 0; s < kSexCount; ++s) {
+          std::vector<PrecisionRow> precision;
+          if (disease.InputPresent[v][s]) {
+            for (const Tinputdat& r : disease.InputRows[v][s]) {
+              precision.push_back({r.Lage, r.Hage, r.Precision});
+            }
+          }
+          WriteInputPrecision(db, id, v, s, precision);
         }
       }
       for (int v = 0; v < kVariableCount; ++v) {

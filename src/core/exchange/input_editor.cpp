@@ -87,8 +87,12 @@ void InputEditor::FillGrid(int sex) {
   if (records.empty() && env_.PreferredSchedule > 0) {
     FillFromSchedule(env_.CurrentAgeGroups, env_.Data, env_.PreferredSchedule, env_.MaxAge);
     for (const auto& g : env_.CurrentAgeGroups.Groups) {
-      records.push_back({static_cast<std::int32_t>(records.size()), static_cast<std::uint8_t>(sex),
-                         g->Lage, g->Hage, 0.0, {}});
+      records.push_back({static_cast<std::int32_t>(records.size()),
+                         static_cast<std::uint8_t>(sex),
+                         g->Lage,
+                         g->Hage,
+                         0.0,
+                         {}});
     }
   }
   for (std::size_t k = 0; k < records.size(); ++k) {
@@ -297,7 +301,11 @@ bool InputEditor::Paste(std::string_view clipboard, int focusedSex,
       records.clear();
       for (const AgeSpan& span : block.Spans) {
         records.push_back({static_cast<std::int32_t>(records.size()),
-                           static_cast<std::uint8_t>(sex), span.Lage, span.Hage, 0.0, {}});
+                           static_cast<std::uint8_t>(sex),
+                           span.Lage,
+                           span.Hage,
+                           0.0,
+                           {}});
       }
       env_.Disease.InputRowCount[env_.Variable][sex] = static_cast<std::int32_t>(records.size());
       FillGrid(sex);
@@ -345,8 +353,12 @@ void InputEditor::Define() {
     auto& records = env_.Disease.InputRows[env_.Variable][sex];
     records.clear();
     for (const auto& g : env_.CurrentAgeGroups.Groups) {
-      records.push_back({static_cast<std::int32_t>(records.size()), static_cast<std::uint8_t>(sex),
-                         g->Lage, g->Hage, 0.0, {}});
+      records.push_back({static_cast<std::int32_t>(records.size()),
+                         static_cast<std::uint8_t>(sex),
+                         g->Lage,
+                         g->Hage,
+                         0.0,
+                         {}});
     }
     env_.Disease.InputRowCount[env_.Variable][sex] = static_cast<std::int32_t>(records.size());
     FillGrid(sex);

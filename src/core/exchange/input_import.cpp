@@ -6,12 +6,14 @@
 #include <map>
 #include <optional>
 
+#include "core/base/input_precision.h"
 #include "core/base/number_text.h"
 #include "core/base/vocabulary.h"
 #include "core/engine/input_checks.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "core/store/disease_list.h"
+#include "core/store/input_precision_store.h"
 #include "core/store/layout.h"
 #include "core/store/table_cursor.h"
 
@@ -37,13 +39,6 @@ std::optional<int> SexNamed(const std::string& name) {
   return std::nullopt;
 }
 
-// Without blanks at either end.
-std::string Trimmed(std::string text) {
-  text.erase(0, text.find_first_not_of(' '));
-  text.erase(text.find_last_not_of(' ') + 1);
-  return text;
-}
-
 std::optional<bool> YesNo(const std::string& text) {
   const std::string s = SimpleName(text);
   if (s.empty() || s == "no" || s == "false" || s == "0") return false;
@@ -56,7 +51,10 @@ struct Row {
   int Lage;
   int Hage;
   double Value;
+  InputPrecision Precision;
 };
+
+bool Blank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 struct Disease {
   std::string Name;
@@ -90,7 +88,7 @@ ImportOutcome ImportInputs(TDataKavrel& data, const CsvTable& table, int maxAge)
     const auto field = [&](int h) {
       return CsvTable::Field(row, column[static_cast<std::size_t>(h)]);
     };
-    const std::string name = Trimmed(field(0));
+    const std::string name = Trim(field(0));
     if (name.empty()) {
       refuse(line, "the disease has no name");
       continue;
@@ -140,6 +138,39 @@ ImportOutcome ImportInputs(TDataKavrel& data, const CsvTable& table, int maxAge)
       refuse(line, *refusal);
       continue;
     }
+    // The group's precision: a count and its denominator, or a 95 % interval, or neither.
+    InputPrecision precision;
+    const auto pair = [&](int first, InputPrecision::Kind kind, double& a, double& b) {
+      if (column[first] < 0 && column[first + 1] < 0) return true;
+      const std::string textA = column[first] >= 0 ? field(first) : std::string();
+      const std::string textB = column[first + 1] >= 0 ? field(first + 1) : std::string();
+      if (Blank(textA) && Blank(textB)) return true;
+      const auto numberA = number(textA);
+      const auto numberB = number(textB);
+      if (!numberA || !numberB) {
+        refuse(line, "\"" + (numberA ? textB : textA) + "\" is no number; give both " +
+                         kImportOptionalHeadings[static_cast<std::size_t>(first - 7)] + " and " +
+                         kImportOptionalHeadings[static_cast<std::size_t>(first - 6)] +
+                         ", or neither");
+        return false;
+      }
+      if (precision.Known()) {
+        refuse(line, "give a count and its denominator or an interval, not both");
+        return false;
+      }
+      precision.Type = kind;
+      a = *numberA;
+      b = *numberB;
+      return true;
+    };
+    if (!pair(8, InputPrecision::Kind::kCount, precision.Count, precision.Denominator) ||
+        !pair(10, InputPrecision::Kind::kInterval, precision.Lower, precision.Upper)) {
+      continue;
+    }
+    if (auto problem = PrecisionProblem(*variable, *value, precision)) {
+      refuse(line, "the precision of " + where + ": " + *problem);
+      continue;
+    }
     auto found = std::find_if(diseases.begin(), diseases.end(),
                               [&name](const Disease& d) { return d.Name == name; });
     if (found == diseases.end()) {
@@ -162,7 +193,7 @@ ImportOutcome ImportInputs(TDataKavrel& data, const CsvTable& table, int maxAge)
       diseases.push_back(Disease{name, "", std::nullopt, 0, {}});
       found = diseases.end() - 1;
     }
-    if (found->Icd.empty()) found->Icd = Trimmed(field(1));
+    if (found->Icd.empty()) found->Icd = Trim(field(1));
     if (column[7] >= 0) {
       const auto rate = YesNo(field(7));
       if (!rate) {
@@ -178,7 +209,7 @@ ImportOutcome ImportInputs(TDataKavrel& data, const CsvTable& table, int maxAge)
     }
     const int lage = static_cast<int>(*from);
     const int hage = *to >= maxAge ? maxAge + 1 : static_cast<int>(*to) + 1;
-    found->Rows[*variable][*sex].push_back(Row{line, lage, hage, *value});
+    found->Rows[*variable][*sex].push_back(Row{line, lage, hage, *value, precision});
   }
   // Each variable's groups of each sex: in order, not overlapping.
   for (Disease& d : diseases) {
@@ -231,6 +262,7 @@ ImportOutcome ImportInputs(TDataKavrel& data, const CsvTable& table, int maxAge)
             db.Exec("delete from " + table + " where InputId=" + std::to_string(id));
           }
         }
+        DeleteInputPrecision(db, id);
         for (int s = 0; s < kSexCount; ++s) {
           flags +=
               std::string(kOutputFlagColumns[s]) + "=" + std::string(StatementBool(false)) + ", ";
@@ -260,6 +292,11 @@ ImportOutcome ImportInputs(TDataKavrel& data, const CsvTable& table, int maxAge)
                     StatementReal(row.Value) + ")");
             ++outcome.Rows;
           }
+          std::vector<PrecisionRow> precision;
+          for (const Row& row : d.Rows[v][s]) {
+            precision.push_back({row.Lage, row.Hage, row.Precision});
+          }
+          WriteInputPrecision(db, id, v, s, precision);
         }
       }
     }

@@ -2,6 +2,7 @@
 
 // Disease inputs from a long comma-delimited file, one value per line:
 //   Disease,ICD,Sex,Variable,Age from,Age to,Value[,Incidence as population rate]
+//   [,Count,Denominator][,Lower,Upper]
 // ("Age to" is the last age of the group; empty for the open top group). Each disease of the file
 // is added, or replaces the inputs of the disease of that name, which keeps its number. The same
 // checks as the input editor apply, each refusal naming its line; a file with any refusal changes
@@ -21,7 +22,10 @@ class TDataKavrel;
 // The file's headings, in any order and letter case; the last may be left out.
 inline const std::vector<std::string> kImportHeadings = {"Disease",  "ICD",    "Sex",  "Variable",
                                                          "Age from", "Age to", "Value"};
-inline const std::vector<std::string> kImportOptionalHeadings = {"Incidence as population rate"};
+// Optional too: the precision of each group, a count and its denominator (cases among persons for
+// prevalence, events over person-years for the rates) or a 95 % interval (Lower, Upper).
+inline const std::vector<std::string> kImportOptionalHeadings = {
+    "Incidence as population rate", "Count", "Denominator", "Lower", "Upper"};
 
 struct ImportOutcome {
   std::vector<std::string> Refusals;  // "Line 12: ..."; nothing stored when any

@@ -11,6 +11,7 @@
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "core/store/disease_list.h"
+#include "core/store/input_precision_store.h"
 #include "core/store/layout.h"
 
 namespace kavrel {
@@ -425,6 +426,7 @@ bool MainWindowModel::DeleteDisease() {
     for (int v = 0; v < kVariableCount; ++v) {
       env_.Data.ExecDataset("delete from " + OutputTable(v) + " where InputId=" + id);
     }
+    DeleteInputPrecision(env_.Data.Dataset(), std::stoll(id));
     DeleteStoredRatesIndexes(env_.Data, std::stoi(id));
     transaction.Commit();
   } catch (...) {

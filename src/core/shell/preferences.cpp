@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "core/base/number_text.h"
 #include "core/agesched/age_groups.h"
 #include "core/agesched/age_schedule.h"
 #include "core/analysis/analysis_window.h"
+#include "core/base/number_text.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/amoeba.h"
 #include "core/exchange/export.h"

@@ -5,6 +5,7 @@
 
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
+#include "core/store/input_precision_store.h"
 #include "core/store/layout.h"
 #include "core/store/table_cursor.h"
 
@@ -45,6 +46,19 @@ std::string InputsFingerprint(Database& dataset, long long inputId) {
     fingerprint += std::to_string(v) + ':';
     for (rows.First(); !rows.Eof(); rows.Next()) {
       for (int f = 0; f < 4; ++f) fingerprint += rows.AsText(f) + ',';
+      fingerprint += ';';
+    }
+  }
+  // The precision of the groups is part of the inputs.
+  if (dataset.HasTable(kInputPrecisionTable)) {
+    QueryResult rows =
+        dataset.Query(std::string("select Variable, Sex, Lage, Hage, Kind, Count, "
+                                  "Denominator, Lower, Upper from ") +
+                      kInputPrecisionTable + " where InputId=" + std::to_string(inputId) +
+                      " order by Variable, Sex, Lage");
+    fingerprint += "precision:";
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+      for (int f = 0; f < 9; ++f) fingerprint += rows.AsText(f) + ',';
       fingerprint += ';';
     }
   }

@@ -31,8 +31,8 @@ double TrueCaseFatality(int a) { return 0.01 * std::exp(0.04 * a); }
 
 struct Simulation {
   const char* Name;
-  int Width;                   // years per published group
-  double Remission = 0.0;      // true remission; fitted when above 0
+  int Width;               // years per published group
+  double Remission = 0.0;  // true remission; fitted when above 0
   bool IncidenceAsRate = false;
   unsigned Seed = 1;
   double Persons = 20000.0;  // persons at each young age (a region)
@@ -54,7 +54,8 @@ class CountsFit {
   explicit CountsFit(const Simulation& sim) : allCause_(DemoAllCauseMortality(kMaxAge)) {
     for (int s = 0; s < kSexCount; ++s) {
       for (int a = 0; a <= kHighestPossibleAge; ++a) {
-        population_[s][a] = sim.Persons * std::exp(-0.004 * a) * (a > 85 ? std::exp(-0.1 * (a - 85)) : 1.0);
+        population_[s][a] =
+            sim.Persons * std::exp(-0.004 * a) * (a > 85 ? std::exp(-0.1 * (a - 85)) : 1.0);
       }
     }
     Tdisease truth("truth");
@@ -122,7 +123,9 @@ class CountsFit {
     options_.Exact = {false, sim.Remission == 0.0, false};
   }
 
-  ModelEnvironment Env() { return ModelEnvironment{kMaxAge, allCause_, otherCause_, log_, &population_}; }
+  ModelEnvironment Env() {
+    return ModelEnvironment{kMaxAge, allCause_, otherCause_, log_, &population_};
+  }
 
   bool Calculate() {
     simplex_.WarnOnMaxIterations = false;
@@ -131,7 +134,9 @@ class CountsFit {
                           dialogs);
   }
 
-  double Ratio(int v, int a) const { return disease.ModelSeries[v][kMales][a] / truth_[v][kMales][a]; }
+  double Ratio(int v, int a) const {
+    return disease.ModelSeries[v][kMales][a] / truth_[v][kMales][a];
+  }
 
   Tdiseaseam disease{"Counted"};
   ScriptedDialogs dialogs;
@@ -180,10 +185,11 @@ TEST_P(CountsFitTest, RecoversTheHazardsSmoothly) {
       ASSERT_TRUE(std::isfinite(fit.disease.ModelSeries[v][kMales][a])) << v << " at " << a;
     }
   }
-  std::printf("[ figures  ] %s: largest error at 30-90: incidence %.1f %%, case fatality %.1f %%, "
-              "remission %.1f %%; %d zero counts\n",
-              Describe({sim, 0}).c_str(), 100 * worstIncidence, 100 * worstCaseFatality,
-              100 * worstRemission, fit.zeros);
+  std::printf(
+      "[ figures  ] %s: largest error at 30-90: incidence %.1f %%, case fatality %.1f %%, "
+      "remission %.1f %%; %d zero counts\n",
+      Describe({sim, 0}).c_str(), 100 * worstIncidence, 100 * worstCaseFatality,
+      100 * worstRemission, fit.zeros);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -192,8 +198,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Simulation{"TenYears", 10}, Simulation{"SingleYears", 1, 0.0, false, 2},
                       Simulation{"FiveYears", 5, 0.0, false, 2},
                       Simulation{"TenYears", 10, 0.0, false, 2},
-                      Simulation{"FiveYearsRemission", 5, 0.05, false, 1, 50000.0},
-                      Simulation{"SingleYearsNoDeathsInMidlife", 1, 0.0, false, 1, 20000.0, true, 0.25},
+                      Simulation{"FiveYearsRemission", 5, 0.05, false, 1, 100000.0},
+                      Simulation{"SingleYearsNoDeathsInMidlife", 1, 0.0, false, 1, 20000.0, true,
+                                 0.25},
                       Simulation{"FiveYearsIncidenceRate", 5, 0.0, true}),
     Describe);
 

@@ -37,6 +37,7 @@ struct Case {
   bool Trends = false;
   bool ExactCaseFatality = false;  // case fatality given and not fitted
   double Remission = 0.0;          // the true remission, constant (0: given as 0 and exact)
+  int Width = 5;                   // years per published group
 };
 
 struct Fixture {
@@ -78,8 +79,8 @@ struct Fixture {
                                                                   : truth.ModelSeries[v][kMales];
       disease.InputPresent[v][kMales] = true;
       auto& rows = disease.InputRows[v][kMales];
-      for (int lage = 0; lage <= maxAge; lage += 5) {
-        const int hage = std::min(lage + 5, maxAge + 1);
+      for (int lage = 0; lage <= maxAge; lage += c.Width) {
+        const int hage = std::min(lage + c.Width, maxAge + 1);
         Tinputdat row;
         row.Index = static_cast<int>(rows.size());
         row.Lage = lage;
@@ -162,7 +163,17 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"HighestAge85", 85, {kPrevalence, kMortality}},
         Case{"HighestAge110", 110, {kPrevalence, kMortality}},
         Case{"WithTrends", 100, {kPrevalence, kMortality}, false, true},
-        Case{"ExactCaseFatality", 100, {kPrevalence, kCaseFatality}, false, false, true}),
+        Case{"ExactCaseFatality", 100, {kPrevalence, kCaseFatality}, false, false, true},
+        // Ten-year groups leave the hazards between their middles to the smoothness.
+        Case{"TenYearsPrevalenceDurationRRMortality",
+             100,
+             {kPrevalence, kDuration, kRRMortality},
+             false,
+             false,
+             false,
+             0.02,
+             10},
+        Case{"TenYearsWithTrends", 100, {kPrevalence, kMortality}, false, true, false, 0.0, 10}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.Name); });
 
 // Inputs no hazards can reproduce (prevalence 30 % too high for the incidence and mortality): the

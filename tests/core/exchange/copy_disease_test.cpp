@@ -34,7 +34,8 @@ struct CopyDiseaseTest : StoreFixture {
     Tdisease disease("Asthma");
     disease.TakeRecord(table);
     DiseaseStore store{data, dialogs, 100};
-    disease.InputRows[kIncidence][kMales] = {{0, kMales, 0, 101, 0.004, {}}};
+    disease.InputRows[kIncidence][kMales] = {
+        {0, kMales, 0, 101, 0.004, {InputPrecision::Kind::kCount, 40, 10000, 0, 0}}};
     store.StoreInput(disease, kIncidence, kMales);
     for (int s = 0; s < kSexCount; ++s) {
       disease.Sex = static_cast<std::uint8_t>(s);
@@ -92,6 +93,10 @@ TEST_F(CopyDiseaseTest, CopiesEverythingWithEachDestinationsWidthAndTrends) {
   EXPECT_NEAR(output.AsDouble(3 + 85), 1.06, 1e-12);
   EXPECT_EQ(db.Query("select * from IntermIncidence").RecordCount(), 2);
   EXPECT_EQ(db.Query("select * from InputIncidence").RecordCount(), 1);
+  // The count behind the incidence goes along (the destination had no table for it).
+  auto precision = db.Query("select Count, Denominator from InputPrecision where Sex='Males'");
+  ASSERT_EQ(precision.RecordCount(), 1);
+  EXPECT_DOUBLE_EQ(precision.AsDouble(1), 10000);
   // Each sex keeps its own trends.
   auto men = db.Query("select Varname, Waarde from Trends where Sex='Males'");
   ASSERT_EQ(men.RecordCount(), 1);

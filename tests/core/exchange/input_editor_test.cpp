@@ -158,7 +158,8 @@ TEST_F(InputEditorTest, DataPointsChangeTheSeriesOnly) {
 // Values the model cannot reproduce are stored only when the user says so, with one question for
 // the whole save; the calculation warns about them again.
 TEST_F(InputEditorTest, ValuesTheModelCannotReproduceAreWarnedAbout) {
-  disease.InputRows[kRRMortality][kMales] = {{0, kMales, 0, 50, 2.0, {}}, {1, kMales, 50, 86, 1.5, {}}};
+  disease.InputRows[kRRMortality][kMales] = {{0, kMales, 0, 50, 2.0, {}},
+                                             {1, kMales, 50, 86, 1.5, {}}};
   InputEditor editor({disease, kRRMortality, 85, data, dialogs, storage, groups, nullptr, "Example",
                       "10-12-2026", "12:00"});
   editor.Open(InputEditor::Mode::kNormal);

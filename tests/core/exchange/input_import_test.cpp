@@ -121,5 +121,77 @@ TEST_F(InputImportTest, RefusedLinesChangeNothing) {
   EXPECT_EQ(Count("select * from InputIncidence where InputId=1"), 1);  // Asthma untouched
 }
 
+// Precision imported beside the values: a count over its denominator or an interval, read back
+// with the rows, dropped when the disease is imported again without it; a file that gives a
+// precision that cannot hold is refused whole.
+TEST_F(InputImportTest, PrecisionTravelsWithTheGroups) {
+  constexpr char kWithPrecision[] =
+      "Disease,ICD,Sex,Variable,Age from,Age to,Value,Count,Denominator,Lower,Upper\n";
+  auto outcome = ImportInputs(
+      data,
+      Lines(std::string(kWithPrecision) + "Gout,M10,Males,Prevalence,0,49,0.01,50,5000,,\n"
+                                          "Gout,M10,Males,Prevalence,50,,0.02,0,,,\n"
+                                          "Gout,M10,Males,Mortality,0,,0,0,12000,,\n"
+                                          "Gout,M10,Males,Duration,0,,10,,,8,12.5\n"),
+      100);
+  ASSERT_FALSE(outcome.Refusals.empty());
+  EXPECT_EQ(
+      outcome.Refusals[0].rfind("Line 3: \"\" is no number; give both Count and Denominator", 0),
+      0u)
+      << outcome.Refusals[0];
+  outcome = ImportInputs(
+      data,
+      Lines(std::string(kWithPrecision) + "Gout,M10,Males,Prevalence,0,49,0.01,50,5000,,\n"
+                                          "Gout,M10,Males,Prevalence,50,,0.02,,,,\n"
+                                          "Gout,M10,Males,Mortality,0,,0,0,12000,,\n"
+                                          "Gout,M10,Males,Duration,0,,10,,,8,12.5\n"),
+      100);
+  ASSERT_TRUE(outcome.Refusals.empty()) << outcome.Refusals.front();
+  TableCursor& diseases = data.KavrelTable1();
+  ASSERT_TRUE(diseases.Locate("DiseaseName", "Gout"));
+  DiseaseStore store{data, dialogs, 100};
+  {
+    Tdisease gout("Gout");
+    gout.TakeRecord(diseases);
+    store.LoadInputs(gout);
+    const auto& prevalence = gout.InputRows[kPrevalence][kMales];
+    ASSERT_EQ(prevalence.size(), 2u);
+    EXPECT_EQ(prevalence[0].Precision.Type, InputPrecision::Kind::kCount);
+    EXPECT_DOUBLE_EQ(prevalence[0].Precision.Count, 50);
+    EXPECT_DOUBLE_EQ(prevalence[0].Precision.Denominator, 5000);
+    EXPECT_FALSE(prevalence[1].Precision.Known());
+    // A zero count is evidence, kept as such.
+    EXPECT_EQ(gout.InputRows[kMortality][kMales][0].Precision.Type, InputPrecision::Kind::kCount);
+    EXPECT_DOUBLE_EQ(gout.InputRows[kMortality][kMales][0].Precision.Denominator, 12000);
+    const InputPrecision& duration = gout.InputRows[kDuration][kMales][0].Precision;
+    EXPECT_EQ(duration.Type, InputPrecision::Kind::kInterval);
+    EXPECT_DOUBLE_EQ(duration.Lower, 8);
+    EXPECT_DOUBLE_EQ(duration.Upper, 12.5);
+  }
+  // Impossible precision: each refused with its line.
+  const struct {
+    const char* line;
+    const char* expected;
+  } cases[] = {
+      {"Gout,M10,Males,Prevalence,0,,0.01,60,50,,",
+       "the precision of Prevalence of Gout for Males: the count of cases exceeds"},
+      {"Gout,M10,Males,Duration,0,,10,3,100,,",
+       "the precision of Duration of Gout for Males: a count and denominator do not describe"},
+      {"Gout,M10,Males,Prevalence,0,,0.01,5,500,0.005,0.02", "give a count and its denominator"},
+      {"Gout,M10,Males,Prevalence,0,,0.05,,,0.01,0.02", "the precision of Prevalence of Gout"},
+      {"Gout,M10,Males,Incidence,0,,0.01,-1,500,,", "the precision of Incidence of Gout"},
+  };
+  for (const auto& c : cases) {
+    outcome = ImportInputs(data, Lines(std::string(kWithPrecision) + c.line + "\n"), 100);
+    ASSERT_EQ(outcome.Refusals.size(), 1u) << c.line;
+    EXPECT_NE(outcome.Refusals[0].find(c.expected), std::string::npos) << outcome.Refusals[0];
+  }
+  // Imported again without precision: none is left.
+  outcome = ImportInputs(
+      data, Lines(std::string(kHeadings) + "Gout,M10,Males,Prevalence,0,,0.01\n"), 100);
+  ASSERT_TRUE(outcome.Refusals.empty());
+  EXPECT_EQ(Count("select * from InputPrecision"), 0);
+}
+
 }  // namespace
 }  // namespace kavrel

@@ -73,7 +73,7 @@ TEST_F(PreferencesTest, CalculationSettingsStoredAsBefore) {
                   {"DuraIgn", "True"},      {"MaxIterWarn", "True"},
                   {"AdditIter", "False"},   {"MaxIter", "1000"},
                   {"Precision", "1.0E-09"}, {"Gamma", "2.0"},
-                  {"FitMethod", "0"},       {"FitSmoothness", "0.00001"},
+                  {"FitMethod", "0"},       {"FitSmoothness", "Automatic"},
                   {"FitReport", "10"}};
   for (const auto& c : expected) {
     EXPECT_EQ(row.AsText(row.FieldIndex(c.column)), c.text) << c.column;
