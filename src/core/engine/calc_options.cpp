@@ -22,17 +22,6 @@ bool ParseOptionNumber(const std::string& text, double& value) {
   return used == text.size() && std::isfinite(value);
 }
 
-bool IsAutomaticSmoothness(const std::string& text) {
-  const std::string trimmed = Trim(text);
-  if (trimmed.empty()) return true;
-  const std::string word = kAutomaticSmoothness;
-  return trimmed.size() == word.size() &&
-         std::equal(trimmed.begin(), trimmed.end(), word.begin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) ==
-                  std::tolower(static_cast<unsigned char>(b));
-         });
-}
-
 CalcOptions ParseCalcOptions(const CalcSettingsRecord& r) {
   CalcOptions o;
   o.AgeGroupWidth = r.Agegroup;

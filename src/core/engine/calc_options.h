@@ -72,13 +72,8 @@ struct CalcOptions {
 // windows set them from their own boxes.
 CalcOptions ParseCalcOptions(const CalcSettingsRecord& record);
 
-// The smoothness text that lets the fit choose its smoothness itself.
-inline constexpr char kAutomaticSmoothness[] = "Automatic";
 inline constexpr char kSmoothnessRefusal[] =
     "The smoothness of the fit over all ages is not a valid number (0 or more) nor \"Automatic\"";
-// Whether a smoothness text asks for the automatic choice ("Automatic", in any case, or blank).
-bool IsAutomaticSmoothness(const std::string& text);
-
 // A number as typed in an option's field (blanks after it allowed); false when the text is not a
 // finite number.
 bool ParseOptionNumber(const std::string& text, double& value);

@@ -8,7 +8,6 @@
 #include "core/base/number_text.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/amoeba.h"
-#include "core/engine/calc_options.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
 #include "core/store/layout.h"
@@ -211,6 +210,17 @@ bool Tcalcsettings::SetColumn(CalcSettingsRecord& record, std::string_view colum
     }
   }
   return false;
+}
+
+bool IsAutomaticSmoothness(const std::string& text) {
+  const std::string trimmed = Trim(text);
+  if (trimmed.empty()) return true;
+  const std::string word = kAutomaticSmoothness;
+  return trimmed.size() == word.size() &&
+         std::equal(trimmed.begin(), trimmed.end(), word.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) ==
+                  std::tolower(static_cast<unsigned char>(b));
+         });
 }
 
 std::optional<std::string> CheckCalcSettings(const CalcSettingsRecord& r) {

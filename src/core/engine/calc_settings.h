@@ -14,6 +14,11 @@
 
 namespace kavrel {
 
+// The smoothness text that lets the fit choose its smoothness itself.
+inline constexpr char kAutomaticSmoothness[] = "Automatic";
+// Whether a smoothness text asks for the automatic choice ("Automatic", in any case, or blank).
+bool IsAutomaticSmoothness(const std::string& text);
+
 // The range of a hazard's maximum, wherever it is given (windows, stored options, --option).
 inline constexpr double kLowestHazardMaximum = 1e-12;
 inline constexpr double kHighestHazardMaximum = 1e3;
