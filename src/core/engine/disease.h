@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <span>
@@ -123,6 +124,8 @@ class Tdisease {
   std::array<bool, kSexCount> Calculated{};
   bool IncidenceIsHazard = true;
   Series PopRateIncidence{};
+  // The smoothness the last fit over all ages of the current sex used; not a number otherwise.
+  double FitSmoothness = std::numeric_limits<double>::quiet_NaN();
   bool TrendsOn = false;
   // The trend window closed with changes: a save then writes the trends as they are now, also
   // when none are left. Otherwise a save writes them only when they were applied and leaves the

@@ -31,6 +31,14 @@ std::vector<std::pair<int, int>> InputGroups(const Tdisease& disease, int v, int
 InputPrecision StoredPrecision(const Tdisease& disease, int v, int sex, int lage, int hage,
                                int maxAge);
 
+// How many standard errors an output lies from an input of variable v that has the given
+// precision, signed as input minus output: the signed root of the group's deviance (binomial for
+// prevalence, Poisson for events over person-years) or of the interval's log-normal. countScale
+// multiplies the count (an analysis's varied input). The fit over all ages minimises the sum of
+// their squares.
+double PrecisionResidual(int v, double input, double output, const InputPrecision& precision,
+                         double countScale = 1.0);
+
 struct FitReportRow {
   int Variable = 0;
   int Lage = 0;
@@ -39,15 +47,42 @@ struct FitReportRow {
   double Input = 0.0;
   double Output = 0.0;
   std::optional<double> Deviation;  // output / input - 1; none for an input of 0
+  double Difference = 0.0;          // output - input, also for an input of 0
+  // How many standard errors the input lies from the output (see PrecisionResidual): from the
+  // group's precision, or else from the counts the persons of the group imply (the figure taken
+  // as measured on all of them); none for a duration or RR mortality without precision, or
+  // without persons.
+  std::optional<double> Residual;
+  InputPrecision Precision;
+};
+
+// A fitted hazard that reached its maximum, and where.
+struct HazardAtMaximum {
+  int Variable = 0;
+  double Maximum = 0.0;
+  std::vector<std::pair<int, int>> Ages;  // first and last age of each run
 };
 
 struct FitReport {
   std::vector<FitReportRow> Rows;
-  // The row with the largest absolute deviation; none when no row has one.
+  std::vector<HazardAtMaximum> AtMaximum;
+  // How the fit was made, for the messages ("per age group", "all ages at once, smoothness 0.2
+  // chosen from the data"); empty when unknown.
+  std::string Method;
+  // The row that weighs most against the fit: the largest standardised residual, or where no row
+  // has one the largest absolute deviation; none when no row has either.
   const FitReportRow* Worst() const;
-  // The rows whose deviation exceeds threshold (0.10 for 10 %) in absolute value.
+  // The rows whose deviation exceeds threshold (0.10 for 10 %) in absolute value and, where the
+  // row has a standardised residual, lies more than two standard errors from the output; an input
+  // of 0 whose output lies more than two standard errors away.
   std::vector<const FitReportRow*> Beyond(double threshold) const;
 };
+
+// The fitted hazards of the disease's sex that reach their maximum (0.1 % below it counts), with
+// the runs of ages where they do.
+std::vector<HazardAtMaximum> HazardsAtMaximum(const Tdisease& disease, int sex, int maxAge,
+                                              const std::array<double, 3>& maxima,
+                                              const std::array<bool, 3>& exact);
 
 // The report of the disease's sex from its inputs (InputSeries, as calculated: original or
 // adjusted) and outputs (OutputSeries), for every variable with own input or input taken from
@@ -55,12 +90,15 @@ struct FitReport {
 FitReport BuildFitReport(const Tdisease& disease, int sex, int maxAge,
                          const std::array<Series, kSexCount>* population, int width = 5);
 
-// "Variable,Age group,Input,Output,Deviation", then a line per row (17 significant digits; the
-// deviation empty where the input is 0).
+// "Variable,Age group,Input,Output,Deviation,Difference,Standardised residual,Count,Denominator,
+// Lower,Upper", then a line per row (17 significant digits; the deviation empty where the input is
+// 0, the residual and the precision empty where there are none).
 std::string FitReportCsv(const FitReport& report);
 
-// The messages-log line when a deviation is beyond the threshold, naming the largest:
-// "Fit: Prevalence 5-9 input 0.0038, output 0.00314 (-17.4 %); 3 groups beyond 10 %".
+// The messages-log line when a group is beyond the threshold or a hazard at its maximum, naming
+// the method, the group that weighs most and the hazards at their maximum: "Fit of Asthma, Males
+// (per age group): Prevalence 5-9 input 0.0038, output 0.00314 (-17.4 %, 3.1 standard errors);
+// 3 groups beyond 10 %; Case fatality at its maximum of 2 at ages 48-54".
 std::optional<std::string> FitReportWarning(const FitReport& report, const std::string& disease,
                                             int sex, double threshold);
 

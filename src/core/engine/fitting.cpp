@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -164,6 +165,7 @@ bool CalculatedPlainly(const Tdisease& disease, int s) {
 bool Tdiseaseam::Calculate(const ModelEnvironment& env, const CalcOptions& options,
                            UserDialogs& dialogs) {
   const int s = Sex;
+  FitSmoothness = std::numeric_limits<double>::quiet_NaN();
   if (CalculatedPlainly(*this, s)) {
     if (IncidenceIsHazard) {
       CalculatePlain(env, options.PrevalenceAtBirth);
@@ -185,6 +187,7 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, const CalcOptions& optio
   ModelSeries = result.Model;
   PopRateIncidence = result.PopRateIncidence;
   BirthPrevalence[s] = result.BirthPrevalence;
+  FitSmoothness = result.Smoothness;
   return true;
 }
 

@@ -51,36 +51,6 @@ struct GroupTerm {
   double CountScale = 1.0;  // a run's input over the stored one: its count scales alike
 };
 
-// The signed square root of a group's deviance: its residual in the likelihood fit. Squared and
-// summed, the residuals are twice the negative log-likelihood up to a constant, so the least
-// squares of them is the maximum likelihood.
-double LikelihoodResidual(const GroupTerm& term, double mean) {
-  const InputPrecision& p = term.Precision;
-  if (p.Type == InputPrecision::Kind::kInterval) {
-    if (p.Lower > 0.0 && term.Input > 0.0) {
-      const double sd = (std::log(p.Upper) - std::log(p.Lower)) / (2.0 * 1.959964);
-      return (std::log(std::max(mean, 1e-300)) - std::log(term.Input)) / sd;
-    }
-    const double sd = (p.Upper - p.Lower) / (2.0 * 1.959964);
-    return (mean - term.Input) / sd;
-  }
-  const double n = p.Denominator;
-  const double y = std::min(p.Count * term.CountScale, term.Variable == kPrevalence ? n : 1e300);
-  double deviance = 0.0;
-  double expected = 0.0;
-  if (term.Variable == kPrevalence) {
-    const double share = std::clamp(mean, 1e-300, 1.0 - 1e-12);
-    expected = n * share;
-    if (y > 0.0) deviance += y * std::log(y / expected);
-    if (n - y > 0.0) deviance += (n - y) * std::log((n - y) / (n - expected));
-  } else {
-    expected = std::max(mean, 1e-300) * n;
-    deviance = (y > 0.0 ? y * std::log(y / expected) : 0.0) - (y - expected);
-  }
-  const double root = std::sqrt(std::max(0.0, 2.0 * deviance));
-  return y >= expected ? root : -root;
-}
-
 // The problem as Ceres sees it: one block of log-hazards at the knots, one residual per group
 // term, then the smoothness penalty's second differences.
 class AllAgesProblem {
@@ -177,7 +147,10 @@ class AllAgesProblem {
                                 : fit_.Model[term.Variable][s];
       const double mean = GroupMean(model, term.Lage, term.Hage, env_.MaxAge, persons);
       if (term.Precision.Known()) {
-        residuals[r++] = term.Root > 0.0 ? LikelihoodResidual(term, mean) : 0.0;
+        // Signed as the model's side of the difference, like the relative error.
+        residuals[r++] = term.Root > 0.0 ? -PrecisionResidual(term.Variable, term.Input, mean,
+                                                              term.Precision, term.CountScale)
+                                         : 0.0;
       } else {
         residuals[r++] =
             term.Input > 0.0 ? term.Root * (mean / term.Input - 1.0) : term.Root * 1000.0 * mean;

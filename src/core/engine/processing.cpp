@@ -1,11 +1,14 @@
 #include "core/engine/processing.h"
 
+#include <cmath>
+#include <cstdio>
 #include <utility>
 
 #include "core/base/messages_log.h"
 #include "core/base/user_dialogs.h"
 #include "core/engine/disease_store.h"
 #include "core/engine/fit_report.h"
+#include "core/engine/fitter.h"
 #include "core/engine/input_checks.h"
 
 namespace kavrel {
@@ -88,6 +91,18 @@ std::string CalculationFailedMessage(const std::string& disease, int sex,
          "messages window lists every error).";
 }
 
+std::string FitMethodText(const CalcOptions& options, double smoothness) {
+  if (options.Method != FitMethod::kAllAges) return "per age group";
+  std::string text = "all ages at once";
+  if (std::isfinite(smoothness)) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%.3g", smoothness);
+    text += std::string(", smoothness ") + number;
+    if (options.SmoothnessAutomatic) text += " chosen from the data";
+  }
+  return text;
+}
+
 bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, const CalcOptions& options,
                     UserDialogs& dialogs, FitReport* report) {
   const int s = disease.Sex;
@@ -132,6 +147,11 @@ bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, const CalcOp
   const double threshold = options.FitReportPercent / 100.0;
   if (threshold > 0.0 || report != nullptr) {
     FitReport built = BuildFitReport(disease, s, env.MaxAge, env.PopulationNumbers);
+    if (!CalculatedPlainly(disease, s)) {
+      built.Method = FitMethodText(options, disease.FitSmoothness);
+      built.AtMaximum =
+          HazardsAtMaximum(disease, s, env.MaxAge, options.HazardMaximum, options.Exact);
+    }
     if (threshold > 0.0) {
       if (auto line = FitReportWarning(built, disease.DiseaseName, s, threshold)) {
         env.Log.AddMessage(*line);

@@ -68,6 +68,10 @@ std::variant<CalcOptions, std::string> PrepareCalculation(Tdisease& disease, Dis
 bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, const CalcOptions& options,
                     UserDialogs& dialogs, FitReport* report = nullptr);
 
+// How a fit was made, for the messages: "per age group", or "all ages at once, smoothness 0.2"
+// (" chosen from the data" when it was).
+std::string FitMethodText(const CalcOptions& options, double smoothness);
+
 // "The calculation of D for Males failed: N internal errors, the first "...". ..."
 std::string CalculationFailedMessage(const std::string& disease, int sex,
                                      std::size_t internalErrors, const std::string& first);

@@ -184,6 +184,8 @@ TEST(JointFitCompromise, InconsistentInputsSplitTheDifferenceByWeight) {
   for (int heavy = 0; heavy < 2; ++heavy) {
     Fixture f(c);
     f.Publish(c);
+    // A large population, so that the misses are evidence against the fit.
+    for (double& persons : f.population[kMales]) persons *= 100.0;
     for (auto& row : f.disease.InputRows[kPrevalence][kMales]) row.Waarde *= 1.3;
     for (double& value : f.disease.InputSeries[kPrevalence][kMales]) value *= 1.3;
     f.options.Weight[kPrevalence] = heavy == 1 ? 20 : 1;
@@ -256,20 +258,83 @@ TEST(FitReportTest, GroupMeansWeightedByPersons) {
   EXPECT_DOUBLE_EQ(report.Rows[0].Output, (0.01 * 100 + 0.03 * 300) / 400);  // 0.025
   EXPECT_NEAR(*report.Rows[0].Deviation, 0.25, 1e-12);
   EXPECT_EQ(FitReportCsv(report),
-            "Variable,Age group,Input,Output,Deviation\nPrevalence,10-11,0.02,0.025,"
-            "0.25\n");
-  const auto line = FitReportWarning(report, "Asthma", kMales, 0.10);
+            "Variable,Age group,Input,Output,Deviation,Difference,Standardised residual,Count,"
+            "Denominator,Lower,Upper\nPrevalence,10-11,0.02,0.025,0.25,0.005000000000000001,"
+            "-0.6632813141651478,,,,\n");
+  // 8 cases implied among 400 persons against 10 expected: half a standard error, no warning
+  // however large the deviation.
+  EXPECT_FALSE(FitReportWarning(report, "Asthma", kMales, 0.10).has_value());
+  // The same miss among 40,000 persons is evidence: named with the method.
+  persons[kMales][10] = 10000.0;
+  persons[kMales][11] = 30000.0;
+  FitReport many = BuildFitReport(d, kMales, 100, &persons);
+  many.Method = "per age group";
+  const auto line = FitReportWarning(many, "Asthma", kMales, 0.10);
   ASSERT_TRUE(line.has_value());
   EXPECT_EQ(*line,
-            "Fit of Asthma, Males: Prevalence 10-11 input 0.02, output 0.025 (+25.0 %); 1 group "
-            "beyond 10 %");
-  EXPECT_FALSE(FitReportWarning(report, "Asthma", kMales, 0.30).has_value());
-  // An input of 0: the output mean and no deviation.
+            "Fit of Asthma, Males (per age group): Prevalence 10-11 input 0.02, output 0.025 "
+            "(+25.0 %, 6.6 standard errors); 1 group beyond 10 %");
+  EXPECT_FALSE(FitReportWarning(many, "Asthma", kMales, 0.30).has_value());
+  // The precision given with the group decides: 2 cases of 100 persons.
+  d.InputRows[kPrevalence][kMales][0].Precision = {InputPrecision::Kind::kCount, 2, 100, 0, 0};
+  const FitReport counted = BuildFitReport(d, kMales, 100, &persons);
+  EXPECT_NEAR(
+      *counted.Rows[0].Residual,
+      PrecisionResidual(kPrevalence, 0.02, 0.025, {InputPrecision::Kind::kCount, 2, 100, 0, 0}),
+      1e-12);
+  EXPECT_LT(std::fabs(*counted.Rows[0].Residual), 0.5);
+  EXPECT_NE(FitReportCsv(counted).find(",2,100,,\n"), std::string::npos);
+  // An input of 0: the difference and the standard errors, and it can be the worst group.
+  d.InputRows[kPrevalence][kMales][0].Precision = {};
   d.InputSeries[kPrevalence][kMales][10] = 0.0;
   d.InputSeries[kPrevalence][kMales][11] = 0.0;
   const FitReport zero = BuildFitReport(d, kMales, 100, &persons);
   EXPECT_FALSE(zero.Rows[0].Deviation.has_value());
-  EXPECT_EQ(zero.Worst(), nullptr);
+  EXPECT_DOUBLE_EQ(zero.Rows[0].Difference, 0.025);
+  ASSERT_TRUE(zero.Rows[0].Residual.has_value());
+  EXPECT_LT(*zero.Rows[0].Residual, -2.0);
+  EXPECT_EQ(zero.Worst(), &zero.Rows[0]);
+  EXPECT_EQ(zero.Beyond(0.10).size(), 1u);
+}
+
+// The worst group is the one that weighs most against the fit, not the largest relative miss of
+// a tiny input; a hazard held at its maximum is said with its ages.
+TEST(FitReportTest, WorstByEvidenceAndHazardsAtTheirMaximum) {
+  Tdisease d("d");
+  d.Sex = kMales;
+  d.InputPresent[kMortality][kMales] = true;
+  std::array<Series, kSexCount> persons{};
+  for (int a = 0; a <= 100; ++a) persons[kMales][a] = 10000.0;
+  // Age 28: 1.15e-05 fitted as 7.5e-05 (+552 %, a fraction of a death among 10,000 persons);
+  // age 80: 0.05 fitted as 0.045 (-10 %, 50 deaths fewer).
+  const struct {
+    int age;
+    double input;
+    double output;
+  } groups[] = {{28, 1.15e-05, 7.5e-05}, {80, 0.05, 0.045}};
+  for (const auto& g : groups) {
+    Tinputdat row;
+    row.Lage = g.age;
+    row.Hage = g.age + 1;
+    row.Waarde = g.input;
+    d.InputRows[kMortality][kMales].push_back(row);
+    d.InputSeries[kMortality][kMales][g.age] = g.input;
+    d.OutputSeries[kMortality][kMales][g.age] = g.output;
+  }
+  FitReport report = BuildFitReport(d, kMales, 100, &persons);
+  ASSERT_NE(report.Worst(), nullptr);
+  EXPECT_EQ(report.Worst()->Lage, 80);
+  // Case fatality held at its maximum of 2 at ages 48-54 and at 100; remission given exactly.
+  for (int a = 48; a <= 54; ++a) d.ModelSeries[kCaseFatality][kMales][a] = 2.03;
+  d.ModelSeries[kCaseFatality][kMales][100] = 2.0;
+  d.ModelSeries[kRemission][kMales].fill(0.9);
+  report.AtMaximum = HazardsAtMaximum(d, kMales, 100, {0.1, 0.5, 2.0}, {false, true, false});
+  ASSERT_EQ(report.AtMaximum.size(), 1u);
+  report.Method = "all ages at once, smoothness 0.5 chosen from the data";
+  EXPECT_EQ(FitReportWarning(report, "Gout", kMales, 0.10),
+            "Fit of Gout, Males (all ages at once, smoothness 0.5 chosen from the data): Mortality "
+            "80 input 0.05, output 0.045 (-10.0 %, 2.3 standard errors); 1 group beyond 10 %; Case "
+            "fatality at its maximum of 2 at ages 48-54, 100");
 }
 
 }  // namespace
