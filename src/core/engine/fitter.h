@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "core/base/vocabulary.h"
@@ -51,6 +52,12 @@ class Tfitter final : public CostFunction {
   // The fit from the inputs: per age group (smoothed), then over all ages when chosen, then a
   // final pass of the model, other-cause mortality and duration.
   FitResult Run(UserDialogs& dialogs);
+  // Whether the inputs the fit uses can determine every hazard it searches, asked of the model:
+  // at a start where every searched hazard is moderate, the relative change of each used output
+  // with each hazard (scaled at all ages) forms a matrix per age; where its rank falls short of
+  // the number of searched hazards at every age checked, the hazard least set apart from the
+  // others is named. Nothing when the fit is determined.
+  std::optional<int> UndeterminedHazard();
   // The criterion of CurrentAgeGroup at p (logarithms of the fitted hazards), also left in
   // FitCriterion. The model must have been made (PrepareModel).
   double Cost(std::span<const double> p) override;

@@ -2,11 +2,15 @@
 // group so that the model reproduces the available data.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <exception>
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include <Eigen/Dense>
 
 #include "core/base/errors.h"
 #include "core/base/messages_log.h"
@@ -152,6 +156,95 @@ void Tfitter::PrepareModel() {
 }
 
 void Tfitter::Step(int a) { equations_->Step(a); }
+
+std::optional<int> Tfitter::UndeterminedHazard() {
+  if (ParamCount == 0) return std::nullopt;
+  const int s = d_.Sex;
+  const int maxAge = env_.MaxAge;
+  std::vector<int> used;
+  for (int v = 0; v < kVariableCount; ++v) {
+    if (Available[v][s] && Weights[s][v] > 0.0) used.push_back(v);
+  }
+  // Moderate hazards to start from: the sensitivities of a hazard at 0 would all be 0.
+  constexpr std::array<double, kVariableCount> kStart = {0.01, 0.0, 0.05, 0.05, 0.0, 0.0, 0.0};
+  Model = inputs_;
+  PopRate = d_.PopRateIncidence;
+  BirthPrevalence = 0.0;
+  for (int k = 0; k < ParamCount; ++k) Model[ParamVar[k]][s].fill(kStart[ParamVar[k]]);
+  const bool duration = std::find(used.begin(), used.end(), kDuration) != used.end();
+  Series other{};
+  const auto outputs = [&] {
+    PrepareModel();
+    for (int a = 0; a <= maxAge; ++a) Step(a);
+    if (duration) {
+      for (int a = 0; a <= maxAge; ++a) {
+        other[a] = std::max(env_.AllCauseMortality[s][a] - Model[kMortality][s][a], 1e-6);
+      }
+      try {
+        CalculateDuration(Model, s, maxAge, other);
+      } catch (const std::exception&) {
+        // Left as it is: a duration that cannot be had changes with nothing.
+      }
+    }
+    std::vector<Series> values;
+    for (int v : used) {
+      values.push_back(v == kIncidence && !d_.IncidenceIsHazard ? PopRate : Model[v][s]);
+    }
+    return values;
+  };
+  const std::vector<Series> base = outputs();
+  const double step = std::log(1.05);
+  std::vector<std::vector<Series>> changed;
+  for (int k = 0; k < ParamCount; ++k) {
+    Series& hazard = Model[ParamVar[k]][s];
+    const Series kept = hazard;
+    for (double& h : hazard) h *= 1.05;
+    changed.push_back(outputs());
+    hazard = kept;
+  }
+  const auto sensitivity = [&](std::size_t row, int k, int a) {
+    const double before = base[row][a];
+    const double after = changed[static_cast<std::size_t>(k)][row][a];
+    if (!(before > 0.0) || !(after > 0.0)) return 0.0;
+    return std::log(after / before) / step;
+  };
+  std::optional<int> undetermined;
+  for (int a = 5; a < maxAge; a += 10) {
+    Eigen::MatrixXd m(static_cast<Eigen::Index>(used.size()), ParamCount);
+    for (std::size_t row = 0; row < used.size(); ++row) {
+      for (int k = 0; k < ParamCount; ++k) {
+        m(static_cast<Eigen::Index>(row), k) = sensitivity(row, k, a);
+      }
+    }
+    const Eigen::JacobiSVD<Eigen::MatrixXd> svd(m);
+    const auto& singular = svd.singularValues();
+    int rank = 0;
+    for (Eigen::Index j = 0; j < singular.size(); ++j) {
+      if (singular(0) > 0.0 && singular(j) > 1e-4 * singular(0)) ++rank;
+    }
+    if (rank >= ParamCount) return std::nullopt;  // determined at this age
+    if (undetermined) continue;
+    // The hazard least set apart: the smallest part of its column outside the others' span.
+    double least = std::numeric_limits<double>::infinity();
+    for (int k = 0; k < ParamCount; ++k) {
+      const Eigen::VectorXd column = m.col(k);
+      double apart = column.norm();
+      if (ParamCount > 1 && apart > 0.0) {
+        Eigen::MatrixXd others(m.rows(), ParamCount - 1);
+        for (int j = 0, c = 0; j < ParamCount; ++j) {
+          if (j != k) others.col(c++) = m.col(j);
+        }
+        const Eigen::VectorXd fit = others * others.completeOrthogonalDecomposition().solve(column);
+        apart = (column - fit).norm() / column.norm();
+      }
+      if (apart < least) {
+        least = apart;
+        undetermined = ParamVar[k];
+      }
+    }
+  }
+  return undetermined;
+}
 
 bool CalculatedPlainly(const Tdisease& disease, int s) {
   const auto available = [&](int v) {

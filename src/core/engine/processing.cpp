@@ -21,38 +21,36 @@ bool SufficientInput(const Tdisease& disease, int sex) {
   return bothMortalityRatios ? given > 3 : given > 2;
 }
 
-std::optional<std::string> UndeterminedFit(const Tdisease& disease, int sex,
+std::optional<std::string> UndeterminedFit(const Tdisease& disease, const ModelEnvironment& env,
                                            const CalcOptions& options) {
+  const int sex = disease.Sex;
+  // Exactly incidence, remission and case fatality: calculated directly, nothing is fitted.
+  if (CalculatedPlainly(disease, sex)) return std::nullopt;
   const auto available = [&](int v) {
     return disease.InputPresent[v][sex] || disease.FromOutput[v][sex];
   };
-  // Exactly incidence, remission and case fatality: calculated directly, nothing is fitted.
-  bool hazardsOnly = available(kIncidence) && available(kRemission) && available(kCaseFatality);
-  for (int v : {kPrevalence, kDuration, kMortality, kRRMortality}) hazardsOnly &= !available(v);
-  if (hazardsOnly) return std::nullopt;
-  const auto used = [&](int v) {
-    if (!available(v) || options.Ignore[static_cast<std::size_t>(v)]) return false;
-    return !(v == kPrevalence && options.InputForAge0Only);
-  };
   std::string ignored;
-  int count = 0;
   for (int v = 0; v < kVariableCount; ++v) {
-    if (used(v)) ++count;
-    if (available(v) && !used(v)) {
+    const bool used = available(v) && !options.Ignore[static_cast<std::size_t>(v)] &&
+                      !(v == kPrevalence && options.InputForAge0Only);
+    if (available(v) && !used) {
       ignored += (ignored.empty() ? "" : ", ") + std::string(kVariableDisplayNames[v]);
     }
   }
-  if (used(kCaseFatality) && used(kRRMortality)) --count;
-  const std::string stopIgnoring =
-      ignored.empty() ? std::string(".")
-                      : "; stop ignoring " + ignored + " (calculation options, Weights).";
-  if (count < 3) {
-    return "The inputs the fit would use cannot determine incidence, remission and case fatality: "
-           "it needs at least three (case fatality and RR mortality together count as one), and " +
-           std::to_string(count) + (count == 1 ? " is" : " are") + " left. Add an input" +
-           stopIgnoring;
-  }
-  return std::nullopt;
+  const auto hazard = Tfitter(disease, env, options).UndeterminedHazard();
+  if (!hazard) return std::nullopt;
+  const char* determinedBy = *hazard == kIncidence   ? "Incidence or Prevalence"
+                             : *hazard == kRemission ? "Remission, Prevalence or Duration"
+                                                     : "Case fatality, Mortality, RR mortality or "
+                                                       "Duration";
+  std::string name(kVariableDisplayNames[*hazard]);
+  return "The inputs the fit would use cannot determine " + name +
+         ": apart from the other hazards it searches, none of them changes with it. Give " + name +
+         " and mark it Exact (calculation options, Weights), or add an input that depends "
+         "on it (" +
+         determinedBy + ")" +
+         (ignored.empty() ? std::string(".")
+                          : "; or stop ignoring " + ignored + " (calculation options, Weights).");
 }
 
 std::variant<CalcOptions, std::string> PrepareCalculation(Tdisease& disease, DiseaseStore& store,
@@ -111,7 +109,7 @@ bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, const CalcOp
     return false;
   }
   // A hazard the fit would search that nothing determines is refused before the fit runs.
-  if (auto refusal = UndeterminedFit(disease, s, options)) {
+  if (auto refusal = UndeterminedFit(disease, env, options)) {
     disease.Calculated[s] = false;
     dialogs.ShowError(*refusal);
     return false;

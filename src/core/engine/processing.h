@@ -26,11 +26,10 @@ inline constexpr std::string_view kInsufficientInputMessage =
 bool SufficientInput(const Tdisease& disease, int sex);
 
 // Whether the inputs the fit will use (available and not ignored) can determine the hazards it
-// searches: at least three of them (case fatality and RR mortality together count as one). Any
-// three do: without case fatality, mortality, RR mortality or duration, the three are incidence,
-// prevalence and remission, and prevalence's course over age then gives case fatality. A refusal
-// says which inputs would determine them; nothing when the fit can run (or no fit is needed).
-std::optional<std::string> UndeterminedFit(const Tdisease& disease, int sex,
+// searches, asked of the model (Tfitter::UndeterminedHazard) for the disease's current sex. A
+// refusal names the hazard and what would determine it; nothing when the fit can run (or no fit
+// is needed).
+std::optional<std::string> UndeterminedFit(const Tdisease& disease, const ModelEnvironment& env,
                                            const CalcOptions& options);
 
 // What an entrance asks of the preparation of a calculation.

@@ -380,6 +380,7 @@ TEST_F(FittingTest, SufficiencyAndTheProcessingSequence) {
     std::vector<int> ignored;
     bool exactFatality;
     const char* refusal;  // the start of the refusal, or null when the fit can run
+    bool populationRate = false;
   };
   const Determinacy fits[] = {
       {{kPrevalence, kMortality, kRemission}, {}, false, nullptr},
@@ -389,6 +390,11 @@ TEST_F(FittingTest, SufficiencyAndTheProcessingSequence) {
       {{kIncidence, kPrevalence, kRemission}, {}, true, nullptr},
       {{kIncidence, kPrevalence, kDuration}, {}, false, nullptr},
       {{kIncidence, kRemission, kCaseFatality}, {kCaseFatality}, false, nullptr},  // no fit
+      // Incidence as a rate in the whole population, prevalence and remission 0.
+      {{kIncidence, kPrevalence, kRemission}, {}, false, nullptr, true},
+      // Two inputs for three hazards: remission and incidence trade off against each other.
+      {{kPrevalence, kMortality}, {}, false, "The inputs the fit would use cannot determine "},
+      {{kIncidence, kMortality}, {}, false, "The inputs the fit would use cannot determine "},
   };
   for (const Determinacy& c : fits) {
     Tdisease d("d");
@@ -396,7 +402,8 @@ TEST_F(FittingTest, SufficiencyAndTheProcessingSequence) {
     for (int v : c.given) d.InputPresent[v][kMales] = true;
     for (int v : c.ignored) options.Ignore[static_cast<std::size_t>(v)] = true;
     options.Exact[2] = c.exactFatality;
-    const auto refusal = UndeterminedFit(d, kMales, options);
+    d.IncidenceIsHazard = !c.populationRate;
+    const auto refusal = UndeterminedFit(d, Env(), options);
     if (c.refusal == nullptr) {
       EXPECT_FALSE(refusal) << *refusal;
     } else {
@@ -409,7 +416,7 @@ TEST_F(FittingTest, SufficiencyAndTheProcessingSequence) {
     CalcOptions options;
     for (int v : {kPrevalence, kMortality, kRemission}) d.InputPresent[v][kMales] = true;
     options.Ignore[kMortality] = true;
-    EXPECT_NE(UndeterminedFit(d, kMales, options)->find("stop ignoring Mortality"),
+    EXPECT_NE(UndeterminedFit(d, Env(), options)->find("stop ignoring Mortality"),
               std::string::npos);
   }
 
