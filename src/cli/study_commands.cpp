@@ -431,6 +431,10 @@ std::string ImportHelpFooter() {
          "open top group.\n"
          "Incidence as population rate: yes or no (empty: no), the same on every line of a "
          "disease.\n"
+         "Count, Denominator: the group's precision as cases among persons (prevalence) or "
+         "events over person-years (incidence, remission, case fatality, mortality); Lower, "
+         "Upper: a 95 % interval instead (also for duration and RR mortality); empty: not "
+         "known. The fit over all ages weighs each group by it.\n"
          "A disease already in the data set (its name exactly) has its inputs replaced; a name "
          "that differs from another only in letter case is refused.\n"
          "Files saved by a spreadsheet as CSV UTF-8, with CR LF line ends, or separated by "
@@ -465,7 +469,7 @@ void RegisterImport(Commands& commands) {
   CLI::App* importCommand = commands.Add(
       "import",
       "Add or replace diseases from a long CSV file (Disease,ICD,Sex,Variable,Age from,Age to,"
-      "Value[,Incidence as population rate])",
+      "Value[,Incidence as population rate][,Count,Denominator][,Lower,Upper])",
       [import](std::ostream& out, std::ostream& err) { return RunImport(*import, out, err); });
   importCommand->add_option("DATASET", import->dataset, "Data set file")->required();
   importCommand->add_option("INPUTS", import->inputs, "CSV file of inputs")->required();

@@ -62,7 +62,10 @@ TCalcOpForm::TCalcOpForm(CalcOptionsWindowState& state, QWidget* parent)
       "All ages at once: from there, smooth hazards fitted to every input group together, so "
       "that group means (and durations by age at onset) are reproduced.");
   smoothness_->setToolTip(
-      "Strength of the smoothness penalty of the fit over all ages (0 or more)");
+      "Automatic: the fit over all ages chooses how smooth the hazards are from the data (for "
+      "each disease and sex).\nA number (0 or more) fixes the strength of the smoothness "
+      "penalty instead: larger is smoother.");
+  smoothness_->setPlaceholderText("Automatic");
   methodLayout->addRow("Method", fitMethod_);
   methodLayout->addRow("Smoothness", smoothness_);
   reportPercent_->setRange(1, 100);

@@ -41,6 +41,7 @@ struct Simulation {
   // How far the fitted incidence and case fatality may be from the truth at ages 30-90 (data
   // that contradict the truth are followed some way).
   double Tolerance = 0.10;
+  int LastAge = kMaxAge;  // the inputs stop here
 };
 
 std::string Describe(const ::testing::TestParamInfo<Simulation>& info) {
@@ -76,8 +77,8 @@ class CountsFit {
     const auto publish = [&](int v, const Series& rate, bool healthyOnly) {
       disease.InputPresent[v][kMales] = true;
       auto& rows = disease.InputRows[v][kMales];
-      for (int lage = 0; lage <= kMaxAge; lage += sim.Width) {
-        const int hage = std::min(lage + sim.Width, kMaxAge + 1);
+      for (int lage = 0; lage <= sim.LastAge; lage += sim.Width) {
+        const int hage = std::min(lage + sim.Width, sim.LastAge + 1);
         double count = 0.0;
         double denominator = 0.0;
         for (int a = lage; a < hage; ++a) {
@@ -180,6 +181,14 @@ TEST_P(CountsFitTest, RecoversTheHazardsSmoothly) {
     if ((cf[a + 1] - cf[a]) * (cf[a] - cf[a - 1]) < 0.0) ++turns;
   }
   EXPECT_EQ(turns, 0);
+  // Beyond the last input the hazards go on as they went: no collapse, no turn.
+  if (sim.LastAge < kMaxAge) {
+    for (int a = sim.LastAge; a < kMaxAge; ++a) {
+      EXPECT_GT(cf[a + 1], cf[a]) << "case fatality at " << a;
+      EXPECT_NEAR(fit.Ratio(kCaseFatality, a + 1), 1.0, 0.5) << "case fatality at " << a + 1;
+      EXPECT_NEAR(fit.Ratio(kIncidence, a + 1), 1.0, 0.5) << "incidence at " << a + 1;
+    }
+  }
   for (int a = 0; a <= kMaxAge; ++a) {
     for (int v : {kIncidence, kRemission, kCaseFatality, kPrevalence, kMortality}) {
       ASSERT_TRUE(std::isfinite(fit.disease.ModelSeries[v][kMales][a])) << v << " at " << a;
@@ -201,7 +210,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Simulation{"FiveYearsRemission", 5, 0.05, false, 1, 100000.0},
                       Simulation{"SingleYearsNoDeathsInMidlife", 1, 0.0, false, 1, 20000.0, true,
                                  0.25},
-                      Simulation{"FiveYearsIncidenceRate", 5, 0.0, true}),
+                      Simulation{"FiveYearsIncidenceRate", 5, 0.0, true},
+                      Simulation{"FiveYearsUpTo84", 5, 0.0, false, 1, 20000.0, false, 0.10, 84}),
     Describe);
 
 }  // namespace
