@@ -102,6 +102,17 @@ grep -q '^Gout,added$' <<< "$("$cli" import "$work/Import.mdb" "$work/inputs.csv
 "$cli" calculate "$work/Import.mdb" --disease Gout --option FitMethod=1 --report 2> /dev/null |
   grep -q '^Prevalence,50+,0.02,'
 "$cli" calculate "$work/Import.mdb" --disease Gout --option FitMethod=1 --save > /dev/null 2>&1
+# With counts: a zero count is kept, the report shows the counts, the fit runs to the end.
+printf '%s\n' "Disease,ICD,Sex,Variable,Age from,Age to,Value,Count,Denominator" \
+  "Gout2,M10,Males,Prevalence,0,49,0.001,49,49000" "Gout2,M10,Males,Prevalence,50,,0.02,640,32000" \
+  "Gout2,M10,Males,Mortality,0,49,0,0,49000" "Gout2,M10,Males,Mortality,50,,0.0001,3,30000" \
+  "Gout2,M10,Males,Remission,0,,0,," > "$work/counts.csv"
+grep -q '^Gout2,added$' <<< "$("$cli" import "$work/Import.mdb" "$work/counts.csv")"
+"$cli" calculate "$work/Import.mdb" --disease Gout2 --option FitMethod=1 --report \
+  > "$work/counts-report.csv" 2> "$work/counts-log"
+grep -q '^Mortality,0-49,0,[^,]*,,[^,]*,[^,]*,0,49000,,$' "$work/counts-report.csv" &&
+  grep -q '^Prevalence,50+,0.02,.*,640,32000,,$' "$work/counts-report.csv" ||
+  { echo "counts: the report"; cat "$work/counts-report.csv" "$work/counts-log"; exit 1; }
 [ "$("$cli" results "$work/Import.mdb" --diseases Gout | grep -c '^Import,[^,]*,Gout,Males,')" -eq \
   $((101 * 8)) ] || { echo "imported disease's results"; exit 1; }
 printf '%s\n' "Disease,ICD,Sex,Variable,Age from,Age to,Value" "Flu,J10,Males,Prevalence,0,,1.5" \
