@@ -119,11 +119,13 @@ std::string CellPlace(const TextGrid& grid, std::string_view gridName, int colum
 }
 
 bool ValidateGrid(TextGrid& grid, int firstColumn, int firstRow, UserDialogs& dialogs,
-                  char decimalSeparator, std::string_view gridName) {
+                  char decimalSeparator, std::string_view gridName, int lastColumn) {
   if (!grid.Enabled) return true;
+  const int end =
+      lastColumn < 0 ? grid.ColumnCount() : std::min(lastColumn + 1, grid.ColumnCount());
   for (int r = firstRow; r < grid.RowCount(); ++r) {
     if (grid.Cell(0, r).empty()) continue;
-    for (int c = firstColumn; c < grid.ColumnCount(); ++c) {
+    for (int c = firstColumn; c < end; ++c) {
       const std::string& text = grid.Cell(c, r);
       if (ReadCellNumber(text, decimalSeparator)) continue;
       grid.CurrentColumn = c;

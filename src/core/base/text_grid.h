@@ -74,8 +74,9 @@ std::string CellPlace(const TextGrid& grid, std::string_view gridName, int colum
 // Every cell of a labelled row (column 0 not empty), from the first column and row on, must be a
 // number; the first that is not becomes the current cell and the user is told which it is
 // (`gridName` names the grid in the message when there are more). A disabled grid is valid.
+// lastColumn: the last column checked (-1: every column).
 bool ValidateGrid(TextGrid& grid, int firstColumn, int firstRow, UserDialogs& dialogs,
-                  char decimalSeparator, std::string_view gridName = {});
+                  char decimalSeparator, std::string_view gridName = {}, int lastColumn = -1);
 // Pastes tab-separated clipboard text at the current cell. Without growing, a block that does
 // not fit is refused with a message. False when nothing was pasted. With a decimal separator
 // given, pasted numbers are taken in the cells' form (NormalNumberText).

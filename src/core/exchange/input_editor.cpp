@@ -77,12 +77,29 @@ std::string InputEditor::Caption() const {
          std::string(kVariableDisplayNames[env_.Variable]) + " input";
 }
 
+int InputEditor::CountColumn() const {
+  return mode_ == Mode::kNormal && CountsDescribe(env_.Variable) ? 2 : 0;
+}
+
+int InputEditor::LowerColumn() const {
+  if (mode_ != Mode::kNormal) return 0;
+  return CountColumn() > 0 ? 4 : 2;
+}
+
 void InputEditor::FillGrid(int sex) {
   TextGrid& grid = Grid(sex);
   grid.Resize(2, 2);
   grid.ClearCells();
   grid.SetCell(0, 0, "Age");
   grid.SetCell(1, 0, "Value");
+  if (CountColumn() > 0) {
+    grid.SetCell(CountColumn(), 0, "Count");
+    grid.SetCell(CountColumn() + 1, 0, "Denominator");
+  }
+  if (LowerColumn() > 0) {
+    grid.SetCell(LowerColumn(), 0, "Lower");
+    grid.SetCell(LowerColumn() + 1, 0, "Upper");
+  }
   auto& records = env_.Disease.InputRows[env_.Variable][sex];
   if (records.empty() && env_.PreferredSchedule > 0) {
     FillFromSchedule(env_.CurrentAgeGroups, env_.Data, env_.PreferredSchedule, env_.MaxAge);
@@ -99,7 +116,59 @@ void InputEditor::FillGrid(int sex) {
     const int row = static_cast<int>(k) + 1;
     grid.SetCell(0, row, GroupLabel(records[k].Lage, records[k].Hage, env_.MaxAge));
     grid.SetCell(1, row, Shown(records[k].Waarde));
+    const InputPrecision& p = records[k].Precision;
+    if (p.Type == InputPrecision::Kind::kCount && CountColumn() > 0) {
+      grid.SetCell(CountColumn(), row, NumberText(p.Count, 12, env_.DecimalSeparator));
+      grid.SetCell(CountColumn() + 1, row, NumberText(p.Denominator, 12, env_.DecimalSeparator));
+    } else if (p.Type == InputPrecision::Kind::kInterval && LowerColumn() > 0) {
+      grid.SetCell(LowerColumn(), row, Shown(p.Lower));
+      grid.SetCell(LowerColumn() + 1, row, Shown(p.Upper));
+    }
   }
+}
+
+std::optional<InputPrecision> InputEditor::RowPrecision(int sex, int row, double value) {
+  TextGrid& grid = Grid(sex);
+  InputPrecision precision;
+  const auto refuse = [&](int column, const std::string& why) {
+    grid.CurrentColumn = column;
+    grid.CurrentRow = row;
+    grid.Select(column, row, column, row);
+    env_.Dialogs.ShowError(CellPlace(grid, sex == kMales ? "Men" : "Women", column, row) + ": " +
+                           why);
+    return std::optional<InputPrecision>();
+  };
+  for (const int first : {CountColumn(), LowerColumn()}) {
+    if (first <= 0) continue;
+    const std::string& a = grid.Cell(first, row);
+    const std::string& b = grid.Cell(first + 1, row);
+    if (a.find_first_not_of(' ') == std::string::npos &&
+        b.find_first_not_of(' ') == std::string::npos) {
+      continue;
+    }
+    const auto x = ReadCellNumber(a, env_.DecimalSeparator);
+    const auto y = ReadCellNumber(b, env_.DecimalSeparator);
+    if (!x || !y) {
+      return refuse(x ? first + 1 : first, "give both " + grid.Cell(first, 0) + " and " +
+                                               grid.Cell(first + 1, 0) +
+                                               " as numbers, or leave both empty");
+    }
+    if (precision.Known()) return refuse(first, "give a count and denominator or an interval");
+    if (first == CountColumn()) {
+      precision.Type = InputPrecision::Kind::kCount;
+      precision.Count = *x;
+      precision.Denominator = *y;
+    } else {
+      precision.Type = InputPrecision::Kind::kInterval;
+      precision.Lower = *x / Multiplier();
+      precision.Upper = *y / Multiplier();
+    }
+  }
+  if (auto problem = PrecisionProblem(env_.Variable, value, precision)) {
+    return refuse(precision.Type == InputPrecision::Kind::kCount ? CountColumn() : LowerColumn(),
+                  *problem);
+  }
+  return precision;
 }
 
 void InputEditor::Open(Mode mode) {
@@ -167,6 +236,7 @@ bool InputEditor::ValuesAllowed(int sex) {
       env_.Dialogs.ShowError(*refusal);
       return false;
     }
+    if (!RowPrecision(sex, row, *value / Multiplier())) return false;
     // A value the model cannot reproduce is stored only when the user says so.
     if (auto warning = InputValueWarning(env_.Variable, *value / Multiplier(), where);
         warning && !warningAccepted_) {
@@ -225,8 +295,9 @@ bool InputEditor::Save() {
     return true;
   }
   for (int sex : {kMales, kFemales}) {
+    // The values must all be there; the precision columns may be left empty.
     if (!ValidateGrid(Grid(sex), 1, 1, env_.Dialogs, env_.DecimalSeparator,
-                      sex == kMales ? "Men" : "Women"))
+                      sex == kMales ? "Men" : "Women", 1))
       return false;
     if (!ValuesAllowed(sex)) return false;
   }
@@ -249,6 +320,10 @@ bool InputEditor::Save() {
       const auto value =
           ReadCellNumber(Grid(sex).Cell(1, static_cast<int>(k) + 1), env_.DecimalSeparator);
       records[k].Waarde = value.value_or(0.0) / Multiplier();
+      if (Grid(sex).Enabled) {
+        records[k].Precision = RowPrecision(sex, static_cast<int>(k) + 1, records[k].Waarde)
+                                   .value_or(InputPrecision{});
+      }
     }
     store.StoreInput(d, v, sex);
   }
@@ -404,13 +479,25 @@ void InputEditor::SetRatesIndex(int index) {
     const auto& records = env_.Disease.InputRows[env_.Variable][sex];
     for (std::size_t k = 0; k < records.size(); ++k) {
       const int row = static_cast<int>(k) + 1;
-      const std::string stored = Shown(records[k].Waarde);
-      if (grid.Cell(1, row) == saved.Cell(1, row)) {
-        grid.SetCell(1, row, stored);
-      } else if (const auto typed = ReadCellNumber(grid.Cell(1, row), env_.DecimalSeparator)) {
-        grid.SetCell(1, row, NumberText(*typed / before * Multiplier(), 9, env_.DecimalSeparator));
+      const InputPrecision& p = records[k].Precision;
+      const bool interval = p.Type == InputPrecision::Kind::kInterval;
+      // The value and an interval's limits are in the unit shown; counts are counts.
+      const std::array<std::pair<int, double>, 3> columns = {
+          std::pair<int, double>{1, records[k].Waarde},
+          {LowerColumn(), interval ? p.Lower : 0.0},
+          {LowerColumn() + 1, interval ? p.Upper : 0.0}};
+      for (const auto& [column, value] : columns) {
+        if (column < 1 || (column > 1 && LowerColumn() == 0)) continue;
+        const std::string stored = column == 1 || interval ? Shown(value) : std::string();
+        if (grid.Cell(column, row) == saved.Cell(column, row)) {
+          grid.SetCell(column, row, stored);
+        } else if (const auto typed =
+                       ReadCellNumber(grid.Cell(column, row), env_.DecimalSeparator)) {
+          grid.SetCell(column, row,
+                       NumberText(*typed / before * Multiplier(), 9, env_.DecimalSeparator));
+        }
+        saved.SetCell(column, row, stored);
       }
-      saved.SetCell(1, row, stored);
     }
   }
   // The unit is kept with the disease for this variable; a data set opened read only keeps none

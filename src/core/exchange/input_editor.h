@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,6 +78,11 @@ class InputEditor {
   }
   bool IncidenceAsHazards() const { return env_.Disease.IncidenceIsHazard; }
   TextGrid& Grid(int sex) { return sex == kMales ? MenGrid : WomenGrid; }
+  // The optional columns of each group's precision after "Value" (the input editor only): "Count"
+  // and "Denominator" for a rate or prevalence, then "Lower" and "Upper" of a 95 % interval (in
+  // the unit of the values); the column of "Lower", 0 when there are none.
+  int CountColumn() const;
+  int LowerColumn() const;
 
   // "&Save"; false when a cell was refused (nothing saved) or a replace was cancelled. When the
   // stored inputs were changed by another program since they were read, asks first: Yes
@@ -102,6 +108,8 @@ class InputEditor {
  private:
   // Every value of the sex's grid may be stored: a refusal makes its cell the current one.
   bool ValuesAllowed(int sex);
+  // The precision typed in a row's optional cells; a refusal names the cell (made current).
+  std::optional<InputPrecision> RowPrecision(int sex, int row, double value);
   void FillGrid(int sex);
   std::vector<int> ChosenSexes() const;
   // The question before records are destroyed; false when cancelled.

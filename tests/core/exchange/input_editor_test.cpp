@@ -221,5 +221,59 @@ TEST_F(InputEditorTest, DefineClearDeleteAndStore) {
   EXPECT_EQ(editor.MenGrid.RowCount(), 2);
 }
 
+// Each group's precision in optional columns: left empty, saved as nothing; typed, saved with the
+// group and shown again; half given, letters, or a count beyond its persons: refused at the cell.
+TEST_F(InputEditorTest, PrecisionColumns) {
+  auto editor = Editor();
+  editor.Open(InputEditor::Mode::kNormal);
+  EXPECT_EQ(editor.MenGrid.Cell(2, 0), "Count");
+  EXPECT_EQ(editor.MenGrid.Cell(3, 0), "Denominator");
+  EXPECT_EQ(editor.MenGrid.Cell(4, 0), "Lower");
+  EXPECT_EQ(editor.MenGrid.Cell(5, 0), "Upper");
+  const struct {
+    int column;
+    int row;
+    const char* text;
+    int refusedColumn;
+    const char* refusal;
+  } bad[] = {
+      {2, 1, "25", 3, "give both Count and Denominator"},
+      {3, 1, "many", 2, "give both Count and Denominator"},
+      {2, 1, "25;20", 2, "the count of cases exceeds"},
+  };
+  for (const auto& c : bad) {
+    auto attempt = Editor();
+    attempt.Open(InputEditor::Mode::kNormal);
+    const std::string text = c.text;
+    const auto split = text.find(';');
+    attempt.MenGrid.SetCell(c.column, c.row, text.substr(0, split));
+    if (split != std::string::npos)
+      attempt.MenGrid.SetCell(c.column + 1, c.row, text.substr(split + 1));
+    EXPECT_FALSE(attempt.Save()) << c.text;
+    EXPECT_NE(dialogs.Texts().back().find(c.refusal), std::string::npos) << dialogs.Texts().back();
+    EXPECT_EQ(attempt.MenGrid.CurrentColumn, c.refusedColumn) << c.text;
+  }
+  editor.MenGrid.SetCell(2, 1, "25");
+  editor.MenGrid.SetCell(3, 1, "10000");
+  editor.MenGrid.SetCell(4, 2, "0.008");
+  editor.MenGrid.SetCell(5, 2, "0.0125");
+  ASSERT_TRUE(editor.Save());
+  Tdisease read("Asthma");
+  read.TakeRecord(data.KavrelTable1());
+  DiseaseStore{data, dialogs, 85}.LoadInputs(read);
+  const auto& rows = read.InputRows[kPrevalence][kMales];
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].Precision, (InputPrecision{InputPrecision::Kind::kCount, 25, 10000, 0, 0}));
+  EXPECT_EQ(rows[1].Precision,
+            (InputPrecision{InputPrecision::Kind::kInterval, 0, 0, 0.008, 0.0125}));
+  // Shown again, the interval in the unit chosen.
+  auto shown = Editor();
+  shown.Open(InputEditor::Mode::kNormal);
+  EXPECT_EQ(shown.MenGrid.Cell(3, 1), "10000");
+  shown.SetRatesIndex(2);  // per 1,000
+  EXPECT_EQ(shown.MenGrid.Cell(5, 2), "12.5");
+  EXPECT_FALSE(shown.HasUnsavedChanges());
+}
+
 }  // namespace
 }  // namespace kavrel
