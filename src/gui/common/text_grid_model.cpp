@@ -1,6 +1,7 @@
 #include "gui/common/text_grid_model.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QApplication>
 #include <QClipboard>
@@ -53,7 +54,9 @@ QVariant TextGridModel::data(const QModelIndex& index, int role) const {
     if (const auto value = ReadCellNumber(text, layout_.DecimalSeparator)) {
       QLocale locale;
       if (!layout_.Thousands) locale.setNumberOptions(QLocale::OmitGroupSeparator);
-      return locale.toString(*value, 'f', decimals_);
+      const bool count = layout_.FirstCountColumn > 0 && column >= layout_.FirstCountColumn &&
+                         column <= layout_.LastCountColumn && *value == std::floor(*value);
+      return locale.toString(*value, 'f', count ? 0 : decimals_);
     }
   }
   return QString::fromStdString(text);

@@ -25,6 +25,10 @@ class TextGridModel final : public QAbstractTableModel {
     bool Thousands = true;             // thousands separators in shown numbers
     bool Reformat = true;              // false: numbers come formatted, shown as they are
     int FirstEditableColumn = 1;       // grid columns before it are read only
+    // Grid columns of counts (none when the first is 0): a whole number there is shown without
+    // decimals.
+    int FirstCountColumn = 0;
+    int LastCountColumn = 0;
   };
 
   TextGridModel(TextGrid& grid, Layout layout, QObject* parent = nullptr);

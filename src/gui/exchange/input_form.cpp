@@ -1,5 +1,7 @@
 #include "gui/exchange/input_form.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -164,8 +166,20 @@ void TInputForm::Prepare(const Request& request) {
   if (!editor_->RatesPerOffered()) editor_->RatesIndex = 0;
   editor_->Open(request.DataPoints ? InputEditor::Mode::kDataPoints : InputEditor::Mode::kNormal);
 
-  men_->Attach(editor_->MenGrid, separator, true);
-  women_->Attach(editor_->WomenGrid, separator, true);
+  // Counts and denominators shown as whole numbers.
+  const TextGridModel::Layout layout{.LabelsAsRowHeadings = false,
+                                     .Editable = true,
+                                     .FirstNumericColumn = 1,
+                                     .DecimalSeparator = separator,
+                                     .Thousands = true,
+                                     .FirstCountColumn = editor_->CountColumn(),
+                                     .LastCountColumn = editor_->CountColumn() + 1};
+  men_->Attach(editor_->MenGrid, layout);
+  women_->Attach(editor_->WomenGrid, layout);
+  // Room for the precision columns beside the values.
+  for (GridEditor* grid : {men_, women_}) {
+    grid->View()->setMinimumWidth(std::max(190, 78 * grid->View()->model()->columnCount()));
+  }
   setWindowTitle(QString::fromStdString(editor_->Caption()));
   display_->Show(editor_->RatesIndex, editor_->Decimals);
   men_->SetDecimals(editor_->Decimals);
