@@ -343,7 +343,10 @@ bool InputEditor::Paste(std::string_view clipboard, int focusedSex,
   }
   const PastedBlock& block = std::get<PastedBlock>(read);
   std::vector<std::pair<int, int>> targets;  // (block column, sex)
-  if (block.ValueColumns() == 1) {
+  // Beside the value, a grid may take its precision columns (Count, Denominator, Lower, Upper).
+  const int gridColumns = LowerColumn() > 0 ? LowerColumn() + 1 : 1;
+  const bool withPrecision = block.ValueColumns() >= 3 && block.ValueColumns() <= gridColumns;
+  if (block.ValueColumns() == 1 || withPrecision) {
     int sex = focusedSex;
     if (sex != kMales && sex != kFemales) sex = chooseSex ? chooseSex() : -1;
     if (sex != kMales && sex != kFemales) return false;
@@ -363,10 +366,16 @@ bool InputEditor::Paste(std::string_view clipboard, int focusedSex,
     targets.emplace_back(block.WomenFirst ? 1 : 0, kMales);
     targets.emplace_back(block.WomenFirst ? 0 : 1, kFemales);
   } else {
-    env_.Dialogs.ShowError("The pasted text has " + std::to_string(block.ValueColumns()) +
-                           " columns of values; the input editor takes one (into the grid you "
-                           "are in) or two (men, then women), each with or without a column of "
-                           "age labels before them. Nothing was pasted.");
+    std::string refusal = "The pasted text has " + std::to_string(block.ValueColumns()) +
+                          " columns of values; the input editor takes one (into the grid you "
+                          "are in) or two (men, then women)";
+    if (gridColumns >= 3) {
+      refusal.append(", or the value with its precision in the grid's order (3 to ")
+          .append(std::to_string(gridColumns))
+          .append(" columns)");
+    }
+    refusal.append(", each with or without a column of age labels before them. Nothing was pasted.");
+    env_.Dialogs.ShowError(refusal);
     return false;
   }
   if (!block.Spans.empty()) {
@@ -395,9 +404,12 @@ bool InputEditor::Paste(std::string_view clipboard, int focusedSex,
   for (auto [from, sex] : targets) {
     TextGrid& grid = sex == kMales ? men : women;
     if (!grid.Enabled) continue;
-    if (auto refusal = PlaceBlockColumn(block, from, grid, 1)) {
-      env_.Dialogs.ShowError(*refusal);
-      return false;
+    const int columns = withPrecision ? block.ValueColumns() : 1;
+    for (int k = 0; k < columns; ++k) {
+      if (auto refusal = PlaceBlockColumn(block, from + k, grid, 1 + k)) {
+        env_.Dialogs.ShowError(*refusal);
+        return false;
+      }
     }
   }
   MenGrid = std::move(men);

@@ -275,5 +275,33 @@ TEST_F(InputEditorTest, PrecisionColumns) {
   EXPECT_FALSE(shown.HasUnsavedChanges());
 }
 
+TEST_F(InputEditorTest, PasteWithPrecision) {
+  // A value with its count and denominator, labelled by age, goes into the grid's first columns.
+  auto editor = Editor();
+  editor.Open(InputEditor::Mode::kNormal);
+  const std::string labels = editor.MenGrid.Cell(0, 1) + "\t0.0025\t25\t10000\r\n";
+  ASSERT_TRUE(editor.Paste(labels, kMales, {})) << dialogs.Texts().back();
+  EXPECT_EQ(editor.MenGrid.Cell(1, 1), "0.0025");
+  EXPECT_EQ(editor.MenGrid.Cell(2, 1), "25");
+  EXPECT_EQ(editor.MenGrid.Cell(3, 1), "10000");
+  // All five columns from the current row down.
+  editor.MenGrid.CurrentRow = 2;
+  ASSERT_TRUE(editor.Paste("0.01\t\t\t0.008\t0.0125\r\n", kMales, {}));
+  EXPECT_EQ(editor.MenGrid.Cell(4, 2), "0.008");
+  EXPECT_EQ(editor.MenGrid.Cell(5, 2), "0.0125");
+  ASSERT_TRUE(editor.Save());
+  Tdisease read("Asthma");
+  read.TakeRecord(data.KavrelTable1());
+  DiseaseStore{data, dialogs, 85}.LoadInputs(read);
+  EXPECT_EQ(read.InputRows[kPrevalence][kMales][0].Precision,
+            (InputPrecision{InputPrecision::Kind::kCount, 25, 10000, 0, 0}));
+  // Six columns are more than the grid has: refused, nothing changes.
+  auto wide = Editor();
+  wide.Open(InputEditor::Mode::kNormal);
+  EXPECT_FALSE(wide.Paste("1\t2\t3\t4\t5\t6\r\n", kMales, {}));
+  EXPECT_NE(dialogs.Texts().back().find("3 to 5 columns"), std::string::npos);
+  EXPECT_FALSE(wide.HasUnsavedChanges());
+}
+
 }  // namespace
 }  // namespace kavrel
