@@ -76,7 +76,8 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
     err << *refusal << '\n';
     return kUsage;
   }
-  const CalcOptions& calcOptions = std::get<CalcOptions>(prepared);
+  CalcOptions calcOptions = std::get<CalcOptions>(prepared);
+  calcOptions.IntervalLevel = options.intervalLevel / 100.0;
   std::array<Series, kSexCount> otherCause{};
   const ModelEnvironment calculation{set.maxAge, population.AllCauseMortality, otherCause, set.log,
                                      &population.PopulationNumbers};
@@ -99,12 +100,31 @@ int RunCalculate(const CalculateOptions& options, std::ostream& out, std::ostrea
           options.reportFile,
           FitReportCsv(BuildFitReport(disease, sex, set.maxAge, &population.PopulationNumbers)));
     }
-    out << "Age,Incidence,Prevalence,Remission,Case fatality,Duration,Mortality,RR mortality\n";
+    static constexpr const char* kColumns[kVariableCount] = {
+        "Incidence", "Prevalence", "Remission",   "Case fatality",
+        "Duration",  "Mortality",  "RR mortality"};
+    out << "Age";
+    for (const char* column : kColumns) out << ',' << column;
+    if (options.intervals) {
+      for (const char* column : kColumns) out << ',' << column << " lower," << column << " upper";
+    }
+    out << '\n';
+  }
+  const OutputIntervals& intervals = disease.Intervals[static_cast<std::size_t>(sex)];
+  if (options.intervals && !reportOnly && !intervals.Present) {
+    err << NoIntervalsMessage(intervals) << '\n';
   }
   for (int a = 0; a <= set.maxAge && !reportOnly; ++a) {
     out << a;
     for (int v = 0; v < kVariableCount; ++v)
       out << ',' << CsvNumber(disease.OutputSeries[v][sex][a]);
+    for (int v = 0; options.intervals && v < kVariableCount; ++v) {
+      if (intervals.Present) {
+        out << ',' << CsvNumber(intervals.Lower[v][a]) << ',' << CsvNumber(intervals.Upper[v][a]);
+      } else {
+        out << ",,";
+      }
+    }
     out << '\n';
   }
   if (set.Failed()) return set.FailedExit(err);
@@ -144,6 +164,14 @@ void RegisterCalculate(Commands& commands) {
           ->expected(0, 1);
   command->add_option("--option", calculate->options,
                       "A calculation option, COLUMN=VALUE (for example Agegroup=5)");
+  command->add_flag("--intervals", calculate->intervals,
+                    "Add each output's lower and upper limits (<Variable> lower, <Variable> "
+                    "upper): the fit over all ages gives them when every input it uses carries its "
+                    "precision (Count and Denominator, or Lower and Upper)");
+  command
+      ->add_option("--interval-level", calculate->intervalLevel,
+                   "The level of the intervals in percent (default 95)")
+      ->check(CLI::Range(50.0, 99.9));
   command->add_flag("--save", calculate->save,
                     "Save the result (replacing a stored one) and the options");
 }

@@ -12,6 +12,8 @@ struct CalculateOptions : DiseaseTarget {
   bool adjusted = false;
   bool trends = false;
   bool save = false;
+  bool intervals = false;       // the outputs' lower and upper limits beside them
+  double intervalLevel = 95.0;  // percent
   // --report: the fit report instead of the outputs; --report FILE: the report into FILE, the
   // outputs as usual.
   std::string reportFile;

@@ -64,7 +64,7 @@ int RunResults(const ResultsOptions& options, std::ostream& out, std::ostream& e
     for (const std::string& name : names) out << ',' << CsvField(name);
     out << '\n';
   } else {
-    out << "Dataset,File,Disease,Sex,Age,Variable,Value\n";
+    out << "Dataset,File,Disease,Sex,Age,Variable,Value,Lower,Upper\n";
   }
   std::vector<std::string> found;
   int unreadable = 0;
@@ -106,6 +106,15 @@ int RunResults(const ResultsOptions& options, std::ostream& out, std::ostream& e
         for (int v = 0; v < kVariableCount; ++v) series[v] = disease->OutputSeries[v][sex];
         series[kIncidence] = OutputIncidenceHazard(*disease, sex);
         series[kVariableCount] = OutputIncidencePopulationRate(*disease, sex);
+        // The limits of each series where the result has them: the stored incidence interval
+        // belongs to incidence as the input gave it (the hazard or the population rate).
+        const OutputIntervals& intervals = disease->Intervals[static_cast<std::size_t>(sex)];
+        const auto interval = [&](std::size_t v) -> int {
+          if (!intervals.Present) return -1;
+          if (v == kIncidence) return disease->IncidenceIsHazard ? kIncidence : -1;
+          if (v == kVariableCount) return disease->IncidenceIsHazard ? -1 : kIncidence;
+          return static_cast<int>(v);
+        };
         const std::string head = CsvField(dataset) + ',' + CsvField(file) + ',' + CsvField(name) +
                                  ',' + std::string(kSexNames[sex]) + ',';
         for (int a = 0; a <= set.maxAge; ++a) {
@@ -115,8 +124,13 @@ int RunResults(const ResultsOptions& options, std::ostream& out, std::ostream& e
             out << '\n';
           } else {
             for (std::size_t v = 0; v < series.size(); ++v) {
-              out << head << a << ',' << CsvField(names[v]) << ',' << CsvNumber(series[v][a])
-                  << '\n';
+              out << head << a << ',' << CsvField(names[v]) << ',' << CsvNumber(series[v][a]);
+              if (const int limits = interval(v); limits >= 0) {
+                out << ',' << CsvNumber(intervals.Lower[limits][a]) << ','
+                    << CsvNumber(intervals.Upper[limits][a]) << '\n';
+              } else {
+                out << ",,\n";
+              }
             }
           }
         }

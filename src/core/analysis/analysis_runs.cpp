@@ -52,11 +52,14 @@ std::vector<Tresultin> RunCalculations(const Tdisease& disease,
       std::unique_ptr<Tdiseaseam> own = shared ? nullptr : CopyForCalculation(disease);
       PerVariableAndSex<Series> runInputs = disease.InputSeries;
       PerVariableAndSex<Series> outputs{};
+      // A run's outputs are one draw among many: the intervals of each fit are not wanted.
+      CalcOptions options = setup.Options;
+      options.IntervalLevel = 0.0;
       if (shared) {
         if (env.MaxAge < 0 || env.MaxAge > kHighestPossibleAge) {
           throw std::invalid_argument("The highest age of the data set must lie between 0 and 110");
         }
-        if (const auto problem = setup.Options.Validate()) {
+        if (const auto problem = options.Validate()) {
           dialogs.ShowError(problem->Message);
           throw std::runtime_error("The calculation did not run");
         }
@@ -66,12 +69,12 @@ std::vector<Tresultin> RunCalculations(const Tdisease& disease,
         if (k >= inputs.size()) break;
         if (shared) {
           for (int v = 0; v < kVariableCount; ++v) runInputs[v][sex] = inputs[k][v];
-          const FitResult fit = Tfitter(disease, env, setup.Options, &runInputs).Run(dialogs);
+          const FitResult fit = Tfitter(disease, env, options, &runInputs).Run(dialogs);
           OutputsFromModel(fit.Model, fit.PopRateIncidence, disease.IncidenceIsHazard, sex,
                            outputs);
         } else {
           for (int v = 0; v < kVariableCount; ++v) own->InputSeries[v][sex] = inputs[k][v];
-          if (!own->Calculate(env, setup.Options, dialogs))
+          if (!own->Calculate(env, options, dialogs))
             throw std::runtime_error("The calculation did not run");
           own->CopyToOutput();
           outputs = own->OutputSeries;

@@ -51,6 +51,9 @@ struct CalcOptions {
   // A preference, not a stored option: the fit report names an input group missed by more than
   // this many percent.
   int FitReportPercent = 10;
+  // A preference, not a stored option: the level of the intervals a fit over all ages gives when
+  // its inputs carry their precision (0.95 for 95 %); 0 for none.
+  double IntervalLevel = 0.95;
 
   // What a calculation refuses before it fits: a hazard maximum that is no number or out of its
   // range, or (fitting all ages at once) a smoothness that is no number of 0 or more; with the

@@ -48,6 +48,7 @@ void Tdisease::CreateEquations(const ModelEnvironment& env) {
 
 bool Tdisease::Calculate(const ModelEnvironment& env, const CalcOptions& options,
                          UserDialogs& /*dialogs*/) {
+  Intervals[Sex] = {};
   CalculatePlain(env, options.PrevalenceAtBirth);
   return true;
 }

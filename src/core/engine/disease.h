@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/base/input_precision.h"
+#include "core/base/output_intervals.h"
 #include "core/base/vocabulary.h"
 #include "core/engine/calc_settings.h"
 
@@ -126,6 +127,8 @@ class Tdisease {
   Series PopRateIncidence{};
   // The smoothness the last fit over all ages of the current sex used; not a number otherwise.
   double FitSmoothness = std::numeric_limits<double>::quiet_NaN();
+  // The intervals of each sex's outputs, from its last calculation or as stored with its result.
+  std::array<OutputIntervals, kSexCount> Intervals{};
   bool TrendsOn = false;
   // The trend window closed with changes: a save then writes the trends as they are now, also
   // when none are left. Otherwise a save writes them only when they were applied and leaves the

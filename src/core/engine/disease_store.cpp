@@ -10,6 +10,7 @@
 #include "core/store/disease_list.h"
 #include "core/store/input_precision_store.h"
 #include "core/store/layout.h"
+#include "core/store/output_intervals_store.h"
 #include "core/store/table_cursor.h"
 
 namespace kavrel {
@@ -335,6 +336,10 @@ void DiseaseStore::LoadOutputs(Tdisease& d) {
       read[static_cast<std::size_t>(v)][static_cast<std::size_t>(sex)] = true;
     }
   }
+  for (int sex = 0; sex < kSexCount; ++sex) {
+    d.Intervals[static_cast<std::size_t>(sex)] =
+        ReadOutputIntervals(Data.Dataset(), d.InputId, sex, MaxAge);
+  }
   // A sex whose result flag is set has a row in every result table: one that is missing is said,
   // never shown as zeros.
   QueryResult& flags =
@@ -368,6 +373,9 @@ void DiseaseStore::SaveOutputs(Tdisease& d, bool withAdjusted) {
                          {id});
       InsertSeriesRow(*this, OutputTable(v), d, s, d.OutputSeries[v][s]);
     }
+    // A result without intervals leaves none of an older one behind.
+    WriteOutputIntervals(Data.Dataset(), d.InputId, s, d.Intervals[static_cast<std::size_t>(s)],
+                         MaxAge);
     SetFlag(Data.KavrelTable1(), kOutputFlagColumns[s], true);
   });
 }

@@ -33,6 +33,8 @@ struct FitResult {
   bool MaxIterReached = false;
   // The smoothness of the fit over all ages (fixed or chosen); not a number without that fit.
   double Smoothness = std::numeric_limits<double>::quiet_NaN();
+  // The outputs' intervals (of the fit over all ages on inputs with precision).
+  OutputIntervals Intervals;
 };
 
 // Whether a calculation of the sex is plain (exactly incidence, remission and case fatality given):
@@ -95,6 +97,8 @@ class Tfitter final : public CostFunction {
   bool MaxIterReached = false;
   // The smoothness the fit over all ages used (the user's, or the one it chose).
   double ChosenSmoothness = std::numeric_limits<double>::quiet_NaN();
+  // The intervals of the outputs the fit over all ages gave (see OutputIntervals).
+  OutputIntervals Intervals;
 
  private:
   const Tdisease& d_;

@@ -259,6 +259,7 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, const CalcOptions& optio
                            UserDialogs& dialogs) {
   const int s = Sex;
   FitSmoothness = std::numeric_limits<double>::quiet_NaN();
+  Intervals[s] = {};
   if (CalculatedPlainly(*this, s)) {
     if (IncidenceIsHazard) {
       CalculatePlain(env, options.PrevalenceAtBirth);
@@ -281,6 +282,7 @@ bool Tdiseaseam::Calculate(const ModelEnvironment& env, const CalcOptions& optio
   PopRateIncidence = result.PopRateIncidence;
   BirthPrevalence[s] = result.BirthPrevalence;
   FitSmoothness = result.Smoothness;
+  Intervals[s] = result.Intervals;
   return true;
 }
 
@@ -353,7 +355,7 @@ FitResult Tfitter::Run(UserDialogs& dialogs) {
   }
   MaxIterReached = amoeba && amoeba->MaxIterReached;
   if (MaxIterReached) env_.Log.AddMessage(kMaxIterationsWarning);
-  return FitResult{Model, PopRate, BirthPrevalence, MaxIterReached, ChosenSmoothness};
+  return FitResult{Model, PopRate, BirthPrevalence, MaxIterReached, ChosenSmoothness, Intervals};
 }
 
 void Tdiseaseam::SmoothLinear(Series& series, int w, int maxAge) {

@@ -11,6 +11,7 @@
 // restricted likelihood of the problem linearised at its current solution.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -115,12 +116,25 @@ class AllAgesProblem {
     }
   }
 
-  // The model over all ages, and the duration by age at onset when a duration is compared.
-  void Run() const {
+  // The outputs of the model at p, by variable as a result gives them (incidence as the input
+  // gives it), the duration by age at onset among them.
+  void Outputs(const double* p, std::array<Series, kVariableCount>& outputs) const {
+    SetHazards(p);
+    Run(true);
+    const int s = fit_.Sex();
+    for (int v = 0; v < kVariableCount; ++v) {
+      outputs[static_cast<std::size_t>(v)] =
+          v == kIncidence && !fit_.Disease().IncidenceIsHazard ? fit_.PopRate : fit_.Model[v][s];
+    }
+  }
+
+  // The model over all ages, and the duration by age at onset when a duration is compared (or
+  // asked for).
+  void Run(bool withDuration = false) const {
     const int maxAge = env_.MaxAge;
     const int s = fit_.Sex();
     for (int a = 0; a <= maxAge; ++a) fit_.Step(a);
-    if (needDuration_) {
+    if (needDuration_ || withDuration) {
       Series& other = env_.OtherCauseMortality[s];
       for (int a = 0; a <= maxAge; ++a) {
         other[a] = env_.AllCauseMortality[s][a] - fit_.Model[kMortality][s][a];
@@ -262,6 +276,81 @@ double RestrictedScore(const Linearised& lin, const Eigen::MatrixXd& penalty,
   const double score =
       knownScale ? penalised + v : (n - nullSpace) * std::log(std::max(penalised, 1e-300)) + v;
   return std::isfinite(score) ? score : std::numeric_limits<double>::infinity();
+}
+
+// The standard normal quantile of probability q (0 < q < 1), by bisection on the distribution.
+double NormalQuantile(double q) {
+  double low = -40.0;
+  double high = 40.0;
+  for (int k = 0; k < 200 && high - low > 1e-12; ++k) {
+    const double mid = 0.5 * (low + high);
+    (0.5 * std::erfc(-mid / std::sqrt(2.0)) < q ? low : high) = mid;
+  }
+  return 0.5 * (low + high);
+}
+
+// The intervals of the outputs at the fit p. The penalty read as a prior on the log-hazards'
+// second differences makes the fit a posterior mode; its curvature there, J'J + l S from the
+// likelihood's residuals (Gauss-Newton), is the inverse of the log-hazards' covariance. Each
+// output's logarithm is carried through the model by its derivatives at p (the delta method), so
+// that a limit is never below zero. An output of 0 has the interval [0, 0]. Nothing when the
+// curvature cannot be had.
+OutputIntervals IntervalsOfFit(ceres::Problem& problem, const AllAgesProblem& function,
+                               std::vector<double>& p, double lambda, double level, int maxAge) {
+  OutputIntervals intervals;
+  const int count = static_cast<int>(p.size());
+  const Linearised lin = Linearise(problem, function.DataCount(), count);
+  const double dataTrace = lin.JtJ.trace();
+  if (!(dataTrace > 0.0) || !std::isfinite(dataTrace)) return intervals;
+  const Eigen::MatrixXd ridge =
+      Eigen::MatrixXd::Identity(count, count) * (1e-9 * dataTrace / static_cast<double>(count));
+  const Eigen::LLT<Eigen::MatrixXd> factor(lin.JtJ + lambda * function.PenaltyMatrix() + ridge);
+  if (factor.info() != Eigen::Success) return intervals;
+
+  std::array<Series, kVariableCount> centre{};
+  std::array<Series, kVariableCount> shifted{};
+  function.Outputs(p.data(), centre);
+  const int ages = maxAge + 1;
+  Eigen::MatrixXd slopes = Eigen::MatrixXd::Zero(count, kVariableCount * ages);
+  constexpr double kStep = 1e-5;
+  for (int j = 0; j < count; ++j) {
+    const double kept = p[static_cast<std::size_t>(j)];
+    p[static_cast<std::size_t>(j)] = kept + kStep;
+    function.Outputs(p.data(), shifted);
+    p[static_cast<std::size_t>(j)] = kept;
+    for (int v = 0; v < kVariableCount; ++v) {
+      for (int a = 0; a < ages; ++a) {
+        const double from = centre[static_cast<std::size_t>(v)][static_cast<std::size_t>(a)];
+        const double to = shifted[static_cast<std::size_t>(v)][static_cast<std::size_t>(a)];
+        if (from > 0.0 && to > 0.0 && std::isfinite(from) && std::isfinite(to)) {
+          slopes(j, v * ages + a) = (std::log(to) - std::log(from)) / kStep;
+        }
+      }
+    }
+  }
+  // Var(log output) = g' (J'J + l S)^-1 g = |L^-1 g|^2.
+  const Eigen::MatrixXd scaled = factor.matrixL().solve(slopes);
+  if (!scaled.allFinite()) return intervals;
+  const double z = NormalQuantile(0.5 + 0.5 * level);
+  constexpr double kLargest = std::numeric_limits<double>::max();
+  for (int v = 0; v < kVariableCount; ++v) {
+    for (int a = 0; a < ages; ++a) {
+      const double value = centre[static_cast<std::size_t>(v)][static_cast<std::size_t>(a)];
+      const double spread = z * scaled.col(v * ages + a).norm();
+      const bool shown = value > 0.0 && std::isfinite(value) && std::isfinite(spread);
+      // An output the inputs hardly determine gets limits as far apart as numbers go, never
+      // infinite ones; a proportion's upper limit stays at or below 1.
+      const double ceiling = v == kPrevalence ? std::max(value, 1.0) : kLargest;
+      intervals.Lower[static_cast<std::size_t>(v)][static_cast<std::size_t>(a)] =
+          shown ? value * std::exp(-std::min(spread, 700.0)) : 0.0;
+      intervals.Upper[static_cast<std::size_t>(v)][static_cast<std::size_t>(a)] =
+          shown ? std::min(value * std::exp(std::min(spread, 700.0)), ceiling)
+                : (value > 0.0 ? ceiling : 0.0);
+    }
+  }
+  intervals.Present = true;
+  intervals.Level = level;
+  return intervals;
 }
 
 }  // namespace
@@ -409,6 +498,30 @@ bool Tfitter::FitAllAges(UserDialogs& dialogs) {
     solve();
   }
   ChosenSmoothness = smoothness;
+  // Intervals are claimed only where every input that bears on the fitted hazards says how
+  // precise it is (a hazard given exactly is what it is: its own input bears on nothing).
+  Intervals = {};
+  const auto given = [&](int v) {
+    const bool hazard =
+        v == kRemission || v == kCaseFatality || (v == kIncidence && d_.IncidenceIsHazard);
+    return hazard && std::find(ParamVar.begin(), ParamVar.begin() + ParamCount, v) ==
+                         ParamVar.begin() + ParamCount;
+  };
+  const bool everyPrecision = std::all_of(terms.begin(), terms.end(), [&](const GroupTerm& t) {
+    return t.Precision.Known() || t.Root <= 0.0 || given(t.Variable);
+  });
+  if (!everyPrecision) {
+    for (const GroupTerm& t : terms) {
+      if (!t.Precision.Known() && t.Root > 0.0 && !given(t.Variable)) {
+        Intervals.WithoutPrecision = t.Variable;
+        break;
+      }
+    }
+  }
+  if (everyPrecision && options.IntervalLevel > 0.0 && options.IntervalLevel < 1.0) {
+    Intervals =
+        IntervalsOfFit(problem, *problemFunction, p, smoothness, options.IntervalLevel, maxAge);
+  }
   // The hazards of the best point found (the solver leaves it in p).
   AllAgesProblem(*this, env, knots, terms, smoothness).SetHazards(p.data());
   if (summary.termination_type == ceres::NO_CONVERGENCE) env.Log.AddMessage(kIterationWarning);

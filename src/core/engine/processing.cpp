@@ -101,6 +101,19 @@ std::string FitMethodText(const CalcOptions& options, double smoothness) {
   return text;
 }
 
+std::string NoIntervalsMessage(const OutputIntervals& intervals) {
+  std::string message = "No intervals: ";
+  if (intervals.WithoutPrecision >= 0 && intervals.WithoutPrecision < kVariableCount) {
+    message.append("the ")
+        .append(kVariableDisplayNames[static_cast<std::size_t>(intervals.WithoutPrecision)])
+        .append(" input carries no precision; ");
+  }
+  message.append(
+      "the fit over all ages gives intervals only when every input it uses carries its precision "
+      "(Count and Denominator, or Lower and Upper)");
+  return message;
+}
+
 bool RunCalculation(Tdisease& disease, const ModelEnvironment& env, const CalcOptions& options,
                     UserDialogs& dialogs, FitReport* report) {
   const int s = disease.Sex;

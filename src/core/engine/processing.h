@@ -18,6 +18,8 @@
 
 namespace kavrel {
 
+// Said where intervals would be shown but the calculation gave none: why not.
+std::string NoIntervalsMessage(const OutputIntervals& intervals);
 inline constexpr std::string_view kInsufficientInputMessage =
     "There is insufficient input to calculate results. Add a variable first";
 

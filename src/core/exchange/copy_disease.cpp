@@ -14,6 +14,7 @@
 #include "core/store/disease_list.h"
 #include "core/store/input_precision_store.h"
 #include "core/store/layout.h"
+#include "core/store/output_intervals_store.h"
 #include "core/store/table_cursor.h"
 
 namespace kavrel {
@@ -187,6 +188,12 @@ std::vector<CopyOutcome> CopyDisease(TDataKavrel& data, UserDialogs& dialogs, in
           db.Exec("insert into " + OutputTable(v) + " values (" + head(s) +
                   Values(disease.OutputSeries[v][s], maxAge) + ");");
         }
+      }
+      for (int s = 0; s < kSexCount; ++s) {
+        WriteOutputIntervals(
+            db, id, s,
+            hasResults[s] ? disease.Intervals[static_cast<std::size_t>(s)] : OutputIntervals{},
+            maxAge);
       }
       // Each sex's own trend blocks.
       db.Exec("delete from Trends where InputId=" + ids);

@@ -15,6 +15,7 @@
 #include "core/store/disease_list.h"
 #include "core/store/input_precision_store.h"
 #include "core/store/layout.h"
+#include "core/store/output_intervals_store.h"
 #include "core/store/table_cursor.h"
 
 namespace kavrel {
@@ -263,6 +264,7 @@ ImportOutcome ImportInputs(TDataKavrel& data, const CsvTable& table, int maxAge)
           }
         }
         DeleteInputPrecision(db, id);
+        DeleteOutputIntervals(db, id);
         for (int s = 0; s < kSexCount; ++s) {
           flags +=
               std::string(kOutputFlagColumns[s]) + "=" + std::string(StatementBool(false)) + ", ";

@@ -13,6 +13,7 @@
 #include "core/store/disease_list.h"
 #include "core/store/input_precision_store.h"
 #include "core/store/layout.h"
+#include "core/store/output_intervals_store.h"
 
 namespace kavrel {
 
@@ -427,6 +428,7 @@ bool MainWindowModel::DeleteDisease() {
       env_.Data.ExecDataset("delete from " + OutputTable(v) + " where InputId=" + id);
     }
     DeleteInputPrecision(env_.Data.Dataset(), std::stoll(id));
+    DeleteOutputIntervals(env_.Data.Dataset(), std::stoll(id));
     DeleteStoredRatesIndexes(env_.Data, std::stoi(id));
     transaction.Commit();
   } catch (...) {
