@@ -1,6 +1,7 @@
 // Fitting and saving one disease of the example data set. The fit is compared with BM_TwoExp
 // (engine_bench.cpp); saving with the smallest commit that reaches the disk on the same file.
 
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "core/engine/calc_options.h"
 #include "core/engine/disease.h"
 #include "core/engine/disease_store.h"
+#include "core/engine/processing.h"
 #include "core/exchange/population.h"
 #include "core/store/data_kavrel.h"
 #include "core/store/database.h"
@@ -84,6 +86,42 @@ BENCHMARK(BM_FitPrevalenceMortality)->Unit(benchmark::kMillisecond);
 // compared with BM_FitPrevalenceMortality.
 void BM_FitAllAges(benchmark::State& state) { Fit(state, false, 1); }
 BENCHMARK(BM_FitAllAges)->Unit(benchmark::kMillisecond);
+
+// The fit over all ages on the same inputs given their precision, as a register would publish
+// them: each group's value as a count among the group's persons (person-years for the rates).
+// With intervals (95 %), and without; the first at most twice the second.
+void FitPrecise(benchmark::State& state, double level) {
+  ExampleSetup setup("Ischaemic heart disease");
+  setup.options.Method = FitMethod::kAllAges;
+  setup.options.IntervalLevel = level;
+  LoadPopulation(setup.population, setup.data, setup.dialogs, setup.maxAge);
+  const Series& persons = setup.population.PopulationNumbers[kMales];
+  for (int v = 0; v < kVariableCount; ++v) {
+    for (Tinputdat& row : setup.disease.InputRows[v][kMales]) {
+      if (v == kDuration || v == kRRMortality) continue;
+      double denominator = 0.0;
+      for (int a = row.Lage; a < row.Hage && a <= setup.maxAge; ++a) denominator += persons[a];
+      row.Precision = {InputPrecision::Kind::kCount, std::round(row.Waarde * denominator),
+                       denominator, 0.0, 0.0};
+      row.Waarde = row.Precision.Count / denominator;
+    }
+  }
+  const ModelEnvironment env{setup.maxAge, setup.population.AllCauseMortality, setup.otherCause,
+                             setup.log, &setup.population.PopulationNumbers};
+  bool intervals = false;
+  for (auto _ : state) {
+    setup.disease.Calculate(env, setup.options, setup.dialogs);
+    intervals = setup.disease.Intervals[kMales].Present;
+    benchmark::DoNotOptimize(setup.disease.ModelSeries[kPrevalence][kMales][50]);
+  }
+  if (intervals != (level > 0.0)) {
+    state.SkipWithError(NoIntervalsMessage(setup.disease.Intervals[kMales]).c_str());
+  }
+}
+void BM_FitAllAgesWithIntervals(benchmark::State& state) { FitPrecise(state, 0.95); }
+BENCHMARK(BM_FitAllAgesWithIntervals)->Unit(benchmark::kMillisecond);
+void BM_FitAllAgesWithoutIntervals(benchmark::State& state) { FitPrecise(state, 0.0); }
+BENCHMARK(BM_FitAllAgesWithoutIntervals)->Unit(benchmark::kMillisecond);
 
 // The same with incidence falling 1.5 % a year over the last 20 years.
 void BM_FitWithTrends(benchmark::State& state) { Fit(state, true); }

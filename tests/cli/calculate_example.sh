@@ -113,6 +113,28 @@ grep -q '^Gout2,added$' <<< "$("$cli" import "$work/Import.mdb" "$work/counts.cs
 grep -q '^Mortality,0-49,0,[^,]*,,[^,]*,[^,]*,0,49000,,$' "$work/counts-report.csv" &&
   grep -q '^Prevalence,50+,0.02,.*,640,32000,,$' "$work/counts-report.csv" ||
   { echo "counts: the report"; cat "$work/counts-report.csv" "$work/counts-log"; exit 1; }
+# Intervals: only with every input's precision; then beside each output, stored with the result
+# and listed by results (empty limits for a result without them).
+"$cli" calculate "$work/Import.mdb" --disease Gout2 --option FitMethod=1 --intervals \
+  > "$work/no-intervals.csv" 2> "$work/no-intervals-log"
+grep -q '^No intervals: the Remission input carries no precision' "$work/no-intervals-log" &&
+  head -1 "$work/no-intervals.csv" | grep -q ',RR mortality lower,RR mortality upper$' &&
+  grep -q '^60,[^,]*,[^,]*,[^,]*,[^,]*,[^,]*,[^,]*,[^,]*,,,,,,,,,,,,,,$' "$work/no-intervals.csv" ||
+  { echo "intervals: none without precision"; cat "$work/no-intervals-log"; exit 1; }
+sed 's/^Gout2,M10,Males,Remission,0,,0,,$/Gout2,M10,Males,Remission,0,,0,0,80000/' \
+  "$work/counts.csv" > "$work/counts-all.csv"
+grep -q '^Gout2,replaced$' <<< "$("$cli" import "$work/Import.mdb" "$work/counts-all.csv")"
+"$cli" calculate "$work/Import.mdb" --disease Gout2 --option FitMethod=1 --intervals --save \
+  > "$work/intervals.csv" 2> /dev/null
+awk -F, 'NR > 1 && !($11 <= $3 && $3 <= $12 && (NR < 10 || $11 < $12)) { bad = 1 } END { exit bad }' \
+  "$work/intervals.csv" || { echo "intervals: prevalence outside its limits"; exit 1; }
+"$cli" results "$work/Import.mdb" --diseases Gout2 > "$work/intervals-long.csv"
+head -1 "$work/intervals-long.csv" | grep -qx 'Dataset,File,Disease,Sex,Age,Variable,Value,Lower,Upper' &&
+  grep -q '^Import,[^,]*,Gout2,Males,60,Prevalence,[^,]*,[0-9][^,]*,[0-9][^,]*$' \
+    "$work/intervals-long.csv" &&
+  grep -q '^Import,[^,]*,Gout2,Males,60,Incidence (population rate),[^,]*,,$' \
+    "$work/intervals-long.csv" ||
+  { echo "intervals: results"; head -3 "$work/intervals-long.csv"; exit 1; }
 [ "$("$cli" results "$work/Import.mdb" --diseases Gout | grep -c '^Import,[^,]*,Gout,Males,')" -eq \
   $((101 * 8)) ] || { echo "imported disease's results"; exit 1; }
 printf '%s\n' "Disease,ICD,Sex,Variable,Age from,Age to,Value" "Flu,J10,Males,Prevalence,0,,1.5" \

@@ -224,6 +224,31 @@ TEST_F(DiseaseDataTest, OutputsReloadPerSexAndAFailedSaveWritesNothing) {
     }
   }
   EXPECT_EQ(reloaded.OutputSeries[kPrevalence][kMales][3], 7.0);  // no males stored
+  // A file without intervals has no table for them; none are read.
+  EXPECT_FALSE(data.Dataset().HasTable("OutputIntervals"));
+  EXPECT_FALSE(reloaded.Intervals[kFemales].Present);
+
+  // A result with intervals keeps them; the next result without any leaves none behind.
+  disease.Intervals[kFemales].Present = true;
+  disease.Intervals[kFemales].Level = 0.9;
+  for (int v = 0; v < kVariableCount; ++v) {
+    for (int a = 0; a <= kMaxAge; ++a) {
+      disease.Intervals[kFemales].Lower[v][a] = 0.5 * disease.OutputSeries[v][kFemales][a];
+      disease.Intervals[kFemales].Upper[v][a] = 2.0 * disease.OutputSeries[v][kFemales][a];
+    }
+  }
+  store.SaveOutputs(disease);
+  store.LoadOutputs(reloaded);
+  ASSERT_TRUE(reloaded.Intervals[kFemales].Present);
+  EXPECT_DOUBLE_EQ(reloaded.Intervals[kFemales].Level, 0.9);
+  EXPECT_EQ(reloaded.Intervals[kFemales].Upper, disease.Intervals[kFemales].Upper);
+  EXPECT_EQ(reloaded.Intervals[kFemales].Lower, disease.Intervals[kFemales].Lower);
+  EXPECT_FALSE(reloaded.Intervals[kMales].Present);
+  disease.Intervals[kFemales] = {};
+  store.SaveOutputs(disease);
+  store.LoadOutputs(reloaded);
+  EXPECT_FALSE(reloaded.Intervals[kFemales].Present);
+  EXPECT_EQ(Count("select * from OutputIntervals"), 0);
 
   // A save that fails part way leaves the file as it was, flags included.
   disease.Sex = kMales;

@@ -46,6 +46,10 @@ struct CopyDiseaseTest : StoreFixture {
       disease.Trends = {};
       disease.Trends[0].Blocks = {{-10, 0, s == kMales ? 1.02 : 0.97}};
       if (s == kFemales) disease.Trends[2].Blocks = {{-5, 0, 0.99}};
+      // The men's result has intervals, the women's none.
+      disease.Intervals[s].Present = s == kMales;
+      disease.Intervals[s].Lower[kPrevalence].fill(0.01);
+      disease.Intervals[s].Upper[kPrevalence].fill(0.03);
       store.SaveOutputs(disease);
     }
     disease.CalcSettings.Records[kMales].Agegroup = 4;
@@ -97,6 +101,12 @@ TEST_F(CopyDiseaseTest, CopiesEverythingWithEachDestinationsWidthAndTrends) {
   auto precision = db.Query("select Count, Denominator from InputPrecision where Sex='Males'");
   ASSERT_EQ(precision.RecordCount(), 1);
   EXPECT_DOUBLE_EQ(precision.AsDouble(1), 10000);
+  // The intervals of the men's result go along, at the destination's ages.
+  EXPECT_EQ(db.Query("select * from OutputIntervals where Sex='Males'").RecordCount(),
+            kVariableCount * 86);
+  EXPECT_DOUBLE_EQ(
+      db.Query("select Upper from OutputIntervals where Variable=1 and Age=85").AsDouble(0), 0.03);
+  EXPECT_EQ(db.Query("select * from OutputIntervals where Sex='Females'").RecordCount(), 0);
   // Each sex keeps its own trends.
   auto men = db.Query("select Varname, Waarde from Trends where Sex='Males'");
   ASSERT_EQ(men.RecordCount(), 1);
