@@ -194,6 +194,7 @@ int RunUncertainty(const AnalysisOptions& options, std::ostream& out, std::ostre
                  options.coefficient);
   analysis.Summary.SetIntervals(intervals);
   analysis.Iterations = options.iterations;
+  analysis.FromFit = options.fromFit;
   const std::uint32_t seed =
       options.seed >= 0 ? static_cast<std::uint32_t>(options.seed) : ClockSeed();
   RandomSource random(options.generator, seed);
@@ -307,6 +308,11 @@ void RegisterAnalysis(Commands& commands) {
                           "Interval levels in percent, e.g. 50,90,95");
   uncertainty->add_option("--generator", analysis->generator, "Random generator 0 to 6");
   uncertainty->add_option("--seed", analysis->seed, "Runtime seed value (default: clock)");
+  uncertainty->add_flag("--from-fit", analysis->fromFit,
+                        "Uncertainty from the fit: draw the fitted hazards from their joint "
+                        "distribution, which the fit over all ages gives when every input carries "
+                        "its precision (no distributions of the inputs; --distribution and "
+                        "--coefficient are not used)");
   uncertainty->add_option("--save", analysis->saveKind, "Store the summary or full runs")
       ->check(CLI::IsMember({"summary", "full"}));
   sensitivity->add_option("--steps", analysis->steps, "Number of steps each way (3)");

@@ -20,6 +20,7 @@ struct AnalysisOptions : DiseaseTarget {
   int generator = 5;
   long long seed = -1;   // -1: from the clock
   std::string saveKind;  // summary or full
+  bool fromFit = false;  // hazards drawn from the fit's own distribution
   // sensitivity
   int steps = 3;
   int stepPercent = 5;

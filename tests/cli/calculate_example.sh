@@ -135,6 +135,21 @@ head -1 "$work/intervals-long.csv" | grep -qx 'Dataset,File,Disease,Sex,Age,Vari
   grep -q '^Import,[^,]*,Gout2,Males,60,Incidence (population rate),[^,]*,,$' \
     "$work/intervals-long.csv" ||
   { echo "intervals: results"; head -3 "$work/intervals-long.csv"; exit 1; }
+# Uncertainty from the fit: the same figures on one core as on two; refused, saying why, for a
+# disease whose inputs carry no precision.
+"$cli" uncertainty "$work/Import.mdb" --disease Gout2 --iterations 40 --from-fit --seed 7 \
+  --threads 1 > "$work/fromfit1.csv" 2> /dev/null
+"$cli" uncertainty "$work/Import.mdb" --disease Gout2 --iterations 40 --from-fit --seed 7 \
+  --threads 2 > "$work/fromfit2.csv" 2> /dev/null
+grep -q '^Prevalence,90%,Upper,60,' "$work/fromfit1.csv" && cmp -s "$work/fromfit1.csv" "$work/fromfit2.csv" ||
+  { echo "uncertainty from the fit: one core and two differ"; exit 1; }
+set +e
+"$cli" uncertainty "$work/Import.mdb" --disease Gout --iterations 40 --from-fit --seed 7 \
+  > /dev/null 2> "$work/fromfit-err"
+code=$?
+set -e
+[ "$code" -ne 0 ] && grep -q 'No intervals: the .* input carries no precision' "$work/fromfit-err" ||
+  { echo "uncertainty from the fit without precision: exit $code"; cat "$work/fromfit-err"; exit 1; }
 [ "$("$cli" results "$work/Import.mdb" --diseases Gout | grep -c '^Import,[^,]*,Gout,Males,')" -eq \
   $((101 * 8)) ] || { echo "imported disease's results"; exit 1; }
 printf '%s\n' "Disease,ICD,Sex,Variable,Age from,Age to,Value" "Flu,J10,Males,Prevalence,0,,1.5" \

@@ -117,4 +117,42 @@ std::vector<Tresultin> RunCalculations(const Tdisease& disease,
   return results;
 }
 
+std::vector<Tresultin> RunsFromFit(const Tdisease& disease, const AnalysisSetup& setup, int count,
+                                   std::uint64_t seed, Progress& progress) {
+  UnattendedDialogs dialogs;
+  const int sex = disease.Sex;
+  std::array<Series, kSexCount> otherCause{};
+  const ModelEnvironment env{setup.MaxAge, setup.AllCauseMortality, otherCause, setup.Log,
+                             setup.PopulationNumbers};
+  CalcOptions options = setup.Options;
+  options.Method = FitMethod::kAllAges;
+  if (!(options.IntervalLevel > 0.0 && options.IntervalLevel < 1.0)) options.IntervalLevel = 0.95;
+  options.FitDraws = count;
+  options.FitDrawSeed = seed;
+  if (CalculatedPlainly(disease, sex)) {
+    throw std::runtime_error(
+        "Uncertainty from the fit needs a fit: with exactly incidence, remission and case "
+        "fatality given nothing is fitted");
+  }
+  if (const auto problem = options.Validate()) throw std::runtime_error(problem->Message);
+  progress.Start(1);
+  FitResult fit = Tfitter(disease, env, options).Run(dialogs);
+  progress.Finish();
+  if (dialogs.ErrorsShown() > 0) throw std::runtime_error(dialogs.FirstError());
+  if (!fit.Intervals.Present || static_cast<int>(fit.Draws.size()) != count) {
+    throw std::runtime_error("Uncertainty from the fit: " + NoIntervalsMessage(fit.Intervals));
+  }
+  std::vector<Tresultin> results(fit.Draws.size());
+  for (std::size_t k = 0; k < fit.Draws.size(); ++k) {
+    results[k].Sex = static_cast<std::uint8_t>(sex);
+    PerVariableAndSex<Series> model{};
+    for (int v = 0; v < kVariableCount; ++v) model[v][sex] = fit.Draws[k][v];
+    // The draws hold incidence as the input gives it already.
+    PerVariableAndSex<Series> outputs{};
+    OutputsFromModel(model, fit.Draws[k][kIncidence], true, sex, outputs);
+    for (int v = 0; v < kVariableCount; ++v) results[k].Outputs[v] = outputs[v][sex];
+  }
+  return results;
+}
+
 }  // namespace kavrel

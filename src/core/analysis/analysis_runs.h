@@ -52,6 +52,15 @@ std::vector<Tresultin> RunCalculations(const Tdisease& disease,
                                        const std::vector<RunInputs>& inputs,
                                        const AnalysisSetup& setup, Progress& progress);
 
+// "Uncertainty from the fit": the disease's sex fitted once over all ages from its inputs with
+// their precision (the disease must hold its original input rows), then `count` sets of fitted
+// hazards drawn from their joint distribution around the fit and run through the model: no
+// distribution of the inputs needs inventing. The draws are made in order from the seed, so the
+// figures are the same on any number of cores. Throws std::runtime_error, saying why, when the
+// fit gives no intervals (an input without precision, say) or fails.
+std::vector<Tresultin> RunsFromFit(const Tdisease& disease, const AnalysisSetup& setup, int count,
+                                   std::uint64_t seed, Progress& progress);
+
 // The number of workers for a thread setting (0: every core), at least 1.
 int WorkerCount(int threads, std::size_t runs);
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
+#include "core/analysis/random.h"
 #include "core/base/messages_log.h"
 #include "core/base/progress.h"
 #include "core/base/user_dialogs.h"
@@ -187,9 +189,34 @@ void Tuncertklas::Summarise(const Tdisease& disease, int maxAge) {
   Summary.Compute(Runs, central, maxAge);
 }
 
+std::unique_ptr<Tdiseaseam> Tuncertklas::FitDisease(const Tdisease& disease, TDataKavrel& data,
+                                                    UserDialogs& dialogs, int maxAge) const {
+  auto fitted = CopyForCalculation(disease);
+  DiseaseStore store{data, dialogs, maxAge};
+  store.LoadInputs(*fitted);
+  fitted->Sex = disease.Sex;
+  return fitted;
+}
+
+std::uint64_t Tuncertklas::FitSeed(RandomSource& random) {
+  return static_cast<std::uint64_t>(random.Next() * 9007199254740992.0);  // 2^53
+}
+
 bool Tuncertklas::Start(Tdisease& disease, const std::array<bool, kVariableCount>& checked,
                         RandomSource& random, const AnalysisSetup& setup, TDataKavrel& data,
                         UserDialogs& dialogs, Progress& progress) {
+  if (FromFit) {
+    if (!ReadyRuns(checked, dialogs)) return false;
+    const auto fitted = FitDisease(disease, data, dialogs, setup.MaxAge);
+    std::vector<Tresultin> runs;
+    try {
+      runs = RunsFromFit(*fitted, setup, Iterations, FitSeed(random), progress);
+    } catch (const std::runtime_error& error) {
+      dialogs.ShowError(error.what());
+      return false;
+    }
+    return TakeRuns(std::move(runs), disease, setup.MaxAge, data, dialogs);
+  }
   const auto inputs = PrepareRuns(disease, checked, random, dialogs);
   if (!inputs) return false;
   return TakeRuns(RunCalculations(disease, *inputs, setup, progress), disease, setup.MaxAge, data,

@@ -5,6 +5,7 @@
 // and age as intervals around the central (stored) output.
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -83,6 +84,9 @@ class Tuncertklas {
   std::array<int, kVariableCount> DistChoice{};
   bool HasResults = false;
   Tuncertsummary Summary;
+  // "Uncertainty from the fit": the runs are hazards drawn from the fit's own joint distribution
+  // (the inputs' precision) instead of inputs drawn from the distributions defined here.
+  bool FromFit = false;
 
   // The intervals back to 50% ... 90%, the specifications rebuilt, the results dropped.
   void Reset(int sex, const std::array<bool, kVariableCount>& checked, const Tagegrouplist& groups,
@@ -108,6 +112,11 @@ class Tuncertklas {
   bool ReadyRuns(const std::array<bool, kVariableCount>& checked, UserDialogs& dialogs);
   bool TakeRuns(std::vector<Tresultin> runs, Tdisease& disease, int maxAge, TDataKavrel& data,
                 UserDialogs& dialogs);
+  // For a run from the fit: a copy of the disease with its original inputs and their precision
+  // read (on the thread that owns the data set), and the seed of the draws from the generator.
+  std::unique_ptr<Tdiseaseam> FitDisease(const Tdisease& disease, TDataKavrel& data,
+                                         UserDialogs& dialogs, int maxAge) const;
+  static std::uint64_t FitSeed(RandomSource& random);
   // The summary anew from the finished runs, for other intervals; the central values are the
   // disease's outputs of its sex.
   void Summarise(const Tdisease& disease, int maxAge);

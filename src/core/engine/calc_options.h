@@ -6,6 +6,7 @@
 // messages are the ones the windows show.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -54,6 +55,10 @@ struct CalcOptions {
   // A preference, not a stored option: the level of the intervals a fit over all ages gives when
   // its inputs carry their precision (0.95 for 95 %); 0 for none.
   double IntervalLevel = 0.95;
+  // With intervals: this many sets of outputs from fitted hazards drawn from their joint
+  // distribution (the uncertainty analysis "from the fit"), the draws made in order from the seed.
+  int FitDraws = 0;
+  std::uint64_t FitDrawSeed = 0;
 
   // What a calculation refuses before it fits: a hazard maximum that is no number or out of its
   // range, or (fitting all ages at once) a smoothness that is no number of 0 or more; with the

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "core/base/vocabulary.h"
 #include "core/engine/amoeba.h"
@@ -35,6 +36,8 @@ struct FitResult {
   double Smoothness = std::numeric_limits<double>::quiet_NaN();
   // The outputs' intervals (of the fit over all ages on inputs with precision).
   OutputIntervals Intervals;
+  // The outputs of hazards drawn from their joint distribution (CalcOptions::FitDraws).
+  std::vector<std::array<Series, kVariableCount>> Draws;
 };
 
 // Whether a calculation of the sex is plain (exactly incidence, remission and case fatality given):
@@ -99,6 +102,7 @@ class Tfitter final : public CostFunction {
   double ChosenSmoothness = std::numeric_limits<double>::quiet_NaN();
   // The intervals of the outputs the fit over all ages gave (see OutputIntervals).
   OutputIntervals Intervals;
+  std::vector<std::array<Series, kVariableCount>> Draws;
 
  private:
   const Tdisease& d_;

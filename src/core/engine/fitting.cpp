@@ -355,7 +355,8 @@ FitResult Tfitter::Run(UserDialogs& dialogs) {
   }
   MaxIterReached = amoeba && amoeba->MaxIterReached;
   if (MaxIterReached) env_.Log.AddMessage(kMaxIterationsWarning);
-  return FitResult{Model, PopRate, BirthPrevalence, MaxIterReached, ChosenSmoothness, Intervals};
+  return FitResult{Model,     PopRate,         BirthPrevalence, MaxIterReached, ChosenSmoothness,
+                   Intervals, std::move(Draws)};
 }
 
 void Tdiseaseam::SmoothLinear(Series& series, int w, int maxAge) {

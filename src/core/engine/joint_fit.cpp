@@ -16,6 +16,7 @@
 #include <exception>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -295,8 +296,19 @@ double NormalQuantile(double q) {
 // output's logarithm is carried through the model by its derivatives at p (the delta method), so
 // that a limit is never below zero. An output of 0 has the interval [0, 0]. Nothing when the
 // curvature cannot be had.
+// With draws > 0, also that many sets of outputs from log-hazards drawn from the same normal
+// distribution (p + L'^-1 z, z standard normal from the seed), each kept within the bounds.
+struct FitDrawing {
+  int Count = 0;
+  std::uint64_t Seed = 0;
+  std::vector<double> Lowest;
+  std::vector<double> Highest;
+  std::vector<std::array<Series, kVariableCount>>* Outputs = nullptr;
+};
+
 OutputIntervals IntervalsOfFit(ceres::Problem& problem, const AllAgesProblem& function,
-                               std::vector<double>& p, double lambda, double level, int maxAge) {
+                               std::vector<double>& p, double lambda, double level, int maxAge,
+                               const FitDrawing& drawing) {
   OutputIntervals intervals;
   const int count = static_cast<int>(p.size());
   const Linearised lin = Linearise(problem, function.DataCount(), count);
@@ -350,6 +362,26 @@ OutputIntervals IntervalsOfFit(ceres::Problem& problem, const AllAgesProblem& fu
   }
   intervals.Present = true;
   intervals.Level = level;
+  if (drawing.Count > 0 && drawing.Outputs != nullptr) {
+    std::mt19937_64 random(drawing.Seed);
+    std::normal_distribution<double> normal;
+    const Eigen::Map<const Eigen::VectorXd> centreP(p.data(), count);
+    std::vector<double> drawn(p.size());
+    std::array<Series, kVariableCount> outputs{};
+    for (int k = 0; k < drawing.Count; ++k) {
+      Eigen::VectorXd z(count);
+      for (int j = 0; j < count; ++j) z(j) = normal(random);
+      const Eigen::VectorXd step = factor.matrixU().solve(z);
+      for (int j = 0; j < count; ++j) {
+        const auto at = static_cast<std::size_t>(j);
+        drawn[at] = std::clamp(centreP(j) + step(j), drawing.Lowest[at], drawing.Highest[at]);
+      }
+      function.Outputs(drawn.data(), outputs);
+      drawing.Outputs->push_back(outputs);
+    }
+    // The model is left at the fit.
+    function.Outputs(p.data(), outputs);
+  }
   return intervals;
 }
 
@@ -519,8 +551,14 @@ bool Tfitter::FitAllAges(UserDialogs& dialogs) {
     }
   }
   if (everyPrecision && options.IntervalLevel > 0.0 && options.IntervalLevel < 1.0) {
-    Intervals =
-        IntervalsOfFit(problem, *problemFunction, p, smoothness, options.IntervalLevel, maxAge);
+    FitDrawing drawing{options.FitDraws, options.FitDrawSeed, {}, {}, &Draws};
+    for (int j = 0; j < parameterCount; ++j) {
+      drawing.Lowest.push_back(problem.GetParameterLowerBound(p.data(), j));
+      drawing.Highest.push_back(problem.GetParameterUpperBound(p.data(), j));
+    }
+    Draws.clear();
+    Intervals = IntervalsOfFit(problem, *problemFunction, p, smoothness, options.IntervalLevel,
+                               maxAge, drawing);
   }
   // The hazards of the best point found (the solver leaves it in p).
   AllAgesProblem(*this, env, knots, terms, smoothness).SetHazards(p.data());

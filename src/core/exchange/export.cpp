@@ -110,7 +110,10 @@ bool Texportgen::LoadDisease() {
 void Texportgen::BuildColumns() {
   disease_->Calculated[Sex] = true;
   columns_.Env.IncidenceIsHazard = disease_->IncidenceIsHazard;
-  AddStandardColumns(columns_, *disease_, Sex, InputColumns::kAdjusted, ColumnVisibility{},
+  // A result with intervals carries its limits beside each output.
+  ColumnVisibility visible;
+  visible.Limits = true;
+  AddStandardColumns(columns_, *disease_, Sex, InputColumns::kAdjusted, visible,
                      ctx_.HazardsOutput);
 }
 

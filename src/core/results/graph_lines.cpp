@@ -27,11 +27,16 @@ std::vector<PlotLine> InputOutputLines(const Tdisease& disease, int sex,
     }
   }
   if (disease.Calculated[sex]) {
+    const OutputIntervals& intervals = disease.Intervals[static_cast<std::size_t>(sex)];
     for (int v = 0; v < kVariableCount; ++v) {
       const LineSettings& style = view.OutputLines[v];
       lines.push_back({std::string(kVariableDisplayNames[v]) + " (o)",
                        &disease.OutputSeries[v][sex], style.Visible, style.RightAxis,
                        style.LineColour, view.OutputLineWidth});
+      if (intervals.Present && view.IntervalBands) {
+        lines.back().BandLower = &intervals.Lower[static_cast<std::size_t>(v)];
+        lines.back().BandUpper = &intervals.Upper[static_cast<std::size_t>(v)];
+      }
     }
   }
   return lines;

@@ -29,13 +29,18 @@ struct PlotLine {
   // Marks beside the line, in its colour: an input's group values at the groups' midpoints, as
   // published, so that a smoothed input and the outputs can be read against them.
   std::vector<std::pair<double, double>> Points{};
+  // A band around the line, in its colour, light: the interval of an output (not owned; both or
+  // neither).
+  const Series* BandLower = nullptr;
+  const Series* BandUpper = nullptr;
 };
 
 inline constexpr char kProcessingGraphTitle[] = "Input (i) and output (o) variables";
 
 // The processing window's graph: an input line per variable with own input or taken from output
 // ("Incidence (i)", on InputSeries), and once the sex is calculated an output line per variable
-// ("Incidence (o)", on OutputSeries), styled from the view options.
+// ("Incidence (o)", on OutputSeries), styled from the view options; an output's interval as its
+// band where the result has intervals and the view options show them.
 std::vector<PlotLine> ProcessingGraphLines(const Tdisease& disease, int sex,
                                            const ViewOptionsState& view);
 

@@ -302,21 +302,40 @@ void AddStandardColumns(Tkolomlijst& list, const Tdisease& disease, int sex, Inp
   const auto& out = disease.OutputSeries;
   const auto caption = [](int v) { return std::string(kVariableCaptions[v]); };
   const std::string group = "Output";
-  list.Columns.push_back(std::make_unique<Tkolomnewinci>(
-      list, visible.Output[kIncidence], true, true, &out[kPrevalence][sex], &out[kIncidence][sex],
-      caption(kIncidence), group, hazards));
-  Add<Tkolomnew>(list, visible.Output[kPrevalence], true, true, &out[kPrevalence][sex],
-                 caption(kPrevalence), group);
-  Add<Tkolomnewremicfat>(list, visible.Output[kRemission], true, true, &out[kPrevalence][sex],
-                         &out[kRemission][sex], caption(kRemission), group);
-  Add<Tkolomnewremicfat>(list, visible.Output[kCaseFatality], true, true, &out[kPrevalence][sex],
-                         &out[kCaseFatality][sex], caption(kCaseFatality), group);
-  Add<Tkolomnewdura>(list, visible.Output[kDuration], false, false, &out[kIncidence][sex],
-                     &out[kDuration][sex], caption(kDuration), group);
-  Add<Tkolomnew>(list, visible.Output[kMortality], true, true, &out[kMortality][sex],
-                 caption(kMortality), group);
-  Add<Tkolomnewrrmort>(list, visible.Output[kRRMortality], false, false, &out[kMortality][sex],
-                       &out[kRRMortality][sex], caption(kRRMortality), group);
+  const OutputIntervals& intervals = disease.Intervals[static_cast<std::size_t>(sex)];
+  const bool limits = visible.Limits && intervals.Present;
+  // The output column of v on `values`, captioned `name`, then its limits' columns alike.
+  const auto output = [&](int v, const auto& add) {
+    add(&out[v][sex], caption(v));
+    if (!limits) return;
+    add(&intervals.Lower[static_cast<std::size_t>(v)], caption(v) + " lower");
+    add(&intervals.Upper[static_cast<std::size_t>(v)], caption(v) + " upper");
+  };
+  output(kIncidence, [&](const Series* values, const std::string& name) {
+    list.Columns.push_back(std::make_unique<Tkolomnewinci>(list, visible.Output[kIncidence], true,
+                                                           true, &out[kPrevalence][sex], values,
+                                                           name, group, hazards));
+  });
+  output(kPrevalence, [&](const Series* values, const std::string& name) {
+    Add<Tkolomnew>(list, visible.Output[kPrevalence], true, true, values, name, group);
+  });
+  for (const int v : {kRemission, kCaseFatality}) {
+    output(v, [&](const Series* values, const std::string& name) {
+      Add<Tkolomnewremicfat>(list, visible.Output[v], true, true, &out[kPrevalence][sex], values,
+                             name, group);
+    });
+  }
+  output(kDuration, [&](const Series* values, const std::string& name) {
+    Add<Tkolomnewdura>(list, visible.Output[kDuration], false, false, &out[kIncidence][sex], values,
+                       name, group);
+  });
+  output(kMortality, [&](const Series* values, const std::string& name) {
+    Add<Tkolomnew>(list, visible.Output[kMortality], true, true, values, name, group);
+  });
+  output(kRRMortality, [&](const Series* values, const std::string& name) {
+    Add<Tkolomnewrrmort>(list, visible.Output[kRRMortality], false, false, &out[kMortality][sex],
+                         values, name, group);
+  });
   Add<Tkolomnewonset>(list, visible.Output[kVariableCount], false, true, &out[kPrevalence][sex],
                       &out[kIncidence][sex], std::string("Age of onset"), group);
 }

@@ -176,10 +176,15 @@ enum class InputColumns { kProcessing, kAdjusted, kOriginal };
 struct ColumnVisibility {
   std::array<bool, kVariableCount> Input = {true, true, true, true, true, true, true};
   std::array<bool, kVariableCount + 1> Output = {true, true, true, true, true, true, true, true};
+  // Each output followed by its lower and upper limit ("Prevalence lower", ...), where the
+  // result has intervals. A group's limit is summarised as its output is (the years of a group
+  // taken to move together, as they nearly do: they share the fitted curves).
+  bool Limits = false;
 };
 
 // The standard column set of a disease and sex: input columns (group "Input"), then, when the
-// sex has results, the output columns (group "Output") and "Age of onset".
+// sex has results, the output columns (group "Output", with their limits when asked and present)
+// and "Age of onset".
 void AddStandardColumns(Tkolomlijst& list, const Tdisease& disease, int sex, InputColumns inputs,
                         const ColumnVisibility& visible, bool hazards);
 

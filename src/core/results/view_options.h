@@ -33,6 +33,8 @@ struct ViewOptionsState {
   std::array<LineSettings, kVariableCount> OutputLines{};
   // "Central value", then 50% ... 99% UI.
   std::array<Colour, 8> UncertaintyColours{};
+  // Outputs' intervals drawn as bands around their lines, where a result has them.
+  bool IntervalBands = true;
   // Tables
   std::array<bool, kVariableCount> InputVisible = {true, true, true, true, true, true, true};
   std::array<bool, kVariableCount + 1> OutputVisible = {true, true, true, true,
@@ -41,6 +43,8 @@ struct ViewOptionsState {
   int Decimals = 4;
   bool Numbers = false;
   bool HazardsOutput = false;  // "Output rates": "Hazards" (false: "Population")
+  // Result tables add each output's lower and upper limits where the result has intervals.
+  bool IntervalColumns = false;
 
   ViewOptionsState();
   bool operator==(const ViewOptionsState&) const = default;

@@ -200,9 +200,10 @@ TableText ProcessingWindow::Table(const TableRequest& request) const {
                                     env_.Population.AllCauseMortality, env_.MaxAge,
                                     d.IncidenceIsHazard});
   list.BuildRows(ChooseTableGroups(request, env_.TableGroups, env_.MaxAge), Sex());
-  AddStandardColumns(list, d, Sex(), InputColumns::kProcessing,
-                     ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible},
-                     request.Hazards);
+  AddStandardColumns(
+      list, d, Sex(), InputColumns::kProcessing,
+      ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible, env_.View.IntervalColumns},
+      request.Hazards);
   return RecalculateTable(list, request);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -177,10 +178,27 @@ void TGrafForm::Rebuild() {
     chart_->removeSeries(marks);
     delete marks;
   }
+  for (QAreaSeries* band : bands_) {
+    if (band == nullptr) continue;
+    chart_->removeSeries(band);
+    delete band;
+  }
   series_.clear();
   points_.clear();
+  bands_.clear();
   lineList_->clear();
   for (std::size_t k = 0; k < lines_.size(); ++k) {
+    // The band first, so that its line is drawn over it.
+    QAreaSeries* band = nullptr;
+    if (lines_[k].BandLower != nullptr && lines_[k].BandUpper != nullptr) {
+      band = new QAreaSeries;
+      band->setUpperSeries(new QLineSeries(band));
+      band->setLowerSeries(new QLineSeries(band));
+      chart_->addSeries(band);
+      band->attachAxis(age_);
+      for (QLegendMarker* marker : chart_->legend()->markers(band)) marker->setVisible(false);
+    }
+    bands_.push_back(band);
     auto* series = new QLineSeries;
     series->setName(QString::fromStdString(lines_[k].Title));
     chart_->addSeries(series);
@@ -229,6 +247,18 @@ void TGrafForm::ApplyStyle(int k) {
     marks->attachAxis(line.RightAxis ? right_ : left_);
     for (QLegendMarker* marker : chart_->legend()->markers(marks)) marker->setVisible(false);
   }
+  if (QAreaSeries* band = bands_[static_cast<std::size_t>(k)]; band != nullptr) {
+    QColor fill = ToQColor(line.LineColour);
+    fill.setAlpha(60);
+    band->setBrush(fill);
+    band->setPen(Qt::NoPen);
+    band->setVisible(line.Visible);
+    for (QAbstractAxis* axis : band->attachedAxes()) {
+      if (axis != age_) band->detachAxis(axis);
+    }
+    band->attachAxis(line.RightAxis ? right_ : left_);
+    for (QLegendMarker* marker : chart_->legend()->markers(band)) marker->setVisible(false);
+  }
 }
 
 void TGrafForm::Refresh() {
@@ -239,6 +269,23 @@ void TGrafForm::Refresh() {
       points.append(QPointF(a, data != nullptr ? (*data)[a] : 0.0));
     }
     series_[k]->replace(points);
+    if (bands_[k] != nullptr) {
+      // Limits far beyond the lines (an output the inputs hardly determine) are drawn to a little
+      // above the axis: the band runs off the top.
+      double largest = 0.0;
+      for (const QPointF& point : points) largest = std::max(largest, point.y());
+      const double top = largest > 0.0 ? 4.0 * largest : 1.0;
+      QList<QPointF> lower;
+      QList<QPointF> upper;
+      for (int a = 0; a <= std::min(maxAge_, kHighestPossibleAge); ++a) {
+        const double low = (*lines_[k].BandLower)[a];
+        const double high = (*lines_[k].BandUpper)[a];
+        lower.append(QPointF(a, std::isfinite(low) ? std::clamp(low, 0.0, top) : 0.0));
+        upper.append(QPointF(a, std::isfinite(high) ? std::clamp(high, 0.0, top) : top));
+      }
+      bands_[k]->lowerSeries()->replace(lower);
+      bands_[k]->upperSeries()->replace(upper);
+    }
     if (points_[k] != nullptr) {
       QList<QPointF> marks;
       for (const auto& [age, value] : lines_[k].Points) {

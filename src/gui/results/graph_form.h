@@ -22,6 +22,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QAreaSeries;
 class QLineSeries;
 class QScatterSeries;
 class QListWidget;
@@ -90,6 +91,7 @@ class TGrafForm final : public QWidget {
   std::vector<PlotLine> lines_;
   std::vector<QLineSeries*> series_;
   std::vector<QScatterSeries*> points_;  // each line's marks; null for a line without
+  std::vector<QAreaSeries*> bands_;      // each line's interval; null for a line without
   QChart* chart_;
   QChartView* view_;
   QValueAxis* age_;

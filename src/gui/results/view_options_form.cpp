@@ -64,6 +64,8 @@ TViewOpForm::TViewOpForm(ViewOptionsState& state, UserDialogs& dialogs,
       rates_(new QComboBox),
       decimals_(new QSpinBox),
       numbers_(new QCheckBox("Numbers")),
+      bands_(new QCheckBox("Intervals as bands")),
+      limits_(new QCheckBox("Lower and upper limits")),
       outputRates_(new QButtonGroup(this)) {
   setWindowTitle("Set graph and table options");
 
@@ -100,8 +102,13 @@ TViewOpForm::TViewOpForm(ViewOptionsState& state, UserDialogs& dialogs,
   };
   graphsLayout->addWidget(lineBox("Input and original lines", inputVisible_, inputRight_,
                                   inputColour_, state_.InputLines, inputWidth_));
-  graphsLayout->addWidget(lineBox("Output and sensitivity lines", outputVisible_, outputRight_,
-                                  outputColour_, state_.OutputLines, outputWidth_));
+  auto* outputBox = lineBox("Output and sensitivity lines", outputVisible_, outputRight_,
+                            outputColour_, state_.OutputLines, outputWidth_);
+  bands_->setToolTip(
+      "Where a result has intervals (a fit over all ages on inputs with their precision), each "
+      "output line is drawn inside a light band from its lower to its upper limit");
+  static_cast<QGridLayout*>(outputBox->layout())->addWidget(bands_, kVariableCount + 2, 0, 1, 4);
+  graphsLayout->addWidget(outputBox);
 
   // "Uncertainty graphs"
   auto* uncertainty = new QWidget;
@@ -137,6 +144,9 @@ TViewOpForm::TViewOpForm(ViewOptionsState& state, UserDialogs& dialogs,
       if (!showing_) state_.OutputVisible[k] = on;
     });
   }
+  limits_->setToolTip(
+      "Where a result has intervals, each output column is followed by its lower and upper limit");
+  outputLayout->addWidget(limits_);
   auto* appearance = new QGroupBox("Appearance");
   auto* appearanceLayout = new QGridLayout(appearance);
   for (auto item : kRatesPerItems) rates_->addItem(Q(item));
@@ -197,6 +207,12 @@ TViewOpForm::TViewOpForm(ViewOptionsState& state, UserDialogs& dialogs,
   connect(numbers_, &QCheckBox::toggled, this, [this](bool on) {
     if (!showing_) state_.Numbers = on;
   });
+  connect(bands_, &QCheckBox::toggled, this, [this](bool on) {
+    if (!showing_) state_.IntervalBands = on;
+  });
+  connect(limits_, &QCheckBox::toggled, this, [this](bool on) {
+    if (!showing_) state_.IntervalColumns = on;
+  });
   connect(outputRates_, &QButtonGroup::idClicked, this,
           [this](int id) { state_.HazardsOutput = id == 1; });
   connect(define, &QPushButton::clicked, this, [defineAgeGroups] {
@@ -227,6 +243,8 @@ void TViewOpForm::Show() {
   rates_->setCurrentIndex(s.RatesIndex);
   decimals_->setValue(s.Decimals);
   numbers_->setChecked(s.Numbers);
+  bands_->setChecked(s.IntervalBands);
+  limits_->setChecked(s.IntervalColumns);
   outputRates_->button(s.HazardsOutput ? 1 : 0)->setChecked(true);
   showing_ = false;
 }

@@ -36,6 +36,8 @@ class TViewOpForm final : public QDialog {
   QCheckBox* TableOutputVisible(int k) const { return tableOutput_[static_cast<std::size_t>(k)]; }
   QComboBox* RatesPer() const { return rates_; }
   QCheckBox* Numbers() const { return numbers_; }
+  QCheckBox* IntervalBands() const { return bands_; }
+  QCheckBox* IntervalColumns() const { return limits_; }
 
  private:
   QPushButton* ColourButton(std::uint32_t& colour);
@@ -55,6 +57,8 @@ class TViewOpForm final : public QDialog {
   QComboBox* rates_;
   QSpinBox* decimals_;
   QCheckBox* numbers_;
+  QCheckBox* bands_;
+  QCheckBox* limits_;
   QButtonGroup* outputRates_;
 };
 

@@ -195,6 +195,43 @@ TEST_F(ResultTableTest, TextCaptionsAndBlocks) {
   EXPECT_EQ(print.Outputs.Columns[0][0], "Incidence");
 }
 
+// Limits follow each output where asked and present; a group's limits hold its output between
+// them.
+TEST_F(ResultTableTest, LimitsBesideTheOutputs) {
+  Tdisease disease("Asthma");
+  for (int a = 0; a <= 9; ++a) {
+    for (int v = 0; v < kVariableCount; ++v) disease.OutputSeries[v][kMales][a] = 0.01 * (a + 1);
+  }
+  disease.Calculated[kMales] = true;
+  OutputIntervals& intervals = disease.Intervals[kMales];
+  for (int v = 0; v < kVariableCount; ++v) {
+    for (int a = 0; a <= 9; ++a) {
+      intervals.Lower[v][a] = 0.8 * disease.OutputSeries[v][kMales][a];
+      intervals.Upper[v][a] = 1.25 * disease.OutputSeries[v][kMales][a];
+    }
+  }
+  ColumnVisibility visible;
+  visible.Limits = true;
+  AddStandardColumns(list, disease, kMales, InputColumns::kProcessing, visible, false);
+  EXPECT_EQ(list.Columns.size(), 8u) << "no intervals present: no limits";
+  list.Clear();
+  list.BuildRows(groups, kMales);
+  intervals.Present = true;
+  AddStandardColumns(list, disease, kMales, InputColumns::kProcessing, visible, false);
+  ASSERT_EQ(list.Columns.size(), 3u * 7u + 1u);
+  EXPECT_EQ(list.Columns[3]->Caption, "Prevalence");
+  EXPECT_EQ(list.Columns[4]->Caption, "Prevalence lower");
+  EXPECT_EQ(list.Columns[5]->Caption, "Prevalence upper");
+  list.Recalculate(true, 4, 0);
+  for (std::size_t c = 0; c + 2 < list.Columns.size(); c += 3) {
+    for (std::size_t r = 0; r < list.Rows.size(); ++r) {
+      const double value = list.Columns[c]->Cells[r].Value;
+      EXPECT_LE(list.Columns[c + 1]->Cells[r].Value, value) << list.Columns[c]->Caption;
+      EXPECT_GE(list.Columns[c + 2]->Cells[r].Value, value) << list.Columns[c]->Caption;
+    }
+  }
+}
+
 TEST(FiveYearGroupsTest, Labels) {
   const auto groups = FiveYearGroups(100, "5-year groups");
   ASSERT_EQ(groups.Groups.size(), 21u);
