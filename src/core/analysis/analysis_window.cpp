@@ -122,6 +122,7 @@ std::string AnalysisWindow::IntervalsLabel() const {
 }
 
 bool AnalysisWindow::StartEnabled() const {
+  if (Uncertainty && FromFit) return true;
   return std::any_of(Checked.begin(), Checked.end(), [](bool c) { return c; });
 }
 
@@ -171,6 +172,10 @@ bool AnalysisWindow::BeginRun() {
     DiseaseStore outputs{env_.Data, env_.Dialogs, env_.MaxAge};
     outputs.LoadOutputs(disease_);
     run->Summary = Uncertainty->Summary;
+    if (FromFit) {
+      run->FitDisease = Uncertainty->FitDisease(disease_, env_.Data, env_.Dialogs, env_.MaxAge);
+      run->FitSeed = Tuncertklas::FitSeed(env_.Random);
+    }
   }
   pending_ = std::move(run);
   pendingSetup_ = std::make_unique<AnalysisSetup>(Setup());
@@ -179,8 +184,13 @@ bool AnalysisWindow::BeginRun() {
 
 void AnalysisWindow::ComputeRun(Progress& progress) {
   if (!pending_) return;
-  if (Uncertainty) pending_->Inputs = Uncertainty->DrawInputs(sex_, env_.Random);
-  pending_->Results = RunCalculations(disease_, pending_->Inputs, *pendingSetup_, progress);
+  if (Uncertainty && pending_->FitDisease) {
+    pending_->Results = RunsFromFit(*pending_->FitDisease, *pendingSetup_, Uncertainty->Iterations,
+                                    pending_->FitSeed, progress);
+  } else {
+    if (Uncertainty) pending_->Inputs = Uncertainty->DrawInputs(sex_, env_.Random);
+    pending_->Results = RunCalculations(disease_, pending_->Inputs, *pendingSetup_, progress);
+  }
   if (Uncertainty && !pending_->Results.empty()) {
     std::array<Series, kVariableCount> central{};
     for (int v = 0; v < kVariableCount; ++v) central[v] = disease_.OutputSeries[v][sex_];

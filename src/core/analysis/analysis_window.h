@@ -76,6 +76,9 @@ class AnalysisWindow {
   std::vector<int> Variables;
   std::vector<bool> Checked;
   bool SaveFull = false;  // "Save results": "Full" instead of "Summary"
+  // "Uncertainty from the fit": the uncertainty analysis draws the fitted hazards from the fit's
+  // own distribution (inputs with their precision) instead of the inputs from distributions.
+  bool FromFit = false;
   std::string StepsLabel() const;
   std::string IntervalsLabel() const;
   bool StartEnabled() const;
@@ -127,6 +130,9 @@ class AnalysisWindow {
     std::vector<RunInputs> Inputs;
     std::vector<Tresultin> Results;
     Tuncertsummary Summary;  // an uncertainty run's, computed with the runs
+    // A run from the fit: the disease with its original inputs, and the seed of the draws.
+    std::unique_ptr<Tdiseaseam> FitDisease;
+    std::uint64_t FitSeed = 0;
   };
   std::unique_ptr<PendingRun> pending_;
   std::unique_ptr<AnalysisSetup> pendingSetup_;

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -82,6 +83,12 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
   auto* settings = new QPushButton("Settings");
   uncertaintyLayout->addWidget(intervals, 2, 0);
   uncertaintyLayout->addWidget(settings, 2, 1);
+  fromFit_ = new QCheckBox("Uncertainty from the fit");
+  fromFit_->setToolTip(
+      "Draw the fitted hazards from the fit's own distribution: the fit over all ages gives it "
+      "when every input carries its precision (Count and Denominator, or Lower and Upper). No "
+      "distributions of the inputs are needed; the checked variables and Settings are not used.");
+  uncertaintyLayout->addWidget(fromFit_, 3, 0, 1, 2);
 
   auto* analyse = new QGroupBox("Analyse");
   auto* analyseLayout = new QHBoxLayout(analyse);
@@ -145,6 +152,10 @@ TUncertForm::TUncertForm(Environment environment, QWidget* parent)
           command([this](int value) { model_->SetStepPercent(value); }));
   connect(saveResults_, &QButtonGroup::idClicked, this,
           command([this](int id) { model_->SaveFull = id == 1; }));
+  connect(fromFit_, &QCheckBox::toggled, this, command([this](bool on) {
+            CloseOutputs();
+            model_->FromFit = on;
+          }));
   connect(set, &QPushButton::clicked, this,
           [this] { env_.Dialogs.ShowInformation("Sorry, not yet implemented"); });
   connect(intervals, &QPushButton::clicked, this, &TUncertForm::ChooseIntervals);
@@ -237,6 +248,7 @@ void TUncertForm::Show() {
     stepPercent_->setValue(model_->Sensitivity->StepPercent);
   }
   saveResults_->button(model_->SaveFull ? 1 : 0)->setChecked(true);
+  fromFit_->setChecked(model_->FromFit);
   start_->setEnabled(model_->StartEnabled());
   showOutput_->setEnabled(model_->ResultsEnabled());
   save_->setEnabled(model_->ResultsEnabled());

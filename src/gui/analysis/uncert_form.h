@@ -12,6 +12,7 @@
 #include <QPointer>
 
 class QButtonGroup;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -67,6 +68,7 @@ class TUncertForm final : public QDialog {
 
   QButtonGroup* Kind() const { return kind_; }
   QButtonGroup* SaveResults() const { return saveResults_; }
+  QCheckBox* FromFit() const { return fromFit_; }
   QButtonGroup* Sex() const { return sex_; }
   QListWidget* Variables() const { return variables_; }
   QPushButton* Button(const QString& text) const;
@@ -97,6 +99,7 @@ class TUncertForm final : public QDialog {
   QSpinBox* stepPercent_;
   QLabel* intervalsLabel_;
   QButtonGroup* saveResults_;
+  QCheckBox* fromFit_;
   QPushButton* start_;
   QPushButton* showOutput_;
   QPushButton* save_;
