@@ -81,7 +81,7 @@ TableText InspectionWindow::Table(const TableRequest& request) const {
   list.BuildRows(ChooseTableGroups(request, env_.TableGroups, env_.MaxAge), sex_);
   AddStandardColumns(
       list, *disease_, sex_, Original ? InputColumns::kOriginal : InputColumns::kAdjusted,
-      ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible, env_.View.IntervalColumns},
+      ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible, request.Limits},
       request.Hazards);
   return RecalculateTable(list, request);
 }

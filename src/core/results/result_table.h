@@ -197,6 +197,8 @@ struct TableRequest {
   int RatesIndex = 0;
   bool Hazards = false;
   const Tagegrouplist* Groups = nullptr;
+  // Each output followed by its lower and upper limit, where the result has intervals.
+  bool Limits = false;
 };
 
 // "&Print": the page header and the two blocks as data.

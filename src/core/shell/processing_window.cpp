@@ -202,7 +202,7 @@ TableText ProcessingWindow::Table(const TableRequest& request) const {
   list.BuildRows(ChooseTableGroups(request, env_.TableGroups, env_.MaxAge), Sex());
   AddStandardColumns(
       list, d, Sex(), InputColumns::kProcessing,
-      ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible, env_.View.IntervalColumns},
+      ColumnVisibility{env_.View.InputVisible, env_.View.OutputVisible, request.Limits},
       request.Hazards);
   return RecalculateTable(list, request);
 }

@@ -64,7 +64,12 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent,
   outputRates_->setToolTip(
       "Output incidence as hazards (new cases per person without the disease) or as rates in the "
       "whole population");
+  limits_ = new QCheckBox("Lower and upper limits");
+  limits_->setToolTip(
+      "Each output followed by its lower and upper limit, where the result has intervals (a fit "
+      "over all ages on inputs with their precision)");
   if (view != nullptr) {
+    limits_->setChecked(view->IntervalColumns);
     rates_->setCurrentIndex(view->RatesIndex);
     numbers_->setChecked(view->Numbers);
     outputRates_->setCurrentIndex(view->HazardsOutput ? 0 : 1);
@@ -80,6 +85,8 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent,
   optionsLayout->addSpacing(20);
   optionsLayout->addWidget(groupsLabel_);
   optionsLayout->addWidget(define);
+  optionsLayout->addSpacing(20);
+  optionsLayout->addWidget(limits_);
   optionsLayout->addStretch();
   options_->hide();
   auto* store = new QPushButton("S&tore data");
@@ -107,6 +114,7 @@ TTableForm::TTableForm(std::string title, Builder builder, QWidget* parent,
   connect(rates_, &QComboBox::currentIndexChanged, this, &TTableForm::Recompute);
   connect(decimals_, &QSpinBox::valueChanged, this, &TTableForm::Recompute);
   connect(outputRates_, &QComboBox::currentIndexChanged, this, &TTableForm::Recompute);
+  connect(limits_, &QCheckBox::toggled, this, &TTableForm::Recompute);
   connect(define, &QPushButton::clicked, this, &TTableForm::DefineAgeGroups);
   connect(optionsButton_, &QPushButton::clicked, this, &TTableForm::ToggleOptions);
   connect(store, &QPushButton::clicked, this, &TTableForm::StoreData);
@@ -369,7 +377,8 @@ TableRequest TTableForm::Request() const {
                       .Decimals = decimals_->value(),
                       .RatesIndex = rates_->currentIndex(),
                       .Hazards = outputRates_->currentIndex() == 0,
-                      .Groups = groups_.get()};
+                      .Groups = groups_.get(),
+                      .Limits = limits_->isChecked()};
 }
 
 void TTableForm::SetTitle(std::string title) {

@@ -73,6 +73,7 @@ class TTableForm final : public QWidget {
   QCheckBox* Numbers() const { return numbers_; }
   QComboBox* RatesPer() const { return rates_; }
   QComboBox* OutputRates() const { return outputRates_; }
+  QCheckBox* Limits() const { return limits_; }
   QPushButton* Button(const QString& text) const;
   QGroupBox* OptionsPanel() const { return options_; }
   const TextGrid& Grid() const { return grid_; }
@@ -90,6 +91,7 @@ class TTableForm final : public QWidget {
   QComboBox* rates_;
   QSpinBox* decimals_;
   QComboBox* outputRates_;
+  QCheckBox* limits_;
   QGroupBox* options_;
   QLabel* groupsLabel_;
   QPushButton* optionsButton_;
