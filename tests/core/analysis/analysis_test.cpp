@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -354,6 +355,20 @@ TEST_F(AnalysisTest, WindowModels) {
   EXPECT_TRUE(bands[1].InLegend);
   EXPECT_FALSE(bands[2].InLegend);
   EXPECT_EQ(bands[1].LineColour, view.UncertaintyColours[1]);
+  // Uncertainty from the fit needs no checked input, but a fit: a disease calculated plainly
+  // (incidence, remission and case fatality given) is refused, saying why, and nothing is kept.
+  window.FromFit = true;
+  for (int row = 0; row < 3; ++row) window.SetChecked(row, false);
+  EXPECT_TRUE(window.StartEnabled());
+  try {
+    window.Start(progress);
+    ADD_FAILURE() << "a run from the fit of a plain calculation";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find("needs a fit"), std::string::npos) << error.what();
+  }
+  EXPECT_FALSE(window.ResultsEnabled());
+  window.FromFit = false;
+  window.SetChecked(0, true);
   window.SetKind(AnalysisWindow::Kind::kSensitivity);
   EXPECT_FALSE(window.ResultsEnabled());  // the earlier sensitivity results are gone
 
