@@ -374,7 +374,8 @@ bool InputEditor::Paste(std::string_view clipboard, int focusedSex,
           .append(std::to_string(gridColumns))
           .append(" columns)");
     }
-    refusal.append(", each with or without a column of age labels before them. Nothing was pasted.");
+    refusal.append(
+        ", each with or without a column of age labels before them. Nothing was pasted.");
     env_.Dialogs.ShowError(refusal);
     return false;
   }
