@@ -175,7 +175,9 @@ void Texporttxt::WriteOneTable() {
   t += "\r\n";
   for (std::size_t r = 0; r < columns_.Rows.size(); ++r) {
     t += columns_.Rows[r].Label + ",";
-    for (const auto& column : columns_.Columns) t += column->Cells[r].Text + ",";
+    for (const auto& column : columns_.Columns) {
+      t += ExportText(column->Cells[r], column->ShowingNumbers ? 0 : window_.Decimals) + ",";
+    }
     t += "\r\n";
   }
   t += "\r\n";
@@ -231,7 +233,8 @@ void Texportxls::WriteOneTable() {
       if (cell.Text == "NA") {
         xls_->WriteLabel(col, at, cell.Text);
       } else {
-        xls_->WriteNumber(col, at, std::stod(cell.Text));
+        // The figure unrounded: a spreadsheet calculates with every digit.
+        xls_->WriteNumber(col, at, std::isfinite(cell.Shown) ? cell.Shown : std::stod(cell.Text));
       }
     }
   }
@@ -376,7 +379,9 @@ void Texportxlsx::WriteOneTable() {
         const std::size_t point = cell.Text.find('.');
         const int decimals =
             point == std::string::npos ? 0 : static_cast<int>(cell.Text.size() - point - 1);
-        worksheet_write_number(sheet, row, col, value, book.Decimals(decimals));
+        // Every digit kept, shown with the table's decimals.
+        worksheet_write_number(sheet, row, col, std::isfinite(cell.Shown) ? cell.Shown : value,
+                               book.Decimals(decimals));
       }
     }
   }

@@ -52,8 +52,18 @@ std::string Tkolomnew::RatesOrNumbersSuffix(int ratesIndex) const {
   return ShowingNumbers ? " (numbers)" : RatesSuffix(ratesIndex);
 }
 
+std::string ExportText(const Teencel& cell, int decimals) {
+  if (!std::isfinite(cell.Shown) || cell.Shown == 0.0) return cell.Text;
+  const double limit = 0.5 * std::pow(10.0, -std::max(decimals, 0));
+  if (std::fabs(cell.Shown) >= limit) return cell.Text;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4g", cell.Shown);
+  return text;
+}
+
 void Tkolomnew::SetNumber(Teencel& cell, double sum) const {
   cell.Value = sum;
+  cell.Shown = sum;
   cell.Text = Whole(sum);
 }
 
@@ -62,6 +72,7 @@ void Tkolomnew::SetRate(Teencel& cell, double rate, bool multiply, int decimals,
   cell.Value = rate;
   const double shown =
       multiply ? rate * kRatesPerTable.at(static_cast<size_t>(std::clamp(ratesIndex, 0, 5))) : rate;
+  cell.Shown = shown;
   cell.Text = Fixed(shown, decimals);
 }
 
@@ -78,7 +89,7 @@ void Tkolomnew::Recalculate(const Tkolomlijst& columns, bool ratesWanted, int de
     if (ShowingNumbers) {
       SetNumber(Cells[r], sum);
     } else if (row.PopTotal == 0.0) {
-      Cells[r] = {0.0, "NA"};  // no people: no rate
+      Cells[r] = {0.0, "NA", std::numeric_limits<double>::quiet_NaN()};  // no people: no rate
     } else {
       SetRate(Cells[r], sum / row.PopTotal, RatesApply, decimals, ratesIndex);
     }
@@ -92,7 +103,7 @@ void Tkolomnewhaz::Recalculate(const Tkolomlijst& columns, bool, int decimals, i
   for (std::size_t r = 0; r < columns.Rows.size(); ++r) {
     const Tkolages& row = columns.Rows[r];
     if (row.Lage == 0 && row.Hage == columns.Env.MaxAge + 1) {
-      Cells[r] = {0.0, "NA"};
+      Cells[r] = {0.0, "NA", std::numeric_limits<double>::quiet_NaN()};
       continue;
     }
     double sum = 0.0;
@@ -133,7 +144,7 @@ void Tkolomnewinci::Recalculate(const Tkolomlijst& columns, bool ratesWanted, in
     if (ShowingNumbers) {
       SetNumber(Cells[r], sum);
     } else if (row.PopTotal == 0.0) {
-      Cells[r] = {0.0, "NA"};
+      Cells[r] = {0.0, "NA", std::numeric_limits<double>::quiet_NaN()};
     } else {
       SetRate(Cells[r], sum / row.PopTotal, true, decimals, ratesIndex);
     }
@@ -177,6 +188,7 @@ void Tkolomnewdurarrmort::Recalculate(const Tkolomlijst& columns, bool, int deci
       weight += w[a] * p[a];
     }
     Cells[r].Value = weight > 0.0 ? sum / weight : 0.0;
+    Cells[r].Shown = Cells[r].Value;
     Cells[r].Text = Fixed(Cells[r].Value, decimals);
   }
 }
@@ -226,6 +238,7 @@ void Tkolomnewonset::Recalculate(const Tkolomlijst& columns, bool, int decimals,
       }
     }
     Cells[r].Value = total > 0.0 ? weighted / total + 0.5 : 0.0;
+    Cells[r].Shown = Cells[r].Value;
     Cells[r].Text = Fixed(Cells[r].Value, decimals);
   }
 }

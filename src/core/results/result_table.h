@@ -5,6 +5,7 @@
 // numbers, means weighted by prevalent cases for remission and case fatality, ...).
 
 #include <array>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,7 +22,15 @@ class Tdisease;
 struct Teencel {
   double Value = 0.0;
   std::string Text;
+  // The figure the text shows, before rounding (times the rates multiplier where it applies);
+  // not a number where the text is no figure ("NA").
+  double Shown = std::numeric_limits<double>::quiet_NaN();
 };
+
+// A cell's figure for a file, with the table's decimals, but a figure that is not 0 is never
+// written as 0: where the decimals would round it away it is written with four significant digits
+// (0.00002345 at 4 decimals is "2.345e-05").
+std::string ExportText(const Teencel& cell, int decimals);
 
 // One row of the age column.
 struct Tkolages {

@@ -1,5 +1,6 @@
 #include "core/exchange/export.h"
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -68,7 +69,8 @@ struct ExportTest : StoreFixture {
     groups = FiveYearGroups(100, "5-year groups");
   }
 
-  void AddDisease(const std::string& name, std::vector<int> sexes, bool adjusted) {
+  void AddDisease(const std::string& name, std::vector<int> sexes, bool adjusted,
+                  double scale = 0.001) {
     data.ExecDataset("insert into InputDiseases (DiseaseName, ICDcode) values (" + Quote(name) +
                      ", 'X00 ')");
     TableCursor& table = data.KavrelTable1();
@@ -81,7 +83,7 @@ struct ExportTest : StoreFixture {
       disease.Sex = static_cast<std::uint8_t>(s);
       disease.InputPresent[kIncidence][s] = adjusted;
       disease.InputSeries[kIncidence][s].fill(0.002);
-      for (int v = 0; v < kVariableCount; ++v) disease.OutputSeries[v][s].fill(0.001 * (v + 1));
+      for (int v = 0; v < kVariableCount; ++v) disease.OutputSeries[v][s].fill(scale * (v + 1));
       store.SaveOutputs(disease);
     }
   }
@@ -345,7 +347,13 @@ TEST_F(ExportTest, WorkbookReadBackAgreesWithTheTextFile) {
           EXPECT_EQ(sheet->Texts.at(ref), "NA") << ref;
         } else {
           ASSERT_TRUE(sheet->Numbers.contains(ref)) << ref;
-          EXPECT_DOUBLE_EQ(sheet->Numbers.at(ref), std::stod(cells[c])) << ref;
+          // The workbook keeps every digit; the text file rounds to its decimals.
+          const std::size_t point = cells[c].find('.');
+          const int decimals =
+              point == std::string::npos ? 0 : static_cast<int>(cells[c].size() - point - 1);
+          EXPECT_NEAR(sheet->Numbers.at(ref), std::stod(cells[c]),
+                      0.5 * std::pow(10.0, -decimals) * (1.0 + 1e-9))
+              << ref;
         }
         ++compared;
       }
@@ -353,6 +361,55 @@ TEST_F(ExportTest, WorkbookReadBackAgreesWithTheTextFile) {
   }
   EXPECT_EQ(row, csvRows.size());
   EXPECT_GT(compared, 1000u);  // six tables of 22 rows, every column
+}
+
+// At "Rates per: 1" with 4 decimals a small rate is no 0 in any file: the spreadsheets keep the
+// unrounded figure (shown with 4 decimals), the text file writes four significant digits where the
+// decimals would round it away.
+TEST_F(ExportTest, SmallFiguresKeepTheirDigitsInEveryFormat) {
+  // Incidence 2.345e-05 (as a rate in the whole population a little less), prevalence 4.69e-05.
+  AddDisease("Rare", {kMales}, false, 0.00002345);
+  window.Diseases = ExportDiseases::kCurrent;
+  window.Numbers = ExportNumbers::kRates;
+  window.RatesIndex = 0;
+  window.Decimals = 4;
+  auto context = Context();
+  const struct {
+    ExportFormat Format;
+    const char* Name;
+  } formats[] = {{ExportFormat::kCsv, "rare.csv"},
+                 {ExportFormat::kExcel, "rare.xls"},
+                 {ExportFormat::kXlsx, "rare.xlsx"}};
+  for (const auto& f : formats) {
+    window.Format = f.Format;
+    const std::string file = dir.File(f.Name);
+    ASSERT_TRUE(RunExport(window, groups, file, context)) << f.Name;
+    const std::string bytes = ReadAll(file);
+    if (f.Format == ExportFormat::kCsv) {
+      EXPECT_NE(bytes.find("\r\n0-4,2.345e-05,4.69e-05,"), std::string::npos)
+          << bytes.substr(0, 600);
+    } else if (f.Format == ExportFormat::kExcel) {
+      // The first figure of the first age row: a number record (0x0203) at row 7, column 1.
+      bool found = false;
+      for (std::size_t k = 0; k + 18 <= bytes.size(); ++k) {
+        if (bytes[k] != 0x03 || bytes[k + 1] != 0x02 || bytes[k + 4] != 7 || bytes[k + 6] != 1) {
+          continue;
+        }
+        double value;
+        std::memcpy(&value, bytes.data() + k + 10, 8);
+        EXPECT_DOUBLE_EQ(value, 0.00002345 * (1.0 - 0.0000469));  // the population rate
+        found = true;
+        break;
+      }
+      EXPECT_TRUE(found);
+    } else {
+      const auto parts = ReadZip(bytes);
+      const Sheet sheet = ReadSheet(parts.at("xl/worksheets/sheet1.xml"),
+                                    SharedStrings(parts.at("xl/sharedStrings.xml")));
+      EXPECT_DOUBLE_EQ(sheet.Numbers.at("B8"), 0.00002345 * (1.0 - 0.0000469));
+      EXPECT_DOUBLE_EQ(sheet.Numbers.at("C8"), 0.0000469);
+    }
+  }
 }
 
 // "Include": each disease and sex followed by the tables the analyses provider hands over, with
