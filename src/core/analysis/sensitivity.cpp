@@ -1,6 +1,8 @@
 #include "core/analysis/sensitivity.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "core/base/progress.h"
 #include "core/engine/disease_store.h"
@@ -158,6 +160,26 @@ Tsenssum LoadStoredVariants(TDataKavrel& data, int inputId, int sex, int maxAge)
     variant.Variant = trim(names.AsText(1));
     sum.Variants.push_back(std::move(variant));
   }
+  // The variables in the tables' order, each one's variants by their number (-15 %, -10 %, ...,
+  // +15 %), not as their texts sort.
+  const auto variableRank = [](const std::string& name) {
+    for (int v = 0; v < kVariableCount; ++v) {
+      if (name == kVariableDisplayNames[static_cast<std::size_t>(v)]) return v;
+    }
+    return kVariableCount;
+  };
+  const auto percent = [](const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    return end != text.c_str() ? value : 0.0;
+  };
+  std::stable_sort(sum.Variants.begin(), sum.Variants.end(),
+                   [&](const Tsensresultin& a, const Tsensresultin& b) {
+                     const int ra = variableRank(a.VarName);
+                     const int rb = variableRank(b.VarName);
+                     if (ra != rb) return ra < rb;
+                     return percent(a.Variant) < percent(b.Variant);
+                   });
   for (auto& variant : sum.Variants) {
     for (int v = 0; v < kVariableCount; ++v) {
       QueryResult& row = data.QueryDataset("Select * from " + SenseTable(v) + where +

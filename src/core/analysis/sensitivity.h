@@ -69,7 +69,8 @@ void AddSensitivityColumns(Tkolomlijst& list, const Tdisease& disease, int sex,
                            const Tsensresultin& variant, const ColumnVisibility& visible);
 std::string SensitivityTableTitle(const Tsensresultin& variant);
 
-// The stored variants of one sex, in the order of VarName and Variant.
+// The stored variants of one sex: the variables in the tables' order, each one's variants in
+// numeric order.
 Tsenssum LoadStoredVariants(TDataKavrel& data, int inputId, int sex, int maxAge);
 
 }  // namespace kavrel

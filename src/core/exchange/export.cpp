@@ -174,7 +174,7 @@ void Texporttxt::WriteOneTable() {
   for (const auto& column : columns_.Columns) t += column->UnitSuffix + ",";
   t += "\r\n";
   for (std::size_t r = 0; r < columns_.Rows.size(); ++r) {
-    t += columns_.Rows[r].Label + ",";
+    t += RowLabel(r) + ",";
     for (const auto& column : columns_.Columns) {
       t += ExportText(column->Cells[r], column->ShowingNumbers ? 0 : window_.Decimals) + ",";
     }
@@ -226,7 +226,7 @@ void Texportxls::WriteOneTable() {
   }
   for (std::size_t k = 0; k < columns_.Rows.size(); ++k) {
     const auto at = row(r + 5 + static_cast<int>(k));
-    xls_->WriteLabel(0, at, columns_.Rows[k].Label);
+    xls_->WriteLabel(0, at, RowLabel(k));
     for (int c = 1; c < n; ++c) {
       const Teencel& cell = columns_.Columns[static_cast<std::size_t>(c - 1)]->Cells[k];
       const auto col = static_cast<std::uint16_t>(c);
@@ -365,7 +365,7 @@ void Texportxlsx::WriteOneTable() {
   }
   for (std::size_t k = 0; k < columns_.Rows.size(); ++k) {
     const auto row = static_cast<lxw_row_t>(r + 5 + k);
-    text(row, 0, columns_.Rows[k].Label, nullptr);
+    text(row, 0, RowLabel(k), nullptr);
     for (std::size_t c = 0; c < columns_.Columns.size(); ++c) {
       const Tkolomnew& column = *columns_.Columns[c];
       const Teencel& cell = column.Cells[k];

@@ -133,6 +133,10 @@ class Texportgen {
   ExportContext& ctx_;
   std::unique_ptr<Tdisease> disease_;
   Tkolomlijst columns_;
+  // The label of a table row as the screen writes it: the last row is "All ages".
+  std::string RowLabel(std::size_t row) const {
+    return row + 1 == columns_.Rows.size() ? std::string("All ages") : columns_.Rows[row].Label;
+  }
   std::string title_;  // the analysis table being written ("" for the disease's own)
 };
 

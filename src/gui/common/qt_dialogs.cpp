@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QThread>
 
@@ -133,6 +134,13 @@ std::optional<std::string> QtUserDialogs::ChooseFile(const FileDialogRequest& re
                                                                       : QFileDialog::AcceptOpen);
   if (request.mode == FileDialogRequest::Mode::kOpen) dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+  // A name typed without an extension takes that of the filter chosen ("SVG drawing (*.svg)"
+  // writes name.svg), not the first filter's.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+    static const QRegularExpression extension(R"(\*\.(\w+))");
+    const QRegularExpressionMatch match = extension.match(f);
+    if (match.hasMatch()) dialog.setDefaultSuffix(match.captured(1));
+  });
   // The program asks its own questions about existing files.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   if (!request.defaultName.empty()) dialog.selectFile(QString::fromStdString(request.defaultName));

@@ -271,8 +271,11 @@ TEST_F(AnalysisTest, StoredSummaryAndVariantsRoundTrip) {
   StoreVariants(data, disease, kMales, sensitivity.Results, maxAge);
   const auto variants = LoadStoredVariants(data, disease.InputId, kMales, maxAge);
   ASSERT_EQ(variants.Variants.size(), 3u);
-  EXPECT_EQ(variants.Variants[0].Variant, "+5%");  // ordered by text
-  EXPECT_NEAR(variants.Variants[0].Outputs[kPrevalence][70],
+  // In numeric order, not as the texts sort ("+5%" before "-5%").
+  EXPECT_EQ(variants.Variants[0].Variant, "-5%");
+  EXPECT_EQ(variants.Variants[1].Variant, "0%");
+  EXPECT_EQ(variants.Variants[2].Variant, "+5%");
+  EXPECT_NEAR(variants.Variants[2].Outputs[kPrevalence][70],
               sensitivity.Results.Variants[2].Outputs[kPrevalence][70], 1e-15);
 
   Tkolomlijst list(
